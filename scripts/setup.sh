@@ -1,0 +1,42 @@
+# Sourced by scripts/test and scripts/run: installs the Debian packages Lumetra needs when any is
+# missing, then configures and builds into build/ (or $LUMETRA_BUILD_DIR).
+set -euo pipefail
+
+LUMETRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LUMETRA_BUILD_DIR=${LUMETRA_BUILD_DIR:-$LUMETRA_ROOT/build}
+
+LUMETRA_PACKAGES=(
+  build-essential cmake pkg-config
+  libsqlite3-dev
+  qt6-base-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  libid3-3.8.3-dev
+  libsystemd-dev
+  fonts-wqy-microhei xvfb xauth socat
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+lumetra_install_packages() {
+  local missing=()
+  local p
+  for p in "${LUMETRA_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+lumetra_build() {
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  if [ ! -f "$LUMETRA_BUILD_DIR/CMakeCache.txt" ]; then
+    cmake -S "$LUMETRA_ROOT" -B "$LUMETRA_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  fi
+  cmake --build "$LUMETRA_BUILD_DIR" -j "$jobs"
+}

@@ -1,0 +1,41 @@
+#include "store/Labels.h"
+
+#include "store/Recordset.h"
+
+namespace lumetra {
+namespace {
+
+std::string Padded(int number, const char* suffix) {
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return digits + suffix;
+}
+
+std::string WithName(std::string code, std::string_view name) {
+    if (name.empty()) return code;
+    code += '(';
+    code += name;
+    code += ')';
+    return code;
+}
+
+}  // namespace
+
+std::string ZoneCode(int zone) { return Padded(zone, "FH"); }
+
+std::string ZoneLabel(int zone, std::string_view name) { return WithName(ZoneCode(zone), name); }
+
+std::string ChannelLabel(int channel, std::string_view speakerName) {
+    return WithName(Padded(channel, "CH"), speakerName);
+}
+
+bool IsChannelLabel(std::string_view label) { return label.size() >= 5 && label.substr(3, 2) == "CH"; }
+
+int LabelNumber(std::string_view label) { return LeadingInt(label); }
+
+std::string LabelName(std::string_view label) {
+    if (label.size() <= 7) return {};
+    return std::string(label.substr(6, label.size() - 7));
+}
+
+}  // namespace lumetra

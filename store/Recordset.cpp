@@ -1,0 +1,78 @@
+#include "store/Recordset.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <climits>
+
+#include "store/Database.h"
+
+namespace lumetra {
+
+void CRecordset::Rows::Clear() {
+    columns.clear();
+    text.clear();
+    offsets.clear();
+    lengths.clear();
+}
+
+void CRecordset::Open(const std::string& statement) {
+    Close();
+    m_db->Query(statement, m_rows);
+    m_open = true;
+}
+
+void CRecordset::Close() {
+    m_rows.Clear();
+    m_row = 0;
+    m_open = false;
+}
+
+long CRecordset::RowCount() const {
+    return m_rows.columns.empty() ? 0 : static_cast<long>(m_rows.offsets.size() / m_rows.columns.size());
+}
+
+long CRecordset::GetRecordCount() const { return m_open ? RowCount() : -1; }
+
+void CRecordset::MoveNext() {
+    if (IsEOF()) throw CDbError("MoveNext past the last row");
+    ++m_row;
+}
+
+void CRecordset::MoveFirst() {
+    if (!m_open) throw CDbError("the record set is closed");
+    m_row = 0;
+}
+
+std::string_view CRecordset::FieldView(std::string_view name) const {
+    if (!m_open) throw CDbError("the record set is closed");
+    const size_t columns = m_rows.columns.size();
+    size_t column = 0;
+    while (column < columns && !(m_rows.columns[column].size() == name.size() &&
+                                 strncasecmp(m_rows.columns[column].data(), name.data(), name.size()) == 0))
+        ++column;
+    if (column == columns) throw CDbError("no field named " + std::string(name) + " in the record set");
+    if (IsEOF()) throw CDbError("reading field " + std::string(name) + " at the end of the record set");
+    const size_t index = m_row * columns + column;
+    if (m_rows.offsets[index] == kNull) throw CDbError("field " + std::string(name) + " is null");
+    return std::string_view(m_rows.text).substr(m_rows.offsets[index], m_rows.lengths[index]);
+}
+
+std::string CRecordset::GetFieldText(std::string_view name) const { return std::string(FieldView(name)); }
+
+int CRecordset::GetFieldInt(std::string_view name) const { return LeadingInt(FieldView(name)); }
+
+int LeadingInt(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) value = INT_MAX;  // saturate rather than overflow on absurd input
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace lumetra

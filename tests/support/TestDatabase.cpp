@@ -1,0 +1,32 @@
+#include "tests/support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "store/DeliveredDatabase.h"
+
+namespace lumetra::test {
+
+TempDir::TempDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/lumetra-test-XXXXXX";
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+TestDatabase::TestDatabase() : m_path(m_dir.File(kDatabaseFileName)) {
+    std::string error;
+    if (!MakeDeliveredDatabase(m_path, &error)) throw std::runtime_error(error);
+    if (!m_db.Open(m_path, &error)) throw std::runtime_error(error);
+}
+
+}  // namespace lumetra::test
