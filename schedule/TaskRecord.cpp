@@ -1,15 +1,11 @@
 #include "schedule/TaskRecord.h"
 
-#include <cmath>
-
 #include "store/DbError.h"
 #include "store/Recordset.h"
 #include "store/SplitString.h"
 
 namespace lumetra {
 namespace {
-
-constexpr long kSecondsPerDay = 86400;
 
 std::string FieldOrEmpty(const CRecordset& rows, const char* name) {
     try {
@@ -49,11 +45,21 @@ std::time_t MakeLocal(int year, int month, int day, int hour, int minute, int se
     return std::mktime(&tm);
 }
 
-// Floor division, so a date in the future gives a negative offset even part-way into a day.
-long FloorDiv(long a, long b) {
-    long q = a / b;
-    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-    return q;
+// Days since 1970-01-01 of a proleptic Gregorian date (valid for any year).
+long DaysFromCivil(long y, long m, long d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// The local calendar day of a moment, as a day number.
+long LocalDayNumber(std::time_t moment) {
+    std::tm tm{};
+    localtime_r(&moment, &tm);
+    return DaysFromCivil(tm.tm_year + 1900L, tm.tm_mon + 1L, tm.tm_mday);
 }
 
 }  // namespace
@@ -101,7 +107,10 @@ TaskTimesResult TaskTimes(const TaskRecord& task, std::time_t now) {
     const std::time_t todayStart = TodayAt(task.startTime, now);
     const std::time_t todayEnd = TodayAt(task.endTime, now);
     TaskTimesResult r;
-    r.dayOffset = FloorDiv(static_cast<long>(now - taskDay), kSecondsPerDay);
+    // Whole calendar days between the two dates. Dividing the seconds by 86400 would be a day off
+    // for an hour after midnight on the day after a 23-hour or 25-hour day, so a once task would
+    // run twice or not at all around a daylight-saving change; elsewhere both agree.
+    r.dayOffset = LocalDayNumber(now) - LocalDayNumber(taskDay);
     r.sinceStart = static_cast<long>(now - todayStart);
     r.sinceEnd = static_cast<long>(now - todayEnd);
     r.duration = static_cast<long>(todayEnd - todayStart);

@@ -39,7 +39,7 @@ inline constexpr const char* kRepeatWeekly = "1";
 inline constexpr const char* kRepeatDaily = "2";
 
 struct TaskTimesResult {
-    long dayOffset;   // whole days since 日期, rounded down: 0 on that day, -1 the day before
+    long dayOffset;   // calendar days since 日期: 0 on that day, 1 the day after, -1 the day before
     long sinceStart;  // now - today's start, seconds
     long sinceEnd;    // now - today's end, seconds
     long duration;    // today's end - today's start, seconds

@@ -34,7 +34,8 @@ bool IsChannelLabel(std::string_view label) { return label.size() >= 5 && label.
 int LabelNumber(std::string_view label) { return LeadingInt(label); }
 
 std::string LabelName(std::string_view label) {
-    if (label.size() <= 7) return {};
+    // Only a label of the form "CODE(name)" has a name; anything else (the default zone) has none.
+    if (label.size() < 7 || label[5] != '(' || label.back() != ')') return {};
     return std::string(label.substr(6, label.size() - 7));
 }
 

@@ -27,7 +27,7 @@ std::string ChannelLabel(int channel, std::string_view speakerName = {});
 bool IsChannelLabel(std::string_view label);
 // The leading decimal digits: "003FH(Library)" -> 3, "012CH" -> 12, "默认编码" -> 0.
 int LabelNumber(std::string_view label);
-// The name between "(" and the last character: "003FH(Library)" -> "Library", "003FH" -> "".
+// The name between "(" at position 5 and the closing ")": "003FH(Library)" -> "Library", "003FH" -> "".
 std::string LabelName(std::string_view label);
 
 }  // namespace lumetra

@@ -1,0 +1,196 @@
+// The database access layer against real SQLite files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "store/Database.h"
+#include "store/DeliveredDatabase.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+#include "tests/support/TestDatabase.h"
+
+namespace lumetra {
+namespace {
+
+using test::TempDir;
+using test::TestDatabase;
+
+TEST(DatabaseOpen, MissingFileFailsWithDescriptionAndLaterOperationsSayNotConnected) {
+    TempDir dir;
+    CDatabase db;
+    std::string error;
+    EXPECT_FALSE(db.Open(dir.File("dbinfo.mdb"), &error));
+    EXPECT_NE(error.find("unable to open"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("dbinfo.mdb"))) << "opening must never create a file";
+    EXPECT_FALSE(db.IsOpen());
+
+    CRecordset rows(db);
+    try {
+        db.ExecuteSql(sql::kSelectUsers);
+        FAIL() << "ExecuteSql without a connection must throw";
+    } catch (const CDbError& e) {
+        EXPECT_NE(std::string(e.what()).find("not connected"), std::string::npos);
+    }
+    EXPECT_THROW(rows.Open(sql::kSelectUsers), CDbError);
+    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_THROW(rows.GetFieldText("用户名"), CDbError);
+}
+
+TEST(DatabaseOpen, FileThatIsNotADatabaseIsRefused) {
+    TempDir dir;
+    std::ofstream(dir.File("dbinfo.mdb")) << "this is a text file, not a database\n";
+    CDatabase db;
+    std::string error;
+    EXPECT_FALSE(db.Open(dir.File("dbinfo.mdb"), &error));
+    EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+}
+
+TEST(DatabaseOpen, DirectoryWithBlanksAndChineseCharacters) {
+    TempDir dir;
+    const std::string sub = dir.File("程序 目录 with blanks");
+    std::filesystem::create_directory(sub);
+    const std::string path = sub + "/" + kDatabaseFileName;
+    std::string error;
+    ASSERT_TRUE(MakeDeliveredDatabase(path, &error)) << error;
+    CDatabase db;
+    ASSERT_TRUE(db.Open(path, &error)) << error;
+    CRecordset rows(db);
+    rows.Open(sql::kSelectCom);
+    EXPECT_EQ(rows.GetFieldText("com"), "1");
+}
+
+TEST(DeliveredDatabase, RefusesToTouchAnExistingFile) {
+    TempDir dir;
+    const std::string path = dir.File("dbinfo.mdb");
+    std::ofstream(path) << "precious";
+    std::string error;
+    EXPECT_FALSE(MakeDeliveredDatabase(path, &error));
+    EXPECT_NE(error.find("already exists"), std::string::npos);
+    std::ifstream in(path);
+    std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(content, "precious");
+}
+
+TEST(DeliveredDatabase, HoldsTheDeliveredRows) {
+    TestDatabase t;
+    CRecordset rows(t.Db());
+    rows.Open("select * from Room order by RoomID");
+    int expected = 1;
+    for (; !rows.IsEOF(); rows.MoveNext(), ++expected) {
+        EXPECT_EQ(rows.GetFieldInt("RoomID"), expected);
+        EXPECT_EQ(rows.GetFieldText("AreaID"), "0");
+        EXPECT_EQ(rows.GetFieldText("SpeakerName"), "");
+    }
+    EXPECT_EQ(expected, 129);
+
+    rows.Open(sql::kSelectShutdown);
+    EXPECT_EQ(rows.GetRecordCount(), 1);
+    EXPECT_EQ(rows.GetFieldText("启用关机"), "0");
+    EXPECT_EQ(rows.GetFieldText("关机时间"), "0:0:0");
+    rows.Open(sql::kSelectUsers);
+    EXPECT_EQ(rows.GetRecordCount(), 1);
+    EXPECT_EQ(rows.GetFieldText("用户名"), "admin");
+    EXPECT_EQ(rows.GetFieldText("密码"), "admin");
+    for (const char* empty : {"select * from Dict", "select * from AeraOfTarget", "select * from LED",
+                              "select * from tb_memo"}) {
+        rows.Open(empty);
+        EXPECT_TRUE(rows.IsEOF()) << empty;
+        EXPECT_EQ(rows.GetRecordCount(), 0) << empty;
+    }
+}
+
+TEST(Recordset, ValuesComeBackAsText) {
+    TestDatabase t;
+    t.Db().ExecuteSql("create table v (n INTEGER, r REAL, s TEXT, z TEXT)");
+    t.Db().ExecuteSql("insert into v values (12, 2.5, '012CH', null)");
+    CRecordset rows(t.Db());
+    rows.Open("select * from v");
+    EXPECT_EQ(rows.GetFieldText("n"), "12");
+    EXPECT_EQ(rows.GetFieldText("N"), "12") << "field names ignore letter case";
+    EXPECT_EQ(rows.GetFieldText("r"), "2.5");
+    EXPECT_EQ(rows.GetFieldText("s"), "012CH");
+    EXPECT_EQ(rows.GetFieldInt("s"), 12);
+    EXPECT_THROW(rows.GetFieldText("z"), CDbError) << "a null value has no text form";
+    EXPECT_THROW(rows.GetFieldText("missing"), CDbError);
+    rows.MoveNext();
+    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_THROW(rows.GetFieldText("n"), CDbError) << "reading at EOF";
+    EXPECT_THROW(rows.MoveNext(), CDbError);
+    rows.MoveFirst();
+    EXPECT_EQ(rows.GetFieldInt("n"), 12);
+    rows.Close();
+    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_EQ(rows.GetRecordCount(), -1);
+}
+
+TEST(Recordset, RejectedStatementCarriesTheDatabaseMessage) {
+    TestDatabase t;
+    CRecordset rows(t.Db());
+    try {
+        rows.Open("select * from no_such_table");
+        FAIL();
+    } catch (const CDbError& e) {
+        EXPECT_NE(std::string(e.what()).find("no such table: no_such_table"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_THROW(t.Db().ExecuteSql("update nowhere set a=1"), CDbError);
+    EXPECT_THROW(t.Db().ExecuteSql(""), CDbError);
+}
+
+TEST(Recordset, ReopeningReplacesTheRows) {
+    TestDatabase t;
+    CRecordset rows(t.Db());
+    rows.Open("select * from Room where RoomID < 4 order by RoomID");
+    EXPECT_EQ(rows.GetRecordCount(), 3);
+    rows.Open(sql::kSelectCom);
+    EXPECT_EQ(rows.GetRecordCount(), 1);
+    EXPECT_THROW(rows.GetFieldText("RoomID"), CDbError);
+}
+
+TEST(LeadingInt, ReadsTheLeadingDecimalInteger) {
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {
+        {"003FH(x)", 3}, {"", 0}, {"abc", 0}, {"  42", 42}, {"-7", -7}, {"+8x", 8}, {"12:30", 12},
+        {"2026-03-05", 2026}, {"99999999999999", 2147483647}, {" - 3", 0}, {"默认编码", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.text), c.value) << '"' << c.text << '"';
+}
+
+// The scheduler thread and the user-interface thread share one connection.
+TEST(Database, TwoThreadsShareTheConnection) {
+    TestDatabase t;
+    constexpr int kRounds = 300;
+    std::thread writer([&] {
+        for (int i = 0; i < kRounds; ++i)
+            t.Db().ExecuteSql(FormatSql(sql::kSetSpeakerName, "name " + std::to_string(i), 1 + i % 128));
+    });
+    CRecordset rows(t.Db());
+    for (int i = 0; i < kRounds; ++i) {
+        rows.Open("select * from Room");
+        ASSERT_EQ(rows.GetRecordCount(), 128);
+    }
+    writer.join();
+    rows.Open("select * from Room where RoomID=44");
+    EXPECT_EQ(rows.GetFieldText("SpeakerName"), "name 299");
+}
+
+TEST(AppConnection, ShorthandsActOnTheApplicationRecordset) {
+    TestDatabase t;
+    std::string error;
+    ASSERT_TRUE(AppConnection().Open(t.Path(), &error)) << error;
+    ExecuteSql(FormatSql(sql::kSetCom, "3"));
+    OpenQuery(sql::kSelectCom);
+    EXPECT_EQ(GetFieldInt("com"), 3);
+    OpenCountedQuery(sql::kSelectUsers);
+    EXPECT_EQ(AppRecordset().GetRecordCount(), 1);
+    EXPECT_EQ(GetFieldText("用户名"), "admin");
+    AppConnection().Close();
+    EXPECT_THROW(OpenQuery(sql::kSelectCom), CDbError);
+}
+
+}  // namespace
+}  // namespace lumetra

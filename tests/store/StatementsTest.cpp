@@ -1,0 +1,175 @@
+// Every statement Lumetra sends, run against the delivered schema, checking what it changed.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+#include "tests/support/TestDatabase.h"
+
+namespace lumetra {
+namespace {
+
+// The rows of a query, each row's named columns joined by ",".
+std::vector<std::string> Read(CDatabase& db, const std::string& query, const std::vector<std::string>& columns) {
+    CRecordset rows(db);
+    rows.Open(query);
+    std::vector<std::string> out;
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        std::string line;
+        for (const auto& c : columns) line += (line.empty() ? "" : ",") + rows.GetFieldText(c);
+        out.push_back(line);
+    }
+    return out;
+}
+
+using Lines = std::vector<std::string>;
+const std::string kZones128 = [] {
+    std::string s = "1";
+    for (int i = 1; i < 128; ++i) s += i < 3 ? "|1" : "|0";
+    return s;
+}();
+
+class Statements : public ::testing::Test {
+protected:
+    void InsertTask(const char* tmpl, const std::string& name, const std::string& start, const char* state) {
+        db().ExecuteSql(FormatSql(tmpl, name, "2026-03-05", start, "08:30:00", "周", "1", "/a.mp3|/b.mp3",
+                                  kZones128, "1", "246", state, "1", "1001"));
+    }
+    CDatabase& db() { return m_t.Db(); }
+    test::TestDatabase m_t;
+};
+
+TEST_F(Statements, TaskInsertSelectUpdateDelete) {
+    InsertTask(sql::kInsertTask, "早操", "08:00:00", sql::kStateIdle);
+    InsertTask(sql::kInsertTaskAlt, "午休", "07:00:00", sql::kStateIdle);
+    const std::vector<std::string> all = {"ID",   "任务名称", "日期", "开始时间", "结束时间", "重复周期", "音源",
+                                          "节目内容", "提醒次数", "一周时间", "状态", "FM", "外设"};
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, all),
+              (Lines{"2,午休,2026-03-05,07:00:00,08:30:00,周,1,/a.mp3|/b.mp3,1,246,未执行,1,1001",
+                     "1,早操,2026-03-05,08:00:00,08:30:00,周,1,/a.mp3|/b.mp3,1,246,未执行,1,1001"}));
+    EXPECT_EQ(Read(db(), sql::kSelectTasksForTick, {"任务名称"}), (Lines{"午休", "早操"}));
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"目标区域"})[0], kZones128);
+
+    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "08:00:00"), {"ID"}), (Lines{"1"}));
+    EXPECT_TRUE(Read(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "07:00:00"), {"ID"}).empty());
+
+    db().ExecuteSql(FormatSql(sql::kUpdateTask, "2026-04-01", "09:00:00", "09:10:00", "天", "1", "/c.wav",
+                              kZones128, "", "1", sql::kStateIdle, "0110", 2, "早操改", 1));
+    EXPECT_EQ(Read(db(), "select * from tb_memo where ID=1", all),
+              (Lines{"1,早操改,2026-04-01,09:00:00,09:10:00,天,1,/c.wav,2,,未执行,1,0110"}));
+
+    db().ExecuteSql(FormatSql(sql::kUpdateTaskKeepWeekDays, "2026-04-02", "10:00:00", "10:10:00", "次", "1",
+                              "/d.mp3", kZones128, "1", sql::kStateIdle, "1111", 0, "午休", 2));
+    EXPECT_EQ(Read(db(), "select * from tb_memo where ID=2", all),
+              (Lines{"2,午休,2026-04-02,10:00:00,10:10:00,次,1,/d.mp3,0,246,未执行,1,1111"}))
+        << "一周时间 stays as it was";
+
+    db().ExecuteSql(FormatSql(sql::kDeleteTaskByNameAndStart, "午休", "10:00:00"));
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"ID"}), (Lines{"1"}));
+}
+
+TEST_F(Statements, TaskStates) {
+    InsertTask(sql::kInsertTask, "a", "08:00:00", sql::kStateDone);
+    InsertTask(sql::kInsertTask, "b", "09:00:00", sql::kStateRunning);
+    InsertTask(sql::kInsertTask, "c", "10:00:00", sql::kStateDone);
+    db().ExecuteSql(FormatSql(sql::kSetStateWhereState, sql::kStateIdle, sql::kStateDone));
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "正在执行", "未执行"}));
+
+    // The same update issued as a query: it changes the rows and yields none.
+    CRecordset rows(db());
+    rows.Open(FormatSql(sql::kSetStateWhereStateQuery, sql::kStateDone, sql::kStateRunning));
+    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "已执行", "未执行"}));
+
+    db().ExecuteSql(FormatSql(sql::kSetStateById, sql::kStateRunning, 3));
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "已执行", "正在执行"}));
+}
+
+TEST_F(Statements, RoomsAndZones) {
+    db().ExecuteSql(FormatSql(sql::kInsertArea, 1, "003FH(图书馆)", "", ""));
+    db().ExecuteSql(FormatSql(sql::kInsertArea, 2, "005FH", "", ""));
+    EXPECT_EQ(Read(db(), sql::kSelectAreas, {"AreaID", "AreaName", "AreaAddr", "Remark"}),
+              (Lines{"1,003FH(图书馆),,", "2,005FH,,"}));
+    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectAreaByName, "005FH"), {"AreaID"}), (Lines{"2"}));
+
+    db().ExecuteSql(FormatSql(sql::kSetRoomArea, "1", 5));
+    db().ExecuteSql(FormatSql(sql::kSetRoomArea, "1", 7));
+    db().ExecuteSql(FormatSql(sql::kSetRoomArea, "2", 9));
+    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectRoomsOfArea, 1), {"RoomID"}), (Lines{"5", "7"}));
+    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectRoomsOfArea, 0), {"RoomID"}).size(), 125u);
+
+    db().ExecuteSql(FormatSql(sql::kSetSpeakerName, "礼堂", 7));
+    EXPECT_EQ(Read(db(), "select * from Room where RoomID=7", {"AreaID", "SpeakerName"}), (Lines{"1,礼堂"}));
+
+    db().ExecuteSql(FormatSql(sql::kRenameArea, "004FH(Library)", "1"));
+    EXPECT_EQ(Read(db(), sql::kSelectAreas, {"AreaName"}), (Lines{"004FH(Library)", "005FH"}));
+
+    // Deleting a zone: its receivers return to the default zone with one statement, none is deleted.
+    db().ExecuteSql(FormatSql(sql::kMoveRoomsOfArea, "0", 1));
+    db().ExecuteSql(FormatSql(sql::kDeleteAreaByName, "004FH(Library)"));
+    EXPECT_EQ(Read(db(), sql::kSelectAreas, {"AreaName"}), (Lines{"005FH"}));
+    EXPECT_TRUE(Read(db(), FormatSql(sql::kSelectRoomsOfArea, 1), {"RoomID"}).empty());
+    EXPECT_EQ(Read(db(), "select * from Room", {"RoomID"}).size(), 128u);
+    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectRoomsOfArea, 2), {"RoomID"}), (Lines{"9"}));
+}
+
+TEST_F(Statements, LedHistoryNewestFirst) {
+    EXPECT_TRUE(Read(db(), sql::kSelectLedHistory, {"LedContent"}).empty());
+    db().ExecuteSql(FormatSql(sql::kInsertLed, "001CH", "早上好", "", "2026-03-05 08:00:00"));
+    db().ExecuteSql(FormatSql(sql::kInsertLed, "128CH", "放学", "", "2026-03-05 17:00:00"));
+    db().ExecuteSql(FormatSql(sql::kInsertLed, "002CH", "午餐", "", "2026-03-05 12:00:00"));
+    EXPECT_EQ(Read(db(), sql::kSelectLedHistory, {"LedAddrID", "LedContent", "LedRemark", "sendtime"}),
+              (Lines{"128CH,放学,,2026-03-05 17:00:00", "002CH,午餐,,2026-03-05 12:00:00",
+                     "001CH,早上好,,2026-03-05 08:00:00"}));
+}
+
+TEST_F(Statements, Users) {
+    db().ExecuteSql(FormatSql(sql::kInsertUser, "张三", "密码1"));
+    db().ExecuteSql(FormatSql(sql::kSetPassword, "new", "admin"));
+    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名", "密码"}), (Lines{"admin,new", "张三,密码1"}));
+    db().ExecuteSql(FormatSql(sql::kDeleteUser, "admin"));
+    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名"}), (Lines{"张三"}));
+}
+
+TEST_F(Statements, PlayCircleSetting) {
+    EXPECT_TRUE(Read(db(), sql::kSelectPlayCircle, {"DictValue"}).empty());
+    db().ExecuteSql(sql::kInsertPlayCircle);
+    EXPECT_EQ(Read(db(), sql::kSelectPlayCircle, {"DictValue"}), (Lines{"1"}));
+    db().ExecuteSql(FormatSql(sql::kSetDictValue, 3, "PlayCircle"));
+    EXPECT_EQ(Read(db(), sql::kSelectPlayCircle, {"dictValue"}), (Lines{"3"}));
+}
+
+TEST_F(Statements, PortAndShutdown) {
+    db().ExecuteSql(FormatSql(sql::kSetCom, "4"));
+    EXPECT_EQ(Read(db(), sql::kSelectCom, {"com"}), (Lines{"4"}));
+    db().ExecuteSql(FormatSql(sql::kSetShutdown, 1, 22, 5, 0));
+    EXPECT_EQ(Read(db(), sql::kSelectShutdown, {"启用关机", "关机时间"}), (Lines{"1,22:5:0"}));
+}
+
+// Operator text with apostrophes, Chinese and great length is stored and read back exactly, and
+// can never change the statement around it.
+TEST_F(Statements, OperatorTextIsStoredExactly) {
+    const std::string texts[] = {
+        "it's",
+        "'",
+        "''",
+        "x'); delete from user; --",
+        "张三's 任务",
+        std::string(5000, '\''),
+        std::string(20000, 'a') + "'" + std::string(20000, 'b'),
+    };
+    for (const auto& text : texts) {
+        db().ExecuteSql(FormatSql(sql::kInsertUser, text, text));
+        EXPECT_EQ(Read(db(), FormatSql("select * from user where 用户名='%s'", text), {"密码"}), (Lines{text}));
+        db().ExecuteSql(FormatSql(sql::kInsertLed, "001CH", text, "", "2026-03-05 08:00:00"));
+        EXPECT_EQ(Read(db(), sql::kSelectLedHistory, {"LedContent"}).back(), text);
+        db().ExecuteSql("delete from LED");
+        db().ExecuteSql(FormatSql(sql::kDeleteUser, text));
+    }
+    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名"}), (Lines{"admin"}));
+}
+
+}  // namespace
+}  // namespace lumetra
