@@ -1,5 +1,6 @@
 #include "schedule/TaskRecord.h"
 
+#include "schedule/TimeOfDay.h"
 #include "store/DbError.h"
 #include "store/Recordset.h"
 #include "store/SplitString.h"
@@ -14,23 +15,6 @@ std::string FieldOrEmpty(const CRecordset& rows, const char* name) {
         // Rows the system never writes (a null column, a missing one) read as empty text.
         return {};
     }
-}
-
-struct HourMinuteSecond {
-    int hour, minute, second;
-};
-
-// The hour is the text before the first ":", the minute the text up to the second ":", the
-// second the rest; each is read by its leading digits.
-HourMinuteSecond ParseTime(const std::string& text) {
-    HourMinuteSecond hms{0, 0, 0};
-    const size_t first = text.find(':');
-    hms.hour = LeadingInt(text.substr(0, first));
-    if (first == std::string::npos) return hms;
-    const size_t second = text.find(':', first + 1);
-    hms.minute = LeadingInt(text.substr(first + 1, second == std::string::npos ? second : second - first - 1));
-    if (second != std::string::npos) hms.second = LeadingInt(text.substr(second + 1));
-    return hms;
 }
 
 std::time_t MakeLocal(int year, int month, int day, int hour, int minute, int second) {
@@ -98,7 +82,7 @@ std::time_t LocalDayStart(const std::string& date) {
 std::time_t TodayAt(const std::string& time, std::time_t now) {
     std::tm today{};
     localtime_r(&now, &today);
-    const HourMinuteSecond hms = ParseTime(time);
+    const HourMinuteSecond hms = ParseTimeOfDay(time);
     return MakeLocal(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, hms.hour, hms.minute, hms.second);
 }
 
