@@ -44,16 +44,31 @@ void CRecordset::MoveFirst() {
     m_row = 0;
 }
 
+size_t CRecordset::FindColumn(std::string_view name) const {
+    // Readers take the columns of every row in the same order, so the search starts behind the
+    // column found last and usually hits at once; names written in another letter case are
+    // found by the second pass.
+    const size_t columns = m_rows.columns.size();
+    for (size_t i = 0; i < columns; ++i) {
+        const size_t column = (m_hint + i) % columns;
+        if (m_rows.columns[column] == name) {
+            m_hint = column + 1;
+            return column;
+        }
+    }
+    for (size_t column = 0; column < columns; ++column) {
+        const std::string& candidate = m_rows.columns[column];
+        if (candidate.size() == name.size() && strncasecmp(candidate.data(), name.data(), name.size()) == 0)
+            return column;
+    }
+    throw CDbError("no field named " + std::string(name) + " in the record set");
+}
+
 std::string_view CRecordset::FieldView(std::string_view name) const {
     if (!m_open) throw CDbError("the record set is closed");
-    const size_t columns = m_rows.columns.size();
-    size_t column = 0;
-    while (column < columns && !(m_rows.columns[column].size() == name.size() &&
-                                 strncasecmp(m_rows.columns[column].data(), name.data(), name.size()) == 0))
-        ++column;
-    if (column == columns) throw CDbError("no field named " + std::string(name) + " in the record set");
+    const size_t column = FindColumn(name);
     if (IsEOF()) throw CDbError("reading field " + std::string(name) + " at the end of the record set");
-    const size_t index = m_row * columns + column;
+    const size_t index = m_row * m_rows.columns.size() + column;
     if (m_rows.offsets[index] == kNull) throw CDbError("field " + std::string(name) + " is null");
     return std::string_view(m_rows.text).substr(m_rows.offsets[index], m_rows.lengths[index]);
 }

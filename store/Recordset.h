@@ -47,11 +47,13 @@ public:
 
 private:
     long RowCount() const;
+    size_t FindColumn(std::string_view name) const;
     std::string_view FieldView(std::string_view name) const;
 
     CDatabase* m_db;
     Rows m_rows;
     size_t m_row = 0;
+    mutable size_t m_hint = 0;  // where the next column search starts
     bool m_open = false;
 };
 

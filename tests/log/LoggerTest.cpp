@@ -1,0 +1,85 @@
+// The diagnostic log: line layout and whole lines from concurrent threads.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/Logger.h"
+
+namespace lumetra {
+namespace {
+
+std::string Format(const std::tm& tm, int ms, const char* format, ...) {
+    char buffer[256];
+    va_list args;
+    va_start(args, format);
+    const size_t length = CLogger::FormatLine(buffer, sizeof buffer, tm, ms, format, args);
+    va_end(args);
+    return std::string(buffer, length);
+}
+
+std::tm At(int y, int mo, int d, int h, int mi, int s) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    return tm;
+}
+
+TEST(LoggerLine, Layout) {
+    EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 42, "open port success"), "2026-3-7 9:5:3.42 - FM: open port success");
+    EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 7, "x"), "2026-3-7 9:5:3.7 - FM: x");
+    EXPECT_EQ(Format(At(2026, 12, 31, 23, 59, 59), 999, "read byte %x", 0x81),
+              "2026-12-31 23:59:59.999 - FM: read byte 81");
+    EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, "%s %d", "SendLED", 135), "2026-1-1 0:0:0.0 - FM: SendLED 135");
+    EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, ""), "2026-1-1 0:0:0.0 - FM: ");
+}
+
+TEST(LoggerLine, LongMessagesAreCutNotOverrun) {
+    const std::string longText(1000, 'x');
+    const std::string line = Format(At(2026, 1, 1, 0, 0, 0), 0, "%s", longText.c_str());
+    EXPECT_EQ(line.size(), 255u);
+    EXPECT_EQ(line.substr(0, 23), "2026-1-1 0:0:0.0 - FM: ");
+}
+
+class RecordingSink : public ILogSink {
+public:
+    void Write(const char* line, size_t length) override {
+        // No lock here on purpose: the logger must serialise the calls itself.
+        lines.emplace_back(line, length);
+    }
+    std::vector<std::string> lines;
+};
+
+TEST(Logger, ConcurrentLinesStayWhole) {
+    CLogger logger;
+    RecordingSink sink;
+    logger.SetSink(&sink);
+    constexpr int kThreads = 4, kLines = 2000;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kLines; ++i) logger.Log("thread %d line %d %s", t, i, "payload");
+        });
+    for (auto& thread : threads) thread.join();
+    logger.SetSink(nullptr);
+
+    ASSERT_EQ(sink.lines.size(), static_cast<size_t>(kThreads * kLines));
+    const std::regex shape(R"(\d{4}-\d{1,2}-\d{1,2} \d{1,2}:\d{1,2}:\d{1,2}\.\d{1,3} - FM: thread (\d) line (\d+) payload)");
+    std::vector<int> next(kThreads, 0);
+    for (const auto& line : sink.lines) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, shape)) << line;
+        const int t = std::stoi(m[1]);
+        EXPECT_EQ(std::stoi(m[2]), next[t]++) << "lines of one thread keep their order";
+    }
+}
+
+}  // namespace
+}  // namespace lumetra
