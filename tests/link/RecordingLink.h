@@ -1,0 +1,55 @@
+// A link whose queue is a list: it records every frame the real builders produce, in order,
+// without a port or threads. Any test that drives the link (the scheduler's too) can use it.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/TransmitterLink.h"
+
+namespace lumetra::test {
+
+class CRecordingLink : public CTransmitterLink {
+public:
+    using CTransmitterLink::CTransmitterLink;
+
+    void Enqueue(const LinkCommand& command) override {
+        std::lock_guard lock(m_lock);
+        m_commands.push_back(command);
+    }
+
+    std::vector<LinkCommand> Commands() const {
+        std::lock_guard lock(m_lock);
+        return m_commands;
+    }
+    std::vector<std::string> Names() const {
+        std::lock_guard lock(m_lock);
+        std::vector<std::string> names;
+        for (const LinkCommand& c : m_commands) names.push_back(c.name);
+        return names;
+    }
+    void Clear() {
+        std::lock_guard lock(m_lock);
+        m_commands.clear();
+    }
+
+private:
+    mutable std::mutex m_lock;  // the scheduler thread records while the test reads
+    std::vector<LinkCommand> m_commands;
+};
+
+// "81 40 01 07 AA 00 EC" -> bytes; lets tests write frames as they appear on the line.
+inline std::vector<uint8_t> Bytes(const std::string& hex) {
+    std::vector<uint8_t> bytes;
+    size_t i = 0;
+    for (;;) {
+        while (i < hex.size() && hex[i] == ' ') ++i;
+        if (i >= hex.size()) return bytes;
+        bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+        i += 2;
+    }
+}
+
+}  // namespace lumetra::test
