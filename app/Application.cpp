@@ -1,0 +1,36 @@
+#include "app/Application.h"
+
+#include <QApplication>
+
+#include "app/DlgMain.h"
+#include "app/SingleInstance.h"
+#include "link/TransmitterLink.h"
+#include "schedule/SystemClock.h"
+#include "store/Database.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+
+int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lumetra"));
+
+    CSingleInstance instance;
+    if (!instance.FindRunningInstance()) return 0;
+
+    // Without a database the window still comes up; the operator is told why once.
+    std::string error;
+    if (!AppConnection().Open(DefaultDatabasePath(), &error))
+        ShowMessage(nullptr, QString::fromStdString(error));
+
+    {
+        CSystemClock clock;
+        CDlgMain main(MainServices{clock, TransmitterLink(), shutdown});
+        QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
+        main.exec();
+    }
+    AppConnection().Close();
+    return 0;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,14 @@
+// The clock line of the main window: "2026年03月05日 星期四 14:07:09".
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace lumetra {
+
+std::string ClockText(const std::tm& local);
+
+// True during the minute 00:00 of the local day, when executed tasks return to "未执行".
+bool IsMidnightMinute(const std::tm& local);
+
+}  // namespace lumetra

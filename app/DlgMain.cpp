@@ -1,0 +1,366 @@
+#include "app/DlgMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include <ctime>
+#include <thread>
+
+#include "app/ClockText.h"
+#include "app/Autostart.h"
+#include "app/DlgAbout.h"
+#include "app/KeySwallower.h"
+#include "app/LinkStatusRelay.h"
+#include "app/WindowEvent.h"
+#include "link/TransmitterLink.h"
+#include "pages/DbErrorReport.h"
+#include "pages/DlgLED.h"
+#include "pages/DlgLogin.h"
+#include "pages/DlgPlay.h"
+#include "pages/DlgReceiver.h"
+#include "pages/DlgSYS.h"
+#include "pages/DlgTaskList.h"
+#include "pages/DlgUser.h"
+#include "pages/DlgZoneControl.h"
+#include "schedule/AutoShutdown.h"
+#include "schedule/Clock.h"
+#include "store/Database.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+#include "widgets/ButtonEx.h"
+#include "widgets/MessageBox.h"
+#include "widgets/StaticEx.h"
+
+static void InitLumetraResources() { Q_INIT_RESOURCE(lumetra); }
+
+namespace lumetra {
+namespace {
+
+const QString kLinkUpText = QStringLiteral("联机控制:联机正常");
+const QString kLinkDownText = QStringLiteral("联机控制:联机异常");
+
+struct ButtonLayout {
+    CDlgMain::ButtonId id;
+    QRect place;
+    const char* image;
+    const char* title;  // the page title it shows, or the button's tip
+};
+
+const ButtonLayout kButtonLayout[] = {
+    {CDlgMain::kTasks, {32, 132, 118, 60}, ":/images/btn_tasks.png", "任务列表"},
+    {CDlgMain::kPlay, {32, 202, 118, 60}, ":/images/btn_play.png", "即时播放"},
+    {CDlgMain::kReceiver, {32, 272, 118, 60}, ":/images/btn_receiver.png", "接收管理"},
+    {CDlgMain::kLED, {32, 342, 118, 60}, ":/images/btn_led.png", "LED管理"},
+    {CDlgMain::kUsers, {32, 412, 118, 60}, ":/images/btn_users.png", "用户管理"},
+    {CDlgMain::kSettings, {32, 482, 118, 60}, ":/images/btn_settings.png", "系统设置"},
+    {CDlgMain::kLogin, {780, 8, 44, 54}, ":/images/btn_login.png", "登录"},
+    {CDlgMain::kLogoff, {830, 8, 44, 54}, ":/images/btn_logoff.png", "注销"},
+    {CDlgMain::kMinimise, {880, 8, 59, 54}, ":/images/btn_minimise.png", "最小化"},
+    {CDlgMain::kExit, {945, 8, 44, 54}, ":/images/btn_exit.png", "退出"},
+};
+
+// The buttons that stay locked until an operator logs in.
+constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks,    CDlgMain::kPlay,  CDlgMain::kReceiver,
+                                                 CDlgMain::kLED,      CDlgMain::kUsers, CDlgMain::kSettings,
+                                                 CDlgMain::kLogoff};
+
+}  // namespace
+
+CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
+    : QDialog(parent), m_services(services), m_keySwallower(new CKeySwallower(this)) {
+    InitLumetraResources();
+    qApp->installEventFilter(m_keySwallower);
+    CKeySwallower::Mark(this);
+
+    m_services.shutdown.SetWindow(this);
+    m_shutdownTimer.callOnTimeout(this, [this] {
+        // A refused power-off is tried again, but never in a loop without a pause.
+        if (m_shutdownTimer.interval() < 1000) m_shutdownTimer.setInterval(1000);
+        m_services.shutdown.OnTimer();
+    });
+    try {
+        m_services.shutdown.Arm();
+    } catch (const CDbError& error) {
+        if (AppConnection().IsOpen()) ReportDbError(this, error);
+    }
+
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    setWindowTitle(QStringLiteral("Lumetra"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+    setFixedSize(1024, 668);
+    CentreOnScreen();
+    m_backgroundImage.load(QStringLiteral(":/images/background.png"));
+    RebuildBackground();
+
+    m_systemMenu = new QMenu(this);
+    m_systemMenu->addAction(QStringLiteral("最小化(&N)"), this, &QWidget::showMinimized);
+    m_systemMenu->addSeparator();
+    m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CDlgMain::ShowAbout);
+
+    CreateControls();
+    CreatePages();
+
+    ResetTaskStates(sql::kStateIdle, sql::kStateDone);
+    m_pSYS->SetStartWithSystem(AutostartEntryExists());
+    LogOff();
+    RefreshClock();
+
+    m_heartbeatTimer.setInterval(kHeartbeatPeriod);
+    m_heartbeatTimer.callOnTimeout(this, &CDlgMain::OnHeartbeat);
+    m_clockTimer.setInterval(kClockPeriod);
+    m_clockTimer.callOnTimeout(this, &CDlgMain::RefreshClock);
+
+    LinkStatusRelay().SetTarget(this);
+    m_services.link.SetNotifier(&LinkStatusRelay());
+}
+
+CDlgMain::~CDlgMain() {
+    LinkStatusRelay().SetTarget(nullptr);
+    m_services.shutdown.SetWindow(nullptr);
+    qApp->removeEventFilter(m_keySwallower);
+}
+
+void CDlgMain::CreateControls() {
+    for (const ButtonLayout& layout : kButtonLayout) {
+        auto* button = new CButtonEx(QString::fromUtf8(layout.image), QString::fromUtf8(layout.title), this);
+        button->setGeometry(layout.place);
+        m_buttons[layout.id] = button;
+        const ButtonId id = layout.id;
+        connect(button, &QAbstractButton::clicked, this, [this, id] {
+            switch (id) {
+                case kLogin: RunLogin(); break;
+                case kLogoff: LogOff(); break;
+                case kMinimise: showMinimized(); break;
+                case kExit: Exit(); break;
+                default: ShowPage(id); break;
+            }
+        });
+    }
+    m_pageTitle = new CStaticEx(QColor(0, 0, 255), 20, this);
+    m_pageTitle->setGeometry(211, 98, 400, 32);
+    m_pageTitle->setText(QStringLiteral("任务列表"));
+    m_linkStatus = new CStaticEx(QColor(207, 16, 17), 14, this);
+    m_linkStatus->setGeometry(20, 639, 180, 20);
+    m_linkStatus->setText(kLinkDownText);
+    m_clock = new CStaticEx(QColor(207, 16, 17), 14, this);
+    m_clock->setGeometry(750, 639, 250, 20);
+}
+
+void CDlgMain::CreatePages() {
+    m_pTaskList = new CDlgTaskList(this);
+    m_pPlay = new CDlgPlay(this);
+    m_pReceiver = new CDlgReceiver(this);
+    m_pLED = new CDlgLED(this);
+    m_pSYS = new CDlgSYS(this);
+    m_pUser = new CDlgUser(this);
+    m_pZoneControl = new CDlgZoneControl(this);
+    m_pLogin = new CDlgLogin(this);
+    CKeySwallower::Mark(m_pLogin);
+    connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
+    m_pTaskList->LoadTaskList();
+    for (QWidget* page : std::initializer_list<QWidget*>{m_pPlay, m_pReceiver, m_pLED, m_pSYS, m_pUser,
+                                                         m_pZoneControl})
+        page->hide();
+    m_pLogin->hide();
+}
+
+QAbstractButton* CDlgMain::Button(ButtonId id) const { return m_buttons.at(id); }
+
+void CDlgMain::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_bStarted) return;
+    m_bStarted = true;
+    // The rest of the start-up needs the window on screen: the login window centres over it.
+    m_pLogin->ShowCentred();
+    m_heartbeatTimer.start();
+    m_clockTimer.start();
+}
+
+void CDlgMain::ShowPage(ButtonId id) {
+    QWidget* chosen = nullptr;
+    switch (id) {
+        case kTasks: chosen = m_pTaskList; break;
+        case kPlay: chosen = m_pPlay; break;
+        case kReceiver: chosen = m_pReceiver; break;
+        case kLED: chosen = m_pLED; break;
+        case kUsers: chosen = m_pUser; break;
+        case kSettings: chosen = m_pSYS; break;
+        default: return;
+    }
+    for (QWidget* page : std::initializer_list<QWidget*>{m_pTaskList, m_pPlay, m_pReceiver, m_pLED, m_pSYS,
+                                                         m_pUser, m_pZoneControl})
+        if (page != chosen) page->hide();
+    chosen->show();
+    if (id == kPlay || id == kReceiver) m_pZoneControl->show();
+    for (const ButtonLayout& layout : kButtonLayout)
+        if (layout.id == id) m_pageTitle->setText(QString::fromUtf8(layout.title));
+}
+
+void CDlgMain::LogOff() {
+    for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
+    for (QWidget* page : std::initializer_list<QWidget*>{m_pTaskList, m_pPlay, m_pReceiver, m_pLED, m_pSYS,
+                                                         m_pUser, m_pZoneControl})
+        page->hide();
+}
+
+void CDlgMain::OnLoggedIn() {
+    for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(true);
+    ShowPage(kTasks);
+}
+
+void CDlgMain::RunLogin() {
+    m_pLogin->exec();
+}
+
+void CDlgMain::ShowAbout() {
+    CDlgAbout about(this);
+    about.exec();
+}
+
+void CDlgMain::BringToFront() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    // The window it shows on top of itself comes first: a box, a modal dialog, or the login.
+    QWidget* front = QApplication::activeModalWidget();
+    if (!front && m_pLogin->isVisible()) front = m_pLogin;
+    if (front) {
+        front->raise();
+        front->activateWindow();
+    }
+}
+
+void CDlgMain::OnHeartbeat() {
+    m_services.link.SendSCOM();
+    const std::time_t now = m_services.clock.Now();
+    std::tm local{};
+    localtime_r(&now, &local);
+    if (IsMidnightMinute(local)) {
+        ResetTaskStates(sql::kStateIdle, sql::kStateDone);
+        m_pTaskList->LoadTaskList();
+    }
+}
+
+void CDlgMain::RefreshClock() {
+    const std::time_t now = m_services.clock.Now();
+    std::tm local{};
+    localtime_r(&now, &local);
+    m_clock->setText(QString::fromStdString(ClockText(local)));
+}
+
+void CDlgMain::ResetTaskStates(const char* to, const char* from) {
+    // Without a database the operator was told so once at start; the timers stay quiet about it.
+    if (!AppConnection().IsOpen()) return;
+    try {
+        ExecuteSql(FormatSql(sql::kSetStateWhereState, to, from));
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+    }
+}
+
+bool CDlgMain::Exit() {
+    if (m_bExiting) return false;
+    if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) != MbResult::Ok)
+        return false;
+    m_bExiting = true;
+    m_pPlay->ClosePlayer();
+    ResetTaskStates(sql::kStateDone, sql::kStateRunning);
+    m_heartbeatTimer.stop();
+    m_clockTimer.stop();
+    m_pLogin->hide();
+    hide();
+    CloseAllChannels(m_services.link);
+    // The writer thread sends at most one frame every 100 ms: give the last one time to leave.
+    std::this_thread::sleep_for(kExitWriterWait);
+    done(QDialog::Accepted);
+    return true;
+}
+
+void CDlgMain::closeEvent(QCloseEvent* event) {
+    // A close request from the desktop takes the same road as the exit button.
+    event->ignore();
+    Exit();
+}
+
+bool CDlgMain::event(QEvent* event) {
+    if (event->type() == CWindowEvent::TypeOf(WM_LINK_STATUS)) {
+        OnLinkStatus();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CDlgMain::OnLinkStatus() {
+    const bool up = m_services.link.IsLinkUp();
+    m_linkStatus->setText(up ? kLinkUpText : kLinkDownText);
+    m_pSYS->ShowLinkState(up);
+}
+
+void CDlgMain::PostMessage(WindowMessage message) {
+    switch (message) {
+        case WM_ZONE_REFRESH:
+        case WM_POWER_REFRESH: PostWindowMessage(m_pZoneControl, message); break;
+        case WM_PLAY_TASK:
+        case WM_STOP_TASK: PostWindowMessage(m_pPlay, message); break;
+        case WM_TASKS_CHANGED: PostWindowMessage(m_pTaskList, message); break;
+        case WM_LINK_STATUS: PostWindowMessage(this, message); break;
+    }
+}
+
+void CDlgMain::SetPlayListText(const std::string& text) { m_pPlay->SetPlayListText(text); }
+
+void CDlgMain::ClearOpenFailure() { m_pPlay->ClearOpenFailure(); }
+
+void CDlgMain::StartShutdownTimer(std::chrono::milliseconds period) {
+    m_shutdownTimer.start(period);
+}
+
+void CDlgMain::KillShutdownTimer() { m_shutdownTimer.stop(); }
+
+void CDlgMain::CentreOnScreen() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void CDlgMain::RebuildBackground() {
+    m_background = QPixmap::fromImage(
+        m_backgroundImage.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    update();
+}
+
+void CDlgMain::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    RebuildBackground();
+}
+
+void CDlgMain::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void CDlgMain::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
+    // Any free point of the background drags the window; the desktop does it where it can.
+    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    m_bDragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void CDlgMain::mouseMoveEvent(QMouseEvent* event) {
+    if (m_bDragging && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void CDlgMain::mouseReleaseEvent(QMouseEvent* event) {
+    m_bDragging = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CDlgMain::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->exec(event->globalPos()); }
+
+}  // namespace lumetra

@@ -1,0 +1,102 @@
+#include "pages/DlgLogin.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "pages/DbErrorReport.h"
+#include "store/Database.h"
+#include "store/Statements.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+
+CDlgLogin::CDlgLogin(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("用户登录"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    auto* picture = new QLabel(this);
+    picture->setPixmap(QPixmap(QStringLiteral(":/images/login.png")));
+    picture->setFixedSize(306, 76);
+
+    m_user = new QLineEdit(this);
+    m_password = new QLineEdit(this);
+    m_password->setEchoMode(QLineEdit::Password);
+    auto* fields = new QFormLayout;
+    fields->addRow(QStringLiteral("用户名："), m_user);
+    fields->addRow(QStringLiteral("密  码："), m_password);
+
+    m_login = new QPushButton(QStringLiteral("登录(&L)"), this);
+    m_login->setDefault(true);
+    m_exit = new QPushButton(QStringLiteral("退出(&E)"), this);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_login);
+    buttons->addWidget(m_exit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(picture, 0, Qt::AlignHCenter);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_login, &QPushButton::clicked, this, &CDlgLogin::OnLogin);
+    // Leaving, like the close box, only hides the window; the page buttons stay locked.
+    connect(m_exit, &QPushButton::clicked, this, &CDlgLogin::reject);
+}
+
+void CDlgLogin::ShowCentred() {
+    show();
+    CentreOverOwner();
+    raise();
+    activateWindow();
+}
+
+void CDlgLogin::CentreOverOwner() {
+    if (QWidget* owner = parentWidget()) {
+        const QRect area = owner->frameGeometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+}
+
+void CDlgLogin::OnLogin() {
+    const std::string userName = m_user->text().toStdString();
+    const std::string password = m_password->text().toStdString();
+    bool found = false;
+    std::string storedPassword;
+    try {
+        // The first row with exactly this name decides, letter case included.
+        CRecordset& rows = AppRecordset();
+        rows.Open(sql::kSelectUsers);
+        for (; !rows.IsEOF() && !found; rows.MoveNext()) {
+            if (rows.GetFieldText("用户名") == userName) {
+                storedPassword = rows.GetFieldText("密码");
+                found = true;
+            }
+        }
+        rows.Close();
+    } catch (const CDbError& error) {
+        AppRecordset().Close();
+        ReportDbError(this, error);
+        return;
+    }
+    if (!found) {
+        ShowMessage(this, QStringLiteral("用户名错误，请重新输入！"));
+        m_user->clear();
+        m_password->clear();
+        return;
+    }
+    if (storedPassword != password) {
+        ShowMessage(this, QStringLiteral("密码错误，请重新输入！"));
+        m_password->clear();
+        return;
+    }
+    m_user->clear();
+    m_password->clear();
+    emit LoggedIn();
+    accept();
+}
+
+}  // namespace lumetra

@@ -1,0 +1,38 @@
+// The login window "用户登录": an owned pop-up of the main window. A user name and password that
+// match a row of `user` exactly unlock the main window's page buttons; nothing else does.
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace lumetra {
+
+class CDlgLogin : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDlgLogin(QWidget* owner);
+
+    QLineEdit* UserEdit() const { return m_user; }
+    QLineEdit* PasswordEdit() const { return m_password; }
+    QPushButton* LoginButton() const { return m_login; }
+    QPushButton* ExitButton() const { return m_exit; }
+
+    // Shows the window centred over its owner, without waiting.
+    void ShowCentred();
+
+signals:
+    void LoggedIn();
+
+private:
+    void OnLogin();
+    void CentreOverOwner();
+
+    QLineEdit* m_user;      // 2044
+    QLineEdit* m_password;  // 2042
+    QPushButton* m_login;   // 2043
+    QPushButton* m_exit;    // 2
+};
+
+}  // namespace lumetra

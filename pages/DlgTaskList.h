@@ -1,0 +1,26 @@
+// The task list page. For now it lists every task with its times and state, read-only, so the
+// schedule can be followed; adding, changing and deleting tasks come with a later version.
+#pragma once
+
+#include "pages/Page.h"
+
+class QTreeWidget;
+
+namespace lumetra {
+
+class CDlgTaskList : public CPage {
+    Q_OBJECT
+public:
+    explicit CDlgTaskList(QWidget* parent);
+
+    // Reads tb_memo afresh in start-time order.
+    void LoadTaskList();
+
+protected:
+    bool event(QEvent* event) override;  // WM_TASKS_CHANGED reloads
+
+private:
+    QTreeWidget* m_list;
+};
+
+}  // namespace lumetra

@@ -1,0 +1,209 @@
+#include "pages/DlgUser.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "link/Gbk.h"
+#include "pages/DbErrorReport.h"
+#include "store/Database.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+namespace {
+
+QTableWidgetItem* CentredItem(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return item;
+}
+
+}  // namespace
+
+QString PasswordStars(const std::string& password) {
+    const std::optional<std::string> gbk = Utf8ToGbk(password);
+    return QString(static_cast<int>(gbk ? gbk->size() : password.size()), QLatin1Char('*'));
+}
+
+CDlgUser::CDlgUser(QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
+    m_list = new QTableWidget(0, 3, this);
+    m_list->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("密码")});
+    m_list->verticalHeader()->hide();
+    m_list->setShowGrid(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->horizontalHeader()->setSectionsMovable(true);
+    m_list->setColumnWidth(0, 50);
+    m_list->setColumnWidth(1, 120);
+    m_list->setColumnWidth(2, 120);
+
+    m_user = new QLineEdit(this);
+    m_password = new QLineEdit(this);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_add = new QPushButton(QStringLiteral("添加(&A)"), this);
+    m_modify = new QPushButton(QStringLiteral("修改(&C)"), this);
+    m_delete = new QPushButton(QStringLiteral("删除(&D)"), this);
+    m_save = new QPushButton(QStringLiteral("保存(&S)"), this);
+
+    auto* fields = new QGroupBox(QStringLiteral("用户信息"), this);
+    auto* grid = new QGridLayout(fields);
+    grid->addWidget(new QLabel(QStringLiteral("用户名："), fields), 0, 0);
+    grid->addWidget(m_user, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("密  码："), fields), 1, 0);
+    grid->addWidget(m_password, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {m_add, m_modify, m_delete, m_save}) buttons->addWidget(button);
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->setRowStretch(3, 1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_list, 3);
+    layout->addWidget(fields, 2);
+
+    connect(m_add, &QPushButton::clicked, this, &CDlgUser::OnAdd);
+    connect(m_modify, &QPushButton::clicked, this, &CDlgUser::OnModify);
+    connect(m_delete, &QPushButton::clicked, this, &CDlgUser::OnDelete);
+    connect(m_save, &QPushButton::clicked, this, &CDlgUser::OnSave);
+
+    SetEditing(false, false);
+    LoadUserList();
+}
+
+void CDlgUser::SetEditing(bool userName, bool password) {
+    m_user->setEnabled(userName);
+    m_password->setEnabled(password);
+    m_save->setEnabled(userName || password);
+}
+
+void CDlgUser::LoadUserList() {
+    m_list->setRowCount(0);
+    m_userNames.clear();
+    m_passwords.clear();
+    if (!AppConnection().IsOpen()) return;  // the operator was told at start that there is no database
+    try {
+        CRecordset& rows = AppRecordset();
+        rows.Open(sql::kSelectUsers);
+        for (; !rows.IsEOF() && static_cast<int>(m_userNames.size()) < kMaxUsers; rows.MoveNext()) {
+            m_userNames.push_back(rows.GetFieldText("用户名"));
+            m_passwords.push_back(rows.GetFieldText("密码"));
+        }
+        rows.Close();
+    } catch (const CDbError& error) {
+        AppRecordset().Close();
+        m_userNames.clear();
+        m_passwords.clear();
+        ReportDbError(this, error);
+    }
+    m_list->setRowCount(static_cast<int>(m_userNames.size()));
+    for (int i = 0; i < static_cast<int>(m_userNames.size()); ++i) {
+        m_list->setItem(i, 0, CentredItem(QString::number(i + 1)));
+        m_list->setItem(i, 1, CentredItem(QString::fromStdString(m_userNames[i])));
+        m_list->setItem(i, 2, CentredItem(PasswordStars(m_passwords[i])));
+    }
+}
+
+int CDlgUser::SelectedRow() const {
+    const QList<QModelIndex> rows = m_list->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CDlgUser::OnAdd() {
+    // Adding ends a change begun before: the next save inserts.
+    m_bModify = false;
+    m_user->clear();
+    m_password->clear();
+    SetEditing(true, true);
+    m_user->setFocus();
+}
+
+void CDlgUser::OnModify() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowMessage(this, QStringLiteral("请选择要修改的项目！"));
+        return;
+    }
+    m_bModify = true;
+    m_user->setText(QString::fromStdString(m_userNames[row]));
+    // The stored password, hidden by the edit, so a save without retyping keeps it as it was.
+    m_password->setText(QString::fromStdString(m_passwords[row]));
+    SetEditing(false, true);
+    m_password->setFocus();
+}
+
+void CDlgUser::OnDelete() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
+        return;
+    }
+    if (ShowMessage(this, QStringLiteral("确定要删除记录吗?"), MbButtons::OkCancel, MbIcon::Question,
+                    QStringLiteral("删除询问")) != MbResult::Ok)
+        return;
+    try {
+        ExecuteSql(FormatSql(sql::kDeleteUser, m_userNames[row]));
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return;
+    }
+    // The other rows keep their numbers until the next reload.
+    m_list->removeRow(row);
+    m_userNames.erase(m_userNames.begin() + row);
+    m_passwords.erase(m_passwords.begin() + row);
+}
+
+bool CDlgUser::InsertAllowed() {
+    OpenCountedQuery(sql::kSelectUsers);
+    const long count = AppRecordset().GetRecordCount();
+    AppRecordset().Close();
+    if (count < kMaxUsers) return true;
+    ShowMessage(this, QStringLiteral("最多只能有%1个用户，请先删除不用的用户").arg(kMaxUsers));
+    return false;
+}
+
+void CDlgUser::OnSave() {
+    const QString userName = m_user->text();
+    const QString password = m_password->text();
+    if (userName.isEmpty()) {
+        ShowMessage(this, QStringLiteral("请输入用户名"));
+        return;
+    }
+    if (password.isEmpty()) {
+        ShowMessage(this, QStringLiteral("请输入密码"));
+        return;
+    }
+    // Names and passwords are kept to what GBK can hold, like every other text of the system.
+    if (!Utf8ToGbk(userName.toStdString()) || !Utf8ToGbk(password.toStdString())) {
+        ShowMessage(this, QStringLiteral("用户名和密码只能使用中文、字母、数字和常用符号"));
+        return;
+    }
+    try {
+        if (m_bModify) {
+            ExecuteSql(FormatSql(sql::kSetPassword, password.toStdString(), userName.toStdString()));
+            m_bModify = false;
+        } else {
+            if (!InsertAllowed()) return;
+            ExecuteSql(FormatSql(sql::kInsertUser, userName.toStdString(), password.toStdString()));
+        }
+    } catch (const CDbError& error) {
+        AppRecordset().Close();
+        // Nothing was stored: the fields stay as typed so the operator can try again.
+        ReportDbError(this, error);
+        return;
+    }
+    LoadUserList();
+    m_user->clear();
+    m_password->clear();
+    SetEditing(false, false);
+}
+
+}  // namespace lumetra

@@ -1,0 +1,55 @@
+#include "widgets/ButtonEx.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace lumetra {
+
+CButtonEx::CButtonEx(const QString& imagePath, const QString& toolTip, QWidget* parent)
+    : QAbstractButton(parent), m_image(imagePath) {
+    setToolTip(toolTip);
+    setAccessibleName(toolTip);
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::NoFocus);
+    // The grey picture keeps the alpha channel so the rounded corners stay transparent.
+    m_disabledImage = m_image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < m_disabledImage.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_disabledImage.scanLine(y));
+        for (int x = 0; x < m_disabledImage.width(); ++x) {
+            const int grey = qGray(line[x]);
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) / 2);
+        }
+    }
+}
+
+void CButtonEx::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), isEnabled() ? m_image : m_disabledImage);
+    if (!isEnabled()) return;
+    QColor veil;
+    if (isDown())
+        veil = QColor(0, 0, 0, 60);
+    else if (m_hovered)
+        veil = QColor(255, 255, 255, 45);
+    else
+        return;
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 9, 9);
+    p.fillPath(shape, veil);
+}
+
+void CButtonEx::enterEvent(QEnterEvent* event) {
+    m_hovered = true;
+    update();
+    QAbstractButton::enterEvent(event);
+}
+
+void CButtonEx::leaveEvent(QEvent* event) {
+    m_hovered = false;
+    update();
+    QAbstractButton::leaveEvent(event);
+}
+
+}  // namespace lumetra

@@ -1,0 +1,32 @@
+// Every message box of the user interface goes through one small interface, so tests can answer
+// the boxes instead of a person. Boxes without a caption of their own show the program's name.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace lumetra {
+
+inline constexpr const char* kAppCaption = "Lumetra";
+
+enum class MbButtons { Ok, OkCancel };
+enum class MbIcon { None, Information, Question, Warning, Error };
+enum class MbResult { Ok, Cancel };
+
+class IMessageBox {
+public:
+    virtual ~IMessageBox() = default;
+    // Shows a modal box and returns the button that closed it.
+    virtual MbResult Show(QWidget* parent, const QString& text, const QString& caption, MbButtons buttons,
+                          MbIcon icon) = 0;
+};
+
+// The boxes in use; SetMessageBoxes(nullptr) restores the real, modal ones.
+IMessageBox& MessageBoxes();
+void SetMessageBoxes(IMessageBox* boxes);
+
+MbResult ShowMessage(QWidget* parent, const QString& text, MbButtons buttons = MbButtons::Ok,
+                     MbIcon icon = MbIcon::None, const QString& caption = QString::fromUtf8(kAppCaption));
+
+}  // namespace lumetra

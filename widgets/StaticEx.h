@@ -1,0 +1,15 @@
+// A transparent static: text in its own font and colour, drawn straight over whatever the parent
+// paints beneath it (the main window's background), so it needs no background of its own.
+#pragma once
+
+#include <QLabel>
+
+namespace lumetra {
+
+class CStaticEx : public QLabel {
+    Q_OBJECT
+public:
+    CStaticEx(const QColor& textColour, int pixelHeight, QWidget* parent);
+};
+
+}  // namespace lumetra
