@@ -1,0 +1,158 @@
+#include "audio/GstMedia.h"
+
+#include <cstdlib>
+
+namespace lumetra {
+
+namespace {
+
+constexpr GstClockTime kPrerollTimeout = 10 * GST_SECOND;
+constexpr GstClockTime kSeekTimeout = 2 * GST_SECOND;
+// An error may reach the bus a little after the failed state change returns.
+constexpr GstClockTime kErrorGrace = 500 * GST_MSECOND;
+// Some streams tell their duration only after a moment.
+constexpr GstClockTime kDurationGrace = 200 * GST_MSECOND;
+
+// Only errors and duration changes are read; everything else is dropped on the streaming
+// thread so that nothing piles up on a bus that nobody watches between commands.
+GstBusSyncReply KeepErrorsAndDurations(GstBus*, GstMessage* message, gpointer) {
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    return type == GST_MESSAGE_ERROR || type == GST_MESSAGE_DURATION_CHANGED ? GST_BUS_PASS : GST_BUS_DROP;
+}
+
+// A sink that plays in real time: a silent sink left unsynchronised would race to the end.
+GstElement* MakeSink(const char* factory) {
+    GstElement* sink = gst_element_factory_make(factory, nullptr);
+    if (sink && g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync")) {
+        g_object_set(sink, "sync", TRUE, nullptr);
+    }
+    return sink;
+}
+
+std::string AudioSinkName() {
+    const char* name = std::getenv("LUMETRA_AUDIO_SINK");
+    return name && *name ? name : "autoaudiosink";
+}
+
+std::string TakeError(GstBus* bus, GstClockTime timeout) {
+    GstMessage* message = gst_bus_timed_pop_filtered(bus, timeout, GST_MESSAGE_ERROR);
+    if (!message) return {};
+    GError* error = nullptr;
+    gst_message_parse_error(message, &error, nullptr);
+    std::string text = error && error->message ? error->message : "";
+    g_clear_error(&error);
+    gst_message_unref(message);
+    return text;
+}
+
+}  // namespace
+
+std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& error) {
+    const std::string sinkName = AudioSinkName();
+    GstElement* audioSink = MakeSink(sinkName.c_str());
+    if (!audioSink) {
+        error = "The audio output \"" + sinkName + "\" is not available.";
+        return nullptr;
+    }
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin) {
+        gst_object_unref(gst_object_ref_sink(audioSink));
+        error = "The GStreamer element \"playbin\" is not available.";
+        return nullptr;
+    }
+    g_object_set(playbin, "uri", uri.c_str(), "audio-sink", audioSink, "video-sink", MakeSink("fakesink"),
+                 nullptr);
+    std::unique_ptr<CGstMedia> media(new CGstMedia(playbin));
+    MediaResult result = media->ChangeState(GST_STATE_PAUSED);
+    if (result.error == kMediaOk) result = media->Settle(kPrerollTimeout);
+    if (result.error != kMediaOk) {
+        error = result.text;
+        return nullptr;
+    }
+    return media;
+}
+
+CGstMedia::CGstMedia(GstElement* playbin) : m_playbin(playbin), m_bus(gst_element_get_bus(playbin)) {
+    gst_bus_set_sync_handler(m_bus, KeepErrorsAndDurations, nullptr, nullptr);
+}
+
+CGstMedia::~CGstMedia() {
+    gst_element_set_state(m_playbin, GST_STATE_NULL);
+    gst_bus_set_sync_handler(m_bus, nullptr, nullptr, nullptr);
+    gst_object_unref(m_bus);
+    gst_object_unref(m_playbin);
+}
+
+void CGstMedia::DrainBus() {
+    while (GstMessage* message = gst_bus_pop(m_bus)) gst_message_unref(message);
+}
+
+MediaResult CGstMedia::ChangeState(GstState state) {
+    DrainBus();
+    if (gst_element_set_state(m_playbin, state) != GST_STATE_CHANGE_FAILURE) return {};
+    std::string text = TakeError(m_bus, kErrorGrace);
+    if (text.empty()) text = "The media engine could not change its state.";
+    return {kMediaEngineFailure, text};
+}
+
+MediaResult CGstMedia::Settle(GstClockTime timeout) {
+    const GstStateChangeReturn change = gst_element_get_state(m_playbin, nullptr, nullptr, timeout);
+    if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL) return {};
+    std::string text = TakeError(m_bus, kErrorGrace);
+    if (text.empty()) {
+        text = change == GST_STATE_CHANGE_ASYNC ? "The media did not become ready in time."
+                                                : "The media engine could not change its state.";
+    }
+    return {kMediaEngineFailure, text};
+}
+
+MediaResult CGstMedia::Play() { return ChangeState(GST_STATE_PLAYING); }
+
+MediaResult CGstMedia::Pause() { return ChangeState(GST_STATE_PAUSED); }
+
+MediaResult CGstMedia::SeekTo(int64_t position) {
+    DrainBus();
+    if (!gst_element_seek_simple(m_playbin, GST_FORMAT_TIME,
+                                 static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                 position)) {
+        return {kMediaEngineFailure, "The media cannot move to that position."};
+    }
+    // Wait for the new position to be ready, so that a following query already reports it.
+    return Settle(kSeekTimeout);
+}
+
+std::optional<int64_t> CGstMedia::Duration() {
+    gint64 duration = 0;
+    if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration)) return duration;
+    GstMessage* changed = gst_bus_timed_pop_filtered(m_bus, kDurationGrace, GST_MESSAGE_DURATION_CHANGED);
+    if (changed) gst_message_unref(changed);
+    if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration)) return duration;
+    return std::nullopt;
+}
+
+std::optional<int64_t> CGstMedia::Position() {
+    gint64 position = 0;
+    if (gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position)) return position;
+    return std::nullopt;
+}
+
+FrameRate CGstMedia::Rate() {
+    FrameRate rate;
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(m_playbin, "get-video-pad", 0, &pad);
+    if (!pad) return rate;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+        int numerator = 0;
+        int denominator = 0;
+        const GstStructure* format = gst_caps_get_structure(caps, 0);
+        if (gst_structure_get_fraction(format, "framerate", &numerator, &denominator) && numerator > 0 &&
+            denominator > 0) {
+            rate = {numerator, denominator};
+        }
+        gst_caps_unref(caps);
+    }
+    gst_object_unref(pad);
+    return rate;
+}
+
+}  // namespace lumetra

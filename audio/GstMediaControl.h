@@ -1,0 +1,43 @@
+// The media-control interface over GStreamer: opens files (and audio CD tracks) under aliases
+// and interprets the command strings of MediaCommand.h on them. Lengths and positions are in
+// milliseconds, or in frames after "set ALIAS time format frames"; "status ALIAS frame rate"
+// answers frames per second times 1000. Runs entirely on the caller's thread.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "audio/GstMedia.h"
+#include "audio/MediaCommand.h"
+#include "audio/MediaControl.h"
+
+namespace lumetra {
+
+class CGstMediaControl : public IMediaControl {
+public:
+    // Initialises GStreamer once per process.
+    CGstMediaControl();
+    ~CGstMediaControl() override;
+
+    MediaResult Open(const MediaOpenRequest& request) override;
+    MediaResult Send(const std::string& command) override;
+
+    // The URI a device type and element stand for; an error when there is none.
+    static MediaResult UriFor(const MediaOpenRequest& request);
+
+private:
+    struct Device {
+        std::unique_ptr<CGstMedia> media;
+        bool frames = false;  // time format
+    };
+    MediaResult Status(Device& device, MediaStatusItem item);
+    MediaResult PlayFrom(Device& device, int64_t from);
+
+    std::map<std::string, Device> m_devices;  // by alias
+};
+
+// The process-wide media control, used by players built without one.
+IMediaControl& ProcessMediaControl();
+
+}  // namespace lumetra

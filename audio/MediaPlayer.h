@@ -1,0 +1,58 @@
+// Plays one media file at a time under the alias "myMedia" by sending command strings to a
+// media-control interface. The owner counts elapsed seconds itself: the player gives no notice
+// when playback ends. Used on the user-interface thread only; holds no lock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "audio/MediaControl.h"
+
+namespace lumetra {
+
+class CMediaPlayer {
+public:
+    static constexpr uint32_t kFromCurrent = 0xFFFFFFFF;  // Play() without a position
+
+    // Uses the process-wide GStreamer media control.
+    CMediaPlayer();
+    explicit CMediaPlayer(IMediaControl& control);
+    virtual ~CMediaPlayer();
+    CMediaPlayer(const CMediaPlayer&) = delete;
+    CMediaPlayer& operator=(const CMediaPlayer&) = delete;
+
+    // Opens `path` under the alias; `result` becomes "OK" or the error text of the last of at
+    // most three attempts, each failed one followed by a 500 ms wait. Does not close first.
+    void Open(const std::string& path, std::string& result);
+    // Plays from `from` (in the current time format), or from where it is with kFromCurrent.
+    void Play(uint32_t from = kFromCurrent);
+    int Close();
+    // Stops and returns to the start.
+    void Stop();
+    // Sends "pause" and "resume" in turn.
+    void PauseResume();
+    // Length in the current time format (frames or milliseconds); 0 when the device cannot say.
+    int32_t GetLength();
+    // Whole frames per second.
+    int32_t GetFrameRate();
+    // Length in whole seconds; 3600 for a frame-measured media that reports no frame rate.
+    int32_t GetLengthSeconds();
+
+    bool IsFrames() const { return m_bFrames; }
+    const std::string& Extension() const { return m_strExt; }
+    bool IsPaused() const { return m_bPaused; }
+    const std::string& File() const { return m_strFile; }
+
+    // The extension rule: the three characters after the last ".", or the first three
+    // characters when there is none, lower-cased.
+    static std::string ExtensionOf(const std::string& path);
+
+private:
+    IMediaControl& m_control;
+    bool m_bFrames = false;  // lengths and positions are frames, not milliseconds
+    std::string m_strExt;
+    bool m_bPaused = false;  // the next PauseResume sends "resume"
+    std::string m_strFile;
+};
+
+}  // namespace lumetra
