@@ -3,8 +3,10 @@
 #include <QApplication>
 
 #include "app/DlgMain.h"
+#include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
 #include "link/TransmitterLink.h"
+#include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"
@@ -23,12 +25,15 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
     if (!AppConnection().Open(DefaultDatabasePath(), &error))
         ShowMessage(nullptr, QString::fromStdString(error));
 
+    TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;
-        CDlgMain main(MainServices{clock, TransmitterLink(), shutdown});
+        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown});
         QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
         main.exec();
     }
+    // A link thread still waiting for a box is let go; no box opens from now on.
+    PortAlertBox().Close();
     AppConnection().Close();
     return 0;
 }

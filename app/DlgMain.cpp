@@ -29,6 +29,7 @@
 #include "pages/DlgZoneControl.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/Clock.h"
+#include "schedule/Scheduler.h"
 #include "store/Database.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
@@ -77,6 +78,8 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     qApp->installEventFilter(m_keySwallower);
     CKeySwallower::Mark(this);
 
+    m_services.scheduler.SetOwner(this);
+
     m_services.shutdown.SetWindow(this);
     m_shutdownTimer.callOnTimeout(this, [this] {
         // A refused power-off is tried again, but never in a loop without a pause.
@@ -120,6 +123,9 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
 }
 
 CDlgMain::~CDlgMain() {
+    // Normally the exit sequence has stopped it already; the pages it posts to go away now.
+    m_services.scheduler.Stop();
+    m_services.scheduler.SetOwner(nullptr);
     LinkStatusRelay().SetTarget(nullptr);
     m_services.shutdown.SetWindow(nullptr);
     qApp->removeEventFilter(m_keySwallower);
@@ -156,7 +162,7 @@ void CDlgMain::CreatePages() {
     m_pPlay = new CDlgPlay(this);
     m_pReceiver = new CDlgReceiver(this);
     m_pLED = new CDlgLED(this);
-    m_pSYS = new CDlgSYS(this);
+    m_pSYS = new CDlgSYS(m_services.link, this);
     m_pUser = new CDlgUser(this);
     m_pZoneControl = new CDlgZoneControl(this);
     m_pLogin = new CDlgLogin(this);
@@ -179,6 +185,7 @@ void CDlgMain::showEvent(QShowEvent* event) {
     m_pLogin->ShowCentred();
     m_heartbeatTimer.start();
     m_clockTimer.start();
+    m_services.scheduler.Start();
 }
 
 void CDlgMain::ShowPage(ButtonId id) {
@@ -269,6 +276,7 @@ bool CDlgMain::Exit() {
         return false;
     m_bExiting = true;
     m_pPlay->ClosePlayer();
+    m_services.scheduler.Stop();
     ResetTaskStates(sql::kStateDone, sql::kStateRunning);
     m_heartbeatTimer.stop();
     m_clockTimer.stop();

@@ -31,6 +31,7 @@ class CDlgTaskList;
 class CDlgUser;
 class CDlgZoneControl;
 class CKeySwallower;
+class CScheduler;
 class CStaticEx;
 class CTransmitterLink;
 class IClock;
@@ -39,6 +40,7 @@ class IClock;
 struct MainServices {
     IClock& clock;
     CTransmitterLink& link;
+    CScheduler& scheduler;
     CAutoShutdown& shutdown;
 };
 

@@ -8,9 +8,12 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "store/Database.h"
+#include "widgets/MessageBox.h"
+
 namespace lumetra {
 
-CDlgSYS::CDlgSYS(QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
+CDlgSYS::CDlgSYS(CTransmitterLink& link, QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
     auto* portGroup = new QGroupBox(QStringLiteral("通信端口设置"), this);
     m_portList = new QComboBox(portGroup);
     m_portList->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
@@ -39,18 +42,47 @@ CDlgSYS::CDlgSYS(QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
     layout->addWidget(versionGroup, 2, 0);
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(1, 1);
+
+    m_portSelection = std::make_unique<CPortSelection>(link, AppConnection(), static_cast<IPortSelectionView&>(*this));
+    connect(m_portList, &QComboBox::activated, this, [this](int index) { m_portSelection->OnPortSelected(index); });
+    connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
+    m_portSelection->Initialise();
 }
 
-void CDlgSYS::ShowLinkState(bool linkUp) {
-    if (linkUp) {
-        m_connect->setText(QStringLiteral("断  开"));
-    } else {
-        // After an operator's connect failed, the page keeps what it showed then.
-        if (m_bConnectFailed) return;
-        m_connect->setText(QStringLiteral("连  接"));
-    }
-    m_portList->setEnabled(!linkUp);
+CDlgSYS::~CDlgSYS() = default;
+
+template <typename F>
+void CDlgSYS::OnPageThread(F&& action) {
+    // Direct on the page's own thread; queued from the worker, and dropped once the page is gone.
+    QMetaObject::invokeMethod(this, std::forward<F>(action), Qt::AutoConnection);
 }
+
+void CDlgSYS::SelectPortEntry(int index) {
+    OnPageThread([this, index] { m_portList->setCurrentIndex(index); });
+}
+
+void CDlgSYS::SetConnectButtonText(const std::string& text) {
+    OnPageThread([this, text = QString::fromStdString(text)] { m_connect->setText(text); });
+}
+
+void CDlgSYS::EnablePortList(bool enable) {
+    OnPageThread([this, enable] { m_portList->setEnabled(enable); });
+}
+
+void CDlgSYS::ShowOpenFailed() {
+    OnPageThread([this] {
+        ShowMessage(this, QString::fromUtf8(CPortSelection::kOpenFailedText), MbButtons::Ok, MbIcon::Error,
+                    QStringLiteral("Error"));
+    });
+}
+
+void CDlgSYS::ShowDatabaseError(const std::string& description) {
+    OnPageThread([this, text = QString::fromStdString(description)] {
+        ShowMessage(this, text, MbButtons::Ok, MbIcon::Error);
+    });
+}
+
+void CDlgSYS::ShowLinkState(bool linkUp) { m_portSelection->OnLinkStatus(linkUp); }
 
 void CDlgSYS::SetStartWithSystem(bool on) {
     m_bStartWithSystem = on;

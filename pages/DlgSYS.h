@@ -5,6 +5,9 @@
 // later version.
 #pragma once
 
+#include <memory>
+
+#include "link/PortSelection.h"
 #include "pages/Page.h"
 
 class QCheckBox;
@@ -13,13 +16,18 @@ class QPushButton;
 
 namespace lumetra {
 
-class CDlgSYS : public CPage {
+class CTransmitterLink;
+
+class CDlgSYS : public CPage, private IPortSelectionView {
     Q_OBJECT
 public:
-    explicit CDlgSYS(QWidget* parent);
+    // Reads the stored port and starts connecting it on a worker thread.
+    CDlgSYS(CTransmitterLink& link, QWidget* parent);
+    ~CDlgSYS() override;
 
     // The main window's answer to a possible link change (WM_LINK_STATUS).
     void ShowLinkState(bool linkUp);
+    CPortSelection& PortSelection() { return *m_portSelection; }
     // Set once at start from the autostart entry.
     void SetStartWithSystem(bool on);
     bool StartWithSystem() const { return m_bStartWithSystem; }
@@ -30,14 +38,21 @@ public:
     QPushButton* ConnectButton() const { return m_connect; }
     QCheckBox* StartWithSystemBox() const { return m_startWithSystem; }
 
-protected:
-    bool m_bConnectFailed = false;  // an operator's connect failed; the link state no longer moves the controls
-
 private:
+    // IPortSelectionView: the worker thread's calls are carried over to the page's thread.
+    void SelectPortEntry(int index) override;
+    void SetConnectButtonText(const std::string& text) override;
+    void EnablePortList(bool enable) override;
+    void ShowOpenFailed() override;
+    void ShowDatabaseError(const std::string& description) override;
+    template <typename F>
+    void OnPageThread(F&& action);
+
     QComboBox* m_portList;        // 1001
     QPushButton* m_connect;       // 1040
     QCheckBox* m_startWithSystem; // 1036
     bool m_bStartWithSystem = false;
+    std::unique_ptr<CPortSelection> m_portSelection;  // last: its worker may still call the view
 };
 
 }  // namespace lumetra

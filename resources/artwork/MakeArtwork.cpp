@@ -69,6 +69,7 @@ QImage Background() {
     column.addRoundedRect(QRectF(20, 96, 142, 520), 12, 12);
     p.fillPath(column, QColor(28, 62, 102));
     p.setPen(QPen(QColor(255, 255, 255, 50), 1));
+    p.setBrush(Qt::NoBrush);
     p.drawPath(column);
 
     // Title strip over the page area, where the page's name is written.
