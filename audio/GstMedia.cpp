@@ -127,7 +127,24 @@ std::optional<int64_t> CGstMedia::Duration() {
     GstMessage* changed = gst_bus_timed_pop_filtered(m_bus, kDurationGrace, GST_MESSAGE_DURATION_CHANGED);
     if (changed) gst_message_unref(changed);
     if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration)) return duration;
-    return std::nullopt;
+    return EstimatedDuration();
+}
+
+std::optional<int64_t> CGstMedia::EstimatedDuration() {
+    // An MP3 without a VBR header tells its duration only after some fifty frames have played;
+    // until then its size over its bit rate gives it, as the parser itself will later.
+    gint64 bytes = 0;
+    if (!gst_element_query_duration(m_playbin, GST_FORMAT_BYTES, &bytes) || bytes <= 0) return std::nullopt;
+    GstTagList* tags = nullptr;
+    g_signal_emit_by_name(m_playbin, "get-audio-tags", 0, &tags);
+    if (!tags) return std::nullopt;
+    guint bitrate = 0;
+    if (!gst_tag_list_get_uint(tags, GST_TAG_NOMINAL_BITRATE, &bitrate) || bitrate == 0) {
+        gst_tag_list_get_uint(tags, GST_TAG_BITRATE, &bitrate);
+    }
+    gst_tag_list_unref(tags);
+    if (bitrate == 0) return std::nullopt;
+    return static_cast<int64_t>(gst_util_uint64_scale(static_cast<guint64>(bytes) * 8, GST_SECOND, bitrate));
 }
 
 std::optional<int64_t> CGstMedia::Position() {

@@ -45,6 +45,7 @@ private:
     MediaResult ChangeState(GstState state);
     // Waits up to `timeout` for the pending state change, then takes any error off the bus.
     MediaResult Settle(GstClockTime timeout);
+    std::optional<int64_t> EstimatedDuration();
     // Drops the messages gathered since the last command.
     void DrainBus();
 
