@@ -1,0 +1,136 @@
+#include "link/PortSelection.h"
+
+#include <exception>
+
+#include "link/Logger.h"
+#include "link/TransmitterLink.h"
+#include "store/Database.h"
+#include "store/DbError.h"
+#include "store/Recordset.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+
+namespace lumetra {
+namespace {
+
+constexpr const char* kHashes = "################################";
+
+}  // namespace
+
+CPortSelection::CPortSelection(CTransmitterLink& link, CDatabase& db, IPortSelectionView& view)
+    : m_link(link), m_db(db), m_view(view) {}
+
+CPortSelection::~CPortSelection() {
+    WaitForAutoConnect();
+}
+
+int CPortSelection::ReadStoredPort() {
+    try {
+        CRecordset rows(m_db);
+        rows.Open(sql::kSelectCom);
+        if (rows.IsEOF()) return 1;
+        const int number = rows.GetFieldInt("com");
+        return number >= 1 && number <= kPortCount ? number : 1;
+    } catch (const CDbError& e) {
+        m_view.ShowDatabaseError(e.what());
+        return 1;
+    }
+}
+
+void CPortSelection::Initialise() {
+    const int number = ReadStoredPort();
+    {
+        std::lock_guard lock(m_lock);
+        m_portNumber = number;
+        m_baudRate = 9600;
+        m_dataBits = 8;
+        m_view.SelectPortEntry(number - 1);
+    }
+    if (m_autoConnecting.exchange(true)) return;  // one automatic connection at a time
+    std::lock_guard workerLock(m_workerLock);
+    if (m_worker.joinable()) m_worker.join();  // a finished earlier one
+    m_worker = std::thread([this] {
+        try {
+            OnConnectClicked();
+        } catch (const std::exception& e) {
+            Logger().Log("automatic connection failed: %s", e.what());
+        } catch (...) {
+            Logger().Log("automatic connection failed");
+        }
+        m_autoConnecting = false;
+    });
+}
+
+void CPortSelection::WaitForAutoConnect() {
+    std::lock_guard workerLock(m_workerLock);
+    if (m_worker.joinable()) m_worker.join();
+}
+
+void CPortSelection::OnPortSelected(int index) {
+    Logger().Log("OnSelendokComboComselect%s", kHashes);
+    m_link.CloseLink(true);
+    std::lock_guard lock(m_lock);
+    if (index >= 0 && index < kPortCount) m_portNumber = index + 1;
+}
+
+void CPortSelection::OnConnectClicked() {
+    std::lock_guard lock(m_lock);
+    ToggleLocked();
+}
+
+void CPortSelection::ToggleLocked() {
+    m_connectOn = !m_connectOn;
+    if (!m_connectOn) {
+        m_view.SetConnectButtonText(kConnectText);
+        Logger().Log("CDlgSYS::ClosePort%s", kHashes);
+        m_link.CloseLink(true);
+        m_view.EnablePortList(true);
+        return;
+    }
+    m_view.SetConnectButtonText(kDisconnectText);
+    if (!m_link.OpenPort("com" + std::to_string(m_portNumber), m_baudRate, m_dataBits)) {
+        m_view.ShowOpenFailed();
+        m_view.SetConnectButtonText(kConnectText);
+        m_connectOn = false;
+        m_connectFailed = true;
+        return;
+    }
+    StorePort(m_portNumber);
+    m_view.EnablePortList(false);
+}
+
+void CPortSelection::StorePort(int number) {
+    try {
+        m_db.ExecuteSql(FormatSql(sql::kSetCom, std::to_string(number)));
+    } catch (const CDbError& e) {
+        // The connection stands; only remembering the port for the next start failed.
+        m_view.ShowDatabaseError(e.what());
+    }
+}
+
+void CPortSelection::OnLinkStatus(bool linkUp) {
+    if (linkUp) {
+        m_view.SetConnectButtonText(kDisconnectText);
+        m_view.EnablePortList(false);
+    } else if (!m_connectFailed) {
+        m_view.SetConnectButtonText(kConnectText);
+        m_view.EnablePortList(true);
+    }
+}
+
+int CPortSelection::PortNumber() const {
+    std::lock_guard lock(m_lock);
+    return m_portNumber;
+}
+
+std::string CPortSelection::PortName() const {
+    std::lock_guard lock(m_lock);
+    return "com" + std::to_string(m_portNumber);
+}
+
+bool CPortSelection::IsConnectOn() const {
+    std::lock_guard lock(m_lock);
+    return m_connectOn;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,86 @@
+// The port choice of the system settings page, without widgets: which of COM1..COM4 is chosen,
+// the connect/disconnect toggle, the automatic connection at start on a worker thread, and
+// storing the port that connected. The page implements IPortSelectionView and forwards its
+// list and button events here; the main window forwards the link-status notification.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace lumetra {
+
+class CDatabase;
+class CTransmitterLink;
+
+// What the page shows. Calls come from the user-interface thread and from the automatic
+// connection's worker thread, so an implementation hands them over to its own thread.
+class IPortSelectionView {
+public:
+    virtual ~IPortSelectionView() = default;
+    virtual void SelectPortEntry(int index) = 0;  // 0 for "COM1" .. 3 for "COM4"
+    virtual void SetConnectButtonText(const std::string& text) = 0;
+    virtual void EnablePortList(bool enable) = 0;
+    // "Cannot open Communication Port.", caption "Error", error icon.
+    virtual void ShowOpenFailed() = 0;
+    // A database error with the database's own description.
+    virtual void ShowDatabaseError(const std::string& description) = 0;
+};
+
+class CPortSelection {
+public:
+    static constexpr int kPortCount = 4;
+    static constexpr const char* kConnectText = "连  接";
+    static constexpr const char* kDisconnectText = "断  开";
+    static constexpr const char* kOpenFailedText = "Cannot open Communication Port.";
+
+    CPortSelection(CTransmitterLink& link, CDatabase& db, IPortSelectionView& view);
+    // Waits for a running automatic connection; the link itself stays as it is.
+    ~CPortSelection();
+    CPortSelection(const CPortSelection&) = delete;
+    CPortSelection& operator=(const CPortSelection&) = delete;
+
+    // Reads the stored port (a missing row or a number outside 1..4 means COM1), selects it,
+    // and connects on a worker thread unless an automatic connection is already running.
+    void Initialise();
+    // The operator confirmed list entry `index`: the link closes and the new port is chosen.
+    void OnPortSelected(int index);
+    // The connect button: connects when disconnected and disconnects when connected.
+    void OnConnectClicked();
+    // The link's state may have changed (the main window read IsLinkUp).
+    void OnLinkStatus(bool linkUp);
+    // Returns when no automatic connection is running.
+    void WaitForAutoConnect();
+
+    int PortNumber() const;
+    std::string PortName() const;  // "com3"
+    uint32_t BaudRate() const { return m_baudRate; }
+    uint8_t DataBits() const { return m_dataBits; }
+    bool IsConnectOn() const;
+    bool ConnectFailed() const { return m_connectFailed; }
+
+private:
+    int ReadStoredPort();
+    void StorePort(int number);
+    void ToggleLocked();
+
+    CTransmitterLink& m_link;
+    CDatabase& m_db;
+    IPortSelectionView& m_view;
+
+    mutable std::mutex m_lock;  // guards the fields below; held for a whole step so the
+                                // worker's connect and the operator's clicks never interleave
+    int m_portNumber = 1;
+    uint32_t m_baudRate = 9600;
+    uint8_t m_dataBits = 8;
+    bool m_connectOn = false;
+
+    std::atomic<bool> m_connectFailed{false};   // set by a failed connect, never cleared
+    std::atomic<bool> m_autoConnecting{false};  // the guard of the automatic connection
+    std::mutex m_workerLock;                    // guards m_worker
+    std::thread m_worker;
+};
+
+}  // namespace lumetra

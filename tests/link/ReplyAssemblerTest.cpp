@@ -1,0 +1,57 @@
+// Reply assembly from single bytes: start byte, five bytes, XOR checksum.
+#include <gtest/gtest.h>
+
+#include "link/ReplyAssembler.h"
+#include "tests/link/RecordingLink.h"
+
+namespace lumetra {
+namespace {
+
+using Result = CReplyAssembler::Result;
+
+struct StreamCase {
+    const char* name;
+    const char* bytes;
+    std::vector<Result> results;  // the completed replies, in order
+    bool inReplyAfter;
+};
+
+TEST(ReplyAssemblerTest, StreamsGiveTheirReplies) {
+    const StreamCase cases[] = {
+        {"valid", "81 40 01 07 AA 00 EC", {Result::kValid}, false},
+        {"noise before the start byte", "00 11 FF 81 40 01 07 AA 00 EC", {Result::kValid}, false},
+        {"wrong checksum", "81 40 01 07 AA 00 ED", {Result::kCorrupt}, false},
+        {"0x81 inside a reply is data", "81 81 00 00 00 00 81", {Result::kValid}, false},
+        {"two back to back",
+         "81 01 02 03 04 05 01 81 00 00 00 00 00 00",
+         {Result::kValid, Result::kValid},
+         false},
+        {"corrupt then valid",
+         "81 01 02 03 04 05 00 81 01 02 03 04 05 01",
+         {Result::kCorrupt, Result::kValid},
+         false},
+        {"incomplete", "81 40 01", {}, true},
+        {"noise only", "00 40 01 07 AA 00 EC", {}, false},
+        {"start byte right after a reply", "81 00 00 00 00 00 00 81", {Result::kValid}, true},
+    };
+    for (const StreamCase& c : cases) {
+        CReplyAssembler assembler;
+        std::vector<Result> results;
+        for (uint8_t byte : test::Bytes(c.bytes)) {
+            const Result r = assembler.Push(byte);
+            if (r != Result::kPending) results.push_back(r);
+        }
+        EXPECT_EQ(results, c.results) << c.name;
+        EXPECT_EQ(assembler.InReply(), c.inReplyAfter) << c.name;
+    }
+}
+
+TEST(ReplyAssemblerTest, KeepsTheLastCompletedReply) {
+    CReplyAssembler assembler;
+    for (uint8_t byte : test::Bytes("81 01 02 03 04 05 00")) assembler.Push(byte);
+    const std::vector<uint8_t> expected = test::Bytes("81 01 02 03 04 05 00");
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), assembler.LastReply().begin()));
+}
+
+}  // namespace
+}  // namespace lumetra
