@@ -124,10 +124,11 @@ MediaResult CGstMedia::SeekTo(int64_t position) {
 std::optional<int64_t> CGstMedia::Duration() {
     gint64 duration = 0;
     if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration)) return duration;
+    if (const std::optional<int64_t> estimate = EstimatedDuration()) return estimate;
     GstMessage* changed = gst_bus_timed_pop_filtered(m_bus, kDurationGrace, GST_MESSAGE_DURATION_CHANGED);
     if (changed) gst_message_unref(changed);
     if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration)) return duration;
-    return EstimatedDuration();
+    return std::nullopt;
 }
 
 std::optional<int64_t> CGstMedia::EstimatedDuration() {
