@@ -5,6 +5,7 @@
 #include "link/Logger.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
+#include "schedule/RuleWindow.h"
 #include "schedule/SchedulerOwner.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
@@ -26,7 +27,7 @@ bool IsRunningState(const TaskRecord& task) {
 }  // namespace
 
 CScheduler::CScheduler(CDatabase& db, CTransmitterLink& link, IClock& clock)
-    : m_db(db), m_link(link), m_clock(clock) {}
+    : m_db(db), m_link(link), m_clock(clock), m_rows(db) {}
 
 CScheduler::~CScheduler() {
     Stop();
@@ -67,11 +68,20 @@ void CScheduler::TickAndLog() {
 }
 
 void CScheduler::Tick() {
-    // A record set of its own: the pages walk the shared one on the user-interface thread.
-    CRecordset rows(m_db);
-    rows.Open(sql::kSelectTasksForTick);
-    for (; !rows.IsEOF(); rows.MoveNext()) {
-        if (!EvaluateTask(TaskRecord::FromRow(rows), m_clock.Now())) return;
+    // Closed at the end of the tick whichever way it ends; its buffers stay for the next one.
+    struct CloseAtEnd {
+        CRecordset& rows;
+        ~CloseAtEnd() { rows.Close(); }
+    } closeAtEnd{m_rows};
+    m_rows.Open(sql::kSelectTasksForTick);
+    CRuleWindow window;
+    for (; !m_rows.IsEOF(); m_rows.MoveNext()) {
+        const TaskRecord task = TaskRecord::FromRow(m_rows);
+        const std::time_t now = m_clock.Now();
+        window.SetNow(now);
+        // Most rows are hours away from their rules; they skip the calendar arithmetic.
+        if (!window.MayAct(task)) continue;
+        if (!EvaluateTask(task, now)) return;
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "schedule/TaskRecord.h"
 #include "schedule/WindowMessages.h"
+#include "store/Recordset.h"
 
 namespace lumetra {
 
@@ -69,6 +70,9 @@ private:
     CTransmitterLink& m_link;
     IClock& m_clock;
     ISchedulerOwner* m_pOwner = nullptr;
+    // The tick's own record set, apart from the one the pages share on the user-interface
+    // thread. Only the thread that ticks touches it.
+    CRecordset m_rows;
     std::atomic<bool> m_bRunning{false};
     std::thread m_hThread;
 };
