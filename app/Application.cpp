@@ -13,6 +13,13 @@
 
 namespace lumetra {
 
+bool OpenAppDatabase(const std::string& path) {
+    std::string error;
+    if (AppConnection().Open(path, &error)) return true;
+    ShowMessage(nullptr, QString::fromStdString(error));
+    return false;
+}
+
 int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumetra"));
@@ -20,10 +27,8 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
     CSingleInstance instance;
     if (!instance.FindRunningInstance()) return 0;
 
-    // Without a database the window still comes up; the operator is told why once.
-    std::string error;
-    if (!AppConnection().Open(DefaultDatabasePath(), &error))
-        ShowMessage(nullptr, QString::fromStdString(error));
+    // Without a database the window still comes up.
+    OpenAppDatabase(DefaultDatabasePath());
 
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {

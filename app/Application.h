@@ -2,9 +2,15 @@
 // exit button ends it, then the database closed.
 #pragma once
 
+#include <string>
+
 namespace lumetra {
 
 class CAutoShutdown;
+
+// Opens the application connection on `path`. When that fails the operator is shown the
+// database's description once, and the program goes on without a database.
+bool OpenAppDatabase(const std::string& path);
 
 // `shutdown` is the one object that can switch the machine off; only the program passes a real one.
 int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown);

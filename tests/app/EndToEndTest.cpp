@@ -1,0 +1,4 @@
+#include <QtTest>
+class EndToEndTest : public QObject { Q_OBJECT };
+QTEST_MAIN(EndToEndTest)
+#include "EndToEndTest.moc"
