@@ -25,9 +25,9 @@ std::string Megahertz(double value) {
 
 }  // namespace
 
-std::vector<int> MapChannels(const uint8_t* frame) {
+std::vector<int> MapChannels(const uint8_t* frame, int lastChannel) {
     std::vector<int> channels;
-    for (int k = 0; k < kMapChannels; ++k) {
+    for (int k = 0; k < lastChannel; ++k) {
         const uint8_t byte = frame[kChannelMapLast - static_cast<size_t>(k / 8)];
         if (byte & (1u << (k % 8))) channels.push_back(k + 1);
     }
@@ -70,7 +70,7 @@ FrameSummary CTransmitterState::Apply(const DecodedFrame& frame) {
 }
 
 FrameSummary CTransmitterState::ApplyChannels(const std::vector<uint8_t>& frame) {
-    const std::vector<int> channels = MapChannels(frame.data());
+    const std::vector<int> channels = MapChannels(frame.data(), kMapChannels);
     const bool on = frame[kAudioStateOffset] != 0;
     for (int channel : channels)
         if (channel <= kReceivers) m_on[static_cast<size_t>(channel - 1)] = on;
@@ -79,7 +79,7 @@ FrameSummary CTransmitterState::ApplyChannels(const std::vector<uint8_t>& frame)
 }
 
 FrameSummary CTransmitterState::ApplyVolume(const std::vector<uint8_t>& frame) {
-    const std::vector<int> channels = MapChannels(frame.data());
+    const std::vector<int> channels = MapChannels(frame.data(), kMapChannels);
     const int volume = frame[kAudioStateOffset];
     for (int channel : channels)
         if (channel <= kReceivers) m_volume[static_cast<size_t>(channel - 1)] = volume;
@@ -92,7 +92,7 @@ FrameSummary CTransmitterState::ApplyFrequencies(const std::vector<uint8_t>& fra
     m_frequency2 = FrequencyAt(frame, 69);
     return {"SendFMCom", "frequency 2 " + Megahertz(m_frequency2) + ", frequency 3 " +
                              Megahertz(m_frequency3) + ": " +
-                             ChannelRanges(MapChannels(frame.data()), kMapChannels)};
+                             ChannelRanges(MapChannels(frame.data(), kReceivers), kReceivers)};
 }
 
 FrameSummary CTransmitterState::ApplyPower(const std::vector<uint8_t>& frame) {

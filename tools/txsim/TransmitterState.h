@@ -50,8 +50,9 @@ private:
     std::map<int, std::string> m_led;  // screen number -> UTF-8 text
 };
 
-// The channels of a 64-byte map (frame offsets 5..68): bit k stands for channel k+1 (1..512).
-std::vector<int> MapChannels(const uint8_t* frame);
+// The channels of the map that ends at frame offset 68: bit k stands for channel k+1, up to
+// `lastChannel` (512 for the whole 64-byte map; 128 where offsets 5..52 carry other fields).
+std::vector<int> MapChannels(const uint8_t* frame, int lastChannel);
 // "1-12, 40", "all", "none"; `total` is the number of channels that "all" means.
 std::string ChannelRanges(const std::vector<int>& channels, int total);
 
