@@ -4,8 +4,6 @@
 // clock changes in zones with one-hour, half-hour and two-hour changes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,28 +15,8 @@
 namespace lumetra {
 namespace {
 
+using test::CZone;
 using test::LocalTime;
-
-// Sets TZ for the life of the object.
-class CZone {
-public:
-    explicit CZone(const char* zone) {
-        const char* saved = std::getenv("TZ");
-        if (saved) m_saved = saved;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~CZone() {
-        if (m_saved)
-            setenv("TZ", m_saved->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::optional<std::string> m_saved;
-};
 
 TaskRecord Task(const std::string& start, const std::string& end, const char* state = sql::kStateIdle) {
     TaskRecord task;
@@ -107,8 +85,9 @@ TEST(RuleWindow, NeverHoldsBackARowOnWhichARuleActs) {
             }
         }
         EXPECT_EQ(failures, 0);
-        if (std::string(d.zone) == "UTC")
+        if (d.month == 3 && d.day == 2) {
             EXPECT_GT(held, 0) << "an ordinary day must let rows be passed over";
+        }
     }
 }
 

@@ -1,7 +1,11 @@
-// Helpers shared by the scheduling tests: local times built from calendar fields.
+// Helpers shared by the scheduling tests: local times built from calendar fields, and a time
+// zone set for the length of a test.
 #pragma once
 
+#include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace lumetra::test {
 
@@ -17,5 +21,27 @@ inline std::time_t LocalTime(int year, int month, int day, int hour, int minute,
     tm.tm_isdst = -1;
     return std::mktime(&tm);
 }
+
+// Sets the time zone (TZ) for the life of the object.
+class CZone {
+public:
+    explicit CZone(const char* zone) {
+        if (const char* saved = std::getenv("TZ")) m_saved = saved;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~CZone() {
+        if (m_saved)
+            setenv("TZ", m_saved->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    CZone(const CZone&) = delete;
+    CZone& operator=(const CZone&) = delete;
+
+private:
+    std::optional<std::string> m_saved;
+};
 
 }  // namespace lumetra::test

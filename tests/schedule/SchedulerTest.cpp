@@ -2,8 +2,6 @@
 // it is given and an owner that records messages and hand-overs.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,12 +87,8 @@ TEST_F(SchedulerTest, DailyTaskThroughItsDay) {
     EXPECT_EQ(timeline.Texts(), startAndEnd);
     EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
     for (int number = 1; number <= 4; ++number) EXPECT_FALSE(link.PowerSwitch(number)) << number;
-}
 
-// The bytes of every frame of that day: outlets 1 and 3, channels 1, 3 and 10.
-TEST_F(SchedulerTest, FramesCarryTheTasksOutletsAndChannels) {
-    InsertTask(database.Db(), TaskRow{});
-    RunUntil(Monday(8, 31, 0));
+    // The bytes of every frame: outlets 1 and 3, channels 1, 3 and 10.
     const std::vector<std::vector<uint8_t>> frames = link.Frames();
     ASSERT_EQ(frames.size(), 6u);
     EXPECT_EQ(frames[0], (std::vector<uint8_t>{0x81, 0x40, 0x01, 0x07, 0xAC, 0x05, 0xEF}));
@@ -364,32 +358,10 @@ TEST_F(SchedulerTest, DatabaseErrorLeavesTheTick) {
     EXPECT_TRUE(timeline.Events().empty());
 }
 
-TEST_F(SchedulerTest, WithoutAnOwnerFramesStillGo) {
-    scheduler.SetOwner(nullptr);
-    InsertTask(database.Db(), TaskRow{});
-    RunUntil(Monday(8, 31, 0));
-    EXPECT_EQ(link.Frames().size(), 6u);
-}
-
 // Days on which the clocks change, in a zone that changes them: 2026-03-29 has no 02:00 to
 // 03:00, 2026-10-25 has 02:00 to 03:00 twice.
 class SchedulerDaylightSavingTest : public SchedulerTest {
 protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        m_savedTz = tz ? std::optional<std::string>(tz) : std::nullopt;
-        setenv("TZ", "Europe/Berlin", 1);
-        tzset();
-        SchedulerTest::SetUp();
-    }
-    void TearDown() override {
-        if (m_savedTz)
-            setenv("TZ", m_savedTz->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
     // Wall-clock milliseconds of the hand-overs and stops.
     std::vector<int64_t> Moments(const std::string& what) const {
         std::vector<int64_t> moments;
@@ -398,8 +370,7 @@ protected:
         return moments;
     }
 
-private:
-    std::optional<std::string> m_savedTz;
+    test::CZone zone{"Europe/Berlin"};
 };
 
 TEST_F(SchedulerDaylightSavingTest, DailyTaskKeepsItsLocalTimesAcrossTheChange) {
