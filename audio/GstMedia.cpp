@@ -106,9 +106,13 @@ MediaResult CGstMedia::Settle(GstClockTime timeout) {
     return {kMediaEngineFailure, text};
 }
 
-MediaResult CGstMedia::Play() { return ChangeState(GST_STATE_PLAYING); }
+MediaResult CGstMedia::Play() {
+    return ChangeState(GST_STATE_PLAYING);
+}
 
-MediaResult CGstMedia::Pause() { return ChangeState(GST_STATE_PAUSED); }
+MediaResult CGstMedia::Pause() {
+    return ChangeState(GST_STATE_PAUSED);
+}
 
 MediaResult CGstMedia::SeekTo(int64_t position) {
     DrainBus();

@@ -33,7 +33,9 @@ int TrackNumber(const std::string& path) {
 
 }  // namespace
 
-CGstMediaControl::CGstMediaControl() { gst_init(nullptr, nullptr); }
+CGstMediaControl::CGstMediaControl() {
+    gst_init(nullptr, nullptr);
+}
 
 CGstMediaControl::~CGstMediaControl() = default;
 

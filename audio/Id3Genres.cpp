@@ -7,6 +7,7 @@ namespace lumetra {
 
 namespace {
 
+// clang-format off
 constexpr std::array<std::string_view, kId3GenreCount> kGenres = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz", "Metal",
     "New Age", "Oldies", "Other", "Pop", "R&B", "Rap", "Reggae", "Rock", "Techno", "Industrial",
@@ -29,6 +30,7 @@ constexpr std::array<std::string_view, kId3GenreCount> kGenres = {
     "Beat", "Christian Gangsta Rap", "Heavy Metal", "Black Metal", "Crossover", "Contemporary Christian",
     "Christian Rock", "Merengue", "Salsa", "Trash Metal", "Anime", "JPop", "Synthpop",
 };
+// clang-format on
 
 }  // namespace
 

@@ -41,9 +41,13 @@ std::vector<uint8_t> Resynchronised(std::span<const uint8_t> bytes) {
     return out;
 }
 
-Id3v2Check Unsafe(std::string reason) { return {false, std::move(reason)}; }
+Id3v2Check Unsafe(std::string reason) {
+    return {false, std::move(reason)};
+}
 
-bool IsFrameIdChar(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+bool IsFrameIdChar(uint8_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
 
 // Walks the frames of one tag body (after its extended header).
 Id3v2Check CheckFrames(std::span<const uint8_t> body, int version) {
@@ -53,7 +57,8 @@ Id3v2Check CheckFrames(std::span<const uint8_t> body, int version) {
     while (at + headerSize <= body.size() && body[at] != 0) {
         const uint8_t* frame = body.data() + at;
         for (size_t i = 0; i < idSize; ++i) {
-            if (!IsFrameIdChar(frame[i])) return Unsafe("a frame identifier holds a byte that is not A-Z or 0-9");
+            if (!IsFrameIdChar(frame[i]))
+                return Unsafe("a frame identifier holds a byte that is not A-Z or 0-9");
         }
         uint32_t size = 0;
         if (version == 2) {
@@ -137,11 +142,13 @@ Id3v2Check CheckId3v2File(const std::string& path) {
             break;
         }
         uint32_t size = 0;
-        if (!IsTagHeader(std::span(head).subspan(start)) || !ReadSyncsafe(head.data() + start + 6, size)) break;
+        if (!IsTagHeader(std::span(head).subspan(start)) || !ReadSyncsafe(head.data() + start + 6, size))
+            break;
         const uint64_t rest = size + ((head[start + 3] == 4 && (head[start + 5] & 0x10)) ? kHeaderSize : 0);
         if (start + kHeaderSize + rest > fileSize) break;  // CheckId3v2Tags refuses it
         head.resize(start + kHeaderSize + rest);
-        in.read(reinterpret_cast<char*>(head.data() + start + kHeaderSize), static_cast<std::streamsize>(rest));
+        in.read(reinterpret_cast<char*>(head.data() + start + kHeaderSize),
+                static_cast<std::streamsize>(rest));
     }
     return CheckId3v2Tags(head, fileSize);
 }

@@ -1,21 +1,26 @@
 #include "audio/MediaCommand.h"
 
+#include <strings.h>
+
 #include <charconv>
 #include <sstream>
-#include <strings.h>
 #include <vector>
 
 namespace lumetra {
 
 namespace {
 
-bool Is(const std::string& word, const char* keyword) { return strcasecmp(word.c_str(), keyword) == 0; }
+bool Is(const std::string& word, const char* keyword) {
+    return strcasecmp(word.c_str(), keyword) == 0;
+}
 
 MediaResult Unknown(const std::string& text) {
     return {kMediaUnknownCommand, "Unknown media command \"" + text + "\"."};
 }
 
-MediaResult BadParameter(const std::string& what) { return {kMediaBadParameter, what}; }
+MediaResult BadParameter(const std::string& what) {
+    return {kMediaBadParameter, what};
+}
 
 MediaResult ParseFrom(const std::vector<std::string>& words, MediaCommand& command) {
     if (words.size() == 2) return {};
@@ -85,9 +90,9 @@ MediaResult ParseMediaCommand(const std::string& text, MediaCommand& command) {
         return BadParameter("Only \"seek ALIAS to start\" is understood.");
     }
     static const std::pair<const char*, MediaVerb> kPlain[] = {{"stop", MediaVerb::kStop},
-                                                                {"pause", MediaVerb::kPause},
-                                                                {"resume", MediaVerb::kResume},
-                                                                {"close", MediaVerb::kClose}};
+                                                               {"pause", MediaVerb::kPause},
+                                                               {"resume", MediaVerb::kResume},
+                                                               {"close", MediaVerb::kClose}};
     for (const auto& [keyword, plainVerb] : kPlain) {
         if (!Is(verb, keyword)) continue;
         command.verb = plainVerb;

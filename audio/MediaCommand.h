@@ -17,9 +17,9 @@ enum class MediaStatusItem { kLength, kPosition, kFrameRate };
 struct MediaCommand {
     MediaVerb verb = MediaVerb::kPlay;
     std::string alias;
-    bool hasFrom = false;  // play: a start position was given
-    int64_t from = 0;      // play: the start position in the current time format
-    bool frames = false;   // set time format: frames rather than milliseconds
+    bool hasFrom = false;                             // play: a start position was given
+    int64_t from = 0;                                 // play: the start position in the current time format
+    bool frames = false;                              // set time format: frames rather than milliseconds
     MediaStatusItem item = MediaStatusItem::kLength;  // status: what is asked
 };
 

@@ -18,12 +18,12 @@ struct MediaResult {
 // Error numbers of the media-control interface.
 enum MediaError : int {
     kMediaOk = 0,
-    kMediaUnknownCommand = 1,   // the command string is not understood
-    kMediaBadParameter = 2,     // a value is missing, malformed or out of range
-    kMediaAliasNotOpen = 3,     // no media is open under the alias
-    kMediaAliasInUse = 4,       // the alias already names an open media
-    kMediaUnknownDevice = 5,    // the device type is not supported
-    kMediaEngineFailure = 6,    // the media engine refused; the text is its own
+    kMediaUnknownCommand = 1,  // the command string is not understood
+    kMediaBadParameter = 2,    // a value is missing, malformed or out of range
+    kMediaAliasNotOpen = 3,    // no media is open under the alias
+    kMediaAliasInUse = 4,      // the alias already names an open media
+    kMediaUnknownDevice = 5,   // the device type is not supported
+    kMediaEngineFailure = 6,   // the media engine refused; the text is its own
 };
 
 struct MediaOpenRequest {

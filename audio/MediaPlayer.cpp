@@ -69,7 +69,9 @@ void CMediaPlayer::Play(uint32_t from) {
     }
 }
 
-int CMediaPlayer::Close() { return m_control.Send("close myMedia").error; }
+int CMediaPlayer::Close() {
+    return m_control.Send("close myMedia").error;
+}
 
 void CMediaPlayer::Stop() {
     m_control.Send("stop myMedia");

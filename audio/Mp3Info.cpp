@@ -45,9 +45,10 @@ void CMp3Info::ResetFields() {
     m_bHasLyrics = m_bHasV1Tag = m_bHasV2Tag = false;
     m_nFileSize = -1;
     m_nBitRate = m_nVbrBitRate = m_nEffectiveBitRate = m_nSampleRate = m_nPlayingTime = 0;
-    for (Text* text : {&m_strBitRate, &m_strLayer, &m_strVersion, &m_strChannelMode, &m_strTitle, &m_strArtist,
-                       &m_strAlbum, &m_strComment, &m_strYear, &m_strTrack, &m_strGenre, &m_strComposer,
-                       &m_strRightsNotice, &m_strEncodedBy, &m_strFirstReleasePerformer, &m_strUserUrl}) {
+    for (Text* text :
+         {&m_strBitRate, &m_strLayer, &m_strVersion, &m_strChannelMode, &m_strTitle, &m_strArtist,
+          &m_strAlbum, &m_strComment, &m_strYear, &m_strTrack, &m_strGenre, &m_strComposer,
+          &m_strRightsNotice, &m_strEncodedBy, &m_strFirstReleasePerformer, &m_strUserUrl}) {
         text->reset();
     }
     m_nYear = m_nTrack = 0;

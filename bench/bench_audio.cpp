@@ -30,7 +30,9 @@ namespace {
 using namespace lumetra;
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
 
 bool HaveFixture(benchmark::State& state, const std::string& path) {
     if (std::filesystem::exists(path)) return true;
@@ -64,7 +66,9 @@ void BM_PlayerOpenToPlayback(benchmark::State& state, const char* fixture) {
     }
 }
 
-void OnHandoff(GstElement*, GstBuffer*, GstPad*, gpointer flag) { static_cast<std::atomic<bool>*>(flag)->store(true); }
+void OnHandoff(GstElement*, GstBuffer*, GstPad*, gpointer flag) {
+    static_cast<std::atomic<bool>*>(flag)->store(true);
+}
 
 // The same with a bare playbin and a sink that signals its first rendered buffer.
 void BM_BarePlaybinToFirstBuffer(benchmark::State& state, const char* fixture) {
@@ -116,7 +120,8 @@ void BM_GstLaunchToFirstBuffer(benchmark::State& state, const char* fixture) {
         FILE* lines = fdopen(out[0], "r");
         char line[4096];
         bool rendered = false;
-        while (!rendered && std::fgets(line, sizeof line, lines)) rendered = std::strstr(line, "chain") != nullptr;
+        while (!rendered && std::fgets(line, sizeof line, lines))
+            rendered = std::strstr(line, "chain") != nullptr;
         const auto elapsed = Clock::now() - start;
         kill(child, SIGTERM);  // the program we started, no longer needed
         std::fclose(lines);
@@ -147,16 +152,35 @@ void BM_Mp3InfoOpenPerFile(benchmark::State& state) {
         }
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(files.size()));
-    state.counters["per_file"] = benchmark::Counter(static_cast<double>(state.iterations() * files.size()),
-                                                    benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_file"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * files.size()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-BENCHMARK_CAPTURE(BM_PlayerOpenToPlayback, mp3, test::kCbrMp3)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_PlayerOpenToPlayback, wav, test::kWav)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_BarePlaybinToFirstBuffer, mp3, test::kCbrMp3)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_BarePlaybinToFirstBuffer, wav, test::kWav)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GstLaunchToFirstBuffer, mp3, test::kCbrMp3)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_GstLaunchToFirstBuffer, wav, test::kWav)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PlayerOpenToPlayback, mp3, test::kCbrMp3)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PlayerOpenToPlayback, wav, test::kWav)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BarePlaybinToFirstBuffer, mp3, test::kCbrMp3)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BarePlaybinToFirstBuffer, wav, test::kWav)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GstLaunchToFirstBuffer, mp3, test::kCbrMp3)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GstLaunchToFirstBuffer, wav, test::kWav)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Mp3InfoOpenPerFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -22,7 +22,8 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
 }
 
 void PutBigEndian(Bytes& bytes, size_t at, uint32_t value) {
-    for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i) bytes[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
+    for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i)
+        bytes[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
 }
 
 // Offsets near the start matter most: that is where the ID3v2 tag and the first frames are.
@@ -85,8 +86,8 @@ Bytes MutatedCase(const std::vector<Bytes>& seeds, uint64_t index, uint32_t seed
 std::vector<FuzzFinding> FuzzInChildren(const std::vector<Bytes>& seeds, const FuzzOptions& options,
                                         const std::function<void(const std::string& path)>& read) {
     // The child reports the case it is on through a shared page, so a crash or hang is pinned down.
-    void* page = mmap(nullptr, sizeof(std::atomic<uint64_t>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
-                      -1, 0);
+    void* page = mmap(nullptr, sizeof(std::atomic<uint64_t>), PROT_READ | PROT_WRITE,
+                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (page == MAP_FAILED) throw std::runtime_error("mmap failed");
     auto* current = new (page) std::atomic<uint64_t>(0);
     const std::string casePath = options.workDir + "/case.mp3";
@@ -132,8 +133,10 @@ std::vector<FuzzFinding> FuzzInChildren(const std::vector<Bytes>& seeds, const F
         const uint64_t at = current->load();
         if (!hung && WIFEXITED(status) && WEXITSTATUS(status) == 0) break;
 
-        FuzzFinding finding{at, hung ? "hang" : "crash", options.workDir + "/finding-" + std::to_string(at) + ".mp3"};
-        if (!hung && WIFSIGNALED(status)) finding.what += " (signal " + std::to_string(WTERMSIG(status)) + ")";
+        FuzzFinding finding{at, hung ? "hang" : "crash",
+                            options.workDir + "/finding-" + std::to_string(at) + ".mp3"};
+        if (!hung && WIFSIGNALED(status))
+            finding.what += " (signal " + std::to_string(WTERMSIG(status)) + ")";
         if (!hung && WIFEXITED(status)) finding.what += " (exit " + std::to_string(WEXITSTATUS(status)) + ")";
         WriteFile(finding.saved, MutatedCase(seeds, at, options.seed));
         findings.push_back(finding);

@@ -24,7 +24,7 @@ struct FuzzFinding {
 struct FuzzOptions {
     uint64_t cases = 1000;
     uint32_t seed = 1;
-    std::string workDir;                  // the case file and saved findings go here
+    std::string workDir;                         // the case file and saved findings go here
     std::chrono::milliseconds stallLimit{3000};  // a case taking longer counts as a hang
 };
 

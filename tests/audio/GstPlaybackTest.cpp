@@ -128,7 +128,9 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, GstFixturePlaybackTest,
                                          FixtureCase{test::kV1RockMp3, test::kV1Seconds, false, 1000},
                                          FixtureCase{test::kWav, test::kWavSeconds, false, 1000},
                                          FixtureCase{test::kAvi, test::kAviSeconds, true, test::kAviFps}),
-                         [](const testing::TestParamInfo<FixtureCase>& info) { return FixtureName(info.param.name); });
+                         [](const testing::TestParamInfo<FixtureCase>& info) {
+                             return FixtureName(info.param.name);
+                         });
 
 TEST_F(GstPlaybackTest, PositionFollowsTheWallClock) {
     ASSERT_EQ(OpenWithPlayer(test::Fixture(test::kWav)), "OK");
@@ -138,7 +140,8 @@ TEST_F(GstPlaybackTest, PositionFollowsTheWallClock) {
     const int64_t first = Position();
     std::this_thread::sleep_for(800ms);
     const int64_t second = Position();
-    const auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    const auto wall =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     EXPECT_NEAR(second - first, wall.count(), 120);
 }
 
@@ -161,7 +164,8 @@ TEST_F(GstPlaybackTest, FilesThatAreNotMediaFailWithTheEnginesText) {
         const MediaResult result = control.Open({"mpegvideo", test::Fixture(name), "myMedia"});
         EXPECT_EQ(result.error, kMediaEngineFailure) << name;
         EXPECT_FALSE(result.text.empty()) << name;
-        EXPECT_EQ(control.Send("play myMedia").error, kMediaAliasNotOpen) << "nothing stays open for " << name;
+        EXPECT_EQ(control.Send("play myMedia").error, kMediaAliasNotOpen)
+            << "nothing stays open for " << name;
     }
 }
 

@@ -1,6 +1,5 @@
 // The genre list and the reading of ID3v1 genre numbers.
 #include <gtest/gtest.h>
-
 #include <id3/globals.h>
 
 #include <string>

@@ -18,7 +18,9 @@ std::vector<test::Id3Frame> TwoFrames() {
     return {{"TIT2", test::TextFrameBody("Title")}, {"TPE1", test::TextFrameBody("Artist")}};
 }
 
-Bytes ValidTag() { return test::Id3v23Tag(TwoFrames(), 8); }
+Bytes ValidTag() {
+    return test::Id3v23Tag(TwoFrames(), 8);
+}
 
 // Offset of the first frame's header in a tag without an extended header.
 constexpr size_t kFirstFrame = 10;
@@ -60,7 +62,11 @@ Bytes WithByte(Bytes bytes, size_t at, uint8_t value) {
 INSTANTIATE_TEST_SUITE_P(
     Tags, Id3v2CheckTest,
     testing::Values(
-        CheckCase{"NoTag", [] { return Bytes{0xFF, 0xFB, 0x90, 0x64}; }, true},
+        CheckCase{"NoTag",
+                  [] {
+                      return Bytes{0xFF, 0xFB, 0x90, 0x64};
+                  },
+                  true},
         CheckCase{"Valid", ValidTag, true},
         CheckCase{"OnlyPadding", [] { return test::Id3v23Tag({}, 32); }, true},
         CheckCase{"Compressed", [] { return WithByte(ValidTag(), kFirstFrame + 9, 0x80); }, false},
@@ -82,8 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                       return tag;
                   },
                   true},
-        CheckCase{"Version2Compressed",
-                  [] { return Bytes{'I', 'D', '3', 2, 0, 0x40, 0, 0, 0, 0}; }, false},
+        CheckCase{"Version2Compressed", [] { return Bytes{'I', 'D', '3', 2, 0, 0x40, 0, 0, 0, 0}; }, false},
         CheckCase{"UnsynchronisedSizesCountAfterResync",
                   [] {
                       // A title holding 0xFF: written as 0xFF 0x00, the tag grows by one byte.
@@ -128,7 +133,8 @@ TEST(Id3v2CheckFile, ReadsTheTagFromTheFile) {
     test::TempDir dir;
     const auto write = [&](const std::string& name, const Bytes& bytes) {
         const std::string path = dir.File(name);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path;
     };
     Bytes good = ValidTag();

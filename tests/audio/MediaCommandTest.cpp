@@ -34,24 +34,24 @@ constexpr auto kLen = MediaStatusItem::kLength;
 
 INSTANTIATE_TEST_SUITE_P(
     Commands, MediaCommandParseTest,
-    testing::Values(ParsedCase{"play myMedia", MediaVerb::kPlay, false, 0, false, kLen},
-                    ParsedCase{"play myMedia from 0", MediaVerb::kPlay, true, 0, false, kLen},
-                    ParsedCase{"play myMedia from 61000", MediaVerb::kPlay, true, 61000, false, kLen},
-                    ParsedCase{"PLAY myMedia FROM 5", MediaVerb::kPlay, true, 5, false, kLen},
-                    ParsedCase{"  stop   myMedia ", MediaVerb::kStop, false, 0, false, kLen},
-                    ParsedCase{"pause myMedia", MediaVerb::kPause, false, 0, false, kLen},
-                    ParsedCase{"resume myMedia", MediaVerb::kResume, false, 0, false, kLen},
-                    ParsedCase{"close myMedia", MediaVerb::kClose, false, 0, false, kLen},
-                    ParsedCase{"seek myMedia to start", MediaVerb::kSeekToStart, false, 0, false, kLen},
-                    ParsedCase{"set myMedia time format frames", MediaVerb::kSetTimeFormat, false, 0, true, kLen},
-                    ParsedCase{"set myMedia time format milliseconds", MediaVerb::kSetTimeFormat, false, 0,
-                               false, kLen},
-                    ParsedCase{"set myMedia time format ms", MediaVerb::kSetTimeFormat, false, 0, false, kLen},
-                    ParsedCase{"status myMedia length", MediaVerb::kStatus, false, 0, false, kLen},
-                    ParsedCase{"status myMedia position", MediaVerb::kStatus, false, 0, false,
-                               MediaStatusItem::kPosition},
-                    ParsedCase{"status myMedia frame rate", MediaVerb::kStatus, false, 0, false,
-                               MediaStatusItem::kFrameRate}));
+    testing::Values(
+        ParsedCase{"play myMedia", MediaVerb::kPlay, false, 0, false, kLen},
+        ParsedCase{"play myMedia from 0", MediaVerb::kPlay, true, 0, false, kLen},
+        ParsedCase{"play myMedia from 61000", MediaVerb::kPlay, true, 61000, false, kLen},
+        ParsedCase{"PLAY myMedia FROM 5", MediaVerb::kPlay, true, 5, false, kLen},
+        ParsedCase{"  stop   myMedia ", MediaVerb::kStop, false, 0, false, kLen},
+        ParsedCase{"pause myMedia", MediaVerb::kPause, false, 0, false, kLen},
+        ParsedCase{"resume myMedia", MediaVerb::kResume, false, 0, false, kLen},
+        ParsedCase{"close myMedia", MediaVerb::kClose, false, 0, false, kLen},
+        ParsedCase{"seek myMedia to start", MediaVerb::kSeekToStart, false, 0, false, kLen},
+        ParsedCase{"set myMedia time format frames", MediaVerb::kSetTimeFormat, false, 0, true, kLen},
+        ParsedCase{"set myMedia time format milliseconds", MediaVerb::kSetTimeFormat, false, 0, false, kLen},
+        ParsedCase{"set myMedia time format ms", MediaVerb::kSetTimeFormat, false, 0, false, kLen},
+        ParsedCase{"status myMedia length", MediaVerb::kStatus, false, 0, false, kLen},
+        ParsedCase{"status myMedia position", MediaVerb::kStatus, false, 0, false,
+                   MediaStatusItem::kPosition},
+        ParsedCase{"status myMedia frame rate", MediaVerb::kStatus, false, 0, false,
+                   MediaStatusItem::kFrameRate}));
 
 struct RefusedCase {
     const char* text;

@@ -39,22 +39,21 @@ TEST_P(PlayerExtensionTest, OpenChoosesDeviceAndTimeFormat) {
     EXPECT_TRUE(control.sent.empty()) << "open sends nothing through the command strings";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, PlayerExtensionTest,
-    testing::Values(ExtensionCase{"/music/song.mp3", "mp3", "mpegvideo", false},
-                    ExtensionCase{"/music/SONG.MP3", "mp3", "mpegvideo", false},
-                    ExtensionCase{"/music/bell.wav", "wav", "waveaudio", false},
-                    ExtensionCase{"/music/bell.wave", "wav", "waveaudio", false},
-                    ExtensionCase{"/music/Bell.WaV", "wav", "waveaudio", false},
-                    ExtensionCase{"/music/clip.avi", "avi", "avivideo", true},
-                    ExtensionCase{"/cd/Track03.cda", "cda", "cdaudio", false},
-                    ExtensionCase{"/music/film.mpeg", "mpe", "mpegvideo", true},
-                    ExtensionCase{"/music/song.ogg", "ogg", "mpegvideo", true},
-                    ExtensionCase{"/music/song", "/mu", "mpegvideo", true},
-                    ExtensionCase{"Song", "son", "mpegvideo", true},
-                    ExtensionCase{"/music.d/song", "d/s", "mpegvideo", true},
-                    ExtensionCase{"/music/song.", "", "mpegvideo", true},
-                    ExtensionCase{"/music/song.mp3.avi", "avi", "avivideo", true}));
+INSTANTIATE_TEST_SUITE_P(Paths, PlayerExtensionTest,
+                         testing::Values(ExtensionCase{"/music/song.mp3", "mp3", "mpegvideo", false},
+                                         ExtensionCase{"/music/SONG.MP3", "mp3", "mpegvideo", false},
+                                         ExtensionCase{"/music/bell.wav", "wav", "waveaudio", false},
+                                         ExtensionCase{"/music/bell.wave", "wav", "waveaudio", false},
+                                         ExtensionCase{"/music/Bell.WaV", "wav", "waveaudio", false},
+                                         ExtensionCase{"/music/clip.avi", "avi", "avivideo", true},
+                                         ExtensionCase{"/cd/Track03.cda", "cda", "cdaudio", false},
+                                         ExtensionCase{"/music/film.mpeg", "mpe", "mpegvideo", true},
+                                         ExtensionCase{"/music/song.ogg", "ogg", "mpegvideo", true},
+                                         ExtensionCase{"/music/song", "/mu", "mpegvideo", true},
+                                         ExtensionCase{"Song", "son", "mpegvideo", true},
+                                         ExtensionCase{"/music.d/song", "d/s", "mpegvideo", true},
+                                         ExtensionCase{"/music/song.", "", "mpegvideo", true},
+                                         ExtensionCase{"/music/song.mp3.avi", "avi", "avivideo", true}));
 
 TEST(MediaPlayer, PlayFormatsThePositionAsASignedNumberAndOnlyTheDefaultOmitsIt) {
     CScriptedMediaControl control;
@@ -79,8 +78,8 @@ TEST(MediaPlayer, PauseResumeAlternatesAndPlayStartsOverWithPause) {
     player.Play(0);
     EXPECT_FALSE(player.IsPaused());
     player.PauseResume();
-    EXPECT_EQ(control.sent, (Strings{"pause myMedia", "resume myMedia", "pause myMedia", "play myMedia from 0",
-                                     "pause myMedia"}));
+    EXPECT_EQ(control.sent, (Strings{"pause myMedia", "resume myMedia", "pause myMedia",
+                                     "play myMedia from 0", "pause myMedia"}));
 }
 
 TEST(MediaPlayer, PauseResumeFlipsEvenWhenTheDeviceRefuses) {
@@ -133,7 +132,8 @@ TEST_P(PlayerLengthTest, LengthInSecondsTruncatesAndAsksInOrder) {
 }
 
 const Strings kMillisecondQueries{"set myMedia time format milliseconds", "status myMedia length"};
-const Strings kFrameQueries{"status myMedia frame rate", "set myMedia time format frames", "status myMedia length"};
+const Strings kFrameQueries{"status myMedia frame rate", "set myMedia time format frames",
+                            "status myMedia length"};
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, PlayerLengthTest,
@@ -149,15 +149,19 @@ INSTANTIATE_TEST_SUITE_P(
         // No frame rate (0, or a failing query) means one hour.
         LengthCase{"/m/a.avi", {0, "0"}, {0, "250"}, 250, 3600, Strings{"status myMedia frame rate"}},
         LengthCase{"/m/a.avi", {0, "999"}, {0, "250"}, 250, 3600, Strings{"status myMedia frame rate"}},
-        LengthCase{"/m/a.avi", {kMediaEngineFailure, "25000"}, {0, "250"}, 250, 3600,
+        LengthCase{"/m/a.avi",
+                   {kMediaEngineFailure, "25000"},
+                   {0, "250"},
+                   250,
+                   3600,
                    Strings{"status myMedia frame rate"}},
         // Text is read like a leading decimal number.
         LengthCase{"/m/a.mp3", {}, {0, " 3050 ms"}, 3050, 3, kMillisecondQueries}));
 
 TEST(MediaPlayer, FailedOpenIsTriedThreeTimesHalfASecondApartAndKeepsTheLastText) {
     CScriptedMediaControl control;
-    control.openResults = {{kMediaEngineFailure, "first"}, {kMediaEngineFailure, "second"},
-                           {kMediaEngineFailure, "third"}};
+    control.openResults = {
+        {kMediaEngineFailure, "first"}, {kMediaEngineFailure, "second"}, {kMediaEngineFailure, "third"}};
     CMediaPlayer player(control);
     std::string result;
     const auto start = std::chrono::steady_clock::now();

@@ -30,7 +30,8 @@ Bytes Head(const char* fixture, size_t limit) {
 
 // A version 4 tag in front of audio, so mutations reach that parser too.
 Bytes Version4Seed() {
-    Bytes bytes = test::Id3v23Tag({{"TIT2", test::TextFrameBody("Four")}, {"TRCK", test::TextFrameBody("4")}}, 4);
+    Bytes bytes =
+        test::Id3v23Tag({{"TIT2", test::TextFrameBody("Four")}, {"TRCK", test::TextFrameBody("4")}}, 4);
     bytes[3] = 4;
     const Bytes audio = Head(test::kV1RockMp3, 4000);
     bytes.insert(bytes.end(), audio.begin(), audio.end());
@@ -38,7 +39,8 @@ Bytes Version4Seed() {
 }
 
 std::vector<Bytes> Seeds() {
-    return {Head(test::kCbrMp3, 8000), Head(test::kV1RockMp3, 1 << 20), Head(test::kVbrMp3, 6000), Version4Seed()};
+    return {Head(test::kCbrMp3, 8000), Head(test::kV1RockMp3, 1 << 20), Head(test::kVbrMp3, 6000),
+            Version4Seed()};
 }
 
 uint64_t FromEnvironment(const char* name, uint64_t fallback) {
@@ -49,7 +51,8 @@ uint64_t FromEnvironment(const char* name, uint64_t fallback) {
 std::string Describe(const std::vector<test::FuzzFinding>& findings) {
     std::string text;
     for (const test::FuzzFinding& finding : findings) {
-        text += "case " + std::to_string(finding.index) + ": " + finding.what + ", kept in " + finding.saved + "\n";
+        text += "case " + std::to_string(finding.index) + ": " + finding.what + ", kept in " + finding.saved +
+                "\n";
     }
     return text;
 }
@@ -91,7 +94,8 @@ TEST(ForkedFuzzer, ReportsCrashesAndHangsAndGoesOn) {
     const auto findings = test::FuzzInChildren({Bytes(100, 1)}, options, [&](const std::string&) {
         std::ofstream(seen, std::ios::app) << "x";
         if (std::ifstream(seen, std::ios::ate).tellg() == 5) std::raise(SIGSEGV);
-        if (std::ifstream(seen, std::ios::ate).tellg() == 9) std::this_thread::sleep_for(std::chrono::seconds(30));
+        if (std::ifstream(seen, std::ios::ate).tellg() == 9)
+            std::this_thread::sleep_for(std::chrono::seconds(30));
     });
     ASSERT_EQ(findings.size(), 2u) << Describe(findings);
     EXPECT_EQ(findings[0].index, 4u);

@@ -137,8 +137,8 @@ TEST_P(Mp3InfoRefusedTest, FileWithoutMpegAudioLeavesEverythingCleared) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BadFiles, Mp3InfoRefusedTest,
-                         testing::Values(test::kTruncatedMp3, test::kZerosMp3, test::kWavNamedMp3, test::kTextMp3,
-                                         test::kWav, test::kAvi, "no-such-file.mp3"));
+                         testing::Values(test::kTruncatedMp3, test::kZerosMp3, test::kWavNamedMp3,
+                                         test::kTextMp3, test::kWav, test::kAvi, "no-such-file.mp3"));
 
 TEST(Mp3Info, TagLargerThanTheFileIsLeftOutButTheAudioIsStillMeasured) {
     CMp3Info info;

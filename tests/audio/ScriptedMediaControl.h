@@ -27,8 +27,8 @@ public:
         return found == replies.end() ? MediaResult{} : found->second;
     }
 
-    std::deque<MediaResult> openResults;           // one per open; success once used up
-    std::map<std::string, MediaResult> replies;    // by command; success with no text otherwise
+    std::deque<MediaResult> openResults;         // one per open; success once used up
+    std::map<std::string, MediaResult> replies;  // by command; success with no text otherwise
     std::vector<MediaOpenRequest> opens;
     std::vector<std::string> sent;
 };
