@@ -1,7 +1,8 @@
 // Thousands of mutated MP3 files (cut short, garbled tag sizes and flags, zero blocks, false frame
-// syncs, stray ID3v1 tags) through CMp3Info::Open, each batch in a child process: a crash or a
-// hang is reported with the file that caused it, and fails the test. For longer runs,
-// LUMETRA_FUZZ_CASES sets the number of cases (default 4000) and LUMETRA_FUZZ_SEED the series.
+// syncs, stray ID3v1 tags; seeds with ID3v2.3, ID3v2.4, ID3v1, a VBR header and a lyrics block) through
+// CMp3Info::Open, each batch in a child process: a crash or a hang is reported with the file that caused it,
+// and fails the test. For longer runs, LUMETRA_FUZZ_CASES sets the number of cases (default 4000) and
+// LUMETRA_FUZZ_SEED the series.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -59,7 +60,7 @@ std::string Describe(const std::vector<test::FuzzFinding>& findings) {
 
 TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
     const std::vector<Bytes> seeds = Seeds();
-    for (const Bytes& seed : seeds) ASSERT_GT(seed.size(), 1000u) << "fixtures missing?";
+    for (const Bytes& seed : seeds) ASSERT_GT(seed.size(), 500u) << "fixtures missing?";
     test::TempDir dir;
     test::FuzzOptions options;
     options.cases = FromEnvironment("LUMETRA_FUZZ_CASES", 4000);

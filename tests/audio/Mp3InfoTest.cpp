@@ -170,6 +170,21 @@ TEST(Mp3Info, CompressedFrameThatDoesNotInflateIsNoCrash) {
     EXPECT_EQ(info.PlayingTime(), test::kV1Seconds);
 }
 
+TEST(Mp3Info, LyricsBlockBeforeTheId3v1TagIsNoticed) {
+    test::TempDir dir;
+    std::ifstream in(test::Fixture(test::kV1RockMp3), std::ios::binary);
+    test::Bytes bytes(std::istreambuf_iterator<char>(in), {});
+    const test::Bytes lyrics = test::Lyrics3Block("[00:01]la la la");
+    bytes.insert(bytes.end() - 128, lyrics.begin(), lyrics.end());
+    const std::string path = dir.File("lyrics.mp3");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+
+    CMp3Info info;
+    ASSERT_TRUE(info.Open(path));
+    EXPECT_TRUE(info.HasLyrics());
+    EXPECT_EQ(info.PlayingTime(), test::kV1Seconds);
+}
+
 TEST(Mp3Info, ClearReleasesEverythingAndReopenStartsFresh) {
     CMp3Info info;
     ExpectCleared(info);
