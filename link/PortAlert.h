@@ -11,9 +11,10 @@ class IPortAlert {
 public:
     virtual ~IPortAlert() = default;
     // Shows `text` with the error icon and returns when the operator has closed it. An empty
-    // caption means the application's name. The port calls this without holding its lock, but
-    // the calling thread (possibly the link's writer) waits, so an implementation that blocks must
-    // give up and return when the user interface goes away.
+    // caption means the application's name. It is called on the thread that used the port (the
+    // link's writer, the connect worker, the user-interface thread), never with the port's lock
+    // held; an implementation that blocks must give up and return when the user interface goes
+    // away, since the link's destructor waits for its writer.
     virtual void ShowPortError(const std::string& text, const std::string& caption) = 0;
 };
 

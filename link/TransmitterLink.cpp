@@ -30,10 +30,6 @@ bool ValidSwitch(int number) {
 
 CTransmitterLink::CTransmitterLink(ILinkNotifier* notifier, IPortAlert* alert)
     : m_heartbeat(HeartbeatFrame()), m_port(alert), m_notifier(notifier) {
-    m_ledBuffer[0] = kFrameStart;
-    m_ledBuffer[1] = 0x40;
-    m_ledBuffer[2] = 0x01;
-    m_ledBuffer[4] = kCodeLed;
     m_frequencyBuffer[0] = kFrameStart;
     m_frequencyBuffer[1] = 0x40;
     m_frequencyBuffer[2] = 0x01;
@@ -106,13 +102,12 @@ bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::stri
         if (error) *error = reason;
         return false;
     }
-    const size_t n = gbk->size();
-    const size_t size = n + 7;
-    m_ledBuffer[3] = static_cast<uint8_t>(size);
-    m_ledBuffer[5] = static_cast<uint8_t>(screenIndex + 1);
-    std::copy(gbk->begin(), gbk->end(), m_ledBuffer.begin() + 6);
-    SealFrame(m_ledBuffer.data(), size);
-    EnqueueFrame(m_ledBuffer.data(), size, "SendLED");
+    const size_t size = gbk->size() + 7;
+    std::array<uint8_t, kLedBufferSize> frame{
+        kFrameStart, 0x40, 0x01, static_cast<uint8_t>(size), kCodeLed, static_cast<uint8_t>(screenIndex + 1)};
+    std::copy(gbk->begin(), gbk->end(), frame.begin() + 6);
+    SealFrame(frame.data(), size);
+    EnqueueFrame(frame.data(), size, "SendLED");
     return true;
 }
 
@@ -380,6 +375,8 @@ void CTransmitterLink::LinkLost() {
 }
 
 CTransmitterLink& TransmitterLink() {
+    // The logger is made first so that it outlives the link, whose destructor still logs.
+    Logger();
     static CTransmitterLink link;
     return link;
 }

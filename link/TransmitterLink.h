@@ -43,6 +43,8 @@ public:
     CTransmitterLink(const CTransmitterLink&) = delete;
     CTransmitterLink& operator=(const CTransmitterLink&) = delete;
 
+    // The notifier is called from the reader thread and from CloseLink; whoever owns it stops
+    // the link (CloseLink) or sets another notifier before destroying it.
     void SetNotifier(ILinkNotifier* notifier);
     void SetPortAlert(IPortAlert* alert);
 
@@ -102,7 +104,6 @@ private:
     void EnqueueFrame(const uint8_t* frame, size_t size, const char* name);
 
     std::array<std::atomic<bool>, 4> m_power{};
-    std::array<uint8_t, kLedBufferSize> m_ledBuffer{};
     const ShortFrame m_heartbeat;
     FrequencyFrame m_frequencyBuffer{};
     mutable std::mutex m_frequencyLock;  // guards m_frequencyBuffer between the page and a reader of it

@@ -10,9 +10,9 @@
 #include "link/TransmitterLink.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/RecordingLink.h"
-#include "tests/link/SimulatorProcess.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/txsim/FrameDecoder.h"
+#include "tools/txsim/SimulatorProcess.h"
 
 namespace lumetra {
 namespace {
@@ -46,7 +46,7 @@ protected:
 };
 
 TEST_F(SimulatorLinkTest, FramesArriveAsBuiltAndRepliesBringTheLinkUp) {
-    test::CSimulatorProcess simulator;
+    txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH);
     ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
 
     ChannelFlags flags{};
@@ -62,16 +62,16 @@ TEST_F(SimulatorLinkTest, FramesArriveAsBuiltAndRepliesBringTheLinkUp) {
     for (const LinkCommand& command : expected.Commands()) {
         const auto line = simulator.WaitForLine("\"event\":\"frame\"", 3s);
         ASSERT_TRUE(line) << command.name << " never arrived";
-        EXPECT_EQ(test::JsonField(*line, "command"), command.name);
-        EXPECT_EQ(test::JsonField(*line, "valid"), "true") << *line;
-        EXPECT_EQ(test::JsonField(*line, "hex"), txsim::Hex(command.data.data(), command.data.size()));
+        EXPECT_EQ(txsim::JsonField(*line, "command"), command.name);
+        EXPECT_EQ(txsim::JsonField(*line, "valid"), "true") << *line;
+        EXPECT_EQ(txsim::JsonField(*line, "hex"), txsim::Hex(command.data.data(), command.data.size()));
     }
     EXPECT_TRUE(notes.WaitFor(true, 0, 2s));
     EXPECT_TRUE(link.IsLinkUp());
 }
 
 TEST_F(SimulatorLinkTest, CorruptRepliesTakeTheLinkDownUntilTheyAreRightAgain) {
-    test::CSimulatorProcess simulator({"--corrupt"});
+    txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--corrupt"});
     ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
     link.SendSCOM();
     ASSERT_TRUE(notes.WaitFor(false, 0, 2s));
@@ -87,7 +87,7 @@ TEST_F(SimulatorLinkTest, CorruptRepliesTakeTheLinkDownUntilTheyAreRightAgain) {
 TEST_F(SimulatorLinkTest, HangUpAndReturnBringsTheLinkBackWithoutARestart) {
     test::TempDir dir;
     const std::string stable = dir.File("transmitter");
-    test::CSimulatorProcess simulator({"--link", stable, "--down-for", "1"});
+    txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--link", stable, "--down-for", "1"});
     setenv("LUMETRA_COM4", stable.c_str(), 1);
     const std::unique_ptr<const char, void (*)(const char*)> unset("LUMETRA_COM4",
                                                                    [](const char* name) { unsetenv(name); });

@@ -1,4 +1,4 @@
-#include "tests/link/SimulatorProcess.h"
+#include "tools/txsim/SimulatorProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,16 +9,16 @@
 #include <stdexcept>
 #include <thread>
 
-namespace lumetra::test {
+namespace lumetra::txsim {
 
 using Clock = std::chrono::steady_clock;
 
-CSimulatorProcess::CSimulatorProcess(const std::vector<std::string>& arguments) {
+CSimulatorProcess::CSimulatorProcess(const std::string& program, const std::vector<std::string>& arguments) {
     int toChild[2];
     int fromChild[2];
     if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0)
         throw std::runtime_error("no pipes for the simulator");
-    std::vector<std::string> args{LUMETRA_TXSIM_PATH, "--json"};
+    std::vector<std::string> args{program, "--json"};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -114,4 +114,4 @@ std::string JsonField(const std::string& line, const std::string& key) {
     return line.substr(at, end - at);
 }
 
-}  // namespace lumetra::test
+}  // namespace lumetra::txsim

@@ -1,5 +1,5 @@
-// The transmitter simulator run as its own process with --json, as a person would run it: the
-// test reads its lines and types commands on its standard input.
+// Runs the transmitter simulator as its own process with --json, for programs that drive it (the
+// integration tests, the link benchmark): they read its lines and type commands on its input.
 #pragma once
 
 #include <sys/types.h>
@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace lumetra::test {
+namespace lumetra::txsim {
 
 class CSimulatorProcess {
 public:
-    // Starts lumetra-txsim with --json and `arguments`; reads the device path from its first line.
-    explicit CSimulatorProcess(const std::vector<std::string>& arguments = {});
+    // Starts the simulator `program` with --json and `arguments` and reads the device path from
+    // its first line. Throws std::runtime_error when it does not start.
+    explicit CSimulatorProcess(const std::string& program, const std::vector<std::string>& arguments = {});
     // Asks it to quit and waits for it; ends it with SIGTERM if it does not.
     ~CSimulatorProcess();
     CSimulatorProcess(const CSimulatorProcess&) = delete;
@@ -41,4 +42,4 @@ private:
 // or the literal of a number or boolean. Empty when the key is missing.
 std::string JsonField(const std::string& line, const std::string& key);
 
-}  // namespace lumetra::test
+}  // namespace lumetra::txsim
