@@ -32,9 +32,9 @@ size_t CLogRecorder::Count(const std::string& message) const {
     return count;
 }
 
-bool CLogRecorder::WaitFor(const std::string& message, std::chrono::milliseconds limit) const {
+bool CLogRecorder::WaitFor(const std::string& message, std::chrono::milliseconds limit, size_t count) const {
     const auto deadline = Clock::now() + limit;
-    while (Count(message) == 0) {
+    while (Count(message) < count) {
         if (Clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

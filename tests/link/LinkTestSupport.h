@@ -36,8 +36,8 @@ public:
     void Write(const char* line, size_t length) override;
     std::vector<Line> Lines() const;
     size_t Count(const std::string& message) const;
-    // Whether a line with this message has been logged, waiting up to `limit` for it.
-    bool WaitFor(const std::string& message, std::chrono::milliseconds limit) const;
+    // Whether `count` lines with this message have been logged, waiting up to `limit` for them.
+    bool WaitFor(const std::string& message, std::chrono::milliseconds limit, size_t count = 1) const;
 
 private:
     mutable std::mutex m_lock;

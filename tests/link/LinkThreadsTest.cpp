@@ -118,6 +118,7 @@ TEST_F(LinkThreadsTest, CorruptReplyTakesTheLinkDownAndReopens) {
     ASSERT_TRUE(notes.WaitFor(false, before, 2s));
     EXPECT_FALSE(link.IsLinkUp());
     ASSERT_TRUE(log.WaitFor(kLost, 1s));
+    ASSERT_TRUE(log.WaitFor("open port success", 1s, 2));  // the first open was the test's own
     // The reopen follows the lost line: close, then open again.
     const auto lines = log.Lines();
     auto lost = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.message == kLost; });
