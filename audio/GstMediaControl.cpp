@@ -34,7 +34,11 @@ int TrackNumber(const std::string& path) {
 }  // namespace
 
 CGstMediaControl::CGstMediaControl() {
-    gst_init(nullptr, nullptr);
+    GError* error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        m_initError = error && error->message ? error->message : "GStreamer could not be initialised.";
+    }
+    g_clear_error(&error);
 }
 
 CGstMediaControl::~CGstMediaControl() = default;
@@ -64,6 +68,7 @@ MediaResult CGstMediaControl::UriFor(const MediaOpenRequest& request) {
 }
 
 MediaResult CGstMediaControl::Open(const MediaOpenRequest& request) {
+    if (!m_initError.empty()) return {kMediaEngineFailure, m_initError};
     if (m_devices.count(request.alias)) {
         return {kMediaAliasInUse, "The name \"" + request.alias + "\" is already in use."};
     }

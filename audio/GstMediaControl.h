@@ -16,7 +16,7 @@ namespace lumetra {
 
 class CGstMediaControl : public IMediaControl {
 public:
-    // Initialises GStreamer once per process.
+    // Initialises GStreamer (once per process); when that fails, every open reports why.
     CGstMediaControl();
     ~CGstMediaControl() override;
 
@@ -35,6 +35,7 @@ private:
     MediaResult PlayFrom(Device& device, int64_t from);
 
     std::map<std::string, Device> m_devices;  // by alias
+    std::string m_initError;                  // why GStreamer is unusable; empty when it is fine
 };
 
 // The process-wide media control, used by players built without one.

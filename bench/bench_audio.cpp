@@ -187,6 +187,7 @@ BENCHMARK(BM_Mp3InfoOpenPerFile)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     setenv("LUMETRA_AUDIO_SINK", "fakesink", 0);
+    test::KeepGstRegistryInBuildTree();
     gst_init(&argc, &argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -39,7 +39,10 @@ private:
 
 class GstPlaybackTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { setenv("LUMETRA_AUDIO_SINK", "fakesink", 1); }
+    static void SetUpTestSuite() {
+        setenv("LUMETRA_AUDIO_SINK", "fakesink", 1);
+        test::KeepGstRegistryInBuildTree();
+    }
 
     // Position in the current time format.
     int64_t Position() {
