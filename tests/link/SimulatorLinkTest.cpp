@@ -84,6 +84,20 @@ TEST_F(SimulatorLinkTest, CorruptRepliesTakeTheLinkDownUntilTheyAreRightAgain) {
     EXPECT_TRUE(notes.WaitFor(true, before, 3s));
 }
 
+TEST_F(SimulatorLinkTest, SilentTransmitterLeavesTheLinkDown) {
+    txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--silent"});
+    ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
+    link.SendSCOM();
+    const auto line = simulator.WaitForLine("\"event\":\"frame\"", 2s);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(txsim::JsonField(*line, "reply"), "");
+    EXPECT_FALSE(notes.WaitFor(true, 0, 300ms));
+
+    simulator.Command("normal");
+    CHeartbeat heartbeat(link);
+    EXPECT_TRUE(notes.WaitFor(true, 0, 3s));
+}
+
 TEST_F(SimulatorLinkTest, HangUpAndReturnBringsTheLinkBackWithoutARestart) {
     test::TempDir dir;
     const std::string stable = dir.File("transmitter");

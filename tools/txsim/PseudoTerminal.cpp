@@ -25,6 +25,10 @@ bool CPseudoTerminal::Open(std::string* error) {
         ::cfmakeraw(&tio);
         ::tcsetattr(fd, TCSANOW, &tio);
     }
+    // Opening and closing the device once puts this end into the hung-up state until the program
+    // opens it, so that opening is visible here; a new pair shows nothing either way.
+    const int device = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (device >= 0) ::close(device);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     m_master = fd;
     m_devicePath = name;

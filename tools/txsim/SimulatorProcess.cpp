@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -20,6 +21,11 @@ CSimulatorProcess::CSimulatorProcess(const std::string& program, const std::vect
         throw std::runtime_error("no pipes for the simulator");
     std::vector<std::string> args{program, "--json"};
     args.insert(args.end(), arguments.begin(), arguments.end());
+    // A person can watch a test run: the readable lines go where this variable says.
+    if (const char* watch = std::getenv("LUMETRA_TXSIM_WATCH"); watch && *watch) {
+        args.push_back("--watch");
+        args.push_back(watch);
+    }
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

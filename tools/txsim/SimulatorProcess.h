@@ -14,7 +14,8 @@ namespace lumetra::txsim {
 class CSimulatorProcess {
 public:
     // Starts the simulator `program` with --json and `arguments` and reads the device path from
-    // its first line. Throws std::runtime_error when it does not start.
+    // its first line. Throws std::runtime_error when it does not start. With LUMETRA_TXSIM_WATCH
+    // set (to a terminal or a file), the simulator also writes its readable lines there.
     explicit CSimulatorProcess(const std::string& program, const std::vector<std::string>& arguments = {});
     // Asks it to quit and waits for it; ends it with SIGTERM if it does not.
     ~CSimulatorProcess();

@@ -4,9 +4,11 @@
 #include <errno.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,14 +33,20 @@ constexpr const char* kUsage =
     "  --hangup-after SEC   hang up SEC seconds after start\n"
     "  --down-for SEC       stay away this long after a hang-up (default 3)\n"
     "  --hide-heartbeat     do not print heartbeat frames\n"
+    "  --watch FILE         also append the readable lines to FILE (a terminal, say), even with --json\n"
     "Commands on standard input while running:\n"
     "  normal | silent | corrupt | hangup [SEC] | state | help | quit\n"
     "Point Lumetra at the device with LUMETRA_COM1=<device> (or COM2..COM4).\n";
 
 constexpr long kPartialTimeoutMs = 500;  // a frame that stops halfway is reported after this
-constexpr long kIdleRetryMs = 50;        // how often to look again while nobody has the port open
+constexpr long kTickMs = 50;      // commands, hang-up timers and stalled frames are looked at this often
+constexpr long kIdleRetryMs = 5;  // how often to look again while nobody has the port open, so the
+                                  // first frame after an open is seen (and timed) promptly
 
 enum class Mode { kNormal, kSilent, kCorrupt };
+
+// Whether the program has the device open, as far as the simulator can see.
+enum class OtherEnd { kUnknown, kOpen, kClosed };
 
 const char* ModeName(Mode mode) {
     switch (mode) {
@@ -87,6 +95,21 @@ std::string WallTime() {
     return text;
 }
 
+std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+std::string Text(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
+
 std::string JsonText(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
@@ -111,6 +134,7 @@ struct Options {
     long hangupAfterMs = -1;
     long downForMs = 3000;
     bool hideHeartbeat = false;
+    std::string watch;
 };
 
 bool ParseSeconds(const char* text, long* ms) {
@@ -133,6 +157,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->mode = Mode::kCorrupt;
         } else if (arg == "--hide-heartbeat") {
             options->hideHeartbeat = true;
+        } else if (arg == "--watch" && hasValue) {
+            options->watch = argv[++i];
         } else if (arg == "--link" && hasValue) {
             options->link = argv[++i];
         } else if (arg == "--hangup-after" && hasValue) {
@@ -149,6 +175,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
 class CSimulator {
 public:
     explicit CSimulator(const Options& options) : m_options(options), m_mode(options.mode) {}
+    ~CSimulator() {
+        if (m_watch) std::fclose(m_watch);
+    }
 
     int Run() {
         std::string error;
@@ -157,6 +186,15 @@ public:
             return 1;
         }
         if (!PointLink()) return 1;
+        if (!m_options.watch.empty()) {
+            m_watch = std::fopen(m_options.watch.c_str(), "a");
+            if (!m_watch) {
+                std::fprintf(stderr, "lumetra-txsim: cannot write to %s: %s\n", m_options.watch.c_str(),
+                             std::strerror(errno));
+                return 1;
+            }
+            std::setvbuf(m_watch, nullptr, _IOLBF, 0);
+        }
         std::printf("%s\n", m_pty.DevicePath().c_str());
         if (!m_options.json) {
             std::printf("Transmitter ready on %s%s%s. Start Lumetra with LUMETRA_COM1=%s\n",
@@ -183,14 +221,25 @@ private:
         if (m_stdinOpen) fds.push_back({STDIN_FILENO, POLLIN, 0});
         const bool watchPort = m_pty.IsOpen() && now >= m_portIdleUntil;
         if (watchPort) fds.push_back({m_pty.Fd(), POLLIN, 0});
-        const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(kIdleRetryMs));
+        const int ready =
+            ::poll(fds.data(), fds.size(), static_cast<int>(watchPort ? kTickMs : kIdleRetryMs));
         if (ready < 0) return;  // a signal; the loop checks it
         for (const pollfd& p : fds) {
             if (p.fd == STDIN_FILENO && p.revents) ReadCommands();
-            if (p.fd == m_pty.Fd() && p.revents) ReadPort(p.revents);
+            if (p.fd != m_pty.Fd()) continue;
+            NoteOtherEnd((p.revents & POLLHUP) ? OtherEnd::kClosed : OtherEnd::kOpen);
+            if (p.revents) ReadPort(p.revents);
         }
         if (m_decoder.HasPartial() && MonotonicMicros() - m_lastByteAt > kPartialTimeoutMs * 1000)
             Report(m_decoder.TakePartial(), m_lastByteAt);
+    }
+
+    // Says when the program opens or closes the device, so a reopen after a fault is visible.
+    void NoteOtherEnd(OtherEnd now) {
+        if (now == m_otherEnd) return;
+        if (now == OtherEnd::kOpen) Event("opened", "the port was opened");
+        if (now == OtherEnd::kClosed && m_otherEnd == OtherEnd::kOpen) Event("closed", "the port was closed");
+        m_otherEnd = now;
     }
 
     void ReadPort(short revents) {
@@ -215,29 +264,30 @@ private:
         std::string reply;
         if (frame.Valid() && m_mode != Mode::kSilent) reply = Answer(frame.bytes[4]);
         if (m_options.hideHeartbeat && summary.command == "SendSCOM" && frame.Valid()) return;
-        if (m_options.json) {
-            std::printf(
-                "{\"event\":\"frame\",\"time\":\"%s\",\"t_us\":%lld,\"command\":%s,\"valid\":%s,\"problem\":%"
-                "s,"
-                "\"length\":%zu,\"hex\":\"%s\",\"text\":%s,\"reply\":\"%s\"}\n",
-                WallTime().c_str(), at, JsonText(summary.command).c_str(), frame.Valid() ? "true" : "false",
-                JsonText(frame.problem).c_str(), frame.bytes.size(),
-                Hex(frame.bytes.data(), frame.bytes.size()).c_str(), JsonText(summary.text).c_str(),
-                reply.c_str());
-            return;
-        }
-        std::string note;
+        const std::string hex = Hex(frame.bytes.data(), frame.bytes.size());
+        const std::string json = Text(
+            "{\"event\":\"frame\",\"time\":\"%s\",\"t_us\":%lld,\"command\":%s,\"valid\":%s,"
+            "\"problem\":%s,\"length\":%zu,\"hex\":\"%s\",\"text\":%s,\"reply\":\"%s\"}\n",
+            WallTime().c_str(), at, JsonText(summary.command).c_str(), frame.Valid() ? "true" : "false",
+            JsonText(frame.problem).c_str(), frame.bytes.size(), hex.c_str(), JsonText(summary.text).c_str(),
+            reply.c_str());
+        std::string human;
         if (!frame.Valid())
-            note = "   [" + Hex(frame.bytes.data(), frame.bytes.size()) + "]";
-        else if (m_mode == Mode::kSilent)
-            note = "   (not answered: silent)";
-        else if (m_mode == Mode::kCorrupt)
-            note = "   (answered with a bad checksum)";
-        if (frame.Valid())
-            std::printf("%s  %-13s %s%s\n", WallTime().c_str(), summary.command.c_str(), summary.text.c_str(),
-                        note.c_str());
+            human =
+                Text("%s  !! bad frame: %s   [%s]\n", WallTime().c_str(), summary.text.c_str(), hex.c_str());
         else
-            std::printf("%s  !! bad frame: %s%s\n", WallTime().c_str(), summary.text.c_str(), note.c_str());
+            human =
+                Text("%s  %-13s %s%s\n", WallTime().c_str(), summary.command.c_str(), summary.text.c_str(),
+                     m_mode == Mode::kSilent    ? "   (not answered: silent)"
+                     : m_mode == Mode::kCorrupt ? "   (answered with a bad checksum)"
+                                                : "");
+        Emit(json, human);
+    }
+
+    // Standard output gets the chosen form; the watch file, if any, the readable one.
+    void Emit(const std::string& json, const std::string& human) {
+        std::fputs((m_options.json ? json : human).c_str(), stdout);
+        if (m_watch) std::fputs(human.c_str(), m_watch);
     }
 
     // Writes the 7-byte reply and returns it as text.
@@ -301,6 +351,7 @@ private:
         if (!m_pty.IsOpen()) return;
         m_pty.Close();
         m_decoder = CFrameDecoder();
+        m_otherEnd = OtherEnd::kUnknown;
         m_backAt = MonotonicMicros() + downForMs * 1000LL;
         char text[64];
         std::snprintf(text, sizeof text, "hung up; back in %.1f s", downForMs / 1000.0);
@@ -323,6 +374,12 @@ private:
     // Re-points the stable name at the current device in one step, so it never dangles midway.
     bool PointLink() {
         if (m_options.link.empty()) return true;
+        struct stat existing {};
+        if (::lstat(m_options.link.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
+            std::fprintf(stderr, "lumetra-txsim: %s exists and is no symbolic link; it is left alone\n",
+                         m_options.link.c_str());
+            return false;
+        }
         const std::string temporary = m_options.link + ".new";
         ::unlink(temporary.c_str());
         if (::symlink(m_pty.DevicePath().c_str(), temporary.c_str()) != 0 ||
@@ -335,12 +392,10 @@ private:
     }
 
     void Event(const char* kind, const std::string& text) {
-        if (m_options.json)
-            std::printf("{\"event\":\"%s\",\"time\":\"%s\",\"t_us\":%lld,\"text\":%s,\"device\":%s}\n", kind,
-                        WallTime().c_str(), MonotonicMicros(), JsonText(text).c_str(),
-                        JsonText(m_pty.IsOpen() ? m_pty.DevicePath() : "").c_str());
-        else
-            std::printf("%s  -- %s\n", WallTime().c_str(), text.c_str());
+        Emit(Text("{\"event\":\"%s\",\"time\":\"%s\",\"t_us\":%lld,\"text\":%s,\"device\":%s}\n", kind,
+                  WallTime().c_str(), MonotonicMicros(), JsonText(text).c_str(),
+                  JsonText(m_pty.IsOpen() ? m_pty.DevicePath() : "").c_str()),
+             Text("%s  -- %s\n", WallTime().c_str(), text.c_str()));
     }
 
     const Options m_options;
@@ -349,6 +404,8 @@ private:
     CFrameDecoder m_decoder;
     CTransmitterState m_state;
     std::string m_input;
+    OtherEnd m_otherEnd = OtherEnd::kUnknown;
+    std::FILE* m_watch = nullptr;
     bool m_stdinOpen = true;
     bool m_quit = false;
     long long m_lastByteAt = 0;
