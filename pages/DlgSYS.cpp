@@ -77,6 +77,8 @@ void CDlgSYS::ShowOpenFailed() {
 }
 
 void CDlgSYS::ShowDatabaseError(const std::string& description) {
+    // Without a database the operator was told so once at start.
+    if (!AppConnection().IsOpen()) return;
     OnPageThread([this, text = QString::fromStdString(description)] {
         ShowMessage(this, text, MbButtons::Ok, MbIcon::Error);
     });

@@ -1,24 +1,11 @@
 #include "Simulator.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace lumetra::test {
-namespace {
-
-qint64 MonotonicMs() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
-
-}  // namespace
-
 CSimulator::CSimulator() { m_process.setProcessChannelMode(QProcess::SeparateChannels); }
 
 CSimulator::~CSimulator() {
@@ -49,7 +36,7 @@ void CSimulator::ReadLines() {
         if (line.value(QStringLiteral("event")).toString() != QStringLiteral("frame")) continue;
         m_pending.push_back({line.value(QStringLiteral("command")).toString(),
                              line.value(QStringLiteral("text")).toString(),
-                             line.value(QStringLiteral("valid")).toBool(), MonotonicMs()});
+                             line.value(QStringLiteral("valid")).toBool(), QDateTime::currentMSecsSinceEpoch()});
     }
 }
 

@@ -13,7 +13,7 @@ struct SimFrame {
     QString command;  // "SendSCOM", "SendAudioCom", "SendPower", "ClosePower", ...
     QString text;     // "channels off: all", "outlets on: 1, 3", ...
     bool valid = false;
-    qint64 receivedAtMs = 0;  // the test's monotonic clock when the line was read
+    qint64 receivedAtMs = 0;  // wall clock, ms since the epoch, when the test read the line
 };
 
 class CSimulator {
