@@ -258,9 +258,7 @@ void CTransmitterLink::StartThreads() {
 
 void CTransmitterLink::StopThread(LinkThread& worker) {
     if (!worker.thread.joinable()) return;
-    worker.thread.request_stop();
-    m_queueChanged.notify_all();
-    m_napWake.notify_all();
+    worker.thread.request_stop();  // also wakes the thread's waits on m_queueChanged and m_napWake
     if (worker.done.wait_for(kThreadStopWait) == std::future_status::ready) {
         worker.thread.join();
     } else {
@@ -301,7 +299,9 @@ void CTransmitterLink::Notify() {
 
 bool CTransmitterLink::Nap(std::stop_token stop, milliseconds duration) {
     std::unique_lock lock(m_napLock);
-    return !m_napWake.wait_for(lock, stop, duration, [] { return false; });
+    // A stop request wakes this wait at once.
+    m_napWake.wait_for(lock, stop, duration, [] { return false; });
+    return !stop.stop_requested();
 }
 
 void CTransmitterLink::WriteCom(std::stop_token stop) {

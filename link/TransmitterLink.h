@@ -65,7 +65,7 @@ public:
     // Fills the frequency frame: frequency3 at offsets 5..7, the channel map at 53..68, frequency2
     // at 69..71. Refused (false, frame unchanged) when either frequency does not fit five digits.
     bool SetFrequencies(const ChannelFlags& flags, float frequency2, float frequency3);
-    // Sends the frequency frame, then holds the caller 100 ms so receivers can retune.
+    // Sends the frequency frame, then holds its caller for 100 ms.
     void SendFMCom();
     FrequencyFrame FrequencyBuffer() const;
 
@@ -100,7 +100,7 @@ private:
     bool ReopenPort();
     bool ConfigurePort();
     void Notify();
-    bool Nap(std::stop_token stop, std::chrono::milliseconds duration);
+    bool Nap(std::stop_token stop, std::chrono::milliseconds duration);  // false when stopped
     void EnqueueFrame(const uint8_t* frame, size_t size, const char* name);
 
     std::array<std::atomic<bool>, 4> m_power{};

@@ -429,5 +429,8 @@ int main(int argc, char** argv) {
     action.sa_handler = OnSignal;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Started in the background of a shell it must not stop at its first look at the terminal;
+    // the read fails instead and it runs on without commands.
+    signal(SIGTTIN, SIG_IGN);
     return CSimulator(options).Run();
 }
