@@ -44,14 +44,6 @@ TEST(SimulatedClock, InterruptedSleepsReturnAtOnceWithoutMovingTime) {
     EXPECT_EQ(clock.NowMillis(), 1000500);
 }
 
-TEST(SystemClock, NowIsTheWallClockSecond) {
-    CSystemClock clock;
-    const std::time_t before = std::time(nullptr);
-    const std::time_t now = clock.Now();
-    EXPECT_GE(now, before);
-    EXPECT_LE(now, std::time(nullptr) + 1);
-}
-
 TEST(SystemClock, HalfSecondSleepEndsOnOrJustAfterTheNextHalfSecond) {
     CSystemClock clock;
     for (int i = 0; i < 3; ++i) {

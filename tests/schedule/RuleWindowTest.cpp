@@ -121,14 +121,5 @@ TEST(RuleWindow, OnAnOrdinaryDayOnlyRowsNearTheirTimesGoOn) {
     }
 }
 
-TEST(RuleWindow, OnADayWithAClockChangeEveryRowGoesOn) {
-    CZone zone("Europe/Berlin");
-    CRuleWindow window;
-    window.SetNow(LocalTime(2026, 3, 29, 12, 0, 0));
-    EXPECT_TRUE(window.MayAct(Task("08:00:00", "08:30:00")));
-    window.SetNow(LocalTime(2026, 3, 30, 12, 0, 0));
-    EXPECT_FALSE(window.MayAct(Task("08:00:00", "08:30:00")));
-}
-
 }  // namespace
 }  // namespace lumetra

@@ -166,7 +166,8 @@ TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     EXPECT_EQ(log.Lines().size(), 1u);
 }
 
-TEST_F(SchedulerThreadTest, StartsAgainAfterAStop) {
+TEST_F(SchedulerThreadTest, StopsAndStartsInAnyOrder) {
+    scheduler.Stop();  // without a start
     scheduler.Start();
     scheduler.Start();  // a second start while running changes nothing
     ASSERT_TRUE(clock.AwaitSleeps(1));
@@ -176,19 +177,14 @@ TEST_F(SchedulerThreadTest, StartsAgainAfterAStop) {
     scheduler.Start();
     ASSERT_TRUE(clock.AwaitSleeps(2));
     EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1);
-}
-
-TEST(SchedulerWithoutThread, StopWithoutStartAndDestructionWhileRunningAreSafe) {
-    test::TestDatabase database;
-    CSteppedClock clock(LocalTime(2026, 3, 2, 8, 0, 0));
-    CTransmitterLink link;
+    CSteppedClock otherClock(clock.Now());
     {
-        CScheduler scheduler(database.Db(), link, clock);
-        scheduler.Stop();
-        scheduler.Start();
-        ASSERT_TRUE(clock.AwaitSleeps(1));
-    }  // the destructor stops and joins
-    EXPECT_EQ(clock.SleepsBegun(), 1);
+        CScheduler another(database.Db(), link, otherClock);
+        another.Start();
+        ASSERT_TRUE(otherClock.AwaitSleeps(1));
+    }  // destroyed while running: the destructor stops and joins
+    EXPECT_EQ(otherClock.SleepsBegun(), 1);
+    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1) << "the owner-less second scheduler posts nothing";
 }
 
 }  // namespace
