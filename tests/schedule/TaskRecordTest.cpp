@@ -66,23 +66,18 @@ TEST(IsDueToday, RepeatKindsOverAWeek) {
         TaskRecord task;
         const char* dueOnDays;  // one character per day, 2026-02-28 (Sat) to 2026-03-08 (Sun)
     } cases[] = {
-        {Task("0", "2026-03-03"), "...X....."},
-        {Task("2", "2026-03-03"), "...XXXXXX"},
-        {Task("2", "2026-02-01"), "XXXXXXXXX"},
-        {Task("1", "2026-02-01", "17"), "XX.....XX"},
-        {Task("1", "2026-03-02", "17"), ".......XX"},
-        {Task("1", "2026-02-01", "2"), "..X......"},
-        {Task("1", "2026-03-03", "2"), "........."},
-        {Task("1", "2026-02-01", "246"), "..X.X.X.."},
-        {Task("1", "2026-02-01", ""), "........."},
-        {Task("1", "2026-02-01", "089x"), "........."},
-        {Task("3", "2026-02-01"), "........."},
-        {Task("", "2026-02-01"), "........."},
+        {Task("0", "2026-03-03"), "...X....."},       {Task("2", "2026-03-03"), "...XXXXXX"},
+        {Task("2", "2026-02-01"), "XXXXXXXXX"},       {Task("1", "2026-02-01", "17"), "XX.....XX"},
+        {Task("1", "2026-03-02", "17"), ".......XX"}, {Task("1", "2026-02-01", "2"), "..X......"},
+        {Task("1", "2026-03-03", "2"), "........."},  {Task("1", "2026-02-01", "246"), "..X.X.X.."},
+        {Task("1", "2026-02-01", ""), "........."},   {Task("1", "2026-02-01", "089x"), "........."},
+        {Task("3", "2026-02-01"), "........."},       {Task("", "2026-02-01"), "........."},
         {Task("02", "2026-02-01"), "........."},
     };
     for (const auto& c : cases) {
         std::string due;
-        for (int day = 0; day < 9; ++day) due += IsDueToday(c.task, Local(2026, 2, 28 + day, 12, 0, 0)) ? 'X' : '.';
+        for (int day = 0; day < 9; ++day)
+            due += IsDueToday(c.task, Local(2026, 2, 28 + day, 12, 0, 0)) ? 'X' : '.';
         EXPECT_EQ(due, c.dueOnDays) << "code " << c.task.repeatCode << " date " << c.task.date << " days "
                                     << c.task.weekDays;
     }
@@ -94,7 +89,8 @@ TEST(DueCountToday, AWeekDayGivenTwiceCountsTwice) {
     EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "22"), monday), 2);
     EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "2722"), monday), 3);
     EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "17"), monday), 0);
-    EXPECT_EQ(DueCountToday(Task("2", "2026-01-01", "22"), monday), 1) << "week days count only for weekly tasks";
+    EXPECT_EQ(DueCountToday(Task("2", "2026-01-01", "22"), monday), 1)
+        << "week days count only for weekly tasks";
 }
 
 TEST(TaskTimes, DayOffsetAroundMidnight) {
@@ -116,7 +112,7 @@ TEST(TaskTimes, SecondsAroundStartAndEnd) {
         int h, m, s;
         long sinceStart, sinceEnd;
     } cases[] = {
-        {7, 59, 50, -10, -1810}, {8, 0, 0, 0, -1800}, {8, 10, 0, 600, -1200},
+        {7, 59, 50, -10, -1810}, {8, 0, 0, 0, -1800},   {8, 10, 0, 600, -1200},
         {8, 30, 0, 1800, 0},     {8, 30, 15, 1815, 15},
     };
     for (const auto& c : cases) {
