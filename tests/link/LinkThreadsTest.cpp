@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "link/TransmitterLink.h"
@@ -181,6 +182,55 @@ TEST_F(LinkThreadsTest, OpenPortOnARunningLinkStopsItFirst) {
     link.SendSCOM();
     EXPECT_EQ(peer.ReadFrames(1, 1s).size(), 1u);
     BringUp();
+}
+
+TEST_F(LinkThreadsTest, RefusedLineSettingsLeaveTheLinkStoppedUntilTheNextOpen) {
+    link.CloseLink(false);
+    EXPECT_FALSE(link.OpenPort(peer.DevicePath(), 1234, 8));
+    EXPECT_FALSE(link.IsRunning());
+    ASSERT_EQ(alerts.Alerts().size(), 1u);
+    EXPECT_EQ(alerts.Alerts()[0].first, "SetCommState Error");
+    link.SendSCOM();
+    EXPECT_EQ(link.QueuedCount(), 0u);
+
+    ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
+    EXPECT_EQ(log.Count("OpenPort################################"), 1u) << "the open port is closed first";
+    link.SendSCOM();
+    EXPECT_EQ(peer.ReadFrames(1, 1s).size(), 1u);
+}
+
+// Threads of this process, from the kernel's list.
+size_t ThreadCount() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+    return count;
+}
+
+TEST(LinkLifetimeTest, DestroyedLinkLeavesNoThreadBehind) {
+    test::CPeer peer;
+    test::CAlertRecorder alerts;
+    const size_t before = ThreadCount();
+    {
+        CTransmitterLink link(nullptr, &alerts);
+        ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
+        EXPECT_EQ(ThreadCount(), before + 2);
+    }
+    EXPECT_EQ(ThreadCount(), before);
+
+    // Even a writer that outlived CloseLink in the failure box is waited for.
+    {
+        CTransmitterLink link(nullptr, &alerts);
+        test::CPeer hungUp;
+        ASSERT_TRUE(link.OpenPort(hungUp.DevicePath(), 9600, 8));
+        alerts.Hold();
+        hungUp.HangUp();
+        link.SendSCOM();
+        ASSERT_TRUE(alerts.WaitShown(2s));
+        link.CloseLink(false);
+        EXPECT_EQ(ThreadCount(), before + 1);
+        alerts.Release();
+    }
+    EXPECT_EQ(ThreadCount(), before);
 }
 
 TEST_F(LinkThreadsTest, CloseLinkReturnsWithinItsWaits) {
