@@ -22,12 +22,12 @@ int64_t FromNanoseconds(int64_t time, bool frames, const FrameRate& rate) {
     return static_cast<int64_t>(gst_util_uint64_scale(time, rate.numerator, GST_SECOND * rate.denominator));
 }
 
-// A CD track file ("Track03.cda") names its track by the digits at the end of its name.
+// A CD track file ("Track03.cda") names its track (1 to 99) by the digits at the end of its name.
 int TrackNumber(const std::string& path) {
     const std::string stem = std::filesystem::path(path).stem().string();
     size_t first = stem.size();
     while (first > 0 && std::isdigit(static_cast<unsigned char>(stem[first - 1]))) --first;
-    const std::string digits = stem.substr(first, 3);
+    const std::string digits = stem.substr(std::max(first, stem.size() - std::min<size_t>(stem.size(), 2)));
     return digits.empty() ? 1 : std::max(1, std::stoi(digits));
 }
 

@@ -227,6 +227,38 @@ TEST_F(GstPlaybackTest, CdTrackWithoutADiscFailsWithAText) {
     EXPECT_FALSE(result.text.empty());
 }
 
+struct UriCase {
+    const char* deviceType;
+    const char* element;
+    MediaError error;
+    const char* uri;  // when it opens
+};
+
+class GstUriTest : public GstPlaybackTest, public testing::WithParamInterface<UriCase> {};
+
+TEST_P(GstUriTest, DeviceTypeAndElementGiveTheUri) {
+    const UriCase& c = GetParam();
+    const MediaResult result = CGstMediaControl::UriFor({c.deviceType, c.element, "myMedia"});
+    if (std::string(c.deviceType) == "cdaudio" && !gst_uri_protocol_is_supported(GST_URI_SRC, "cdda")) {
+        EXPECT_EQ(result.error, kMediaEngineFailure) << "no CD source installed: a clear refusal";
+        return;
+    }
+    EXPECT_EQ(result.error, c.error) << result.text;
+    if (c.error == kMediaOk) {
+        EXPECT_EQ(result.text, c.uri);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, GstUriTest,
+    testing::Values(UriCase{"mpegvideo", "/music/a b%.mp3", kMediaOk, "file:///music/a%20b%25.mp3"},
+                    UriCase{"waveaudio", "/music/bell.wav", kMediaOk, "file:///music/bell.wav"},
+                    UriCase{"avivideo", "/music/clip.avi", kMediaOk, "file:///music/clip.avi"},
+                    UriCase{"cdaudio", "/media/cdrom/Track03.cda", kMediaOk, "cdda://3"},
+                    UriCase{"cdaudio", "/media/cdrom/Track 12.cda", kMediaOk, "cdda://12"},
+                    UriCase{"cdaudio", "/media/cdrom/Intro.cda", kMediaOk, "cdda://1"},
+                    UriCase{"sequencer", "/music/a.mid", kMediaUnknownDevice, ""}));
+
 TEST_F(GstPlaybackTest, PlayingPastTheEndAndStartingAgain) {
     ASSERT_EQ(OpenWithPlayer(test::Fixture(test::kV1RockMp3)), "OK");
     player.Play(test::kV1Seconds * 1000 - 300);
