@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,8 @@ CSimulatorProcess::CSimulatorProcess(const std::string& program, const std::vect
     m_pid = ::fork();
     if (m_pid < 0) throw std::runtime_error("cannot start the simulator");
     if (m_pid == 0) {
+        // Ends with its driver, even one that crashes before it can say quit.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         ::dup2(toChild[0], STDIN_FILENO);
         ::dup2(fromChild[1], STDOUT_FILENO);
         ::execv(argv[0], argv.data());

@@ -420,6 +420,10 @@ private:
 int main(int argc, char** argv) {
     using namespace lumetra::txsim;
     Options options;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s", kUsage);
+        return 0;
+    }
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr, "%s", kUsage);
         return 2;
