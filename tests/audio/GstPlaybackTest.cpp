@@ -259,6 +259,17 @@ INSTANTIATE_TEST_SUITE_P(
                     UriCase{"cdaudio", "/media/cdrom/Intro.cda", kMediaOk, "cdda://1"},
                     UriCase{"sequencer", "/music/a.mid", kMediaUnknownDevice, ""}));
 
+TEST_F(GstPlaybackTest, PlayerBuiltWithoutAControlUsesTheProcessWideOne) {
+    CMediaPlayer processPlayer;
+    std::string result;
+    processPlayer.Open(test::Fixture(test::kWav), result);
+    ASSERT_EQ(result, "OK");
+    EXPECT_EQ(processPlayer.GetLengthSeconds(), test::kWavSeconds);
+    EXPECT_EQ(ProcessMediaControl().Send("status myMedia length").text,
+              std::to_string(processPlayer.GetLength()));
+    EXPECT_EQ(processPlayer.Close(), kMediaOk);
+}
+
 TEST_F(GstPlaybackTest, PlayingPastTheEndAndStartingAgain) {
     ASSERT_EQ(OpenWithPlayer(test::Fixture(test::kV1RockMp3)), "OK");
     player.Play(test::kV1Seconds * 1000 - 300);
