@@ -7,16 +7,16 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
-
 #include <ctime>
 #include <thread>
 
-#include "app/ClockText.h"
 #include "app/Autostart.h"
+#include "app/ClockText.h"
 #include "app/DlgAbout.h"
 #include "app/KeySwallower.h"
 #include "app/LinkStatusRelay.h"
 #include "app/WindowEvent.h"
+#include "link/Logger.h"
 #include "link/TransmitterLink.h"
 #include "pages/DbErrorReport.h"
 #include "pages/DlgLED.h"
@@ -37,7 +37,9 @@
 #include "widgets/MessageBox.h"
 #include "widgets/StaticEx.h"
 
-static void InitLumetraResources() { Q_INIT_RESOURCE(lumetra); }
+static void InitLumetraResources() {
+    Q_INIT_RESOURCE(lumetra);
+}
 
 namespace lumetra {
 namespace {
@@ -66,8 +68,8 @@ const ButtonLayout kButtonLayout[] = {
 };
 
 // The buttons that stay locked until an operator logs in.
-constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks,    CDlgMain::kPlay,  CDlgMain::kReceiver,
-                                                 CDlgMain::kLED,      CDlgMain::kUsers, CDlgMain::kSettings,
+constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks, CDlgMain::kPlay,  CDlgMain::kReceiver,
+                                                 CDlgMain::kLED,   CDlgMain::kUsers, CDlgMain::kSettings,
                                                  CDlgMain::kLogoff};
 
 }  // namespace
@@ -139,11 +141,21 @@ void CDlgMain::CreateControls() {
         const ButtonId id = layout.id;
         connect(button, &QAbstractButton::clicked, this, [this, id] {
             switch (id) {
-                case kLogin: RunLogin(); break;
-                case kLogoff: LogOff(); break;
-                case kMinimise: showMinimized(); break;
-                case kExit: Exit(); break;
-                default: ShowPage(id); break;
+                case kLogin:
+                    RunLogin();
+                    break;
+                case kLogoff:
+                    LogOff();
+                    break;
+                case kMinimise:
+                    showMinimized();
+                    break;
+                case kExit:
+                    Exit();
+                    break;
+                default:
+                    ShowPage(id);
+                    break;
             }
         });
     }
@@ -169,13 +181,15 @@ void CDlgMain::CreatePages() {
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
     m_pTaskList->LoadTaskList();
-    for (QWidget* page : std::initializer_list<QWidget*>{m_pPlay, m_pReceiver, m_pLED, m_pSYS, m_pUser,
-                                                         m_pZoneControl})
+    for (QWidget* page :
+         std::initializer_list<QWidget*>{m_pPlay, m_pReceiver, m_pLED, m_pSYS, m_pUser, m_pZoneControl})
         page->hide();
     m_pLogin->hide();
 }
 
-QAbstractButton* CDlgMain::Button(ButtonId id) const { return m_buttons.at(id); }
+QAbstractButton* CDlgMain::Button(ButtonId id) const {
+    return m_buttons.at(id);
+}
 
 void CDlgMain::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
@@ -183,6 +197,7 @@ void CDlgMain::showEvent(QShowEvent* event) {
     m_bStarted = true;
     // The rest of the start-up needs the window on screen: the login window centres over it.
     m_pLogin->ShowCentred();
+    Logger().Log("main window: login window shown");
     m_heartbeatTimer.start();
     m_clockTimer.start();
     m_services.scheduler.Start();
@@ -191,13 +206,26 @@ void CDlgMain::showEvent(QShowEvent* event) {
 void CDlgMain::ShowPage(ButtonId id) {
     QWidget* chosen = nullptr;
     switch (id) {
-        case kTasks: chosen = m_pTaskList; break;
-        case kPlay: chosen = m_pPlay; break;
-        case kReceiver: chosen = m_pReceiver; break;
-        case kLED: chosen = m_pLED; break;
-        case kUsers: chosen = m_pUser; break;
-        case kSettings: chosen = m_pSYS; break;
-        default: return;
+        case kTasks:
+            chosen = m_pTaskList;
+            break;
+        case kPlay:
+            chosen = m_pPlay;
+            break;
+        case kReceiver:
+            chosen = m_pReceiver;
+            break;
+        case kLED:
+            chosen = m_pLED;
+            break;
+        case kUsers:
+            chosen = m_pUser;
+            break;
+        case kSettings:
+            chosen = m_pSYS;
+            break;
+        default:
+            return;
     }
     for (QWidget* page : std::initializer_list<QWidget*>{m_pTaskList, m_pPlay, m_pReceiver, m_pLED, m_pSYS,
                                                          m_pUser, m_pZoneControl})
@@ -272,7 +300,8 @@ void CDlgMain::ResetTaskStates(const char* to, const char* from) {
 
 bool CDlgMain::Exit() {
     if (m_bExiting) return false;
-    if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) != MbResult::Ok)
+    if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) !=
+        MbResult::Ok)
         return false;
     m_bExiting = true;
     m_pPlay->ClosePlayer();
@@ -312,23 +341,37 @@ void CDlgMain::OnLinkStatus() {
 void CDlgMain::PostMessage(WindowMessage message) {
     switch (message) {
         case WM_ZONE_REFRESH:
-        case WM_POWER_REFRESH: PostWindowMessage(m_pZoneControl, message); break;
+        case WM_POWER_REFRESH:
+            PostWindowMessage(m_pZoneControl, message);
+            break;
         case WM_PLAY_TASK:
-        case WM_STOP_TASK: PostWindowMessage(m_pPlay, message); break;
-        case WM_TASKS_CHANGED: PostWindowMessage(m_pTaskList, message); break;
-        case WM_LINK_STATUS: PostWindowMessage(this, message); break;
+        case WM_STOP_TASK:
+            PostWindowMessage(m_pPlay, message);
+            break;
+        case WM_TASKS_CHANGED:
+            PostWindowMessage(m_pTaskList, message);
+            break;
+        case WM_LINK_STATUS:
+            PostWindowMessage(this, message);
+            break;
     }
 }
 
-void CDlgMain::SetPlayListText(const std::string& text) { m_pPlay->SetPlayListText(text); }
+void CDlgMain::SetPlayListText(const std::string& text) {
+    m_pPlay->SetPlayListText(text);
+}
 
-void CDlgMain::ClearOpenFailure() { m_pPlay->ClearOpenFailure(); }
+void CDlgMain::ClearOpenFailure() {
+    m_pPlay->ClearOpenFailure();
+}
 
 void CDlgMain::StartShutdownTimer(std::chrono::milliseconds period) {
     m_shutdownTimer.start(period);
 }
 
-void CDlgMain::KillShutdownTimer() { m_shutdownTimer.stop(); }
+void CDlgMain::KillShutdownTimer() {
+    m_shutdownTimer.stop();
+}
 
 void CDlgMain::CentreOnScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -336,8 +379,8 @@ void CDlgMain::CentreOnScreen() {
 }
 
 void CDlgMain::RebuildBackground() {
-    m_background = QPixmap::fromImage(
-        m_backgroundImage.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    m_background =
+        QPixmap::fromImage(m_backgroundImage.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     update();
 }
 
@@ -369,6 +412,8 @@ void CDlgMain::mouseReleaseEvent(QMouseEvent* event) {
     QDialog::mouseReleaseEvent(event);
 }
 
-void CDlgMain::contextMenuEvent(QContextMenuEvent* event) { m_systemMenu->exec(event->globalPos()); }
+void CDlgMain::contextMenuEvent(QContextMenuEvent* event) {
+    m_systemMenu->exec(event->globalPos());
+}
 
 }  // namespace lumetra

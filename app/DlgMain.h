@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
-
 #include <array>
 #include <chrono>
 #include <map>
@@ -49,8 +48,16 @@ class CDlgMain : public QDialog, public ISchedulerOwner, public IShutdownTimerOw
 public:
     // Control numbers of the buttons.
     enum ButtonId {
-        kTasks = 1000, kPlay = 1001, kReceiver = 1002, kLED = 1003, kUsers = 1004, kSettings = 1005,
-        kLogin = 1006, kLogoff = 1007, kExit = 1008, kMinimise = 1039,
+        kTasks = 1000,
+        kPlay = 1001,
+        kReceiver = 1002,
+        kLED = 1003,
+        kUsers = 1004,
+        kSettings = 1005,
+        kLogin = 1006,
+        kLogoff = 1007,
+        kExit = 1008,
+        kMinimise = 1039,
     };
     static constexpr auto kHeartbeatPeriod = std::chrono::milliseconds(3000);
     static constexpr auto kClockPeriod = std::chrono::milliseconds(1000);

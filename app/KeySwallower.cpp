@@ -14,7 +14,9 @@ bool IsEnterOrEscape(const QKeyEvent& key) {
 
 }  // namespace
 
-void CKeySwallower::Mark(QWidget* window) { window->setProperty(kSwallowProperty, true); }
+void CKeySwallower::Mark(QWidget* window) {
+    window->setProperty(kSwallowProperty, true);
+}
 
 bool CKeySwallower::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;

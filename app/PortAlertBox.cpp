@@ -1,7 +1,6 @@
 #include "app/PortAlertBox.h"
 
 #include <QThread>
-
 #include <memory>
 
 #include "link/Logger.h"

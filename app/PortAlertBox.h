@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <condition_variable>
 #include <mutex>
 

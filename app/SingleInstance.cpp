@@ -1,8 +1,8 @@
 #include "app/SingleInstance.h"
 
-#include <QLocalSocket>
-
 #include <unistd.h>
+
+#include <QLocalSocket>
 
 #include "link/Logger.h"
 

@@ -3,4 +3,6 @@
 #include "app/Application.h"
 #include "schedule/AutoShutdownInstance.h"
 
-int main(int argc, char** argv) { return lumetra::RunLumetra(argc, argv, lumetra::AutoShutdown()); }
+int main(int argc, char** argv) {
+    return lumetra::RunLumetra(argc, argv, lumetra::AutoShutdown());
+}

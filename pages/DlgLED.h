@@ -8,7 +8,8 @@ namespace lumetra {
 class CDlgLED : public CPendingPage {
     Q_OBJECT
 public:
-    explicit CDlgLED(QWidget* parent) : CPendingPage(QStringLiteral("LED屏幕文字发送"), QRect(197, 140, 770, 470), parent) {}
+    explicit CDlgLED(QWidget* parent)
+        : CPendingPage(QStringLiteral("LED屏幕文字发送"), QRect(197, 140, 770, 470), parent) {}
 };
 
 }  // namespace lumetra

@@ -37,8 +37,8 @@ private:
     void StopPlayback();
 
     CMediaPlayer m_player;
-    std::mutex m_listLock;        // guards m_playListText between the scheduler thread and this page
-    std::string m_playListText;   // 节目内容 of the task to play next
+    std::mutex m_listLock;       // guards m_playListText between the scheduler thread and this page
+    std::string m_playListText;  // 节目内容 of the task to play next
     std::atomic<bool> m_bOpenFailed{false};
     QListWidget* m_list;
     QLabel* m_status;

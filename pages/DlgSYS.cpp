@@ -16,8 +16,8 @@ namespace lumetra {
 CDlgSYS::CDlgSYS(CTransmitterLink& link, QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
     auto* portGroup = new QGroupBox(QStringLiteral("通信端口设置"), this);
     m_portList = new QComboBox(portGroup);
-    m_portList->addItems({QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"),
-                          QStringLiteral("COM4")});
+    m_portList->addItems(
+        {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4")});
     m_connect = new QPushButton(QStringLiteral("连  接"), portGroup);
     auto* portRow = new QHBoxLayout(portGroup);
     portRow->addWidget(new QLabel(QStringLiteral("串口"), portGroup));
@@ -43,8 +43,10 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, QWidget* parent) : CPage(QRect(197, 140
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(1, 1);
 
-    m_portSelection = std::make_unique<CPortSelection>(link, AppConnection(), static_cast<IPortSelectionView&>(*this));
-    connect(m_portList, &QComboBox::activated, this, [this](int index) { m_portSelection->OnPortSelected(index); });
+    m_portSelection =
+        std::make_unique<CPortSelection>(link, AppConnection(), static_cast<IPortSelectionView&>(*this));
+    connect(m_portList, &QComboBox::activated, this,
+            [this](int index) { m_portSelection->OnPortSelected(index); });
     connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
     m_portSelection->Initialise();
 }
@@ -84,7 +86,9 @@ void CDlgSYS::ShowDatabaseError(const std::string& description) {
     });
 }
 
-void CDlgSYS::ShowLinkState(bool linkUp) { m_portSelection->OnLinkStatus(linkUp); }
+void CDlgSYS::ShowLinkState(bool linkUp) {
+    m_portSelection->OnLinkStatus(linkUp);
+}
 
 void CDlgSYS::SetStartWithSystem(bool on) {
     m_bStartWithSystem = on;

@@ -48,9 +48,9 @@ private:
     template <typename F>
     void OnPageThread(F&& action);
 
-    QComboBox* m_portList;        // 1001
-    QPushButton* m_connect;       // 1040
-    QCheckBox* m_startWithSystem; // 1036
+    QComboBox* m_portList;         // 1001
+    QPushButton* m_connect;        // 1040
+    QCheckBox* m_startWithSystem;  // 1036
     bool m_bStartWithSystem = false;
     std::unique_ptr<CPortSelection> m_portSelection;  // last: its worker may still call the view
 };

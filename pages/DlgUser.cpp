@@ -36,7 +36,8 @@ QString PasswordStars(const std::string& password) {
 
 CDlgUser::CDlgUser(QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
     m_list = new QTableWidget(0, 3, this);
-    m_list->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("密码")});
+    m_list->setHorizontalHeaderLabels(
+        {QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("密码")});
     m_list->verticalHeader()->hide();
     m_list->setShowGrid(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -15,7 +15,9 @@ CPage::CPage(const QRect& place, QWidget* parent) : QWidget(parent) {
     setPalette(palette);
 }
 
-void CPage::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void CPage::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 CPendingPage::CPendingPage(const QString& title, const QRect& place, QWidget* parent) : CPage(place, parent) {
     auto* group = new QGroupBox(title, this);

@@ -9,20 +9,25 @@ class CModalMessageBox : public IMessageBox {
 public:
     MbResult Show(QWidget* parent, const QString& text, const QString& caption, MbButtons buttons,
                   MbIcon icon) override {
-        QMessageBox box(ToQt(icon), caption, text,
-                        buttons == MbButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                        parent);
+        QMessageBox box(
+            ToQt(icon), caption, text,
+            buttons == MbButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
         return box.exec() == QMessageBox::Ok ? MbResult::Ok : MbResult::Cancel;
     }
 
 private:
     static QMessageBox::Icon ToQt(MbIcon icon) {
         switch (icon) {
-            case MbIcon::Information: return QMessageBox::Information;
-            case MbIcon::Question: return QMessageBox::Question;
-            case MbIcon::Warning: return QMessageBox::Warning;
-            case MbIcon::Error: return QMessageBox::Critical;
-            case MbIcon::None: break;
+            case MbIcon::Information:
+                return QMessageBox::Information;
+            case MbIcon::Question:
+                return QMessageBox::Question;
+            case MbIcon::Warning:
+                return QMessageBox::Warning;
+            case MbIcon::Error:
+                return QMessageBox::Critical;
+            case MbIcon::None:
+                break;
         }
         return QMessageBox::NoIcon;
     }
@@ -33,9 +38,13 @@ IMessageBox* g_boxes = &g_modalBoxes;
 
 }  // namespace
 
-IMessageBox& MessageBoxes() { return *g_boxes; }
+IMessageBox& MessageBoxes() {
+    return *g_boxes;
+}
 
-void SetMessageBoxes(IMessageBox* boxes) { g_boxes = boxes ? boxes : &g_modalBoxes; }
+void SetMessageBoxes(IMessageBox* boxes) {
+    g_boxes = boxes ? boxes : &g_modalBoxes;
+}
 
 MbResult ShowMessage(QWidget* parent, const QString& text, MbButtons buttons, MbIcon icon,
                      const QString& caption) {

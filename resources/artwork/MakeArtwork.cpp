@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-
 #include <cstdio>
 #include <functional>
 
@@ -207,7 +206,8 @@ QImage LoginPicture() {
     p.setFont(CjkFont(26, true));
     p.drawText(QRect(80, 6, 220, 38), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Lumetra"));
     p.setFont(CjkFont(14, false));
-    p.drawText(QRect(82, 42, 220, 24), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("请输入用户名和密码"));
+    p.drawText(QRect(82, 42, 220, 24), Qt::AlignVCenter | Qt::AlignLeft,
+               QStringLiteral("请输入用户名和密码"));
     return image;
 }
 
@@ -240,17 +240,18 @@ int main(int argc, char** argv) {
     const QString dir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(dir);
     const int page_w = 118, page_h = 60, small_w = 44, small_h = 54;
-    bool ok = Save(Background(), dir, "background.png") && Save(LoginPicture(), dir, "login.png") &&
-              Save(Icon(), dir, "icon.png") &&
-              Save(Button(page_w, page_h, QStringLiteral("任务列表"), ListGlyph), dir, "btn_tasks.png") &&
-              Save(Button(page_w, page_h, QStringLiteral("即时播放"), PlayGlyph), dir, "btn_play.png") &&
-              Save(Button(page_w, page_h, QStringLiteral("接收管理"), ReceiverGlyph), dir, "btn_receiver.png") &&
-              Save(Button(page_w, page_h, QStringLiteral("LED管理"), LedGlyph), dir, "btn_led.png") &&
-              Save(Button(page_w, page_h, QStringLiteral("用户管理"), UsersGlyph), dir, "btn_users.png") &&
-              Save(Button(page_w, page_h, QStringLiteral("系统设置"), GearGlyph), dir, "btn_settings.png") &&
-              Save(Button(small_w, small_h, QString(), LoginGlyph), dir, "btn_login.png") &&
-              Save(Button(small_w, small_h, QString(), LogoffGlyph), dir, "btn_logoff.png") &&
-              Save(Button(59, small_h, QString(), MinimiseGlyph), dir, "btn_minimise.png") &&
-              Save(Button(small_w, small_h, QString(), PowerGlyph), dir, "btn_exit.png");
+    bool ok =
+        Save(Background(), dir, "background.png") && Save(LoginPicture(), dir, "login.png") &&
+        Save(Icon(), dir, "icon.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("任务列表"), ListGlyph), dir, "btn_tasks.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("即时播放"), PlayGlyph), dir, "btn_play.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("接收管理"), ReceiverGlyph), dir, "btn_receiver.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("LED管理"), LedGlyph), dir, "btn_led.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("用户管理"), UsersGlyph), dir, "btn_users.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("系统设置"), GearGlyph), dir, "btn_settings.png") &&
+        Save(Button(small_w, small_h, QString(), LoginGlyph), dir, "btn_login.png") &&
+        Save(Button(small_w, small_h, QString(), LogoffGlyph), dir, "btn_logoff.png") &&
+        Save(Button(59, small_h, QString(), MinimiseGlyph), dir, "btn_minimise.png") &&
+        Save(Button(small_w, small_h, QString(), PowerGlyph), dir, "btn_exit.png");
     return ok ? 0 : 1;
 }

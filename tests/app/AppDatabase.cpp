@@ -13,9 +13,13 @@ CAppDatabase::CAppDatabase() : m_path(m_dir.File(kDatabaseFileName)) {
         throw std::runtime_error("test database: " + error);
 }
 
-CAppDatabase::~CAppDatabase() { AppConnection().Close(); }
+CAppDatabase::~CAppDatabase() {
+    AppConnection().Close();
+}
 
-void CAppDatabase::Exec(const std::string& statement) { AppConnection().ExecuteSql(statement); }
+void CAppDatabase::Exec(const std::string& statement) {
+    AppConnection().ExecuteSql(statement);
+}
 
 std::vector<std::string> CAppDatabase::Column(const std::string& query, const std::string& field) {
     CRecordset rows(AppConnection());

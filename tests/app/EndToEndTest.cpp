@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
-
 #include <ctime>
 
 #include "Simulator.h"
@@ -68,8 +67,9 @@ private slots:
         task.end = TimeOfDay(end);
         task.zones = FirstChannels(3);
         task.power = "1010";
-        db.ExecuteSql(FormatSql(sql::kInsertTask, task.name, task.date, task.start, task.end, task.repeatText, "本地",
-                                task.playList, task.zones, task.repeatCode, "", task.state, "", task.power));
+        db.ExecuteSql(FormatSql(sql::kInsertTask, task.name, task.date, task.start, task.end, task.repeatText,
+                                "本地", task.playList, task.zones, task.repeatCode, "", task.state, "",
+                                task.power));
 
         CSimulator simulator;
         QVERIFY(simulator.Start());
@@ -90,7 +90,8 @@ private slots:
         SimFrame frame;
         QVERIFY(simulator.WaitForFrame("SendSCOM", "heartbeat", 8000));  // the link is up
         QVERIFY(simulator.WaitForFrame("SendPower", "outlets on: 1, 3", 20000, &frame));
-        QVERIFY2(qAbs(Lateness(frame, start - 10)) < 1.5, qPrintable(QString::number(Lateness(frame, start - 10))));
+        QVERIFY2(qAbs(Lateness(frame, start - 10)) < 1.5,
+                 qPrintable(QString::number(Lateness(frame, start - 10))));
         QVERIFY(simulator.WaitForFrame("SendAudioCom", "channels on: 1-3", 3000, &frame));
         QVERIFY(qAbs(Lateness(frame, start - 10)) < 1.5);
 
@@ -101,7 +102,8 @@ private slots:
         QVERIFY2(qAbs(Lateness(frame, end)) < 1.5, qPrintable(QString::number(Lateness(frame, end))));
         QTRY_COMPARE_WITH_TIMEOUT(StateOf(db), std::string(sql::kStateDone), 3000);
         QVERIFY(simulator.WaitForFrame("ClosePower", "all outlets off", 20000, &frame));
-        QVERIFY2(qAbs(Lateness(frame, end + 15)) < 1.5, qPrintable(QString::number(Lateness(frame, end + 15))));
+        QVERIFY2(qAbs(Lateness(frame, end + 15)) < 1.5,
+                 qPrintable(QString::number(Lateness(frame, end + 15))));
 
         lumetra.terminate();
         QVERIFY(lumetra.waitForFinished(5000));

@@ -4,7 +4,6 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QtTest>
-
 #include <memory>
 
 #include "AppDatabase.h"
@@ -24,7 +23,8 @@ private:
 
     QStringList Cells(const CDlgUser& page, int column) {
         QStringList cells;
-        for (int row = 0; row < page.List()->rowCount(); ++row) cells << page.List()->item(row, column)->text();
+        for (int row = 0; row < page.List()->rowCount(); ++row)
+            cells << page.List()->item(row, column)->text();
         return cells;
     }
     std::vector<std::string> StoredNames() { return m_db->Column("select * from user", "用户名"); }
@@ -52,12 +52,26 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("userLeft");
         QTest::addColumn<bool>("loggedIn");
-        QTest::newRow("unknown user") << "nobody" << "admin" << "用户名错误，请重新输入！" << "" << false;
-        QTest::newRow("other letter case") << "Admin" << "admin" << "用户名错误，请重新输入！" << "" << false;
-        QTest::newRow("wrong password keeps the name") << "admin" << "Admin" << "密码错误，请重新输入！"
+        QTest::newRow("unknown user") << "nobody"
+                                      << "admin"
+                                      << "用户名错误，请重新输入！"
+                                      << "" << false;
+        QTest::newRow("other letter case") << "Admin"
+                                           << "admin"
+                                           << "用户名错误，请重新输入！"
+                                           << "" << false;
+        QTest::newRow("wrong password keeps the name") << "admin"
+                                                       << "Admin"
+                                                       << "密码错误，请重新输入！"
                                                        << "admin" << false;
-        QTest::newRow("empty password") << "admin" << "" << "密码错误，请重新输入！" << "admin" << false;
-        QTest::newRow("right") << "admin" << "admin" << "" << "" << true;
+        QTest::newRow("empty password") << "admin"
+                                        << ""
+                                        << "密码错误，请重新输入！"
+                                        << "admin" << false;
+        QTest::newRow("right") << "admin"
+                               << "admin"
+                               << ""
+                               << "" << true;
     }
     void loginChecksNameThenPassword() {
         QFETCH(QString, user);
@@ -103,9 +117,12 @@ private slots:
     void listShowsNumbersNamesAndStars_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("stars");
-        QTest::newRow("three Latin letters") << "abc" << "***";
-        QTest::newRow("two Chinese characters") << "密码" << "****";
-        QTest::newRow("mixed") << "a中1" << "****";
+        QTest::newRow("three Latin letters") << "abc"
+                                             << "***";
+        QTest::newRow("two Chinese characters") << "密码"
+                                                << "****";
+        QTest::newRow("mixed") << "a中1"
+                               << "****";
     }
     void listShowsNumbersNamesAndStars() {
         QFETCH(QString, password);
@@ -134,10 +151,18 @@ private slots:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no name") << "" << "pw" << "请输入用户名";
-        QTest::newRow("no password") << "bob" << "" << "请输入密码";
-        QTest::newRow("neither") << "" << "" << "请输入用户名";
-        QTest::newRow("emoji") << "bob" << "pw\U0001F600" << "用户名和密码只能使用中文、字母、数字和常用符号";
+        QTest::newRow("no name") << ""
+                                 << "pw"
+                                 << "请输入用户名";
+        QTest::newRow("no password") << "bob"
+                                     << ""
+                                     << "请输入密码";
+        QTest::newRow("neither") << ""
+                                 << ""
+                                 << "请输入用户名";
+        QTest::newRow("emoji") << "bob"
+                               << "pw\U0001F600"
+                               << "用户名和密码只能使用中文、字母、数字和常用符号";
     }
     void saveRefusesEmptyFields() {
         QFETCH(QString, user);
@@ -168,13 +193,15 @@ private slots:
         // The field holds the stored password: saving untouched keeps it.
         QCOMPARE(page.PasswordEdit()->text(), QString("old"));
         QTest::mouseClick(page.SaveButton(), Qt::LeftButton);
-        QCOMPARE(m_db->Column("select * from user where 用户名='bob'", "密码"), std::vector<std::string>{"old"});
+        QCOMPARE(m_db->Column("select * from user where 用户名='bob'", "密码"),
+                 std::vector<std::string>{"old"});
 
         SelectRow(page, 1);
         QTest::mouseClick(page.ModifyButton(), Qt::LeftButton);
         page.PasswordEdit()->setText("新密码");
         QTest::mouseClick(page.SaveButton(), Qt::LeftButton);
-        QCOMPARE(m_db->Column("select * from user where 用户名='bob'", "密码"), std::vector<std::string>{"新密码"});
+        QCOMPARE(m_db->Column("select * from user where 用户名='bob'", "密码"),
+                 std::vector<std::string>{"新密码"});
         QCOMPARE(Cells(page, 2), (QStringList{"*****", "******"}));
         QCOMPARE(StoredNames(), (std::vector<std::string>{"admin", "bob"}));
     }
@@ -185,7 +212,8 @@ private slots:
         QTest::mouseClick(page.ModifyButton(), Qt::LeftButton);
         AddUser(page, "carol", "pw");
         QCOMPARE(StoredNames(), (std::vector<std::string>{"admin", "carol"}));
-        QCOMPARE(m_db->Column("select * from user where 用户名='admin'", "密码"), std::vector<std::string>{"admin"});
+        QCOMPARE(m_db->Column("select * from user where 用户名='admin'", "密码"),
+                 std::vector<std::string>{"admin"});
     }
 
     void deleteAsksAndKeepsTheOtherNumbers() {

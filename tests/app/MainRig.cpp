@@ -28,9 +28,7 @@ CSimulator& StartedSimulator(CSimulator& simulator) {
 }  // namespace
 
 CMainRig::CMainRig(std::time_t now, const std::function<void(CAppDatabase&)>& prepare)
-    : clock(now),
-      scheduler(AppConnection(), link, wallClock),
-      shutdown(AppConnection(), clock, power) {
+    : clock(now), scheduler(AppConnection(), link, wallClock), shutdown(AppConnection(), clock, power) {
     StartedSimulator(simulator);
     if (prepare) prepare(db);
     main = std::make_unique<CDlgMain>(MainServices{clock, link, scheduler, shutdown});

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
-
 #include <memory>
 
 #include "MainRig.h"
@@ -32,8 +31,8 @@ namespace {
 
 const std::time_t kThursdayAfternoon = LocalTime(2026, 3, 5, 14, 7, 9);
 
-const CDlgMain::ButtonId kPageButtons[] = {CDlgMain::kTasks, CDlgMain::kPlay,     CDlgMain::kReceiver,
-                                           CDlgMain::kLED,   CDlgMain::kUsers,    CDlgMain::kSettings,
+const CDlgMain::ButtonId kPageButtons[] = {CDlgMain::kTasks, CDlgMain::kPlay,  CDlgMain::kReceiver,
+                                           CDlgMain::kLED,   CDlgMain::kUsers, CDlgMain::kSettings,
                                            CDlgMain::kLogoff};
 
 void LogIn(CDlgMain& main) {
@@ -45,8 +44,9 @@ void LogIn(CDlgMain& main) {
 QStringList ShownPages(const CDlgMain& main) {
     QStringList shown;
     const std::pair<QWidget*, const char*> pages[] = {
-        {main.TaskListPage(), "tasks"}, {main.PlayPage(), "play"},  {main.ReceiverPage(), "receiver"},
-        {main.LEDPage(), "led"},        {main.SettingsPage(), "settings"}, {main.UserPage(), "users"},
+        {main.TaskListPage(), "tasks"},    {main.PlayPage(), "play"},
+        {main.ReceiverPage(), "receiver"}, {main.LEDPage(), "led"},
+        {main.SettingsPage(), "settings"}, {main.UserPage(), "users"},
         {main.ZoneControlPage(), "zones"}};
     for (const auto& [page, name] : pages)
         if (!page->isHidden()) shown << name;
@@ -84,7 +84,8 @@ private slots:
         main.show();
         QVERIFY(main.LoginPage()->isVisible());
         QCOMPARE(main.LoginPage()->windowTitle(), QString("用户登录"));
-        for (CDlgMain::ButtonId id : kPageButtons) QVERIFY2(!main.Button(id)->isEnabled(), qPrintable(QString::number(id)));
+        for (CDlgMain::ButtonId id : kPageButtons)
+            QVERIFY2(!main.Button(id)->isEnabled(), qPrintable(QString::number(id)));
         for (CDlgMain::ButtonId id : {CDlgMain::kLogin, CDlgMain::kMinimise, CDlgMain::kExit})
             QVERIFY(main.Button(id)->isEnabled());
         QCOMPARE(ShownPages(main), QStringList());
@@ -109,7 +110,8 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::newRow("tasks") << int(CDlgMain::kTasks) << QStringList{"tasks"} << "任务列表";
         QTest::newRow("play") << int(CDlgMain::kPlay) << QStringList{"play", "zones"} << "即时播放";
-        QTest::newRow("receiver") << int(CDlgMain::kReceiver) << QStringList{"receiver", "zones"} << "接收管理";
+        QTest::newRow("receiver") << int(CDlgMain::kReceiver) << QStringList{"receiver", "zones"}
+                                  << "接收管理";
         QTest::newRow("led") << int(CDlgMain::kLED) << QStringList{"led"} << "LED管理";
         QTest::newRow("users") << int(CDlgMain::kUsers) << QStringList{"users"} << "用户管理";
         QTest::newRow("settings") << int(CDlgMain::kSettings) << QStringList{"settings"} << "系统设置";
@@ -176,9 +178,12 @@ private slots:
         QTest::addColumn<qlonglong>("time");
         QTest::addColumn<QString>("text");
         QTest::newRow("Thursday") << qlonglong(kThursdayAfternoon) << "2026年03月05日 星期四 14:07:09";
-        QTest::newRow("Sunday midnight") << qlonglong(LocalTime(2026, 3, 8, 0, 0, 0)) << "2026年03月08日 星期日 00:00:00";
-        QTest::newRow("Saturday") << qlonglong(LocalTime(2025, 12, 27, 23, 59, 59)) << "2025年12月27日 星期六 23:59:59";
-        QTest::newRow("Monday") << qlonglong(LocalTime(2026, 1, 5, 9, 5, 3)) << "2026年01月05日 星期一 09:05:03";
+        QTest::newRow("Sunday midnight")
+            << qlonglong(LocalTime(2026, 3, 8, 0, 0, 0)) << "2026年03月08日 星期日 00:00:00";
+        QTest::newRow("Saturday") << qlonglong(LocalTime(2025, 12, 27, 23, 59, 59))
+                                  << "2025年12月27日 星期六 23:59:59";
+        QTest::newRow("Monday") << qlonglong(LocalTime(2026, 1, 5, 9, 5, 3))
+                                << "2026年01月05日 星期一 09:05:03";
     }
     void clockText() {
         QFETCH(qlonglong, time);

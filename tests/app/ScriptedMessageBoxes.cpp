@@ -2,9 +2,13 @@
 
 namespace lumetra::test {
 
-CScriptedMessageBoxes::CScriptedMessageBoxes() { SetMessageBoxes(this); }
+CScriptedMessageBoxes::CScriptedMessageBoxes() {
+    SetMessageBoxes(this);
+}
 
-CScriptedMessageBoxes::~CScriptedMessageBoxes() { SetMessageBoxes(nullptr); }
+CScriptedMessageBoxes::~CScriptedMessageBoxes() {
+    SetMessageBoxes(nullptr);
+}
 
 MbResult CScriptedMessageBoxes::Show(QWidget*, const QString& text, const QString& caption, MbButtons buttons,
                                      MbIcon icon) {

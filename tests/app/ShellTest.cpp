@@ -1,9 +1,9 @@
 // Start-up of the program: one instance per user, the database opened once with one message when
 // it cannot be, and the autostart entry's place.
+#include <unistd.h>
+
 #include <QSignalSpy>
 #include <QtTest>
-
-#include <unistd.h>
 
 #include "MainRig.h"
 #include "app/Application.h"
@@ -117,9 +117,10 @@ private slots:
         QTest::addColumn<QByteArray>("config");
         QTest::addColumn<QByteArray>("home");
         QTest::addColumn<QString>("path");
-        QTest::newRow("config set") << QByteArray("/cfg") << QByteArray("/home/op") << "/cfg/autostart/Corvala.desktop";
-        QTest::newRow("config empty") << QByteArray("") << QByteArray("/home/op")
-                                      << "/home/op/.config/autostart/Corvala.desktop";
+        QTest::newRow("config set") << QByteArray("/cfg") << QByteArray("/home/op")
+                                    << "/cfg/autostart/Corvala.desktop";
+        QTest::newRow("config empty")
+            << QByteArray("") << QByteArray("/home/op") << "/home/op/.config/autostart/Corvala.desktop";
     }
     void autostartEntryPath() {
         QFETCH(QByteArray, config);

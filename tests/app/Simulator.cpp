@@ -6,7 +6,9 @@
 #include <QJsonObject>
 
 namespace lumetra::test {
-CSimulator::CSimulator() { m_process.setProcessChannelMode(QProcess::SeparateChannels); }
+CSimulator::CSimulator() {
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+}
 
 CSimulator::~CSimulator() {
     if (m_process.state() != QProcess::NotRunning) {
@@ -34,9 +36,9 @@ void CSimulator::ReadLines() {
     while (m_process.canReadLine()) {
         const QJsonObject line = QJsonDocument::fromJson(m_process.readLine()).object();
         if (line.value(QStringLiteral("event")).toString() != QStringLiteral("frame")) continue;
-        m_pending.push_back({line.value(QStringLiteral("command")).toString(),
-                             line.value(QStringLiteral("text")).toString(),
-                             line.value(QStringLiteral("valid")).toBool(), QDateTime::currentMSecsSinceEpoch()});
+        m_pending.push_back(
+            {line.value(QStringLiteral("command")).toString(), line.value(QStringLiteral("text")).toString(),
+             line.value(QStringLiteral("valid")).toBool(), QDateTime::currentMSecsSinceEpoch()});
     }
 }
 

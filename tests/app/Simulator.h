@@ -4,7 +4,6 @@
 
 #include <QProcess>
 #include <QString>
-
 #include <vector>
 
 namespace lumetra::test {
