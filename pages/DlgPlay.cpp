@@ -29,7 +29,9 @@ void CDlgPlay::SetPlayListText(const std::string& text) {
 }
 
 void CDlgPlay::ClosePlayer() {
-    if (!m_player.File().empty()) m_player.Close();
+    if (!m_bMediaOpen) return;
+    m_player.Close();
+    m_bMediaOpen = false;
 }
 
 bool CDlgPlay::event(QEvent* event) {
@@ -65,6 +67,7 @@ void CDlgPlay::PlayHandedOverList() {
         m_status->setText(QString::fromStdString(result));
         return;
     }
+    m_bMediaOpen = true;
     m_player.Play(0);
     m_list->setCurrentRow(0);
     m_status->setText(QStringLiteral("正在播放"));

@@ -27,7 +27,7 @@ public:
 
     // Closes the media if one is open (the exit sequence does this first).
     void ClosePlayer();
-    CMediaPlayer& Player() { return m_player; }
+    bool IsMediaOpen() const { return m_bMediaOpen; }
 
 protected:
     bool event(QEvent* event) override;  // WM_PLAY_TASK, WM_STOP_TASK
@@ -37,6 +37,7 @@ private:
     void StopPlayback();
 
     CMediaPlayer m_player;
+    bool m_bMediaOpen = false;   // a file is open under the player's alias
     std::mutex m_listLock;       // guards m_playListText between the scheduler thread and this page
     std::string m_playListText;  // 节目内容 of the task to play next
     std::atomic<bool> m_bOpenFailed{false};

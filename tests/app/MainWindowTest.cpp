@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "MainRig.h"
+#include "SilentWav.h"
 #include "TaskRows.h"
 #include "app/ClockText.h"
 #include "app/DlgAbout.h"
@@ -320,8 +321,17 @@ private slots:
         rig.main->SetPlayListText("/nonexistent/a.mp3|/nonexistent/b.mp3");
         rig.main->PostMessage(WM_PLAY_TASK);
         QTRY_VERIFY(rig.main->PlayPage()->OpenFailed());
+        QVERIFY(!rig.main->PlayPage()->IsMediaOpen());
         rig.main->ClearOpenFailure();
         QVERIFY(!rig.main->PlayPage()->OpenFailed());
+
+        const std::string wav = rig.db.Dir().File("silence.wav");
+        WriteSilentWav(wav, 5);
+        rig.main->SetPlayListText(wav);
+        rig.main->PostMessage(WM_PLAY_TASK);
+        QTRY_VERIFY(rig.main->PlayPage()->IsMediaOpen());
+        rig.main->PostMessage(WM_STOP_TASK);
+        QTRY_VERIFY(!rig.main->PlayPage()->IsMediaOpen());
     }
 
     void backgroundDragsTheWindowButPagesDoNot() {
@@ -377,7 +387,14 @@ private slots:
         main.SettingsPage()->PortSelection().WaitForAutoConnect();
         InsertTask(Named("a", sql::kStateRunning));
         InsertTask(Named("b", sql::kStateIdle));
+        // A task is playing.
+        const std::string wav = rig.db.Dir().File("silence.wav");
+        WriteSilentWav(wav, 5);
+        main.SetPlayListText(wav);
+        main.PostMessage(WM_PLAY_TASK);
+        QTRY_VERIFY(main.PlayPage()->IsMediaOpen());
         QVERIFY(main.Exit());
+        QVERIFY(!main.PlayPage()->IsMediaOpen());
         QVERIFY(!main.isVisible());
         QVERIFY(!rig.scheduler.IsRunning());
         QCOMPARE(States(rig.db), (std::vector<std::string>{sql::kStateDone, sql::kStateIdle}));
