@@ -29,6 +29,7 @@ inline constexpr size_t kAudioImageSize = 70;  // a channel frame without its ch
 inline constexpr size_t kAudioFrameSize = 71;
 inline constexpr size_t kFrequencyFrameSize = 73;
 inline constexpr size_t kMaxLedTextBytes = 128;
+inline constexpr int kLedScreenCount = 128;  // screens 1..128, addressed by index 0..127
 inline constexpr size_t kLedBufferSize = kMaxLedTextBytes + 7;
 inline constexpr size_t kChannelMapOffset = 5;   // first byte of the 64-byte map
 inline constexpr size_t kChannelMapLast = 68;    // holds channels 1..8

@@ -94,7 +94,7 @@ bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::stri
     } else if (gbk->size() > kMaxLedTextBytes) {
         reason = "LED text refused: " + std::to_string(gbk->size()) + " bytes in GBK, at most " +
                  std::to_string(kMaxLedTextBytes) + " fit one screen";
-    } else if (screenIndex < 0 || screenIndex >= kChannelCount) {
+    } else if (screenIndex < 0 || screenIndex >= kLedScreenCount) {
         reason = "LED screen " + std::to_string(screenIndex + 1) + " does not exist (1 to 128)";
     }
     if (!reason.empty()) {
