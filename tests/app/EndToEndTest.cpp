@@ -89,6 +89,15 @@ private slots:
 
         SimFrame frame;
         QVERIFY(simulator.WaitForFrame("SendSCOM", "heartbeat", 8000));  // the link is up
+
+        // A second start finds the first, asks it to come forward and ends without a window.
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(program, {});
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(lumetra.state(), QProcess::Running);
         QVERIFY(simulator.WaitForFrame("SendPower", "outlets on: 1, 3", 20000, &frame));
         QVERIFY2(qAbs(Lateness(frame, start - 10)) < 1.5,
                  qPrintable(QString::number(Lateness(frame, start - 10))));
