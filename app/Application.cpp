@@ -37,8 +37,12 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
         QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
         main.exec();
     }
-    // A link thread still waiting for a box is let go; no box opens from now on.
+    // A link thread still waiting for a box is let go; no box opens from now on. The link stops
+    // here rather than at static destruction, so its threads never outlive the relay and the box.
     PortAlertBox().Close();
+    TransmitterLink().CloseLink(false);
+    TransmitterLink().SetNotifier(nullptr);
+    TransmitterLink().SetPortAlert(nullptr);
     AppConnection().Close();
     return 0;
 }
