@@ -108,6 +108,9 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CDlgMain::ShowAbout);
 
     CreateControls();
+    // Link notices may come as soon as the settings page starts connecting.
+    LinkStatusRelay().SetTarget(this);
+    m_services.link.SetNotifier(&LinkStatusRelay());
     CreatePages();
 
     ResetTaskStates(sql::kStateIdle, sql::kStateDone);
@@ -119,9 +122,6 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     m_heartbeatTimer.callOnTimeout(this, &CDlgMain::OnHeartbeat);
     m_clockTimer.setInterval(kClockPeriod);
     m_clockTimer.callOnTimeout(this, &CDlgMain::RefreshClock);
-
-    LinkStatusRelay().SetTarget(this);
-    m_services.link.SetNotifier(&LinkStatusRelay());
 }
 
 CDlgMain::~CDlgMain() {
