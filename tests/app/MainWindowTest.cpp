@@ -148,6 +148,32 @@ private slots:
         QCOMPARE(main.Clock()->geometry(), QRect(750, 639, 250, 20));
     }
 
+    void staticsDrawInTheirFontsAndColours() {
+        CMainRig rig(kThursdayAfternoon);
+        const struct {
+            CStaticEx* label;
+            QColor colour;
+            int pixels;
+        } statics[] = {{rig.main->PageTitle(), QColor(0, 0, 255), 20},
+                       {rig.main->LinkStatus(), QColor(207, 16, 17), 14},
+                       {rig.main->Clock(), QColor(207, 16, 17), 14}};
+        for (const auto& expected : statics) {
+            QCOMPARE(expected.label->palette().color(QPalette::WindowText), expected.colour);
+            QCOMPARE(expected.label->font().pixelSize(), expected.pixels);
+            QVERIFY(expected.label->font().bold());
+            QVERIFY(!expected.label->autoFillBackground());  // the background shows through
+        }
+    }
+
+    void minimiseButtonMinimises() {
+        CMainRig rig(kThursdayAfternoon);
+        rig.main->show();
+        QTest::mouseClick(rig.main->Button(CDlgMain::kMinimise), Qt::LeftButton);
+        QVERIFY(rig.main->isMinimized());
+        rig.main->BringToFront();
+        QVERIFY(!rig.main->isMinimized());
+    }
+
     void enterAndEscapeDoNothing() {
         CMainRig rig(kThursdayAfternoon);
         CDlgMain& main = *rig.main;
