@@ -16,7 +16,7 @@ void CPortAlertBox::Show(const std::string& text, const std::string& caption) {
 void CPortAlertBox::ShowPortError(const std::string& text, const std::string& caption) {
     Logger().Log("port alert: %s", text.c_str());
     if (QThread::currentThread() == thread()) {
-        Show(text, caption);
+        if (!IsClosed()) Show(text, caption);
         return;
     }
     std::unique_lock lock(m_lock);
@@ -25,13 +25,18 @@ void CPortAlertBox::ShowPortError(const std::string& text, const std::string& ca
     QMetaObject::invokeMethod(
         this,
         [this, text, caption, done] {
-            Show(text, caption);
-            std::lock_guard closed(m_lock);
+            if (!IsClosed()) Show(text, caption);
+            std::lock_guard answered(m_lock);
             *done = true;
             m_changed.notify_all();
         },
         Qt::QueuedConnection);
     m_changed.wait(lock, [&] { return m_closed || *done; });
+}
+
+bool CPortAlertBox::IsClosed() {
+    std::lock_guard lock(m_lock);
+    return m_closed;
 }
 
 void CPortAlertBox::Close() {

@@ -19,6 +19,7 @@ public:
 
 private:
     void Show(const std::string& text, const std::string& caption);
+    bool IsClosed();
 
     std::mutex m_lock;  // guards m_closed and every waiter's done flag
     std::condition_variable m_changed;

@@ -4,10 +4,13 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 #include "MainRig.h"
 #include "app/Application.h"
 #include "app/Autostart.h"
+#include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
 #include "pages/DlgSYS.h"
 #include "store/DeliveredDatabase.h"
@@ -111,6 +114,41 @@ private slots:
         QVERIFY(OpenAppDatabase(folder + "/dbinfo.mdb"));
         QVERIFY(boxes.Shown().empty());
         AppConnection().Close();
+    }
+
+    void portErrorFromALinkThreadWaitsForTheBox() {
+        CScriptedMessageBoxes boxes;
+        CPortAlertBox alert;
+        std::atomic<bool> returned{false};
+        std::thread writer([&] {
+            alert.ShowPortError("写端口失败 5", "");
+            returned = true;
+        });
+        // The box opens on this thread, which answers it while it handles events.
+        QTRY_VERIFY(returned.load());
+        writer.join();
+        QCOMPARE(boxes.Texts(), QStringList{"写端口失败 5"});
+        QCOMPARE(boxes.Shown().at(0).caption, QString("Lumetra"));
+        QCOMPARE(boxes.Shown().at(0).icon, MbIcon::Error);
+    }
+
+    void closingTheBoxesReleasesAWaitingThread() {
+        CScriptedMessageBoxes boxes;
+        CPortAlertBox alert;
+        std::atomic<bool> returned{false};
+        std::thread writer([&] {
+            alert.ShowPortError("SetCommState Error", "Error");
+            returned = true;
+        });
+        // This thread handles no events: the box never opens, and only Close lets the writer go.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        QVERIFY(!returned.load());
+        alert.Close();
+        writer.join();
+        QVERIFY(returned.load());
+        alert.ShowPortError("after close", "");
+        QCoreApplication::processEvents();  // the box asked for before Close does not open either
+        QVERIFY(boxes.Shown().empty());
     }
 
     void autostartEntryPath_data() {
