@@ -22,7 +22,7 @@
 #include "schedule/SimulatedClock.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
-#include "tests/schedule/ScheduleTestSupport.h"
+#include "tests/support/LocalTime.h"
 #include "tests/schedule/TaskRows.h"
 #include "tests/support/TestDatabase.h"
 

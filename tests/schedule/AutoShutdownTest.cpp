@@ -12,7 +12,7 @@
 #include "store/Database.h"
 #include "store/Recordset.h"
 #include "store/SqlFormat.h"
-#include "tests/schedule/ScheduleTestSupport.h"
+#include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {

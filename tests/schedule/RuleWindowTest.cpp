@@ -10,7 +10,7 @@
 #include "schedule/RuleWindow.h"
 #include "schedule/TaskRecord.h"
 #include "store/Statements.h"
-#include "tests/schedule/ScheduleTestSupport.h"
+#include "tests/support/LocalTime.h"
 
 namespace lumetra {
 namespace {

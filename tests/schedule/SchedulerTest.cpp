@@ -7,7 +7,7 @@
 
 #include "schedule/Scheduler.h"
 #include "schedule/SimulatedClock.h"
-#include "tests/schedule/ScheduleTestSupport.h"
+#include "tests/support/LocalTime.h"
 #include "tests/schedule/TaskRows.h"
 #include "tests/schedule/TaskTimeline.h"
 #include "tests/support/TestDatabase.h"

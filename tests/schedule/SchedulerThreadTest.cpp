@@ -11,7 +11,7 @@
 #include "link/Logger.h"
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
-#include "tests/schedule/ScheduleTestSupport.h"
+#include "tests/support/LocalTime.h"
 #include "tests/schedule/TaskRows.h"
 #include "tests/schedule/TaskTimeline.h"
 #include "tests/support/TestDatabase.h"

@@ -8,46 +8,14 @@
 #include "schedule/TaskRecord.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
 namespace {
 
-// Sets TZ for the life of the object, restoring the previous value afterwards.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        m_hadOld = old != nullptr;
-        if (old) m_old = old;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_hadOld)
-            setenv("TZ", m_old.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    bool m_hadOld = false;
-    std::string m_old;
-};
-
-std::time_t Local(int y, int mo, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
+using test::CZone;
+constexpr auto Local = test::LocalTime;
 TaskRecord Task(const char* code, const char* date, const char* weekDays = "", const char* start = "08:00:00",
                 const char* end = "08:30:00") {
     TaskRecord t;
@@ -61,7 +29,7 @@ TaskRecord Task(const char* code, const char* date, const char* weekDays = "", c
 
 // 2026-03-01 is a Sunday.
 TEST(IsDueToday, RepeatKindsOverAWeek) {
-    ScopedTimeZone tz("Asia/Shanghai");
+    CZone tz("Asia/Shanghai");
     const struct {
         TaskRecord task;
         const char* dueOnDays;  // one character per day, 2026-02-28 (Sat) to 2026-03-08 (Sun)
@@ -84,7 +52,7 @@ TEST(IsDueToday, RepeatKindsOverAWeek) {
 }
 
 TEST(DueCountToday, AWeekDayGivenTwiceCountsTwice) {
-    ScopedTimeZone tz("Asia/Shanghai");
+    CZone tz("Asia/Shanghai");
     const std::time_t monday = Local(2026, 3, 2, 9, 0, 0);
     EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "22"), monday), 2);
     EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "2722"), monday), 3);
@@ -94,7 +62,7 @@ TEST(DueCountToday, AWeekDayGivenTwiceCountsTwice) {
 }
 
 TEST(TaskTimes, DayOffsetAroundMidnight) {
-    ScopedTimeZone tz("Asia/Shanghai");
+    CZone tz("Asia/Shanghai");
     const TaskRecord yesterday = Task("2", "2026-03-04");
     EXPECT_EQ(TaskTimes(yesterday, Local(2026, 3, 5, 0, 0, 5)).dayOffset, 1);
     EXPECT_EQ(TaskTimes(yesterday, Local(2026, 3, 4, 23, 59, 59)).dayOffset, 0);
@@ -106,7 +74,7 @@ TEST(TaskTimes, DayOffsetAroundMidnight) {
 }
 
 TEST(TaskTimes, SecondsAroundStartAndEnd) {
-    ScopedTimeZone tz("Asia/Shanghai");
+    CZone tz("Asia/Shanghai");
     const TaskRecord t = Task("2", "2026-03-01", "", "08:00:00", "08:30:00");
     const struct {
         int h, m, s;
@@ -126,7 +94,7 @@ TEST(TaskTimes, SecondsAroundStartAndEnd) {
 
 // Texts the editor never writes are read by their leading digits, without a crash.
 TEST(TaskTimes, OddTextsAreReadByTheirDigits) {
-    ScopedTimeZone tz("Asia/Shanghai");
+    CZone tz("Asia/Shanghai");
     const std::time_t now = Local(2026, 3, 5, 9, 0, 0);
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5", "", "9:0:0", "9:1"), now).sinceStart, 0);
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5", "", "9:0:0", "9:1"), now).duration, 60);
@@ -141,7 +109,7 @@ TEST(TaskTimes, OddTextsAreReadByTheirDigits) {
 
 // On the days the clocks change, a moment is built with the rule of its own date.
 TEST(TaskTimes, DaylightSavingChangeDays) {
-    ScopedTimeZone tz("Europe/Berlin");
+    CZone tz("Europe/Berlin");
     // 2026-03-29: 02:00 becomes 03:00, the day has 23 hours.
     const TaskRecord spring = Task("2", "2026-03-28", "", "01:00:00", "04:00:00");
     const TaskTimesResult r1 = TaskTimes(spring, Local(2026, 3, 29, 4, 0, 0));

@@ -1,4 +1,4 @@
-// Helpers shared by the scheduling tests: local times built from calendar fields, and a time
+// Test helpers for time: local times built from calendar fields, and a time
 // zone set for the length of a test.
 #pragma once
 
