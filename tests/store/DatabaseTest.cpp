@@ -36,14 +36,9 @@ TEST(DatabaseOpen, MissingFileFailsWithDescriptionAndLaterOperationsSayNotConnec
     EXPECT_THROW(rows.Open(sql::kSelectUsers), CDbError);
     EXPECT_TRUE(rows.IsEOF());
     EXPECT_THROW(rows.GetFieldText("用户名"), CDbError);
-}
 
-TEST(DatabaseOpen, FileThatIsNotADatabaseIsRefused) {
-    TempDir dir;
-    std::ofstream(dir.File("dbinfo.mdb")) << "this is a text file, not a database\n";
-    CDatabase db;
-    std::string error;
-    EXPECT_FALSE(db.Open(dir.File("dbinfo.mdb"), &error));
+    std::ofstream(dir.File("text.mdb")) << "this is a text file, not a database\n";
+    EXPECT_FALSE(db.Open(dir.File("text.mdb"), &error));
     EXPECT_NE(error.find("not a database"), std::string::npos) << error;
 }
 
@@ -59,18 +54,6 @@ TEST(DatabaseOpen, DirectoryWithBlanksAndChineseCharacters) {
     CRecordset rows(db);
     rows.Open(sql::kSelectCom);
     EXPECT_EQ(rows.GetFieldText("com"), "1");
-}
-
-TEST(DeliveredDatabase, RefusesToTouchAnExistingFile) {
-    TempDir dir;
-    const std::string path = dir.File("dbinfo.mdb");
-    std::ofstream(path) << "precious";
-    std::string error;
-    EXPECT_FALSE(MakeDeliveredDatabase(path, &error));
-    EXPECT_NE(error.find("already exists"), std::string::npos);
-    std::ifstream in(path);
-    std::string content((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(content, "precious");
 }
 
 TEST(DeliveredDatabase, HoldsTheDeliveredRows) {
@@ -120,6 +103,9 @@ TEST(Recordset, ValuesComeBackAsText) {
     EXPECT_THROW(rows.MoveNext(), CDbError);
     rows.MoveFirst();
     EXPECT_EQ(rows.GetFieldInt("n"), 12);
+    rows.Open(sql::kSelectCom);  // reopening replaces the rows and the columns
+    EXPECT_EQ(rows.GetRecordCount(), 1);
+    EXPECT_THROW(rows.GetFieldText("n"), CDbError);
     rows.Close();
     EXPECT_TRUE(rows.IsEOF());
     EXPECT_EQ(rows.GetRecordCount(), -1);
@@ -137,16 +123,6 @@ TEST(Recordset, RejectedStatementCarriesTheDatabaseMessage) {
     EXPECT_TRUE(rows.IsEOF());
     EXPECT_THROW(t.Db().ExecuteSql("update nowhere set a=1"), CDbError);
     EXPECT_THROW(t.Db().ExecuteSql(""), CDbError);
-}
-
-TEST(Recordset, ReopeningReplacesTheRows) {
-    TestDatabase t;
-    CRecordset rows(t.Db());
-    rows.Open("select * from Room where RoomID < 4 order by RoomID");
-    EXPECT_EQ(rows.GetRecordCount(), 3);
-    rows.Open(sql::kSelectCom);
-    EXPECT_EQ(rows.GetRecordCount(), 1);
-    EXPECT_THROW(rows.GetFieldText("RoomID"), CDbError);
 }
 
 TEST(LeadingInt, ReadsTheLeadingDecimalInteger) {

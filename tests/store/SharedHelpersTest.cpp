@@ -36,16 +36,6 @@ TEST(SplitString, OddCases) {
     }
 }
 
-TEST(SplitString, TargetZoneListOf128Entries) {
-    std::string zones = "1";
-    for (int i = 1; i < 128; ++i) zones += "|0";
-    Pieces pieces;
-    SplitString(zones, pieces, '|');
-    ASSERT_EQ(pieces.size(), 128u);
-    EXPECT_EQ(pieces.front(), "1");
-    EXPECT_EQ(pieces.back(), "0");
-}
-
 TEST(Labels, BuildAndReadBack) {
     EXPECT_EQ(ZoneCode(1), "001FH");
     EXPECT_EQ(ZoneCode(48), "048FH");
