@@ -5,6 +5,7 @@
 #include "app/DlgMain.h"
 #include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
@@ -35,6 +36,9 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
         CSystemClock clock;
         CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown});
         QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
+        CTerminationSignals termination;
+        QObject::connect(&termination, &CTerminationSignals::TerminationRequested, &main,
+                         &CDlgMain::RunExitSequence);
         main.exec();
     }
     // A link thread still waiting for a box is let go; no box opens from now on. The link stops

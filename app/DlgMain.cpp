@@ -303,6 +303,12 @@ bool CDlgMain::Exit() {
     if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) !=
         MbResult::Ok)
         return false;
+    RunExitSequence();
+    return true;
+}
+
+void CDlgMain::RunExitSequence() {
+    if (m_bExiting) return;
     m_bExiting = true;
     m_pPlay->ClosePlayer();
     m_services.scheduler.Stop();
@@ -315,7 +321,6 @@ bool CDlgMain::Exit() {
     // The writer thread sends at most one frame every 100 ms: give the last one time to leave.
     std::this_thread::sleep_for(kExitWriterWait);
     done(QDialog::Accepted);
-    return true;
 }
 
 void CDlgMain::closeEvent(QCloseEvent* event) {

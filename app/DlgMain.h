@@ -82,6 +82,9 @@ public:
     void RefreshClock();
     // The exit button: confirmation, then the exit sequence. Returns false when not confirmed.
     bool Exit();
+    // The exit sequence without the question: media closed, scheduler stopped, running tasks
+    // marked done, receivers switched off. Also run when the program is asked to terminate.
+    void RunExitSequence();
 
     QAbstractButton* Button(ButtonId id) const;
     CStaticEx* PageTitle() const { return m_pageTitle; }
