@@ -13,17 +13,16 @@ namespace {
 
 using namespace std::chrono;
 
-TEST(SimulatedClock, SleepsMoveTimeByExactlyWhatTheyAsk) {
-    struct Case {
+TEST(SimulatedClock, SleepsMoveTimeByExactlyWhatTheyAskUnlessInterrupted) {
+    const struct {
         int64_t fromMillis;
         bool halfSecond;  // SleepToNextHalfSecond, else SleepFor(500 ms)
         int64_t toMillis;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {1000000, true, 1000500}, {1000499, true, 1000500},  {1000500, true, 1001000},
         {1000999, true, 1001000}, {1000250, false, 1000750},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.fromMillis);
         CSimulatedClock clock(0);
         clock.SleepFor(milliseconds(c.fromMillis));
@@ -31,9 +30,6 @@ TEST(SimulatedClock, SleepsMoveTimeByExactlyWhatTheyAsk) {
         EXPECT_EQ(clock.NowMillis(), c.toMillis);
         EXPECT_EQ(clock.Now(), c.toMillis / 1000);
     }
-}
-
-TEST(SimulatedClock, InterruptedSleepsReturnAtOnceWithoutMovingTime) {
     CSimulatedClock clock(1000);
     clock.Interrupt();
     EXPECT_FALSE(clock.SleepFor(milliseconds(500)));
@@ -44,9 +40,9 @@ TEST(SimulatedClock, InterruptedSleepsReturnAtOnceWithoutMovingTime) {
     EXPECT_EQ(clock.NowMillis(), 1000500);
 }
 
-TEST(SystemClock, HalfSecondSleepEndsOnOrJustAfterTheNextHalfSecond) {
+TEST(SystemClock, HalfSecondSleepEndsOnOrAfterTheNextHalfSecond) {
     CSystemClock clock;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 2; ++i) {
         const auto before = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
         const auto boundary = (before / milliseconds(500) + 1) * milliseconds(500);
         ASSERT_TRUE(clock.SleepToNextHalfSecond());

@@ -11,21 +11,15 @@
 #include "link/Logger.h"
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
+#include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
-#include "tests/schedule/TaskRows.h"
-#include "tests/schedule/TaskTimeline.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
 namespace {
 
 using namespace std::chrono_literals;
-using test::CRecordingLink;
-using test::CRecordingOwner;
-using test::CTaskTimeline;
-using test::InsertTask;
-using test::LocalTime;
-using test::TaskRow;
+using namespace test;
 
 // Time stands still at `now`; every sleep waits until the test allows one more, or a stop.
 class CSteppedClock : public IClock {
@@ -36,20 +30,15 @@ public:
     bool SleepFor(std::chrono::milliseconds) override { return WaitForStep(); }
     bool SleepToNextHalfSecond() override { return WaitForStep(); }
     void Interrupt() override {
-        std::lock_guard lock(m_mutex);
-        m_interrupted = true;
-        m_changed.notify_all();
+        Change([this] { m_interrupted = true; });
     }
     void ClearInterrupt() override {
-        std::lock_guard lock(m_mutex);
-        m_interrupted = false;
+        Change([this] { m_interrupted = false; });
     }
 
     // Lets one sleep end.
     void Step() {
-        std::lock_guard lock(m_mutex);
-        ++m_steps;
-        m_changed.notify_all();
+        Change([this] { ++m_steps; });
     }
     // Waits (at most 20 s) until `count` sleeps have begun; false on time-out.
     bool AwaitSleeps(int count) {
@@ -62,14 +51,18 @@ public:
     }
 
 private:
+    template <class F>
+    void Change(F change) {
+        std::lock_guard lock(m_mutex);
+        change();
+        m_changed.notify_all();
+    }
     bool WaitForStep() {
         std::unique_lock lock(m_mutex);
         ++m_sleepsBegun;
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return m_interrupted || m_steps > 0; });
-        if (m_interrupted) return false;
-        --m_steps;
-        return true;
+        return !m_interrupted && m_steps-- > 0;
     }
 
     const std::time_t m_now;
@@ -107,8 +100,8 @@ protected:
         Logger().SetSink(nullptr);
     }
 
-    test::TestDatabase database;
-    CSteppedClock clock{LocalTime(2026, 3, 2, 8, 0, 0)};
+    TestDatabase database;
+    CSteppedClock clock{LocalTime(2026, 3, 2, 8, 0, 0)};  // a default task's start second
     CTaskTimeline timeline{[this] { return static_cast<int64_t>(clock.Now()) * 1000; }};
     CRecordingLink link{timeline};
     CRecordingOwner owner{timeline};
@@ -116,9 +109,11 @@ protected:
     CScheduler scheduler{database.Db(), link, clock};
 };
 
-TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStopsDuringASleep) {
-    InsertTask(database.Db(), TaskRow{});  // starts at the clock's 08:00:00
+TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStartsAndStopsInAnyOrder) {
+    scheduler.Stop();  // without a start
+    InsertTask(database.Db(), TaskRow{});
     scheduler.Start();
+    scheduler.Start();  // a second start while running changes nothing
     EXPECT_TRUE(scheduler.IsRunning());
     ASSERT_TRUE(clock.AwaitSleeps(1));
     EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1);
@@ -126,20 +121,32 @@ TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStopsDuringASleep) {
     ASSERT_TRUE(clock.AwaitSleeps(2));
     EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 2);
 
-    scheduler.Stop();  // returns only once the thread has ended
+    scheduler.Stop();  // returns only once the thread has ended, during its sleep
+    scheduler.Stop();
     EXPECT_FALSE(scheduler.IsRunning());
     EXPECT_EQ(clock.SleepsBegun(), 2);
     EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 2);
+
+    scheduler.Start();  // a restart ticks again
+    ASSERT_TRUE(clock.AwaitSleeps(3));
+    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 3);
+
+    CSteppedClock otherClock(clock.Now());
+    {
+        CScheduler another(database.Db(), link, otherClock);
+        another.Start();
+        ASSERT_TRUE(otherClock.AwaitSleeps(1));
+    }  // destroyed while running: the destructor stops and joins
+    EXPECT_EQ(otherClock.SleepsBegun(), 1);
+    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 3) << "the owner-less second scheduler posts nothing";
 }
 
 TEST_F(SchedulerThreadTest, StopCutsThePauseInsideATickShortAndEndsTheTick) {
     TaskRow row;
     row.start = "08:00:10";  // power-up second: outlets, pause, channels
     InsertTask(database.Db(), row);
-    TaskRow next;
-    next.start = "08:00:10";
-    next.power = "0001";
-    InsertTask(database.Db(), next);
+    row.power = "0001";
+    InsertTask(database.Db(), row);
     scheduler.Start();
     ASSERT_TRUE(clock.AwaitSleeps(1));  // inside the first task's pause
     scheduler.Stop();
@@ -156,6 +163,7 @@ TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("Scheduler tick failed"), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find("tb_memo"), std::string::npos) << lines[0];
+    EXPECT_TRUE(timeline.Events().empty());
 
     database.Db().ExecuteSql("alter table tb_memo_away rename to tb_memo");
     InsertTask(database.Db(), TaskRow{});
@@ -164,27 +172,6 @@ TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     EXPECT_TRUE(scheduler.IsRunning());
     EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1);
     EXPECT_EQ(log.Lines().size(), 1u);
-}
-
-TEST_F(SchedulerThreadTest, StopsAndStartsInAnyOrder) {
-    scheduler.Stop();  // without a start
-    scheduler.Start();
-    scheduler.Start();  // a second start while running changes nothing
-    ASSERT_TRUE(clock.AwaitSleeps(1));
-    scheduler.Stop();
-    scheduler.Stop();
-    InsertTask(database.Db(), TaskRow{});
-    scheduler.Start();
-    ASSERT_TRUE(clock.AwaitSleeps(2));
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1);
-    CSteppedClock otherClock(clock.Now());
-    {
-        CScheduler another(database.Db(), link, otherClock);
-        another.Start();
-        ASSERT_TRUE(otherClock.AwaitSleeps(1));
-    }  // destroyed while running: the destructor stops and joins
-    EXPECT_EQ(otherClock.SleepsBegun(), 1);
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1) << "the owner-less second scheduler posts nothing";
 }
 
 }  // namespace

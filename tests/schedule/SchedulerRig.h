@@ -1,0 +1,164 @@
+// Task rows written the way the task editor stores them, and recorders of what the scheduler
+// does: the frames it gives the link and the messages and hand-overs it gives the main window, on
+// one timeline stamped with the clock's moment. Shared by the scheduler tests and benchmark.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "link/LinkCommand.h"
+#include "link/TransmitterLink.h"
+#include "schedule/SchedulerOwner.h"
+#include "schedule/TaskRecord.h"
+#include "store/Database.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+
+namespace lumetra::test {
+
+// 目标区域: 128 entries "1"/"0" joined by "|", "1" for each listed channel number.
+inline std::string ZoneText(std::initializer_list<int> channels) {
+    std::string text = "0";
+    for (int channel = 2; channel <= 128; ++channel) text += "|0";
+    for (int channel : channels) text[2 * (channel - 1)] = '1';
+    return text;
+}
+
+struct TaskRow {
+    std::string name = "早间广播";
+    std::string date = "2026-03-02";
+    std::string start = "08:00:00";
+    std::string end = "08:30:00";
+    std::string code = kRepeatDaily;  // 提醒次数
+    std::string weekDays;             // 一周时间
+    std::string state = sql::kStateIdle;
+    std::string playList = "/music/晨曲.mp3|/music/it's news.wav";
+    std::string zones = ZoneText({1, 3, 10});
+    std::string power = "1010";
+};
+
+// Inserts the row and returns its ID as text.
+inline std::string InsertTask(CDatabase& db, const TaskRow& row) {
+    const char* repeatText = row.code == kRepeatOnce ? "次" : row.code == kRepeatWeekly ? "周" : "天";
+    db.ExecuteSql(FormatSql(sql::kInsertTask, row.name, row.date, row.start, row.end, repeatText, "1",
+                            row.playList, row.zones, row.code, row.weekDays, row.state, "1", row.power));
+    CRecordset rows(db);
+    rows.Open("select max(ID) as ID from tb_memo");
+    return rows.GetFieldText("ID");
+}
+
+inline std::string TaskState(CDatabase& db, const std::string& id) {
+    CRecordset rows(db);
+    rows.Open(FormatSql("select * from tb_memo where ID=%d", LeadingInt(id)));
+    return rows.GetFieldText("状态");
+}
+
+// "HH:MM:SS.mmm" of a moment in milliseconds since the epoch, local time.
+inline std::string ClockText(int64_t millis) {
+    const std::time_t seconds = static_cast<std::time_t>(millis / 1000);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis % 1000));
+    return text;
+}
+
+class CTaskTimeline {
+public:
+    struct Event {
+        int64_t millis;
+        std::string what;   // "SendAudioCom on", "WM_PLAY_TASK", "SetPlayListText <list>", ...
+        std::string state;  // what the probe returned at that moment, if one was set
+    };
+
+    explicit CTaskTimeline(std::function<int64_t()> now) : m_now(std::move(now)) {}
+
+    std::function<std::string()> probe;  // the task's stored state, to place its updates among the steps
+
+    void Add(const std::string& what) {
+        Event event{m_now(), what, probe ? probe() : ""};
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(std::move(event));
+    }
+    std::vector<Event> Events() const {
+        std::lock_guard lock(m_mutex);  // the scheduler thread adds while a test reads
+        return m_events;
+    }
+    // "HH:MM:SS.mmm what" for each event.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const Event& e : Events()) texts.push_back(ClockText(e.millis) + " " + e.what);
+        return texts;
+    }
+    int Count(const std::string& what) const {
+        int count = 0;
+        for (const Event& e : Events()) count += e.what == what;
+        return count;
+    }
+    void Clear() {
+        std::lock_guard lock(m_mutex);
+        m_events.clear();
+    }
+
+private:
+    std::function<int64_t()> m_now;
+    mutable std::mutex m_mutex;
+    std::vector<Event> m_events;
+};
+
+// A link that keeps every frame instead of queueing it for the port.
+class CRecordingLink : public CTransmitterLink {
+public:
+    explicit CRecordingLink(CTaskTimeline& timeline) : m_timeline(timeline) {}
+
+    void Enqueue(const LinkCommand& command) override {
+        {
+            std::lock_guard lock(m_mutex);
+            m_frames.push_back(command.data);
+        }
+        // Enough to tell the frames apart on the timeline; tests check the bytes themselves too.
+        const std::vector<uint8_t>& d = command.data;
+        std::string what = command.name;
+        if (what == "SendPower" && d.size() == 7) {
+            char mask[4];
+            std::snprintf(mask, sizeof mask, "%02X", d[5]);
+            what += std::string(" ") + mask;
+        }
+        if (what == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4) what += d[69] ? " on" : " off";
+        m_timeline.Add(what);
+    }
+    std::vector<std::vector<uint8_t>> Frames() const {
+        std::lock_guard lock(m_mutex);
+        return m_frames;
+    }
+
+private:
+    CTaskTimeline& m_timeline;
+    mutable std::mutex m_mutex;
+    std::vector<std::vector<uint8_t>> m_frames;
+};
+
+// The main window as the scheduler sees it.
+class CRecordingOwner : public ISchedulerOwner {
+public:
+    explicit CRecordingOwner(CTaskTimeline& timeline) : m_timeline(timeline) {}
+    void PostMessage(WindowMessage message) override {
+        static const char* const kNames[] = {"WM_ZONE_REFRESH", "WM_PLAY_TASK", "WM_STOP_TASK",
+                                             "WM_TASKS_CHANGED", "WM_POWER_REFRESH"};
+        const bool known = message >= WM_ZONE_REFRESH && message <= WM_POWER_REFRESH;
+        m_timeline.Add(known ? kNames[message - WM_ZONE_REFRESH] : "message " + std::to_string(message));
+    }
+    void SetPlayListText(const std::string& text) override { m_timeline.Add("SetPlayListText " + text); }
+    void ClearOpenFailure() override { m_timeline.Add("ClearOpenFailure"); }
+
+private:
+    CTaskTimeline& m_timeline;
+};
+
+}  // namespace lumetra::test
