@@ -1,190 +1,179 @@
-// The player's own rules, against a scripted media control: extensions and devices, the exact
-// command strings and their order, length arithmetic, and the open retries.
+// The player's own rules against a scripted media control (extensions and devices, the exact
+// command strings and their order, length arithmetic, the open retries), and how the command
+// strings are read. The playback tests send every string the player uses through the real control.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <deque>
+#include <map>
 
+#include "audio/MediaCommand.h"
 #include "audio/MediaPlayer.h"
-#include "tests/audio/ScriptedMediaControl.h"
 
 namespace lumetra {
 namespace {
 
-using test::CScriptedMediaControl;
+using namespace std::chrono_literals;
 using Strings = std::vector<std::string>;
 
-struct ExtensionCase {
-    const char* path;
-    const char* extension;
-    const char* deviceType;
-    bool frames;
+// Answers from a script (success once it runs out) and records what it was sent: the player's
+// arithmetic needs answers (zero rates, failing queries) that no real file gives on demand.
+class CScriptedMediaControl : public IMediaControl {
+public:
+    MediaResult Open(const MediaOpenRequest& request) override {
+        opens.push_back(request);
+        if (openResults.empty()) return {};
+        const MediaResult result = openResults.front();
+        openResults.pop_front();
+        return result;
+    }
+    MediaResult Send(const std::string& command) override {
+        sent.push_back(command);
+        return replies.count(command) ? replies[command] : MediaResult{};
+    }
+    std::deque<MediaResult> openResults;
+    std::map<std::string, MediaResult> replies;
+    std::vector<MediaOpenRequest> opens;
+    Strings sent;
 };
 
-class PlayerExtensionTest : public testing::TestWithParam<ExtensionCase> {};
-
-TEST_P(PlayerExtensionTest, OpenChoosesDeviceAndTimeFormat) {
-    const ExtensionCase& c = GetParam();
-    CScriptedMediaControl control;
-    CMediaPlayer player(control);
-    std::string result;
-    player.Open(c.path, result);
-    EXPECT_EQ(result, "OK");
-    EXPECT_EQ(player.Extension(), c.extension);
-    EXPECT_EQ(player.IsFrames(), c.frames);
-    EXPECT_EQ(player.File(), c.path);
-    ASSERT_EQ(control.opens.size(), 1u);
-    EXPECT_EQ(control.opens[0].deviceType, c.deviceType);
-    EXPECT_EQ(control.opens[0].element, c.path);
-    EXPECT_EQ(control.opens[0].alias, "myMedia");
-    EXPECT_TRUE(control.sent.empty()) << "open sends nothing through the command strings";
+TEST(MediaPlayer, OpenChoosesDeviceAndTimeFormatByExtension) {
+    struct Case {
+        const char *path, *extension, *deviceType;
+        bool frames;
+    };
+    // clang-format off
+    for (const Case& c : {Case{"/m/SONG.MP3", "mp3", "mpegvideo", false},
+             {"/m/Bell.WaV", "wav", "waveaudio", false}, {"/m/bell.wave", "wav", "waveaudio", false},
+             {"/m/clip.avi", "avi", "avivideo", true},
+             {"/cd/Track03.cda", "cda", "cdaudio", false}, {"/m/film.mpeg", "mpe", "mpegvideo", true},
+             {"/m/song.ogg", "ogg", "mpegvideo", true}, {"Song", "son", "mpegvideo", true},
+             {"/music.d/song", "d/s", "mpegvideo", true}, {"/m/song.", "", "mpegvideo", true},
+             {"/m/song.mp3.avi", "avi", "avivideo", true}}) {
+        // clang-format on
+        SCOPED_TRACE(c.path);
+        CScriptedMediaControl control;
+        CMediaPlayer player(control);
+        std::string result;
+        player.Open(c.path, result);
+        EXPECT_EQ(result, "OK");
+        EXPECT_EQ(player.Extension(), c.extension);
+        EXPECT_EQ(player.IsFrames(), c.frames);
+        EXPECT_EQ(player.File(), c.path);
+        ASSERT_EQ(control.opens.size(), 1u);
+        EXPECT_EQ(control.opens[0].deviceType, c.deviceType);
+        EXPECT_EQ(control.opens[0].element, c.path);
+        EXPECT_EQ(control.opens[0].alias, "myMedia");
+        EXPECT_TRUE(control.sent.empty()) << "open sends nothing through the command strings";
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, PlayerExtensionTest,
-                         testing::Values(ExtensionCase{"/music/song.mp3", "mp3", "mpegvideo", false},
-                                         ExtensionCase{"/music/SONG.MP3", "mp3", "mpegvideo", false},
-                                         ExtensionCase{"/music/bell.wav", "wav", "waveaudio", false},
-                                         ExtensionCase{"/music/bell.wave", "wav", "waveaudio", false},
-                                         ExtensionCase{"/music/Bell.WaV", "wav", "waveaudio", false},
-                                         ExtensionCase{"/music/clip.avi", "avi", "avivideo", true},
-                                         ExtensionCase{"/cd/Track03.cda", "cda", "cdaudio", false},
-                                         ExtensionCase{"/music/film.mpeg", "mpe", "mpegvideo", true},
-                                         ExtensionCase{"/music/song.ogg", "ogg", "mpegvideo", true},
-                                         ExtensionCase{"/music/song", "/mu", "mpegvideo", true},
-                                         ExtensionCase{"Song", "son", "mpegvideo", true},
-                                         ExtensionCase{"/music.d/song", "d/s", "mpegvideo", true},
-                                         ExtensionCase{"/music/song.", "", "mpegvideo", true},
-                                         ExtensionCase{"/music/song.mp3.avi", "avi", "avivideo", true}));
-
-TEST(MediaPlayer, PlayFormatsThePositionAsASignedNumberAndOnlyTheDefaultOmitsIt) {
-    CScriptedMediaControl control;
-    CMediaPlayer player(control);
-    player.Play(0);
-    player.Play(61000);
-    player.Play();
-    player.Play(0x80000000u);
-    player.Play(0xFFFFFFFEu);
-    EXPECT_EQ(control.sent, (Strings{"play myMedia from 0", "play myMedia from 61000", "play myMedia",
-                                     "play myMedia from -2147483648", "play myMedia from -2"}));
-}
-
-TEST(MediaPlayer, PauseResumeAlternatesAndPlayStartsOverWithPause) {
-    CScriptedMediaControl control;
-    CMediaPlayer player(control);
-    player.PauseResume();
-    EXPECT_TRUE(player.IsPaused());
-    player.PauseResume();
-    EXPECT_FALSE(player.IsPaused());
-    player.PauseResume();
-    player.Play(0);
-    EXPECT_FALSE(player.IsPaused());
-    player.PauseResume();
-    EXPECT_EQ(control.sent, (Strings{"pause myMedia", "resume myMedia", "pause myMedia",
-                                     "play myMedia from 0", "pause myMedia"}));
-}
-
-TEST(MediaPlayer, PauseResumeFlipsEvenWhenTheDeviceRefuses) {
+TEST(MediaPlayer, SendsTheCommandStringsAndTracksThePause) {
     CScriptedMediaControl control;
     control.replies["pause myMedia"] = {kMediaAliasNotOpen, "not open"};
-    CMediaPlayer player(control);
-    player.PauseResume();
-    EXPECT_TRUE(player.IsPaused());
-}
-
-TEST(MediaPlayer, StopSeeksToTheStartAndKeepsThePauseState) {
-    CScriptedMediaControl control;
-    CMediaPlayer player(control);
-    player.PauseResume();
-    player.Stop();
-    EXPECT_TRUE(player.IsPaused());
-    EXPECT_EQ(control.sent, (Strings{"pause myMedia", "stop myMedia", "seek myMedia to start"}));
-}
-
-TEST(MediaPlayer, CloseSendsCloseAndReturnsTheError) {
-    CScriptedMediaControl control;
     control.replies["close myMedia"] = {kMediaAliasNotOpen, "not open"};
     CMediaPlayer player(control);
+    for (uint32_t from : {0u, 61000u, CMediaPlayer::kFromCurrent, 0x80000000u, 0xFFFFFFFEu})
+        player.Play(from);
+    player.PauseResume();
+    EXPECT_TRUE(player.IsPaused()) << "flips even when the device refuses";
+    player.Stop();
+    EXPECT_TRUE(player.IsPaused()) << "stop keeps the pause state";
+    player.PauseResume();
+    EXPECT_FALSE(player.IsPaused());
+    player.PauseResume();
+    player.Play(0);
+    EXPECT_FALSE(player.IsPaused()) << "play starts over unpaused";
+    player.PauseResume();
     EXPECT_EQ(player.Close(), kMediaAliasNotOpen);
-    EXPECT_EQ(control.sent, (Strings{"close myMedia"}));
+    EXPECT_EQ(control.sent,
+              (Strings{"play myMedia from 0", "play myMedia from 61000", "play myMedia",
+                       "play myMedia from -2147483648", "play myMedia from -2", "pause myMedia",
+                       "stop myMedia", "seek myMedia to start", "resume myMedia", "pause myMedia",
+                       "play myMedia from 0", "pause myMedia", "close myMedia"}));
 }
 
-struct LengthCase {
-    const char* path;
-    MediaResult rate;
-    MediaResult length;
-    int32_t lengthUnits;
-    int32_t seconds;
-    Strings sent;  // for GetLengthSeconds
-};
-
-class PlayerLengthTest : public testing::TestWithParam<LengthCase> {};
-
-TEST_P(PlayerLengthTest, LengthInSecondsTruncatesAndAsksInOrder) {
-    const LengthCase& c = GetParam();
-    CScriptedMediaControl control;
-    control.replies["status myMedia frame rate"] = c.rate;
-    control.replies["status myMedia length"] = c.length;
-    CMediaPlayer player(control);
-    std::string result;
-    player.Open(c.path, result);
-    EXPECT_EQ(player.GetLengthSeconds(), c.seconds);
-    EXPECT_EQ(control.sent, c.sent);
-    EXPECT_EQ(player.GetLength(), c.lengthUnits);
+TEST(MediaPlayer, LengthInSecondsTruncatesAndAsksInOrder) {
+    const Strings ms{"set myMedia time format milliseconds", "status myMedia length"};
+    const Strings frames{"status myMedia frame rate", "set myMedia time format frames",
+                         "status myMedia length"};
+    const Strings rateOnly{"status myMedia frame rate"};
+    const MediaResult failed{kMediaEngineFailure, "25000"};
+    struct Case {
+        const char* path;
+        MediaResult rate, length;
+        int32_t lengthUnits, seconds;
+        Strings sent;  // by GetLengthSeconds
+    };
+    for (const Case& c : {Case{"/m/A.MP3", {}, {0, "1999"}, 1999, 1, ms},  // 1999 ms is 1 s
+                          {"/m/a.mp3", {}, failed, 0, 0, ms},              // a failing query gives 0
+                          {"/m/a.mp3", {}, {0, " 3050 ms"}, 3050, 3, ms},  // a leading number
+                          // Frames over whole frames per second: 29.97 counts as 29.
+                          {"/m/a.avi", {0, "29970"}, {0, "299"}, 299, 10, frames},
+                          // No frame rate (0, under 1, or a failing query) means one hour.
+                          {"/m/a.avi", {0, "0"}, {0, "250"}, 250, 3600, rateOnly},
+                          {"/m/a.avi", {0, "999"}, {0, "250"}, 250, 3600, rateOnly},
+                          {"/m/a.mpeg", failed, {0, "250"}, 250, 3600, rateOnly}}) {
+        SCOPED_TRACE(c.path + (" length " + c.length.text));
+        CScriptedMediaControl control;
+        control.replies["status myMedia frame rate"] = c.rate;
+        control.replies["status myMedia length"] = c.length;
+        CMediaPlayer player(control);
+        std::string result;
+        player.Open(c.path, result);
+        EXPECT_EQ(player.GetLengthSeconds(), c.seconds);
+        EXPECT_EQ(control.sent, c.sent);
+        EXPECT_EQ(player.GetLength(), c.lengthUnits);
+    }
 }
 
-const Strings kMillisecondQueries{"set myMedia time format milliseconds", "status myMedia length"};
-const Strings kFrameQueries{"status myMedia frame rate", "set myMedia time format frames",
-                            "status myMedia length"};
-
-INSTANTIATE_TEST_SUITE_P(
-    Lengths, PlayerLengthTest,
-    testing::Values(
-        // Milliseconds: 1999 ms is 1 s.
-        LengthCase{"/m/A.MP3", {}, {0, "1999"}, 1999, 1, kMillisecondQueries},
-        LengthCase{"/m/a.wav", {}, {0, "245000"}, 245000, 245, kMillisecondQueries},
-        // A failing length query gives 0.
-        LengthCase{"/m/a.mp3", {}, {kMediaEngineFailure, "no length"}, 0, 0, kMillisecondQueries},
-        // Frames over whole frames per second; 29.97 counts as 29.
-        LengthCase{"/m/a.mpeg", {0, "25000"}, {0, "250"}, 250, 10, kFrameQueries},
-        LengthCase{"/m/a.avi", {0, "29970"}, {0, "299"}, 299, 10, kFrameQueries},
-        // No frame rate (0, or a failing query) means one hour.
-        LengthCase{"/m/a.avi", {0, "0"}, {0, "250"}, 250, 3600, Strings{"status myMedia frame rate"}},
-        LengthCase{"/m/a.avi", {0, "999"}, {0, "250"}, 250, 3600, Strings{"status myMedia frame rate"}},
-        LengthCase{"/m/a.avi",
-                   {kMediaEngineFailure, "25000"},
-                   {0, "250"},
-                   250,
-                   3600,
-                   Strings{"status myMedia frame rate"}},
-        // Text is read like a leading decimal number.
-        LengthCase{"/m/a.mp3", {}, {0, " 3050 ms"}, 3050, 3, kMillisecondQueries}));
-
-TEST(MediaPlayer, FailedOpenIsTriedThreeTimesHalfASecondApartAndKeepsTheLastText) {
-    CScriptedMediaControl control;
-    control.openResults = {
-        {kMediaEngineFailure, "first"}, {kMediaEngineFailure, "second"}, {kMediaEngineFailure, "third"}};
-    CMediaPlayer player(control);
-    std::string result;
-    const auto start = std::chrono::steady_clock::now();
-    player.Open("/m/missing.mp3", result);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(result, "third");
-    EXPECT_EQ(control.opens.size(), 3u);
-    EXPECT_GE(elapsed, std::chrono::milliseconds(1500));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(2500));
+TEST(MediaPlayer, OpenTriesThreeTimesHalfASecondApartKeepsTheLastTextAndStopsAtTheFirstSuccess) {
+    const std::pair<std::deque<MediaResult>, const char*> cases[] = {
+        {{{kMediaEngineFailure, "first"}, {kMediaEngineFailure, "second"}, {kMediaEngineFailure, "third"}},
+         "third"},
+        {{{kMediaEngineFailure, "busy"}}, "OK"}};
+    for (const auto& [results, expected] : cases) {
+        CScriptedMediaControl control;
+        control.openResults = results;
+        CMediaPlayer player(control);
+        std::string result;
+        const auto start = std::chrono::steady_clock::now();
+        player.Open("/m/a.mp3", result);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        const int failures = static_cast<int>(results.size());
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(control.opens.size(), std::min(failures + 1, 3));
+        EXPECT_GE(elapsed, 500ms * failures) << "half a second after each failure";
+        EXPECT_LT(elapsed, 500ms * (failures + 1));
+    }
 }
 
-TEST(MediaPlayer, OpenStopsRetryingAtTheFirstSuccess) {
-    CScriptedMediaControl control;
-    control.openResults = {{kMediaEngineFailure, "busy"}};
-    CMediaPlayer player(control);
-    std::string result;
-    const auto start = std::chrono::steady_clock::now();
-    player.Open("/m/a.mp3", result);
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(result, "OK");
-    EXPECT_EQ(control.opens.size(), 2u);
-    EXPECT_GE(elapsed, std::chrono::milliseconds(500));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
+TEST(MediaCommand, ReadsWordsInAnyCaseAndSpacingAndRefusesOthersWithAReason) {
+    MediaCommand command;
+    ASSERT_EQ(ParseMediaCommand("  PLAY   myMedia FROM 61000 ", command).error, kMediaOk);
+    EXPECT_EQ(command.verb, MediaVerb::kPlay);
+    EXPECT_EQ(command.alias, "myMedia");
+    EXPECT_TRUE(command.hasFrom);
+    EXPECT_EQ(command.from, 61000);
+    ASSERT_EQ(ParseMediaCommand("play myMedia", command).error, kMediaOk);
+    EXPECT_FALSE(command.hasFrom) << "plays on from where it is";
+    ASSERT_EQ(ParseMediaCommand("Set myMedia time format frames", command).error, kMediaOk);
+    EXPECT_TRUE(command.frames);
+    ASSERT_EQ(ParseMediaCommand("set myMedia time format ms", command).error, kMediaOk);
+    EXPECT_EQ(command.verb, MediaVerb::kSetTimeFormat);
+    EXPECT_FALSE(command.frames);
+    const auto unknown = kMediaUnknownCommand, bad = kMediaBadParameter;
+    // clang-format off
+    for (const auto& [text, error] : {std::pair{"", unknown}, {"play", unknown}, {"rewind myMedia", unknown},
+             {"play myMedia from", bad}, {"play myMedia from -2", bad}, {"play myMedia from 12x", bad},
+             {"play myMedia to 12", bad}, {"stop myMedia now", bad}, {"seek myMedia to end", bad},
+             {"set myMedia time format bytes", bad}, {"set myMedia audio all off", bad},
+             {"status myMedia mode", bad}, {"status myMedia frame", bad}}) {
+        // clang-format on
+        const MediaResult result = ParseMediaCommand(text, command);
+        EXPECT_EQ(result.error, error) << text;
+        EXPECT_FALSE(result.text.empty()) << text;
+    }
 }
 
 }  // namespace

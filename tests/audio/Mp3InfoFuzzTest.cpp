@@ -1,20 +1,22 @@
 // Thousands of mutated MP3 files (cut short, garbled tag sizes and flags, zero blocks, false frame
-// syncs, stray ID3v1 tags; seeds with ID3v2.3, ID3v2.4, ID3v1, a VBR header and a lyrics block) through
-// CMp3Info::Open, each batch in a child process: a crash or a hang is reported with the file that caused it,
-// and fails the test. For longer runs, LUMETRA_FUZZ_CASES sets the number of cases (default 4000) and
-// LUMETRA_FUZZ_SEED the series.
+// syncs, stray ID3v1 tags; seeds with ID3v2.3, ID3v2.4, ID3v1 and a VBR header) through
+// CMp3Info::Open in child processes: a crash or a hang fails the test, naming the case and keeping
+// its bytes. LUMETRA_FUZZ_CASES sets the number of cases (default 4000), LUMETRA_FUZZ_SEED the series.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <functional>
+#include <random>
 #include <thread>
 
 #include "audio/Mp3Info.h"
-#include "tests/audio/ForkedFuzzer.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
-#include "tests/audio/fixtures/Id3Writer.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -22,26 +24,108 @@ namespace {
 
 using test::Bytes;
 
-Bytes Head(const char* fixture, size_t limit) {
-    std::ifstream in(test::Fixture(fixture), std::ios::binary);
-    Bytes bytes(std::istreambuf_iterator<char>(in), {});
-    if (bytes.size() > limit) bytes.resize(limit);
+// The `index`-th mutation of one of the seeds; the same arguments always give
+// the same bytes.
+Bytes MutatedCase(const std::vector<Bytes>& seeds, uint64_t index, uint32_t seed) {
+    std::mt19937 random(static_cast<uint32_t>(seed * 2654435761u + index));
+    Bytes bytes = seeds[index % seeds.size()];
+    if (bytes.empty()) return bytes;
+    // Offsets near the start matter most: that is where the ID3v2 tag and the
+    // first frames are.
+    const auto head = [&] { return random() % std::min<size_t>(bytes.size(), 1024); };
+    const auto noise = [&](size_t size) {
+        Bytes out(size);
+        for (uint8_t& b : out) b = random();
+        return out;
+    };
+    switch ((index / seeds.size()) % 9) {
+        case 0:  // a few garbled bytes in the tag area
+            for (int n = 1 + random() % 16; n > 0; --n) bytes[head()] = random();
+            break;
+        case 1:  // cut short anywhere
+            bytes.resize(random() % bytes.size());
+            break;
+        case 2:  // the ID3v2 tag size, including bytes a valid size never holds
+            for (size_t i = 6; i < std::min<size_t>(10, bytes.size()); ++i) bytes[i] = random();
+            break;
+        case 3:  // version, revision and flags of the tag header
+            for (size_t i = 3; i < std::min<size_t>(6, bytes.size()); ++i) bytes[i] = random();
+            break;
+        case 4: {  // a frame size somewhere in the tag, often huge
+            const uint32_t size = random() % 2 ? random() : random() % 0x1000;
+            for (size_t at = head(), i = 0; i < 4 && at + i < bytes.size(); ++i)
+                bytes[at + i] = static_cast<uint8_t>(size >> (24 - 8 * i));
+            break;
+        }
+        case 5: {  // a block of zero bytes
+            const size_t at = head();
+            std::fill_n(bytes.begin() + at, std::min<size_t>(random() % 256, bytes.size() - at), 0);
+            break;
+        }
+        case 6: {  // a garbled ID3v1 tag at the end
+            const Bytes tail = noise(125);
+            bytes.insert(bytes.end(), {'T', 'A', 'G'});
+            bytes.insert(bytes.end(), tail.begin(), tail.end());
+            break;
+        }
+        case 7: {  // random bytes inserted
+            const Bytes inserted = noise(random() % 64);
+            bytes.insert(bytes.begin() + head(), inserted.begin(), inserted.end());
+            break;
+        }
+        default:  // false frame syncs in the audio
+            for (int n = 1 + random() % 8; n > 0; --n) {
+                const size_t at = random() % bytes.size();
+                bytes[at] = 0xFF;
+                if (at + 1 < bytes.size()) bytes[at + 1] = 0xE0 | (random() & 0x1F);
+            }
+    }
     return bytes;
 }
 
-// A version 4 tag in front of audio, so mutations reach that parser too.
-Bytes Version4Seed() {
-    Bytes bytes =
-        test::Id3v23Tag({{"TIT2", test::TextFrameBody("Four")}, {"TRCK", test::TextFrameBody("4")}}, 4);
-    bytes[3] = 4;
-    const Bytes audio = Head(test::kV1RockMp3, 4000);
-    bytes.insert(bytes.end(), audio.begin(), audio.end());
-    return bytes;
-}
+struct Finding {
+    uint64_t index;
+    std::string what;  // "crash (signal 11)", "crash (exit 3)" or "hang"
+};
 
-std::vector<Bytes> Seeds() {
-    return {Head(test::kCbrMp3, 8000), Head(test::kV1RockMp3, 1 << 20), Head(test::kVbrMp3, 6000),
-            Version4Seed()};
+// Runs `read` on `cases` mutations, each written to "case.mp3" in `dir`, in a child process that
+// goes from case to case until one crashes or takes longer than `stall` (a hang, ended by
+// SIGALRM). That case is a finding, kept as "finding-N.mp3", and a new child goes on after it.
+std::vector<Finding> FuzzInChildren(const std::vector<Bytes>& seeds, uint64_t cases, uint32_t seed,
+                                    const std::string& dir, std::chrono::milliseconds stall,
+                                    const std::function<void(const std::string&)>& read) {
+    // The child tells the case it is on through a shared page.
+    void* page = mmap(nullptr, sizeof(std::atomic<uint64_t>), PROT_READ | PROT_WRITE,
+                      MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED) throw std::runtime_error("mmap failed");
+    auto* current = new (page) std::atomic<uint64_t>(0);
+    const itimerval limit{{0, 0}, {stall.count() / 1000, stall.count() % 1000 * 1000}};
+    std::vector<Finding> findings;
+    for (uint64_t start = 0; start < cases;) {
+        const pid_t child = fork();
+        if (child < 0) throw std::runtime_error("fork failed");
+        if (child == 0) {  // never returns into the caller
+            for (uint64_t i = start; i < cases; ++i) {
+                current->store(i);
+                test::WriteBytes(dir + "/case.mp3", MutatedCase(seeds, i, seed));
+                setitimer(ITIMER_REAL, &limit, nullptr);
+                read(dir + "/case.mp3");
+            }
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) break;
+        const uint64_t at = current->load();
+        findings.push_back(
+            {at, !WIFSIGNALED(status)          ? "crash (exit " + std::to_string(WEXITSTATUS(status)) + ")"
+                 : WTERMSIG(status) == SIGALRM ? "hang"
+                                               : "crash (signal " + std::to_string(WTERMSIG(status)) + ")"});
+        test::WriteBytes(dir + "/finding-" + std::to_string(at) + ".mp3", MutatedCase(seeds, at, seed));
+        start = at + 1;
+    }
+    munmap(page, sizeof(std::atomic<uint64_t>));
+    return findings;
 }
 
 uint64_t FromEnvironment(const char* name, uint64_t fallback) {
@@ -49,60 +133,60 @@ uint64_t FromEnvironment(const char* name, uint64_t fallback) {
     return text && std::atoll(text) > 0 ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
-std::string Describe(const std::vector<test::FuzzFinding>& findings) {
-    std::string text;
-    for (const test::FuzzFinding& finding : findings) {
-        text += "case " + std::to_string(finding.index) + ": " + finding.what + ", kept in " + finding.saved +
-                "\n";
-    }
-    return text;
+Bytes Head(const char* fixture, size_t limit) {
+    Bytes bytes = test::ReadBytes(test::Fixture(fixture));
+    bytes.resize(std::min(bytes.size(), limit));
+    return bytes;
 }
 
 TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
-    const std::vector<Bytes> seeds = Seeds();
+    // A version 4 tag in front of audio, so that mutations reach that parser too.
+    Bytes version4 = test::Id3v23Tag({{"TIT2", "Four"}, {"TRCK", "4"}}, 4);
+    version4[3] = 4;
+    const Bytes audio = Head(test::kV1RockMp3, 4000);
+    version4.insert(version4.end(), audio.begin(), audio.end());
+    const std::vector<Bytes> seeds{Head(test::kCbrMp3, 8000), Head(test::kV1RockMp3, 1 << 20),
+                                   Head(test::kVbrMp3, 6000), version4};
     for (const Bytes& seed : seeds) ASSERT_GT(seed.size(), 500u) << "fixtures missing?";
-    test::TempDir dir;
-    test::FuzzOptions options;
-    options.cases = FromEnvironment("LUMETRA_FUZZ_CASES", 4000);
-    options.seed = static_cast<uint32_t>(FromEnvironment("LUMETRA_FUZZ_SEED", 1));
-    options.workDir = dir.Path();
-    const auto findings = test::FuzzInChildren(seeds, options, [](const std::string& path) {
-        CMp3Info info;
-        info.Open(path);
-    });
-    // Findings are kept for a look; the directory goes with the test, so copy them out to debug.
-    EXPECT_TRUE(findings.empty()) << Describe(findings);
+    test::TempDir dir;  // findings go with it: copy them out to debug
+    const auto findings =
+        FuzzInChildren(seeds, FromEnvironment("LUMETRA_FUZZ_CASES", 4000),
+                       static_cast<uint32_t>(FromEnvironment("LUMETRA_FUZZ_SEED", 1)), dir.Path(),
+                       std::chrono::milliseconds(3000), [](const std::string& path) {
+                           CMp3Info info;
+                           info.Open(path);
+                       });
+    for (const Finding& f : findings) ADD_FAILURE() << "case " << f.index << ": " << f.what;
+    EXPECT_TRUE(findings.empty());
 }
 
-TEST(Mp3InfoFuzz, MutationsAreRepeatableAndDiffer) {
+// The harness itself, so that the test above cannot pass for nothing: mutations
+// change the seeds and repeat, and a reader that crashes on one case and hangs
+// on another is caught on both, with their bytes kept, while every other case
+// still runs.
+TEST(Mp3InfoFuzz, HarnessMutatesAndCatchesCrashesAndHangs) {
     const std::vector<Bytes> seeds{Bytes(2000, 0x55)};
-    EXPECT_EQ(test::MutatedCase(seeds, 7, 1), test::MutatedCase(seeds, 7, 1));
-    EXPECT_NE(test::MutatedCase(seeds, 7, 1), test::MutatedCase(seeds, 7, 2));
+    EXPECT_EQ(MutatedCase(seeds, 7, 1), MutatedCase(seeds, 7, 1));
+    EXPECT_NE(MutatedCase(seeds, 7, 1), MutatedCase(seeds, 7, 2));
     int changed = 0;
-    for (uint64_t i = 0; i < 90; ++i) changed += test::MutatedCase(seeds, i, 1) != seeds[0];
+    for (uint64_t i = 0; i < 90; ++i) changed += MutatedCase(seeds, i, 1) != seeds[0];
     EXPECT_GE(changed, 80);
-}
 
-// The harness itself: a reader that crashes on one case and hangs on another is caught on both,
-// and every other case still runs.
-TEST(ForkedFuzzer, ReportsCrashesAndHangsAndGoesOn) {
     test::TempDir dir;
-    test::FuzzOptions options;
-    options.cases = 12;
-    options.workDir = dir.Path();
-    options.stallLimit = std::chrono::milliseconds(300);
     const std::string seen = dir.File("seen");
-    const auto findings = test::FuzzInChildren({Bytes(100, 1)}, options, [&](const std::string&) {
-        std::ofstream(seen, std::ios::app) << "x";
-        if (std::ifstream(seen, std::ios::ate).tellg() == 5) std::raise(SIGSEGV);
-        if (std::ifstream(seen, std::ios::ate).tellg() == 9)
-            std::this_thread::sleep_for(std::chrono::seconds(30));
-    });
-    ASSERT_EQ(findings.size(), 2u) << Describe(findings);
+    const auto findings =
+        FuzzInChildren(seeds, 12, 1, dir.Path(), std::chrono::milliseconds(300), [&](auto&) {
+            std::ofstream(seen, std::ios::app) << "x";
+            if (std::ifstream(seen, std::ios::ate).tellg() == 5) std::raise(SIGSEGV);
+            if (std::ifstream(seen, std::ios::ate).tellg() == 9)
+                std::this_thread::sleep_for(std::chrono::seconds(30));
+        });
+    ASSERT_EQ(findings.size(), 2u);
     EXPECT_EQ(findings[0].index, 4u);
     EXPECT_EQ(findings[0].what, "crash (signal 11)");
     EXPECT_EQ(findings[1].index, 8u);
     EXPECT_EQ(findings[1].what, "hang");
+    EXPECT_EQ(test::ReadBytes(dir.File("finding-8.mp3")), MutatedCase(seeds, 8, 1));
     EXPECT_EQ(std::ifstream(seen, std::ios::ate).tellg(), 12) << "every case was tried once";
 }
 
