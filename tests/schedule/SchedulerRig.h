@@ -1,6 +1,5 @@
-// Task rows written the way the task editor stores them, and recorders of what the scheduler
-// does: the frames it gives the link and the messages and hand-overs it gives the main window, on
-// one timeline stamped with the clock's moment. Shared by the scheduler tests and benchmark.
+// Task rows written the way the task editor stores them, and a recorder of what the scheduler
+// does. Shared by the scheduler tests and benchmark.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +34,7 @@ struct TaskRow {
     std::string start = "08:00:00";
     std::string end = "08:30:00";
     std::string code = kRepeatDaily;  // 提醒次数
-    std::string weekDays;             // 一周时间
+    std::string weekDays = "";        // 一周时间
     std::string state = sql::kStateIdle;
     std::string playList = "/music/晨曲.mp3|/music/it's news.wav";
     std::string zones = ZoneText({1, 3, 10});
@@ -69,26 +68,45 @@ inline std::string ClockText(int64_t millis) {
     return text;
 }
 
-class CTaskTimeline {
+// Stands for both the link and the main window: keeps every frame instead of queueing it for the
+// port, and every frame, message and hand-over in order as an event stamped with the clock's
+// moment and, when a probe is set, the task's stored state then.
+class CRecorder : public CTransmitterLink, public ISchedulerOwner {
 public:
     struct Event {
         int64_t millis;
-        std::string what;   // "SendAudioCom on", "WM_PLAY_TASK", "SetPlayListText <list>", ...
-        std::string state;  // what the probe returned at that moment, if one was set
+        std::string what;  // "SendPower 05", "SendAudioCom on", "WM_PLAY_TASK", "SetPlayListText <list>"...
+        std::string state;
     };
 
-    explicit CTaskTimeline(std::function<int64_t()> now) : m_now(std::move(now)) {}
+    explicit CRecorder(std::function<int64_t()> now) : m_now(std::move(now)) {}
 
-    std::function<std::string()> probe;  // the task's stored state, to place its updates among the steps
+    std::function<std::string()> probe;
 
-    void Add(const std::string& what) {
-        Event event{m_now(), what, probe ? probe() : ""};
-        std::lock_guard lock(m_mutex);
-        m_events.push_back(std::move(event));
+    void Enqueue(const LinkCommand& command) override {
+        const std::vector<uint8_t>& d = command.data;
+        char mask[4] = "";
+        if (command.name == "SendPower" && d.size() == 7) std::snprintf(mask, sizeof mask, " %02X", d[5]);
+        const char* onOff =
+            command.name == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4 ? (d[69] ? " on" : " off") : "";
+        Add(command.name + mask + onOff, &d);
     }
+    void PostMessage(WindowMessage message) override {
+        static const char* const kNames[] = {"WM_ZONE_REFRESH", "WM_PLAY_TASK", "WM_STOP_TASK",
+                                             "WM_TASKS_CHANGED", "WM_POWER_REFRESH"};
+        const bool known = message >= WM_ZONE_REFRESH && message <= WM_POWER_REFRESH;
+        Add(known ? kNames[message - WM_ZONE_REFRESH] : "message " + std::to_string(message));
+    }
+    void SetPlayListText(const std::string& text) override { Add("SetPlayListText " + text); }
+    void ClearOpenFailure() override { Add("ClearOpenFailure"); }
+
     std::vector<Event> Events() const {
         std::lock_guard lock(m_mutex);  // the scheduler thread adds while a test reads
         return m_events;
+    }
+    std::vector<std::vector<uint8_t>> Frames() const {
+        std::lock_guard lock(m_mutex);
+        return m_frames;
     }
     // "HH:MM:SS.mmm what" for each event.
     std::vector<std::string> Texts() const {
@@ -107,58 +125,17 @@ public:
     }
 
 private:
+    void Add(const std::string& what, const std::vector<uint8_t>* frame = nullptr) {
+        Event event{m_now(), what, probe ? probe() : ""};
+        std::lock_guard lock(m_mutex);
+        m_events.push_back(std::move(event));
+        if (frame) m_frames.push_back(*frame);
+    }
+
     std::function<int64_t()> m_now;
     mutable std::mutex m_mutex;
     std::vector<Event> m_events;
-};
-
-// A link that keeps every frame instead of queueing it for the port.
-class CRecordingLink : public CTransmitterLink {
-public:
-    explicit CRecordingLink(CTaskTimeline& timeline) : m_timeline(timeline) {}
-
-    void Enqueue(const LinkCommand& command) override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_frames.push_back(command.data);
-        }
-        // Enough to tell the frames apart on the timeline; tests check the bytes themselves too.
-        const std::vector<uint8_t>& d = command.data;
-        std::string what = command.name;
-        if (what == "SendPower" && d.size() == 7) {
-            char mask[4];
-            std::snprintf(mask, sizeof mask, "%02X", d[5]);
-            what += std::string(" ") + mask;
-        }
-        if (what == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4) what += d[69] ? " on" : " off";
-        m_timeline.Add(what);
-    }
-    std::vector<std::vector<uint8_t>> Frames() const {
-        std::lock_guard lock(m_mutex);
-        return m_frames;
-    }
-
-private:
-    CTaskTimeline& m_timeline;
-    mutable std::mutex m_mutex;
     std::vector<std::vector<uint8_t>> m_frames;
-};
-
-// The main window as the scheduler sees it.
-class CRecordingOwner : public ISchedulerOwner {
-public:
-    explicit CRecordingOwner(CTaskTimeline& timeline) : m_timeline(timeline) {}
-    void PostMessage(WindowMessage message) override {
-        static const char* const kNames[] = {"WM_ZONE_REFRESH", "WM_PLAY_TASK", "WM_STOP_TASK",
-                                             "WM_TASKS_CHANGED", "WM_POWER_REFRESH"};
-        const bool known = message >= WM_ZONE_REFRESH && message <= WM_POWER_REFRESH;
-        m_timeline.Add(known ? kNames[message - WM_ZONE_REFRESH] : "message " + std::to_string(message));
-    }
-    void SetPlayListText(const std::string& text) override { m_timeline.Add("SetPlayListText " + text); }
-    void ClearOpenFailure() override { m_timeline.Add("ClearOpenFailure"); }
-
-private:
-    CTaskTimeline& m_timeline;
 };
 
 }  // namespace lumetra::test

@@ -1,16 +1,19 @@
 // The scheduler's thread: it ticks, sleeps, survives database errors and stops at once, even in
-// the middle of a tick. A stepped clock lets the test decide when each sleep ends; a sleep that
-// a stop could not cut short would hang the test.
+// the middle of a tick. A stepped clock lets the test decide when each sleep ends. The wall clock's
+// sleeps end on the half second, never early, and a stop cuts them short. A sleep that a stop could
+// not cut short would hang the test rather than make it slow.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/Logger.h"
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
+#include "schedule/SystemClock.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
@@ -18,6 +21,7 @@
 namespace lumetra {
 namespace {
 
+using namespace std::chrono;
 using namespace std::chrono_literals;
 using namespace test;
 
@@ -73,40 +77,32 @@ private:
     int m_sleepsBegun = 0;
 };
 
-class CCollectingSink : public ILogSink {
-public:
-    void Write(const char* line, size_t length) override {
-        std::lock_guard lock(m_mutex);
-        m_lines.emplace_back(line, length);
-    }
-    std::vector<std::string> Lines() {
-        std::lock_guard lock(m_mutex);
-        return m_lines;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::string> m_lines;
-};
-
-class SchedulerThreadTest : public ::testing::Test {
+// Also the log's sink.
+class SchedulerThreadTest : public ::testing::Test, public ILogSink {
 protected:
     void SetUp() override {
-        scheduler.SetOwner(&owner);
-        Logger().SetSink(&log);
+        scheduler.SetOwner(&rec);
+        Logger().SetSink(this);
+    }
+    void Write(const char* line, size_t length) override {
+        std::lock_guard lock(m_logMutex);
+        m_log.emplace_back(line, length);
+    }
+    std::vector<std::string> LogLines() {
+        std::lock_guard lock(m_logMutex);
+        return m_log;
     }
     void TearDown() override {
         scheduler.Stop();
         Logger().SetSink(nullptr);
     }
 
+    std::mutex m_logMutex;
+    std::vector<std::string> m_log;
     TestDatabase database;
     CSteppedClock clock{LocalTime(2026, 3, 2, 8, 0, 0)};  // a default task's start second
-    CTaskTimeline timeline{[this] { return static_cast<int64_t>(clock.Now()) * 1000; }};
-    CRecordingLink link{timeline};
-    CRecordingOwner owner{timeline};
-    CCollectingSink log;
-    CScheduler scheduler{database.Db(), link, clock};
+    CRecorder rec{[this] { return static_cast<int64_t>(clock.Now()) * 1000; }};
+    CScheduler scheduler{database.Db(), rec, clock};
 };
 
 TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStartsAndStopsInAnyOrder) {
@@ -116,29 +112,29 @@ TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStartsAndStopsInAnyOrder) {
     scheduler.Start();  // a second start while running changes nothing
     EXPECT_TRUE(scheduler.IsRunning());
     ASSERT_TRUE(clock.AwaitSleeps(1));
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1);
+    EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 1);
     clock.Step();
     ASSERT_TRUE(clock.AwaitSleeps(2));
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 2);
+    EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 2);
 
     scheduler.Stop();  // returns only once the thread has ended, during its sleep
     scheduler.Stop();
     EXPECT_FALSE(scheduler.IsRunning());
     EXPECT_EQ(clock.SleepsBegun(), 2);
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 2);
+    EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 2);
 
     scheduler.Start();  // a restart ticks again
     ASSERT_TRUE(clock.AwaitSleeps(3));
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 3);
+    EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 3);
 
     CSteppedClock otherClock(clock.Now());
     {
-        CScheduler another(database.Db(), link, otherClock);
+        CScheduler another(database.Db(), rec, otherClock);
         another.Start();
         ASSERT_TRUE(otherClock.AwaitSleeps(1));
     }  // destroyed while running: the destructor stops and joins
     EXPECT_EQ(otherClock.SleepsBegun(), 1);
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 3) << "the owner-less second scheduler posts nothing";
+    EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 3) << "the owner-less second scheduler posts nothing";
 }
 
 TEST_F(SchedulerThreadTest, StopCutsThePauseInsideATickShortAndEndsTheTick) {
@@ -150,28 +146,52 @@ TEST_F(SchedulerThreadTest, StopCutsThePauseInsideATickShortAndEndsTheTick) {
     scheduler.Start();
     ASSERT_TRUE(clock.AwaitSleeps(1));  // inside the first task's pause
     scheduler.Stop();
-    EXPECT_EQ(timeline.Count("SendPower 05"), 1);
-    EXPECT_EQ(timeline.Count("SendAudioCom on"), 0) << "the stopped tick must not go on";
-    EXPECT_EQ(timeline.Count("SendPower 08"), 0) << "nor reach the next row";
+    EXPECT_EQ(rec.Count("SendPower 05"), 1);
+    EXPECT_EQ(rec.Count("SendAudioCom on"), 0) << "the stopped tick must not go on";
+    EXPECT_EQ(rec.Count("SendPower 08"), 0) << "nor reach the next row";
 }
 
 TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     database.Db().ExecuteSql("alter table tb_memo rename to tb_memo_away");
     scheduler.Start();
     ASSERT_TRUE(clock.AwaitSleeps(1));
-    const std::vector<std::string> lines = log.Lines();
+    const std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("Scheduler tick failed"), std::string::npos) << lines[0];
     EXPECT_NE(lines[0].find("tb_memo"), std::string::npos) << lines[0];
-    EXPECT_TRUE(timeline.Events().empty());
+    EXPECT_TRUE(rec.Events().empty());
 
     database.Db().ExecuteSql("alter table tb_memo_away rename to tb_memo");
     InsertTask(database.Db(), TaskRow{});
     clock.Step();
     ASSERT_TRUE(clock.AwaitSleeps(2));
     EXPECT_TRUE(scheduler.IsRunning());
-    EXPECT_EQ(timeline.Count("WM_PLAY_TASK"), 1);
-    EXPECT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 1);
+    EXPECT_EQ(LogLines().size(), 1u);
+}
+
+TEST(SystemClock, HalfSecondSleepEndsOnOrAfterTheNextHalfSecond) {
+    CSystemClock clock;
+    for (int i = 0; i < 2; ++i) {
+        const auto before = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+        const auto boundary = (before / milliseconds(500) + 1) * milliseconds(500);
+        ASSERT_TRUE(clock.SleepToNextHalfSecond());
+        EXPECT_GE(duration_cast<milliseconds>(system_clock::now().time_since_epoch()), boundary);
+    }
+}
+
+TEST(SystemClock, InterruptCutsAnHourLongSleepShortAndStaysUntilCleared) {
+    CSystemClock clock;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(milliseconds(50));
+        clock.Interrupt();
+    });
+    EXPECT_FALSE(clock.SleepFor(hours(1)));
+    stopper.join();
+    EXPECT_FALSE(clock.SleepFor(hours(1))) << "an interrupt given before the sleep counts too";
+    EXPECT_FALSE(clock.SleepToNextHalfSecond());
+    clock.ClearInterrupt();
+    EXPECT_TRUE(clock.SleepFor(milliseconds(1)));
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
+#include "schedule/RuleWindow.h"
 #include "schedule/TaskRecord.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
@@ -26,38 +28,34 @@ TaskRecord Task(const char* code, const char* date, const char* weekDays = "", c
     return t;
 }
 
-// 2026-03-01 is a Sunday.
-TEST(IsDueToday, RepeatKindsOverAWeek) {
+// 2026-03-01 is a Sunday. Over a week, how many times a day each task is due; a weekly task
+// counts each occurrence of the day's digit.
+TEST(DueCountToday, RepeatKindsOverAWeek) {
     CZone tz("Asia/Shanghai");
     const struct {
         TaskRecord task;
         const char* dueOnDays;  // one character per day, 2026-02-28 (Sat) to 2026-03-08 (Sun)
     } cases[] = {
-        {Task("0", "2026-03-03"), "...X....."},       {Task("2", "2026-03-03"), "...XXXXXX"},
-        {Task("2", "2026-02-01"), "XXXXXXXXX"},       {Task("1", "2026-02-01", "17"), "XX.....XX"},
-        {Task("1", "2026-03-02", "17"), ".......XX"}, {Task("1", "2026-02-01", "2"), "..X......"},
-        {Task("1", "2026-03-03", "2"), "........."},  {Task("1", "2026-02-01", "246"), "..X.X.X.."},
-        {Task("1", "2026-02-01", ""), "........."},   {Task("1", "2026-02-01", "089x"), "........."},
-        {Task("3", "2026-02-01"), "........."},       {Task("", "2026-02-01"), "........."},
+        {Task("0", "2026-03-03"), "...1....."},         {Task("2", "2026-03-03"), "...111111"},
+        {Task("2", "2026-02-01"), "111111111"},         {Task("1", "2026-02-01", "17"), "11.....11"},
+        {Task("1", "2026-03-02", "17"), ".......11"},   {Task("1", "2026-02-01", "2"), "..1......"},
+        {Task("1", "2026-03-03", "2"), "........."},    {Task("1", "2026-02-01", "246"), "..1.1.1.."},
+        {Task("1", "2026-02-01", "2722"), "1.3....1."}, {Task("2", "2026-02-01", "22"), "111111111"},
+        {Task("1", "2026-02-01", ""), "........."},     {Task("1", "2026-02-01", "089x"), "........."},
+        {Task("3", "2026-02-01"), "........."},         {Task("", "2026-02-01"), "........."},
         {Task("02", "2026-02-01"), "........."},
     };
     for (const auto& c : cases) {
         std::string due;
-        for (int day = 0; day < 9; ++day)
-            due += IsDueToday(c.task, Local(2026, 2, 28 + day, 12, 0, 0)) ? 'X' : '.';
+        for (int day = 0; day < 9; ++day) {
+            const std::time_t noon = Local(2026, 2, 28 + day, 12, 0, 0);
+            const int count = DueCountToday(c.task, noon);
+            due += count ? static_cast<char>('0' + count) : '.';
+            EXPECT_EQ(IsDueToday(c.task, noon), count > 0);
+        }
         EXPECT_EQ(due, c.dueOnDays) << "code " << c.task.repeatCode << " date " << c.task.date << " days "
                                     << c.task.weekDays;
     }
-}
-
-TEST(DueCountToday, AWeekDayGivenTwiceCountsTwice) {
-    CZone tz("Asia/Shanghai");
-    const std::time_t monday = Local(2026, 3, 2, 9, 0, 0);
-    EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "22"), monday), 2);
-    EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "2722"), monday), 3);
-    EXPECT_EQ(DueCountToday(Task("1", "2026-01-01", "17"), monday), 0);
-    EXPECT_EQ(DueCountToday(Task("2", "2026-01-01", "22"), monday), 1)
-        << "week days count only for weekly tasks";
 }
 
 TEST(TaskTimes, DayOffsetAroundMidnight) {
@@ -144,28 +142,6 @@ TEST(ZoneFlags, EntriesReadAsNumbersSelectChannels) {
     EXPECT_EQ(ZoneFlags(t), expected);
 }
 
-TEST(PowerSwitches, OnesAndZerosSetTheSwitchesAnythingElseLeavesThem) {
-    const struct {
-        const char* power;
-        const char* before;
-        const char* after;
-    } cases[] = {{"1001", "0110", "1001"},
-                 {"0000", "1111", "0000"},
-                 {"1x0", "0111", "1101"},
-                 {"", "1010", "1010"},
-                 {"111100", "0000", "1111"}};
-    for (const auto& c : cases) {
-        TaskRecord t;
-        t.power = c.power;
-        std::array<bool, 4> switches;
-        for (int i = 0; i < 4; ++i) switches[i] = c.before[i] == '1';
-        ApplyPowerSwitches(t, switches);
-        std::string after;
-        for (bool on : switches) after += on ? '1' : '0';
-        EXPECT_EQ(after, c.after) << c.power;
-    }
-}
-
 TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
     test::TestDatabase db;
     db.Db().ExecuteSql(FormatSql(sql::kInsertTask, "早操", "2026-03-05", "08:00:00", "08:30:00", "天", "1",
@@ -184,6 +160,73 @@ TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
     const TaskRecord sparse = TaskRecord::FromRow(rows);
     EXPECT_EQ(fields(sparse), "1,早操,,,,,,,,2,,,,");
     EXPECT_NO_THROW(IsDueToday(sparse, std::time(nullptr)));
+}
+
+// The shortcut that lets the scheduler pass over rows far from their rules: it may let through
+// rows on which nothing happens, but must never hold back one on which a rule acts. Checked
+// against the calendar arithmetic itself, second by second, on ordinary days and on days with
+// clock changes in zones with one-hour, half-hour and two-hour changes.
+// Whether some rule of the scheduler acts on a task due today at `now`.
+bool SomeRuleActs(const TaskRecord& task, std::time_t now) {
+    const TaskTimesResult t = TaskTimes(task, now);
+    const bool running = task.state == sql::kStateRunning;
+    return t.sinceStart == -10 || t.sinceStart == 0 ||
+           (t.sinceStart > 0 && t.sinceStart < t.duration && !running) || t.sinceEnd == 0 ||
+           (running && t.sinceEnd > 0) || t.sinceEnd == 15;
+}
+
+TEST(RuleWindow, NeverHoldsBackARowOnWhichARuleActs) {
+    const struct {
+        const char* zone;
+        int year, month, day;
+    } days[] = {{"Europe/Berlin", 2026, 3, 2},
+                {"Europe/Berlin", 2026, 3, 29},
+                {"Europe/Berlin", 2026, 10, 25},
+                {"Australia/Lord_Howe", 2026, 4, 5},
+                {"Australia/Lord_Howe", 2026, 10, 4},
+                {"Antarctica/Troll", 2026, 3, 29},
+                {"Antarctica/Troll", 2026, 10, 25},
+                {"America/Sao_Paulo", 2018, 11, 4},
+                {"UTC", 2026, 3, 2}};
+    // Out of range or empty, a time is left to the calendar arithmetic.
+    const char* times[] = {"00:00:00", "00:00:09", "00:59:55", "01:30:00", "02:00:00",
+                           "02:30:00", "02:59:50", "03:00:05", "03:30:00", "12:00:00",
+                           "23:59:45", "23:59:59", "25:00:00", "08:61:00", ""};
+    std::vector<TaskRecord> tasks;
+    for (const char* start : times)
+        for (const char* end : times)
+            for (const char* state : {sql::kStateIdle, sql::kStateRunning}) {
+                tasks.push_back(Task(kRepeatDaily, "2000-01-01", "", start, end));
+                tasks.back().state = state;
+            }
+    for (const auto& d : days) {
+        SCOPED_TRACE(std::string(d.zone) + " " + std::to_string(d.month) + "/" + std::to_string(d.day));
+        CZone zone(d.zone);
+        const std::time_t from = Local(d.year, d.month, d.day, 0, 0, 0);
+        const std::time_t to = Local(d.year, d.month, d.day + 1, 0, 0, 0);
+        CRuleWindow window;
+        int held = 0, failures = 0;
+        // Every second around the times above, every eleventh second elsewhere.
+        for (std::time_t now = from; now < to; ++now) {
+            std::tm local{};
+            localtime_r(&now, &local);
+            if (local.tm_min % 30 != 0 && local.tm_min % 30 != 29 && now % 11 != 0) continue;
+            window.SetNow(now);
+            for (const TaskRecord& task : tasks) {
+                if (window.MayAct(task)) continue;
+                ++held;
+                if (SomeRuleActs(task, now) && ++failures <= 5)
+                    ADD_FAILURE() << "held back " << task.startTime << "-" << task.endTime << " "
+                                  << task.state << " at " << local.tm_hour << ":" << local.tm_min << ":"
+                                  << local.tm_sec;
+            }
+        }
+        EXPECT_EQ(failures, 0);
+        // An ordinary day must let rows be passed over.
+        if (d.month == 3 && d.day == 2) {
+            EXPECT_GT(held, 0);
+        }
+    }
 }
 
 }  // namespace
