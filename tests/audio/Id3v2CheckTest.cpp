@@ -37,8 +37,7 @@ Bytes WithExtendedHeader(const Bytes& extended) {
     return Resized(tag, 0x40);
 }
 
-// The valid tag as version 4: syncsafe frame sizes, and `formatFlags` on every
-// frame.
+// The valid tag as version 4: syncsafe frame sizes, and `formatFlags` on every frame.
 Bytes Version4Tag(uint8_t formatFlags) {
     Bytes tag = With(ValidTag(), 3, 4);
     for (size_t at = kFrame; at + 10 <= tag.size() && tag[at] != 0;) {

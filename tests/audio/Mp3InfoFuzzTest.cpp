@@ -1,7 +1,8 @@
 // Thousands of mutated MP3 files (cut short, garbled tag sizes and flags, zero blocks, false frame
 // syncs, stray ID3v1 tags; seeds with ID3v2.3, ID3v2.4, ID3v1 and a VBR header) through
 // CMp3Info::Open in child processes: a crash or a hang fails the test, naming the case and keeping
-// its bytes. LUMETRA_FUZZ_CASES sets the number of cases (default 4000), LUMETRA_FUZZ_SEED the series.
+// its bytes. LUMETRA_FUZZ_CASES sets the number of cases (default 4000), LUMETRA_FUZZ_SEED the
+// series.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/time.h>
@@ -24,32 +25,30 @@ namespace {
 
 using test::Bytes;
 
-// The `index`-th mutation of one of the seeds; the same arguments always give
-// the same bytes.
+// The `index`-th mutation of one of the seeds; the same arguments always give the same bytes.
 Bytes MutatedCase(const std::vector<Bytes>& seeds, uint64_t index, uint32_t seed) {
     std::mt19937 random(static_cast<uint32_t>(seed * 2654435761u + index));
     Bytes bytes = seeds[index % seeds.size()];
     if (bytes.empty()) return bytes;
-    // Offsets near the start matter most: that is where the ID3v2 tag and the
-    // first frames are.
+    // Offsets near the start matter most: that is where the ID3v2 tag and the first frames are.
     const auto head = [&] { return random() % std::min<size_t>(bytes.size(), 1024); };
     const auto noise = [&](size_t size) {
         Bytes out(size);
         for (uint8_t& b : out) b = random();
         return out;
     };
-    switch ((index / seeds.size()) % 9) {
+    const uint64_t kind = (index / seeds.size()) % 9;
+    switch (kind) {
         case 0:  // a few garbled bytes in the tag area
             for (int n = 1 + random() % 16; n > 0; --n) bytes[head()] = random();
             break;
         case 1:  // cut short anywhere
             bytes.resize(random() % bytes.size());
             break;
-        case 2:  // the ID3v2 tag size, including bytes a valid size never holds
-            for (size_t i = 6; i < std::min<size_t>(10, bytes.size()); ++i) bytes[i] = random();
-            break;
-        case 3:  // version, revision and flags of the tag header
-            for (size_t i = 3; i < std::min<size_t>(6, bytes.size()); ++i) bytes[i] = random();
+        case 2:  // the ID3v2 tag size, including bytes a valid size never holds, or (3) its version,
+        case 3:  // revision and flags
+            for (size_t i = kind == 2 ? 6 : 3; i < std::min<size_t>(kind == 2 ? 10 : 6, bytes.size()); ++i)
+                bytes[i] = random();
             break;
         case 4: {  // a frame size somewhere in the tag, often huge
             const uint32_t size = random() % 2 ? random() : random() % 0x1000;
@@ -89,8 +88,8 @@ struct Finding {
 };
 
 // Runs `read` on `cases` mutations, each written to "case.mp3" in `dir`, in a child process that
-// goes from case to case until one crashes or takes longer than `stall` (a hang, ended by
-// SIGALRM). That case is a finding, kept as "finding-N.mp3", and a new child goes on after it.
+// goes from case to case until one crashes or takes longer than `stall` (a hang, ended by SIGALRM).
+// That case is a finding, kept as "finding-N.mp3", and a new child goes on after it.
 std::vector<Finding> FuzzInChildren(const std::vector<Bytes>& seeds, uint64_t cases, uint32_t seed,
                                     const std::string& dir, std::chrono::milliseconds stall,
                                     const std::function<void(const std::string&)>& read) {
@@ -160,10 +159,9 @@ TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
     EXPECT_TRUE(findings.empty());
 }
 
-// The harness itself, so that the test above cannot pass for nothing: mutations
-// change the seeds and repeat, and a reader that crashes on one case and hangs
-// on another is caught on both, with their bytes kept, while every other case
-// still runs.
+// The harness itself, so that the test above cannot pass for nothing: mutations change the seeds
+// and repeat, and a reader that crashes on one case and hangs on another is caught on both, with
+// their bytes kept, while every other case still runs.
 TEST(Mp3InfoFuzz, HarnessMutatesAndCatchesCrashesAndHangs) {
     const std::vector<Bytes> seeds{Bytes(2000, 0x55)};
     EXPECT_EQ(MutatedCase(seeds, 7, 1), MutatedCase(seeds, 7, 1));

@@ -1,6 +1,6 @@
 // MP3 information against the project's own files: header facts agree with what the encoder was
-// told, tag texts with what the tag writer wrote, and bad files leave everything cleared; the
-// genre list and the reading of ID3v1 genre numbers.
+// told, tag texts with what the tag writer wrote, and bad files leave everything cleared; the genre
+// list and the reading of ID3v1 genre numbers.
 #include <gtest/gtest.h>
 #include <id3/globals.h>
 
@@ -173,8 +173,8 @@ TEST(Mp3Info, CompressedFrameIsLeftOutAndALyricsBlockIsNoticed) {
     EXPECT_EQ(info.PlayingTime(), test::kV1Seconds);
 }
 
-// The library's own copy differs only where our list keeps the older spellings (67, 144) and
-// where the library has a stray blank; any other difference is a typing mistake.
+// The library's own copy differs only where our list keeps the older spellings (67, 144) and where
+// the library has a stray blank; any other difference is a typing mistake.
 TEST(Id3Genres, ListHas148NamesAgreeingWithTheLibrarysCopy) {
     ASSERT_EQ(ID3_NR_OF_V1_GENRES, kId3GenreCount);
     ASSERT_EQ(kId3GenreCount, 148);
