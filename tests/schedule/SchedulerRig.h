@@ -2,6 +2,7 @@
 // does. Shared by the scheduler tests and benchmark.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -115,9 +116,9 @@ public:
         return texts;
     }
     int Count(const std::string& what) const {
-        int count = 0;
-        for (const Event& e : Events()) count += e.what == what;
-        return count;
+        const std::vector<Event> events = Events();
+        return static_cast<int>(
+            std::count_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; }));
     }
     void Clear() {
         std::lock_guard lock(m_mutex);
