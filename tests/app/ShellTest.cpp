@@ -1,19 +1,14 @@
 // Start-up of the program: one instance per user, the database opened once with one message when
-// it cannot be, and the autostart entry's place.
+// it cannot be, and port errors from the link threads.
 #include <unistd.h>
 
-#include <QSignalSpy>
-#include <QtTest>
 #include <atomic>
 #include <thread>
 
-#include "MainRig.h"
+#include "AppTestKit.h"
 #include "app/Application.h"
-#include "app/Autostart.h"
 #include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
-#include "pages/DlgSYS.h"
-#include "store/DeliveredDatabase.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -31,17 +26,23 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void secondInstanceEndsAndAsksTheFirst() {
+    void laterStartsEndAndRestoreTheFirstWindow() {
+        CMainRig rig(LocalTime(2026, 3, 5, 14, 0, 0));
         const QString name = UniqueName();
         CSingleInstance first(name);
         QVERIFY(first.FindRunningInstance());
         QSignalSpy raised(&first, &CSingleInstance::RaiseRequested);
-        CSingleInstance second(name);
-        QVERIFY(!second.FindRunningInstance());
-        QTRY_COMPARE(raised.count(), 1);
-        CSingleInstance third(name);
-        QVERIFY(!third.FindRunningInstance());
-        QTRY_COMPARE(raised.count(), 2);
+        QObject::connect(&first, &CSingleInstance::RaiseRequested, rig.main.get(), &CDlgMain::BringToFront);
+        rig.main->show();
+        for (int start = 1; start <= 2; ++start) {
+            rig.main->showMinimized();
+            QVERIFY(rig.main->isMinimized());
+            CSingleInstance later(name);
+            QVERIFY(!later.FindRunningInstance());
+            QTRY_COMPARE(raised.count(), start);
+            QTRY_VERIFY(!rig.main->isMinimized());
+            QVERIFY(rig.main->isVisible());
+        }
     }
 
     void aStaleSocketDoesNotBlockTheNextStart() {
@@ -58,119 +59,63 @@ private slots:
         QVERIFY(next.FindRunningInstance());
     }
 
-    void secondStartRestoresTheMinimisedWindow() {
-        CMainRig rig(LocalTime(2026, 3, 5, 14, 0, 0));
-        const QString name = UniqueName();
-        CSingleInstance first(name);
-        QVERIFY(first.FindRunningInstance());
-        QObject::connect(&first, &CSingleInstance::RaiseRequested, rig.main.get(), &CDlgMain::BringToFront);
+    void missingDatabaseIsReportedOnceAndAnyFolderWorks() {
+        TempDir dir;
+        // Started on a database that cannot be opened: one message, and the window still comes up
+        // and runs its timers quietly, at midnight too.
+        CMainRig rig(LocalTime(2026, 3, 6, 0, 0, 10), [&] {
+            AppConnection().Close();
+            QVERIFY(!OpenAppDatabase(dir.File("dbinfo.mdb")));
+        });
+        QVERIFY(!AppConnection().IsOpen());
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QVERIFY(!rig.boxes.shown.at(0).text.isEmpty());
+        QCOMPARE(rig.boxes.shown.at(0).caption, QString("Lumetra"));
         rig.main->show();
-        rig.main->showMinimized();
-        QVERIFY(rig.main->isMinimized());
-        CSingleInstance second(name);
-        QVERIFY(!second.FindRunningInstance());
-        QTRY_VERIFY(!rig.main->isMinimized());
+        rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
+        rig.main->OnHeartbeat();
+        rig.main->RefreshClock();
+        QTest::qWait(200);
         QVERIFY(rig.main->isVisible());
-    }
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
 
-    void missingDatabaseIsReportedOnce() {
-        TempDir dir;
-        CScriptedMessageBoxes boxes;
-        CSimulator simulator;
-        QVERIFY(simulator.Start());
-        qputenv("LUMETRA_COM1", simulator.Device().toLocal8Bit());
-        QVERIFY(!OpenAppDatabase(dir.File("dbinfo.mdb")));
-        QCOMPARE(boxes.Shown().size(), size_t(1));
-        QVERIFY(!boxes.Shown().at(0).text.isEmpty());
-        QCOMPARE(boxes.Shown().at(0).caption, QString("Lumetra"));
-        {
-            // The window still comes up and runs its timers, quietly, at midnight too.
-            CSimulatedClock clock(LocalTime(2026, 3, 6, 0, 0, 10));
-            CSystemClock wall;
-            CTransmitterLink link;
-            CScheduler scheduler(AppConnection(), link, wall);
-            CRecordingPower power;
-            CAutoShutdown shutdown(AppConnection(), clock, power);
-            CDlgMain main(MainServices{clock, link, scheduler, shutdown});
-            main.show();
-            main.SettingsPage()->PortSelection().WaitForAutoConnect();
-            main.OnHeartbeat();
-            main.RefreshClock();
-            QTest::qWait(200);
-            QVERIFY(main.isVisible());
-            QCOMPARE(boxes.Shown().size(), size_t(1));
-            link.CloseLink(false);
-        }
-        QCOMPARE(boxes.Shown().size(), size_t(1));
-    }
-
-    void databaseInADirectoryWithSpacesAndChinese() {
-        TempDir dir;
+        // A database in a folder with a space and Chinese characters opens without a word.
         const std::string folder = dir.Path() + "/广播 控制";
-        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
         std::string error;
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
         QVERIFY(MakeDeliveredDatabase(folder + "/dbinfo.mdb", &error));
-        CScriptedMessageBoxes boxes;
         QVERIFY(OpenAppDatabase(folder + "/dbinfo.mdb"));
-        QVERIFY(boxes.Shown().empty());
-        AppConnection().Close();
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 
-    void portErrorFromALinkThreadWaitsForTheBox() {
+    void portErrorFromALinkThreadWaitsForTheBoxUntilClosed() {
         CScriptedMessageBoxes boxes;
         CPortAlertBox alert;
         std::atomic<bool> returned{false};
-        std::thread writer([&] {
-            alert.ShowPortError("写端口失败 5", "");
-            returned = true;
-        });
+        const auto ask = [&](const char* text) {
+            returned = false;
+            return std::thread([&alert, &returned, text] {
+                alert.ShowPortError(text, "");
+                returned = true;
+            });
+        };
+        std::thread writer = ask("写端口失败 5");
         // The box opens on this thread, which answers it while it handles events.
         QTRY_VERIFY(returned.load());
         writer.join();
         QCOMPARE(boxes.Texts(), QStringList{"写端口失败 5"});
-        QCOMPARE(boxes.Shown().at(0).caption, QString("Lumetra"));
-        QCOMPARE(boxes.Shown().at(0).icon, MbIcon::Error);
-    }
+        QCOMPARE(boxes.shown.at(0).caption, QString("Lumetra"));
+        QCOMPARE(boxes.shown.at(0).icon, MbIcon::Error);
 
-    void closingTheBoxesReleasesAWaitingThread() {
-        CScriptedMessageBoxes boxes;
-        CPortAlertBox alert;
-        std::atomic<bool> returned{false};
-        std::thread writer([&] {
-            alert.ShowPortError("SetCommState Error", "Error");
-            returned = true;
-        });
-        // This thread handles no events: the box never opens, and only Close lets the writer go.
+        // This thread handles no events now: the box never opens, and only Close lets the writer go.
+        writer = ask("SetCommState Error");
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         QVERIFY(!returned.load());
         alert.Close();
         writer.join();
-        QVERIFY(returned.load());
         alert.ShowPortError("after close", "");
         QCoreApplication::processEvents();  // the box asked for before Close does not open either
-        QVERIFY(boxes.Shown().empty());
-    }
-
-    void autostartEntryPath_data() {
-        QTest::addColumn<QByteArray>("config");
-        QTest::addColumn<QByteArray>("home");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("config set") << QByteArray("/cfg") << QByteArray("/home/op")
-                                    << "/cfg/autostart/Corvala.desktop";
-        QTest::newRow("config empty")
-            << QByteArray("") << QByteArray("/home/op") << "/home/op/.config/autostart/Corvala.desktop";
-    }
-    void autostartEntryPath() {
-        QFETCH(QByteArray, config);
-        QFETCH(QByteArray, home);
-        QFETCH(QString, path);
-        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-        const QByteArray oldHome = qgetenv("HOME");
-        qputenv("XDG_CONFIG_HOME", config);
-        qputenv("HOME", home);
-        QCOMPARE(QString::fromStdString(AutostartEntryPath()), path);
-        qputenv("XDG_CONFIG_HOME", oldConfig);
-        qputenv("HOME", oldHome);
+        QCOMPARE(boxes.shown.size(), size_t(1));
     }
 };
 

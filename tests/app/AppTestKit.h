@@ -1,0 +1,145 @@
+// Parts for the user-interface tests: scripted message boxes, a fresh application database, task
+// rows, a silent WAV file, and a main window on real parts.
+#pragma once
+
+#include <QtTest>
+#include <QtWidgets>
+#include <fstream>
+#include <functional>
+
+#include "Simulator.h"
+#include "app/DlgMain.h"
+#include "link/TransmitterLink.h"
+#include "pages/DlgLED.h"
+#include "pages/DlgLogin.h"
+#include "pages/DlgPlay.h"
+#include "pages/DlgReceiver.h"
+#include "pages/DlgSYS.h"
+#include "pages/DlgTaskList.h"
+#include "pages/DlgUser.h"
+#include "pages/DlgZoneControl.h"
+#include "schedule/AutoShutdown.h"
+#include "schedule/PowerControl.h"
+#include "schedule/Scheduler.h"
+#include "schedule/SimulatedClock.h"
+#include "schedule/SystemClock.h"
+#include "store/Database.h"
+#include "store/DeliveredDatabase.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+#include "tests/support/LocalTime.h"
+#include "tests/support/TestDatabase.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra::test {
+
+inline void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+struct ShownBox {
+    QString text, caption;
+    MbButtons buttons;
+    MbIcon icon;
+};
+
+// Installed for its lifetime: remembers every box shown and answers the next one with `answer`,
+// the others with OK.
+class CScriptedMessageBoxes : public IMessageBox {
+public:
+    CScriptedMessageBoxes() { SetMessageBoxes(this); }
+    ~CScriptedMessageBoxes() override { SetMessageBoxes(nullptr); }
+    MbResult Show(QWidget*, const QString& text, const QString& caption, MbButtons buttons,
+                  MbIcon icon) override {
+        shown.push_back({text, caption, buttons, icon});
+        return std::exchange(answer, MbResult::Ok);
+    }
+    QStringList Texts() const {
+        QStringList texts;
+        for (const ShownBox& box : shown) texts << box.text;
+        return texts;
+    }
+    MbResult answer = MbResult::Ok;
+    std::vector<ShownBox> shown;
+};
+
+// A fresh delivered database in a private directory, opened as the application connection.
+struct CAppDatabase {
+    CAppDatabase() : path(dir.File(kDatabaseFileName)) {
+        std::string error;
+        if (!MakeDeliveredDatabase(path, &error) || !AppConnection().Open(path, &error))
+            throw std::runtime_error("test database: " + error);
+    }
+    ~CAppDatabase() { AppConnection().Close(); }
+    TempDir dir;
+    std::string path;
+};
+
+// One field of every row of a query, in order.
+inline std::vector<std::string> Column(const std::string& query, const std::string& field,
+                                       CDatabase& db = AppConnection()) {
+    CRecordset rows(db);
+    rows.Open(query);
+    std::vector<std::string> values;
+    for (; !rows.IsEOF(); rows.MoveNext()) values.push_back(rows.GetFieldText(field));
+    return values;
+}
+
+// A daily tb_memo row as the task editor stores it, channels 1..`channels` selected.
+inline void InsertTask(CDatabase& db, const std::string& name, const std::string& state,
+                       const std::string& start = "08:00:00", const std::string& end = "08:10:00",
+                       int channels = 0, const std::string& power = "0000") {
+    std::string zones;
+    for (int i = 0; i < 128; ++i) zones += std::string(i ? "|" : "") + (i < channels ? "1" : "0");
+    db.ExecuteSql(FormatSql(sql::kInsertTask, name, "2026-01-01", start, end, "天", "本地", "", zones, "2",
+                            "", state, "", power));
+}
+
+// A 16-bit mono PCM WAV of silence, for the playback the pages start.
+inline void WriteSilentWav(const std::string& path, uint32_t seconds) {
+    const uint32_t rate = 8000, bytes = rate * 2 * seconds;
+    // "RIFF", size, "WAVE", "fmt ", 16, PCM and mono, rate, bytes a second, 2-byte blocks and 16 bits,
+    // "data", size; little-endian.
+    const uint32_t header[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16,   0x00010001,
+                               rate,       rate * 2,   0x00100002, 0x61746164, bytes};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(header), sizeof header);
+    out << std::string(bytes, '\0');
+}
+
+struct CRecordingPower : IPowerControl {
+    bool PowerOff(std::string* reason) override {
+        ++requests;
+        *reason = "refused by the test";
+        return false;
+    }
+    int requests = 0;
+};
+
+// A main window on a fresh database, a link to the simulator (COM1, connected by the settings
+// page), a scheduler on the wall clock and automatic shutdown with a power control that only
+// records. The window's clock is simulated. `prepare` runs before the window reads the tables.
+struct CMainRig {
+    explicit CMainRig(std::time_t now, const std::function<void()>& prepare = {})
+        : clock(now), scheduler(AppConnection(), link, wallClock), shutdown(AppConnection(), clock, power) {
+        qputenv("LUMETRA_COM1", simulator.Device().toLocal8Bit());
+        if (prepare) prepare();
+        main = std::make_unique<CDlgMain>(MainServices{clock, link, scheduler, shutdown});
+    }
+    ~CMainRig() {
+        main.reset();
+        link.CloseLink(false);
+    }
+    CScriptedMessageBoxes boxes;
+    CSimulator simulator;
+    CAppDatabase db;
+    CSimulatedClock clock;
+    CSystemClock wallClock;
+    CTransmitterLink link;
+    CScheduler scheduler;
+    CRecordingPower power;
+    CAutoShutdown shutdown;
+    std::unique_ptr<CDlgMain> main;
+};
+
+}  // namespace lumetra::test
