@@ -83,8 +83,12 @@ private slots:
         ExpectFrameAt(simulator, "ClosePower", "all outlets off", end + 15, 20000);
         if (QTest::currentTestFailed()) return;
 
+        // Stopped by a signal, the program still runs its exit sequence: receivers off, clean end.
         lumetra.terminate();
+        QVERIFY(simulator.WaitForFrame("SendAudioCom", "channels off: all", 5000));
         QVERIFY(lumetra.waitForFinished(5000));
+        QCOMPARE(lumetra.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lumetra.exitCode(), 0);
     }
 };
 
