@@ -1,104 +1,172 @@
-// Observers for link tests: the log lines with the time each was written, the notifications with
-// the link state at that moment, the port alerts, and a transmitter peer on a real
-// pseudo-terminal that timestamps what arrives and can answer.
+// Observers for link tests: log lines with the time each was written, notifications with the link
+// state at that moment, port alerts, and a transmitter peer on a real pseudo-terminal.
 #pragma once
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "link/LinkNotifier.h"
 #include "link/Logger.h"
 #include "link/PortAlert.h"
+#include "link/TransmitterLink.h"
 #include "tools/txsim/PseudoTerminal.h"
-
-namespace lumetra {
-class CTransmitterLink;
-}
 
 namespace lumetra::test {
 
-using SteadyTime = std::chrono::steady_clock::time_point;
+using Clock = std::chrono::steady_clock;
 
-// Every log line while it is installed, with the message part only ("open port success").
-class CLogRecorder : public ILogSink {
+// A list that another thread adds to while the test reads it and waits on it. While held, an
+// addition made with AddAndWait blocks its caller like a box nobody has closed yet.
+template <typename T>
+class CRecord {
 public:
-    struct Line {
-        SteadyTime at;
-        std::string message;
-    };
-    CLogRecorder() { Logger().SetSink(this); }
-    ~CLogRecorder() override { Logger().SetSink(nullptr); }
-    void Write(const char* line, size_t length) override;
-    std::vector<Line> Lines() const;
-    size_t Count(const std::string& message) const;
-    // Whether `count` lines with this message have been logged, waiting up to `limit` for them.
-    bool WaitFor(const std::string& message, std::chrono::milliseconds limit, size_t count = 1) const;
+    void Add(T item) {
+        std::lock_guard lock(m_lock);
+        m_items.push_back(std::move(item));
+        m_changed.notify_all();
+    }
+    void AddAndWait(T item) {
+        Add(std::move(item));
+        std::unique_lock lock(m_lock);
+        m_changed.wait(lock, [this] { return !m_held; });
+    }
+    void Hold(bool held) {
+        std::lock_guard lock(m_lock);
+        m_held = held;
+        m_changed.notify_all();
+    }
+    std::vector<T> Items() const {
+        std::lock_guard lock(m_lock);
+        return m_items;
+    }
+    std::vector<T> Take() {  // the items so far, forgetting them
+        std::lock_guard lock(m_lock);
+        return std::exchange(m_items, {});
+    }
+    // Whether `done(items)` holds within `limit`.
+    template <typename Done>
+    bool WaitUntil(std::chrono::milliseconds limit, Done done) const {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, limit, [&] { return done(m_items); });
+    }
 
-private:
+protected:
     mutable std::mutex m_lock;
-    std::vector<Line> m_lines;
+    mutable std::condition_variable m_changed;
+    std::vector<T> m_items;
+    bool m_held = false;
 };
 
-// Records the link state at every notification; `onNotify` runs on the notifying thread.
-class CNotifyRecorder : public ILinkNotifier {
+struct LogLine {
+    Clock::time_point at;
+    std::string message;  // without the time and level: "open port success"
+};
+
+// Every log line while it is installed.
+class CLogRecorder : public ILogSink, public CRecord<LogLine> {
+public:
+    CLogRecorder() { Logger().SetSink(this); }
+    ~CLogRecorder() override { Logger().SetSink(nullptr); }
+    void Write(const char* line, size_t length) override {
+        std::string text(line, length);
+        if (const size_t marker = text.find(" - FM: "); marker != std::string::npos)
+            text.erase(0, marker + 7);
+        Add({Clock::now(), std::move(text)});
+    }
+    static size_t Count(const std::vector<LogLine>& lines, const std::string& message) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const LogLine& l) { return l.message == message; });
+    }
+    size_t Count(const std::string& message) const { return Count(Items(), message); }
+    // Whether `count` lines with this message are logged within `limit`.
+    bool WaitFor(const std::string& message, std::chrono::milliseconds limit, size_t count = 1) const {
+        return WaitUntil(limit,
+                         [&](const std::vector<LogLine>& lines) { return Count(lines, message) >= count; });
+    }
+};
+
+// Records the link state at every notification.
+class CNotifyRecorder : public ILinkNotifier, public CRecord<bool> {
 public:
     void Attach(const CTransmitterLink* link) { m_link = link; }
-    void PostLinkStatus() override;
-    std::vector<bool> States() const;
-    // Waits until a notification reports `up` (after `after` earlier ones); false on time-out.
-    bool WaitFor(bool up, size_t after, std::chrono::milliseconds limit);
-    std::function<void(bool)> onNotify;
+    void PostLinkStatus() override {
+        const bool up = m_link && m_link->IsLinkUp();
+        Add(up);
+    }
+    // Whether a notification after the first `after` reports `up` within `limit`.
+    bool WaitFor(bool up, size_t after, std::chrono::milliseconds limit) const {
+        return WaitUntil(limit, [&](const std::vector<bool>& states) {
+            return states.size() > after &&
+                   std::find(states.begin() + after, states.end(), up) != states.end();
+        });
+    }
 
 private:
     const CTransmitterLink* m_link = nullptr;
-    mutable std::mutex m_lock;
-    std::condition_variable m_changed;
-    std::vector<bool> m_states;
 };
 
-// Records alerts; while `Hold()` is on it blocks the caller like a box nobody has closed yet.
-class CAlertRecorder : public IPortAlert {
-public:
-    void ShowPortError(const std::string& text, const std::string& caption) override;
-    std::vector<std::pair<std::string, std::string>> Alerts() const;
-    void Hold();
-    void Release();
-    bool WaitShown(std::chrono::milliseconds limit);
+using Alert = std::pair<std::string, std::string>;  // text, caption
 
-private:
-    mutable std::mutex m_lock;
-    std::condition_variable m_changed;
-    std::vector<std::pair<std::string, std::string>> m_alerts;
-    bool m_hold = false;
+// Records alerts; while held they block the caller like a box nobody has closed yet.
+class CAlertRecorder : public IPortAlert, public CRecord<Alert> {
+public:
+    void ShowPortError(const std::string& text, const std::string& caption) override {
+        AddAndWait({text, caption});
+    }
 };
 
 // The transmitter's end of a pseudo-terminal, driven by the test.
 class CPeer {
 public:
-    struct Arrival {
-        SteadyTime at;  // when the last byte of this chunk was read
-        std::vector<uint8_t> bytes;
-    };
-    CPeer();
+    CPeer() {
+        if (std::string error; !m_pty.Open(&error)) throw std::runtime_error(error);
+    }
     const std::string& DevicePath() const { return m_pty.DevicePath(); }
     int Fd() const { return m_pty.Fd(); }
-    // Every frame so far (cut by its length byte, with the time its last byte arrived), after
-    // waiting until there are `count` of them or the limit passes.
-    std::vector<Arrival> ReadFrames(size_t count, std::chrono::milliseconds limit);
-    void Send(const std::vector<uint8_t>& bytes);
+    // Every frame so far (cut by its length byte), after waiting until there are `count` of them
+    // or the limit passes.
+    std::vector<std::vector<uint8_t>> ReadFrames(size_t count, std::chrono::milliseconds limit) {
+        const auto deadline = Clock::now() + limit;
+        for (auto left = limit.count(); m_frames.size() < count && left > 0;
+             left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()) {
+            pollfd p{m_pty.Fd(), POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+            uint8_t buffer[512];
+            const ssize_t n = ::read(m_pty.Fd(), buffer, sizeof buffer);
+            if (n <= 0) {
+                ::usleep(5000);  // the link has the port closed for a moment (a reopen)
+                continue;
+            }
+            m_pending.insert(m_pending.end(), buffer, buffer + n);
+            while (m_pending.size() >= 4 && m_pending[3] >= 4 && m_pending.size() >= m_pending[3]) {
+                const auto end = m_pending.begin() + m_pending[3];
+                m_frames.emplace_back(m_pending.begin(), end);
+                m_pending.erase(m_pending.begin(), end);
+            }
+        }
+        return m_frames;
+    }
+    void Send(const std::vector<uint8_t>& bytes) {
+        if (::write(m_pty.Fd(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            throw std::runtime_error("the peer could not write");
+    }
     void HangUp() { m_pty.Close(); }
 
 private:
-    void Pump(SteadyTime deadline);  // reads what arrives before the deadline
-
     txsim::CPseudoTerminal m_pty;
     std::vector<uint8_t> m_pending;
-    std::vector<Arrival> m_frames;
+    std::vector<std::vector<uint8_t>> m_frames;
 };
 
 }  // namespace lumetra::test

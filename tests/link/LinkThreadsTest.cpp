@@ -2,9 +2,8 @@
 // in which order and how far apart; how replies, silence and corruption move the link state.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
+#include <memory>
 
 #include "link/TransmitterLink.h"
 #include "tests/link/LinkTestSupport.h"
@@ -14,26 +13,13 @@ namespace lumetra {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 using test::Bytes;
+using test::Clock;
 
-const std::vector<uint8_t> kReply = Bytes("81 40 01 07 AA 00 EC");
-const std::string kLost = "ReadFromCoomm################################";
+const std::string kReopen = "OpenPort################################";
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
-}
-
-// Failed reads since the reader last received a byte.
-size_t EmptyReadsSinceLastByte(const std::vector<test::CLogRecorder::Line>& lines) {
-    size_t count = 0;
-    for (const auto& line : lines) {
-        if (StartsWith(line.message, "read byte fail"))
-            ++count;
-        else if (StartsWith(line.message, "read byte "))
-            count = 0;
-    }
-    return count;
 }
 
 class LinkThreadsTest : public testing::Test {
@@ -42,19 +28,11 @@ protected:
         notes.Attach(&link);
         ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
     }
-
-    // Frames the real builders make, recorded without a port.
-    template <typename Build>
-    static std::vector<uint8_t> FrameOf(Build build) {
-        test::CRecordingLink recorder;
-        build(recorder);
-        return recorder.Commands().at(0).data;
-    }
-
     void BringUp() {
-        const size_t before = notes.States().size();
-        peer.Send(kReply);
+        const size_t before = notes.Items().size();
+        peer.Send(Bytes("81 40 01 07 AA 00 EC"));
         ASSERT_TRUE(notes.WaitFor(true, before, 2s));
+        EXPECT_TRUE(link.IsLinkUp());
     }
 
     test::CLogRecorder log;
@@ -64,206 +42,117 @@ protected:
     CTransmitterLink link{&notes, &alerts};
 };
 
-TEST_F(LinkThreadsTest, FramesArriveWholeAndInOrder) {
-    ChannelFlags flags{};
-    flags[0] = flags[9] = 1;
-    link.SetPowerSwitch(2, true);
-    link.SendSCOM();
-    link.SendPower();
-    OpenChannels(link, flags);
-    ASSERT_TRUE(link.SendLED("abc", 0));
-    CloseAllChannels(link);
-
-    const std::vector<std::vector<uint8_t>> expected{
-        Bytes("81 40 01 07 AA 00 EC"),
-        Bytes("81 40 01 07 AC 02 E8"),
-        FrameOf([&](CTransmitterLink& l) { OpenChannels(l, flags); }),
-        Bytes("81 40 01 0A AD 01 61 62 63 87"),
-        FrameOf([](CTransmitterLink& l) { CloseAllChannels(l); }),
-    };
-    const auto frames = peer.ReadFrames(expected.size(), 3s);
-    ASSERT_EQ(frames.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(frames[i].bytes, expected[i]) << "frame " << i;
-    EXPECT_EQ(log.Count("SendPower write cmd success"), 1u);
-}
-
-TEST_F(LinkThreadsTest, FramesLeaveAtLeast100msApart) {
-    for (int i = 0; i < 4; ++i) link.SendSCOM();
-    ASSERT_EQ(peer.ReadFrames(4, 3s).size(), 4u);
-
-    // The writer's own lines: each write starts no sooner than 100 ms after the last one ended.
-    std::vector<Clock::time_point> starts;
-    std::vector<Clock::time_point> ends;
-    for (const auto& line : log.Lines()) {
-        if (line.message == "SendSCOM cmd start write") starts.push_back(line.at);
-        if (line.message == "write byte success") ends.push_back(line.at);
-    }
-    ASSERT_EQ(starts.size(), 4u);
-    ASSERT_EQ(ends.size(), 4u);
-    for (size_t i = 1; i < starts.size(); ++i) EXPECT_GE(starts[i] - ends[i - 1], 100ms) << "frame " << i;
-}
-
-TEST_F(LinkThreadsTest, EveryValidReplyNotifiesWithTheLinkUp) {
+TEST_F(LinkThreadsTest, EveryValidReplyNotifiesAndTheThirtiethEmptyReadInARowTakesTheLinkDown) {
     EXPECT_FALSE(link.IsLinkUp());
     peer.Send(Bytes("00 13 7F"));  // noise before the first start byte
     BringUp();
-    EXPECT_TRUE(link.IsLinkUp());
-    BringUp();
-    EXPECT_EQ(notes.States(), (std::vector<bool>{true, true}));
-}
-
-TEST_F(LinkThreadsTest, CorruptReplyTakesTheLinkDownAndReopens) {
-    BringUp();
-    const size_t before = notes.States().size();
-    peer.Send(Bytes("81 40 01 07 AA 00 ED"));
-    ASSERT_TRUE(notes.WaitFor(false, before, 2s));
-    EXPECT_FALSE(link.IsLinkUp());
-    ASSERT_TRUE(log.WaitFor(kLost, 1s));
-    ASSERT_TRUE(log.WaitFor("open port success", 1s, 2));  // the first open was the test's own
-    // The reopen follows the lost line: close, then open again.
-    const auto lines = log.Lines();
-    auto lost = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.message == kLost; });
-    std::vector<std::string> after;
-    for (auto it = lost; it != lines.end(); ++it)
-        if (StartsWith(it->message, "close port") || StartsWith(it->message, "open port"))
-            after.push_back(it->message);
-    ASSERT_GE(after.size(), 2u);
-    EXPECT_EQ(after[0], "close port success");
-    EXPECT_EQ(after[1], "open port success");
-    // And the link comes back on the reopened port.
-    BringUp();
-}
-
-TEST_F(LinkThreadsTest, ThirtiethEmptyReadInARowTakesTheLinkDown) {
-    size_t emptyReadsAtDown = 0;
-    notes.onNotify = [&](bool up) {
-        if (!up) emptyReadsAtDown = EmptyReadsSinceLastByte(log.Lines());
-    };
     BringUp();
     std::this_thread::sleep_for(1500ms);  // about a dozen empty reads
     peer.Send({0x00});                    // any byte starts the count again
-    const size_t before = notes.States().size();
-    ASSERT_TRUE(notes.WaitFor(false, before, 8s));
-    notes.onNotify = nullptr;
-    EXPECT_EQ(emptyReadsAtDown, 30u);
-    EXPECT_EQ(notes.States(), (std::vector<bool>{true, false}));
-    size_t emptyReadsSinceReply = 0;
-    bool afterReply = false;
-    for (const auto& line : log.Lines()) {
-        if (line.message == "read byte ec") afterReply = true;
-        if (afterReply && StartsWith(line.message, "read byte fail")) ++emptyReadsSinceReply;
-        if (line.message == kLost) break;
-    }
-    EXPECT_GT(emptyReadsSinceReply, 30u) << "the stray byte did not reset the count";
-}
-
-TEST_F(LinkThreadsTest, StoppedLinkQueuesNothing) {
-    link.CloseLink(false);
-    link.SendSCOM();
-    EXPECT_EQ(link.QueuedCount(), 0u);
-    ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
-    EXPECT_TRUE(peer.ReadFrames(1, 400ms).empty());
-}
-
-TEST_F(LinkThreadsTest, CloseLinkDropsWhatIsStillQueued) {
-    for (int i = 0; i < 5; ++i) link.SendSCOM();
-    link.CloseLink(false);
-    EXPECT_EQ(link.QueuedCount(), 0u);
-    ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
-    EXPECT_LE(peer.ReadFrames(5, 600ms).size(), 1u);
-}
-
-TEST_F(LinkThreadsTest, OpenPortOnARunningLinkStopsItFirst) {
-    BringUp();
-    ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
-    EXPECT_EQ(log.Count("OpenPort################################"), 1u);
-    EXPECT_EQ(notes.States().back(), false);
+    ASSERT_TRUE(notes.WaitFor(false, 2, 8s));
+    EXPECT_EQ(notes.Items(), (std::vector<bool>{true, true, false}));
     EXPECT_FALSE(link.IsLinkUp());
-    link.SendSCOM();
-    EXPECT_EQ(peer.ReadFrames(1, 1s).size(), 1u);
-    BringUp();
+    // The failed reads since the last byte received, and since the last reply, up to the line
+    // that reports the link lost.
+    size_t sinceByte = 0, sinceReply = 0;
+    for (const auto& line : log.Items()) {
+        if (line.message == "ReadFromCoomm################################") break;
+        if (StartsWith(line.message, "read byte fail")) {
+            ++sinceByte, ++sinceReply;
+        } else if (StartsWith(line.message, "read byte ")) {
+            sinceByte = 0;
+            if (line.message == "read byte ec") sinceReply = 0;
+        }
+    }
+    EXPECT_EQ(sinceByte, 30u);
+    EXPECT_GT(sinceReply, 30u) << "the stray byte did not restart the count";
 }
 
-TEST_F(LinkThreadsTest, RefusedLineSettingsLeaveTheLinkStoppedUntilTheNextOpen) {
+TEST_F(LinkThreadsTest, NothingIsQueuedBeforeOpenPortOrAfterCloseLink) {
+    CTransmitterLink unopened;
+    unopened.SendSCOM();
+    OpenChannels(unopened, ChannelFlags{});
+    EXPECT_TRUE(unopened.SendLED("abc", 0));
+    EXPECT_EQ(unopened.QueuedCount(), 0u);
+    EXPECT_FALSE(unopened.IsRunning());
+
+    for (int i = 0; i < 5; ++i) link.SendSCOM();  // at most the first has left when the link closes
     link.CloseLink(false);
+    EXPECT_EQ(link.QueuedCount(), 0u);
+    link.SendSCOM();
+    EXPECT_EQ(link.QueuedCount(), 0u);
+    ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
+    EXPECT_LE(peer.ReadFrames(2, 600ms).size(), 1u);
+}
+
+TEST_F(LinkThreadsTest, OpenPortStopsARunningLinkAndRefusedSettingsLeaveItStopped) {
+    BringUp();
     EXPECT_FALSE(link.OpenPort(peer.DevicePath(), 1234, 8));
+    EXPECT_EQ(log.Count(kReopen), 1u);
+    EXPECT_EQ(notes.Items().back(), false);
+    EXPECT_FALSE(link.IsLinkUp());
     EXPECT_FALSE(link.IsRunning());
-    ASSERT_EQ(alerts.Alerts().size(), 1u);
-    EXPECT_EQ(alerts.Alerts()[0].first, "SetCommState Error");
+    EXPECT_EQ(alerts.Items(), (std::vector<test::Alert>{{"SetCommState Error", "Error"}}));
     link.SendSCOM();
     EXPECT_EQ(link.QueuedCount(), 0u);
 
     ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
-    EXPECT_EQ(log.Count("OpenPort################################"), 1u) << "the open port is closed first";
+    EXPECT_EQ(log.Count(kReopen), 2u) << "the port left open is closed first";
     link.SendSCOM();
     EXPECT_EQ(peer.ReadFrames(1, 1s).size(), 1u);
+    BringUp();
+
+    const auto start = Clock::now();
+    link.CloseLink(true);
+    EXPECT_LT(Clock::now() - start, 2 * CTransmitterLink::kThreadStopWait) << "CloseLink outlasted its waits";
+    EXPECT_FALSE(link.IsRunning());
+    EXPECT_FALSE(link.IsLinkUp());
+    EXPECT_EQ(notes.Items().back(), false);
 }
 
-// Threads of this process, from the kernel's list.
-size_t ThreadCount() {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
-    return count;
+// The threads of this process, from the kernel's list; given `expected`, once they number that or
+// 2 s passed (a thread that has finished may still be listed for a moment).
+size_t ThreadCount(size_t expected = 0) {
+    for (const auto deadline = Clock::now() + 2s;; std::this_thread::sleep_for(10ms)) {
+        size_t count = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+            ++count;
+        if (!expected || count == expected || Clock::now() >= deadline) return count;
+    }
 }
 
-TEST(LinkLifetimeTest, DestroyedLinkLeavesNoThreadBehind) {
-    test::CPeer peer;
+TEST(LinkLifetimeTest, WriterHeldByTheFailureBoxHoldsNoLockAndNoThreadOutlivesTheLink) {
+    test::CLogRecorder log;
     test::CAlertRecorder alerts;
+    test::CPeer hungUp, second;
     const size_t before = ThreadCount();
     {
         CTransmitterLink link(nullptr, &alerts);
-        ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
-        EXPECT_EQ(ThreadCount(), before + 2);
-    }
-    EXPECT_EQ(ThreadCount(), before);
-
-    // Even a writer that outlived CloseLink in the failure box is waited for.
-    {
-        CTransmitterLink link(nullptr, &alerts);
-        test::CPeer hungUp;
         ASSERT_TRUE(link.OpenPort(hungUp.DevicePath(), 9600, 8));
-        alerts.Hold();
+        EXPECT_EQ(ThreadCount(before + 2), before + 2);
+        alerts.Hold(true);
+        // Let the box go before the link is destroyed, even when an assertion ends the test early.
+        const std::unique_ptr<test::CAlertRecorder, void (*)(test::CAlertRecorder*)> release(
+            &alerts, [](test::CAlertRecorder* a) { a->Hold(false); });
         hungUp.HangUp();
         link.SendSCOM();
-        ASSERT_TRUE(alerts.WaitShown(2s));
-        link.CloseLink(false);
-        EXPECT_EQ(ThreadCount(), before + 1);
-        alerts.Release();
-    }
-    EXPECT_EQ(ThreadCount(), before);
-}
+        ASSERT_TRUE(alerts.WaitUntil(2s, [](const auto& shown) { return !shown.empty(); }));
+        const auto start = Clock::now();
+        link.CloseLink(true);
+        EXPECT_LT(Clock::now() - start, 2 * CTransmitterLink::kThreadStopWait + 200ms);
+        EXPECT_EQ(ThreadCount(before + 1), before + 1) << "only the writer in the box is left";
 
-TEST_F(LinkThreadsTest, CloseLinkReturnsWithinItsWaits) {
-    BringUp();
-    const auto start = Clock::now();
-    link.CloseLink(true);
-    EXPECT_LT(Clock::now() - start, 2 * CTransmitterLink::kThreadStopWait);
-    EXPECT_FALSE(link.IsRunning());
-    EXPECT_FALSE(link.IsLinkUp());
-    EXPECT_EQ(notes.States().back(), false);
-}
+        // The port and the queue are free while the box is still open: a new connection works.
+        ASSERT_TRUE(link.OpenPort(second.DevicePath(), 9600, 8));
+        link.SendSCOM();
+        EXPECT_EQ(second.ReadFrames(1, 2s).size(), 1u);
 
-TEST_F(LinkThreadsTest, WriterHeldByTheFailureBoxHoldsNoLock) {
-    alerts.Hold();
-    peer.HangUp();
-    link.SendSCOM();
-    ASSERT_TRUE(alerts.WaitShown(2s));
-
-    const auto start = Clock::now();
-    link.CloseLink(true);
-    EXPECT_LT(Clock::now() - start, 2 * CTransmitterLink::kThreadStopWait + 200ms);
-
-    // The port and the queue are free while the box is still open: a new connection works.
-    test::CPeer second;
-    ASSERT_TRUE(link.OpenPort(second.DevicePath(), 9600, 8));
-    link.SendSCOM();
-    EXPECT_EQ(second.ReadFrames(1, 2s).size(), 1u);
-
-    // Closed at last, the old writer sees that its link was stopped and leaves the port alone.
-    alerts.Release();
-    std::this_thread::sleep_for(200ms);  // time for the old writer to go on, were it to
-    link.CloseLink(false);
-    EXPECT_EQ(log.Count("SendSCOM write cmd try again"), 0u);
+        // Closed at last, the old writer sees that its link was stopped and leaves the port alone.
+        alerts.Hold(false);
+        EXPECT_EQ(ThreadCount(before + 2), before + 2);
+        EXPECT_EQ(log.Count("SendSCOM write cmd try again"), 0u);
+    }  // destroyed while running
+    EXPECT_EQ(ThreadCount(before), before);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,8 @@ public:
         return m_commands;
     }
     std::vector<std::string> Names() const {
-        std::lock_guard lock(m_lock);
         std::vector<std::string> names;
-        for (const LinkCommand& c : m_commands) names.push_back(c.name);
+        for (const LinkCommand& c : Commands()) names.push_back(c.name);
         return names;
     }
     void Clear() {
@@ -42,14 +42,10 @@ private:
 
 // "81 40 01 07 AA 00 EC" -> bytes; lets tests write frames as they appear on the line.
 inline std::vector<uint8_t> Bytes(const std::string& hex) {
+    std::istringstream in(hex);
     std::vector<uint8_t> bytes;
-    size_t i = 0;
-    for (;;) {
-        while (i < hex.size() && hex[i] == ' ') ++i;
-        if (i >= hex.size()) return bytes;
-        bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-        i += 2;
-    }
+    for (unsigned byte; in >> std::hex >> byte;) bytes.push_back(static_cast<uint8_t>(byte));
+    return bytes;
 }
 
 }  // namespace lumetra::test

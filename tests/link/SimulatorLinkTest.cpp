@@ -3,10 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <condition_variable>
-#include <memory>
-#include <thread>
-
 #include "link/TransmitterLink.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/link/RecordingLink.h"
@@ -19,45 +15,40 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Sends the heartbeat every 300 ms, as the main window does every 3 s, until destroyed.
-class CHeartbeat {
-public:
-    explicit CHeartbeat(CTransmitterLink& link)
-        : m_thread([&link, this](std::stop_token stop) {
-              std::unique_lock lock(m_lock);
-              do link.SendSCOM();
-              while (!m_wake.wait_for(lock, stop, 300ms, [] { return false; }) && !stop.stop_requested());
-          }) {}
-
-private:
-    std::mutex m_lock;
-    std::condition_variable_any m_wake;
-    std::jthread m_thread;
-};
-
 class SimulatorLinkTest : public testing::Test {
 protected:
     void SetUp() override { notes.Attach(&link); }
-    void TearDown() override { link.CloseLink(false); }
+    void TearDown() override {
+        link.CloseLink(false);
+        unsetenv("LUMETRA_COM4");
+    }
+    // The heartbeat every 300 ms, as the main window sends it every 3 s, until the thread goes.
+    std::jthread Heartbeat() {
+        return std::jthread([this](std::stop_token stop) {
+            for (; !stop.stop_requested(); std::this_thread::sleep_for(300ms)) link.SendSCOM();
+        });
+    }
 
     test::CLogRecorder log;
     test::CNotifyRecorder notes;
     CTransmitterLink link{&notes};
 };
 
-TEST_F(SimulatorLinkTest, FramesArriveAsBuiltAndRepliesBringTheLinkUp) {
+TEST_F(SimulatorLinkTest, FramesArriveAsBuiltInOrderAtLeast100msApartAndRepliesBringTheLinkUp) {
     txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH);
     ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
-
     ChannelFlags flags{};
     flags[0] = flags[39] = flags[127] = 1;
     test::CRecordingLink expected;
     for (CTransmitterLink* l : {&link, static_cast<CTransmitterLink*>(&expected)}) {
+        l->SetPowerSwitch(2, true);
         l->SendSCOM();
+        l->SendPower();
         OpenChannels(*l, flags);
         ASSERT_TRUE(l->SendLED("中文 LED", 2));
         ASSERT_TRUE(l->SetFrequencies(flags, 98.5f, 88.1f));
         l->SendFMCom();
+        CloseAllChannels(*l);
     }
     for (const LinkCommand& command : expected.Commands()) {
         const auto line = simulator.WaitForLine("\"event\":\"frame\"", 3s);
@@ -68,23 +59,19 @@ TEST_F(SimulatorLinkTest, FramesArriveAsBuiltAndRepliesBringTheLinkUp) {
     }
     EXPECT_TRUE(notes.WaitFor(true, 0, 2s));
     EXPECT_TRUE(link.IsLinkUp());
+
+    // The writer's own lines: each write starts no sooner than 100 ms after the last one ended.
+    std::vector<test::Clock::time_point> starts, ends;
+    for (const auto& line : log.Items()) {
+        if (line.message.ends_with(" cmd start write")) starts.push_back(line.at);
+        if (line.message == "write byte success") ends.push_back(line.at);
+    }
+    ASSERT_EQ(starts.size(), expected.Commands().size());
+    ASSERT_EQ(ends.size(), starts.size());
+    for (size_t i = 1; i < starts.size(); ++i) EXPECT_GE(starts[i] - ends[i - 1], 100ms) << "frame " << i;
 }
 
-TEST_F(SimulatorLinkTest, CorruptRepliesTakeTheLinkDownUntilTheyAreRightAgain) {
-    txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--corrupt"});
-    ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
-    link.SendSCOM();
-    ASSERT_TRUE(notes.WaitFor(false, 0, 2s));
-    EXPECT_TRUE(log.WaitFor("ReadFromCoomm################################", 1s));
-
-    simulator.Command("normal");
-    ASSERT_TRUE(simulator.WaitForLine("\"event\":\"mode\"", 2s));
-    const size_t before = notes.States().size();
-    CHeartbeat heartbeat(link);
-    EXPECT_TRUE(notes.WaitFor(true, before, 3s));
-}
-
-TEST_F(SimulatorLinkTest, SilentTransmitterLeavesTheLinkDown) {
+TEST_F(SimulatorLinkTest, SilenceLeavesTheLinkDownAndACorruptReplyTakesItDownAndReopens) {
     txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--silent"});
     ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
     link.SendSCOM();
@@ -93,29 +80,45 @@ TEST_F(SimulatorLinkTest, SilentTransmitterLeavesTheLinkDown) {
     EXPECT_EQ(txsim::JsonField(*line, "reply"), "");
     EXPECT_FALSE(notes.WaitFor(true, 0, 300ms));
 
+    simulator.Command("corrupt");
+    ASSERT_TRUE(simulator.WaitForLine("\"event\":\"mode\"", 2s));
+    const auto heartbeat = Heartbeat();
+    ASSERT_TRUE(notes.WaitFor(false, 0, 3s));
+    EXPECT_FALSE(link.IsLinkUp());
+    ASSERT_TRUE(log.WaitFor("open port success", 1s, 2));  // the first open was the test's own
+    // After the first lost line the port is closed, then opened again.
+    std::vector<std::string> after;
+    bool lost = false;
+    for (const auto& l : log.Items()) {
+        lost = lost || l.message == "ReadFromCoomm################################";
+        if (lost && (l.message.starts_with("close port") || l.message.starts_with("open port")))
+            after.push_back(l.message);
+    }
+    ASSERT_GE(after.size(), 2u);
+    EXPECT_EQ(after[0], "close port success");
+    EXPECT_EQ(after[1], "open port success");
+
+    // Right replies bring the link back up on the reopened port.
     simulator.Command("normal");
-    CHeartbeat heartbeat(link);
-    EXPECT_TRUE(notes.WaitFor(true, 0, 3s));
+    ASSERT_TRUE(simulator.WaitForLine("\"event\":\"mode\"", 2s));
+    EXPECT_TRUE(notes.WaitFor(true, notes.Items().size(), 3s));
 }
 
 TEST_F(SimulatorLinkTest, HangUpAndReturnBringsTheLinkBackWithoutARestart) {
     test::TempDir dir;
     const std::string stable = dir.File("transmitter");
     txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--link", stable, "--down-for", "1"});
-    setenv("LUMETRA_COM4", stable.c_str(), 1);
-    const std::unique_ptr<const char, void (*)(const char*)> unset("LUMETRA_COM4",
-                                                                   [](const char* name) { unsetenv(name); });
+    setenv("LUMETRA_COM4", stable.c_str(), 1);  // the link reopens by this name
     ASSERT_TRUE(link.OpenPort("com4", 9600, 8));
 
-    CHeartbeat heartbeat(link);
+    const auto heartbeat = Heartbeat();
     ASSERT_TRUE(notes.WaitFor(true, 0, 3s));
-    const size_t upBefore = notes.States().size();
+    const size_t upBefore = notes.Items().size();
     simulator.Command("hangup");
-    const auto back = simulator.WaitForLine("\"event\":\"back\"", 5s);
-    ASSERT_TRUE(back);
+    ASSERT_TRUE(simulator.WaitForLine("\"event\":\"back\"", 5s));
     ASSERT_TRUE(notes.WaitFor(false, upBefore, 8s));
-    const size_t downAt = notes.States().size();
-    EXPECT_TRUE(notes.WaitFor(true, downAt, 10s)) << "the link did not come back on the new device";
+    EXPECT_TRUE(notes.WaitFor(true, notes.Items().size(), 10s))
+        << "the link did not come back on the new device";
     EXPECT_TRUE(link.IsRunning());
 }
 
