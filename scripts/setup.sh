@@ -15,6 +15,7 @@ LUMETRA_PACKAGES=(
   libsystemd-dev
   fonts-wqy-microhei xvfb xauth socat
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 
 lumetra_install_packages() {
