@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/Logger.h"
+#include "tests/support/LocalTime.h"
 
 namespace lumetra {
 namespace {
@@ -21,16 +22,7 @@ std::string Format(const std::tm& tm, int ms, const char* format, ...) {
     return std::string(buffer, length);
 }
 
-std::tm At(int y, int mo, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    return tm;
-}
+constexpr auto At = test::CalendarTm;
 
 TEST(LoggerLine, Layout) {
     EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 42, "open port success"), "2026-3-7 9:5:3.42 - FM: open port success");

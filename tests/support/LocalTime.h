@@ -9,8 +9,8 @@
 
 namespace lumetra::test {
 
-// The local time of a calendar date and time of day, with that date's own daylight-saving rule.
-inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+// The calendar fields of a date and time of day, as std::tm holds them.
+inline std::tm CalendarTm(int year, int month, int day, int hour, int minute, int second) {
     std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
@@ -18,6 +18,12 @@ inline std::time_t LocalTime(int year, int month, int day, int hour, int minute,
     tm.tm_hour = hour;
     tm.tm_min = minute;
     tm.tm_sec = second;
+    return tm;
+}
+
+// The local time of a calendar date and time of day, with that date's own daylight-saving rule.
+inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm tm = CalendarTm(year, month, day, hour, minute, second);
     tm.tm_isdst = -1;
     return std::mktime(&tm);
 }
