@@ -15,6 +15,7 @@
 #include "app/DlgAbout.h"
 #include "app/KeySwallower.h"
 #include "app/LinkStatusRelay.h"
+#include "app/ShutdownNotice.h"
 #include "app/WindowEvent.h"
 #include "link/Logger.h"
 #include "link/TransmitterLink.h"
@@ -83,6 +84,8 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     m_services.scheduler.SetOwner(this);
 
     m_services.shutdown.SetWindow(this);
+    m_shutdownNotice = new CShutdownNotice(m_services.shutdown, this);
+    m_services.shutdown.SetNotice(m_shutdownNotice);
     m_shutdownTimer.callOnTimeout(this, [this] {
         // A refused power-off is tried again, but never in a loop without a pause.
         if (m_shutdownTimer.interval() < 1000) m_shutdownTimer.setInterval(1000);
@@ -130,6 +133,7 @@ CDlgMain::~CDlgMain() {
     m_services.scheduler.SetOwner(nullptr);
     LinkStatusRelay().SetTarget(nullptr);
     m_services.shutdown.SetWindow(nullptr);
+    m_services.shutdown.SetNotice(nullptr);
     qApp->removeEventFilter(m_keySwallower);
 }
 

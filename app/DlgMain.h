@@ -31,6 +31,7 @@ class CDlgUser;
 class CDlgZoneControl;
 class CKeySwallower;
 class CScheduler;
+class CShutdownNotice;
 class CStaticEx;
 class CTransmitterLink;
 class IClock;
@@ -92,6 +93,7 @@ public:
     CStaticEx* Clock() const { return m_clock; }
     QMenu* SystemMenu() const { return m_systemMenu; }
     const QTimer& ShutdownTimer() const { return m_shutdownTimer; }
+    CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice; }
 
     CDlgTaskList* TaskListPage() const { return m_pTaskList; }
     CDlgPlay* PlayPage() const { return m_pPlay; }
@@ -149,6 +151,7 @@ private:
     QTimer m_heartbeatTimer;  // timer 1
     QTimer m_clockTimer;      // timer 5
     QTimer m_shutdownTimer;   // timer 10
+    CShutdownNotice* m_shutdownNotice;
     bool m_bStarted = false;  // the first show ran the rest of the start-up
     bool m_bExiting = false;
     QPoint m_dragOffset;

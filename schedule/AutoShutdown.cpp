@@ -1,8 +1,12 @@
 #include "schedule/AutoShutdown.h"
 
+#include <algorithm>
+
 #include "link/Logger.h"
+#include "schedule/BroadcastActivity.h"
 #include "schedule/Clock.h"
 #include "schedule/PowerControl.h"
+#include "schedule/ShutdownNotice.h"
 #include "schedule/ShutdownTimerOwner.h"
 #include "schedule/TimeOfDay.h"
 #include "store/Database.h"
@@ -34,10 +38,9 @@ void CAutoShutdown::Load() {
 }
 
 void CAutoShutdown::Arm() {
-    if (m_pWindow) m_pWindow->KillShutdownTimer();
-    m_period = std::chrono::milliseconds(-1);
+    Disarm();
     Load();
-    if (m_bEnabled) StartTimer(std::chrono::seconds(SecondsUntilShutdown(m_clock.Now())));
+    if (m_bEnabled) ArmFrom(m_clock.Now());
 }
 
 void CAutoShutdown::Save(bool enable, int hour, int minute, int second) {
@@ -46,25 +49,50 @@ void CAutoShutdown::Save(bool enable, int hour, int minute, int second) {
     m_nHour = hour;
     m_nMinute = minute;
     m_nSecond = second;
-    if (m_pWindow) m_pWindow->KillShutdownTimer();
-    m_period = std::chrono::milliseconds(-1);
+    Disarm();
     if (enable) Arm();
 }
 
 void CAutoShutdown::OnTimer() {
-    PowerOff();
+    if (m_deadline < 0) return;
+    const std::time_t now = m_clock.Now();
+    if (!m_bCountingDown) {
+        m_bCountingDown = true;
+        StartTimer(kCountdownStep);
+    }
+    if (now < m_deadline) {
+        if (m_pNotice) m_pNotice->ShowCountdown(static_cast<long>(m_deadline - now));
+        return;
+    }
+    if (BroadcastHoldsShutdown(now)) {
+        if (m_pNotice) m_pNotice->ShowWaitingForBroadcast();
+        return;
+    }
+    if (m_pNotice) m_pNotice->HideNotice();
+    std::string reason;
+    const bool accepted = PowerOff(&reason);
+    // Tomorrow's shutdown either way: a refusal is not retried in a loop, and an accepted request
+    // that the system does not carry out leaves the program running as it was.
+    ArmFrom(m_deadline + 1);
+    if (!accepted && m_pNotice) m_pNotice->ShowPowerOffRefused(reason);
 }
 
-bool CAutoShutdown::PowerOff() {
-    std::string reason;
-    if (m_power.PowerOff(&reason)) {
+void CAutoShutdown::CancelToday() {
+    if (!m_bCountingDown) return;
+    Logger().Log("AutoShutdown: today's shutdown cancelled by the operator");
+    const std::time_t skipped = m_deadline;
+    Disarm();
+    ArmFrom(skipped + 1);
+}
+
+bool CAutoShutdown::PowerOff(std::string* reason) {
+    std::string why;
+    if (m_power.PowerOff(&why)) {
         Logger().Log("AutoShutdown: power-off requested");
         return true;
     }
-    Logger().Log("AutoShutdown: power-off refused: %s", reason.c_str());
-    // A timer armed exactly at the shutdown time has a period of 0 and would fire again at
-    // once, for ever; the next occurrence of that time is a day away.
-    if (m_period == std::chrono::milliseconds(0)) StartTimer(std::chrono::seconds(kSecondsPerDay));
+    Logger().Log("AutoShutdown: power-off refused: %s", why.c_str());
+    if (reason) *reason = why;
     return false;
 }
 
@@ -78,8 +106,32 @@ long CAutoShutdown::SecondsUntilShutdown(std::time_t now) const {
     return ((delay % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
 }
 
+void CAutoShutdown::ArmFrom(std::time_t from) {
+    m_deadline = from + SecondsUntilShutdown(from);
+    m_bCountingDown = false;
+    const long untilWarning = std::max<long>(0, static_cast<long>(m_deadline - m_clock.Now()) - kWarningLead);
+    StartTimer(std::chrono::seconds(untilWarning));
+}
+
+void CAutoShutdown::Disarm() {
+    if (m_pWindow) m_pWindow->KillShutdownTimer();
+    if (m_bCountingDown && m_pNotice) m_pNotice->HideNotice();
+    m_deadline = -1;
+    m_bCountingDown = false;
+}
+
+bool CAutoShutdown::BroadcastHoldsShutdown(std::time_t now) {
+    try {
+        return AnyTaskHoldsMachineOn(m_db, now);
+    } catch (const std::exception& e) {
+        // Without the task table no broadcast can be told apart; the scheduler cannot run one
+        // either, so the shutdown goes ahead.
+        Logger().Log("AutoShutdown: tasks unreadable, shutting down anyway: %s", e.what());
+        return false;
+    }
+}
+
 void CAutoShutdown::StartTimer(std::chrono::milliseconds period) {
-    m_period = period;
     if (m_pWindow) m_pWindow->StartShutdownTimer(period);
 }
 

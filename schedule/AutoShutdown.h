@@ -1,41 +1,57 @@
 // Automatic shutdown: switches the machine off every day at the time of day stored in the
 // shut_down table. The main window arms it at start-up; the settings page saves new settings.
-// Everything runs on the user-interface thread.
+// A minute ahead the operator is warned with a countdown and may cancel today's shutdown; a
+// broadcast task still on the air holds the power-off back until it has ended and its outlets
+// are off. Everything runs on the user-interface thread.
 #pragma once
 
 #include <chrono>
 #include <ctime>
+#include <string>
 
 namespace lumetra {
 
 class CDatabase;
 class IClock;
 class IPowerControl;
+class IShutdownNotice;
 class IShutdownTimerOwner;
 
 class CAutoShutdown {
 public:
+    // How long before the shutdown the countdown starts, and its step.
+    static constexpr long kWarningLead = 60;
+    static constexpr auto kCountdownStep = std::chrono::seconds(1);
+
     CAutoShutdown(CDatabase& db, IClock& clock, IPowerControl& power);
     CAutoShutdown(const CAutoShutdown&) = delete;
     CAutoShutdown& operator=(const CAutoShutdown&) = delete;
 
     // The window that owns the shutdown timer; set before Arm.
     void SetWindow(IShutdownTimerOwner* window) { m_pWindow = window; }
+    // Where the countdown is shown; without one the shutdown happens unannounced.
+    void SetNotice(IShutdownNotice* notice) { m_pNotice = notice; }
 
     // Reads the first row of shut_down: on exactly when 启用关机 is "1"; 关机时间 "%d:%d:%d"
     // (an empty time keeps the time loaded so far). Throws CDbError.
     void Load();
-    // Kills the timer, loads the setting and, when on, starts the timer for the next occurrence
-    // of the time. Throws CDbError (the timer then stays off).
+    // Kills the timer, loads the setting and, when on, starts the timer to fire a minute before
+    // the next occurrence of the time (at once when less is left). Throws CDbError (the timer
+    // then stays off).
     void Arm();
     // Stores the setting, then applies it. When the database refuses the statement, CDbError
     // passes out and nothing changes: neither the setting held here nor the timer.
     void Save(bool enable, int hour, int minute, int second);
-    // The shutdown timer fired.
+    // The shutdown timer fired: the first time the countdown begins, then every second it goes
+    // on; at the shutdown time, once no broadcast holds it back, the machine is powered off and
+    // the next shutdown armed for the following day, whether or not the power-off was accepted.
     void OnTimer();
-    // Asks for the power-off; a refusal is logged and tried again when the timer fires next.
-    // Returns true when the request was accepted.
-    bool PowerOff();
+    // The operator cancelled the countdown: today's shutdown is skipped, the setting stays and
+    // the next one is armed for the following day.
+    void CancelToday();
+    // Asks for the power-off and logs the answer. Returns true when the request was accepted,
+    // otherwise false with the reason in *reason.
+    bool PowerOff(std::string* reason = nullptr);
 
     // Whole seconds from `now` (local time) to the next occurrence of the shutdown time: 0 when
     // it is now, up to one second less than a day.
@@ -45,19 +61,28 @@ public:
     int Hour() const { return m_nHour; }
     int Minute() const { return m_nMinute; }
     int Second() const { return m_nSecond; }
+    bool IsCountingDown() const { return m_bCountingDown; }
+    // The moment of the armed shutdown; -1 when none is armed.
+    std::time_t Deadline() const { return m_deadline; }
 
 private:
+    // Arms the first shutdown time at or after `from`.
+    void ArmFrom(std::time_t from);
+    void Disarm();
     void StartTimer(std::chrono::milliseconds period);
+    bool BroadcastHoldsShutdown(std::time_t now);
 
     CDatabase& m_db;
     IClock& m_clock;
     IPowerControl& m_power;
     IShutdownTimerOwner* m_pWindow = nullptr;
+    IShutdownNotice* m_pNotice = nullptr;
     bool m_bEnabled = false;
     int m_nHour = 0;
     int m_nMinute = 0;
     int m_nSecond = 0;
-    std::chrono::milliseconds m_period{-1};  // period of the running timer; negative when none
+    std::time_t m_deadline = -1;
+    bool m_bCountingDown = false;  // the timer ticks every second up to the deadline
 };
 
 }  // namespace lumetra

@@ -2,6 +2,7 @@
 // link state, the shutdown timer, dragging, the About box and the exit sequence.
 #include "AppTestKit.h"
 #include "app/DlgAbout.h"
+#include "app/ShutdownNotice.h"
 #include "widgets/StaticEx.h"
 
 using namespace lumetra;
@@ -193,17 +194,24 @@ private slots:
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
             InsertTask(AppConnection(), "a", sql::kStateDone);
             InsertTask(AppConnection(), "b", sql::kStateRunning);
-            ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:0:0'");
+            ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
         });
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
         QVERIFY(rig.main->ShutdownTimer().isActive());
         QCOMPARE(rig.main->ShutdownTimer().interval(), 60000);
-        // When it fires the power-off is asked for (the recording fake refuses it) and the timer
-        // keeps going, never faster than once a second.
+        // When it fires, a minute ahead, the countdown shows and goes on every second; "取消"
+        // skips today's shutdown and arms tomorrow's.
         rig.main->StartShutdownTimer(std::chrono::milliseconds(0));
-        QTRY_COMPARE(rig.power.requests, 1);
-        QVERIFY(rig.main->ShutdownTimer().isActive());
-        QVERIFY(rig.main->ShutdownTimer().interval() >= 1000);
+        CShutdownNotice& notice = *rig.main->ShutdownNotice();
+        QTRY_VERIFY(notice.isVisible());
+        QVERIFY(notice.Message()->text().contains(QStringLiteral("120秒")));
+        QCOMPARE(rig.main->ShutdownTimer().interval(), 1000);
+        rig.clock.SetTime(LocalTime(2026, 3, 5, 22, 0, 59));
+        QTRY_COMPARE(notice.Message()->text(), QStringLiteral("系统将在1秒后自动关机。"));
+        Click(notice.Button());
+        QVERIFY(!notice.isVisible());
+        QCOMPARE(rig.main->ShutdownTimer().interval(), (86400 + 1 - 60) * 1000);
+        QCOMPARE(rig.power.requests, 0);
     }
 
     void linkStatusFollowsTheLink() {

@@ -1,12 +1,15 @@
-// Automatic shutdown against a real database file, a recording timer owner and a recording power
+// Automatic shutdown against a real database file, a recording timer owner, notice and power
 // control: nothing here can switch the machine off.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "SchedulerRig.h"
 #include "schedule/AutoShutdown.h"
+#include "schedule/BroadcastActivity.h"
 #include "schedule/PowerControl.h"
+#include "schedule/ShutdownNotice.h"
 #include "schedule/ShutdownTimerOwner.h"
 #include "schedule/SimulatedClock.h"
 #include "store/Database.h"
@@ -22,10 +25,21 @@ using test::LocalTime;
 using Events = std::vector<long long>;
 
 // Also the window, whose timer events record what it was told in order (a period for a start,
-// -1 for a kill), and the power control, which refuses unless told to accept.
-class AutoShutdownTest : public ::testing::Test, public IShutdownTimerOwner, public IPowerControl {
+// -1 for a kill), the notice, whose last words are kept, and the power control, which refuses
+// unless told to accept.
+class AutoShutdownTest : public ::testing::Test,
+                         public IShutdownTimerOwner,
+                         public IShutdownNotice,
+                         public IPowerControl {
 protected:
-    void SetUp() override { shutdown.SetWindow(this); }
+    void SetUp() override {
+        shutdown.SetWindow(this);
+        shutdown.SetNotice(this);
+    }
+    void ShowCountdown(long secondsLeft) override { notice = "countdown " + std::to_string(secondsLeft); }
+    void ShowWaitingForBroadcast() override { notice = "waiting"; }
+    void ShowPowerOffRefused(const std::string& reason) override { notice = "refused: " + reason; }
+    void HideNotice() override { notice = "hidden"; }
     void StartShutdownTimer(milliseconds period) override { events.push_back(period.count()); }
     void KillShutdownTimer() override { events.push_back(-1); }
     bool PowerOff(std::string* reason) override {
@@ -49,7 +63,14 @@ protected:
         return rows.GetFieldText("启用关机") + " " + rows.GetFieldText("关机时间");
     }
 
+    // Sets the clock to that time of 2026-03-05 (or of a later day) and lets the timer fire.
+    void FireAt(int hour, int minute, int second, int day = 5) {
+        clock.SetTime(LocalTime(2026, 3, day, hour, minute, second));
+        shutdown.OnTimer();
+    }
+
     Events events;
+    std::string notice = "none";
     bool accept = false;
     int requests = 0;
     test::TestDatabase database;
@@ -61,7 +82,7 @@ TEST_F(AutoShutdownTest, ArmsTheTimerForTheNextOccurrenceOfTheTime) {
     const struct {
         const char *enabled, *stored;
         int hour, minute, second;  // local time of day when armed
-        long long seconds;         // the timer's period, -1 for none
+        long long seconds;         // until the shutdown, -1 for none
     } cases[] = {
         {"1", "22:0:0", 21, 59, 0, 60},  {"1", "22:0:0", 22, 0, 1, 86399},  // just passed: tomorrow
         {"1", "22:0:0", 22, 0, 0, 0},                                       // now: at once
@@ -75,7 +96,10 @@ TEST_F(AutoShutdownTest, ArmsTheTimerForTheNextOccurrenceOfTheTime) {
         clock.SetTime(LocalTime(2026, 3, 5, c.hour, c.minute, c.second));
         events.clear();
         shutdown.Arm();
-        EXPECT_EQ(events, c.seconds < 0 ? Events{-1} : (Events{-1, c.seconds * 1000}));
+        // The timer fires a minute ahead, for the warning; at once when less is left.
+        const long long warning = std::max(0LL, c.seconds - CAutoShutdown::kWarningLead);
+        EXPECT_EQ(events, c.seconds < 0 ? Events{-1} : (Events{-1, warning * 1000}));
+        EXPECT_EQ(shutdown.Deadline(), c.seconds < 0 ? -1 : clock.Now() + c.seconds);
     }
 }
 
@@ -98,7 +122,7 @@ TEST_F(AutoShutdownTest, LoadReadsTheSwitchExactlyAndTheTimeByLeadingDigits) {
 TEST_F(AutoShutdownTest, SavedTimeIsStoredWithoutLeadingZerosAndSurvivesARestart) {
     shutdown.Save(true, 7, 5, 0);
     EXPECT_EQ(Stored(), "1 7:5:0");
-    const long long untilTomorrow = (2 * 3600 + 60 + 7 * 3600 + 5 * 60) * 1000LL;  // from 21:59:00
+    const long long untilTomorrow = (2 * 3600 + 7 * 3600 + 5 * 60) * 1000LL;  // from 21:59:00, a minute ahead
     EXPECT_EQ(Pending(), untilTomorrow);
 
     // A restart: a new connection on the same file, a new object.
@@ -114,7 +138,7 @@ TEST_F(AutoShutdownTest, SavedTimeIsStoredWithoutLeadingZerosAndSurvivesARestart
 }
 
 TEST_F(AutoShutdownTest, SavingWithTheBoxOffStoresZeroAndStopsAPendingShutdown) {
-    shutdown.Save(true, 22, 0, 0);
+    shutdown.Save(true, 22, 1, 0);
     ASSERT_EQ(Pending(), 60000);
     shutdown.Save(false, 23, 30, 0);
     EXPECT_EQ(Pending(), -1);
@@ -123,12 +147,12 @@ TEST_F(AutoShutdownTest, SavingWithTheBoxOffStoresZeroAndStopsAPendingShutdown) 
 }
 
 TEST_F(AutoShutdownTest, RefusedSaveChangesNeitherTheSettingNorTheTimer) {
-    shutdown.Save(true, 22, 0, 0);
+    shutdown.Save(true, 22, 1, 0);
     ASSERT_EQ(Pending(), 60000);
     const Events armed = events;
     database.Db().ExecuteSql("drop table shut_down");
     EXPECT_THROW(shutdown.Save(false, 6, 0, 0), CDbError);
-    EXPECT_EQ(Setting(shutdown), "on 22:0:0");
+    EXPECT_EQ(Setting(shutdown), "on 22:1:0");
     EXPECT_EQ(events, armed) << "the pending shutdown must stay armed";
 }
 
@@ -138,23 +162,88 @@ TEST_F(AutoShutdownTest, MissingRowIsReportedAsADatabaseError) {
     EXPECT_EQ(events, Events{-1});
 }
 
-TEST_F(AutoShutdownTest, RefusedPowerOffRetriesOnlyOnTheTimersPeriod) {
+TEST_F(AutoShutdownTest, WarnsAMinuteAheadThenPowersOffAndArmsTomorrow) {
+    clock.SetTime(LocalTime(2026, 3, 5, 21, 58, 0));
     shutdown.Save(true, 22, 0, 0);
-    const Events armed = events;
-    shutdown.OnTimer();
-    EXPECT_EQ(requests, 1);
-    EXPECT_EQ(events, armed) << "the repeating timer alone tries again";
+    ASSERT_EQ(Pending(), 60000);
+    FireAt(21, 59, 0);
+    EXPECT_EQ(notice, "countdown 60");
+    EXPECT_EQ(Pending(), 1000) << "the countdown ticks every second";
+    FireAt(21, 59, 59);
+    EXPECT_EQ(notice, "countdown 1");
+    EXPECT_EQ(requests, 0);
 
-    clock.SetTime(LocalTime(2026, 3, 5, 22, 0, 0));
-    shutdown.Arm();
-    ASSERT_EQ(Pending(), 0) << "armed at the shutdown second it fires at once";
-    shutdown.OnTimer();
-    EXPECT_EQ(requests, 2);
-    EXPECT_EQ(Pending(), 86400 * 1000LL) << "a zero period would fire again at once, for ever";
+    FireAt(22, 0, 0);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(notice, "refused: not allowed in a test");
+    EXPECT_EQ(Pending(), (86400 - 60) * 1000LL) << "a refusal waits for tomorrow, it never loops";
+    EXPECT_EQ(shutdown.Deadline(), LocalTime(2026, 3, 6, 22, 0, 0));
 
     accept = true;
-    EXPECT_TRUE(shutdown.PowerOff());
-    EXPECT_EQ(requests, 3);
+    FireAt(21, 59, 0, 6);
+    EXPECT_EQ(notice, "countdown 60");
+    FireAt(22, 0, 0, 6);
+    EXPECT_EQ(requests, 2);
+    EXPECT_EQ(notice, "hidden");
+    EXPECT_EQ(shutdown.Deadline(), LocalTime(2026, 3, 7, 22, 0, 0));
+}
+
+TEST_F(AutoShutdownTest, CancelSkipsTodayOnlyAndKeepsTheSetting) {
+    clock.SetTime(LocalTime(2026, 3, 5, 21, 59, 30));
+    shutdown.Save(true, 22, 0, 0);
+    ASSERT_EQ(Pending(), 0) << "half a minute left: the countdown starts at once";
+    FireAt(21, 59, 30);
+    ASSERT_EQ(notice, "countdown 30");
+    shutdown.CancelToday();
+    EXPECT_EQ(notice, "hidden");
+    EXPECT_EQ(Pending(), (86400 + 30 - 60) * 1000LL);
+    EXPECT_FALSE(shutdown.IsCountingDown());
+    EXPECT_EQ(Stored(), "1 22:0:0");
+    FireAt(22, 0, 0);  // a stray tick of the old timer changes nothing
+    EXPECT_EQ(requests, 0);
+}
+
+TEST_F(AutoShutdownTest, ABroadcastHoldsThePowerOffUntilItsOutletsAreOff) {
+    // Daily task 21:30:00 to 22:00:10, on the air: the scheduler switches its outlets off at
+    // 22:00:25.
+    test::TaskRow row;
+    row.start = "21:30:00", row.end = "22:00:10", row.state = sql::kStateRunning;
+    const std::string id = test::InsertTask(database.Db(), row);
+    clock.SetTime(LocalTime(2026, 3, 5, 21, 59, 0));
+    shutdown.Save(true, 22, 0, 0);
+    FireAt(21, 59, 0);
+    FireAt(22, 0, 0);
+    EXPECT_EQ(notice, "waiting");
+    database.Db().ExecuteSql("update tb_memo set 状态='已执行' where ID=" + id);
+    FireAt(22, 0, 25);
+    EXPECT_EQ(notice, "waiting");
+    EXPECT_EQ(requests, 0);
+    FireAt(22, 0, 26);
+    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(shutdown.Deadline(), LocalTime(2026, 3, 6, 22, 0, 0));
+}
+
+TEST(BroadcastActivityTest, TasksHoldTheMachineFromPowerUpToPowerDown) {
+    const struct {
+        const char *start, *end, *code, *state;
+        int hour, minute, second;
+        bool holds;
+    } cases[] = {
+        {"08:00:00", "08:30:00", kRepeatDaily, "未执行", 7, 59, 49, false},
+        {"08:00:00", "08:30:00", kRepeatDaily, "未执行", 7, 59, 50, true},  // outlets go on
+        {"08:00:00", "08:30:00", kRepeatDaily, "已执行", 8, 30, 15, true},  // outlets go off
+        {"08:00:00", "08:30:00", kRepeatDaily, "已执行", 8, 30, 16, false},
+        {"08:00:00", "08:30:00", kRepeatDaily, "正在执行", 12, 0, 0, true},  // marked running
+        {"08:00:00", "08:30:00", kRepeatOnce, "未执行", 8, 10, 0, false},    // once, on another day
+        {"08:00:00", "08:30:00", kRepeatWeekly, "未执行", 8, 10, 0, false},  // weekly, not today
+    };
+    for (const auto& c : cases) {
+        TaskRecord task;
+        task.date = "2026-03-02", task.startTime = c.start, task.endTime = c.end;
+        task.repeatCode = c.code, task.state = c.state, task.weekDays = "2";  // Mondays
+        EXPECT_EQ(HoldsMachineOn(task, LocalTime(2026, 3, 5, c.hour, c.minute, c.second)), c.holds)
+            << c.code << " " << c.state << " at " << c.hour << ":" << c.minute << ":" << c.second;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+#include "app/ShutdownNotice.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "schedule/AutoShutdown.h"
+
+namespace lumetra {
+
+CShutdownNotice::CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner)
+    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
+      m_shutdown(shutdown),
+      m_message(new QLabel(this)),
+      m_button(new QPushButton(this)) {
+    setWindowTitle(QStringLiteral("系统自动关机"));
+    m_message->setWordWrap(true);
+    m_message->setMinimumWidth(300);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_message);
+    layout->addWidget(m_button, 0, Qt::AlignRight);
+    connect(m_button, &QPushButton::clicked, this, &CShutdownNotice::OnButton);
+}
+
+void CShutdownNotice::ShowCountdown(long secondsLeft) {
+    m_bPending = true;
+    Present(QStringLiteral("系统将在%1秒后自动关机。").arg(secondsLeft), QStringLiteral("取消"));
+}
+
+void CShutdownNotice::ShowWaitingForBroadcast() {
+    m_bPending = true;
+    Present(QStringLiteral("自动关机时间已到，正在执行的广播任务结束、外设电源关闭后将自动关机。"),
+            QStringLiteral("取消"));
+}
+
+void CShutdownNotice::ShowPowerOffRefused(const std::string& reason) {
+    m_bPending = false;
+    Present(
+        QStringLiteral("自动关机失败：%1\n明天同一时间将再次自动关机。").arg(QString::fromStdString(reason)),
+        QStringLiteral("关闭"));
+}
+
+void CShutdownNotice::HideNotice() {
+    m_bPending = false;
+    hide();
+}
+
+void CShutdownNotice::Present(const QString& text, const QString& buttonText) {
+    m_message->setText(text);
+    m_button->setText(buttonText);
+    if (isVisible()) return;
+    adjustSize();
+    if (const QWidget* owner = parentWidget()) move(owner->geometry().center() - rect().center());
+    show();
+    raise();
+}
+
+void CShutdownNotice::OnButton() {
+    // Cancelling skips today's shutdown only; the stored setting stays as it is.
+    if (m_bPending)
+        m_shutdown.CancelToday();
+    else
+        hide();
+}
+
+}  // namespace lumetra
