@@ -13,13 +13,6 @@ constexpr GstClockTime kErrorGrace = 500 * GST_MSECOND;
 // Some streams tell their duration only after a moment.
 constexpr GstClockTime kDurationGrace = 200 * GST_MSECOND;
 
-// Only errors and duration changes are read; everything else is dropped on the streaming
-// thread so that nothing piles up on a bus that nobody watches between commands.
-GstBusSyncReply KeepErrorsAndDurations(GstBus*, GstMessage* message, gpointer) {
-    const GstMessageType type = GST_MESSAGE_TYPE(message);
-    return type == GST_MESSAGE_ERROR || type == GST_MESSAGE_DURATION_CHANGED ? GST_BUS_PASS : GST_BUS_DROP;
-}
-
 // A sink that plays in real time: a silent sink left unsynchronised would race to the end.
 GstElement* MakeSink(const char* factory) {
     GstElement* sink = gst_element_factory_make(factory, nullptr);
@@ -47,7 +40,18 @@ std::string TakeError(GstBus* bus, GstClockTime timeout) {
 
 }  // namespace
 
-std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& error) {
+void CMediaEndRelay::Set(MediaEndNotify notify) {
+    std::lock_guard lock(m_lock);
+    m_notify = std::move(notify);
+}
+
+void CMediaEndRelay::Notify() {
+    std::lock_guard lock(m_lock);
+    if (m_notify) m_notify();
+}
+
+std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& error,
+                                           std::shared_ptr<CMediaEndRelay> endRelay) {
     const std::string sinkName = AudioSinkName();
     GstElement* audioSink = MakeSink(sinkName.c_str());
     if (!audioSink) {
@@ -62,7 +66,7 @@ std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& 
     }
     g_object_set(playbin, "uri", uri.c_str(), "audio-sink", audioSink, "video-sink", MakeSink("fakesink"),
                  nullptr);
-    std::unique_ptr<CGstMedia> media(new CGstMedia(playbin));
+    std::unique_ptr<CGstMedia> media(new CGstMedia(playbin, std::move(endRelay)));
     MediaResult result = media->ChangeState(GST_STATE_PAUSED);
     if (result.error == kMediaOk) result = media->Settle(kPrerollTimeout);
     if (result.error != kMediaOk) {
@@ -72,8 +76,22 @@ std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& 
     return media;
 }
 
-CGstMedia::CGstMedia(GstElement* playbin) : m_playbin(playbin), m_bus(gst_element_get_bus(playbin)) {
-    gst_bus_set_sync_handler(m_bus, KeepErrorsAndDurations, nullptr, nullptr);
+CGstMedia::CGstMedia(GstElement* playbin, std::shared_ptr<CMediaEndRelay> endRelay)
+    : m_playbin(playbin), m_bus(gst_element_get_bus(playbin)), m_endRelay(std::move(endRelay)) {
+    gst_bus_set_sync_handler(m_bus, OnBusMessage, this, nullptr);
+}
+
+// Runs on a streaming thread. Only errors and duration changes stay on the bus for the commands to
+// read; the end of the stream is noted and told at once; everything else is dropped so that
+// nothing piles up on a bus that nobody watches between commands.
+GstBusSyncReply CGstMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type == GST_MESSAGE_EOS) {
+        auto* media = static_cast<CGstMedia*>(self);
+        media->m_bEnded = true;
+        if (media->m_endRelay) media->m_endRelay->Notify();
+    }
+    return type == GST_MESSAGE_ERROR || type == GST_MESSAGE_DURATION_CHANGED ? GST_BUS_PASS : GST_BUS_DROP;
 }
 
 CGstMedia::~CGstMedia() {
@@ -116,6 +134,7 @@ MediaResult CGstMedia::Pause() {
 
 MediaResult CGstMedia::SeekTo(int64_t position) {
     DrainBus();
+    m_bEnded = false;
     if (!gst_element_seek_simple(m_playbin, GST_FORMAT_TIME,
                                  static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                  position)) {

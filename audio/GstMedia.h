@@ -6,8 +6,10 @@
 
 #include <gst/gst.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -21,11 +23,25 @@ struct FrameRate {
     int denominator = 1;
 };
 
+// Carries a media's end from its streaming thread to whoever the control names. The control
+// changes the receiver, the media calls it; the lock makes a change wait for a call under way.
+class CMediaEndRelay {
+public:
+    void Set(MediaEndNotify notify);
+    void Notify();
+
+private:
+    std::mutex m_lock;  // guards m_notify
+    MediaEndNotify m_notify;
+};
+
 class CGstMedia {
 public:
     // Builds a playbin for `uri` and waits until it is ready to play (paused at the start).
-    // Returns nullptr and GStreamer's own error text when it cannot.
-    static std::unique_ptr<CGstMedia> Open(const std::string& uri, std::string& error);
+    // Returns nullptr and GStreamer's own error text when it cannot. The relay, when given, hears
+    // of every end of the stream.
+    static std::unique_ptr<CGstMedia> Open(const std::string& uri, std::string& error,
+                                           std::shared_ptr<CMediaEndRelay> endRelay = nullptr);
     ~CGstMedia();
     CGstMedia(const CGstMedia&) = delete;
     CGstMedia& operator=(const CGstMedia&) = delete;
@@ -39,9 +55,12 @@ public:
     // The rate of the video; media without video (or with a variable rate) count a frame as
     // one millisecond, so frames and milliseconds agree for them.
     FrameRate Rate();
+    // The stream has played to its end since it was opened or last moved.
+    bool Ended() const { return m_bEnded; }
 
 private:
-    explicit CGstMedia(GstElement* playbin);
+    CGstMedia(GstElement* playbin, std::shared_ptr<CMediaEndRelay> endRelay);
+    static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     MediaResult ChangeState(GstState state);
     // Waits up to `timeout` for the pending state change, then takes any error off the bus.
     MediaResult Settle(GstClockTime timeout);
@@ -51,6 +70,8 @@ private:
 
     GstElement* m_playbin;  // owned
     GstBus* m_bus;          // owned
+    std::shared_ptr<CMediaEndRelay> m_endRelay;
+    std::atomic<bool> m_bEnded{false};  // set on a streaming thread, cleared by a seek
 };
 
 }  // namespace lumetra

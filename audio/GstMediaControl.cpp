@@ -75,10 +75,20 @@ MediaResult CGstMediaControl::Open(const MediaOpenRequest& request) {
     const MediaResult uri = UriFor(request);
     if (uri.error != kMediaOk) return uri;
     std::string error;
-    std::unique_ptr<CGstMedia> media = CGstMedia::Open(uri.text, error);
+    std::unique_ptr<CGstMedia> media = CGstMedia::Open(uri.text, error, EndRelay(request.alias));
     if (!media) return {kMediaEngineFailure, error};
-    m_devices[request.alias] = Device{std::move(media), false};
+    m_devices[request.alias] = Device{std::move(media)};
     return {};
+}
+
+std::shared_ptr<CMediaEndRelay> CGstMediaControl::EndRelay(const std::string& alias) {
+    std::shared_ptr<CMediaEndRelay>& relay = m_endRelays[alias];
+    if (!relay) relay = std::make_shared<CMediaEndRelay>();
+    return relay;
+}
+
+void CGstMediaControl::SetEndNotify(const std::string& alias, MediaEndNotify notify) {
+    EndRelay(alias)->Set(std::move(notify));
 }
 
 MediaResult CGstMediaControl::Send(const std::string& text) {
@@ -89,14 +99,20 @@ MediaResult CGstMediaControl::Send(const std::string& text) {
     Device& device = found->second;
     switch (command.verb) {
         case MediaVerb::kPlay:
+            device.mode = "playing";
             return command.hasFrom ? PlayFrom(device, command.from) : device.media->Play();
         case MediaVerb::kStop:
+            device.mode = "stopped";
+            return device.media->Pause();
         case MediaVerb::kPause:
+            device.mode = "paused";
             return device.media->Pause();
         case MediaVerb::kResume:
+            device.mode = "playing";
             return device.media->Play();
         case MediaVerb::kSeekToStart: {
             // A seek leaves the media stopped at its new position.
+            device.mode = "stopped";
             const MediaResult paused = device.media->Pause();
             return paused.error != kMediaOk ? paused : device.media->SeekTo(0);
         }
@@ -123,6 +139,7 @@ MediaResult CGstMediaControl::PlayFrom(Device& device, int64_t from) {
 }
 
 MediaResult CGstMediaControl::Status(Device& device, MediaStatusItem item) {
+    if (item == MediaStatusItem::kMode) return {kMediaOk, device.media->Ended() ? "stopped" : device.mode};
     const FrameRate rate = device.media->Rate();
     if (item == MediaStatusItem::kFrameRate) {
         return {kMediaOk, std::to_string(static_cast<int64_t>(rate.numerator) * 1000 / rate.denominator)};

@@ -53,6 +53,8 @@ MediaResult ParseStatus(const std::vector<std::string>& words, MediaCommand& com
         command.item = MediaStatusItem::kLength;
     } else if (words.size() == 3 && Is(words[2], "position")) {
         command.item = MediaStatusItem::kPosition;
+    } else if (words.size() == 3 && Is(words[2], "mode")) {
+        command.item = MediaStatusItem::kMode;
     } else if (words.size() == 4 && Is(words[2], "frame") && Is(words[3], "rate")) {
         command.item = MediaStatusItem::kFrameRate;
     } else {

@@ -1,6 +1,6 @@
 // Reads the command strings of the media-control interface: a verb, the alias, and what follows.
 //   play A [from N] | stop A | pause A | resume A | close A | seek A to start
-//   set A time format frames|milliseconds | status A length|position|frame rate
+//   set A time format frames|milliseconds | status A length|position|frame rate|mode
 // Keywords are matched without regard to case; the alias exactly.
 #pragma once
 
@@ -12,7 +12,7 @@
 namespace lumetra {
 
 enum class MediaVerb { kPlay, kStop, kPause, kResume, kClose, kSeekToStart, kSetTimeFormat, kStatus };
-enum class MediaStatusItem { kLength, kPosition, kFrameRate };
+enum class MediaStatusItem { kLength, kPosition, kFrameRate, kMode };
 
 struct MediaCommand {
     MediaVerb verb = MediaVerb::kPlay;

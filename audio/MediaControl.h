@@ -4,6 +4,7 @@
 // put a recorder in front of it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace lumetra {
@@ -32,11 +33,22 @@ struct MediaOpenRequest {
     std::string alias;       // the name later commands use
 };
 
+// Called on a media thread when the media under an alias has played to its end. It must return
+// at once (post a message, set a flag) and never call back into the control.
+using MediaEndNotify = std::function<void()>;
+
 class IMediaControl {
 public:
     virtual ~IMediaControl() = default;
     virtual MediaResult Open(const MediaOpenRequest& request) = 0;
     virtual MediaResult Send(const std::string& command) = 0;
+    // Whom to tell when the media under `alias`, now or opened later, reaches its end; an empty
+    // function stops the calls, and once this returns the old one is never called again. A
+    // control that cannot tell keeps quiet: owners still ask "status ALIAS mode".
+    virtual void SetEndNotify(const std::string& alias, MediaEndNotify notify) {
+        (void)alias;
+        (void)notify;
+    }
 };
 
 }  // namespace lumetra

@@ -69,6 +69,22 @@ void CMediaPlayer::Play(uint32_t from) {
     }
 }
 
+void CMediaPlayer::PlayFromMilliseconds(uint32_t milliseconds) {
+    if (!m_bFrames) return Play(milliseconds);
+    m_control.Send("set myMedia time format milliseconds");
+    Play(milliseconds);
+    m_control.Send("set myMedia time format frames");
+}
+
+std::string CMediaPlayer::GetMode() {
+    const MediaResult mode = m_control.Send("status myMedia mode");
+    return mode.error == kMediaOk ? mode.text : std::string();
+}
+
+void CMediaPlayer::SetEndNotify(MediaEndNotify notify) {
+    m_control.SetEndNotify(kAlias, std::move(notify));
+}
+
 int CMediaPlayer::Close() {
     return m_control.Send("close myMedia").error;
 }

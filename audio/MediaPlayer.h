@@ -1,6 +1,7 @@
 // Plays one media file at a time under the alias "myMedia" by sending command strings to a
-// media-control interface. The owner counts elapsed seconds itself: the player gives no notice
-// when playback ends. Used on the user-interface thread only; holds no lock.
+// media-control interface. The owner counts elapsed seconds itself and may also be told, from a
+// media thread, when a file has played to its end. Used on the user-interface thread only; holds
+// no lock.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,15 @@ public:
     void Open(const std::string& path, std::string& result);
     // Plays from `from` (in the current time format), or from where it is with kFromCurrent.
     void Play(uint32_t from = kFromCurrent);
+    // Plays from a position in milliseconds whatever the media counts in: a frame-measured media
+    // takes the command in milliseconds and returns to frames afterwards.
+    void PlayFromMilliseconds(uint32_t milliseconds);
+    // "playing", "paused" or "stopped" (also after the media played to its end); empty when no
+    // media is open.
+    std::string GetMode();
+    // Whom to tell, on a media thread, when the open media (or any opened later) plays to its
+    // end; an empty function stops it. Once this returns, the old one is never called again.
+    void SetEndNotify(MediaEndNotify notify);
     int Close();
     // Stops and returns to the start.
     void Stop();

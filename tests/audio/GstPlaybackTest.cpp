@@ -3,6 +3,7 @@
 // clock, pauses, resumes, stops, seeks and closes; bad files fail with GStreamer's own text.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -130,6 +131,48 @@ struct CCountingControl : IMediaControl {
     IMediaControl& inner;
     int opens = 0;
 };
+
+// The owner learns the end of a file from the player: a notice from the media thread (after a seek
+// too) and the mode; a slider seek means milliseconds also for media counted in frames.
+TEST_F(GstPlaybackTest, TheEndIsToldAndSeeksAreInMillisecondsForEveryType) {
+    std::atomic<int> ends{0};
+    player.SetEndNotify([&ends] { ++ends; });
+    const auto waitForEnds = [&ends](int count) {
+        for (const auto until = Clock::now() + 3s; ends < count && Clock::now() < until;) {
+            std::this_thread::sleep_for(10ms);
+        }
+        return ends.load();
+    };
+    for (const auto& [fixture, perSecond] :
+         {std::pair{test::kV1RockMp3, 1000}, {test::kAvi, test::kAviFps}}) {
+        SCOPED_TRACE(fixture);
+        ends = 0;
+        ASSERT_EQ(Open(test::Fixture(fixture)), "OK");
+        EXPECT_EQ(player.GetMode(), "stopped");
+        player.Play(0);
+        EXPECT_EQ(player.GetLengthSeconds(), 2);
+        EXPECT_EQ(player.GetMode(), "playing");
+        player.PauseResume();
+        EXPECT_EQ(player.GetMode(), "paused");
+        player.PlayFromMilliseconds(1500);
+        EXPECT_NEAR(Position(), perSecond * 3 / 2, perSecond / 20) << "still in the media's own unit";
+        EXPECT_EQ(ends.load(), 0);
+        EXPECT_EQ(waitForEnds(1), 1);
+        EXPECT_EQ(player.GetMode(), "stopped") << "after its end";
+        player.PlayFromMilliseconds(1700);
+        EXPECT_EQ(player.GetMode(), "playing") << "a seek leaves the end";
+        EXPECT_EQ(waitForEnds(2), 2);
+        player.Close();
+        EXPECT_EQ(player.GetMode(), "");
+    }
+    player.SetEndNotify({});
+    ASSERT_EQ(Open(test::Fixture(test::kV1RockMp3)), "OK");
+    player.PlayFromMilliseconds(1800);
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(player.GetMode(), "stopped");
+    EXPECT_EQ(ends.load(), 2) << "nobody is told once the notice is withdrawn";
+    player.Close();
+}
 
 TEST_F(GstPlaybackTest, BadFilesFailWithTheEnginesTextAndAMissingOneIsTriedThreeTimes) {
     const std::string track = dir.File("Track03.cda");  // a CD track without a disc

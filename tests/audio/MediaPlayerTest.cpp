@@ -162,13 +162,15 @@ TEST(MediaCommand, ReadsWordsInAnyCaseAndSpacingAndRefusesOthersWithAReason) {
     ASSERT_EQ(ParseMediaCommand("set myMedia time format ms", command).error, kMediaOk);
     EXPECT_EQ(command.verb, MediaVerb::kSetTimeFormat);
     EXPECT_FALSE(command.frames);
+    ASSERT_EQ(ParseMediaCommand("status myMedia Mode", command).error, kMediaOk);
+    EXPECT_EQ(command.item, MediaStatusItem::kMode);
     const auto unknown = kMediaUnknownCommand, bad = kMediaBadParameter;
     // clang-format off
     for (const auto& [text, error] : {std::pair{"", unknown}, {"play", unknown}, {"rewind myMedia", unknown},
              {"play myMedia from", bad}, {"play myMedia from -2", bad}, {"play myMedia from 12x", bad},
              {"play myMedia to 12", bad}, {"stop myMedia now", bad}, {"seek myMedia to end", bad},
              {"set myMedia time format bytes", bad}, {"set myMedia audio all off", bad},
-             {"status myMedia mode", bad}, {"status myMedia frame", bad}}) {
+             {"status myMedia volume", bad}, {"status myMedia frame", bad}}) {
         // clang-format on
         const MediaResult result = ParseMediaCommand(text, command);
         EXPECT_EQ(result.error, error) << text;
