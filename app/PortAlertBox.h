@@ -1,11 +1,16 @@
-// Shows the serial port's failure boxes. The port may call from the link's writer thread, which
-// then waits until the operator has closed the box on the user-interface thread; Close() releases
-// every waiting thread (and refuses new boxes) when the user interface goes away.
+// Shows the serial port's failure boxes without ever holding the caller: the port may call from
+// the link's writer thread, which goes on writing while the box waits for the operator on the
+// user-interface thread. One box per kind of failure is open at a time, a box about the lost line
+// closes itself when the transmitter answers again, and Close() (the window going away) closes
+// every box and refuses new ones.
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
-#include <condition_variable>
-#include <mutex>
+#include <QPointer>
+#include <QStringList>
+#include <atomic>
+#include <map>
 
 #include "link/PortAlert.h"
 
@@ -14,20 +19,24 @@ namespace lumetra {
 class CPortAlertBox : public QObject, public IPortAlert {
     Q_OBJECT
 public:
+    // Both return at once; the box opens or closes on the user-interface thread.
     void ShowPortError(const std::string& text, const std::string& caption) override;
+    void LinkRestored() override;
     void Close();
 
-private:
-    void Show(const std::string& text, const std::string& caption);
-    bool IsClosed();
+    // The texts of the boxes open now.
+    QStringList OpenTexts() const;
 
-    std::mutex m_lock;  // guards m_closed and every waiter's done flag
-    std::condition_variable m_changed;
-    bool m_closed = false;
+private:
+    void Open(const QString& kind, const QString& text, const QString& caption);
+    void CloseAll();
+
+    std::atomic<bool> m_closed{false};
+    std::map<QString, QPointer<QMessageBox>> m_boxes;  // by kind; touched on the UI thread only
 };
 
-// The one box the program hands to its links; it lives as long as the process, so a thread
-// that is still waiting when the window goes never touches a destroyed object.
+// The one box the program hands to its links; it lives as long as the process, so a call that
+// comes from a link thread after the window has gone never touches a destroyed object.
 CPortAlertBox& PortAlertBox();
 
 }  // namespace lumetra

@@ -7,11 +7,7 @@ namespace {
 
 AudioImage AudioHeader(uint8_t code) {
     AudioImage image{};
-    image[0] = kFrameStart;
-    image[1] = 0x40;
-    image[2] = 0x01;
-    image[3] = static_cast<uint8_t>(kAudioFrameSize);
-    image[4] = code;
+    WriteHeader(image.data(), kAudioFrameSize, code);
     return image;
 }
 
@@ -23,8 +19,24 @@ uint8_t FrameChecksum(const uint8_t* frame, size_t size) {
     return sum;
 }
 
+void WriteHeader(uint8_t* frame, size_t size, uint8_t code) {
+    frame[0] = kFrameStart;
+    frame[1] = 0x40;
+    frame[2] = 0x01;
+    frame[3] = static_cast<uint8_t>(size);
+    frame[4] = code;
+}
+
 void SealFrame(uint8_t* frame, size_t size) {
     frame[size - 1] = FrameChecksum(frame, size);
+}
+
+ShortFrame MakeShortFrame(uint8_t code, uint8_t payload) {
+    ShortFrame frame{};
+    WriteHeader(frame.data(), frame.size(), code);
+    frame[5] = payload;
+    SealFrame(frame.data(), frame.size());
+    return frame;
 }
 
 void WriteChannelMap(uint8_t* frame, const ChannelFlags& flags) {
@@ -65,16 +77,14 @@ uint8_t PowerMask(const std::array<bool, 4>& outlets) {
 }
 
 ShortFrame PowerFrame(uint8_t mask) {
-    ShortFrame frame{kFrameStart, 0x40, 0x01, static_cast<uint8_t>(kShortFrameSize), kCodePower, mask, 0};
-    SealFrame(frame.data(), frame.size());
-    return frame;
+    return MakeShortFrame(kCodePower, mask);
 }
 
 long SnapFrequency(float megahertz) {
     const float product = megahertz * 100.0f;
     const long whole = static_cast<long>(product);  // truncation toward zero
-    const float rest = product - static_cast<float>(whole);
-    if (std::fabs(rest) > 0.99f) return rest > 0 ? whole + 1 : whole - 1;
+    const double rest = static_cast<double>(product) - static_cast<double>(whole);
+    if (std::fabs(rest) > 0.99) return rest > 0 ? whole + 1 : whole - 1;
     return whole;
 }
 

@@ -42,8 +42,13 @@ using ShortFrame = std::array<uint8_t, kShortFrameSize>;
 
 // XOR of frame[1] .. frame[size-2].
 uint8_t FrameChecksum(const uint8_t* frame, size_t size);
+// The first five bytes of every frame: 81 40 01, the length `size` (low 8 bits), `code`.
+void WriteHeader(uint8_t* frame, size_t size, uint8_t code);
 // Writes the checksum into the last byte.
 void SealFrame(uint8_t* frame, size_t size);
+// A sealed 7-byte frame: header, `code`, one payload byte, checksum. Heartbeats, power frames and
+// the transmitter's replies all have this shape.
+ShortFrame MakeShortFrame(uint8_t code, uint8_t payload);
 
 // Writes the map of channels 1..128 into offsets 53..68 of a frame; offsets 5..52 are left alone.
 void WriteChannelMap(uint8_t* frame, const ChannelFlags& flags);
@@ -61,7 +66,9 @@ uint8_t PowerMask(const std::array<bool, 4>& outlets);
 ShortFrame PowerFrame(uint8_t mask);
 
 // N = MHz x 100 from the single-precision product, with the snap rule: a remainder beyond 0.99
-// moves N to the next integer away from the truncation (88.1 -> 8810, not 8809).
+// moves N to the next integer away from the truncation (88.1 -> 8810, not 8809). The remainder is
+// compared in double precision: 0.0099 MHz leaves 0.99000001, which is beyond 0.99 but equal to
+// the float nearest 0.99, and must snap to 1.
 long SnapFrequency(float megahertz);
 // Three bytes of packed BCD of N, most significant pair first: 98.5 -> 00 98 50. Refuses (false,
 // nothing written) an N below zero or of more than five digits.

@@ -10,12 +10,13 @@ namespace lumetra {
 class IPortAlert {
 public:
     virtual ~IPortAlert() = default;
-    // Shows `text` with the error icon and returns when the operator has closed it. An empty
-    // caption means the application's name. It is called on the thread that used the port (the
-    // link's writer, the connect worker, the user-interface thread), never with the port's lock
-    // held; an implementation that blocks must give up and return when the user interface goes
-    // away, since the link's destructor waits for its writer.
+    // Shows `text` with the error icon; an empty caption means the application's name. It is
+    // called on the thread that used the port (the link's writer, the connect worker, the
+    // user-interface thread), never with the port's lock held, and returns at once: a box only
+    // informs, it never holds a frame back while nobody is there to close it.
     virtual void ShowPortError(const std::string& text, const std::string& caption) = 0;
+    // The transmitter answers again: a box about the lost line that is still open may go.
+    virtual void LinkRestored() {}
 };
 
 // The default: writes the text to the log and returns at once.

@@ -74,37 +74,46 @@ void CPortSelection::OnPortSelected(int index) {
 }
 
 void CPortSelection::OnConnectClicked() {
-    std::lock_guard lock(m_lock);
-    ToggleLocked();
+    std::string boxText;
+    {
+        std::lock_guard lock(m_lock);
+        boxText = ToggleLocked();
+    }
+    // A box may wait for the operator, so it opens only after the lock is released: the worker
+    // thread must never wait behind a box on the user-interface thread.
+    if (boxText == kOpenFailedText)
+        m_view.ShowOpenFailed();
+    else if (!boxText.empty())
+        m_view.ShowDatabaseError(boxText);
 }
 
-void CPortSelection::ToggleLocked() {
+std::string CPortSelection::ToggleLocked() {
     m_connectOn = !m_connectOn;
     if (!m_connectOn) {
         m_view.SetConnectButtonText(kConnectText);
         Logger().Log("CDlgSYS::ClosePort%s", kHashes);
         m_link.CloseLink(true);
         m_view.EnablePortList(true);
-        return;
+        return {};
     }
     m_view.SetConnectButtonText(kDisconnectText);
     if (!m_link.OpenPort("com" + std::to_string(m_portNumber), m_baudRate, m_dataBits)) {
-        m_view.ShowOpenFailed();
         m_view.SetConnectButtonText(kConnectText);
         m_connectOn = false;
         m_connectFailed = true;
-        return;
+        return kOpenFailedText;
     }
-    StorePort(m_portNumber);
     m_view.EnablePortList(false);
+    return StorePort(m_portNumber);
 }
 
-void CPortSelection::StorePort(int number) {
+std::string CPortSelection::StorePort(int number) {
     try {
         m_db.ExecuteSql(FormatSql(sql::kSetCom, std::to_string(number)));
+        return {};
     } catch (const CDbError& e) {
         // The connection stands; only remembering the port for the next start failed.
-        m_view.ShowDatabaseError(e.what());
+        return e.what();
     }
 }
 

@@ -63,15 +63,17 @@ public:
 
 private:
     int ReadStoredPort();
-    void StorePort(int number);
-    void ToggleLocked();
+    // Each returns the text of the box to show once the lock is released, or nothing.
+    std::string StorePort(int number);
+    std::string ToggleLocked();
 
     CTransmitterLink& m_link;
     CDatabase& m_db;
     IPortSelectionView& m_view;
 
     mutable std::mutex m_lock;  // guards the fields below; held for a whole step so the
-                                // worker's connect and the operator's clicks never interleave
+                                // worker's connect and the operator's clicks never interleave,
+                                // but never while a box is open
     int m_portNumber = 1;
     uint32_t m_baudRate = 9600;
     uint8_t m_dataBits = 8;

@@ -116,6 +116,10 @@ void CSerialPort::SetAlert(IPortAlert* alert) {
     m_alert = alert ? alert : &g_loggingAlert;
 }
 
+void CSerialPort::LinkRestored() {
+    m_alert.load()->LinkRestored();
+}
+
 void CSerialPort::Alert(const std::string& text, const char* caption) {
     m_alert.load()->ShowPortError(text, caption);
 }
@@ -260,7 +264,7 @@ bool CSerialPort::Write(const uint8_t* data, size_t length) {
         }
         Logger().Log("write byte fail %d", error);
     }
-    // Shown without the port lock, so the reader and a closing link are not held by the box.
+    // Told without the port lock, so the reader and a closing link never wait behind it.
     Alert("写端口失败 " + std::to_string(error), "");
     return false;
 }

@@ -41,6 +41,8 @@ public:
 
     // nullptr restores the default, which only logs.
     void SetAlert(IPortAlert* alert);
+    // Tells the alert that the transmitter answers again.
+    void LinkRestored();
 
     // Opens the device exclusively, in raw mode. An open port is closed first.
     bool Open(const std::string& portName);

@@ -15,12 +15,7 @@ using std::chrono::milliseconds;
 constexpr milliseconds kReaderNap{10};
 constexpr milliseconds kFrequencyHold{100};
 constexpr const char* kHashes = "################################";
-
-ShortFrame HeartbeatFrame() {
-    ShortFrame frame{kFrameStart, 0x40, 0x01, static_cast<uint8_t>(kShortFrameSize), kCodeHeartbeat, 0x00, 0};
-    SealFrame(frame.data(), frame.size());
-    return frame;
-}
+constexpr const char* kHeartbeatName = "SendSCOM";
 
 bool ValidSwitch(int number) {
     return number >= 1 && number <= 4;
@@ -29,12 +24,8 @@ bool ValidSwitch(int number) {
 }  // namespace
 
 CTransmitterLink::CTransmitterLink(ILinkNotifier* notifier, IPortAlert* alert)
-    : m_heartbeat(HeartbeatFrame()), m_port(alert), m_notifier(notifier) {
-    m_frequencyBuffer[0] = kFrameStart;
-    m_frequencyBuffer[1] = 0x40;
-    m_frequencyBuffer[2] = 0x01;
-    m_frequencyBuffer[3] = static_cast<uint8_t>(kFrequencyFrameSize);
-    m_frequencyBuffer[4] = kCodeFrequency;
+    : m_heartbeat(MakeShortFrame(kCodeHeartbeat, 0x00)), m_port(alert), m_notifier(notifier) {
+    WriteHeader(m_frequencyBuffer.data(), m_frequencyBuffer.size(), kCodeFrequency);
 }
 
 CTransmitterLink::~CTransmitterLink() {
@@ -82,7 +73,7 @@ void CTransmitterLink::ClosePower() {
 
 void CTransmitterLink::SendSCOM() {
     Logger().Log("SendSCOM");
-    EnqueueFrame(m_heartbeat.data(), m_heartbeat.size(), "SendSCOM");
+    EnqueueFrame(m_heartbeat.data(), m_heartbeat.size(), kHeartbeatName);
 }
 
 bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::string* error) {
@@ -103,8 +94,9 @@ bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::stri
         return false;
     }
     const size_t size = gbk->size() + 7;
-    std::array<uint8_t, kLedBufferSize> frame{
-        kFrameStart, 0x40, 0x01, static_cast<uint8_t>(size), kCodeLed, static_cast<uint8_t>(screenIndex + 1)};
+    std::array<uint8_t, kLedBufferSize> frame{};
+    WriteHeader(frame.data(), size, kCodeLed);
+    frame[5] = static_cast<uint8_t>(screenIndex + 1);
     std::copy(gbk->begin(), gbk->end(), frame.begin() + 6);
     SealFrame(frame.data(), size);
     EnqueueFrame(frame.data(), size, "SendLED");
@@ -172,9 +164,19 @@ void CTransmitterLink::Enqueue(const LinkCommand& command) {
     {
         std::lock_guard lock(m_queueLock);
         if (!m_writerRunning) return;
+        if (command.name == kHeartbeatName &&
+            std::any_of(m_queue.begin(), m_queue.end(),
+                        [](const LinkCommand& c) { return c.name == kHeartbeatName; }))
+            return;
         m_queue.push_back(command);
     }
     m_queueChanged.notify_all();
+}
+
+bool CTransmitterLink::WaitUntilSent(milliseconds limit) {
+    std::unique_lock lock(m_queueLock);
+    return m_queueChanged.wait_for(lock, limit,
+                                   [this] { return !m_writerRunning || (m_queue.empty() && !m_writing); });
 }
 
 size_t CTransmitterLink::QueuedCount() const {
@@ -279,6 +281,7 @@ void CTransmitterLink::CloseLink(bool notify) {
             // next connection, perhaps minutes later.
             m_queue.clear();
         }
+        m_queueChanged.notify_all();  // releases WaitUntilSent
         StopThread(m_reader);
         StopThread(m_writer);
         // Lingering threads that have finished meanwhile are joined now.
@@ -317,10 +320,15 @@ void CTransmitterLink::WriteCom(std::stop_token stop) {
             if (m_queue.empty()) continue;  // dropped by CloseLink meanwhile
             command = std::move(m_queue.front());
             m_queue.pop_front();
+            m_writing = true;
         }
         Deliver(command, stop);
-        std::lock_guard lock(m_queueLock);
-        m_nextWrite = Clock::now() + kWriteSpacing;
+        {
+            std::lock_guard lock(m_queueLock);
+            m_writing = false;
+            m_nextWrite = Clock::now() + kWriteSpacing;
+        }
+        m_queueChanged.notify_all();  // for WaitUntilSent
     }
 }
 
@@ -331,7 +339,7 @@ void CTransmitterLink::Deliver(const LinkCommand& command, std::stop_token stop)
         Logger().Log("%s write cmd success", name);
         return;
     }
-    // The write may have waited for the operator; a link stopped meanwhile is left alone.
+    // A link stopped meanwhile is left alone.
     if (stop.stop_requested()) return;
     Logger().Log("%s write cmd try again", name);
     Logger().Log("WriteCom%s", kHashes);
@@ -360,7 +368,7 @@ void CTransmitterLink::ReadFromCom(std::stop_token stop) {
 
 void CTransmitterLink::OnReply(CReplyAssembler::Result result) {
     if (result == CReplyAssembler::Result::kValid) {
-        m_linkUp = true;
+        if (!m_linkUp.exchange(true)) m_port.LinkRestored();
         Notify();
     } else if (result == CReplyAssembler::Result::kCorrupt) {
         LinkLost();

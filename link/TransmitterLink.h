@@ -69,9 +69,14 @@ public:
     void SendFMCom();
     FrequencyFrame FrequencyBuffer() const;
 
-    // Appends a copy to the queue while the writer runs; drops it silently otherwise.
+    // Appends a copy to the queue while the writer runs; drops it silently otherwise. A heartbeat
+    // is also dropped while another one still waits: heartbeats that piled up behind a slow line
+    // would otherwise leave in a burst.
     virtual void Enqueue(const LinkCommand& command);
     size_t QueuedCount() const;
+    // Waits until every queued frame has been written (or given up) or the link has stopped;
+    // false when `limit` passed first.
+    bool WaitUntilSent(std::chrono::milliseconds limit);
 
     // --- Port and threads. ---
     // Opens the port, applies read time-out and line settings, starts both threads. A running link
@@ -115,9 +120,10 @@ private:
 
     std::atomic<bool> m_writerRunning{false};
     std::atomic<bool> m_readerRunning{false};
-    mutable std::mutex m_queueLock;  // guards m_queue, m_nextWrite; never held while writing
+    mutable std::mutex m_queueLock;  // guards m_queue, m_writing, m_nextWrite; never held while writing
     std::condition_variable_any m_queueChanged;
     std::deque<LinkCommand> m_queue;
+    bool m_writing = false;                               // the writer holds a command taken from the queue
     std::chrono::steady_clock::time_point m_nextWrite{};  // earliest start of the next write
 
     std::mutex m_napLock;  // only for the interruptible sleeps of the threads

@@ -3,12 +3,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "AppTestKit.h"
 #include "app/Application.h"
 #include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
+#include "tools/txsim/SimulatorProcess.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -88,34 +90,49 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 
-    void portErrorFromALinkThreadWaitsForTheBoxUntilClosed() {
-        CScriptedMessageBoxes boxes;
+    // The transmitter is unplugged for a second while frames go out, and nobody is at the PC: one
+    // box opens and waits, the link writes on without it, frames are answered again soon after the
+    // transmitter is back, and the box then closes itself.
+    void portBoxesNeverHoldTheLinkAndCloseWhenItIsBack() {
+        using namespace std::chrono_literals;
+        TempDir dir;
+        const std::string stable = dir.File("transmitter");
+        txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--link", stable, "--down-for", "1"});
+        qputenv("LUMETRA_COM4", QByteArray::fromStdString(stable));
         CPortAlertBox alert;
-        std::atomic<bool> returned{false};
-        const auto ask = [&](const char* text) {
-            returned = false;
-            return std::thread([&alert, &returned, text] {
-                alert.ShowPortError(text, "");
-                returned = true;
-            });
-        };
-        std::thread writer = ask("写端口失败 5");
-        // The box opens on this thread, which answers it while it handles events.
-        QTRY_VERIFY(returned.load());
-        writer.join();
-        QCOMPARE(boxes.Texts(), QStringList{"写端口失败 5"});
-        QCOMPARE(boxes.shown.at(0).caption, QString("Lumetra"));
-        QCOMPARE(boxes.shown.at(0).icon, MbIcon::Error);
+        CTransmitterLink link(nullptr, &alert);
+        QVERIFY(link.OpenPort("com4", 9600, 8));
+        std::jthread heartbeat([&link](std::stop_token stop) {
+            for (; !stop.stop_requested(); std::this_thread::sleep_for(300ms)) link.SendSCOM();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(link.IsLinkUp(), 3000);
+        simulator.Command("hangup");
+        QTRY_COMPARE_WITH_TIMEOUT(alert.OpenTexts().size(), qsizetype(1), 3000);
+        QVERIFY(alert.OpenTexts().at(0).startsWith("写端口失败"));
+        // From here this thread handles no events: the box stays open, nobody closes it.
+        const auto back = simulator.WaitForLine("\"event\":\"back\"", 5s);
+        QVERIFY(back);
+        const long long backAt = std::stoll(txsim::JsonField(*back, "t_us"));
+        std::optional<std::string> answered;
+        while ((answered = simulator.WaitForLine("\"event\":\"frame\"", 5s)) &&
+               txsim::JsonField(*answered, "reply").empty()) {
+        }
+        QVERIFY2(answered, "no frame was answered after the transmitter came back");
+        const long long waited = std::stoll(txsim::JsonField(*answered, "t_us")) - backAt;
+        QVERIFY2(waited < 4000000, qPrintable(QString("%1 ms to the first answer").arg(waited / 1000)));
+        QTRY_VERIFY_WITH_TIMEOUT(link.IsLinkUp(), 3000);
+        QTRY_VERIFY(alert.OpenTexts().isEmpty());
 
-        // This thread handles no events now: the box never opens, and only Close lets the writer go.
-        writer = ask("SetCommState Error");
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        QVERIFY(!returned.load());
+        // Closed with the window: no box stays and none opens afterwards.
+        alert.ShowPortError("写端口失败 5", "");
+        QTRY_COMPARE(alert.OpenTexts().size(), qsizetype(1));
         alert.Close();
-        writer.join();
-        alert.ShowPortError("after close", "");
-        QCoreApplication::processEvents();  // the box asked for before Close does not open either
-        QCOMPARE(boxes.shown.size(), size_t(1));
+        alert.ShowPortError("写端口失败 5", "");
+        QCoreApplication::processEvents();
+        QVERIFY(alert.OpenTexts().isEmpty());
+        heartbeat = {};
+        link.CloseLink(false);
+        qunsetenv("LUMETRA_COM4");
     }
 };
 

@@ -139,13 +139,24 @@ struct FrequencyCase {
 
 TEST(BuildersTest, FrequencySnapsAndPacksAsBcd) {
     const FrequencyCase cases[] = {
-        {98.5f, 9850, "00 98 50"},    {108.0f, 10800, "01 08 00"},
+        {98.5f, 9850, "00 98 50"},
+        {108.0f, 10800, "01 08 00"},
         {88.1f, 8810, "00 88 10"},  // 88.0999984 x 100 is just below 8810
-        {100.01f, 10001, "01 00 01"}, {0.0f, 0, "00 00 00"},
-        {999.99f, 99999, "09 99 99"}, {1.0099f, 100, "00 01 00"},  // remainder about 0.99: truncated
-        {1.00995f, 101, "00 01 01"},                               // remainder about 0.995: snapped up
-        {-1.00995f, -101, nullptr},   {1000.0f, 100000, nullptr},
-        {1234.5f, 123450, nullptr},   {-1.0f, -100, nullptr},
+        {100.01f, 10001, "01 00 01"},
+        {0.0f, 0, "00 00 00"},
+        {999.99f, 99999, "09 99 99"},
+        {1.0099f, 100, "00 01 00"},   // remainder about 0.99: truncated
+        {1.00995f, 101, "00 01 01"},  // remainder about 0.995: snapped up
+        // The float products leave 0.99000001: beyond the rule's 0.99, though equal to 0.99f.
+        {0.0099f, 1, "00 00 01"},
+        {0.0199f, 2, "00 00 02"},
+        {0.0299f, 3, "00 00 03"},
+        {0.0399f, 4, "00 00 04"},
+        {-0.0099f, -1, nullptr},  // snaps below zero: refused, not sent as 00 00 00
+        {-1.00995f, -101, nullptr},
+        {1000.0f, 100000, nullptr},
+        {1234.5f, 123450, nullptr},
+        {-1.0f, -100, nullptr},
     };
     for (const FrequencyCase& c : cases) {
         EXPECT_EQ(SnapFrequency(c.megahertz), c.n) << c.megahertz;

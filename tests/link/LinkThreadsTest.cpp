@@ -77,6 +77,7 @@ TEST_F(LinkThreadsTest, NothingIsQueuedBeforeOpenPortOrAfterCloseLink) {
     EXPECT_FALSE(unopened.IsRunning());
 
     for (int i = 0; i < 5; ++i) link.SendSCOM();  // at most the first has left when the link closes
+    EXPECT_LE(link.QueuedCount(), 1u) << "heartbeats that pile up would leave in a burst";
     link.CloseLink(false);
     EXPECT_EQ(link.QueuedCount(), 0u);
     link.SendSCOM();

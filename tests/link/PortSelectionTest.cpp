@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 #include "link/PortSelection.h"
 #include "store/Recordset.h"
 #include "tests/link/LinkTestSupport.h"
@@ -14,15 +18,31 @@ using namespace std::chrono_literals;
 using Calls = std::vector<std::string>;
 const std::string kOn = "button 断  开", kOff = "button 连  接";
 
-// Records what the page would show.
+// Records what the page would show. A box waits for the operator, so while one is open another
+// thread must still get through the selection: each box notes whether it did.
 class CRecordingView : public IPortSelectionView, public test::CRecord<std::string> {
 public:
+    const CPortSelection* selection = nullptr;
     void SelectPortEntry(int index) override { Add("select " + std::to_string(index)); }
     void SetConnectButtonText(const std::string& text) override { Add("button " + text); }
     void EnablePortList(bool enable) override { Add(enable ? "list on" : "list off"); }
-    void ShowOpenFailed() override { Add("open failed"); }
+    void ShowOpenFailed() override { Add(Box("open failed")); }
     void ShowDatabaseError(const std::string& description) override {
-        Add(description.empty() ? "db error without a description" : "db error");
+        Add(Box(description.empty() ? "db error without a description" : "db error"));
+    }
+
+private:
+    std::string Box(const std::string& text) {
+        if (!selection) return text;
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        std::thread other([s = selection, done] {
+            s->PortNumber();
+            *done = true;
+        });
+        for (int i = 0; i < 50 && !*done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const bool free = *done;
+        free ? other.join() : other.detach();
+        return free ? text : text + " with the lock held";
     }
 };
 
@@ -63,14 +83,15 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
         {"update com set com='7'", first, "1", true},
         {"update com set com='0'", first, "1", true},
         {"update com set com='abc'", first, "1", true},
-        {"update com set com='3'", {"select 2", kOn, "open failed", kOff}, "3", false},  // no such device
+        {"update com set com='3'", {"select 2", kOn, kOff, "open failed"}, "3", false},  // no such device
         {"delete from com", first, "", true},
         // Reading the stored port and storing it fail: both shown, and the link still connects.
-        {"drop table com", {"db error", "select 0", kOn, "db error", "list off"}, "no table", true},
+        {"drop table com", {"db error", "select 0", kOn, "list off", "db error"}, "no table", true},
     };
     for (const StoredCase& c : cases) {
         db.Db().ExecuteSql(c.statement);
         CPortSelection selection(link, db.Db(), view);
+        view.selection = &selection;
         selection.Initialise();
         selection.WaitForAutoConnect();
         EXPECT_EQ(view.Take(), c.calls) << c.statement;
@@ -85,6 +106,7 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
         EXPECT_EQ(view.Take(), (Calls{kOn, "list off"})) << c.statement;
         EXPECT_EQ(selection.IsConnectOn(), c.connected) << "the toggle is the page's own";
         link.CloseLink(false);
+        view.selection = nullptr;
     }
 }
 

@@ -292,8 +292,7 @@ private:
 
     // Writes the 7-byte reply and returns it as text.
     std::string Answer(uint8_t code) {
-        ShortFrame reply{kFrameStart, 0x40, 0x01, static_cast<uint8_t>(kShortFrameSize), code, 0x00, 0};
-        SealFrame(reply.data(), reply.size());
+        ShortFrame reply = MakeShortFrame(code, 0x00);
         if (m_mode == Mode::kCorrupt) reply[6] ^= 0xFF;
         const ssize_t written = ::write(m_pty.Fd(), reply.data(), reply.size());
         if (written != static_cast<ssize_t>(reply.size())) return {};
