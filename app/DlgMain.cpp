@@ -177,7 +177,7 @@ void CDlgMain::CreatePages() {
     m_pTaskList = new CDlgTaskList(this);
     m_pPlay = new CDlgPlay(this);
     m_pReceiver = new CDlgReceiver(this);
-    m_pLED = new CDlgLED(this);
+    m_pLED = new CDlgLED(m_services.link, m_services.clock, this);
     m_pSYS = new CDlgSYS(m_services.link, this);
     m_pUser = new CDlgUser(this);
     m_pZoneControl = new CDlgZoneControl(this);

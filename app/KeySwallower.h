@@ -1,5 +1,6 @@
 // Enter and Escape do nothing in the main window, its pages and the windows it owns: neither may
-// close a page or the window by accident. Message boxes keep their keys. Windows opt in with
+// close a page or the window by accident. Message boxes keep their keys, and Enter still starts a
+// new line in a multi-line text. Windows opt in with
 // CKeySwallower::Mark.
 #pragma once
 

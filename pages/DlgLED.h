@@ -1,15 +1,55 @@
-// The LED messaging page. Its controls come with a later version; until then it holds its place.
+// The LED messaging page: sends a text of up to 128 GBK bytes to one of the 128 LED screens,
+// stores every text sent in the LED table, and lists that history on request.
 #pragma once
 
+#include "pages/LedMessage.h"
 #include "pages/Page.h"
+#include "store/LedTable.h"
+
+class QComboBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
 
 namespace lumetra {
 
-class CDlgLED : public CPendingPage {
+class CLedHistoryModel;
+class CTransmitterLink;
+class IClock;
+
+class CDlgLED : public CPage {
     Q_OBJECT
 public:
-    explicit CDlgLED(QWidget* parent)
-        : CPendingPage(QStringLiteral("LED屏幕文字发送"), QRect(197, 140, 770, 470), parent) {}
+    CDlgLED(CTransmitterLink& link, IClock& clock, QWidget* parent);
+
+    QComboBox* AddressList() const { return m_address; }
+    QPlainTextEdit* TextEdit() const { return m_text; }
+    QLabel* Hint() const { return m_hint; }
+    QLabel* Status() const { return m_status; }
+    QPushButton* SendButton() const { return m_send; }
+    QPushButton* ClearButton() const { return m_clear; }
+    QPushButton* HistoryButton() const { return m_load; }
+    QTableView* History() const { return m_history; }
+
+private:
+    void OnTextChanged();
+    void OnSend();
+    void OnClear();
+    void LoadHistory();
+
+    CTransmitterLink& m_link;
+    CLedTable m_table;
+    CLedSender m_sender;
+    QComboBox* m_address;    // 1013
+    QPlainTextEdit* m_text;  // 1000
+    QLabel* m_hint;          // 1045
+    QLabel* m_status;        // what became of the last text sent
+    QPushButton* m_send;     // 1024
+    QPushButton* m_clear;    // 1034
+    QTableView* m_history;   // 1001
+    CLedHistoryModel* m_model;
+    QPushButton* m_load;  // 1012
 };
 
 }  // namespace lumetra

@@ -1,0 +1,113 @@
+#include "pages/LedMessage.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "link/Gbk.h"
+#include "link/TransmitterLink.h"
+#include "schedule/Clock.h"
+#include "store/Labels.h"
+
+namespace lumetra {
+namespace {
+
+// Length of the UTF-8 sequence a lead byte starts; a stray byte stands alone.
+size_t SequenceLength(unsigned char lead) {
+    if (lead < 0xC0) return 1;
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    return lead < 0xF8 ? 4 : 1;
+}
+
+struct Character {
+    std::string_view text;
+    size_t gbkBytes;
+    bool inGbk;
+};
+
+// Calls `visit` with each character in turn until it returns false.
+template <typename Visit>
+void ForEachCharacter(std::string_view utf8, Visit visit) {
+    for (size_t at = 0; at < utf8.size();) {
+        const std::string_view text = utf8.substr(at, SequenceLength(static_cast<unsigned char>(utf8[at])));
+        at += text.size();
+        if (static_cast<unsigned char>(text[0]) < 0x80) {
+            if (!visit(Character{text, 1, true})) return;
+            continue;
+        }
+        const auto gbk = Utf8ToGbk(text);
+        if (!visit(Character{text, gbk ? gbk->size() : 2, gbk.has_value()})) return;
+    }
+}
+
+}  // namespace
+
+size_t GbkByteCount(std::string_view utf8) {
+    size_t bytes = 0;
+    ForEachCharacter(utf8, [&](const Character& c) {
+        bytes += c.gbkBytes;
+        return true;
+    });
+    return bytes;
+}
+
+std::string CutToGbkBytes(std::string_view utf8, size_t limit) {
+    size_t bytes = 0, kept = 0;
+    ForEachCharacter(utf8, [&](const Character& c) {
+        if (bytes + c.gbkBytes > limit) return false;
+        bytes += c.gbkBytes;
+        kept += c.text.size();
+        return true;
+    });
+    return std::string(utf8.substr(0, kept));
+}
+
+std::string FirstCharacterWithoutGbk(std::string_view utf8) {
+    std::string found;
+    ForEachCharacter(utf8, [&](const Character& c) {
+        if (!c.inGbk) found = c.text;
+        return c.inGbk;
+    });
+    return found;
+}
+
+std::string LedHintText(size_t bytesUsed) {
+    const long left = static_cast<long>(kMaxLedTextBytes) - static_cast<long>(bytesUsed);
+    return "注：能够输入" + std::to_string(left < 0 ? 0 : left) + "个字符";
+}
+
+std::string LedAddressLabel(int position) {
+    return ChannelLabel(position + 1);
+}
+
+LedSendResult CLedSender::Send(const std::string& text, int position) {
+    LedSendResult result;
+    if (position < 0 || position >= kLedScreenCount) {
+        result.refusal = "请选择编码";
+        return result;
+    }
+    if (text.empty()) {
+        result.refusal = "请输入内容";
+        return result;
+    }
+    if (const std::string missing = FirstCharacterWithoutGbk(text); !missing.empty()) {
+        result.refusal = "字符“" + missing + "”无法在LED屏幕上显示，请删除后再发送";
+        return result;
+    }
+    std::string error;
+    if (!m_link.SendLED(text, position, &error)) {
+        result.refusal = "内容未能发送：" + error;
+        return result;
+    }
+    result.sent = true;
+    const std::time_t now = m_clock.Now();
+    std::tm local{};
+    localtime_r(&now, &local);
+    char time[32];
+    std::strftime(time, sizeof time, "%Y-%m-%d %H:%M:%S", &local);
+    result.row = LedRow{LedAddressLabel(position), text, "", time};
+    m_table.Insert(result.row);
+    return result;
+}
+
+}  // namespace lumetra

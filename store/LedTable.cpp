@@ -1,0 +1,24 @@
+#include "store/LedTable.h"
+
+#include "store/Database.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+
+namespace lumetra {
+
+void CLedTable::Insert(const LedRow& row) {
+    m_db.ExecuteSql(FormatSql(sql::kInsertLed, row.address, row.content, row.remark, row.sendTime));
+}
+
+std::vector<LedRow> CLedTable::History() {
+    CRecordset rows(m_db);
+    rows.Open(sql::kSelectLedHistory);
+    std::vector<LedRow> history;
+    history.reserve(static_cast<size_t>(rows.GetRecordCount()));
+    for (; !rows.IsEOF(); rows.MoveNext())
+        history.push_back({rows.GetFieldText("LedAddrID"), rows.GetFieldText("LedContent"),
+                           rows.GetFieldText("LedRemark"), rows.GetFieldText("sendtime")});
+    return history;
+}
+
+}  // namespace lumetra
