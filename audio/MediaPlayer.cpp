@@ -1,10 +1,13 @@
 #include "audio/MediaPlayer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <climits>
 #include <thread>
 
 #include "audio/GstMediaControl.h"
+#include "audio/MpegFrames.h"
 #include "store/Recordset.h"
 
 namespace lumetra {
@@ -45,6 +48,7 @@ std::string CMediaPlayer::ExtensionOf(const std::string& path) {
 }
 
 void CMediaPlayer::Open(const std::string& path, std::string& result) {
+    m_nMp3LengthMs.reset();
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         m_strFile = path;
         m_strExt = ExtensionOf(path);
@@ -52,6 +56,7 @@ void CMediaPlayer::Open(const std::string& path, std::string& result) {
         m_bFrames = device.frames;
         const MediaResult opened = m_control.Open({device.deviceType, path, kAlias});
         if (opened.error == kMediaOk) {
+            m_nMp3LengthMs = m_strExt == "mp3" ? Mp3LengthMs(path) : std::nullopt;
             result = "OK";
             return;
         }
@@ -103,6 +108,8 @@ int32_t CMediaPlayer::GetLength() {
     m_control.Send(m_bFrames ? "set myMedia time format frames" : "set myMedia time format milliseconds");
     const MediaResult length = m_control.Send("status myMedia length");
     if (length.error != kMediaOk) return 0;
+    if (m_nMp3LengthMs && !m_bFrames)
+        return static_cast<int32_t>(std::min<int64_t>(*m_nMp3LengthMs, INT32_MAX));
     return LeadingInt(length.text);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "audio/MediaControl.h"
@@ -42,6 +43,8 @@ public:
     // Sends "pause" and "resume" in turn.
     void PauseResume();
     // Length in the current time format (frames or milliseconds); 0 when the device cannot say.
+    // An MP3 file's comes from its frames (MpegFrames.h): the engine only estimates it for a file
+    // whose bit rate varies, differently from run to run.
     int32_t GetLength();
     // Whole frames per second.
     int32_t GetFrameRate();
@@ -63,6 +66,7 @@ private:
     std::string m_strExt;
     bool m_bPaused = false;  // the next PauseResume sends "resume"
     std::string m_strFile;
+    std::optional<int64_t> m_nMp3LengthMs;  // the open MP3 file's exact length
 };
 
 }  // namespace lumetra

@@ -1,18 +1,31 @@
 #include "audio/Mp3Info.h"
 
-#include <id3/tag.h>
+#include <taglib/apetag.h>
+#include <taglib/commentsframe.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/urllinkframe.h>
 
+#include <initializer_list>
+#include <limits>
+
+#include "audio/FileWindow.h"
 #include "audio/Id3Genres.h"
-#include "audio/Id3v2Check.h"
+#include "audio/MpegFrames.h"
+#include "audio/TagText.h"
 #include "store/Recordset.h"
 
 namespace lumetra {
 
 namespace {
 
+using Text = CMp3Info::Text;
+
 // A text from a table indexed by a header value; absent for values outside it.
 template <size_t N>
-CMp3Info::Text Lookup(const char* const (&table)[N], int value) {
+Text Lookup(const char* const (&table)[N], int value) {
     if (value < 0 || value >= static_cast<int>(N) || !table[value]) return std::nullopt;
     return std::string(table[value]);
 }
@@ -21,16 +34,64 @@ constexpr const char* kLayers[] = {"UNDEFINED", "Layer III", "Layer II", "Layer 
 constexpr const char* kVersions[] = {"MPEG 2.5", nullptr, "MPEG 2", "MPEG 1"};
 constexpr const char* kChannelModes[] = {"Stereo", "Joint Stereo", "Dual Channel", "Single Channel"};
 
-// The text of a frame: its text field, or else its URL field, provided it names an encoding.
-CMp3Info::Text FrameText(const ID3_Tag& tag, ID3_FrameID id) {
-    const ID3_Frame* frame = tag.Find(id);
-    if (!frame || !frame->Contains(ID3FN_TEXTENC)) return std::nullopt;
-    const ID3_Field* field = frame->GetField(ID3FN_TEXT);
-    if (!field) field = frame->GetField(ID3FN_URL);
-    if (!field) return std::nullopt;
-    const char* text = field->GetRawText();  // single-byte text; null for wide texts
-    if (!text) return std::nullopt;
-    return std::string(text);
+std::string Utf8(const TagLib::String& text, TagLib::String::Type encoding) {
+    // Latin-1 frames come back from TagLib one character per byte, so the bytes are recovered whole.
+    return encoding == TagLib::String::Latin1 ? SingleByteTagText(text.to8Bit(false)) : text.to8Bit(true);
+}
+
+// The text of the ID3v2 frame `id`: a text frame's text, a comment's (the one without a
+// description first) or a user link's address.
+Text Id3v2Text(const TagLib::ID3v2::Tag* tag, const char* id) {
+    if (!tag) return std::nullopt;
+    const auto found = tag->frameListMap().find(id);
+    if (found == tag->frameListMap().end() || found->second.isEmpty()) return std::nullopt;
+    const TagLib::ID3v2::FrameList& frames = found->second;
+    for (const TagLib::ID3v2::Frame* frame : frames) {
+        if (const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame)) {
+            if (comment->description().isEmpty() || frame == frames.back())
+                return Utf8(comment->text(), comment->textEncoding());
+        } else if (const auto* text = dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frame)) {
+            return Utf8(text->toString(), text->textEncoding());
+        } else if (const auto* link = dynamic_cast<const TagLib::ID3v2::UserUrlLinkFrame*>(frame)) {
+            return Utf8(link->url(), TagLib::String::Latin1);
+        }
+    }
+    return std::nullopt;
+}
+
+// An APE item's text; APE texts are UTF-8.
+Text ApeText(const TagLib::APE::Tag* tag, const char* key) {
+    if (!tag) return std::nullopt;
+    const auto found = tag->itemListMap().find(key);
+    if (found == tag->itemListMap().end() || found->second.type() != TagLib::APE::Item::Text)
+        return std::nullopt;
+    return found->second.toString().to8Bit(true);
+}
+
+// An ID3v1 field; the tag has no way to tell an empty field from a missing one.
+Text Id3v1Text(const TagLib::String& field) {
+    if (field.isEmpty()) return std::nullopt;
+    return SingleByteTagText(field.to8Bit(false));
+}
+
+Text Id3v1Number(unsigned int number) {
+    if (number == 0) return std::nullopt;
+    return std::to_string(number);
+}
+
+// The first present text: the ID3v2 frame's, else the APE item's, else the ID3v1 field's.
+Text FirstOf(std::initializer_list<Text> texts) {
+    for (const Text& text : texts)
+        if (text) return text;
+    return std::nullopt;
+}
+
+// TagLib hands an ID3v2 genre reference "(n)", and ID3v2.4's bare "n", over as the bare number.
+Text Id3v2Genre(Text genre) {
+    if (!genre) return genre;
+    const std::string reference = "(" + *genre + ")";
+    const std::string named = Id3v1GenreText(reference);
+    return named == reference ? genre : named;
 }
 
 }  // namespace
@@ -40,7 +101,6 @@ CMp3Info::CMp3Info() = default;
 CMp3Info::~CMp3Info() = default;
 
 void CMp3Info::ResetFields() {
-    m_tag.reset();
     m_strPath.clear();
     m_bHasLyrics = m_bHasV1Tag = m_bHasV2Tag = false;
     m_nFileSize = -1;
@@ -64,31 +124,26 @@ bool CMp3Info::Open(const std::string& path) {
     m_bValid = true;
     m_strPath = path;
 
-    // Tags that fail the check stay unread; the header and an ID3v1 tag are still read.
-    flags_t tagTypes = ID3TT_ALL;
-    if (!CheckId3v2File(path).safe) tagTypes &= ~ID3TT_ID3V2;
-    m_tag = std::make_unique<ID3_Tag>();
-    m_tag->Link(path.c_str(), tagTypes);
-    m_bHasLyrics = m_tag->HasLyrics();
-    m_bHasV1Tag = m_tag->HasV1Tag();
-    m_bHasV2Tag = m_tag->HasV2Tag();
-    m_nFileSize = static_cast<int32_t>(m_tag->GetFileSize());
-
-    if (!m_tag->GetMp3HeaderInfo()) {
+    CFileWindow file(path);
+    const Mp3Layout layout = FindMp3Layout(file);
+    const std::optional<MpegStream> stream = ScanMpegStream(file, layout);
+    if (!stream) {
         ResetFields();
         return false;
     }
-    ReadHeader();
-    ReadTexts();
+    m_bHasLyrics = layout.hasLyrics;
+    m_nFileSize = static_cast<int32_t>(std::min<int64_t>(file.Size(), std::numeric_limits<int32_t>::max()));
+    ReadHeader(*stream);
+    TagLib::MPEG::File tags(path.c_str(), false);
+    if (tags.isValid()) ReadTexts(tags);
     return m_bValid;
 }
 
-void CMp3Info::ReadHeader() {
-    const Mp3_Headerinfo& header = *m_tag->GetMp3HeaderInfo();
-    m_nBitRate = static_cast<int32_t>(header.bitrate);
-    m_nVbrBitRate = static_cast<int32_t>(header.vbr_bitrate);
-    m_nSampleRate = static_cast<int32_t>(header.frequency);
-    m_nPlayingTime = static_cast<int32_t>(header.time);
+void CMp3Info::ReadHeader(const MpegStream& stream) {
+    m_nBitRate = stream.first.bitRate;
+    m_nVbrBitRate = stream.variable ? stream.averageBitRate : 0;
+    m_nSampleRate = stream.first.sampleRate;
+    m_nPlayingTime = static_cast<int32_t>(stream.lengthMs / 1000);
     if (m_nVbrBitRate < 1) {
         m_strBitRate = std::to_string(m_nBitRate / 1000) + " kbit/s";
         m_nEffectiveBitRate = m_nBitRate;
@@ -96,36 +151,38 @@ void CMp3Info::ReadHeader() {
         m_strBitRate = std::to_string(m_nVbrBitRate / 1000) + " kbit/s (VBR)";
         m_nEffectiveBitRate = m_nVbrBitRate;
     }
-    // The library reports no time for files with a VBR header (and for some low sample rates);
-    // the audio's size over its bit rate gives it.
-    if (m_nPlayingTime == 0 && m_nEffectiveBitRate > 0) {
-        const size_t tags = m_tag->GetPrependedBytes() + m_tag->GetAppendedBytes();
-        const size_t size = m_tag->GetFileSize();
-        const uint64_t audioBytes = size > tags ? size - tags : 0;
-        m_nPlayingTime = static_cast<int32_t>(audioBytes * 8 / static_cast<uint64_t>(m_nEffectiveBitRate));
-    }
-    m_strLayer = Lookup(kLayers, header.layer);
-    m_strVersion = Lookup(kVersions, header.version);
-    m_strChannelMode = Lookup(kChannelModes, header.channelmode);
+    m_strLayer = Lookup(kLayers, stream.first.layer);
+    m_strVersion = Lookup(kVersions, stream.first.version);
+    m_strChannelMode = Lookup(kChannelModes, stream.first.channelMode);
 }
 
-void CMp3Info::ReadTexts() {
-    const ID3_Tag& tag = *m_tag;
-    m_strAlbum = FrameText(tag, ID3FID_ALBUM);
-    m_strArtist = FrameText(tag, ID3FID_LEADARTIST);
-    m_strComment = FrameText(tag, ID3FID_COMMENT);
-    m_strTitle = FrameText(tag, ID3FID_TITLE);
-    m_strTrack = FrameText(tag, ID3FID_TRACKNUM);
-    m_strYear = FrameText(tag, ID3FID_YEAR);
-    m_strComposer = FrameText(tag, ID3FID_COMPOSER);
-    m_strRightsNotice = FrameText(tag, ID3FID_COPYRIGHT);
-    m_strEncodedBy = FrameText(tag, ID3FID_ENCODEDBY);
-    m_strFirstReleasePerformer = FrameText(tag, ID3FID_ORIGARTIST);
-    m_strUserUrl = FrameText(tag, ID3FID_WWWUSER);
+void CMp3Info::ReadTexts(TagLib::MPEG::File& file) {
+    const TagLib::ID3v2::Tag* v2 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
+    const TagLib::APE::Tag* ape = file.hasAPETag() ? file.APETag() : nullptr;
+    const TagLib::ID3v1::Tag* v1 = file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr;
+    m_bHasV1Tag = v1;
+    m_bHasV2Tag = v2;
+    const auto pick = [&](const char* frame, const char* item, Text v1Text = std::nullopt) {
+        return FirstOf({Id3v2Text(v2, frame), ApeText(ape, item), std::move(v1Text)});
+    };
+    m_strAlbum = pick("TALB", "ALBUM", v1 ? Id3v1Text(v1->album()) : std::nullopt);
+    m_strArtist = pick("TPE1", "ARTIST", v1 ? Id3v1Text(v1->artist()) : std::nullopt);
+    m_strComment = pick("COMM", "COMMENT", v1 ? Id3v1Text(v1->comment()) : std::nullopt);
+    m_strTitle = pick("TIT2", "TITLE", v1 ? Id3v1Text(v1->title()) : std::nullopt);
+    m_strTrack = pick("TRCK", "TRACK", v1 ? Id3v1Number(v1->track()) : std::nullopt);
+    // TagLib reads an ID3v2.3 year (TYER) as the recording time of ID3v2.4.
+    m_strYear = pick("TDRC", "YEAR", v1 ? Id3v1Number(v1->year()) : std::nullopt);
+    m_strComposer = pick("TCOM", "COMPOSER");
+    m_strRightsNotice = pick("TCOP", "COPYRIGHT");
+    m_strEncodedBy = pick("TENC", "ENCODEDBY");
+    m_strFirstReleasePerformer = pick("TOPE", "ORIGINALARTIST");
+    m_strUserUrl = pick("WXXX", "URL");
 
-    // An ID3v1 genre is a number the library writes as "(n)"; an ID3v2 genre is text as it is.
-    m_strGenre = FrameText(tag, ID3FID_CONTENTTYPE);
-    if (m_strGenre && !m_bHasV2Tag) m_strGenre = Id3v1GenreText(*m_strGenre);
+    // An ID3v1 genre is a number into the genre list; 255 stands for none.
+    Text v1Genre;
+    if (v1 && v1->genreNumber() != 255)
+        v1Genre = Id3v1GenreText("(" + std::to_string(v1->genreNumber()) + ")");
+    m_strGenre = FirstOf({Id3v2Genre(Id3v2Text(v2, "TCON")), ApeText(ape, "GENRE"), v1Genre});
 
     // Decimal, so that the zero-padded "08" and "09" read as 8 and 9.
     if (m_strYear) m_nYear = LeadingInt(*m_strYear);

@@ -1,16 +1,19 @@
-// What an MP3 file says about itself: the MPEG header facts and the texts of its ID3 tags, as
-// read by id3lib. The task editor uses the playing time. A file the library might choke on is
-// checked first (Id3v2Check.h): a tag that fails the check is left out of the reading.
+// What an MP3 file says about itself: the MPEG header facts with the exact playing time (our own
+// frame walk, MpegFrames.h) and the texts of its ID3v2, APE and ID3v1 tags (TagLib), every text in
+// UTF-8. The task editor uses the playing time. Nothing of the file is kept open.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
-class ID3_Tag;
+namespace TagLib::MPEG {
+class File;
+}
 
 namespace lumetra {
+
+struct MpegStream;
 
 class CMp3Info {
 public:
@@ -57,8 +60,8 @@ public:
     int32_t TrackNumber() const { return m_nTrack; }
 
 private:
-    void ReadHeader();
-    void ReadTexts();
+    void ReadHeader(const MpegStream& stream);
+    void ReadTexts(TagLib::MPEG::File& file);
     void ResetFields();
 
     std::string m_strPath;
@@ -67,7 +70,7 @@ private:
     bool m_bHasV2Tag = false;
     int32_t m_nFileSize = -1;
     int32_t m_nBitRate = 0;           // bits per second from the frame header
-    int32_t m_nVbrBitRate = 0;        // average from the VBR header, 0 without one
+    int32_t m_nVbrBitRate = 0;        // average of a file whose frames' bit rates vary, else 0
     int32_t m_nEffectiveBitRate = 0;  // the VBR average when there is one, else the bit rate
     int32_t m_nSampleRate = 0;
     int32_t m_nPlayingTime = 0;  // whole seconds
@@ -77,7 +80,6 @@ private:
     int32_t m_nYear = 0;
     int32_t m_nTrack = 0;
     bool m_bValid = false;
-    std::unique_ptr<ID3_Tag> m_tag;  // the library's view of the file, kept while valid
 };
 
 }  // namespace lumetra

@@ -1,8 +1,9 @@
 // Audio figures: the time from CMediaPlayer::Open to playback (the position moving once the sink's
 // clock runs on the first buffer) for the MP3 and the WAV fixture, next to gst-launch-1.0 playbin
-// on the same files (from its start to the sink's first buffer); and CMp3Info::Open per file over
-// 100 MP3 files. Audio goes to a silent sink that plays in real time, unless LUMETRA_AUDIO_SINK
-// names another.
+// on the same files (from its start to the sink's first buffer); CMp3Info::Open per file over 1,000
+// mixed MP3 files (every kind of stream and tag the fixtures hold); the frame count of a 10 MB file
+// whose bit rate varies and that has no VBR header. Audio goes to a silent sink that plays in real time,
+// unless LUMETRA_AUDIO_SINK names another.
 #include <benchmark/benchmark.h>
 #include <gst/gst.h>
 #include <signal.h>
@@ -18,6 +19,7 @@
 #include "audio/GstMediaControl.h"
 #include "audio/MediaPlayer.h"
 #include "audio/Mp3Info.h"
+#include "audio/MpegFrames.h"
 #include "store/Recordset.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
@@ -85,13 +87,15 @@ void BM_GstLaunchToFirstBuffer(benchmark::State& state, const char* fixture) {
 }
 
 void BM_Mp3InfoOpenPerFile(benchmark::State& state) {
-    const char* kinds[] = {test::kCbrMp3, test::kVbrMp3, test::kV1RockMp3, test::kLongMp3};
+    const char* kinds[] = {test::kCbrMp3,       test::kVbrMp3,   test::kV1RockMp3,     test::kLongMp3,
+                           test::kVbrXingMpeg2, test::kVbrMpeg1, test::kCbrMpeg25,     test::kLeadingJunk,
+                           test::kJunkInside,   test::kVbrMpeg2, test::kVbrXingMpeg25, test::kV1Genre200Mp3};
     test::TempDir dir;
     std::vector<std::string> files;
     std::error_code error;
-    for (int i = 0; i < 100 && !error; ++i) {
+    for (int i = 0; i < 1000 && !error; ++i) {
         files.push_back(dir.File("file" + std::to_string(i) + ".mp3"));
-        std::filesystem::copy_file(test::Fixture(kinds[i % 4]), files.back(), error);
+        std::filesystem::copy_file(test::Fixture(kinds[i % std::size(kinds)]), files.back(), error);
     }
     if (error) return state.SkipWithError(("fixtures missing: " + error.message()).c_str());
     for (auto _ : state) {
@@ -103,6 +107,19 @@ void BM_Mp3InfoOpenPerFile(benchmark::State& state) {
     state.counters["per_file"] =
         benchmark::Counter(static_cast<double>(state.iterations() * files.size()),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// The frames of a 10 MB file without a VBR header: the fixture's frames over and over.
+void BM_FrameCount10MB(benchmark::State& state) {
+    const test::Bytes frames = test::ReadBytes(test::Fixture(test::kVbrMpeg1));
+    if (frames.empty()) return state.SkipWithError("fixtures missing");
+    test::TempDir dir;
+    test::Bytes big;
+    while (big.size() < 10u << 20) big.insert(big.end(), frames.begin(), frames.end());
+    test::WriteBytes(dir.File("big.mp3"), big);
+    for (auto _ : state) benchmark::DoNotOptimize(Mp3LengthMs(dir.File("big.mp3")));
+    state.counters["seconds_of_audio"] =
+        static_cast<double>(Mp3LengthMs(dir.File("big.mp3")).value_or(0)) / 1000;
 }
 
 }  // namespace
@@ -124,6 +141,9 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("BM_Mp3InfoOpenPerFile", BM_Mp3InfoOpenPerFile)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_FrameCount10MB", BM_FrameCount10MB)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);

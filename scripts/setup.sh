@@ -11,7 +11,7 @@ LUMETRA_PACKAGES=(
   qt6-base-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
-  libid3-3.8.3-dev
+  libtag1-dev
   libsystemd-dev
   fonts-wqy-microhei xvfb xauth socat
   libgtest-dev libgmock-dev libbenchmark-dev

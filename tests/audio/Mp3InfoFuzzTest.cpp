@@ -1,8 +1,9 @@
 // Thousands of mutated MP3 files (cut short, garbled tag sizes and flags, zero blocks, false frame
-// syncs, stray ID3v1 tags; seeds with ID3v2.3, ID3v2.4, ID3v1 and a VBR header) through
-// CMp3Info::Open in child processes: a crash or a hang fails the test, naming the case and keeping
-// its bytes. LUMETRA_FUZZ_CASES sets the number of cases (default 4000), LUMETRA_FUZZ_SEED the
-// series.
+// syncs, stray ID3v1 tags; seeds with ID3v2.3, ID3v2.4 in UTF-16 and UTF-8, APE, Lyrics3, ID3v1
+// and a VBR header) through CMp3Info::Open in child processes: a crash, a hang or a text that is
+// not UTF-8 fails the test, naming the case and keeping its bytes. LUMETRA_FUZZ_CASES sets the number of
+// cases (default 4000), LUMETRA_FUZZ_SEED the series.
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/time.h>
@@ -139,13 +140,19 @@ Bytes Head(const char* fixture, size_t limit) {
 }
 
 TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
-    // A version 4 tag in front of audio, so that mutations reach that parser too.
-    Bytes version4 = test::Id3v23Tag({{"TIT2", "Four"}, {"TRCK", "4"}}, 4);
-    version4[3] = 4;
-    const Bytes audio = Head(test::kV1RockMp3, 4000);
-    version4.insert(version4.end(), audio.begin(), audio.end());
+    // Every kind of tag around a little audio, so that mutations reach every parser: ID3v2.4 with
+    // UTF-16 and UTF-8 frames and one flagged compressed that does not inflate, then APE, Lyrics3
+    // and an ID3v1 tag holding GBK bytes.
+    Bytes tagged = test::Id3v2Tag(
+        {{"TIT2", "\xFF\xFE\x2D\x4E\x87\x65"}, {"TPE1", std::string("\0\x10\0x", 4)}}, 4, 1, 4);
+    tagged[10 + 10 + 7 + 9] = 0x08;  // the second frame's "compressed" flag, behind a 7-byte first
+    const Bytes audio = Head(test::kV1RockMp3, 3000);
+    tagged.insert(tagged.end(), audio.begin(), audio.end());
+    for (const Bytes& tail : {test::ApeTag({{"Title", "校歌"}}), test::Lyrics3v2Block("la"),
+                              test::Id3v1Tag("\xD0\xC2\xCE\xC5", "x", 17)})
+        tagged.insert(tagged.end(), tail.begin(), tail.end());
     const std::vector<Bytes> seeds{Head(test::kCbrMp3, 8000), Head(test::kV1RockMp3, 1 << 20),
-                                   Head(test::kVbrMp3, 6000), version4};
+                                   Head(test::kVbrMp3, 6000), tagged};
     for (const Bytes& seed : seeds) ASSERT_GT(seed.size(), 500u) << "fixtures missing?";
     test::TempDir dir;  // findings go with it: copy them out to debug
     const auto findings =
@@ -154,6 +161,10 @@ TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
                        std::chrono::milliseconds(3000), [](const std::string& path) {
                            CMp3Info info;
                            info.Open(path);
+                           for (const auto& text : {info.Title(), info.Artist(), info.Album(), info.Comment(),
+                                                    info.Genre(), info.UserUrl(), info.Year()})
+                               if (text && !g_utf8_validate(text->data(), text->size(), nullptr))
+                                   _exit(3);  // reported as "crash (exit 3)"
                        });
     for (const Finding& f : findings) ADD_FAILURE() << "case " << f.index << ": " << f.what;
     EXPECT_TRUE(findings.empty());
