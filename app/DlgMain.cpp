@@ -10,7 +10,6 @@
 #include <ctime>
 #include <thread>
 
-#include "app/Autostart.h"
 #include "app/ClockText.h"
 #include "app/DlgAbout.h"
 #include "app/KeySwallower.h"
@@ -19,6 +18,7 @@
 #include "app/WindowEvent.h"
 #include "link/Logger.h"
 #include "link/TransmitterLink.h"
+#include "pages/Autostart.h"
 #include "pages/DbErrorReport.h"
 #include "pages/DlgLED.h"
 #include "pages/DlgLogin.h"
@@ -178,7 +178,7 @@ void CDlgMain::CreatePages() {
     m_pPlay = new CDlgPlay(this);
     m_pReceiver = new CDlgReceiver(this);
     m_pLED = new CDlgLED(m_services.link, m_services.clock, this);
-    m_pSYS = new CDlgSYS(m_services.link, this);
+    m_pSYS = new CDlgSYS(m_services.link, m_services.shutdown, this);
     m_pUser = new CDlgUser(this);
     m_pZoneControl = new CDlgZoneControl(this);
     m_pLogin = new CDlgLogin(this);

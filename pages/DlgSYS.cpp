@@ -8,12 +8,17 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "pages/AutostartGroup.h"
+#include "pages/ShutdownGroup.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
 
-CDlgSYS::CDlgSYS(CTransmitterLink& link, QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
+CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, QWidget* parent)
+    : CPage(QRect(197, 140, 770, 470), parent) {
+    m_shutdownGroup = new CShutdownGroup(shutdown, this);
+
     auto* portGroup = new QGroupBox(QStringLiteral("通信端口设置"), this);
     m_portList = new QComboBox(portGroup);
     m_portList->addItems(
@@ -24,31 +29,36 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, QWidget* parent) : CPage(QRect(197, 140
     portRow->addWidget(m_portList);
     portRow->addWidget(m_connect);
 
-    auto* startGroup = new QGroupBox(QStringLiteral("程序自启动"), this);
-    m_startWithSystem = new QCheckBox(QStringLiteral("开机自启动"), startGroup);
-    m_startWithSystem->setEnabled(false);
-    auto* startRow = new QHBoxLayout(startGroup);
-    startRow->addWidget(m_startWithSystem);
+    m_autostartGroup = new CAutostartGroup(this);
 
     auto* versionGroup = new QGroupBox(QStringLiteral("版本信息"), this);
     auto* versionRow = new QHBoxLayout(versionGroup);
     versionRow->addWidget(new QLabel(QStringLiteral("版本号："), versionGroup));
     versionRow->addWidget(new QLabel(QStringLiteral("1.4"), versionGroup));
+    m_copyright = new QLabel(versionGroup);
+    m_copyright->hide();
+    versionRow->addWidget(m_copyright);
     versionRow->addStretch();
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(portGroup, 0, 0);
-    layout->addWidget(startGroup, 1, 0);
-    layout->addWidget(versionGroup, 2, 0);
-    layout->setRowStretch(3, 1);
+    layout->addWidget(m_shutdownGroup, 0, 0);
+    layout->addWidget(portGroup, 1, 0);
+    layout->addWidget(m_autostartGroup, 2, 0);
+    layout->addWidget(versionGroup, 3, 0);
+    layout->setRowStretch(4, 1);
     layout->setColumnStretch(1, 1);
 
+    // The set-up, in its order: the port first, so the link comes up as early as it can.
     m_portSelection =
         std::make_unique<CPortSelection>(link, AppConnection(), static_cast<IPortSelectionView&>(*this));
     connect(m_portList, &QComboBox::activated, this,
             [this](int index) { m_portSelection->OnPortSelected(index); });
     connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
     m_portSelection->Initialise();
+    m_shutdownGroup->ShowSetting();
+    m_bZonesChanged = false;
+    // Both groups keep their boxes disabled until their "设  置" button is pressed.
+    m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));
 }
 
 CDlgSYS::~CDlgSYS() = default;
@@ -91,8 +101,15 @@ void CDlgSYS::ShowLinkState(bool linkUp) {
 }
 
 void CDlgSYS::SetStartWithSystem(bool on) {
-    m_bStartWithSystem = on;
-    m_startWithSystem->setChecked(on);
+    m_autostartGroup->SetStartWithSystem(on);
+}
+
+bool CDlgSYS::StartWithSystem() const {
+    return m_autostartGroup->StartWithSystem();
+}
+
+QCheckBox* CDlgSYS::StartWithSystemBox() const {
+    return m_autostartGroup->Box();
 }
 
 }  // namespace lumetra

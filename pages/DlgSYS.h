@@ -1,8 +1,7 @@
-// The system settings page. Here so far: the serial-port group, which connects the stored port by
-// itself when the page is created and whose button and list follow the link state, the
-// start-with-the-system box that the main window ticks at start, and the version. Automatic
-// shutdown settings, the zone editor and applying the start-with-the-system setting come with a
-// later version.
+// The system settings page. Its left half: the automatic shutdown group, the serial-port group,
+// which connects the stored port by itself when the page is created and whose button and list
+// follow the link state, the start-with-the-system group, whose box the main window ticks at
+// start, and the version.
 #pragma once
 
 #include <memory>
@@ -12,17 +11,22 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 
 namespace lumetra {
 
+class CAutoShutdown;
+class CAutostartGroup;
+class CShutdownGroup;
 class CTransmitterLink;
 
 class CDlgSYS : public CPage, private IPortSelectionView {
     Q_OBJECT
 public:
-    // Reads the stored port and starts connecting it on a worker thread.
-    CDlgSYS(CTransmitterLink& link, QWidget* parent);
+    // Reads the stored port and starts connecting it on a worker thread, then shows the stored
+    // settings with both boxes locked until their "设  置" button is pressed.
+    CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, QWidget* parent);
     ~CDlgSYS() override;
 
     // The main window's answer to a possible link change (WM_LINK_STATUS).
@@ -30,13 +34,16 @@ public:
     CPortSelection& PortSelection() { return *m_portSelection; }
     // Set once at start from the autostart entry.
     void SetStartWithSystem(bool on);
-    bool StartWithSystem() const { return m_bStartWithSystem; }
+    bool StartWithSystem() const;
     // Set by the zone editor when zones changed; the main window reloads the zone control page.
     bool m_bZonesChanged = false;
 
     QComboBox* PortList() const { return m_portList; }
     QPushButton* ConnectButton() const { return m_connect; }
-    QCheckBox* StartWithSystemBox() const { return m_startWithSystem; }
+    QCheckBox* StartWithSystemBox() const;
+    CShutdownGroup* ShutdownGroup() const { return m_shutdownGroup; }
+    CAutostartGroup* AutostartGroup() const { return m_autostartGroup; }
+    QLabel* Copyright() const { return m_copyright; }
 
 private:
     // IPortSelectionView: the worker thread's calls are carried over to the page's thread.
@@ -48,10 +55,11 @@ private:
     template <typename F>
     void OnPageThread(F&& action);
 
-    QComboBox* m_portList;         // 1001
-    QPushButton* m_connect;        // 1040
-    QCheckBox* m_startWithSystem;  // 1036
-    bool m_bStartWithSystem = false;
+    CShutdownGroup* m_shutdownGroup;
+    QComboBox* m_portList;   // 1001
+    QPushButton* m_connect;  // 1040
+    CAutostartGroup* m_autostartGroup;
+    QLabel* m_copyright;                              // 1057, hidden
     std::unique_ptr<CPortSelection> m_portSelection;  // last: its worker may still call the view
 };
 

@@ -1,0 +1,94 @@
+#include "pages/Autostart.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace lumetra {
+namespace fs = std::filesystem;
+
+std::string AutostartEntryPath() {
+    std::string base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
+        base = config;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.config";
+    } else {
+        base = ".config";
+    }
+    return base + "/autostart/Corvala.desktop";
+}
+
+bool AutostartEntryExists() {
+    std::error_code ec;
+    return fs::is_regular_file(AutostartEntryPath(), ec);
+}
+
+std::string RunningProgramPath() {
+    std::error_code ec;
+    const fs::path path = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : path.string();
+}
+
+std::string DesktopExecValue(const std::string& path) {
+    // Inside the quotes '"', '`', '$' and '\' take a backslash; the value as a whole is a string
+    // whose own escape doubles every backslash; '%' would begin a field code.
+    std::string value = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '`' || c == '$')
+            value += "\\\\";
+        else if (c == '\\')
+            value += "\\\\\\";
+        else if (c == '%')
+            value += '%';
+        value += c;
+    }
+    return value + "\"";
+}
+
+bool WriteAutostartEntry(const std::string& programPath, std::string* error) {
+    if (programPath.empty() || programPath.find_first_of("\n\r") != std::string::npos) {
+        *error = "程序路径无法写入自启动项：" + programPath;
+        return false;
+    }
+    const fs::path entry = AutostartEntryPath();
+    std::error_code ec;
+    fs::create_directories(entry.parent_path(), ec);
+    if (ec) {
+        *error = "无法建立目录 " + entry.parent_path().string() + "：" + ec.message();
+        return false;
+    }
+    // Written beside the entry and renamed over it, so a full disk never leaves half an entry.
+    const fs::path partial = entry.string() + ".new";
+    std::ofstream out(partial, std::ios::trunc);
+    if (out.is_open()) {
+        out << "[Desktop Entry]\nType=Application\nName=Lumetra\nExec=" << DesktopExecValue(programPath)
+            << "\nTerminal=false\nX-GNOME-Autostart-enabled=true\n";
+        out.close();
+    }
+    if (!out) {
+        *error = "无法写入 " + entry.string() + "：" + std::strerror(errno);
+        fs::remove(partial, ec);
+        return false;
+    }
+    fs::rename(partial, entry, ec);
+    if (ec) {
+        *error = "无法写入 " + entry.string() + "：" + ec.message();
+        fs::remove(partial, ec);
+        return false;
+    }
+    return true;
+}
+
+EntryRemoval RemoveAutostartEntry(std::string* error) {
+    const fs::path entry = AutostartEntryPath();
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(entry, ec))) return EntryRemoval::Absent;
+    if (fs::remove(entry, ec) && !ec) return EntryRemoval::Removed;
+    *error = "无法删除 " + entry.string() + "：" + ec.message();
+    return EntryRemoval::Refused;
+}
+
+}  // namespace lumetra

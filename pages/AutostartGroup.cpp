@@ -1,0 +1,67 @@
+#include "pages/AutostartGroup.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+
+#include "pages/Autostart.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+namespace {
+
+const QString kInfoCaption = QStringLiteral("信息提示");
+
+}  // namespace
+
+CAutostartGroup::CAutostartGroup(QWidget* parent)
+    : QGroupBox(QStringLiteral("程序自启动"), parent),
+      m_box(new QCheckBox(QStringLiteral("开机自启动"), this)),
+      m_button(new QPushButton(QStringLiteral("设  置"), this)) {
+    m_box->setEnabled(false);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(m_box);
+    row->addWidget(m_button);
+    connect(m_button, &QPushButton::clicked, this, &CAutostartGroup::OnButton);
+}
+
+void CAutostartGroup::SetStartWithSystem(bool on) {
+    m_bStartWithSystem = on;
+    m_box->setChecked(on);
+}
+
+void CAutostartGroup::OnButton() {
+    m_bEditing = !m_bEditing;
+    m_box->setEnabled(m_bEditing);
+    m_button->setText(m_bEditing ? QStringLiteral("保存") : QStringLiteral("设置"));
+    if (!m_bEditing) Apply();
+}
+
+void CAutostartGroup::Apply() {
+    m_bStartWithSystem = m_box->isChecked();
+    std::string error;
+    if (m_bStartWithSystem) {
+        if (WriteAutostartEntry(RunningProgramPath(), &error)) {
+            ShowMessage(this, QStringLiteral("设置程序为系统启动自运行程序操作成功"), MbButtons::Ok,
+                        MbIcon::Information, kInfoCaption);
+            return;
+        }
+    } else {
+        switch (RemoveAutostartEntry(&error)) {
+            case EntryRemoval::Removed:
+                ShowMessage(this, QStringLiteral("设置程序不启动自运行操作成功"), MbButtons::Ok,
+                            MbIcon::Information, kInfoCaption);
+                return;
+            case EntryRemoval::Absent:
+                return;
+            case EntryRemoval::Refused:
+                break;
+        }
+    }
+    ShowMessage(this, QStringLiteral("自启动设置未能保存：%1").arg(QString::fromStdString(error)),
+                MbButtons::Ok, MbIcon::Error);
+    // The box tells the truth about the entry, not what was asked for.
+    SetStartWithSystem(AutostartEntryExists());
+}
+
+}  // namespace lumetra

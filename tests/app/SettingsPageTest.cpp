@@ -1,0 +1,128 @@
+// The settings page's left half in the main window: the automatic shutdown group on a real
+// database with a simulated clock (the power-off only records), and the start-with-the-system
+// group writing its entry under a private XDG_CONFIG_HOME.
+#include <filesystem>
+
+#include "AppTestKit.h"
+#include "pages/Autostart.h"
+#include "pages/AutostartGroup.h"
+#include "pages/ShutdownGroup.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+class SettingsPageTest : public QObject {
+    Q_OBJECT
+
+    TempDir m_config;  // the autostart entry goes here, never into the developer's own
+
+    // Presses "设  置", lets `change` alter the group, presses "保存".
+    template <typename Group, typename Change>
+    static void Edit(Group& group, Change change) {
+        Click(group.SetButton());
+        QCOMPARE(group.SetButton()->text(), QStringLiteral("保存"));
+        change();
+        Click(group.SetButton());
+        QCOMPARE(group.SetButton()->text(), QStringLiteral("设置"));
+    }
+
+private slots:
+    void init() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
+
+    void shutdownGroupStoresAndArms() {
+        CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0),
+                     [] { ExecuteSql("update shut_down  set 启用关机= '0' ,关机时间='23:5:9'"); });
+        CDlgSYS& page = *rig.main->SettingsPage();
+        CShutdownGroup& group = *page.ShutdownGroup();
+        QCOMPARE(group.TimePicker()->time(), QTime(23, 5, 9));
+        QVERIFY(!group.EnableBox()->isChecked());
+        QVERIFY(!group.EnableBox()->isEnabled() && !group.TimePicker()->isEnabled());
+        QVERIFY(!page.StartWithSystemBox()->isEnabled());
+        QCOMPARE(group.SetButton()->text(), QStringLiteral("设  置"));
+        QVERIFY(page.Copyright()->isHidden() && !page.Copyright()->text().isEmpty());
+
+        Edit(group, [&] {
+            QVERIFY(group.EnableBox()->isEnabled() && group.TimePicker()->isEnabled());
+            group.EnableBox()->setChecked(true);
+            group.TimePicker()->setTime(QTime(7, 5, 0));
+        });
+        QVERIFY(!group.EnableBox()->isEnabled() && !group.TimePicker()->isEnabled());
+        QCOMPARE(Column("select * from shut_down", "关机时间"), std::vector<std::string>{"7:5:0"});
+        QCOMPARE(Column("select * from shut_down", "启用关机"), std::vector<std::string>{"1"});
+        // 21:59:00 to 07:05:00 the next morning, less the minute of warning.
+        QCOMPARE(rig.main->ShutdownTimer().interval(), ((2 * 60 + 1 + 7 * 60 + 5) * 60 - 60) * 1000);
+
+        // A refused statement stores nothing and the group shows what still holds.
+        ExecuteSql("drop table shut_down");
+        Edit(group, [&] { group.TimePicker()->setTime(QTime(8, 0, 0)); });
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.boxes.shown[0].icon, MbIcon::Error);
+        QCOMPARE(group.TimePicker()->time(), QTime(7, 5, 0));
+        QVERIFY(group.EnableBox()->isChecked());
+    }
+
+    void autostartEntryIsWrittenRewrittenAndRemoved() {
+        CMainRig rig(LocalTime(2026, 3, 5, 14, 7, 9));
+        CAutostartGroup& group = *rig.main->SettingsPage()->AutostartGroup();
+        const QString written = QStringLiteral("设置程序为系统启动自运行程序操作成功");
+        const QString removed = QStringLiteral("设置程序不启动自运行操作成功");
+        const std::string entry = m_config.File("autostart/Corvala.desktop");
+        const std::string exec =
+            "Exec=" + DesktopExecValue(std::filesystem::canonical("/proc/self/exe")) + "\n";
+
+        Edit(group, [&] { group.Box()->setChecked(true); });
+        QVERIFY(ReadFile(entry).find(exec) != std::string::npos);
+        Edit(group, [] {});  // unchanged: written again
+        Edit(group, [&] { group.Box()->setChecked(false); });
+        QVERIFY(!std::filesystem::exists(entry));
+        Edit(group, [] {});  // nothing to remove: nothing to say
+        QCOMPARE(rig.boxes.Texts(), (QStringList{written, written, removed}));
+        for (const ShownBox& box : rig.boxes.shown) QCOMPARE(box.caption, QStringLiteral("信息提示"));
+
+        // Refused: a file where the directory should be, then a directory where the entry should
+        // be. Each is reported and the box shows whether an entry exists.
+        rig.boxes.shown.clear();
+        std::filesystem::remove_all(m_config.File("autostart"));
+        std::ofstream(m_config.File("autostart")) << "in the way";
+        Edit(group, [&] { group.Box()->setChecked(true); });
+        QVERIFY(!group.Box()->isChecked() && !group.StartWithSystem());
+        std::filesystem::remove(m_config.File("autostart"));
+        std::filesystem::create_directories(entry + "/kept");
+        Edit(group, [&] { group.Box()->setChecked(false); });
+        QCOMPARE(rig.boxes.shown.size(), size_t(2));
+        for (const ShownBox& box : rig.boxes.shown) {
+            QCOMPARE(box.icon, MbIcon::Error);
+            QVERIFY2(box.text.contains(QString::fromStdString(m_config.Path())), qPrintable(box.text));
+        }
+        std::filesystem::remove_all(m_config.File("autostart"));
+    }
+
+    void execValueQuotesEveryPath_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << QString("/opt/lumetra/lumetra") << QString("\"/opt/lumetra/lumetra\"");
+        QTest::newRow("blanks and Chinese")
+            << QString("/home/李 雷/广播 系统/lumetra") << QString("\"/home/李 雷/广播 系统/lumetra\"");
+        // In the file a backslash is written twice: \\" stands for a quote, \\\\ for a backslash.
+        QTest::newRow("reserved characters")
+            << QString("/a\"b/$c/`d`/e\\f") << QString("\"/a\\\\\"b/\\\\$c/\\\\`d\\\\`/e\\\\\\\\f\"");
+        QTest::newRow("percent") << QString("/opt/100%/lumetra") << QString("\"/opt/100%%/lumetra\"");
+    }
+    void execValueQuotesEveryPath() {
+        QFETCH(QString, path);
+        QFETCH(QString, exec);
+        QCOMPARE(QString::fromStdString(DesktopExecValue(path.toStdString())), exec);
+    }
+};
+
+QTEST_MAIN(SettingsPageTest)
+#include "SettingsPageTest.moc"
