@@ -1,0 +1,77 @@
+// Saves a picture of the main window with one page shown, for the README (scripts/screenshot
+// --page). It runs like the program, from a directory holding a fresh "dbinfo.mdb", with the
+// transmitter simulator behind COM1 and an operator logged in; its automatic shutdown only ever
+// refuses, so nothing here can switch the machine off.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "app/DlgMain.h"
+#include "link/TransmitterLink.h"
+#include "pages/DlgLogin.h"
+#include "schedule/AutoShutdown.h"
+#include "schedule/PowerControl.h"
+#include "schedule/Scheduler.h"
+#include "schedule/SystemClock.h"
+#include "store/Database.h"
+
+using namespace lumetra;
+
+namespace {
+
+struct PageButton {
+    const char* name;
+    CDlgMain::ButtonId id;
+};
+
+constexpr PageButton kPages[] = {{"tasks", CDlgMain::kTasks},       {"play", CDlgMain::kPlay},
+                                 {"receiver", CDlgMain::kReceiver}, {"led", CDlgMain::kLED},
+                                 {"users", CDlgMain::kUsers},       {"settings", CDlgMain::kSettings}};
+
+class CNeverPowerOff : public IPowerControl {
+public:
+    bool PowerOff(std::string* reason) override {
+        *reason = "the screenshot tool never powers off";
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const PageButton* page = nullptr;
+    for (const PageButton& candidate : kPages)
+        if (argc == 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
+    if (!page) {
+        std::fprintf(stderr, "usage: lumetra-pageshot tasks|play|receiver|led|users|settings OUTPUT.png\n");
+        return 2;
+    }
+    std::string error;
+    if (!AppConnection().Open(DefaultDatabasePath(), &error)) {
+        std::fprintf(stderr, "cannot open %s: %s\n", DefaultDatabasePath().c_str(), error.c_str());
+        return 1;
+    }
+    CSystemClock clock;
+    CNeverPowerOff power;
+    CAutoShutdown shutdown(AppConnection(), clock, power);
+    bool saved = false;
+    {
+        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown});
+        main.show();
+        emit main.LoginPage()->LoggedIn();
+        main.Button(page->id)->click();
+        // The link comes up with the first heartbeat, three seconds after start.
+        QTimer::singleShot(4000, &main, [&] {
+            saved = main.grab().save(QString::fromLocal8Bit(argv[2]));
+            main.RunExitSequence();
+        });
+        main.exec();
+    }
+    TransmitterLink().CloseLink(false);
+    AppConnection().Close();
+    if (!saved) std::fprintf(stderr, "cannot save %s\n", argv[2]);
+    return saved ? 0 : 1;
+}
