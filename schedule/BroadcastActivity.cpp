@@ -1,19 +1,10 @@
 #include "schedule/BroadcastActivity.h"
 
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskRules.h"
 #include "store/Recordset.h"
 #include "store/Statements.h"
 
 namespace lumetra {
-namespace {
-
-// The scheduler switches a task's outlets and receivers on this long before its start and its
-// outlets off this long after its end.
-constexpr long kPowerUpLead = 10;
-constexpr long kPowerDownDelay = 15;
-
-}  // namespace
-
 bool HoldsMachineOn(const TaskRecord& task, std::time_t now) {
     if (task.state == sql::kStateRunning) return true;
     if (!IsDueToday(task, now)) return false;

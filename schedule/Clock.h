@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 
 namespace lumetra {
@@ -12,6 +13,9 @@ class IClock {
 public:
     virtual ~IClock() = default;
     virtual std::time_t Now() = 0;
+    // Milliseconds of a clock that only moves forward, at the pace of the sleeps, and is never
+    // set; comparing it with Now() tells a clock that was set or resumed from one read late.
+    virtual int64_t SteadyMillis() = 0;
     // Sleeps for `duration` unless Interrupt() is called; returns false when interrupted.
     virtual bool SleepFor(std::chrono::milliseconds duration) = 0;
     // Sleeps until the next full or half second of the wall clock (at most half a second), so a

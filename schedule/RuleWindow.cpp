@@ -2,30 +2,26 @@
 
 #include <algorithm>
 
-#include "schedule/TaskRecord.h"
-#include "schedule/TimeOfDay.h"
+#include "schedule/TaskRules.h"
 #include "store/Statements.h"
 
 namespace lumetra {
 namespace {
 
 constexpr long kSecondsPerDay = 86400;
-constexpr long kEarliestRule = 10;  // power-up, before the start
-constexpr long kLatestRule = 15;    // power-down, after the end
+// Far enough either way to cover the whole local day of a second and the days its power-up and
+// power-down are measured from.
+constexpr std::time_t kOffsetSpan = kSecondsPerDay + 3600;
 
-std::time_t LocalMidnight(const std::tm& day, int daysLater) {
-    std::tm midnight{};
-    midnight.tm_year = day.tm_year;
-    midnight.tm_mon = day.tm_mon;
-    midnight.tm_mday = day.tm_mday + daysLater;
-    midnight.tm_isdst = -1;
-    return std::mktime(&midnight);
+long UtcOffset(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return local.tm_gmtoff;
 }
 
 // Seconds since midnight of a time of day, or -1 when a field is out of range (such a time is
 // carried into another day by the calendar arithmetic).
-long SecondOfDay(const std::string& text) {
-    const HourMinuteSecond hms = ParseTimeOfDay(text);
+long SecondOfDay(const HourMinuteSecond& hms) {
     if (hms.hour < 0 || hms.hour > 23 || hms.minute < 0 || hms.minute > 59 || hms.second < 0 ||
         hms.second > 59)
         return -1;
@@ -40,19 +36,21 @@ void CRuleWindow::SetNow(std::time_t now) {
     // Worked out afresh for every new second, so a change of the time zone is seen at once.
     std::tm local{};
     localtime_r(&now, &local);
-    const std::time_t midnight = LocalMidnight(local, 0);
-    // A clock change makes the day shorter or longer than 86400 seconds.
-    m_regularDay = LocalMidnight(local, 1) - midnight == kSecondsPerDay;
-    m_secondOfDay = static_cast<long>(now - midnight);
+    m_secondOfDay = local.tm_hour * 3600L + local.tm_min * 60L + local.tm_sec;
+    m_steadyOffset =
+        UtcOffset(now - kOffsetSpan) == local.tm_gmtoff && UtcOffset(now + kOffsetSpan) == local.tm_gmtoff;
 }
 
-bool CRuleWindow::MayAct(const TaskRecord& task) const {
-    if (!m_regularDay || task.state == sql::kStateRunning) return true;
-    const long start = SecondOfDay(task.startTime);
-    const long end = SecondOfDay(task.endTime);
+bool CRuleWindow::MayAct(const TaskFields& task) const {
+    if (!m_steadyOffset || task.state == sql::kStateRunning) return true;
+    const long start = SecondOfDay(task.start);
+    const long end = SecondOfDay(task.end);
     if (start < 0 || end < 0) return true;
-    return m_secondOfDay >= std::min(start, end) - kEarliestRule &&
-           m_secondOfDay <= std::max(start, end) + kLatestRule;
+    const long first = std::min(start, end) - kPowerUpLead;
+    const long last = std::max(start, end) + kPowerDownDelay;
+    // A window that reaches over midnight holds the end of the day before or the start of the next.
+    return (m_secondOfDay >= first && m_secondOfDay <= last) || m_secondOfDay >= first + kSecondsPerDay ||
+           m_secondOfDay <= last - kSecondsPerDay;
 }
 
 }  // namespace lumetra

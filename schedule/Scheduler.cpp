@@ -1,5 +1,6 @@
 #include "schedule/Scheduler.h"
 
+#include <cstdlib>
 #include <exception>
 
 #include "link/Logger.h"
@@ -17,12 +18,9 @@ namespace {
 
 // Between switching the outlets on and the receivers, so the amplifiers have power first.
 constexpr std::chrono::milliseconds kPowerSettle{500};
-constexpr long kPowerUpLead = 10;     // seconds before the start
-constexpr long kPowerDownDelay = 15;  // seconds after the end
-
-bool IsRunningState(const TaskRecord& task) {
-    return task.state == sql::kStateRunning;
-}
+// How far the wall clock may run apart from the steady clock between two passes before it counts
+// as set or resumed rather than merely read late.
+constexpr int64_t kJumpToleranceMs = 2000;
 
 }  // namespace
 
@@ -36,6 +34,7 @@ CScheduler::~CScheduler() {
 void CScheduler::Start() {
     if (m_hThread.joinable()) return;
     m_clock.ClearInterrupt();
+    m_lastSecond = -1;  // a new run catches up nothing from an earlier one
     m_bRunning = true;
     m_hThread = std::thread([this] { Run(); });
 }
@@ -68,107 +67,118 @@ void CScheduler::TickAndLog() {
 }
 
 void CScheduler::Tick() {
-    // Closed at the end of the tick whichever way it ends; its buffers stay for the next one.
+    const std::time_t now = m_clock.Now();
+    const int64_t steady = m_clock.SteadyMillis();
+    const std::time_t first = FirstSecondToEvaluate(now, steady);
+    ReadTasks();
+    m_lastSecond = now;
+    m_lastSteady = steady;
+    for (std::time_t second = first; second <= now; ++second)
+        if (!EvaluateSecond(second)) return;
+}
+
+void CScheduler::ReadTasks() {
+    // Closed at the end whichever way it ends; its buffers stay for the next tick.
     struct CloseAtEnd {
         CRecordset& rows;
         ~CloseAtEnd() { rows.Close(); }
     } closeAtEnd{m_rows};
+    m_tasks.clear();
     m_rows.Open(sql::kSelectTasksForTick);
+    for (; !m_rows.IsEOF(); m_rows.MoveNext()) m_tasks.emplace_back(TaskRecord::FromRow(m_rows));
+}
+
+std::time_t CScheduler::FirstSecondToEvaluate(std::time_t now, int64_t steadyMillis) const {
+    // The same second again (or the clock set back) is evaluated once more, which repeats only
+    // harmless frames.
+    if (m_lastSecond < 0 || now <= m_lastSecond) return now;
+    const std::time_t gap = now - m_lastSecond;
+    const int64_t drift = static_cast<int64_t>(gap) * 1000 - (steadyMillis - m_lastSteady);
+    if (gap <= kMaxCatchUp && std::llabs(drift) <= kJumpToleranceMs) return m_lastSecond + 1;
+    if (gap > 1)
+        Logger().Log("Scheduler: the clock moved on by %ld s; only the current second is evaluated",
+                     static_cast<long>(gap));
+    return now;
+}
+
+bool CScheduler::EvaluateSecond(std::time_t second) {
+    PowerDownsDue(second);
+    const RuleMoments at(second);
     CRuleWindow window;
-    for (; !m_rows.IsEOF(); m_rows.MoveNext()) {
-        const TaskRecord task = TaskRecord::FromRow(m_rows);
-        const std::time_t now = m_clock.Now();
-        window.SetNow(now);
+    window.SetNow(second);
+    for (TaskFields& task : m_tasks) {
         // Most rows are hours away from their rules; they skip the calendar arithmetic.
         if (!window.MayAct(task)) continue;
-        if (!EvaluateTask(task, now)) return;
+        if (!Act(task, RulesAt(task, at), second)) return false;
     }
+    return true;
+}
+
+bool CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second) {
+    // Every evaluation of a row works on the state read before the first of them.
+    const int times = std::max(rules.startTimes, rules.endTimes);
+    for (int i = 0; i < times; ++i) {
+        if (i < rules.startTimes) {
+            if (rules.start == Rule::kPowerUp && !PowerUp(task)) return false;
+            if (rules.start == Rule::kStart) BeginBroadcast(task);
+            if (rules.start == Rule::kLateStart && !LateStart(task)) return false;
+        }
+        if (i < rules.endTimes) {
+            if (rules.end == Rule::kEnd) EndBroadcast(task);
+            if (rules.end == Rule::kStaleClose) StaleClose(task, second);
+            if (rules.end == Rule::kPowerDown) PowerDown();
+        }
+    }
+    return true;
 }
 
 void CScheduler::UpdateTaskState(const std::string& idText, const char* stateWord) {
     m_db.ExecuteSql(FormatSql(sql::kSetStateById, stateWord, LeadingInt(idText)));
 }
 
-bool CScheduler::EvaluateTask(const TaskRecord& task, std::time_t now) {
-    RepeatKind kind;
-    if (task.repeatCode == kRepeatOnce)
-        kind = RepeatKind::kOnce;
-    else if (task.repeatCode == kRepeatWeekly)
-        kind = RepeatKind::kWeekly;
-    else if (task.repeatCode == kRepeatDaily)
-        kind = RepeatKind::kDaily;
-    else
-        return true;
-    // A weekly task whose day digit appears twice is evaluated twice, with the same times and
-    // the state read before either evaluation.
-    const int count = DueCountToday(task, now);
-    if (count == 0) return true;
-    const TaskTimesResult times = TaskTimes(task, now);
-    for (int i = 0; i < count; ++i)
-        if (!EvaluateRules(task, times, kind)) return false;
-    return true;
-}
-
-bool CScheduler::EvaluateRules(const TaskRecord& task, const TaskTimesResult& times, RepeatKind kind) {
-    // At most one start rule, then at most one end rule.
-    if (times.sinceStart == -kPowerUpLead) {
-        if (!PowerUp(task, kind)) return false;
-    } else if (times.sinceStart == 0) {
-        BeginBroadcast(task);
-    } else if (times.sinceStart > 0 && times.sinceStart < times.duration && !IsRunningState(task)) {
-        if (!LateStart(task, kind)) return false;
-    }
-
-    if (times.sinceEnd == 0)
-        EndBroadcast(task);
-    else if (IsRunningState(task) && times.sinceEnd > 0)
-        Mark(task, sql::kStateDone);  // still running after its end: no tick saw the end second
-    else if (times.sinceEnd == kPowerDownDelay)
-        PowerDown();
-    return true;
-}
-
-bool CScheduler::PowerUp(const TaskRecord& task, RepeatKind kind) {
+bool CScheduler::PowerUp(TaskFields& task) {
+    // Outlets switched off after a stale close must not go off under this broadcast.
+    m_powerDowns.erase(task.id);
     PowerOn(task);
-    if (kind == RepeatKind::kWeekly) {
-        OpenChannels(m_link, ZoneFlags(task));
+    if (task.kind == RepeatKind::kWeekly) {
+        OpenChannels(m_link, task.zones);
         Post(WM_ZONE_REFRESH);
         return true;
     }
     if (!Pause()) return false;
-    const ChannelFlags flags = ZoneFlags(task);
     Post(WM_ZONE_REFRESH);
-    OpenChannels(m_link, flags);
+    OpenChannels(m_link, task.zones);
     return true;
 }
 
-void CScheduler::BeginBroadcast(const TaskRecord& task) {
+void CScheduler::BeginBroadcast(TaskFields& task) {
     HandOver(task);
     Mark(task, sql::kStateRunning);
 }
 
-bool CScheduler::LateStart(const TaskRecord& task, RepeatKind kind) {
+bool CScheduler::LateStart(TaskFields& task) {
+    m_powerDowns.erase(task.id);
     PowerOn(task);
     if (!Pause()) return false;
-    const ChannelFlags flags = ZoneFlags(task);
-    switch (kind) {
+    switch (task.kind) {
         case RepeatKind::kWeekly:
-            OpenChannels(m_link, flags);
-            UpdateTaskState(task.id, sql::kStateRunning);
+            OpenChannels(m_link, task.zones);
+            SetState(task, sql::kStateRunning);
             Post(WM_ZONE_REFRESH);
             HandOver(task);
             Post(WM_TASKS_CHANGED);
             break;
         case RepeatKind::kDaily:
-            UpdateTaskState(task.id, sql::kStateRunning);
+            SetState(task, sql::kStateRunning);
             Post(WM_ZONE_REFRESH);
-            OpenChannels(m_link, flags);
+            OpenChannels(m_link, task.zones);
             HandOver(task);
             Post(WM_TASKS_CHANGED);
             break;
         case RepeatKind::kOnce:
+        case RepeatKind::kNone:
             Post(WM_ZONE_REFRESH);
-            OpenChannels(m_link, flags);
+            OpenChannels(m_link, task.zones);
             HandOver(task);
             Mark(task, sql::kStateRunning);
             break;
@@ -176,10 +186,32 @@ bool CScheduler::LateStart(const TaskRecord& task, RepeatKind kind) {
     return true;
 }
 
-void CScheduler::EndBroadcast(const TaskRecord& task) {
-    CloseChannels(m_link, ZoneFlags(task));
+void CScheduler::EndBroadcast(TaskFields& task) {
+    CloseChannels(m_link, task.zones);
     Post(WM_STOP_TASK);
     Mark(task, sql::kStateDone);
+}
+
+void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
+    // Its receivers may still be on from a broadcast whose end nobody saw: off now, the outlets
+    // after the same delay as after an end. The playback is left alone; another task may be
+    // playing by now.
+    CloseChannels(m_link, task.zones);
+    Mark(task, sql::kStateDone);
+    m_powerDowns[task.id] = second + kPowerDownDelay;
+}
+
+void CScheduler::PowerDownsDue(std::time_t second) {
+    bool due = false;
+    for (auto it = m_powerDowns.begin(); it != m_powerDowns.end();) {
+        if (it->second > second) {
+            ++it;
+            continue;
+        }
+        due = true;
+        it = m_powerDowns.erase(it);
+    }
+    if (due) PowerDown();
 }
 
 void CScheduler::PowerDown() {
@@ -188,25 +220,30 @@ void CScheduler::PowerDown() {
     Post(WM_POWER_REFRESH);
 }
 
-void CScheduler::PowerOn(const TaskRecord& task) {
+void CScheduler::PowerOn(const TaskFields& task) {
     std::array<bool, 4> switches;
     for (int number = 1; number <= 4; ++number) switches[number - 1] = m_link.PowerSwitch(number);
-    ApplyPowerSwitches(task, switches);
+    ApplyPowerSwitches(task.power, switches);
     for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, switches[number - 1]);
     Post(WM_POWER_REFRESH);
     m_link.SendPower();
 }
 
-void CScheduler::HandOver(const TaskRecord& task) {
+void CScheduler::HandOver(const TaskFields& task) {
     if (!m_pOwner) return;
     // A list that failed to open earlier must not keep this task from playing.
     m_pOwner->ClearOpenFailure();
-    m_pOwner->SetPlayListText(PlayList(task));
+    m_pOwner->SetPlayListText(task.playList);
     m_pOwner->PostMessage(WM_PLAY_TASK);
 }
 
-void CScheduler::Mark(const TaskRecord& task, const char* stateWord) {
+void CScheduler::SetState(TaskFields& task, const char* stateWord) {
     UpdateTaskState(task.id, stateWord);
+    task.state = stateWord;  // the next second of this pass sees it as the next pass would
+}
+
+void CScheduler::Mark(TaskFields& task, const char* stateWord) {
+    SetState(task, stateWord);
     Post(WM_TASKS_CHANGED);
 }
 

@@ -2,15 +2,21 @@
 // carries out the tasks due today on time. Ten seconds before a task's start it switches the
 // task's power outlets and receivers on, at the start it hands the play list to the instant-play
 // page, at the end it switches the receivers off and stops the playback, and fifteen seconds
-// later it switches the outlets off. It keeps no memory between ticks: every decision is taken
-// afresh from the stored rows and the clock.
+// later it switches the outlets off. Every decision is taken afresh from the stored rows and the
+// clock; the only memory between passes is the last second evaluated, so that a pass that came
+// late (a busy second, a slow disk) also evaluates the seconds it would otherwise have skipped, and
+// the outlets still to be switched off after a stale task was closed.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "schedule/TaskRecord.h"
+#include "schedule/TaskRules.h"
 #include "schedule/WindowMessages.h"
 #include "store/Recordset.h"
 
@@ -23,6 +29,12 @@ class ISchedulerOwner;
 
 class CScheduler {
 public:
+    // A pass evaluates the seconds since the last one when they are at most this many and the
+    // wall clock moved as far as the steady clock; after a longer gap or a jump of the clock (the
+    // PC resumed from sleep, the time was set) only the current second, and the late start does
+    // the rest.
+    static constexpr std::time_t kMaxCatchUp = 60;
+
     CScheduler(CDatabase& db, CTransmitterLink& link, IClock& clock);
     // Stops and joins the thread if it still runs.
     ~CScheduler();
@@ -39,30 +51,33 @@ public:
     void Stop();
     bool IsRunning() const { return m_bRunning; }
 
-    // One pass over all task rows. Throws CDbError when the database fails; the thread logs it
-    // and tries again on the next tick.
+    // One pass over all task rows, for every second due. Throws CDbError when the database fails;
+    // the thread logs it and tries again on the next tick, which then also catches up.
     void Tick();
     // Stores a state word (sql::kStateRunning, ...) for the row whose ID is `idText`.
     void UpdateTaskState(const std::string& idText, const char* stateWord);
 
 private:
-    enum class RepeatKind { kOnce, kWeekly, kDaily };
-
     void Run();  // the thread body
     void TickAndLog();
+    void ReadTasks();
+    std::time_t FirstSecondToEvaluate(std::time_t now, int64_t steadyMillis) const;
     // Each returns false when a stop cut a sleep short; the tick then ends at once.
-    bool EvaluateTask(const TaskRecord& task, std::time_t now);
-    bool EvaluateRules(const TaskRecord& task, const TaskTimesResult& times, RepeatKind kind);
-    bool PowerUp(const TaskRecord& task, RepeatKind kind);
-    bool LateStart(const TaskRecord& task, RepeatKind kind);
-    void BeginBroadcast(const TaskRecord& task);
-    void EndBroadcast(const TaskRecord& task);
+    bool EvaluateSecond(std::time_t second);
+    bool Act(TaskFields& task, const DueRules& rules, std::time_t second);
+    bool PowerUp(TaskFields& task);
+    bool LateStart(TaskFields& task);
+    void BeginBroadcast(TaskFields& task);
+    void EndBroadcast(TaskFields& task);
+    void StaleClose(TaskFields& task, std::time_t second);
     void PowerDown();
+    void PowerDownsDue(std::time_t second);
 
     // The common steps of the rules.
-    void PowerOn(const TaskRecord& task);
-    void HandOver(const TaskRecord& task);
-    void Mark(const TaskRecord& task, const char* stateWord);
+    void PowerOn(const TaskFields& task);
+    void HandOver(const TaskFields& task);
+    void SetState(TaskFields& task, const char* stateWord);
+    void Mark(TaskFields& task, const char* stateWord);
     bool Pause();
     void Post(WindowMessage message);
 
@@ -70,11 +85,15 @@ private:
     CTransmitterLink& m_link;
     IClock& m_clock;
     ISchedulerOwner* m_pOwner = nullptr;
-    // The tick's own record set, apart from the one the pages share on the user-interface
-    // thread. Only the thread that ticks touches it.
-    CRecordset m_rows;
     std::atomic<bool> m_bRunning{false};
     std::thread m_hThread;
+
+    // Only the thread that ticks touches the fields below.
+    CRecordset m_rows;  // the tick's own record set, apart from the one the pages share
+    std::vector<TaskFields> m_tasks;
+    std::time_t m_lastSecond = -1;                    // the last second a pass evaluated; none yet
+    int64_t m_lastSteady = 0;                         // the steady clock when it was read
+    std::map<std::string, std::time_t> m_powerDowns;  // stale tasks' outlets off: by ID, when
 };
 
 // The process-wide scheduler, on the application connection, the process-wide link and the

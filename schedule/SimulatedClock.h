@@ -1,6 +1,7 @@
 // A clock whose time moves only when the code sleeps: each sleep advances it by exactly the time
-// asked for and returns at once. Tests and benchmarks run whole days of schedule through it in
-// moments, tick by tick, with the same code that runs on the wall clock.
+// asked for and returns at once. SetTime moves the wall clock alone, as a clock set by hand. Tests and
+// benchmarks run whole days of schedule through it in moments, tick by tick, with the same code that runs on
+// the wall clock.
 #pragma once
 
 #include <atomic>
@@ -15,6 +16,7 @@ public:
     explicit CSimulatedClock(std::time_t start) : m_millis(static_cast<int64_t>(start) * 1000) {}
 
     std::time_t Now() override { return static_cast<std::time_t>(NowMillis() / 1000); }
+    int64_t SteadyMillis() override { return m_steady.load(); }
     bool SleepFor(std::chrono::milliseconds duration) override;
     bool SleepToNextHalfSecond() override;
     void Interrupt() override { m_interrupted = true; }
@@ -26,6 +28,7 @@ public:
 
 private:
     std::atomic<int64_t> m_millis;
+    std::atomic<int64_t> m_steady{0};  // the sleeps so far
     std::atomic<bool> m_interrupted{false};
 };
 

@@ -13,6 +13,10 @@ std::time_t CSystemClock::Now() {
     return static_cast<std::time_t>(floor<seconds>(system_clock::now().time_since_epoch()).count());
 }
 
+int64_t CSystemClock::SteadyMillis() {
+    return duration_cast<milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 bool CSystemClock::SleepFor(milliseconds duration) {
     return WaitFor(duration);
 }

@@ -13,6 +13,7 @@ public:
     // Read from the precise real-time clock: the coarse one behind time() may still show the
     // previous second for a few milliseconds after a second has begun.
     std::time_t Now() override;
+    int64_t SteadyMillis() override;
     bool SleepFor(std::chrono::milliseconds duration) override;
     bool SleepToNextHalfSecond() override;
     void Interrupt() override;

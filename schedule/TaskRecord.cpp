@@ -1,6 +1,7 @@
 #include "schedule/TaskRecord.h"
 
-#include "schedule/TimeOfDay.h"
+#include <algorithm>
+
 #include "store/DbError.h"
 #include "store/Recordset.h"
 #include "store/SplitString.h"
@@ -17,16 +18,38 @@ std::string FieldOrEmpty(const CRecordset& rows, const char* name) {
     }
 }
 
+// A local date and time of day, with the daylight-saving rule of the date itself. mktime alone
+// answers a wall-clock time that a clock change repeats or skips by a guess that depends on its
+// earlier calls, so such times are settled here: a repeated time is its first moment, a skipped one
+// the moment after the gap.
 std::time_t MakeLocal(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;  // the daylight-saving rule of the date itself
-    return std::mktime(&tm);
+    std::tm asked{};
+    asked.tm_year = year - 1900;
+    asked.tm_mon = month - 1;
+    asked.tm_mday = day;
+    asked.tm_hour = hour;
+    asked.tm_min = minute;
+    asked.tm_sec = second;
+    std::tm tm = asked;
+    tm.tm_isdst = -1;
+    const std::time_t moment = std::mktime(&tm);
+    const bool timeInRange =
+        hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
+    if (timeInRange && (tm.tm_hour != hour || tm.tm_min != minute)) {
+        std::tm standard = asked, summer = asked;
+        standard.tm_isdst = 0;
+        summer.tm_isdst = 1;
+        return std::max(std::mktime(&standard), std::mktime(&summer));
+    }
+    for (const std::time_t shift : {3600, 1800}) {
+        const std::time_t earlier = moment - shift;
+        std::tm e{};
+        localtime_r(&earlier, &e);
+        if (e.tm_mday == tm.tm_mday && e.tm_hour == tm.tm_hour && e.tm_min == tm.tm_min &&
+            e.tm_sec == tm.tm_sec)
+            return earlier;
+    }
+    return moment;
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date (valid for any year).
@@ -39,11 +62,32 @@ long DaysFromCivil(long y, long m, long d) {
     return era * 146097 + doe - 719468;
 }
 
-// The local calendar day of a moment, as a day number.
-long LocalDayNumber(std::time_t moment) {
-    std::tm tm{};
-    localtime_r(&moment, &tm);
-    return DaysFromCivil(tm.tm_year + 1900L, tm.tm_mon + 1L, tm.tm_mday);
+long DayNumberOf(const std::tm& local) {
+    return DaysFromCivil(local.tm_year + 1900L, local.tm_mon + 1L, local.tm_mday);
+}
+
+// The day number of a "%Y-%m-%d" date. Year: the first four characters; month: from character 5
+// up to the next "-"; day: the rest. Out-of-range fields roll over as the calendar does.
+long FirstDayOf(const std::string& date) {
+    const int year = LeadingInt(date.substr(0, 4));
+    int month = 0, day = 0;
+    if (date.size() > 5) {
+        const size_t dash = date.find('-', 5);
+        month = LeadingInt(date.substr(5, dash == std::string::npos ? dash : dash - 5));
+        if (dash != std::string::npos) day = LeadingInt(date.substr(dash + 1));
+    }
+    return LocalMoment(MakeLocal(year, month, day, 0, 0, 0)).dayNumber;
+}
+
+RepeatKind KindOf(const std::string& code) {
+    if (code == kRepeatOnce) return RepeatKind::kOnce;
+    if (code == kRepeatWeekly) return RepeatKind::kWeekly;
+    if (code == kRepeatDaily) return RepeatKind::kDaily;
+    return RepeatKind::kNone;
+}
+
+long SecondsOf(const HourMinuteSecond& hms) {
+    return hms.hour * 3600L + hms.minute * 60L + hms.second;
 }
 
 }  // namespace
@@ -67,56 +111,74 @@ TaskRecord TaskRecord::FromRow(const CRecordset& rows) {
     return t;
 }
 
-std::time_t LocalDayStart(const std::string& date) {
-    // Year: the first four characters; month: from character 5 up to the next "-"; day: the rest.
-    const int year = LeadingInt(date.substr(0, 4));
-    int month = 0, day = 0;
-    if (date.size() > 5) {
-        const size_t dash = date.find('-', 5);
-        month = LeadingInt(date.substr(5, dash == std::string::npos ? dash : dash - 5));
-        if (dash != std::string::npos) day = LeadingInt(date.substr(dash + 1));
-    }
-    return MakeLocal(year, month, day, 0, 0, 0);
+LocalMoment::LocalMoment(std::time_t moment) : time(moment), local{} {
+    localtime_r(&moment, &local);
+    dayNumber = DayNumberOf(local);
 }
 
-std::time_t TodayAt(const std::string& time, std::time_t now) {
-    std::tm today{};
-    localtime_r(&now, &today);
-    const HourMinuteSecond hms = ParseTimeOfDay(time);
-    return MakeLocal(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, hms.hour, hms.minute, hms.second);
+TaskFields::TaskFields(const TaskRecord& record)
+    : kind(KindOf(record.repeatCode)),
+      firstDay(FirstDayOf(record.date)),
+      start(ParseTimeOfDay(record.startTime)),
+      end(ParseTimeOfDay(record.endTime)),
+      weekDays(record.weekDays),
+      zones(ZoneFlags(record)),
+      power(record.power),
+      id(record.id),
+      state(record.state),
+      playList(record.playList) {}
+
+const TaskFields::DayMoments& TaskFields::MomentsOn(const LocalMoment& day) const {
+    if (m_day.dayNumber == day.dayNumber) return m_day;
+    const std::tm& d = day.local;
+    m_day.dayNumber = day.dayNumber;
+    m_day.start =
+        MakeLocal(d.tm_year + 1900, d.tm_mon + 1, d.tm_mday, start.hour, start.minute, start.second);
+    m_day.end = MakeLocal(d.tm_year + 1900, d.tm_mon + 1, d.tm_mday, end.hour, end.minute, end.second);
+    // A start in the hour that a clock change skips moves on by that hour, an end after it may
+    // not: the broadcast then keeps its length rather than ending before it starts.
+    const long length = SecondsOf(end) - SecondsOf(start);
+    if (m_day.end <= m_day.start && length > 0) m_day.end = m_day.start + length;
+    return m_day;
 }
 
-TaskTimesResult TaskTimes(const TaskRecord& task, std::time_t now) {
-    const std::time_t taskDay = LocalDayStart(task.date);
-    const std::time_t todayStart = TodayAt(task.startTime, now);
-    const std::time_t todayEnd = TodayAt(task.endTime, now);
+TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now) {
+    const TaskFields::DayMoments& today = task.MomentsOn(now);
     TaskTimesResult r;
     // Whole calendar days between the two dates. Dividing the seconds by 86400 would be a day off
     // for an hour after midnight on the day after a 23-hour or 25-hour day, so a once task would
     // run twice or not at all around a daylight-saving change; elsewhere both agree.
-    r.dayOffset = LocalDayNumber(now) - LocalDayNumber(taskDay);
-    r.sinceStart = static_cast<long>(now - todayStart);
-    r.sinceEnd = static_cast<long>(now - todayEnd);
-    r.duration = static_cast<long>(todayEnd - todayStart);
+    r.dayOffset = now.dayNumber - task.firstDay;
+    r.sinceStart = static_cast<long>(now.time - today.start);
+    r.sinceEnd = static_cast<long>(now.time - today.end);
+    r.duration = static_cast<long>(today.end - today.start);
     return r;
 }
 
-int DueCountToday(const TaskRecord& task, std::time_t now) {
-    const long dayOffset = TaskTimes(task, now).dayOffset;
+int DueCountToday(const TaskFields& task, const LocalMoment& now) {
+    const long dayOffset = now.dayNumber - task.firstDay;
     if (dayOffset < 0) return 0;
-    if (task.repeatCode == kRepeatOnce) return dayOffset == 0 ? 1 : 0;
-    if (task.repeatCode == kRepeatDaily) return 1;
-    if (task.repeatCode != kRepeatWeekly) return 0;
-    std::tm today{};
-    localtime_r(&now, &today);
-    const int weekDay = today.tm_wday + 1;  // 1 Sunday .. 7 Saturday
-    int count = 0;
-    for (char c : task.weekDays)
-        if (c - '0' == weekDay) ++count;
-    return count;
+    switch (task.kind) {
+        case RepeatKind::kOnce:
+            return dayOffset == 0 ? 1 : 0;
+        case RepeatKind::kDaily:
+            return 1;
+        case RepeatKind::kWeekly: {
+            const int weekDay = now.local.tm_wday + 1;  // 1 Sunday .. 7 Saturday
+            int count = 0;
+            for (char c : task.weekDays)
+                if (c - '0' == weekDay) ++count;
+            return count;
+        }
+        case RepeatKind::kNone:
+            break;
+    }
+    return 0;
 }
 
-bool IsDueToday(const TaskRecord& task, std::time_t now) { return DueCountToday(task, now) > 0; }
+bool IsDueToday(const TaskFields& task, const LocalMoment& now) {
+    return DueCountToday(task, now) > 0;
+}
 
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries) {
     ChannelFlags flags{};
@@ -130,16 +192,16 @@ ChannelFlags ZoneFlags(const TaskRecord& task) {
     return ZoneFlagsFromList(entries);
 }
 
-void ApplyPowerSwitches(const TaskRecord& task, std::array<bool, 4>& switches) {
-    for (size_t k = 0; k < switches.size() && k < task.power.size(); ++k) {
-        if (task.power[k] == '1') switches[k] = true;
-        if (task.power[k] == '0') switches[k] = false;
+void ApplyPowerSwitches(const std::string& power, std::array<bool, 4>& switches) {
+    for (size_t k = 0; k < switches.size() && k < power.size(); ++k) {
+        if (power[k] == '1') switches[k] = true;
+        if (power[k] == '0') switches[k] = false;
     }
 }
 
 std::array<bool, 4> PowerSwitches(const TaskRecord& task) {
     std::array<bool, 4> switches{};
-    ApplyPowerSwitches(task, switches);
+    ApplyPowerSwitches(task.power, switches);
     return switches;
 }
 

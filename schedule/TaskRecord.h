@@ -1,13 +1,15 @@
 // A broadcast task as stored in one tb_memo row, and the calendar rules that decide on which days
-// it is due and which seconds of such a day matter to it. Nothing derived is stored back: every
-// number, date and time is read afresh from the row's text.
+// it is due and which seconds of such a day matter to it. The row stays text, as stored; the
+// scheduler turns it into its typed fields (TaskFields) once per pass and works on those.
 #pragma once
 
 #include <array>
+#include <climits>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "schedule/TimeOfDay.h"
 #include "store/Labels.h"
 
 namespace lumetra {
@@ -38,6 +40,39 @@ inline constexpr const char* kRepeatOnce = "0";
 inline constexpr const char* kRepeatWeekly = "1";
 inline constexpr const char* kRepeatDaily = "2";
 
+enum class RepeatKind { kNone, kOnce, kWeekly, kDaily };
+
+// A moment with its local calendar day, read once and shared by every task evaluated at it.
+struct LocalMoment {
+    LocalMoment(std::time_t moment);  // implicit: a plain time reads as its local moment
+    std::time_t time;
+    std::tm local;
+    long dayNumber;  // days since 1970-01-01 of the local date
+};
+
+// The typed fields of a task, read from its text once.
+struct TaskFields {
+    TaskFields(const TaskRecord& record);  // implicit, so every rule also takes a plain record
+
+    RepeatKind kind;
+    long firstDay;  // day number of 日期
+    HourMinuteSecond start, end;
+    std::string weekDays;
+    ChannelFlags zones;
+    std::string power;
+    std::string id, state, playList;
+
+    // The start and end moments on one local day; worked out once per day and kept.
+    struct DayMoments {
+        long dayNumber = LONG_MIN;
+        std::time_t start = 0, end = 0;
+    };
+    const DayMoments& MomentsOn(const LocalMoment& day) const;
+
+private:
+    mutable DayMoments m_day;
+};
+
 struct TaskTimesResult {
     long dayOffset;   // calendar days since 日期: 0 on that day, 1 the day after, -1 the day before
     long sinceStart;  // now - today's start, seconds
@@ -45,26 +80,23 @@ struct TaskTimesResult {
     long duration;    // today's end - today's start, seconds
 };
 
-// Midnight at the start of a "%Y-%m-%d" date, as a local time with that date's own DST rule.
-std::time_t LocalDayStart(const std::string& date);
-// Today's date (of `now`) with the hour, minute and second of a "%H:%M:%S" text.
-std::time_t TodayAt(const std::string& time, std::time_t now);
+TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now);
 
-TaskTimesResult TaskTimes(const TaskRecord& task, std::time_t now);
-
-// How many times the rules are evaluated for this task today: 0 when not due; a weekly task
-// counts each occurrence of today's week-day digit.
-int DueCountToday(const TaskRecord& task, std::time_t now);
-bool IsDueToday(const TaskRecord& task, std::time_t now);
+// How many times the rules are evaluated for this task on the day of `now`: 0 when not due; a
+// weekly task counts each occurrence of the day's week-day digit.
+int DueCountToday(const TaskFields& task, const LocalMoment& now);
+bool IsDueToday(const TaskFields& task, const LocalMoment& now);
 
 // Channel i+1 is a target when entry i of 目标区域 reads as a non-zero number.
 ChannelFlags ZoneFlags(const TaskRecord& task);
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);
 
 // Applies 外设 to four switches: "1" sets a switch on, "0" off, anything else leaves it.
-void ApplyPowerSwitches(const TaskRecord& task, std::array<bool, 4>& switches);
+void ApplyPowerSwitches(const std::string& power, std::array<bool, 4>& switches);
 std::array<bool, 4> PowerSwitches(const TaskRecord& task);
 
-inline const std::string& PlayList(const TaskRecord& task) { return task.playList; }
+inline const std::string& PlayList(const TaskRecord& task) {
+    return task.playList;
+}
 
 }  // namespace lumetra

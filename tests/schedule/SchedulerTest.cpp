@@ -2,6 +2,8 @@
 // it is given and an owner that records messages and hand-overs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -115,29 +117,30 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         int hour, minute, second;
         const char *state, *steps;
     } cases[] = {
-        {"R1", "w", 7, 59, 50, sql::kStateIdle,
+        {"power-up", "w", 7, 59, 50, sql::kStateIdle,
          "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 WM_ZONE_REFRESH I"},
-        {"R1", "do", 7, 59, 50, sql::kStateIdle,
+        {"power-up", "do", 7, 59, 50, sql::kStateIdle,
          "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 500 WM_ZONE_REFRESH I, 500 SendAudioCom on I"},
-        {"R2", "wdo", 8, 0, 0, sql::kStateIdle,
+        {"start", "wdo", 8, 0, 0, sql::kStateIdle,
          "0 ClearOpenFailure I, 0 SetPlayListText a.mp3 I, 0 WM_PLAY_TASK I, 0 WM_TASKS_CHANGED R"},
-        {"R3", "w", 8, 10, 0, sql::kStateDone,
+        {"late start", "w", 8, 10, 0, sql::kStateDone,
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 SendAudioCom on D, 500 WM_ZONE_REFRESH R, "
          "500 ClearOpenFailure R, 500 SetPlayListText a.mp3 R, 500 WM_PLAY_TASK R, 500 WM_TASKS_CHANGED R"},
-        {"R3", "d", 8, 10, 0, sql::kStateDone,
+        {"late start", "d", 8, 10, 0, sql::kStateDone,
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, "
          "500 ClearOpenFailure R, 500 SetPlayListText a.mp3 R, 500 WM_PLAY_TASK R, 500 WM_TASKS_CHANGED R"},
-        {"R3", "o", 8, 10, 0, sql::kStateDone,
+        {"late start", "o", 8, 10, 0, sql::kStateDone,
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH D, 500 SendAudioCom on D, "
          "500 ClearOpenFailure D, 500 SetPlayListText a.mp3 D, 500 WM_PLAY_TASK D, 500 WM_TASKS_CHANGED R"},
-        {"R3 not while running", "wdo", 8, 10, 0, sql::kStateRunning, ""},
-        {"R4", "wdo", 8, 30, 0, sql::kStateRunning,
+        {"no late start while running", "wdo", 8, 10, 0, sql::kStateRunning, ""},
+        {"end", "wdo", 8, 30, 0, sql::kStateRunning,
          "0 SendAudioCom off R, 0 WM_STOP_TASK R, 0 WM_TASKS_CHANGED D"},
-        {"R4 whatever the state", "d", 8, 30, 0, sql::kStateIdle,
+        {"end whatever the state", "d", 8, 30, 0, sql::kStateIdle,
          "0 SendAudioCom off I, 0 WM_STOP_TASK I, 0 WM_TASKS_CHANGED D"},
-        {"R5", "wdo", 8, 45, 0, sql::kStateRunning, "0 WM_TASKS_CHANGED D"},
-        {"R5 instead of R6", "d", 8, 30, 15, sql::kStateRunning, "0 WM_TASKS_CHANGED D"},
-        {"R6", "wdo", 8, 30, 15, sql::kStateDone, "0 ClosePower D, 0 WM_POWER_REFRESH D"},
+        {"stale close", "wdo", 8, 45, 0, sql::kStateRunning, "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
+        {"stale close instead of power-down", "d", 8, 30, 15, sql::kStateRunning,
+         "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
+        {"power-down", "wdo", 8, 30, 15, sql::kStateDone, "0 ClosePower D, 0 WM_POWER_REFRESH D"},
         {"between the rules", "wdo", 8, 30, 14, sql::kStateDone, ""},
         {"before power-up", "wdo", 7, 59, 49, sql::kStateIdle, ""},
         {"between power-up and start", "wdo", 7, 59, 55, sql::kStateIdle, ""},
@@ -178,47 +181,117 @@ TEST_F(SchedulerTest, LateStartHappensOnceWhateverTheStateBesidesRunning) {
     }
 }
 
-// Late starts in one tick at 08:10:00 of a task marked 已执行, on a day of March 2026. A week-day
-// digit given twice evaluates the rules twice, both on the state read before either.
-TEST_F(SchedulerTest, CalendarDecidesWhichDaysRunAndHowOften) {
+// Tasks that start in the first ten seconds of a day are powered up on the day before, at a
+// month's end and at a year's end alike, whatever their repeat kind.
+TEST_F(SchedulerTest, TasksAtTheStartOfADayArePoweredUpTheDayBefore) {
     const struct {
-        const char *code, *weekDays, *date;
-        int day, starts;
-    } cases[] = {
-        {kRepeatWeekly, "17", "2026-03-01", 7, 1},  // Saturday
-        {kRepeatWeekly, "17", "2026-03-08", 7, 0},  // Saturday before its date
-        {kRepeatWeekly, "2", "2026-03-01", 2, 1},   // Monday
-        {kRepeatWeekly, "2", "2026-03-01", 3, 0},   // Tuesday
-        {kRepeatWeekly, "22", "2026-03-01", 2, 2},  // day digit given twice
-        {kRepeatOnce, "", "2026-03-02", 2, 1},      // on its date
-        {kRepeatOnce, "", "2026-03-01", 2, 0},      // the day after
-        {kRepeatDaily, "", "2026-03-03", 2, 0},     // a future date
-        {"3", "2", "2026-03-01", 2, 0},             // an unknown code
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("code '") + c.code + "' days " + c.weekDays + " from " + c.date +
-                     " on day " + std::to_string(c.day));
-        Only({.date = c.date, .code = c.code, .weekDays = c.weekDays, .state = sql::kStateDone},
-             LocalTime(2026, 3, c.day, 8, 10, 0));
-        scheduler.Tick();
-        EXPECT_EQ(rec.Count("WM_PLAY_TASK"), c.starts);
-        EXPECT_EQ(rec.Count(kHandOver), c.starts);
-    }
+        int year, month, day;  // the day the tasks start
+        const char* weekDay;   // its digit
+    } days[] = {{2026, 4, 1, "4"}, {2027, 1, 1, "6"}};
+    for (const auto& d : days)
+        for (const char* code : {kRepeatDaily, kRepeatWeekly, kRepeatOnce})
+            for (int second : {0, 5, 9}) {
+                char date[16], start[16];
+                std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.year, d.month, d.day);
+                std::snprintf(start, sizeof start, "00:00:%02d", second);
+                SCOPED_TRACE(std::string(date) + " " + start + " code " + code);
+                const bool once = code == std::string(kRepeatOnce);
+                Only({.date = once ? date : "2026-03-01",
+                      .start = start,
+                      .end = "00:05:00",
+                      .code = code,
+                      .weekDays = d.weekDay},
+                     LocalTime(d.year, d.month, d.day, 0, 0, 0) - 30);
+                RunUntil(LocalTime(d.year, d.month, d.day, 0, 0, 12));
+                const std::time_t due = LocalTime(d.year, d.month, d.day, 0, 0, second);
+                const int64_t settle = code == std::string(kRepeatWeekly) ? 0 : 500;
+                Texts firsts;
+                for (const char* what : {"SendPower 05", "SendAudioCom on", "WM_PLAY_TASK"})
+                    for (const CRecorder::Event& e : rec.Events())
+                        if (e.what == what) {
+                            firsts.push_back(ClockText(e.millis) + " " + what);
+                            break;
+                        }
+                EXPECT_EQ(firsts, (Texts{ClockText((due - 10) * 1000) + " SendPower 05",
+                                         ClockText((due - 10) * 1000 + settle) + " SendAudioCom on",
+                                         ClockText(due * 1000) + " WM_PLAY_TASK"}));
+            }
 }
 
-TEST_F(SchedulerTest, RowsAreTakenInStartTimeOrderAndEachReadsTheClockAfresh) {
-    // Inserted last to first; each powers a different outlet.
-    for (auto [start, power] : {std::pair{"08:00:11", "0010"}, {"08:00:10", "0100"}, {"08:00:10", "1000"}})
-        InsertTask(database.Db(), {.start = start, .power = power});
-    clock.SetTime(Monday(8, 0, 0));
-    scheduler.Tick();
-    // The two pauses of the 08:00:10 tasks carry the clock into 08:00:01, which is the power-up
-    // second of the 08:00:11 task.
-    Texts powers;
-    for (const std::string& text : rec.Texts())
-        if (text.find("SendPower") != std::string::npos) powers.push_back(text);
-    EXPECT_EQ(powers,
-              (Texts{"08:00:00.000 SendPower 02", "08:00:00.500 SendPower 01", "08:00:01.000 SendPower 04"}));
+// Ten zones starting in the same second: the power-up pauses push the pass seconds past their
+// second, and the next pass evaluates the seconds it skipped. Every task gets its outlets, its
+// receivers, its play list and its end in order, and a task that ends in a skipped second still
+// has its receivers switched off. A clock set an hour on replays none of the seconds between.
+TEST_F(SchedulerTest, BusySecondsAreCaughtUpAndAClockJumpReplaysNothing) {
+    for (int k = 1; k <= 10; ++k) {
+        std::string power = "0000";
+        power[static_cast<size_t>(k % 4)] = '1';
+        InsertTask(database.Db(), {.start = "08:00:00",
+                                   .end = "08:10:00",
+                                   .playList = std::to_string(k) + ".mp3",
+                                   .zones = ZoneText({k}),
+                                   .power = power});
+    }
+    const std::string ending = InsertTask(
+        database.Db(),
+        {.start = "07:30:00", .end = "07:59:51", .state = sql::kStateRunning, .zones = ZoneText({20})});
+    clock.SetTime(Monday(7, 59, 49));
+    RunUntil(Monday(8, 10, 30));
+
+    auto channelsOf = [](const Frame& frame) {
+        std::string text;
+        for (int channel = 1; channel <= 128; ++channel)
+            if (frame[68 - (channel - 1) / 8] & (1 << ((channel - 1) % 8))) text += std::to_string(channel);
+        return (frame[69] ? "on " : "off ") + text;
+    };
+    // Each second is seen by the pass that catches it up and often by the next one as well.
+    auto firstOfEach = [](const Texts& texts) {
+        Texts firsts;
+        for (const std::string& t : texts)
+            if (std::find(firsts.begin(), firsts.end(), t) == firsts.end()) firsts.push_back(t);
+        return firsts;
+    };
+    Texts powers, channels, plays;
+    for (const Frame& f : rec.Frames()) {
+        if (f[4] == 0xAC && f[5] != 0x80) powers.push_back(std::to_string(f[5]));
+        if (f[4] == 0xA4) channels.push_back(channelsOf(f));
+    }
+    EXPECT_EQ(powers.size(), 10u) << "each power-up second once, though it took five seconds";
+    for (const CRecorder::Event& e : rec.Events())
+        if (e.what.starts_with("SetPlayListText")) plays.push_back(e.what.substr(16));
+    Texts expectedPowers, expectedOn, expectedOff, expectedPlays;
+    for (int k = 1; k <= 10; ++k) {
+        expectedPowers.push_back(std::to_string(1 << (k % 4)));
+        expectedOn.push_back("on " + std::to_string(k));
+        expectedOff.push_back("off " + std::to_string(k));
+        expectedPlays.push_back(std::to_string(k) + ".mp3");
+    }
+    EXPECT_EQ(powers, expectedPowers);
+    Texts expectedChannels = expectedOn;
+    expectedChannels.push_back("off 20");  // the task that ended during the busy seconds
+    expectedChannels.insert(expectedChannels.end(), expectedOff.begin(), expectedOff.end());
+    EXPECT_EQ(firstOfEach(channels), expectedChannels);
+    EXPECT_EQ(firstOfEach(plays), expectedPlays);
+    EXPECT_EQ(TaskState(database.Db(), ending), sql::kStateDone);
+    EXPECT_GT(rec.Count("ClosePower"), 0);
+    EXPECT_EQ(Outlets(), "0000");
+
+    // Set from before the power-up to after the end: nothing of the hour between happens.
+    Only({.start = "10:00:00", .end = "10:10:00"}, Monday(9, 59, 0));
+    RunUntil(Monday(9, 59, 2));
+    clock.SetTime(Monday(11, 0, 0));
+    RunUntil(Monday(11, 0, 5));
+    EXPECT_EQ(rec.Texts(), Texts{});
+}
+
+// A task still marked running after its end (the program was killed during it): receivers off at
+// once, outlets off fifteen seconds later, as after an end.
+TEST_F(SchedulerTest, StaleTaskGetsItsReceiversAndThenItsOutletsSwitchedOff) {
+    const std::string id = Only({.state = sql::kStateRunning}, Monday(9, 0, 0));
+    RunUntil(Monday(9, 0, 16));
+    EXPECT_EQ(rec.Texts(), (Texts{"09:00:00.000 SendAudioCom off", "09:00:00.000 WM_TASKS_CHANGED",
+                                  "09:00:15.000 ClosePower", "09:00:15.000 WM_POWER_REFRESH"}));
+    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
 }
 
 TEST_F(SchedulerTest, UpdateTaskStateChangesOnlyTheGivenRow) {

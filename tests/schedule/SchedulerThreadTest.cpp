@@ -31,6 +31,7 @@ public:
     explicit CSteppedClock(std::time_t now) : m_now(now) {}
 
     std::time_t Now() override { return m_now; }
+    int64_t SteadyMillis() override { return 0; }  // time stands still
     bool SleepFor(std::chrono::milliseconds) override { return WaitForStep(); }
     bool SleepToNextHalfSecond() override { return WaitForStep(); }
     void Interrupt() override {

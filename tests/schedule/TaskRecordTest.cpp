@@ -1,12 +1,15 @@
 // The calendar rules of a task: which days it is due, and the seconds that matter on such a day.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "schedule/RuleWindow.h"
 #include "schedule/TaskRecord.h"
+#include "schedule/TaskRules.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "tests/support/LocalTime.h"
@@ -97,9 +100,9 @@ TEST(TaskTimes, OddTextsAreReadByTheirDigits) {
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5", "", "9:0:0", "9:1"), now).duration, 60);
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5"), now).dayOffset, 0);
     EXPECT_EQ(TaskTimes(Task("2", "2026-03-05", "", "9", "10"), now).duration, 3600);
-    // Malformed dates only must not crash or throw; the moment they stand for is unspecified.
+    // Malformed dates stand for some day; the times of day still read as midnight.
     for (const char* date : {"", "x", "2026", "2026-", "2026-03", "----------", "9999-99-99"})
-        EXPECT_NO_THROW(TaskTimes(Task("2", date, "", "", ""), now)) << date;
+        EXPECT_EQ(TaskTimes(Task("2", date, "", "", ""), now).sinceStart, 9 * 3600) << date;
 }
 
 // On the days the clocks change, a moment is built with the rule of its own date.
@@ -159,72 +162,90 @@ TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
     rows.Open("select ID, 任务名称, NULL as 日期, 提醒次数 from tb_memo");
     const TaskRecord sparse = TaskRecord::FromRow(rows);
     EXPECT_EQ(fields(sparse), "1,早操,,,,,,,,2,,,,");
-    EXPECT_NO_THROW(IsDueToday(sparse, std::time(nullptr)));
+    EXPECT_TRUE(IsDueToday(sparse, std::time(nullptr))) << "a daily task without a date counts from long ago";
 }
 
-// The shortcut that lets the scheduler pass over rows far from their rules: it may let through
-// rows on which nothing happens, but must never hold back one on which a rule acts. Checked
-// against the calendar arithmetic itself, second by second, on ordinary days and on days with
-// clock changes in zones with one-hour, half-hour and two-hour changes.
-// Whether some rule of the scheduler acts on a task due today at `now`.
-bool SomeRuleActs(const TaskRecord& task, std::time_t now) {
-    const TaskTimesResult t = TaskTimes(task, now);
-    const bool running = task.state == sql::kStateRunning;
-    return t.sinceStart == -10 || t.sinceStart == 0 ||
-           (t.sinceStart > 0 && t.sinceStart < t.duration && !running) || t.sinceEnd == 0 ||
-           (running && t.sinceEnd > 0) || t.sinceEnd == 15;
+// The rules over weeks of seconds, one second at a time as the scheduler evaluates them, in zones
+// whose clocks change at 02:00 (Berlin), at midnight (Havana) or never (Shanghai). The cheap row
+// filter must let through every row on which a rule acts, and with the task's state following
+// its start and end, each of power-up, start, end and power-down acts exactly once per due day.
+std::string Wall(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d-%02d %02d:%02d:%02d", local.tm_mon + 1, local.tm_mday,
+                  local.tm_hour, local.tm_min, local.tm_sec);
+    return text;
 }
 
-TEST(RuleWindow, NeverHoldsBackARowOnWhichARuleActs) {
+long UtcOffset(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return local.tm_gmtoff;
+}
+
+TEST(TaskRules, EachRuleActsOncePerDueDayAtItsSecondAcrossClockChanges) {
     const struct {
         const char* zone;
-        int year, month, day;
-    } days[] = {{"Europe/Berlin", 2026, 3, 2},
-                {"Europe/Berlin", 2026, 3, 29},
-                {"Europe/Berlin", 2026, 10, 25},
-                {"Australia/Lord_Howe", 2026, 4, 5},
-                {"Australia/Lord_Howe", 2026, 10, 4},
-                {"Antarctica/Troll", 2026, 3, 29},
-                {"Antarctica/Troll", 2026, 10, 25},
-                {"America/Sao_Paulo", 2018, 11, 4},
-                {"UTC", 2026, 3, 2}};
-    // Out of range or empty, a time is left to the calendar arithmetic.
-    const char* times[] = {"00:00:00", "00:00:09", "00:59:55", "01:30:00", "02:00:00",
-                           "02:30:00", "02:59:50", "03:00:05", "03:30:00", "12:00:00",
-                           "23:59:45", "23:59:59", "25:00:00", "08:61:00", ""};
-    std::vector<TaskRecord> tasks;
-    for (const char* start : times)
-        for (const char* end : times)
-            for (const char* state : {sql::kStateIdle, sql::kStateRunning}) {
-                tasks.push_back(Task(kRepeatDaily, "2000-01-01", "", start, end));
-                tasks.back().state = state;
-            }
-    for (const auto& d : days) {
-        SCOPED_TRACE(std::string(d.zone) + " " + std::to_string(d.month) + "/" + std::to_string(d.day));
-        CZone zone(d.zone);
-        const std::time_t from = Local(d.year, d.month, d.day, 0, 0, 0);
-        const std::time_t to = Local(d.year, d.month, d.day + 1, 0, 0, 0);
+        int year, month, day;  // the first of seven days
+    } weeks[] = {{"Europe/Berlin", 2026, 3, 26},
+                 {"Europe/Berlin", 2026, 10, 22},
+                 {"America/Havana", 2026, 3, 5},
+                 {"America/Havana", 2026, 10, 29},
+                 {"Asia/Shanghai", 2026, 3, 2}};
+    const struct {
+        TaskRecord task;
+        int dueDays;
+    } tasks[] = {
+        {Task("2", "2026-01-01", "", "00:00:05", "00:09:00"), 7},    // powered up the day before
+        {Task("2", "2026-01-01", "", "00:10:00", "00:20:00"), 7},    // in Havana's repeated or skipped hour
+        {Task("2", "2026-01-01", "", "02:30:00", "03:15:00"), 7},    // in Berlin's repeated or skipped hour
+        {Task("2", "2026-01-01", "", "23:59:40", "23:59:50"), 7},    // powered down the day after
+        {Task("1", "2026-01-01", "17", "00:00:00", "00:05:00"), 2},  // Sundays and Saturdays
+    };
+    for (const auto& w : weeks) {
+        CZone zone(w.zone);
+        const std::time_t from = Local(w.year, w.month, w.day, 0, 0, 0) - 60;
+        const std::time_t to = Local(w.year, w.month, w.day + 7, 0, 0, 0) - 60;
+        std::vector<TaskFields> fields;
+        for (const auto& t : tasks) fields.emplace_back(t.task);
+        std::vector<std::map<Rule, std::vector<std::time_t>>> acted(std::size(tasks));
         CRuleWindow window;
-        int held = 0, failures = 0;
-        // Every second around the times above, every eleventh second elsewhere.
+        int heldBack = 0;
         for (std::time_t now = from; now < to; ++now) {
-            std::tm local{};
-            localtime_r(&now, &local);
-            if (local.tm_min % 30 != 0 && local.tm_min % 30 != 29 && now % 11 != 0) continue;
+            const RuleMoments at(now);
             window.SetNow(now);
-            for (const TaskRecord& task : tasks) {
-                if (window.MayAct(task)) continue;
-                ++held;
-                if (SomeRuleActs(task, now) && ++failures <= 5)
-                    ADD_FAILURE() << "held back " << task.startTime << "-" << task.endTime << " "
-                                  << task.state << " at " << local.tm_hour << ":" << local.tm_min << ":"
-                                  << local.tm_sec;
+            for (size_t i = 0; i < fields.size(); ++i) {
+                const DueRules rules = RulesAt(fields[i], at);
+                for (Rule rule : {rules.start, rules.end}) {
+                    if (rule == Rule::kNone) continue;
+                    acted[i][rule].push_back(now);
+                    if (!window.MayAct(fields[i]) && ++heldBack <= 5)
+                        ADD_FAILURE() << w.zone << ": the filter held back " << tasks[i].task.startTime
+                                      << " at " << Wall(now);
+                }
+                if (rules.start == Rule::kStart) fields[i].state = sql::kStateRunning;
+                if (rules.end == Rule::kEnd) fields[i].state = sql::kStateDone;
             }
         }
-        EXPECT_EQ(failures, 0);
-        // An ordinary day must let rows be passed over.
-        if (d.month == 3 && d.day == 2) {
-            EXPECT_GT(held, 0);
+        for (size_t i = 0; i < fields.size(); ++i) {
+            SCOPED_TRACE(std::string(w.zone) + " from " + Wall(from) + ", task " + tasks[i].task.startTime);
+            auto& a = acted[i];
+            EXPECT_EQ(a[Rule::kLateStart].size() + a[Rule::kStaleClose].size(), 0u);
+            ASSERT_EQ(a[Rule::kStart].size(), size_t(tasks[i].dueDays));
+            for (Rule rule : {Rule::kPowerUp, Rule::kEnd, Rule::kPowerDown})
+                ASSERT_EQ(a[rule].size(), size_t(tasks[i].dueDays)) << int(rule);
+            for (int d = 0; d < tasks[i].dueDays; ++d) {
+                const std::time_t start = a[Rule::kStart][d], end = a[Rule::kEnd][d];
+                EXPECT_EQ(start - a[Rule::kPowerUp][d], 10) << Wall(start);
+                EXPECT_EQ(a[Rule::kPowerDown][d] - end, 15) << Wall(end);
+                // At its time of day; an hour later only when the clock skipped that hour.
+                std::string nominal = tasks[i].task.startTime;
+                if (UtcOffset(start) - UtcOffset(start - 7200) == 3600 && Wall(start).substr(6) != nominal)
+                    nominal[1] = static_cast<char>(nominal[1] + 1);
+                EXPECT_EQ(Wall(start).substr(6), nominal);
+                EXPECT_GT(end, start) << Wall(start);
+            }
         }
     }
 }
