@@ -28,18 +28,33 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
     CSingleInstance instance;
     if (!instance.FindRunningInstance()) return 0;
 
+    // Watched from the start: a signal during the database's box ends the program there.
+    CTerminationSignals termination;
+    CDlgMain* mainWindow = nullptr;
+    bool terminated = false;
+    QObject::connect(&termination, &CTerminationSignals::TerminationRequested, [&] {
+        terminated = true;
+        if (mainWindow)
+            mainWindow->Terminate();
+        else
+            CloseModalWindows(nullptr);
+    });
+
     // Without a database the window still comes up.
     OpenAppDatabase(DefaultDatabasePath());
+    if (terminated) {
+        AppConnection().Close();
+        return 0;
+    }
 
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;
         CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown});
         QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
-        CTerminationSignals termination;
-        QObject::connect(&termination, &CTerminationSignals::TerminationRequested, &main,
-                         &CDlgMain::RunExitSequence);
+        mainWindow = &main;
         main.exec();
+        mainWindow = nullptr;
     }
     // A link thread still waiting for a box is let go; no box opens from now on. The link stops
     // here rather than at static destruction, so its threads never outlive the relay and the box.

@@ -15,6 +15,7 @@
 #include "app/KeySwallower.h"
 #include "app/LinkStatusRelay.h"
 #include "app/ShutdownNotice.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowEvent.h"
 #include "link/Logger.h"
 #include "link/TransmitterLink.h"
@@ -322,9 +323,17 @@ void CDlgMain::RunExitSequence() {
     m_pLogin->hide();
     hide();
     CloseAllChannels(m_services.link);
-    // The writer thread sends at most one frame every 100 ms: give the last one time to leave.
-    std::this_thread::sleep_for(kExitWriterWait);
+    // The writer thread sends at most one frame every 100 ms: the last one must have left.
+    if (!m_services.link.WaitUntilSent(kExitWriterWait))
+        Logger().Log("exit: the all-off frame did not leave in time");
     done(QDialog::Accepted);
+}
+
+void CDlgMain::Terminate() {
+    RunExitSequence();
+    CloseModalWindows(this);
+    m_modalCloser.callOnTimeout(this, [this] { CloseModalWindows(this); });
+    m_modalCloser.start(50);
 }
 
 void CDlgMain::closeEvent(QCloseEvent* event) {

@@ -62,7 +62,7 @@ public:
     };
     static constexpr auto kHeartbeatPeriod = std::chrono::milliseconds(3000);
     static constexpr auto kClockPeriod = std::chrono::milliseconds(1000);
-    static constexpr auto kExitWriterWait = std::chrono::milliseconds(1000);
+    static constexpr auto kExitWriterWait = std::chrono::milliseconds(1000);  // at most
 
     explicit CDlgMain(const MainServices& services, QWidget* parent = nullptr);
     ~CDlgMain() override;
@@ -86,6 +86,9 @@ public:
     // The exit sequence without the question: media closed, scheduler stopped, running tasks
     // marked done, receivers switched off. Also run when the program is asked to terminate.
     void RunExitSequence();
+    // A termination signal: the exit sequence, then every box and dialog still open on top is
+    // closed, so the program ends even while one waits for an operator who is not there.
+    void Terminate();
 
     QAbstractButton* Button(ButtonId id) const;
     CStaticEx* PageTitle() const { return m_pageTitle; }
@@ -151,6 +154,7 @@ private:
     QTimer m_heartbeatTimer;  // timer 1
     QTimer m_clockTimer;      // timer 5
     QTimer m_shutdownTimer;   // timer 10
+    QTimer m_modalCloser;     // after a termination signal, closes what opens while the rest unwinds
     CShutdownNotice* m_shutdownNotice;
     bool m_bStarted = false;  // the first show ran the rest of the start-up
     bool m_bExiting = false;

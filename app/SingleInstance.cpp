@@ -2,7 +2,10 @@
 
 #include <unistd.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLocalSocket>
+#include <QThread>
 
 #include "link/Logger.h"
 
@@ -10,6 +13,8 @@ namespace lumetra {
 namespace {
 
 constexpr int kConnectWaitMs = 500;
+// A first instance that has just taken the lock may not listen yet.
+constexpr int kAskForMs = 3000;
 const QByteArray kRaiseRequest = QByteArrayLiteral("raise\n");
 
 }  // namespace
@@ -25,8 +30,20 @@ QString CSingleInstance::DefaultName() {
 }
 
 bool CSingleInstance::FindRunningInstance() {
-    if (AskRunningInstance()) return false;
-    // Nobody answered: a socket file left by a crashed instance would block listening.
+    m_lock = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(m_name + QStringLiteral(".lock")));
+    // Held for as long as the instance runs, however long: only a dead owner makes it stale.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() != QLockFile::LockFailedError)
+            Logger().Log("single instance: the lock file cannot be written; starting anyway");
+        else {
+            QElapsedTimer asking;
+            asking.start();
+            while (!AskRunningInstance() && asking.elapsed() < kAskForMs) QThread::msleep(50);
+            return false;
+        }
+    }
+    // The lock is ours: a socket file left by a crashed instance would only block listening.
     QLocalServer::removeServer(m_name);
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server.listen(m_name))

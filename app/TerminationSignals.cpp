@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <csignal>
 
@@ -44,6 +46,18 @@ CTerminationSignals::~CTerminationSignals() {
     for (int& fd : g_signalPipe) {
         if (fd >= 0) ::close(fd);
         fd = -1;
+    }
+}
+
+void CloseModalWindows(const QWidget* except) {
+    // Bounded: a window that refuses to close must not hold this loop either.
+    for (int i = 0; i < 16; ++i) {
+        QWidget* front = QApplication::activeModalWidget();
+        if (!front || front == except) return;
+        if (auto* dialog = qobject_cast<QDialog*>(front))
+            dialog->reject();
+        else
+            front->close();
     }
 }
 

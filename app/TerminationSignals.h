@@ -5,6 +5,7 @@
 #include <QObject>
 
 class QSocketNotifier;
+class QWidget;
 
 namespace lumetra {
 
@@ -22,5 +23,9 @@ private:
 
     QSocketNotifier* m_notifier = nullptr;
 };
+
+// Closes every box and dialog that is open modally, apart from `except`: each holds an event loop
+// of its own, which would keep the program from ending.
+void CloseModalWindows(const QWidget* except);
 
 }  // namespace lumetra

@@ -6,7 +6,9 @@ namespace lumetra {
 
 namespace {
 
-constexpr GstClockTime kPrerollTimeout = 10 * GST_SECOND;
+// Ready in milliseconds when the file is good, and a bad one reports its error at once; only a
+// file whose data stops coming (a hung disk or share) is waited for this long.
+constexpr GstClockTime kPrerollTimeout = 1 * GST_SECOND;
 constexpr GstClockTime kSeekTimeout = 2 * GST_SECOND;
 // An error may reach the bus a little after the failed state change returns.
 constexpr GstClockTime kErrorGrace = 500 * GST_MSECOND;
@@ -67,8 +69,7 @@ std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& 
     g_object_set(playbin, "uri", uri.c_str(), "audio-sink", audioSink, "video-sink", MakeSink("fakesink"),
                  nullptr);
     std::unique_ptr<CGstMedia> media(new CGstMedia(playbin, std::move(endRelay)));
-    MediaResult result = media->ChangeState(GST_STATE_PAUSED);
-    if (result.error == kMediaOk) result = media->Settle(kPrerollTimeout);
+    const MediaResult result = media->Preroll();
     if (result.error != kMediaOk) {
         error = result.text;
         return nullptr;
@@ -81,9 +82,9 @@ CGstMedia::CGstMedia(GstElement* playbin, std::shared_ptr<CMediaEndRelay> endRel
     gst_bus_set_sync_handler(m_bus, OnBusMessage, this, nullptr);
 }
 
-// Runs on a streaming thread. Only errors and duration changes stay on the bus for the commands to
-// read; the end of the stream is noted and told at once; everything else is dropped so that
-// nothing piles up on a bus that nobody watches between commands.
+// Runs on a streaming thread. Only errors, duration changes and the end of a state change stay on
+// the bus for the commands to read; the end of the stream is noted and told at once; everything else is
+// dropped so that nothing piles up on a bus that nobody watches between commands.
 GstBusSyncReply CGstMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer self) {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type == GST_MESSAGE_EOS) {
@@ -91,12 +92,18 @@ GstBusSyncReply CGstMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer s
         media->m_bEnded = true;
         if (media->m_endRelay) media->m_endRelay->Notify();
     }
-    return type == GST_MESSAGE_ERROR || type == GST_MESSAGE_DURATION_CHANGED ? GST_BUS_PASS : GST_BUS_DROP;
+    if (type == GST_MESSAGE_ERROR || type == GST_MESSAGE_DURATION_CHANGED || type == GST_MESSAGE_ASYNC_DONE)
+        return GST_BUS_PASS;
+    // A dropped message is the handler's to release: each one holds its source element, and
+    // through it the whole pipeline with its bus and that bus's socket pair.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }
 
 CGstMedia::~CGstMedia() {
     gst_element_set_state(m_playbin, GST_STATE_NULL);
     gst_bus_set_sync_handler(m_bus, nullptr, nullptr, nullptr);
+    gst_bus_set_flushing(m_bus, TRUE);  // drops what is still queued
     gst_object_unref(m_bus);
     gst_object_unref(m_playbin);
 }
@@ -111,6 +118,31 @@ MediaResult CGstMedia::ChangeState(GstState state) {
     std::string text = TakeError(m_bus, kErrorGrace);
     if (text.empty()) text = "The media engine could not change its state.";
     return {kMediaEngineFailure, text};
+}
+
+MediaResult CGstMedia::Preroll() {
+    DrainBus();
+    const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL) return {};
+    if (change == GST_STATE_CHANGE_FAILURE) {
+        std::string text = TakeError(m_bus, kErrorGrace);
+        return {kMediaEngineFailure, text.empty() ? "The media engine could not change its state." : text};
+    }
+    // Ready or failed, whichever comes first: a decoder that fails on a streaming thread posts
+    // its error without ending the state change, which would otherwise be waited out in full.
+    GstMessage* message = gst_bus_timed_pop_filtered(
+        m_bus, kPrerollTimeout, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE));
+    if (!message) return {kMediaEngineFailure, "The media did not become ready in time."};
+    MediaResult result;
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gst_message_parse_error(message, &error, nullptr);
+        result = {kMediaEngineFailure,
+                  error && error->message ? error->message : "The media cannot be played."};
+        g_clear_error(&error);
+    }
+    gst_message_unref(message);
+    return result;
 }
 
 MediaResult CGstMedia::Settle(GstClockTime timeout) {

@@ -62,6 +62,8 @@ private:
     CGstMedia(GstElement* playbin, std::shared_ptr<CMediaEndRelay> endRelay);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     MediaResult ChangeState(GstState state);
+    // Pauses at the start and waits until the media is ready or has failed.
+    MediaResult Preroll();
     // Waits up to `timeout` for the pending state change, then takes any error off the bus.
     MediaResult Settle(GstClockTime timeout);
     std::optional<int64_t> EstimatedDuration();

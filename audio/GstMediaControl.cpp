@@ -55,6 +55,12 @@ MediaResult CGstMediaControl::UriFor(const MediaOpenRequest& request) {
     if (type != "waveaudio" && type != "mpegvideo" && type != "avivideo") {
         return {kMediaUnknownDevice, "Unknown device type \"" + type + "\"."};
     }
+    // A pipe or a device would hold the open until someone writes to it: never a file to play.
+    std::error_code ignored;
+    const auto kind = std::filesystem::status(request.element, ignored).type();
+    if (kind == std::filesystem::file_type::fifo || kind == std::filesystem::file_type::socket ||
+        kind == std::filesystem::file_type::character || kind == std::filesystem::file_type::block)
+        return {kMediaBadParameter, "\"" + request.element + "\" is not a file that can be played."};
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(request.element.c_str(), &error);
     if (!uri) {

@@ -1,6 +1,8 @@
 // The real program, started as an operator would start it (without a display), with the
 // transmitter simulator on COM1 and a database holding a daily task that starts a few seconds
 // ahead. What reaches the transmitter and what the database says are checked as the task runs.
+#include <signal.h>
+
 #include "AppTestKit.h"
 
 using namespace lumetra;
@@ -76,11 +78,19 @@ private slots:
         if (QTest::currentTestFailed()) return;
         while (std::time(nullptr) < start + 2) QTest::qWait(200);
         QCOMPARE(Column("select * from tb_memo", "状态", db), std::vector<std::string>{sql::kStateRunning});
-        ExpectFrameAt(simulator, "SendAudioCom", "channels off: 1-3", end, 15000);
-        if (QTest::currentTestFailed()) return;
+        // Killed during the broadcast and started again after its end: the task left marked running
+        // gets its receivers switched off at once and its outlets fifteen seconds later.
+        lumetra.kill();
+        QVERIFY(lumetra.waitForFinished(5000));
+        while (std::time(nullptr) <= end) QTest::qWait(200);
+        lumetra.start(program, {});
+        QVERIFY(lumetra.waitForStarted(5000));
+        SimFrame off;
+        QVERIFY(simulator.WaitForFrame("SendAudioCom", "channels off: 1-3", 10000, &off));
         QTRY_COMPARE_WITH_TIMEOUT(Column("select * from tb_memo", "状态", db),
                                   std::vector<std::string>{sql::kStateDone}, 3000);
-        ExpectFrameAt(simulator, "ClosePower", "all outlets off", end + 15, 20000);
+        ExpectFrameAt(simulator, "ClosePower", "all outlets off",
+                      static_cast<std::time_t>(off.receivedAtMs / 1000) + 15, 20000);
         if (QTest::currentTestFailed()) return;
 
         // Stopped by a signal, the program still runs its exit sequence: receivers off, clean end.
@@ -89,6 +99,40 @@ private slots:
         QVERIFY(lumetra.waitForFinished(5000));
         QCOMPARE(lumetra.exitStatus(), QProcess::NormalExit);
         QCOMPARE(lumetra.exitCode(), 0);
+    }
+
+    // The run script without a display, stopped as a terminal stops it: Ctrl+C reaches the whole
+    // process group. The receivers go off, the frame reaches the simulator, then all ends.
+    void headlessRunEndsWithTheReceiversOff() {
+        TempDir dir;
+        const QString bin = QString::fromStdString(dir.File("bin"));
+        QVERIFY(QDir().mkpath(bin));
+        for (const char* program : {LUMETRA_PROGRAM_PATH, LUMETRA_TXSIM_PATH, LUMETRA_INITDB_PATH})
+            QVERIFY(QFile::copy(program, bin + "/" + QFileInfo(program).fileName()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LUMETRA_COM1",
+                                 "LUMETRA_COM2", "LUMETRA_COM3", "LUMETRA_COM4"})
+            environment.remove(name);
+        environment.insert("LUMETRA_SKIP_BUILD", "1");
+        environment.insert("LUMETRA_BUILD_DIR", QString::fromStdString(dir.Path()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.Path()));
+        environment.insert("TMPDIR", QString::fromStdString(dir.Path()));
+        environment.insert("LUMETRA_AUDIO_SINK", "fakesink");
+        QProcess run;
+        run.setProcessEnvironment(environment);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        // A process group of its own, as a terminal gives the command it runs.
+        run.start("setsid", {QStringLiteral(LUMETRA_SOURCE_DIR "/scripts/run")});
+        QVERIFY(run.waitForStarted(5000));
+        const QString log = QString::fromStdString(dir.File("txsim.log"));
+        auto logText = [&] {
+            QFile file(log);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains("SendSCOM"), 15000);  // connected and running
+        ::kill(-static_cast<pid_t>(run.processId()), SIGINT);
+        QVERIFY(run.waitForFinished(10000));
+        QVERIFY2(logText().contains("channels off: all"), qPrintable(logText().right(400)));
     }
 };
 

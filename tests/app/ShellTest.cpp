@@ -90,6 +90,58 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 
+    // Asked to terminate while a box waits for an operator who is not there: the exit sequence
+    // runs, the box goes, the window ends, and the all-off frame is on the wire.
+    void terminationEndsTheProgramWhileABoxIsOpen() {
+        CMainRig rig(LocalTime(2026, 3, 5, 14, 0, 0));
+        rig.main->show();
+        rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
+        bool boxReturned = false;
+        QTimer::singleShot(0, rig.main.get(), [&] {
+            QMessageBox box(QMessageBox::Question, "Lumetra", "确定要退出吗？",
+                            QMessageBox::Ok | QMessageBox::Cancel, rig.main.get());
+            box.exec();
+            boxReturned = true;
+        });
+        QTimer::singleShot(300, rig.main.get(), [&] {
+            QVERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            rig.main->Terminate();
+        });
+        QElapsedTimer elapsed;
+        elapsed.start();
+        rig.main->exec();
+        QVERIFY(boxReturned);
+        QVERIFY2(elapsed.elapsed() < 3300, qPrintable(QString("%1 ms").arg(elapsed.elapsed())));
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 2000));
+    }
+
+    // Two starts a few milliseconds apart, again and again: exactly one of them stays.
+    void twoStartsAFewMillisecondsApartLeaveExactlyOne() {
+        TempDir dir;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", QString::fromStdString(dir.Path()));  // the lock and the socket
+        for (int round = 0; round < 50; ++round) {
+            const QString name = UniqueName();
+            QProcess first, second;
+            for (QProcess* p : {&first, &second}) p->setProcessEnvironment(environment);
+            first.start(QStringLiteral(LUMETRA_PROBE_PATH), {name});
+            QThread::msleep(static_cast<unsigned long>(round % 4));
+            second.start(QStringLiteral(LUMETRA_PROBE_PATH), {name});
+            QVERIFY(first.waitForStarted(5000) && second.waitForStarted(5000));
+            QDeadlineTimer deadline(5000);
+            while (first.state() == QProcess::Running && second.state() == QProcess::Running &&
+                   !deadline.hasExpired())
+                first.waitForFinished(20) || second.waitForFinished(20);
+            QTest::qWait(100);  // time for a second survivor to show itself
+            const int running = (first.state() == QProcess::Running) + (second.state() == QProcess::Running);
+            for (QProcess* p : {&first, &second}) {
+                p->kill();
+                p->waitForFinished(2000);
+            }
+            QVERIFY2(running == 1, qPrintable(QString("round %1: %2 running").arg(round).arg(running)));
+        }
+    }
+
     // The transmitter is unplugged for a second while frames go out, and nobody is at the PC: one
     // box opens and waits, the link writes on without it, frames are answered again soon after the
     // transmitter is back, and the box then closes itself.

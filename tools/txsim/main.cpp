@@ -207,6 +207,7 @@ public:
         if (m_options.hangupAfterMs >= 0) m_hangupAt = start + m_options.hangupAfterMs * 1000LL;
 
         while (!g_stop && !m_quit) Step();
+        DrainPort();
         if (!m_options.link.empty()) ::unlink(m_options.link.c_str());
         return 0;
     }
@@ -232,6 +233,19 @@ private:
         }
         if (m_decoder.HasPartial() && MonotonicMicros() - m_lastByteAt > kPartialTimeoutMs * 1000)
             Report(m_decoder.TakePartial(), m_lastByteAt);
+    }
+
+    // Stopped by a signal or told to quit: what has reached the port is still read and shown, so a
+    // program that switched everything off just before it ended is seen doing it.
+    void DrainPort() {
+        const long long until = MonotonicMicros() + 1000000;
+        while (m_pty.IsOpen() && MonotonicMicros() < until) {
+            pollfd p{m_pty.Fd(), POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0 || !(p.revents & POLLIN)) break;
+            ReadPort(p.revents);
+            if (p.revents & POLLHUP) break;
+        }
+        if (m_decoder.HasPartial()) Report(m_decoder.TakePartial(), m_lastByteAt);
     }
 
     // Says when the program opens or closes the device, so a reopen after a fault is visible.
