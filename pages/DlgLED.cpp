@@ -102,13 +102,14 @@ CDlgLED::CDlgLED(CTransmitterLink& link, IClock& clock, QWidget* parent)
 
 void CDlgLED::OnTextChanged() {
     const std::string text = m_text->toPlainText().toStdString();
-    const size_t bytes = GbkByteCount(text);
-    if (bytes <= kMaxLedTextBytes) {
-        m_hint->setText(Qt8(LedHintText(bytes)));
+    // The cut looks at no more than the characters that fit, so a huge paste costs no more.
+    const std::string kept = CutToGbkBytes(text, kMaxLedTextBytes);
+    if (kept.size() == text.size()) {
+        m_hint->setText(Qt8(LedHintText(GbkByteCount(text))));
         return;
     }
     // Cut on a character boundary; putting the text back comes here again and sets the hint.
-    m_text->setPlainText(Qt8(CutToGbkBytes(text, kMaxLedTextBytes)));
+    m_text->setPlainText(Qt8(kept));
     m_text->moveCursor(QTextCursor::End);
     ShowMessage(this, QStringLiteral("不能输入多于128个字符"));
 }
