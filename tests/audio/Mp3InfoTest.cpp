@@ -3,6 +3,7 @@
 // a fully tagged file; bad files leave everything cleared; ID3v1 genre numbers.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 
@@ -10,6 +11,7 @@
 #include "audio/Id3Genres.h"
 #include "audio/MediaPlayer.h"
 #include "audio/Mp3Info.h"
+#include "audio/MpegFrames.h"
 #include "link/Gbk.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
@@ -243,6 +245,35 @@ TEST(Mp3Info, ClearAndFailedOpensLeaveEverythingCleared) {
         EXPECT_FALSE(info.Open(test::Fixture(bad)));
         ExpectCleared(info);
     }
+}
+
+// Every layer and version the fixtures cannot make, with sizes worked out by hand.
+TEST(MpegFrames, HeaderGivesRatesAndFrameLengthOrIsRefused) {
+    struct Case {
+        std::array<uint8_t, 4> bytes;
+        int version, layer, channelMode, kbps, rate, samples, length;
+    };
+    // clang-format off
+    for (const Case& c : {Case{{0xFF, 0xFD, 0xA4, 0x00}, 3, 2, 0, 192, 48000, 1152, 576},  // 144 * 192 / 48
+                          {{0xFF, 0xFF, 0xC2, 0xC0}, 3, 3, 3, 384, 44100, 384, 420},     // (12 * 384 / 44.1 + 1) * 4
+                          {{0xFF, 0xF7, 0xE8, 0x00}, 2, 3, 0, 256, 16000, 384, 768},     // 12 * 256 / 16 * 4
+                          {{0xFF, 0xF3, 0x10, 0x40}, 2, 1, 1, 8, 22050, 576, 26},        // 72 * 8 / 22.05
+                          {{0xFF, 0xE3, 0xEA, 0x80}, 0, 1, 2, 160, 8000, 576, 1441}}) {  // 72 * 160 / 8 + 1
+        // clang-format on
+        const std::optional<MpegFrameHeader> h = ParseFrameHeader(c.bytes.data());
+        ASSERT_TRUE(h) << c.length;
+        EXPECT_EQ(std::tuple(h->version, h->layer, h->channelMode, h->bitRate, h->sampleRate,
+                             h->samplesPerFrame, h->length),
+                  std::tuple(c.version, c.layer, c.channelMode, c.kbps * 1000, c.rate, c.samples, c.length));
+    }
+    // Bit rate 15, sample rate 3, the reserved version and layer, a free-format bit rate, no sync.
+    for (const std::array<uint8_t, 4>& bytes : {std::array<uint8_t, 4>{0xFF, 0xFB, 0xF0, 0x00},
+                                                {0xFF, 0xFB, 0x9C, 0x00},
+                                                {0xFF, 0xEB, 0x90, 0x00},
+                                                {0xFF, 0xF9, 0x90, 0x00},
+                                                {0xFF, 0xFB, 0x00, 0x00},
+                                                {0xFE, 0xFB, 0x90, 0x00}})
+        EXPECT_FALSE(ParseFrameHeader(bytes.data())) << int(bytes[1]) << " " << int(bytes[2]);
 }
 
 TEST(Id3Genres, OnlyANumberInParenthesesBecomesItsName) {
