@@ -1,6 +1,7 @@
-// The player on real GStreamer with a silent sink that still plays in real time: every fixture, and
-// copies named to try the extension rules, opens, reports its length, plays in step with the wall
-// clock, pauses, resumes, stops, seeks and closes; bad files fail with GStreamer's own text.
+// The player on real GStreamer with a silent sink that still plays in real time: an MP3, a WAV and
+// an AVI fixture, and copies named to try the extension rules, open, report their length, play in
+// step with the wall clock, pause, resume, stop, seek and close; bad files fail with GStreamer's
+// own text.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
