@@ -50,7 +50,7 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;
-        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown});
+        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown, AppConnection()});
         QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
         mainWindow = &main;
         main.exec();

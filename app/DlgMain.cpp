@@ -16,8 +16,7 @@
 #include "app/LinkStatusRelay.h"
 #include "app/ShutdownNotice.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowEvent.h"
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "link/TransmitterLink.h"
 #include "pages/Autostart.h"
 #include "pages/DbErrorReport.h"
@@ -33,11 +32,12 @@
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
 #include "store/Database.h"
-#include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "store/TaskTable.h"
 #include "widgets/ButtonEx.h"
 #include "widgets/MessageBox.h"
 #include "widgets/StaticEx.h"
+#include "widgets/WindowEvent.h"
 
 static void InitLumetraResources() {
     Q_INIT_RESOURCE(lumetra);
@@ -95,7 +95,7 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     try {
         m_services.shutdown.Arm();
     } catch (const CDbError& error) {
-        if (AppConnection().IsOpen()) ReportDbError(this, error);
+        if (m_services.database.IsOpen()) ReportDbError(this, error);
     }
 
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
@@ -175,14 +175,14 @@ void CDlgMain::CreateControls() {
 }
 
 void CDlgMain::CreatePages() {
-    m_pTaskList = new CDlgTaskList(this);
+    m_pTaskList = new CDlgTaskList(m_services.database, this);
     m_pPlay = new CDlgPlay(this);
     m_pReceiver = new CDlgReceiver(this);
     m_pLED = new CDlgLED(m_services.link, m_services.clock, this);
-    m_pSYS = new CDlgSYS(m_services.link, m_services.shutdown, this);
-    m_pUser = new CDlgUser(this);
+    m_pSYS = new CDlgSYS(m_services.link, m_services.shutdown, m_services.database, this);
+    m_pUser = new CDlgUser(m_services.database, this);
     m_pZoneControl = new CDlgZoneControl(this);
-    m_pLogin = new CDlgLogin(this);
+    m_pLogin = new CDlgLogin(m_services.database, this);
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
     m_pTaskList->LoadTaskList();
@@ -295,9 +295,9 @@ void CDlgMain::RefreshClock() {
 
 void CDlgMain::ResetTaskStates(const char* to, const char* from) {
     // Without a database the operator was told so once at start; the timers stay quiet about it.
-    if (!AppConnection().IsOpen()) return;
+    if (!m_services.database.IsOpen()) return;
     try {
-        ExecuteSql(FormatSql(sql::kSetStateWhereState, to, from));
+        CTaskTable(m_services.database).ChangeStates(to, from);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }

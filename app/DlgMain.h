@@ -21,6 +21,7 @@ namespace lumetra {
 
 class CAutoShutdown;
 class CButtonEx;
+class CDatabase;
 class CDlgLED;
 class CDlgLogin;
 class CDlgPlay;
@@ -42,6 +43,7 @@ struct MainServices {
     CTransmitterLink& link;
     CScheduler& scheduler;
     CAutoShutdown& shutdown;
+    CDatabase& database;
 };
 
 class CDlgMain : public QDialog, public ISchedulerOwner, public IShutdownTimerOwner {

@@ -1,6 +1,6 @@
 #include "app/LinkStatusRelay.h"
 
-#include "app/WindowEvent.h"
+#include "widgets/WindowEvent.h"
 
 namespace lumetra {
 

@@ -1,6 +1,6 @@
 #include "app/PortAlertBox.h"
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {

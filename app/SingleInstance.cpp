@@ -7,7 +7,7 @@
 #include <QLocalSocket>
 #include <QThread>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 
 namespace lumetra {
 namespace {

@@ -9,7 +9,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 
 namespace lumetra {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "audio/GstMediaControl.h"
 #include "audio/MpegFrames.h"
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 
 namespace lumetra {
 

@@ -15,7 +15,7 @@
 #include "audio/Id3Genres.h"
 #include "audio/MpegFrames.h"
 #include "audio/TagText.h"
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 
 namespace lumetra {
 

@@ -20,7 +20,7 @@
 #include "audio/MediaPlayer.h"
 #include "audio/Mp3Info.h"
 #include "audio/MpegFrames.h"
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 

@@ -1,14 +1,11 @@
 #include "link/PortSelection.h"
 
 #include <exception>
+#include <optional>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "link/TransmitterLink.h"
-#include "store/Database.h"
 #include "store/DbError.h"
-#include "store/Recordset.h"
-#include "store/SqlFormat.h"
-#include "store/Statements.h"
 
 namespace lumetra {
 namespace {
@@ -18,7 +15,7 @@ constexpr const char* kHashes = "################################";
 }  // namespace
 
 CPortSelection::CPortSelection(CTransmitterLink& link, CDatabase& db, IPortSelectionView& view)
-    : m_link(link), m_db(db), m_view(view) {}
+    : m_link(link), m_table(db), m_view(view) {}
 
 CPortSelection::~CPortSelection() {
     WaitForAutoConnect();
@@ -26,11 +23,8 @@ CPortSelection::~CPortSelection() {
 
 int CPortSelection::ReadStoredPort() {
     try {
-        CRecordset rows(m_db);
-        rows.Open(sql::kSelectCom);
-        if (rows.IsEOF()) return 1;
-        const int number = rows.GetFieldInt("com");
-        return number >= 1 && number <= kPortCount ? number : 1;
+        const std::optional<int> number = m_table.Read();
+        return number && *number >= 1 && *number <= kPortCount ? *number : 1;
     } catch (const CDbError& e) {
         m_view.ShowDatabaseError(e.what());
         return 1;
@@ -109,7 +103,7 @@ std::string CPortSelection::ToggleLocked() {
 
 std::string CPortSelection::StorePort(int number) {
     try {
-        m_db.ExecuteSql(FormatSql(sql::kSetCom, std::to_string(number)));
+        m_table.Write(number);
         return {};
     } catch (const CDbError& e) {
         // The connection stands; only remembering the port for the next start failed.

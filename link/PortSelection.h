@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "store/ComTable.h"
+
 namespace lumetra {
 
 class CDatabase;
@@ -68,7 +70,7 @@ private:
     std::string ToggleLocked();
 
     CTransmitterLink& m_link;
-    CDatabase& m_db;
+    CComTable m_table;
     IPortSelectionView& m_view;
 
     mutable std::mutex m_lock;  // guards the fields below; held for a whole step so the

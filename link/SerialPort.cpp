@@ -12,7 +12,7 @@
 #include <optional>
 #include <thread>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 
 namespace lumetra {
 namespace {

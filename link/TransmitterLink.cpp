@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Logger.h"
 #include "link/Gbk.h"
-#include "link/Logger.h"
 
 namespace lumetra {
 namespace {

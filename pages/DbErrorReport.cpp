@@ -1,6 +1,6 @@
 #include "pages/DbErrorReport.h"
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "store/DbError.h"
 #include "widgets/MessageBox.h"
 

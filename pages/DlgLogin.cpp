@@ -8,13 +8,12 @@
 #include <QVBoxLayout>
 
 #include "pages/DbErrorReport.h"
-#include "store/Database.h"
-#include "store/Statements.h"
+#include "store/DbError.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
 
-CDlgLogin::CDlgLogin(QWidget* owner) : QDialog(owner) {
+CDlgLogin::CDlgLogin(CDatabase& db, QWidget* owner) : QDialog(owner), m_users(db) {
     setWindowTitle(QStringLiteral("用户登录"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     auto* picture = new QLabel(this);
@@ -64,31 +63,20 @@ void CDlgLogin::CentreOverOwner() {
 void CDlgLogin::OnLogin() {
     const std::string userName = m_user->text().toStdString();
     const std::string password = m_password->text().toStdString();
-    bool found = false;
-    std::string storedPassword;
+    std::optional<std::string> storedPassword;
     try {
-        // The first row with exactly this name decides, letter case included.
-        CRecordset& rows = AppRecordset();
-        rows.Open(sql::kSelectUsers);
-        for (; !rows.IsEOF() && !found; rows.MoveNext()) {
-            if (rows.GetFieldText("用户名") == userName) {
-                storedPassword = rows.GetFieldText("密码");
-                found = true;
-            }
-        }
-        rows.Close();
+        storedPassword = m_users.PasswordOf(userName);
     } catch (const CDbError& error) {
-        AppRecordset().Close();
         ReportDbError(this, error);
         return;
     }
-    if (!found) {
+    if (!storedPassword) {
         ShowMessage(this, QStringLiteral("用户名错误，请重新输入！"));
         m_user->clear();
         m_password->clear();
         return;
     }
-    if (storedPassword != password) {
+    if (*storedPassword != password) {
         ShowMessage(this, QStringLiteral("密码错误，请重新输入！"));
         m_password->clear();
         return;

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "store/UserTable.h"
+
 class QLineEdit;
 class QPushButton;
 
@@ -12,7 +14,7 @@ namespace lumetra {
 class CDlgLogin : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgLogin(QWidget* owner);
+    CDlgLogin(CDatabase& db, QWidget* owner);
 
     QLineEdit* UserEdit() const { return m_user; }
     QLineEdit* PasswordEdit() const { return m_password; }
@@ -33,6 +35,7 @@ private:
     QLineEdit* m_password;  // 2042
     QPushButton* m_login;   // 2043
     QPushButton* m_exit;    // 2
+    CUserTable m_users;
 };
 
 }  // namespace lumetra

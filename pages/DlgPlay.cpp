@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "app/WindowEvent.h"
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "store/SplitString.h"
+#include "widgets/WindowEvent.h"
 
 namespace lumetra {
 

@@ -15,8 +15,8 @@
 
 namespace lumetra {
 
-CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, QWidget* parent)
-    : CPage(QRect(197, 140, 770, 470), parent) {
+CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 770, 470), parent), m_db(db) {
     m_shutdownGroup = new CShutdownGroup(shutdown, this);
 
     auto* portGroup = new QGroupBox(QStringLiteral("通信端口设置"), this);
@@ -49,8 +49,7 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, QWidget* paren
     layout->setColumnStretch(1, 1);
 
     // The set-up, in its order: the port first, so the link comes up as early as it can.
-    m_portSelection =
-        std::make_unique<CPortSelection>(link, AppConnection(), static_cast<IPortSelectionView&>(*this));
+    m_portSelection = std::make_unique<CPortSelection>(link, m_db, static_cast<IPortSelectionView&>(*this));
     connect(m_portList, &QComboBox::activated, this,
             [this](int index) { m_portSelection->OnPortSelected(index); });
     connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
@@ -90,7 +89,7 @@ void CDlgSYS::ShowOpenFailed() {
 
 void CDlgSYS::ShowDatabaseError(const std::string& description) {
     // Without a database the operator was told so once at start.
-    if (!AppConnection().IsOpen()) return;
+    if (!m_db.IsOpen()) return;
     OnPageThread([this, text = QString::fromStdString(description)] {
         ShowMessage(this, text, MbButtons::Ok, MbIcon::Error);
     });

@@ -19,6 +19,7 @@ namespace lumetra {
 class CAutoShutdown;
 class CAutostartGroup;
 class CShutdownGroup;
+class CDatabase;
 class CTransmitterLink;
 
 class CDlgSYS : public CPage, private IPortSelectionView {
@@ -26,7 +27,7 @@ class CDlgSYS : public CPage, private IPortSelectionView {
 public:
     // Reads the stored port and starts connecting it on a worker thread, then shows the stored
     // settings with both boxes locked until their "设  置" button is pressed.
-    CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, QWidget* parent);
+    CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent);
     ~CDlgSYS() override;
 
     // The main window's answer to a possible link change (WM_LINK_STATUS).
@@ -59,7 +60,8 @@ private:
     QComboBox* m_portList;   // 1001
     QPushButton* m_connect;  // 1040
     CAutostartGroup* m_autostartGroup;
-    QLabel* m_copyright;                              // 1057, hidden
+    QLabel* m_copyright;  // 1057, hidden
+    CDatabase& m_db;
     std::unique_ptr<CPortSelection> m_portSelection;  // last: its worker may still call the view
 };
 

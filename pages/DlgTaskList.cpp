@@ -5,15 +5,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/WindowEvent.h"
 #include "pages/DbErrorReport.h"
-#include "schedule/TaskRecord.h"
 #include "store/Database.h"
-#include "store/Statements.h"
+#include "widgets/WindowEvent.h"
 
 namespace lumetra {
 
-CDlgTaskList::CDlgTaskList(QWidget* parent) : CPage(QRect(197, 140, 790, 470), parent) {
+CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 790, 470), parent), m_table(db), m_db(db) {
     auto* group = new QGroupBox(QStringLiteral("任务列表"), this);
     m_list = new QTreeWidget(group);
     m_list->setRootIsDecorated(false);
@@ -28,22 +27,19 @@ CDlgTaskList::CDlgTaskList(QWidget* parent) : CPage(QRect(197, 140, 790, 470), p
 
 void CDlgTaskList::LoadTaskList() {
     m_list->clear();
-    if (!AppConnection().IsOpen()) return;  // the operator was told at start that there is no database
+    if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
+    std::vector<TaskRecord> tasks;
     try {
-        CRecordset& rows = AppRecordset();
-        rows.Open(sql::kSelectTasks);
-        for (; !rows.IsEOF(); rows.MoveNext()) {
-            const TaskRecord task = TaskRecord::FromRow(rows);
-            m_list->addTopLevelItem(new QTreeWidgetItem(
-                {QString::fromStdString(task.name), QString::fromStdString(task.date),
-                 QString::fromStdString(task.startTime), QString::fromStdString(task.endTime),
-                 QString::fromStdString(task.state)}));
-        }
-        rows.Close();
+        tasks = m_table.ReadAll();
     } catch (const CDbError& error) {
-        AppRecordset().Close();
-        m_list->clear();
         ReportDbError(this, error);
+        return;
+    }
+    for (const TaskRecord& task : tasks) {
+        m_list->addTopLevelItem(
+            new QTreeWidgetItem({QString::fromStdString(task.name), QString::fromStdString(task.date),
+                                 QString::fromStdString(task.startTime), QString::fromStdString(task.endTime),
+                                 QString::fromStdString(task.state)}));
     }
 }
 

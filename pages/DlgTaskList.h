@@ -3,6 +3,7 @@
 #pragma once
 
 #include "pages/Page.h"
+#include "store/TaskTable.h"
 
 class QTreeWidget;
 
@@ -11,7 +12,7 @@ namespace lumetra {
 class CDlgTaskList : public CPage {
     Q_OBJECT
 public:
-    explicit CDlgTaskList(QWidget* parent);
+    CDlgTaskList(CDatabase& db, QWidget* parent);
 
     // Reads tb_memo afresh in start-time order.
     void LoadTaskList();
@@ -21,6 +22,8 @@ protected:
 
 private:
     QTreeWidget* m_list;
+    CTaskTable m_table;
+    CDatabase& m_db;
 };
 
 }  // namespace lumetra

@@ -13,8 +13,6 @@
 #include "link/Gbk.h"
 #include "pages/DbErrorReport.h"
 #include "store/Database.h"
-#include "store/SqlFormat.h"
-#include "store/Statements.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
@@ -34,7 +32,8 @@ QString PasswordStars(const std::string& password) {
     return QString(static_cast<int>(gbk ? gbk->size() : password.size()), QLatin1Char('*'));
 }
 
-CDlgUser::CDlgUser(QWidget* parent) : CPage(QRect(197, 140, 770, 470), parent) {
+CDlgUser::CDlgUser(CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 770, 470), parent), m_table(db), m_db(db) {
     m_list = new QTableWidget(0, 3, this);
     m_list->setHorizontalHeaderLabels(
         {QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("密码")});
@@ -90,17 +89,13 @@ void CDlgUser::LoadUserList() {
     m_list->setRowCount(0);
     m_userNames.clear();
     m_passwords.clear();
-    if (!AppConnection().IsOpen()) return;  // the operator was told at start that there is no database
+    if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        CRecordset& rows = AppRecordset();
-        rows.Open(sql::kSelectUsers);
-        for (; !rows.IsEOF() && static_cast<int>(m_userNames.size()) < kMaxUsers; rows.MoveNext()) {
-            m_userNames.push_back(rows.GetFieldText("用户名"));
-            m_passwords.push_back(rows.GetFieldText("密码"));
+        for (UserRow& user : m_table.Read(kMaxUsers)) {
+            m_userNames.push_back(std::move(user.name));
+            m_passwords.push_back(std::move(user.password));
         }
-        rows.Close();
     } catch (const CDbError& error) {
-        AppRecordset().Close();
         m_userNames.clear();
         m_passwords.clear();
         ReportDbError(this, error);
@@ -151,7 +146,7 @@ void CDlgUser::OnDelete() {
                     QStringLiteral("删除询问")) != MbResult::Ok)
         return;
     try {
-        ExecuteSql(FormatSql(sql::kDeleteUser, m_userNames[row]));
+        m_table.Delete(m_userNames[row]);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
@@ -163,10 +158,7 @@ void CDlgUser::OnDelete() {
 }
 
 bool CDlgUser::InsertAllowed() {
-    OpenCountedQuery(sql::kSelectUsers);
-    const long count = AppRecordset().GetRecordCount();
-    AppRecordset().Close();
-    if (count < kMaxUsers) return true;
+    if (m_table.Count() < kMaxUsers) return true;
     ShowMessage(this, QStringLiteral("最多只能有%1个用户，请先删除不用的用户").arg(kMaxUsers));
     return false;
 }
@@ -189,14 +181,13 @@ void CDlgUser::OnSave() {
     }
     try {
         if (m_bModify) {
-            ExecuteSql(FormatSql(sql::kSetPassword, password.toStdString(), userName.toStdString()));
+            m_table.SetPassword(userName.toStdString(), password.toStdString());
             m_bModify = false;
         } else {
             if (!InsertAllowed()) return;
-            ExecuteSql(FormatSql(sql::kInsertUser, userName.toStdString(), password.toStdString()));
+            m_table.Insert(userName.toStdString(), password.toStdString());
         }
     } catch (const CDbError& error) {
-        AppRecordset().Close();
         // Nothing was stored: the fields stay as typed so the operator can try again.
         ReportDbError(this, error);
         return;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "pages/Page.h"
+#include "store/UserTable.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,7 +19,7 @@ class CDlgUser : public CPage {
 public:
     static constexpr int kMaxUsers = 100;
 
-    explicit CDlgUser(QWidget* parent);
+    CDlgUser(CDatabase& db, QWidget* parent);
 
     // Rebuilds the list from `user`.
     void LoadUserList();
@@ -48,6 +49,8 @@ private:
     QPushButton* m_delete;  // 2035
     QPushButton* m_save;    // 2038
     bool m_bModify = false;
+    CUserTable m_table;
+    CDatabase& m_db;
     // The listed rows' names and passwords, in list order.
     std::vector<std::string> m_userNames;
     std::vector<std::string> m_passwords;

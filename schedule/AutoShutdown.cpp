@@ -2,16 +2,13 @@
 
 #include <algorithm>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "schedule/BroadcastActivity.h"
 #include "schedule/Clock.h"
 #include "schedule/PowerControl.h"
 #include "schedule/ShutdownNotice.h"
 #include "schedule/ShutdownTimerOwner.h"
 #include "schedule/TimeOfDay.h"
-#include "store/Database.h"
-#include "store/SqlFormat.h"
-#include "store/Statements.h"
 
 namespace lumetra {
 namespace {
@@ -21,17 +18,13 @@ constexpr long kSecondsPerDay = 86400;
 }  // namespace
 
 CAutoShutdown::CAutoShutdown(CDatabase& db, IClock& clock, IPowerControl& power)
-    : m_db(db), m_clock(clock), m_power(power) {}
+    : m_table(db), m_tasks(db), m_clock(clock), m_power(power) {}
 
 void CAutoShutdown::Load() {
-    // A record set of its own, so a page walking the shared one is not disturbed.
-    CRecordset rows(m_db);
-    rows.Open(sql::kSelectShutdown);
-    const bool enabled = rows.GetFieldText("启用关机") == "1";
-    const std::string time = rows.GetFieldText("关机时间");
-    m_bEnabled = enabled;
-    if (time.empty()) return;
-    const HourMinuteSecond hms = ParseTimeOfDay(time);
+    const ShutdownRow row = m_table.Read();
+    m_bEnabled = row.enabled;
+    if (row.time.empty()) return;
+    const HourMinuteSecond hms = ParseTimeOfDay(row.time);
     m_nHour = hms.hour;
     m_nMinute = hms.minute;
     m_nSecond = hms.second;
@@ -44,7 +37,7 @@ void CAutoShutdown::Arm() {
 }
 
 void CAutoShutdown::Save(bool enable, int hour, int minute, int second) {
-    m_db.ExecuteSql(FormatSql(sql::kSetShutdown, enable ? 1 : 0, hour, minute, second));
+    m_table.Write(enable, hour, minute, second);
     m_bEnabled = enable;
     m_nHour = hour;
     m_nMinute = minute;
@@ -122,7 +115,7 @@ void CAutoShutdown::Disarm() {
 
 bool CAutoShutdown::BroadcastHoldsShutdown(std::time_t now) {
     try {
-        return AnyTaskHoldsMachineOn(m_db, now);
+        return AnyTaskHoldsMachineOn(m_tasks, now);
     } catch (const std::exception& e) {
         // Without the task table no broadcast can be told apart; the scheduler cannot run one
         // either, so the shutdown goes ahead.

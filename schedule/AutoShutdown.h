@@ -9,6 +9,9 @@
 #include <ctime>
 #include <string>
 
+#include "store/ShutdownTable.h"
+#include "store/TaskTable.h"
+
 namespace lumetra {
 
 class CDatabase;
@@ -72,7 +75,8 @@ private:
     void StartTimer(std::chrono::milliseconds period);
     bool BroadcastHoldsShutdown(std::time_t now);
 
-    CDatabase& m_db;
+    CShutdownTable m_table;
+    CTaskTable m_tasks;  // read to see whether a broadcast holds the machine on
     IClock& m_clock;
     IPowerControl& m_power;
     IShutdownTimerOwner* m_pWindow = nullptr;

@@ -1,8 +1,11 @@
 #include "schedule/BroadcastActivity.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "schedule/TaskRules.h"
-#include "store/Recordset.h"
 #include "store/Statements.h"
+#include "store/TaskTable.h"
 
 namespace lumetra {
 bool HoldsMachineOn(const TaskRecord& task, std::time_t now) {
@@ -12,12 +15,10 @@ bool HoldsMachineOn(const TaskRecord& task, std::time_t now) {
     return times.sinceStart >= -kPowerUpLead && times.sinceEnd <= kPowerDownDelay;
 }
 
-bool AnyTaskHoldsMachineOn(CDatabase& db, std::time_t now) {
-    CRecordset rows(db);
-    rows.Open(sql::kSelectTasks);
-    for (; !rows.IsEOF(); rows.MoveNext())
-        if (HoldsMachineOn(TaskRecord::FromRow(rows), now)) return true;
-    return false;
+bool AnyTaskHoldsMachineOn(CTaskTable& tasks, std::time_t now) {
+    const std::vector<TaskRecord> all = tasks.ReadAll();
+    return std::any_of(all.begin(), all.end(),
+                       [now](const TaskRecord& task) { return HoldsMachineOn(task, now); });
 }
 
 }  // namespace lumetra

@@ -6,7 +6,7 @@
 
 namespace lumetra {
 
-class CDatabase;
+class CTaskTable;
 struct TaskRecord;
 
 // True while the task is marked running, and on the days it is due from the moment its outlets
@@ -14,6 +14,6 @@ struct TaskRecord;
 // after the end).
 bool HoldsMachineOn(const TaskRecord& task, std::time_t now);
 // True when any stored task holds the machine on. Throws CDbError.
-bool AnyTaskHoldsMachineOn(CDatabase& db, std::time_t now);
+bool AnyTaskHoldsMachineOn(CTaskTable& tasks, std::time_t now);
 
 }  // namespace lumetra

@@ -3,14 +3,13 @@
 #include <cstdlib>
 #include <exception>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
 #include "schedule/RuleWindow.h"
 #include "schedule/SchedulerOwner.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
-#include "store/SqlFormat.h"
 #include "store/Statements.h"
 
 namespace lumetra {
@@ -25,7 +24,7 @@ constexpr int64_t kJumpToleranceMs = 2000;
 }  // namespace
 
 CScheduler::CScheduler(CDatabase& db, CTransmitterLink& link, IClock& clock)
-    : m_db(db), m_link(link), m_clock(clock), m_rows(db) {}
+    : m_link(link), m_clock(clock), m_table(db) {}
 
 CScheduler::~CScheduler() {
     Stop();
@@ -78,14 +77,11 @@ void CScheduler::Tick() {
 }
 
 void CScheduler::ReadTasks() {
-    // Closed at the end whichever way it ends; its buffers stay for the next tick.
-    struct CloseAtEnd {
-        CRecordset& rows;
-        ~CloseAtEnd() { rows.Close(); }
-    } closeAtEnd{m_rows};
     m_tasks.clear();
-    m_rows.Open(sql::kSelectTasksForTick);
-    for (; !m_rows.IsEOF(); m_rows.MoveNext()) m_tasks.emplace_back(TaskRecord::FromRow(m_rows));
+    m_table.ForEach([this](const TaskRecord& task) {
+        m_tasks.emplace_back(task);
+        return true;
+    });
 }
 
 std::time_t CScheduler::FirstSecondToEvaluate(std::time_t now, int64_t steadyMillis) const {
@@ -133,7 +129,7 @@ bool CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second
 }
 
 void CScheduler::UpdateTaskState(const std::string& idText, const char* stateWord) {
-    m_db.ExecuteSql(FormatSql(sql::kSetStateById, stateWord, LeadingInt(idText)));
+    m_table.SetState(idText, stateWord);
 }
 
 bool CScheduler::PowerUp(TaskFields& task) {

@@ -18,7 +18,7 @@
 #include "schedule/TaskRecord.h"
 #include "schedule/TaskRules.h"
 #include "schedule/WindowMessages.h"
-#include "store/Recordset.h"
+#include "store/TaskTable.h"
 
 namespace lumetra {
 
@@ -81,7 +81,6 @@ private:
     bool Pause();
     void Post(WindowMessage message);
 
-    CDatabase& m_db;
     CTransmitterLink& m_link;
     IClock& m_clock;
     ISchedulerOwner* m_pOwner = nullptr;
@@ -89,7 +88,7 @@ private:
     std::thread m_hThread;
 
     // Only the thread that ticks touches the fields below.
-    CRecordset m_rows;  // the tick's own record set, apart from the one the pages share
+    CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'
     std::vector<TaskFields> m_tasks;
     std::time_t m_lastSecond = -1;                    // the last second a pass evaluated; none yet
     int64_t m_lastSteady = 0;                         // the steady clock when it was read

@@ -2,21 +2,11 @@
 
 #include <algorithm>
 
-#include "store/DbError.h"
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 #include "store/SplitString.h"
 
 namespace lumetra {
 namespace {
-
-std::string FieldOrEmpty(const CRecordset& rows, const char* name) {
-    try {
-        return rows.GetFieldText(name);
-    } catch (const CDbError&) {
-        // Rows the system never writes (a null column, a missing one) read as empty text.
-        return {};
-    }
-}
 
 // A local date and time of day, with the daylight-saving rule of the date itself. mktime alone
 // answers a wall-clock time that a clock change repeats or skips by a guess that depends on its
@@ -91,25 +81,6 @@ long SecondsOf(const HourMinuteSecond& hms) {
 }
 
 }  // namespace
-
-TaskRecord TaskRecord::FromRow(const CRecordset& rows) {
-    TaskRecord t;
-    t.name = FieldOrEmpty(rows, "任务名称");
-    t.date = FieldOrEmpty(rows, "日期");
-    t.startTime = FieldOrEmpty(rows, "开始时间");
-    t.endTime = FieldOrEmpty(rows, "结束时间");
-    t.playList = FieldOrEmpty(rows, "节目内容");
-    t.repeatCode = FieldOrEmpty(rows, "提醒次数");
-    t.weekDays = FieldOrEmpty(rows, "一周时间");
-    t.source = FieldOrEmpty(rows, "音源");
-    t.zones = FieldOrEmpty(rows, "目标区域");
-    t.state = FieldOrEmpty(rows, "状态");
-    t.id = FieldOrEmpty(rows, "ID");
-    t.power = FieldOrEmpty(rows, "外设");
-    t.repeatText = FieldOrEmpty(rows, "重复周期");
-    t.fm = FieldOrEmpty(rows, "FM");
-    return t;
-}
 
 LocalMoment::LocalMoment(std::time_t moment) : time(moment), local{} {
     localtime_r(&moment, &local);

@@ -1,5 +1,5 @@
-// A broadcast task as stored in one tb_memo row, and the calendar rules that decide on which days
-// it is due and which seconds of such a day matter to it. The row stays text, as stored; the
+// The calendar rules of a broadcast task (one tb_memo row, TaskRecord): on which days it is due and
+// which seconds of such a day matter to it. The row stays text, as stored; the
 // scheduler turns it into its typed fields (TaskFields) once per pass and works on those.
 #pragma once
 
@@ -11,30 +11,9 @@
 
 #include "schedule/TimeOfDay.h"
 #include "store/Labels.h"
+#include "store/TaskTable.h"
 
 namespace lumetra {
-
-class CRecordset;
-
-struct TaskRecord {
-    std::string id;          // ID
-    std::string name;        // 任务名称
-    std::string date;        // 日期, "%Y-%m-%d"
-    std::string startTime;   // 开始时间, "%H:%M:%S"
-    std::string endTime;     // 结束时间, "%H:%M:%S"
-    std::string repeatText;  // 重复周期: "次", "周" or "天"
-    std::string source;      // 音源
-    std::string playList;    // 节目内容: paths joined by "|"
-    std::string zones;       // 目标区域: 128 entries "1"/"0" joined by "|"
-    std::string repeatCode;  // 提醒次数: "0" once, "1" weekly, "2" daily
-    std::string weekDays;    // 一周时间: digits "1" (Sunday) to "7" (Saturday)
-    std::string state;       // 状态
-    std::string fm;          // FM
-    std::string power;       // 外设: four characters "1"/"0"
-
-    // Reads the current row; a column that is missing or null reads as empty text.
-    static TaskRecord FromRow(const CRecordset& rows);
-};
 
 inline constexpr const char* kRepeatOnce = "0";
 inline constexpr const char* kRepeatWeekly = "1";

@@ -1,6 +1,6 @@
 #include "schedule/TimeOfDay.h"
 
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 
 namespace lumetra {
 

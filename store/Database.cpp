@@ -16,7 +16,9 @@ std::string Describe(sqlite3* db, const std::string& statement) {
 
 }  // namespace
 
-CDatabase::~CDatabase() { Close(); }
+CDatabase::~CDatabase() {
+    Close();
+}
 
 bool CDatabase::Open(const std::string& path, std::string* error) {
     std::lock_guard lock(m_mutex);
@@ -105,22 +107,13 @@ void CDatabase::Query(const std::string& statement, CRecordset::Rows& rows) {
     }
 }
 
-std::string DefaultDatabasePath() { return ProgramDirectory() + kDatabaseFileName; }
+std::string DefaultDatabasePath() {
+    return ProgramDirectory() + kDatabaseFileName;
+}
 
 CDatabase& AppConnection() {
     static CDatabase connection;
     return connection;
 }
-
-CRecordset& AppRecordset() {
-    static CRecordset recordset(AppConnection());
-    return recordset;
-}
-
-void ExecuteSql(const std::string& statement) { AppConnection().ExecuteSql(statement); }
-void OpenQuery(const std::string& statement) { AppRecordset().Open(statement); }
-void OpenCountedQuery(const std::string& statement) { AppRecordset().OpenCounted(statement); }
-std::string GetFieldText(const std::string& name) { return AppRecordset().GetFieldText(name); }
-int GetFieldInt(const std::string& name) { return AppRecordset().GetFieldInt(name); }
 
 }  // namespace lumetra

@@ -43,15 +43,7 @@ private:
 // Full path of "dbinfo.mdb" in the directory of the running program.
 std::string DefaultDatabasePath();
 
-// The process-wide application connection and the record set shared by the user interface.
+// The process-wide application connection.
 CDatabase& AppConnection();
-CRecordset& AppRecordset();
-
-// Shorthands for the application connection and record set, as the pages use them.
-void ExecuteSql(const std::string& statement);
-void OpenQuery(const std::string& statement);
-void OpenCountedQuery(const std::string& statement);
-std::string GetFieldText(const std::string& name);
-int GetFieldInt(const std::string& name);
 
 }  // namespace lumetra

@@ -1,6 +1,6 @@
 #include "store/Labels.h"
 
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 
 namespace lumetra {
 namespace {
@@ -21,17 +21,25 @@ std::string WithName(std::string code, std::string_view name) {
 
 }  // namespace
 
-std::string ZoneCode(int zone) { return Padded(zone, "FH"); }
+std::string ZoneCode(int zone) {
+    return Padded(zone, "FH");
+}
 
-std::string ZoneLabel(int zone, std::string_view name) { return WithName(ZoneCode(zone), name); }
+std::string ZoneLabel(int zone, std::string_view name) {
+    return WithName(ZoneCode(zone), name);
+}
 
 std::string ChannelLabel(int channel, std::string_view speakerName) {
     return WithName(Padded(channel, "CH"), speakerName);
 }
 
-bool IsChannelLabel(std::string_view label) { return label.size() >= 5 && label.substr(3, 2) == "CH"; }
+bool IsChannelLabel(std::string_view label) {
+    return label.size() >= 5 && label.substr(3, 2) == "CH";
+}
 
-int LabelNumber(std::string_view label) { return LeadingInt(label); }
+int LabelNumber(std::string_view label) {
+    return LeadingInt(label);
+}
 
 std::string LabelName(std::string_view label) {
     // Only a label of the form "CODE(name)" has a name; anything else (the default zone) has none.

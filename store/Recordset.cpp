@@ -2,9 +2,7 @@
 
 #include <strings.h>
 
-#include <cctype>
-#include <climits>
-
+#include "base/NumberText.h"
 #include "store/Database.h"
 
 namespace lumetra {
@@ -32,7 +30,9 @@ long CRecordset::RowCount() const {
     return m_rows.columns.empty() ? 0 : static_cast<long>(m_rows.offsets.size() / m_rows.columns.size());
 }
 
-long CRecordset::GetRecordCount() const { return m_open ? RowCount() : -1; }
+long CRecordset::GetRecordCount() const {
+    return m_open ? RowCount() : -1;
+}
 
 void CRecordset::MoveNext() {
     if (IsEOF()) throw CDbError("MoveNext past the last row");
@@ -73,21 +73,12 @@ std::string_view CRecordset::FieldView(std::string_view name) const {
     return std::string_view(m_rows.text).substr(m_rows.offsets[index], m_rows.lengths[index]);
 }
 
-std::string CRecordset::GetFieldText(std::string_view name) const { return std::string(FieldView(name)); }
+std::string CRecordset::GetFieldText(std::string_view name) const {
+    return std::string(FieldView(name));
+}
 
-int CRecordset::GetFieldInt(std::string_view name) const { return LeadingInt(FieldView(name)); }
-
-int LeadingInt(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX) value = INT_MAX;  // saturate rather than overflow on absurd input
-    }
-    return static_cast<int>(negative ? -value : value);
+int CRecordset::GetFieldInt(std::string_view name) const {
+    return LeadingInt(FieldView(name));
 }
 
 }  // namespace lumetra

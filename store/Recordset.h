@@ -17,9 +17,9 @@ public:
     // All rows of a query: column names, and each row's values back to back in one text buffer.
     struct Rows {
         std::vector<std::string> columns;
-        std::string text;                 // every value of every row, concatenated
-        std::vector<uint32_t> offsets;    // per value: start in text; kNull marks a null value
-        std::vector<uint32_t> lengths;    // per value: byte length
+        std::string text;               // every value of every row, concatenated
+        std::vector<uint32_t> offsets;  // per value: start in text; kNull marks a null value
+        std::vector<uint32_t> lengths;  // per value: byte length
         void Clear();
     };
     static constexpr uint32_t kNull = UINT32_MAX;
@@ -56,8 +56,5 @@ private:
     mutable size_t m_hint = 0;  // where the next column search starts
     bool m_open = false;
 };
-
-// Leading decimal integer of a text: leading blanks skipped, optional sign, digits; 0 when none.
-int LeadingInt(std::string_view text);
 
 }  // namespace lumetra

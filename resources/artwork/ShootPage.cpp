@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     CAutoShutdown shutdown(AppConnection(), clock, power);
     bool saved = false;
     {
-        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown});
+        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown, AppConnection()});
         main.show();
         emit main.LoginPage()->LoggedIn();
         main.Button(page->id)->click();

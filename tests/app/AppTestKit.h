@@ -124,7 +124,7 @@ struct CMainRig {
         : clock(now), scheduler(AppConnection(), link, wallClock), shutdown(AppConnection(), clock, power) {
         qputenv("LUMETRA_COM1", simulator.Device().toLocal8Bit());
         if (prepare) prepare();
-        main = std::make_unique<CDlgMain>(MainServices{clock, link, scheduler, shutdown});
+        main = std::make_unique<CDlgMain>(MainServices{clock, link, scheduler, shutdown, AppConnection()});
     }
     ~CMainRig() {
         main.reset();

@@ -17,7 +17,7 @@ std::vector<std::string> Stored(const std::string& field = "用户名", const st
 }
 
 void InsertUser(const std::string& name, const std::string& password = "pw") {
-    ExecuteSql("insert into user (用户名,密码) values ('" + name + "','" + password + "')");
+    AppConnection().ExecuteSql("insert into user (用户名,密码) values ('" + name + "','" + password + "')");
 }
 
 void AddUser(CDlgUser& page, const QString& name, const QString& password) {
@@ -60,7 +60,7 @@ private slots:
                         {"admin", "second", badPassword, "admin"}, {"admin", "admin", "", ""}};
         for (const auto& attempt : attempts) {
             m_boxes->shown.clear();
-            CDlgLogin login(nullptr);
+            CDlgLogin login(AppConnection(), nullptr);
             QSignalSpy spy(&login, &CDlgLogin::LoggedIn);
             login.ShowCentred();
             login.UserEdit()->setText(attempt.user);
@@ -73,7 +73,7 @@ private slots:
             QCOMPARE(login.PasswordEdit()->text(), QString());
             QCOMPARE(login.isVisible(), !right);
         }
-        CDlgLogin login(nullptr);  // the exit button only hides it
+        CDlgLogin login(AppConnection(), nullptr);  // the exit button only hides it
         QSignalSpy spy(&login, &CDlgLogin::LoggedIn);
         login.ShowCentred();
         login.UserEdit()->setText("admin");
@@ -87,14 +87,14 @@ private slots:
         InsertUser("abc", "abc");
         InsertUser("张三", "密码");
         InsertUser("mixed", "a中1");
-        CDlgUser page(nullptr);
+        CDlgUser page(AppConnection(), nullptr);
         QCOMPARE(Cells(page, 0), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(Cells(page, 1), (QStringList{"admin", "abc", "张三", "mixed"}));
         QCOMPARE(Cells(page, 2), (QStringList{"*****", "***", "****", "****"}));
     }
 
     void addRefusesBadFieldsThenSaves() {
-        CDlgUser page(nullptr);
+        CDlgUser page(AppConnection(), nullptr);
         QVERIFY(!page.UserEdit()->isEnabled());
         QVERIFY(!page.SaveButton()->isEnabled());
         const char* const refusals[][3] = {
@@ -121,7 +121,7 @@ private slots:
 
     void modifyChangesOnlyThePasswordAndAddStillInserts() {
         InsertUser("bob", "old");
-        CDlgUser page(nullptr);
+        CDlgUser page(AppConnection(), nullptr);
         Modify(page, 1);
         QCOMPARE(page.UserEdit()->text(), QString("bob"));
         QVERIFY(!page.UserEdit()->isEnabled());
@@ -148,7 +148,7 @@ private slots:
     void deleteAsksAndKeepsTheOtherNumbers() {
         InsertUser("bob");
         InsertUser("carol");
-        CDlgUser page(nullptr);
+        CDlgUser page(AppConnection(), nullptr);
         Click(page.ModifyButton());
         Click(page.DeleteButton());
         QCOMPARE(m_boxes->Texts(), (QStringList{"请选择要修改的项目！", "请选择要删除的项目！"}));
@@ -178,7 +178,7 @@ private slots:
 
     void listStopsAtOneHundredAndAddingBeyondIsRefused() {
         for (int i = 2; i <= CDlgUser::kMaxUsers; ++i) InsertUser("user" + std::to_string(i));
-        CDlgUser page(nullptr);
+        CDlgUser page(AppConnection(), nullptr);
         QCOMPARE(page.List()->rowCount(), CDlgUser::kMaxUsers);
         AddUser(page, "one-too-many", "pw");
         QCOMPARE(m_boxes->Texts(), QStringList{"最多只能有100个用户，请先删除不用的用户"});
@@ -191,8 +191,8 @@ private slots:
     }
 
     void databaseFailureIsReportedAndNothingChanges() {
-        CDlgUser page(nullptr);
-        ExecuteSql("drop table user");
+        CDlgUser page(AppConnection(), nullptr);
+        AppConnection().ExecuteSql("drop table user");
         AddUser(page, "bob", "pw");
         QCOMPARE(m_boxes->shown.size(), size_t(1));
         QCOMPARE(m_boxes->shown.at(0).icon, MbIcon::Error);

@@ -194,7 +194,7 @@ private slots:
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
             InsertTask(AppConnection(), "a", sql::kStateDone);
             InsertTask(AppConnection(), "b", sql::kStateRunning);
-            ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
+            AppConnection().ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
         });
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
         QVERIFY(rig.main->ShutdownTimer().isActive());

@@ -39,8 +39,9 @@ private slots:
     void init() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
 
     void shutdownGroupStoresAndArms() {
-        CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0),
-                     [] { ExecuteSql("update shut_down  set 启用关机= '0' ,关机时间='23:5:9'"); });
+        CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
+            AppConnection().ExecuteSql("update shut_down  set 启用关机= '0' ,关机时间='23:5:9'");
+        });
         CDlgSYS& page = *rig.main->SettingsPage();
         CShutdownGroup& group = *page.ShutdownGroup();
         QCOMPARE(group.TimePicker()->time(), QTime(23, 5, 9));
@@ -62,7 +63,7 @@ private slots:
         QCOMPARE(rig.main->ShutdownTimer().interval(), ((2 * 60 + 1 + 7 * 60 + 5) * 60 - 60) * 1000);
 
         // A refused statement stores nothing and the group shows what still holds.
-        ExecuteSql("drop table shut_down");
+        AppConnection().ExecuteSql("drop table shut_down");
         Edit(group, [&] { group.TimePicker()->setTime(QTime(8, 0, 0)); });
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
         QCOMPARE(rig.boxes.shown[0].icon, MbIcon::Error);

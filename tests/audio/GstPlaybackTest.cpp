@@ -16,7 +16,7 @@
 
 #include "audio/GstMediaControl.h"
 #include "audio/MediaPlayer.h"
-#include "store/Recordset.h"
+#include "base/NumberText.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Logger.h"
 #include "link/LinkNotifier.h"
-#include "link/Logger.h"
 #include "link/PortAlert.h"
 #include "link/TransmitterLink.h"
 #include "tools/txsim/PseudoTerminal.h"

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "tests/support/LocalTime.h"
 
 namespace lumetra {
@@ -25,11 +25,13 @@ std::string Format(const std::tm& tm, int ms, const char* format, ...) {
 constexpr auto At = test::CalendarTm;
 
 TEST(LoggerLine, Layout) {
-    EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 42, "open port success"), "2026-3-7 9:5:3.42 - FM: open port success");
+    EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 42, "open port success"),
+              "2026-3-7 9:5:3.42 - FM: open port success");
     EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 7, "x"), "2026-3-7 9:5:3.7 - FM: x");
     EXPECT_EQ(Format(At(2026, 12, 31, 23, 59, 59), 999, "read byte %x", 0x81),
               "2026-12-31 23:59:59.999 - FM: read byte 81");
-    EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, "%s %d", "SendLED", 135), "2026-1-1 0:0:0.0 - FM: SendLED 135");
+    EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, "%s %d", "SendLED", 135),
+              "2026-1-1 0:0:0.0 - FM: SendLED 135");
     EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, ""), "2026-1-1 0:0:0.0 - FM: ");
 }
 
@@ -63,7 +65,8 @@ TEST(Logger, ConcurrentLinesStayWhole) {
     logger.SetSink(nullptr);
 
     ASSERT_EQ(sink.lines.size(), static_cast<size_t>(kThreads * kLines));
-    const std::regex shape(R"(\d{4}-\d{1,2}-\d{1,2} \d{1,2}:\d{1,2}:\d{1,2}\.\d{1,3} - FM: thread (\d) line (\d+) payload)");
+    const std::regex shape(
+        R"(\d{4}-\d{1,2}-\d{1,2} \d{1,2}:\d{1,2}:\d{1,2}\.\d{1,3} - FM: thread (\d) line (\d+) payload)");
     std::vector<int> next(kThreads, 0);
     for (const auto& line : sink.lines) {
         std::smatch m;

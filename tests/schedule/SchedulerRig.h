@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/NumberText.h"
 #include "link/LinkCommand.h"
 #include "link/TransmitterLink.h"
 #include "schedule/SchedulerOwner.h"

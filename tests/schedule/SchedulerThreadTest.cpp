@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "link/Logger.h"
+#include "base/Logger.h"
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <thread>
 
+#include "base/NumberText.h"
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
 #include "store/SqlFormat.h"
@@ -76,8 +77,8 @@ TEST(DeliveredDatabase, HoldsTheDeliveredRows) {
     EXPECT_EQ(rows.GetRecordCount(), 1);
     EXPECT_EQ(rows.GetFieldText("用户名"), "admin");
     EXPECT_EQ(rows.GetFieldText("密码"), "admin");
-    for (const char* empty : {"select * from Dict", "select * from AeraOfTarget", "select * from LED",
-                              "select * from tb_memo"}) {
+    for (const char* empty :
+         {"select * from Dict", "select * from AeraOfTarget", "select * from LED", "select * from tb_memo"}) {
         rows.Open(empty);
         EXPECT_TRUE(rows.IsEOF()) << empty;
         EXPECT_EQ(rows.GetRecordCount(), 0) << empty;
@@ -130,8 +131,17 @@ TEST(LeadingInt, ReadsTheLeadingDecimalInteger) {
         const char* text;
         int value;
     } cases[] = {
-        {"003FH(x)", 3}, {"", 0}, {"abc", 0}, {"  42", 42}, {"-7", -7}, {"+8x", 8}, {"12:30", 12},
-        {"2026-03-05", 2026}, {"99999999999999", 2147483647}, {" - 3", 0}, {"默认编码", 0},
+        {"003FH(x)", 3},
+        {"", 0},
+        {"abc", 0},
+        {"  42", 42},
+        {"-7", -7},
+        {"+8x", 8},
+        {"12:30", 12},
+        {"2026-03-05", 2026},
+        {"99999999999999", 2147483647},
+        {" - 3", 0},
+        {"默认编码", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.text), c.value) << '"' << c.text << '"';
 }
@@ -152,20 +162,6 @@ TEST(Database, TwoThreadsShareTheConnection) {
     writer.join();
     rows.Open("select * from Room where RoomID=44");
     EXPECT_EQ(rows.GetFieldText("SpeakerName"), "name 299");
-}
-
-TEST(AppConnection, ShorthandsActOnTheApplicationRecordset) {
-    TestDatabase t;
-    std::string error;
-    ASSERT_TRUE(AppConnection().Open(t.Path(), &error)) << error;
-    ExecuteSql(FormatSql(sql::kSetCom, "3"));
-    OpenQuery(sql::kSelectCom);
-    EXPECT_EQ(GetFieldInt("com"), 3);
-    OpenCountedQuery(sql::kSelectUsers);
-    EXPECT_EQ(AppRecordset().GetRecordCount(), 1);
-    EXPECT_EQ(GetFieldText("用户名"), "admin");
-    AppConnection().Close();
-    EXPECT_THROW(OpenQuery(sql::kSelectCom), CDbError);
 }
 
 }  // namespace

@@ -1,18 +1,24 @@
-// Every statement Lumetra sends, run against the delivered schema, checking what it changed.
+// Every statement Lumetra sends, through the table classes where they exist, run against the
+// delivered schema, checking what it changed.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "store/ComTable.h"
+#include "store/ShutdownTable.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "store/TaskTable.h"
+#include "store/UserTable.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
 namespace {
 
 // The rows of a query, each row's named columns joined by ",".
-std::vector<std::string> Read(CDatabase& db, const std::string& query, const std::vector<std::string>& columns) {
+std::vector<std::string> Read(CDatabase& db, const std::string& query,
+                              const std::vector<std::string>& columns) {
     CRecordset rows(db);
     rows.Open(query);
     std::vector<std::string> out;
@@ -44,15 +50,17 @@ protected:
 TEST_F(Statements, TaskInsertSelectUpdateDelete) {
     InsertTask(sql::kInsertTask, "早操", "08:00:00", sql::kStateIdle);
     InsertTask(sql::kInsertTaskAlt, "午休", "07:00:00", sql::kStateIdle);
-    const std::vector<std::string> all = {"ID",   "任务名称", "日期", "开始时间", "结束时间", "重复周期", "音源",
-                                          "节目内容", "提醒次数", "一周时间", "状态", "FM", "外设"};
+    const std::vector<std::string> all = {"ID",       "任务名称", "日期",     "开始时间", "结束时间",
+                                          "重复周期", "音源",     "节目内容", "提醒次数", "一周时间",
+                                          "状态",     "FM",       "外设"};
     EXPECT_EQ(Read(db(), sql::kSelectTasks, all),
               (Lines{"2,午休,2026-03-05,07:00:00,08:30:00,周,1,/a.mp3|/b.mp3,1,246,未执行,1,1001",
                      "1,早操,2026-03-05,08:00:00,08:30:00,周,1,/a.mp3|/b.mp3,1,246,未执行,1,1001"}));
     EXPECT_EQ(Read(db(), sql::kSelectTasksForTick, {"任务名称"}), (Lines{"午休", "早操"}));
     EXPECT_EQ(Read(db(), sql::kSelectTasks, {"目标区域"})[0], kZones128);
 
-    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "08:00:00"), {"ID"}), (Lines{"1"}));
+    EXPECT_EQ(Read(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "08:00:00"), {"ID"}),
+              (Lines{"1"}));
     EXPECT_TRUE(Read(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "07:00:00"), {"ID"}).empty());
 
     db().ExecuteSql(FormatSql(sql::kUpdateTask, "2026-04-01", "09:00:00", "09:10:00", "天", "1", "/c.wav",
@@ -70,11 +78,12 @@ TEST_F(Statements, TaskInsertSelectUpdateDelete) {
     EXPECT_EQ(Read(db(), sql::kSelectTasks, {"ID"}), (Lines{"1"}));
 }
 
-TEST_F(Statements, TaskStates) {
+TEST_F(Statements, TaskStatesAndWalk) {
     InsertTask(sql::kInsertTask, "a", "08:00:00", sql::kStateDone);
     InsertTask(sql::kInsertTask, "b", "09:00:00", sql::kStateRunning);
     InsertTask(sql::kInsertTask, "c", "10:00:00", sql::kStateDone);
-    db().ExecuteSql(FormatSql(sql::kSetStateWhereState, sql::kStateIdle, sql::kStateDone));
+    CTaskTable tasks(db());
+    tasks.ChangeStates(sql::kStateIdle, sql::kStateDone);
     EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "正在执行", "未执行"}));
 
     // The same update issued as a query: it changes the rows and yields none.
@@ -83,8 +92,23 @@ TEST_F(Statements, TaskStates) {
     EXPECT_TRUE(rows.IsEOF());
     EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "已执行", "未执行"}));
 
-    db().ExecuteSql(FormatSql(sql::kSetStateById, sql::kStateRunning, 3));
-    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "已执行", "正在执行"}));
+    tasks.SetState("3x", sql::kStateRunning);  // the ID is read by its leading digits
+    std::vector<TaskRecord> all = tasks.ReadAll();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[2].id + all[2].name + all[2].state, "3c正在执行");
+    EXPECT_EQ(all[0].zones, kZones128);
+
+    // The walk stops where the visitor says, and a visit may write to the table it walks.
+    Lines visited;
+    tasks.ForEach([&](const TaskRecord& task) {
+        visited.push_back(task.name);
+        tasks.SetState(task.id, sql::kStateIdle);
+        return task.name != "b";
+    });
+    EXPECT_EQ(visited, (Lines{"a", "b"}));
+    EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "未执行", "正在执行"}));
+    db().Close();
+    EXPECT_THROW(tasks.ForEach([](const TaskRecord&) { return true; }), CDbError);
 }
 
 TEST_F(Statements, RoomsAndZones) {
@@ -126,11 +150,20 @@ TEST_F(Statements, LedHistoryNewestFirst) {
 }
 
 TEST_F(Statements, Users) {
-    db().ExecuteSql(FormatSql(sql::kInsertUser, "张三", "密码1"));
-    db().ExecuteSql(FormatSql(sql::kSetPassword, "new", "admin"));
-    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名", "密码"}), (Lines{"admin,new", "张三,密码1"}));
-    db().ExecuteSql(FormatSql(sql::kDeleteUser, "admin"));
-    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名"}), (Lines{"张三"}));
+    CUserTable users(db());
+    users.Insert("张三", "密码1");
+    users.Insert("Admin", "x");
+    users.SetPassword("admin", "new");
+    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名", "密码"}),
+              (Lines{"admin,new", "张三,密码1", "Admin,x"}));
+    EXPECT_EQ(users.Count(), 3);
+    const std::vector<UserRow> firstTwo = users.Read(2);
+    ASSERT_EQ(firstTwo.size(), 2u);
+    EXPECT_EQ(firstTwo[1].name + firstTwo[1].password, "张三密码1");
+    EXPECT_EQ(users.PasswordOf("Admin"), "x") << "letter case counts";
+    EXPECT_EQ(users.PasswordOf("ADMIN"), std::nullopt);
+    users.Delete("admin");
+    EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名"}), (Lines{"张三", "Admin"}));
 }
 
 TEST_F(Statements, PlayCircleSetting) {
@@ -142,10 +175,21 @@ TEST_F(Statements, PlayCircleSetting) {
 }
 
 TEST_F(Statements, PortAndShutdown) {
-    db().ExecuteSql(FormatSql(sql::kSetCom, "4"));
+    CComTable com(db());
+    com.Write(4);
     EXPECT_EQ(Read(db(), sql::kSelectCom, {"com"}), (Lines{"4"}));
-    db().ExecuteSql(FormatSql(sql::kSetShutdown, 1, 22, 5, 0));
+    EXPECT_EQ(com.Read(), 4);
+    CShutdownTable shutdown(db());
+    shutdown.Write(true, 22, 5, 0);
     EXPECT_EQ(Read(db(), sql::kSelectShutdown, {"启用关机", "关机时间"}), (Lines{"1,22:5:0"}));
+    EXPECT_TRUE(shutdown.Read().enabled);
+    EXPECT_EQ(shutdown.Read().time, "22:5:0");
+
+    // A table without its row: the port reads as none, the shutdown setting is an error.
+    db().ExecuteSql("delete from com");
+    db().ExecuteSql("delete from shut_down");
+    EXPECT_EQ(com.Read(), std::nullopt);
+    EXPECT_THROW(shutdown.Read(), CDbError);
 }
 
 // Operator text with apostrophes, Chinese and great length is stored and read back exactly, and
@@ -161,12 +205,13 @@ TEST_F(Statements, OperatorTextIsStoredExactly) {
         std::string(20000, 'a') + "'" + std::string(20000, 'b'),
     };
     for (const auto& text : texts) {
-        db().ExecuteSql(FormatSql(sql::kInsertUser, text, text));
-        EXPECT_EQ(Read(db(), FormatSql("select * from user where 用户名='%s'", text), {"密码"}), (Lines{text}));
+        CUserTable users(db());
+        users.Insert(text, text);
+        EXPECT_EQ(users.PasswordOf(text), text);
         db().ExecuteSql(FormatSql(sql::kInsertLed, "001CH", text, "", "2026-03-05 08:00:00"));
         EXPECT_EQ(Read(db(), sql::kSelectLedHistory, {"LedContent"}).back(), text);
         db().ExecuteSql("delete from LED");
-        db().ExecuteSql(FormatSql(sql::kDeleteUser, text));
+        users.Delete(text);
     }
     EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名"}), (Lines{"admin"}));
 }

@@ -1,4 +1,4 @@
-#include "link/Logger.h"
+#include "base/Logger.h"
 
 #include <unistd.h>
 
@@ -22,17 +22,17 @@ void CLogger::SetSink(ILogSink* sink) {
 
 size_t CLogger::FormatLine(char* buffer, size_t size, const std::tm& local, int millisecond,
                            const char* format, va_list args) {
-    int prefix = std::snprintf(buffer, size, "%d-%d-%d %d:%d:%d.%d - FM: ", local.tm_year + 1900,
-                               local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                               millisecond);
+    int prefix =
+        std::snprintf(buffer, size, "%d-%d-%d %d:%d:%d.%d - FM: ", local.tm_year + 1900, local.tm_mon + 1,
+                      local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, millisecond);
     if (prefix < 0) return 0;
     size_t used = static_cast<size_t>(prefix) < size ? static_cast<size_t>(prefix) : size - 1;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     int message = std::vsnprintf(buffer + used, size - used, format, args);
 #pragma GCC diagnostic pop
-    if (message > 0) used += static_cast<size_t>(message) < size - used ? static_cast<size_t>(message)
-                                                                        : size - used - 1;
+    if (message > 0)
+        used += static_cast<size_t>(message) < size - used ? static_cast<size_t>(message) : size - used - 1;
     return used;
 }
 
@@ -47,7 +47,8 @@ void CLogger::Log(const char* format, ...) {
     std::lock_guard lock(m_lock);
     va_list args;
     va_start(args, format);
-    size_t length = FormatLine(line, kLineCapacity, local, static_cast<int>(now.tv_nsec / 1000000), format, args);
+    size_t length =
+        FormatLine(line, kLineCapacity, local, static_cast<int>(now.tv_nsec / 1000000), format, args);
     va_end(args);
     if (m_sink) {
         m_sink->Write(line, length);

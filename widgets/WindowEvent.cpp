@@ -1,4 +1,4 @@
-#include "app/WindowEvent.h"
+#include "widgets/WindowEvent.h"
 
 #include <QCoreApplication>
 

@@ -1,5 +1,5 @@
-// The diagnostic log of the transmitter link, the serial port and the settings page. Each call
-// formats one line stamped with the local time to the millisecond:
+// The program-wide diagnostic log, used by every layer. Each call formats one line stamped with the
+// local time to the millisecond:
 //   "2026-3-7 9:5:3.42 - FM: open port success"
 // Lines go to standard error only while LUMETRA_DEBUG is set; they are formatted either way.
 #pragma once

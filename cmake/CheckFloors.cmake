@@ -1,0 +1,30 @@
+# Fails the build when a file includes a header from a floor above its own, or when code below the
+# user interface includes Qt. Floors, lowest first: base -> core (store, link, audio, schedule)
+# -> widgets -> pages -> app. Run with -DSOURCE_DIR=<tree> -DSTAMP=<file to touch on success>.
+set(forbidden_base "store/|link/|audio/|schedule/|widgets/|pages/|app/|<Q")
+set(forbidden_store "link/|audio/|schedule/|widgets/|pages/|app/|<Q")
+set(forbidden_link "audio/|schedule/|widgets/|pages/|app/|<Q")
+set(forbidden_audio "schedule/|widgets/|pages/|app/|<Q")
+set(forbidden_schedule "widgets/|pages/|app/|<Q")
+set(forbidden_widgets "pages/|app/")
+set(forbidden_pages "app/")
+
+set(violations "")
+foreach(dir base store link audio schedule widgets pages)
+  file(GLOB files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
+  foreach(file IN LISTS files)
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "#[ \t]*include[ \t]*[\"<](${forbidden_${dir}})")
+        file(RELATIVE_PATH name ${SOURCE_DIR} ${file})
+        string(APPEND violations "\n  ${name}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  message(FATAL_ERROR "Includes that reach a floor above their own (base -> core -> widgets -> pages -> app):"
+                      "${violations}\nMove what is shared down to the lower floor instead.")
+endif()
+file(TOUCH ${STAMP})
