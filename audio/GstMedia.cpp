@@ -12,6 +12,8 @@ constexpr GstClockTime kPrerollTimeout = 1 * GST_SECOND;
 constexpr GstClockTime kSeekTimeout = 2 * GST_SECOND;
 // An error may reach the bus a little after the failed state change returns.
 constexpr GstClockTime kErrorGrace = 500 * GST_MSECOND;
+// playbin's GST_PLAY_FLAG_SOFT_VOLUME, from a header the plugin does not install.
+constexpr guint kSoftVolumeFlag = 0x10;
 // Some streams tell their duration only after a moment.
 constexpr GstClockTime kDurationGrace = 200 * GST_MSECOND;
 
@@ -68,6 +70,11 @@ std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& 
     }
     g_object_set(playbin, "uri", uri.c_str(), "audio-sink", audioSink, "video-sink", MakeSink("fakesink"),
                  nullptr);
+    // No software volume: the player never sets one, and the volume element the pipeline would
+    // add for it is never released, so every playback would leave one behind.
+    guint flags = 0;
+    g_object_get(playbin, "flags", &flags, nullptr);
+    g_object_set(playbin, "flags", flags & ~kSoftVolumeFlag, nullptr);
     std::unique_ptr<CGstMedia> media(new CGstMedia(playbin, std::move(endRelay)));
     const MediaResult result = media->Preroll();
     if (result.error != kMediaOk) {

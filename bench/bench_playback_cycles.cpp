@@ -46,13 +46,13 @@ int main() {
         player.Play(0);
         player.Close();
     };
-    for (int i = 0; i < 50; ++i) cycle(i);  // GStreamer's caches fill on the first cycles
+    for (int i = 0; i < 200; ++i) cycle(i);  // GStreamer's caches fill on the first cycles
     const long descriptors = OpenDescriptors(), resident = ResidentKilobytes();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 1000; ++i) cycle(i);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf(
-        "1000 player cycles (500 WAV open/play/close, 500 refused bad files) after 50 to warm up:\n"
+        "1000 player cycles (500 WAV open/play/close, 500 refused bad files) after 200 to warm up:\n"
         "  open descriptors %ld -> %ld\n  resident memory %ld KiB -> %ld KiB (%+ld KiB)\n"
         "  %.1f ms a cycle; %d cycles went otherwise than expected\n",
         descriptors, OpenDescriptors(), resident, ResidentKilobytes(), ResidentKilobytes() - resident,

@@ -1,14 +1,13 @@
-// The transmitter simulator as a child process on a pseudo-terminal: the tests point a link (or
-// the program) at its device and read back, frame by frame, what reached the transmitter.
+// The transmitter simulator's process, for the user-interface tests: they point a link (or the
+// program) at its device and take, frame by frame, what reached the transmitter.
 #pragma once
 
 #include <QDateTime>
-#include <QDeadlineTimer>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-#include <stdexcept>
+#include <QString>
+#include <chrono>
 #include <vector>
+
+#include "tools/txsim/SimulatorProcess.h"
 
 namespace lumetra::test {
 
@@ -21,48 +20,42 @@ struct SimFrame {
 
 class CSimulator {
 public:
-    // Starts the simulator and reads its device path (the first line, plain, in every mode).
-    CSimulator() {
-        m_process.start(QStringLiteral(LUMETRA_TXSIM_PATH), {QStringLiteral("--json")});
-        QDeadlineTimer deadline(5000);
-        while (m_process.waitForStarted(5000) && !m_process.canReadLine() && !deadline.hasExpired())
-            m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        if (!m_device.startsWith(QLatin1Char('/'))) throw std::runtime_error("the simulator did not start");
-    }
-    ~CSimulator() {
-        m_process.write("quit\n");
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(2000)) m_process.kill();
-        m_process.waitForFinished(2000);
-    }
+    CSimulator() : m_process(LUMETRA_TXSIM_PATH), m_device(QString::fromStdString(m_process.DevicePath())) {}
     const QString& Device() const { return m_device; }
 
     // Waits until a valid frame of `command` whose text contains `text` arrived (also one that
     // arrived earlier and was not taken yet), takes it and the frames before it. False on time-out.
     bool WaitForFrame(const QString& command, const QString& text, int timeoutMs, SimFrame* found = nullptr) {
-        QDeadlineTimer deadline(timeoutMs);
-        for (;;) {
-            while (m_process.canReadLine()) {
-                const QJsonObject line = QJsonDocument::fromJson(m_process.readLine()).object();
-                if (line.value("event").toString() == "frame")
-                    m_pending.push_back({line.value("command").toString(), line.value("text").toString(),
-                                         line.value("valid").toBool(), QDateTime::currentMSecsSinceEpoch()});
-            }
-            for (size_t i = 0; i < m_pending.size(); ++i) {
-                const SimFrame frame = m_pending[i];
-                if (!frame.valid || frame.command != command || !frame.text.contains(text)) continue;
-                if (found) *found = frame;
-                m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(i) + 1);
-                return true;
-            }
-            if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning) return false;
-            m_process.waitForReadyRead(static_cast<int>(qMin<qint64>(deadline.remainingTime(), 200)));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (size_t taken = 0;; ++taken) {
+            if (taken == m_pending.size() && !ReadFrame(deadline)) return false;
+            const SimFrame frame = m_pending[taken];
+            if (!frame.valid || frame.command != command || !frame.text.contains(text)) continue;
+            if (found) *found = frame;
+            m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<long>(taken) + 1);
+            return true;
         }
     }
 
 private:
-    QProcess m_process;
+    // Reads lines until the next frame is kept; false when none came in time.
+    bool ReadFrame(std::chrono::steady_clock::time_point deadline) {
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            const auto line = m_process.ReadLine(left);
+            if (!line) return false;
+            if (txsim::JsonField(*line, "event") != "frame") continue;
+            m_pending.push_back({QString::fromStdString(txsim::JsonField(*line, "command")),
+                                 QString::fromStdString(txsim::JsonField(*line, "text")),
+                                 txsim::JsonField(*line, "valid") == "true",
+                                 QDateTime::currentMSecsSinceEpoch()});
+            return true;
+        }
+    }
+
+    txsim::CSimulatorProcess m_process;
     QString m_device;
     std::vector<SimFrame> m_pending;
 };

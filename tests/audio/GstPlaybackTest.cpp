@@ -269,12 +269,13 @@ TEST_F(GstPlaybackTest, AThousandCyclesLeaveDescriptorsAndMemoryFlat) {
         player.Play(0);
         player.Close();
     };
-    for (int i = 0; i < 50; ++i) cycle(i);  // GStreamer's own caches fill on the first ones
+    for (int i = 0; i < 200; ++i) cycle(i);  // GStreamer's own caches fill on the first ones
     const size_t descriptors = OpenDescriptors();
     const long resident = ResidentKilobytes();
     for (int i = 0; i < 1000; ++i) cycle(i);
     EXPECT_LE(OpenDescriptors(), descriptors + 4);
-    EXPECT_LT(ResidentKilobytes() - resident, 16 * 1024);
+    EXPECT_LT(ResidentKilobytes() - resident, 1024)
+        << "a leak of a few KiB per playback adds up to megabytes";
 }
 
 // A pipe that someone holds open never delivers its data: opening it must not freeze the window.

@@ -1,10 +1,8 @@
-// The simulator's understanding of frames: cutting the stream, checking, and the state it keeps.
+// The simulator's understanding of frames: cutting the stream and checking each frame.
 #include <gtest/gtest.h>
 
-#include "link/TransmitterLink.h"
 #include "tests/link/RecordingLink.h"
 #include "tools/txsim/FrameDecoder.h"
-#include "tools/txsim/TransmitterState.h"
 
 namespace lumetra::txsim {
 namespace {
@@ -52,53 +50,6 @@ TEST(SimulatorTest, FrameSplitAcrossReadsIsJoinedAndAStalledOneGivenUp) {
     ASSERT_TRUE(decoder.HasPartial());
     EXPECT_EQ(decoder.TakePartial().problem, "incomplete: 6 bytes, then nothing");
     EXPECT_FALSE(decoder.HasPartial());
-}
-
-ChannelFlags Flags(std::initializer_list<int> channels) {
-    ChannelFlags flags{};
-    for (int c : channels) flags[static_cast<size_t>(c - 1)] = 1;
-    return flags;
-}
-
-TEST(SimulatorTest, StateFollowsEveryBuilder) {
-    test::CRecordingLink link;
-    link.SendSCOM();
-    link.SendAudioCom(AllChannelsImage(1));
-    link.ClosePower();
-    CloseAllChannels(link);
-    OpenChannels(link, Flags({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 40}));
-    CloseChannels(link, Flags({3}));
-    link.SendAudioCom(VolumeImage(Flags({1, 2}), 7));
-    link.SetPowerSwitch(1, true);
-    link.SetPowerSwitch(3, true);
-    link.SendPower();
-    ASSERT_TRUE(link.SendLED("中文 ok", 4));
-    ASSERT_TRUE(link.SetFrequencies(Flags({5}), 98.5f, 88.1f));
-    link.SendFMCom();
-
-    CTransmitterState state;
-    std::vector<std::string> lines;
-    for (const LinkCommand& command : link.Commands()) {
-        CFrameDecoder decoder;
-        for (const DecodedFrame& frame : decoder.Push(command.data.data(), command.data.size())) {
-            const FrameSummary summary = state.Apply(frame);
-            EXPECT_EQ(summary.command, command.name);
-            lines.push_back(summary.text);
-        }
-    }
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "heartbeat", "channels on: all", "all outlets off", "channels off: all",
-                         "channels on: 1-12, 40", "channels off: 3", "volume 7: 1-2", "outlets on: 1, 3",
-                         "screen 5: \"中文 ok\"", "frequency 2 98.50 MHz, frequency 3 88.10 MHz: 5"}));
-    EXPECT_FALSE(state.ReceiverOn(3));
-    EXPECT_TRUE(state.ReceiverOn(40));
-    EXPECT_FALSE(state.ReceiverOn(128));
-    EXPECT_EQ(state.Volume(2), 7);
-    EXPECT_TRUE(state.OutletOn(3));
-    EXPECT_FALSE(state.OutletOn(2));
-    EXPECT_EQ(state.LedTexts().at(5), "中文 ok");
-    EXPECT_DOUBLE_EQ(state.Frequency2(), 98.5);
-    EXPECT_DOUBLE_EQ(state.Frequency3(), 88.1);
 }
 
 }  // namespace

@@ -13,12 +13,12 @@
 
 #include "base/NumberText.h"
 #include "link/LinkCommand.h"
-#include "link/TransmitterLink.h"
 #include "schedule/SchedulerOwner.h"
 #include "schedule/TaskRecord.h"
 #include "store/Database.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "tests/link/RecordingLink.h"
 
 namespace lumetra::test {
 
@@ -73,7 +73,7 @@ inline std::string ClockText(int64_t millis) {
 // Stands for both the link and the main window: keeps every frame instead of queueing it for the
 // port, and every frame, message and hand-over in order as an event stamped with the clock's
 // moment and, when a probe is set, the task's stored state then.
-class CRecorder : public CTransmitterLink, public ISchedulerOwner {
+class CRecorder : public CRecordingLink, public ISchedulerOwner {
 public:
     struct Event {
         int64_t millis;
@@ -91,7 +91,8 @@ public:
         if (command.name == "SendPower" && d.size() == 7) std::snprintf(mask, sizeof mask, " %02X", d[5]);
         const char* onOff =
             command.name == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4 ? (d[69] ? " on" : " off") : "";
-        Add(command.name + mask + onOff, &d);
+        CRecordingLink::Enqueue(command);
+        Add(command.name + mask + onOff);
     }
     void PostMessage(WindowMessage message) override {
         static const char* const kNames[] = {"WM_ZONE_REFRESH", "WM_PLAY_TASK", "WM_STOP_TASK",
@@ -107,8 +108,9 @@ public:
         return m_events;
     }
     std::vector<std::vector<uint8_t>> Frames() const {
-        std::lock_guard lock(m_mutex);
-        return m_frames;
+        std::vector<std::vector<uint8_t>> frames;
+        for (const LinkCommand& c : Commands()) frames.push_back(c.data);
+        return frames;
     }
     // "HH:MM:SS.mmm what" for each event.
     std::vector<std::string> Texts() const {
@@ -122,22 +124,21 @@ public:
             std::count_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; }));
     }
     void Clear() {
+        CRecordingLink::Clear();
         std::lock_guard lock(m_mutex);
         m_events.clear();
     }
 
 private:
-    void Add(const std::string& what, const std::vector<uint8_t>* frame = nullptr) {
+    void Add(const std::string& what) {
         Event event{m_now(), what, probe ? probe() : ""};
         std::lock_guard lock(m_mutex);
         m_events.push_back(std::move(event));
-        if (frame) m_frames.push_back(*frame);
     }
 
     std::function<int64_t()> m_now;
     mutable std::mutex m_mutex;
     std::vector<Event> m_events;
-    std::vector<std::vector<uint8_t>> m_frames;
 };
 
 }  // namespace lumetra::test

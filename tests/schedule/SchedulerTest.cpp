@@ -302,59 +302,5 @@ TEST_F(SchedulerTest, UpdateTaskStateChangesOnlyTheGivenRow) {
     EXPECT_EQ(TaskState(database.Db(), second), sql::kStateRunning);
 }
 
-// The days the clocks change, in a zone that changes them: 2026-03-29 has no 02:00 to 03:00,
-// 2026-10-25 has 02:00 to 03:00 twice. Each run is outlined as its number of events, the local
-// times of the hand-overs, the milliseconds from the first hand-over to each stop, and the
-// numbers of power-ups and power-downs.
-TEST_F(SchedulerTest, DaylightSavingChangeDays) {
-    CZone zone("Europe/Berlin");
-    const struct {
-        const char *code, *date, *start, *end;
-        int month, day, fromHour, fromMinute, untilHour, untilMinute;
-        const char* outline;
-    } cases[] = {
-        // A daily task keeps its local times on the days before, of and after the change.
-        {kRepeatDaily, "2026-03-01", "08:00:00", "08:30:00", 3, 28, 7, 59, 8, 31,
-         "22 events; plays 08:00:00.000 08:00:00.500; stops +1800000 +1800500; power-ups 1; power-downs 2"},
-        {kRepeatDaily, "2026-03-01", "08:00:00", "08:30:00", 3, 29, 7, 59, 8, 31,
-         "22 events; plays 08:00:00.000 08:00:00.500; stops +1800000 +1800500; power-ups 1; power-downs 2"},
-        {kRepeatDaily, "2026-03-01", "08:00:00", "08:30:00", 3, 30, 7, 59, 8, 31,
-         "22 events; plays 08:00:00.000 08:00:00.500; stops +1800000 +1800500; power-ups 1; power-downs 2"},
-        // A task in the missing hour runs once, for its whole duration.
-        {kRepeatDaily, "2026-03-01", "02:30:00", "02:45:00", 3, 29, 1, 59, 4, 0,
-         "22 events; plays 03:30:00.000 03:30:00.500; stops +900000 +900500; power-ups 1; power-downs 2"},
-        // A task in the repeated hour runs once.
-        {kRepeatDaily, "2026-03-01", "02:30:00", "02:45:00", 10, 25, 1, 59, 3, 0,
-         "22 events; plays 02:30:00.000 02:30:00.500; stops +900000 +900500; power-ups 1; power-downs 2"},
-        // A once task belongs to its own calendar day: not the next date, though less than 24
-        // hours after the start of a 23-hour day; the same date more than 24 hours after the start
-        // of a 25-hour day.
-        {kRepeatOnce, "2026-03-29", "00:10:00", "00:20:00", 3, 30, 0, 5, 0, 25,
-         "0 events; plays; stops; power-ups 0; power-downs 0"},
-        {kRepeatOnce, "2026-10-25", "23:30:00", "23:40:00", 10, 25, 23, 29, 23, 41,
-         "22 events; plays 23:30:00.000 23:30:00.500; stops +600000 +600500; power-ups 1; power-downs 2"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.date) + " " + c.start + " on " + std::to_string(c.month) + "/" +
-                     std::to_string(c.day));
-        // 已执行, as the day before left it.
-        Only({.date = c.date, .start = c.start, .end = c.end, .code = c.code, .state = sql::kStateDone},
-             LocalTime(2026, c.month, c.day, c.fromHour, c.fromMinute, 0));
-        RunUntil(LocalTime(2026, c.month, c.day, c.untilHour, c.untilMinute, 0));
-        const std::vector<CRecorder::Event> events = rec.Events();
-        std::string plays, stops;
-        int64_t firstPlay = -1;
-        for (const CRecorder::Event& e : events) {
-            if (e.what == "WM_PLAY_TASK") plays += " " + ClockText(e.millis);
-            if (e.what == "WM_PLAY_TASK" && firstPlay < 0) firstPlay = e.millis;
-            if (e.what == "WM_STOP_TASK") stops += " +" + std::to_string(e.millis - firstPlay);
-        }
-        EXPECT_EQ(std::to_string(events.size()) + " events; plays" + plays + "; stops" + stops +
-                      "; power-ups " + std::to_string(rec.Count("SendPower 05")) + "; power-downs " +
-                      std::to_string(rec.Count("ClosePower")),
-                  c.outline);
-    }
-}
-
 }  // namespace
 }  // namespace lumetra
