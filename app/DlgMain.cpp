@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <ctime>
 #include <thread>
 
@@ -83,7 +84,22 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     CKeySwallower::Mark(this);
 
     m_services.scheduler.SetOwner(this);
+    SetUpShutdown();
+    SetUpWindow();
+    CreateControls();
+    // Link notices may come as soon as the settings page starts connecting.
+    LinkStatusRelay().SetTarget(this);
+    m_services.link.SetNotifier(&LinkStatusRelay());
+    CreatePages();
 
+    ResetTaskStates(sql::kStateIdle, sql::kStateDone);
+    m_pSYS->SetStartWithSystem(AutostartEntryExists());
+    LogOff();
+    RefreshClock();
+    SetUpTimers();
+}
+
+void CDlgMain::SetUpShutdown() {
     m_services.shutdown.SetWindow(this);
     m_shutdownNotice = new CShutdownNotice(m_services.shutdown, this);
     m_services.shutdown.SetNotice(m_shutdownNotice);
@@ -97,7 +113,9 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     } catch (const CDbError& error) {
         if (m_services.database.IsOpen()) ReportDbError(this, error);
     }
+}
 
+void CDlgMain::SetUpWindow() {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QStringLiteral("Lumetra"));
     setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
@@ -110,18 +128,10 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     m_systemMenu->addAction(QStringLiteral("最小化(&N)"), this, &QWidget::showMinimized);
     m_systemMenu->addSeparator();
     m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CDlgMain::ShowAbout);
+}
 
-    CreateControls();
-    // Link notices may come as soon as the settings page starts connecting.
-    LinkStatusRelay().SetTarget(this);
-    m_services.link.SetNotifier(&LinkStatusRelay());
-    CreatePages();
-
-    ResetTaskStates(sql::kStateIdle, sql::kStateDone);
-    m_pSYS->SetStartWithSystem(AutostartEntryExists());
-    LogOff();
-    RefreshClock();
-
+// The timers are set up here and started once the window is first shown.
+void CDlgMain::SetUpTimers() {
     m_heartbeatTimer.setInterval(kHeartbeatPeriod);
     m_heartbeatTimer.callOnTimeout(this, &CDlgMain::OnHeartbeat);
     m_clockTimer.setInterval(kClockPeriod);
@@ -143,26 +153,7 @@ void CDlgMain::CreateControls() {
         auto* button = new CButtonEx(QString::fromUtf8(layout.image), QString::fromUtf8(layout.title), this);
         button->setGeometry(layout.place);
         m_buttons[layout.id] = button;
-        const ButtonId id = layout.id;
-        connect(button, &QAbstractButton::clicked, this, [this, id] {
-            switch (id) {
-                case kLogin:
-                    RunLogin();
-                    break;
-                case kLogoff:
-                    LogOff();
-                    break;
-                case kMinimise:
-                    showMinimized();
-                    break;
-                case kExit:
-                    Exit();
-                    break;
-                default:
-                    ShowPage(id);
-                    break;
-            }
-        });
+        connect(button, &QAbstractButton::clicked, this, [this, id = layout.id] { OnButton(id); });
     }
     m_pageTitle = new CStaticEx(QColor(0, 0, 255), 20, this);
     m_pageTitle->setGeometry(211, 98, 400, 32);
@@ -174,22 +165,47 @@ void CDlgMain::CreateControls() {
     m_clock->setGeometry(750, 639, 250, 20);
 }
 
+void CDlgMain::OnButton(ButtonId id) {
+    switch (id) {
+        case kLogin:
+            RunLogin();
+            break;
+        case kLogoff:
+            LogOff();
+            break;
+        case kMinimise:
+            showMinimized();
+            break;
+        case kExit:
+            Exit();
+            break;
+        default:
+            ShowPage(id);
+            break;
+    }
+}
+
 void CDlgMain::CreatePages() {
-    m_pTaskList = new CDlgTaskList(m_services.database, this);
-    m_pPlay = new CDlgPlay(this);
-    m_pReceiver = new CDlgReceiver(this);
-    m_pLED = new CDlgLED(m_services.link, m_services.clock, this);
-    m_pSYS = new CDlgSYS(m_services.link, m_services.shutdown, m_services.database, this);
-    m_pUser = new CDlgUser(m_services.database, this);
-    m_pZoneControl = new CDlgZoneControl(this);
-    m_pLogin = new CDlgLogin(m_services.database, this);
+    CDatabase& db = m_services.database;
+    m_pTaskList = AddPage(kTasks, new CDlgTaskList(db, this));
+    m_pPlay = AddPage(kPlay, new CDlgPlay(this), true);
+    m_pReceiver = AddPage(kReceiver, new CDlgReceiver(this), true);
+    m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, this));
+    m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.link, m_services.shutdown, db, this));
+    m_pUser = AddPage(kUsers, new CDlgUser(db, this));
+    m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(this));
+    m_pLogin = new CDlgLogin(db, this);
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
     m_pTaskList->LoadTaskList();
-    for (QWidget* page :
-         std::initializer_list<QWidget*>{m_pPlay, m_pReceiver, m_pLED, m_pSYS, m_pUser, m_pZoneControl})
-        page->hide();
+    HidePagesBut(m_pTaskList);
     m_pLogin->hide();
+}
+
+template <typename Page>
+Page* CDlgMain::AddPage(ButtonId button, Page* page, bool withZoneControl) {
+    m_pages.push_back({button, page, withZoneControl});
+    return page;
 }
 
 QAbstractButton* CDlgMain::Button(ButtonId id) const {
@@ -209,43 +225,25 @@ void CDlgMain::showEvent(QShowEvent* event) {
 }
 
 void CDlgMain::ShowPage(ButtonId id) {
-    QWidget* chosen = nullptr;
-    switch (id) {
-        case kTasks:
-            chosen = m_pTaskList;
-            break;
-        case kPlay:
-            chosen = m_pPlay;
-            break;
-        case kReceiver:
-            chosen = m_pReceiver;
-            break;
-        case kLED:
-            chosen = m_pLED;
-            break;
-        case kUsers:
-            chosen = m_pUser;
-            break;
-        case kSettings:
-            chosen = m_pSYS;
-            break;
-        default:
-            return;
-    }
-    for (QWidget* page : std::initializer_list<QWidget*>{m_pTaskList, m_pPlay, m_pReceiver, m_pLED, m_pSYS,
-                                                         m_pUser, m_pZoneControl})
-        if (page != chosen) page->hide();
-    chosen->show();
-    if (id == kPlay || id == kReceiver) m_pZoneControl->show();
+    const auto slot =
+        std::find_if(m_pages.begin(), m_pages.end(), [id](const PageSlot& s) { return s.button == id; });
+    if (id == kNoButton || slot == m_pages.end()) return;
+    // The chosen page is never hidden on the way, so it sees no hide and show it did not need.
+    HidePagesBut(slot->page);
+    slot->page->show();
+    if (slot->withZoneControl) m_pZoneControl->show();
     for (const ButtonLayout& layout : kButtonLayout)
         if (layout.id == id) m_pageTitle->setText(QString::fromUtf8(layout.title));
 }
 
+void CDlgMain::HidePagesBut(const QWidget* keep) {
+    for (const PageSlot& slot : m_pages)
+        if (slot.page != keep) slot.page->hide();
+}
+
 void CDlgMain::LogOff() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
-    for (QWidget* page : std::initializer_list<QWidget*>{m_pTaskList, m_pPlay, m_pReceiver, m_pLED, m_pSYS,
-                                                         m_pUser, m_pZoneControl})
-        page->hide();
+    HidePagesBut(nullptr);
 }
 
 void CDlgMain::OnLoggedIn() {
@@ -315,9 +313,7 @@ bool CDlgMain::Exit() {
 void CDlgMain::RunExitSequence() {
     if (m_bExiting) return;
     m_bExiting = true;
-    m_pPlay->ClosePlayer();
-    m_services.scheduler.Stop();
-    ResetTaskStates(sql::kStateDone, sql::kStateRunning);
+    StopBroadcasting();
     m_heartbeatTimer.stop();
     m_clockTimer.stop();
     m_pLogin->hide();
@@ -327,6 +323,13 @@ void CDlgMain::RunExitSequence() {
     if (!m_services.link.WaitUntilSent(kExitWriterWait))
         Logger().Log("exit: the all-off frame did not leave in time");
     done(QDialog::Accepted);
+}
+
+// Nothing plays or starts any more, and no task is left marked running.
+void CDlgMain::StopBroadcasting() {
+    m_pPlay->ClosePlayer();
+    m_services.scheduler.Stop();
+    ResetTaskStates(sql::kStateDone, sql::kStateRunning);
 }
 
 void CDlgMain::Terminate() {

@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <map>
+#include <vector>
 
 #include "schedule/SchedulerOwner.h"
 #include "schedule/ShutdownTimerOwner.h"
@@ -51,6 +52,7 @@ class CDlgMain : public QDialog, public ISchedulerOwner, public IShutdownTimerOw
 public:
     // Control numbers of the buttons.
     enum ButtonId {
+        kNoButton = 0,  // a page shown only beside another one
         kTasks = 1000,
         kPlay = 1001,
         kReceiver = 1002,
@@ -121,9 +123,24 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // One row of the page table: the page and the button that shows it.
+    struct PageSlot {
+        ButtonId button;
+        QWidget* page;
+        bool withZoneControl;  // the zone control page shows beside it
+    };
+
+    void SetUpShutdown();
+    void SetUpWindow();
+    void SetUpTimers();
     void CreateControls();
+    void OnButton(ButtonId id);
     void CreatePages();
+    template <typename Page>
+    Page* AddPage(ButtonId button, Page* page, bool withZoneControl = false);
     void ShowPage(ButtonId id);
+    void HidePagesBut(const QWidget* keep);
+    void StopBroadcasting();
     void LogOff();
     void OnLoggedIn();
     void RunLogin();
@@ -143,7 +160,8 @@ private:
     CStaticEx* m_clock;       // 1044
     QMenu* m_systemMenu;
 
-    // Pages, in creation order.
+    // The page table, in creation order, and each page by its type.
+    std::vector<PageSlot> m_pages;
     CDlgTaskList* m_pTaskList;
     CDlgPlay* m_pPlay;
     CDlgReceiver* m_pReceiver;
