@@ -17,7 +17,7 @@ std::vector<std::string> Stored(const std::string& field = "用户名", const st
 }
 
 void InsertUser(const std::string& name, const std::string& password = "pw") {
-    AppConnection().ExecuteSql("insert into user (用户名,密码) values ('" + name + "','" + password + "')");
+    CUserTable(AppConnection()).Insert(name, password);
 }
 
 void AddUser(CDlgUser& page, const QString& name, const QString& password) {

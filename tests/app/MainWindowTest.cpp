@@ -64,12 +64,9 @@ class MainWindowTest : public QObject {
 private slots:
     void initTestCase() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
 
-    void windowMinimiseAndAbout() {
+    void minimiseRestoreAndAbout() {
         CMainRig rig(kThursdayAfternoon);
         CDlgMain& main = *rig.main;
-        QCOMPARE(main.windowTitle(), QString("Lumetra"));
-        QCOMPARE(main.size(), QSize(1024, 668));
-        QVERIFY(main.windowFlags() & Qt::FramelessWindowHint);
         main.show();
         Click(main.Button(CDlgMain::kMinimise));
         QVERIFY(main.isMinimized());
@@ -96,7 +93,6 @@ private slots:
         main.show();
         CDlgLogin& login = *main.LoginPage();
         QVERIFY(login.isVisible());
-        QCOMPARE(login.windowTitle(), QString("用户登录"));
         QVERIFY(PageButtonsEnabled(main, false));
         for (CDlgMain::ButtonId id : {CDlgMain::kLogin, CDlgMain::kMinimise, CDlgMain::kExit})
             QVERIFY(main.Button(id)->isEnabled());

@@ -43,48 +43,6 @@ TEST(DatabaseOpen, MissingFileFailsWithDescriptionAndLaterOperationsSayNotConnec
     EXPECT_NE(error.find("not a database"), std::string::npos) << error;
 }
 
-TEST(DatabaseOpen, DirectoryWithBlanksAndChineseCharacters) {
-    TempDir dir;
-    const std::string sub = dir.File("程序 目录 with blanks");
-    std::filesystem::create_directory(sub);
-    const std::string path = sub + "/" + kDatabaseFileName;
-    std::string error;
-    ASSERT_TRUE(MakeDeliveredDatabase(path, &error)) << error;
-    CDatabase db;
-    ASSERT_TRUE(db.Open(path, &error)) << error;
-    CRecordset rows(db);
-    rows.Open(sql::kSelectCom);
-    EXPECT_EQ(rows.GetFieldText("com"), "1");
-}
-
-TEST(DeliveredDatabase, HoldsTheDeliveredRows) {
-    TestDatabase t;
-    CRecordset rows(t.Db());
-    rows.Open("select * from Room order by RoomID");
-    int expected = 1;
-    for (; !rows.IsEOF(); rows.MoveNext(), ++expected) {
-        EXPECT_EQ(rows.GetFieldInt("RoomID"), expected);
-        EXPECT_EQ(rows.GetFieldText("AreaID"), "0");
-        EXPECT_EQ(rows.GetFieldText("SpeakerName"), "");
-    }
-    EXPECT_EQ(expected, 129);
-
-    rows.Open(sql::kSelectShutdown);
-    EXPECT_EQ(rows.GetRecordCount(), 1);
-    EXPECT_EQ(rows.GetFieldText("启用关机"), "0");
-    EXPECT_EQ(rows.GetFieldText("关机时间"), "0:0:0");
-    rows.Open(sql::kSelectUsers);
-    EXPECT_EQ(rows.GetRecordCount(), 1);
-    EXPECT_EQ(rows.GetFieldText("用户名"), "admin");
-    EXPECT_EQ(rows.GetFieldText("密码"), "admin");
-    for (const char* empty :
-         {"select * from Dict", "select * from AeraOfTarget", "select * from LED", "select * from tb_memo"}) {
-        rows.Open(empty);
-        EXPECT_TRUE(rows.IsEOF()) << empty;
-        EXPECT_EQ(rows.GetRecordCount(), 0) << empty;
-    }
-}
-
 TEST(Recordset, ValuesComeBackAsText) {
     TestDatabase t;
     t.Db().ExecuteSql("create table v (n INTEGER, r REAL, s TEXT, z TEXT)");

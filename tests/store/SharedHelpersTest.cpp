@@ -52,11 +52,16 @@ TEST(Labels, BuildAndReadBack) {
         int number;
         std::string name;
     } cases[] = {
-        {"003FH(Library)", false, 3, "Library"}, {"012CH", true, 12, ""},
-        {"012CH(Hall)", true, 12, "Hall"},       {"128CH(礼堂)", true, 128, "礼堂"},
-        {"005FH", false, 5, ""},                 {"默认编码", false, 0, ""},
-        {"", false, 0, ""},                      {"12CH", false, 12, ""},
-        {"003FH()", false, 3, ""},               {"003FHx(y)", false, 3, ""},
+        {"003FH(Library)", false, 3, "Library"},
+        {"012CH", true, 12, ""},
+        {"012CH(Hall)", true, 12, "Hall"},
+        {"128CH(礼堂)", true, 128, "礼堂"},
+        {"005FH", false, 5, ""},
+        {"默认编码", false, 0, ""},
+        {"", false, 0, ""},
+        {"12CH", false, 12, ""},
+        {"003FH()", false, 3, ""},
+        {"003FHx(y)", false, 3, ""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsChannelLabel(c.label), c.channel) << c.label;
