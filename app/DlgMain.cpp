@@ -190,7 +190,7 @@ void CDlgMain::CreatePages() {
     m_pTaskList = AddPage(kTasks, new CDlgTaskList(db, this));
     m_pPlay = AddPage(kPlay, new CDlgPlay(this), true);
     m_pReceiver = AddPage(kReceiver, new CDlgReceiver(this), true);
-    m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, this));
+    m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, db, this));
     m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.link, m_services.shutdown, db, this));
     m_pUser = AddPage(kUsers, new CDlgUser(db, this));
     m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(this));

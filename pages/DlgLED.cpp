@@ -13,7 +13,7 @@
 #include "link/TransmitterLink.h"
 #include "pages/DbErrorReport.h"
 #include "pages/LedHistoryModel.h"
-#include "store/Database.h"
+#include "store/DbError.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
@@ -25,11 +25,8 @@ QString Qt8(const std::string& text) {
 
 }  // namespace
 
-CDlgLED::CDlgLED(CTransmitterLink& link, IClock& clock, QWidget* parent)
-    : CPage(QRect(197, 140, 770, 470), parent),
-      m_link(link),
-      m_table(AppConnection()),
-      m_sender(link, m_table, clock) {
+CDlgLED::CDlgLED(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 770, 470), parent), m_link(link), m_table(db), m_sender(link, m_table, clock) {
     auto* sendGroup = new QGroupBox(QStringLiteral("LED屏幕文字发送"), this);
     m_address = new QComboBox(sendGroup);
     for (int position = 0; position < kLedScreenCount; ++position)

@@ -14,6 +14,7 @@ class QTableView;
 
 namespace lumetra {
 
+class CDatabase;
 class CLedHistoryModel;
 class CTransmitterLink;
 class IClock;
@@ -21,7 +22,7 @@ class IClock;
 class CDlgLED : public CPage {
     Q_OBJECT
 public:
-    CDlgLED(CTransmitterLink& link, IClock& clock, QWidget* parent);
+    CDlgLED(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent);
 
     QComboBox* AddressList() const { return m_address; }
     QPlainTextEdit* TextEdit() const { return m_text; }

@@ -49,7 +49,7 @@ private slots:
         m_boxes = std::make_unique<CScriptedMessageBoxes>();
         m_link = std::make_unique<CRecordingLink>();
         m_clock = std::make_unique<CSimulatedClock>(LocalTime(2026, 3, 5, 14, 7, 9));
-        m_page = std::make_unique<CDlgLED>(*m_link, *m_clock, nullptr);
+        m_page = std::make_unique<CDlgLED>(*m_link, *m_clock, AppConnection(), nullptr);
     }
     void cleanup() {
         m_page.reset();
