@@ -2,10 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 namespace lumetra {
 
-CFileWindow::CFileWindow(const std::string& path) : m_file(path, std::ios::binary) {
+namespace {
+
+// Only a regular file: opening a named pipe would wait for a writer that may never come.
+std::ifstream OpenRegular(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return {};
+    return std::ifstream(path, std::ios::binary);
+}
+
+}  // namespace
+
+CFileWindow::CFileWindow(const std::string& path) : m_file(OpenRegular(path)) {
     m_bOpen = m_file.is_open() && m_file.seekg(0, std::ios::end);
     if (m_bOpen) m_nSize = static_cast<int64_t>(m_file.tellg());
     m_bOpen = m_bOpen && m_nSize >= 0;

@@ -15,6 +15,7 @@ class CFileWindow {
 public:
     static constexpr size_t kWindow = 256 * 1024;
 
+    // Anything but a regular file stays closed.
     explicit CFileWindow(const std::string& path);
     bool IsOpen() const { return m_bOpen; }
     int64_t Size() const { return m_nSize; }

@@ -2,6 +2,7 @@
 // checked against the player as well; the texts of every kind of tag; the header facts and texts of
 // a fully tagged file; bad files leave everything cleared; ID3v1 genre numbers.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdlib>
@@ -243,6 +244,13 @@ TEST(Mp3Info, ClearAndFailedOpensLeaveEverythingCleared) {
         SCOPED_TRACE(bad);
         ASSERT_TRUE(info.Open(test::Fixture(test::kCbrMp3)));
         EXPECT_FALSE(info.Open(test::Fixture(bad)));
+        ExpectCleared(info);
+    }
+    test::TempDir dir;  // a named pipe with no writer, a directory: refused without waiting
+    ASSERT_EQ(mkfifo(dir.File("pipe.mp3").c_str(), 0600), 0);
+    for (const std::string& odd : {dir.File("pipe.mp3"), dir.Path()}) {
+        ASSERT_TRUE(info.Open(test::Fixture(test::kCbrMp3)));
+        EXPECT_FALSE(info.Open(odd)) << odd;
         ExpectCleared(info);
     }
 }
