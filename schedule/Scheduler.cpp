@@ -137,13 +137,13 @@ bool CScheduler::PowerUp(TaskFields& task) {
     m_powerDowns.erase(task.id);
     PowerOn(task);
     if (task.kind == RepeatKind::kWeekly) {
-        OpenChannels(m_link, task.zones);
+        OpenChannels(m_link, task.Zones());
         Post(WM_ZONE_REFRESH);
         return true;
     }
     if (!Pause()) return false;
     Post(WM_ZONE_REFRESH);
-    OpenChannels(m_link, task.zones);
+    OpenChannels(m_link, task.Zones());
     return true;
 }
 
@@ -158,7 +158,7 @@ bool CScheduler::LateStart(TaskFields& task) {
     if (!Pause()) return false;
     switch (task.kind) {
         case RepeatKind::kWeekly:
-            OpenChannels(m_link, task.zones);
+            OpenChannels(m_link, task.Zones());
             SetState(task, sql::kStateRunning);
             Post(WM_ZONE_REFRESH);
             HandOver(task);
@@ -167,14 +167,14 @@ bool CScheduler::LateStart(TaskFields& task) {
         case RepeatKind::kDaily:
             SetState(task, sql::kStateRunning);
             Post(WM_ZONE_REFRESH);
-            OpenChannels(m_link, task.zones);
+            OpenChannels(m_link, task.Zones());
             HandOver(task);
             Post(WM_TASKS_CHANGED);
             break;
         case RepeatKind::kOnce:
         case RepeatKind::kNone:
             Post(WM_ZONE_REFRESH);
-            OpenChannels(m_link, task.zones);
+            OpenChannels(m_link, task.Zones());
             HandOver(task);
             Mark(task, sql::kStateRunning);
             break;
@@ -183,7 +183,7 @@ bool CScheduler::LateStart(TaskFields& task) {
 }
 
 void CScheduler::EndBroadcast(TaskFields& task) {
-    CloseChannels(m_link, task.zones);
+    CloseChannels(m_link, task.Zones());
     Post(WM_STOP_TASK);
     Mark(task, sql::kStateDone);
 }
@@ -192,7 +192,7 @@ void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
     // Its receivers may still be on from a broadcast whose end nobody saw: off now, the outlets
     // after the same delay as after an end. The playback is left alone; another task may be
     // playing by now.
-    CloseChannels(m_link, task.zones);
+    CloseChannels(m_link, task.Zones());
     Mark(task, sql::kStateDone);
     m_powerDowns[task.id] = second + kPowerDownDelay;
 }

@@ -89,15 +89,29 @@ LocalMoment::LocalMoment(std::time_t moment) : time(moment), local{} {
 
 TaskFields::TaskFields(const TaskRecord& record)
     : kind(KindOf(record.repeatCode)),
-      firstDay(FirstDayOf(record.date)),
       start(ParseTimeOfDay(record.startTime)),
       end(ParseTimeOfDay(record.endTime)),
       weekDays(record.weekDays),
-      zones(ZoneFlags(record)),
       power(record.power),
       id(record.id),
       state(record.state),
-      playList(record.playList) {}
+      playList(record.playList),
+      m_date(record.date),
+      m_zoneText(record.zones) {}
+
+long TaskFields::FirstDay() const {
+    if (!m_firstDay) m_firstDay = FirstDayOf(m_date);
+    return *m_firstDay;
+}
+
+const ChannelFlags& TaskFields::Zones() const {
+    if (!m_zones) {
+        std::vector<std::string> entries;
+        SplitString(m_zoneText, entries, '|');
+        m_zones = ZoneFlagsFromList(entries);
+    }
+    return *m_zones;
+}
 
 const TaskFields::DayMoments& TaskFields::MomentsOn(const LocalMoment& day) const {
     if (m_day.dayNumber == day.dayNumber) return m_day;
@@ -119,7 +133,7 @@ TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now) {
     // Whole calendar days between the two dates. Dividing the seconds by 86400 would be a day off
     // for an hour after midnight on the day after a 23-hour or 25-hour day, so a once task would
     // run twice or not at all around a daylight-saving change; elsewhere both agree.
-    r.dayOffset = now.dayNumber - task.firstDay;
+    r.dayOffset = now.dayNumber - task.FirstDay();
     r.sinceStart = static_cast<long>(now.time - today.start);
     r.sinceEnd = static_cast<long>(now.time - today.end);
     r.duration = static_cast<long>(today.end - today.start);
@@ -127,7 +141,7 @@ TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now) {
 }
 
 int DueCountToday(const TaskFields& task, const LocalMoment& now) {
-    const long dayOffset = now.dayNumber - task.firstDay;
+    const long dayOffset = now.dayNumber - task.FirstDay();
     if (dayOffset < 0) return 0;
     switch (task.kind) {
         case RepeatKind::kOnce:
@@ -155,12 +169,6 @@ ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries) {
     ChannelFlags flags{};
     for (size_t i = 0; i < entries.size() && i < flags.size(); ++i) flags[i] = LeadingInt(entries[i]) != 0;
     return flags;
-}
-
-ChannelFlags ZoneFlags(const TaskRecord& task) {
-    std::vector<std::string> entries;
-    SplitString(task.zones, entries, '|');
-    return ZoneFlagsFromList(entries);
 }
 
 void ApplyPowerSwitches(const std::string& power, std::array<bool, 4>& switches) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <climits>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,14 @@ struct TaskFields {
     TaskFields(const TaskRecord& record);  // implicit, so every rule also takes a plain record
 
     RepeatKind kind;
-    long firstDay;  // day number of 日期
     HourMinuteSecond start, end;
     std::string weekDays;
-    ChannelFlags zones;
     std::string power;
     std::string id, state, playList;
+
+    // Read the first time a rule needs them: most rows of a pass are far from their rules and never do.
+    long FirstDay() const;              // day number of 日期
+    const ChannelFlags& Zones() const;  // the 128 flags of 目标区域
 
     // The start and end moments on one local day; worked out once per day and kept.
     struct DayMoments {
@@ -49,6 +52,9 @@ struct TaskFields {
     const DayMoments& MomentsOn(const LocalMoment& day) const;
 
 private:
+    std::string m_date, m_zoneText;
+    mutable std::optional<long> m_firstDay;
+    mutable std::optional<ChannelFlags> m_zones;
     mutable DayMoments m_day;
 };
 
@@ -67,7 +73,6 @@ int DueCountToday(const TaskFields& task, const LocalMoment& now);
 bool IsDueToday(const TaskFields& task, const LocalMoment& now);
 
 // Channel i+1 is a target when entry i of 目标区域 reads as a non-zero number.
-ChannelFlags ZoneFlags(const TaskRecord& task);
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);
 
 // Applies 外设 to four switches: "1" sets a switch on, "0" off, anything else leaves it.

@@ -134,15 +134,15 @@ TEST(ZoneFlags, EntriesReadAsNumbersSelectChannels) {
     t.zones = "0|2|x|01|0|1";  // short list: missing entries count as "0"
     ChannelFlags expected{};
     expected[1] = expected[3] = expected[5] = 1;
-    EXPECT_EQ(ZoneFlags(t), expected);
+    EXPECT_EQ(TaskFields(t).Zones(), expected);
     t.zones = "";
-    EXPECT_EQ(ZoneFlags(t), ChannelFlags{});
+    EXPECT_EQ(TaskFields(t).Zones(), ChannelFlags{});
     t.zones = "0";
     for (int i = 2; i <= 128; ++i) t.zones += i == 128 ? "|1" : "|0";
     t.zones += "|1|1";  // more than 128 entries: the rest is ignored
     expected = {};
     expected[127] = 1;
-    EXPECT_EQ(ZoneFlags(t), expected);
+    EXPECT_EQ(TaskFields(t).Zones(), expected);
 }
 
 TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
