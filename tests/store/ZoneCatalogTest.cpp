@@ -1,0 +1,123 @@
+// Zones and channels as the zone editor and the zone control page change them, checked in the
+// stored rows of a real database file.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "store/DbError.h"
+#include "store/Labels.h"
+#include "store/ZoneCatalog.h"
+#include "tests/support/TestDatabase.h"
+
+namespace lumetra {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ZoneCatalog : public ::testing::Test {
+protected:
+    // "AreaID AreaName" of every zone row, in stored order.
+    Lines Zones() {
+        Lines lines;
+        CRecordset rows(m_t.Db());
+        for (rows.Open("select * from AeraOfTarget"); !rows.IsEOF(); rows.MoveNext())
+            lines.push_back(rows.GetFieldText("AreaID") + " " + rows.GetFieldText("AreaName"));
+        return lines;
+    }
+    // The zone identifier stored for a channel.
+    std::string AreaOf(int channel) {
+        CRecordset rows(m_t.Db());
+        rows.Open("select AreaID from Room where RoomID=" + std::to_string(channel));
+        return rows.GetFieldText("AreaID");
+    }
+    // Every zone of the tree with those of its channels that the test moves: "003FH: 005CH".
+    Lines Tree() {
+        Lines lines;
+        for (const ZoneNode& zone : m_catalog.ReadTree()) {
+            std::string line = zone.label + ":";
+            for (const std::string& channel : zone.channels)
+                if (const int n = LabelNumber(channel); n == 5 || n == 7 || n == 12) line += " " + channel;
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    test::TestDatabase m_t;
+    CZoneCatalog m_catalog{m_t.Db()};
+};
+
+TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumber) {
+    const struct {
+        int number;
+        std::string name;
+        ZoneChange result;
+        std::string stored;  // the row it added, if any
+    } adds[] = {
+        {3, "", ZoneChange::kDone, "1 003FH"},           {1, "教学楼", ZoneChange::kDone, "2 001FH(教学楼)"},
+        {2, "it's", ZoneChange::kDone, "3 002FH(it's)"}, {3, "other", ZoneChange::kDuplicateCode, ""},
+        {12, "", ZoneChange::kDone, "4 012FH"},
+    };
+    Lines expected;
+    for (const auto& add : adds) {
+        SCOPED_TRACE(add.number);
+        EXPECT_EQ(m_catalog.AddZone(add.number, add.name), add.result);
+        if (!add.stored.empty()) expected.push_back(add.stored);
+        EXPECT_EQ(Zones(), expected);
+    }
+    // Code order, default zone last with all 128 channels from 001CH on.
+    const std::vector<ZoneNode> tree = m_catalog.ReadTree();
+    Lines labels;
+    for (const ZoneNode& zone : tree) labels.push_back(zone.label);
+    EXPECT_EQ(labels, (Lines{"001FH(教学楼)", "002FH(it's)", "003FH", "012FH", "默认编码"}));
+    ASSERT_EQ(tree.back().channels.size(), 128u);
+    EXPECT_EQ(tree.back().channels.front(), "001CH");
+    EXPECT_EQ(tree.back().channels.back(), "128CH");
+
+    // An identifier an add has read is not given out again while the program runs, even after
+    // its zone was deleted; after a restart only the stored identifiers count.
+    m_catalog.DeleteZone("002FH(it's)");
+    m_catalog.DeleteZone("012FH");
+    EXPECT_EQ(m_catalog.AddZone(20, ""), ZoneChange::kDone);
+    EXPECT_EQ(Zones().back(), "4 020FH");
+    m_catalog.DeleteZone("020FH");
+    CZoneCatalog restarted(m_t.Db());
+    EXPECT_EQ(restarted.AddZone(21, ""), ZoneChange::kDone);
+    EXPECT_EQ(Zones().back(), "3 021FH");
+}
+
+TEST_F(ZoneCatalog, EditMoveNameAndDeleteKeepChannelsWhereTheyBelong) {
+    ASSERT_EQ(m_catalog.AddZone(3, "x"), ZoneChange::kDone);
+    ASSERT_EQ(m_catalog.AddZone(5, ""), ZoneChange::kDone);
+    m_catalog.MoveChannelToZone(5, "003FH(x)");
+    m_catalog.MoveChannelToZone(12, "003FH(x)");
+    m_catalog.MoveChannelToZone(7, "005FH");
+    m_catalog.SetSpeakerName(12, "it's 大厅");
+    EXPECT_EQ(Tree(), (Lines{"003FH(x): 005CH 012CH(it's 大厅)", "005FH: 007CH", "默认编码:"}));
+
+    // Keeping the number renames; a free number renumbers; a taken one is refused.
+    EXPECT_EQ(m_catalog.EditZone("003FH(x)", 3, "教学楼"), ZoneChange::kDone);
+    EXPECT_EQ(m_catalog.EditZone("003FH(教学楼)", 9, "教学楼"), ZoneChange::kDone);
+    EXPECT_EQ(m_catalog.EditZone("009FH(教学楼)", 5, "y"), ZoneChange::kDuplicateCode);
+    EXPECT_TRUE(m_catalog.IsZoneCodeUsed(9));
+    EXPECT_FALSE(m_catalog.IsZoneCodeUsed(3));
+    EXPECT_EQ(Zones(), (Lines{"1 009FH(教学楼)", "2 005FH"}));
+    EXPECT_EQ(Tree(), (Lines{"005FH: 007CH", "009FH(教学楼): 005CH 012CH(it's 大厅)", "默认编码:"}));
+
+    // Back to the default zone by a move, by clearing the name, and by deleting the zone.
+    m_catalog.MoveChannelToZone(7, "默认编码");
+    m_catalog.SetSpeakerName(12, "");
+    m_catalog.DeleteZone("009FH(教学楼)");
+    EXPECT_EQ(Zones(), (Lines{"2 005FH"}));
+    for (int channel : {5, 7, 12}) EXPECT_EQ(AreaOf(channel), "0") << channel;
+    EXPECT_EQ(Tree(), (Lines{"005FH:", "默认编码: 005CH 007CH 012CH"}));
+
+    // A label that is not stored (another window changed it) is an error, and changes nothing.
+    EXPECT_THROW(m_catalog.MoveChannelToZone(7, "009FH(教学楼)"), CDbError);
+    EXPECT_THROW(m_catalog.DeleteZone("009FH(教学楼)"), CDbError);
+    EXPECT_EQ(AreaOf(7), "0");
+    EXPECT_EQ(Zones(), (Lines{"2 005FH"}));
+}
+
+}  // namespace
+}  // namespace lumetra
