@@ -197,7 +197,7 @@ void CDlgMain::CreatePages() {
     m_pLogin = new CDlgLogin(db, this);
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
-    m_pTaskList->LoadTaskList();
+    m_pTaskList->LoadTasks();
     HidePagesBut(m_pTaskList);
     m_pLogin->hide();
 }
@@ -280,7 +280,7 @@ void CDlgMain::OnHeartbeat() {
     localtime_r(&now, &local);
     if (IsMidnightMinute(local)) {
         ResetTaskStates(sql::kStateIdle, sql::kStateDone);
-        m_pTaskList->LoadTaskList();
+        m_pTaskList->LoadTasks();
     }
 }
 

@@ -1,51 +1,117 @@
 #include "pages/DlgTaskList.h"
 
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QTreeWidget>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
+#include "base/NumberText.h"
 #include "pages/DbErrorReport.h"
+#include "pages/DlgTaskEdit.h"
+#include "pages/TaskListRows.h"
 #include "store/Database.h"
+#include "store/TaskTable.h"
+#include "widgets/ColorListCtrl.h"
+#include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"
 
 namespace lumetra {
 
 CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
-    : CPage(QRect(197, 140, 790, 470), parent), m_table(db), m_db(db) {
-    auto* group = new QGroupBox(QStringLiteral("任务列表"), this);
-    m_list = new QTreeWidget(group);
-    m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({QStringLiteral("任务名称"), QStringLiteral("日期"), QStringLiteral("开始时间"),
-                             QStringLiteral("结束时间"), QStringLiteral("状态")});
-    m_list->header()->setDefaultSectionSize(140);
-    auto* inner = new QVBoxLayout(group);
-    inner->addWidget(m_list);
-    auto* outer = new QVBoxLayout(this);
-    outer->addWidget(group);
+    : CPage(QRect(197, 140, 790, 470), parent), m_db(db) {
+    m_list = new CColorListCtrl({{QStringLiteral("序号"), 50},
+                                 {QStringLiteral("任务名称"), 120},
+                                 {QStringLiteral("日期"), 100},
+                                 {QStringLiteral("开始时间"), 100},
+                                 {QStringLiteral("结束时间"), 100},
+                                 {QStringLiteral("重复周期"), 220},
+                                 {QStringLiteral("状态"), 80}},
+                                this);
+    m_add = new QPushButton(QStringLiteral("增加"), this);
+    m_modify = new QPushButton(QStringLiteral("修改"), this);
+    m_delete = new QPushButton(QStringLiteral("删除"), this);
+    connect(m_add, &QPushButton::clicked, this, &CDlgTaskList::OnAdd);
+    connect(m_modify, &QPushButton::clicked, this, &CDlgTaskList::OnModify);
+    connect(m_delete, &QPushButton::clicked, this, &CDlgTaskList::OnDelete);
+    connect(m_list, &CColorListCtrl::RowDoubleClicked, this, &CDlgTaskList::OnModify);
+    // On the list, Delete deletes and Enter modifies, as the buttons do.
+    for (auto [key, slot] : {std::pair{QKeySequence(Qt::Key_Delete), &CDlgTaskList::OnDelete},
+                             std::pair{QKeySequence(Qt::Key_Return), &CDlgTaskList::OnModify},
+                             std::pair{QKeySequence(Qt::Key_Enter), &CDlgTaskList::OnModify}}) {
+        auto* shortcut = new QShortcut(key, m_list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {m_add, m_modify, m_delete}) buttons->addWidget(button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    layout->addLayout(buttons);
 }
 
-void CDlgTaskList::LoadTaskList() {
-    m_list->clear();
+void CDlgTaskList::LoadTasks() {
+    m_list->DeleteAllItems();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
-    std::vector<TaskRecord> tasks;
     try {
-        tasks = m_table.ReadAll();
+        m_list->SetRows(TaskListRows(CTaskTable(m_db).ReadAll()));
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+    }
+}
+
+void CDlgTaskList::OnAdd() {
+    CDlgTaskEdit editor(m_db, this);
+    if (editor.exec() == QDialog::Accepted) LoadTasks();
+}
+
+void CDlgTaskList::OnModify() {
+    const int row = m_list->GetSelectionMark();
+    if (row < 0) {
+        ShowMessage(this, QStringLiteral("请选择要进行修改的项目！"));
+        return;
+    }
+    const std::string name = m_list->GetItemText(row, kColName).toStdString();
+    const std::string start = m_list->GetItemText(row, kColStart).toStdString();
+    std::optional<TaskRecord> task;
+    try {
+        task = CTaskTable(m_db).FindByNameAndStart(name, start);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
     }
-    for (const TaskRecord& task : tasks) {
-        m_list->addTopLevelItem(
-            new QTreeWidgetItem({QString::fromStdString(task.name), QString::fromStdString(task.date),
-                                 QString::fromStdString(task.startTime), QString::fromStdString(task.endTime),
-                                 QString::fromStdString(task.state)}));
+    if (!task) {
+        ShowMessage(this, QStringLiteral("该任务已被删除或修改，任务列表将重新载入。"));
+        LoadTasks();
+        return;
     }
+    auto exists = [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); };
+    CDlgTaskEdit editor(m_db, this, EditedTask{LeadingInt(task->id), DraftFromRecord(*task, exists)});
+    if (editor.exec() == QDialog::Accepted) LoadTasks();
+}
+
+void CDlgTaskList::OnDelete() {
+    const int row = m_list->GetSelectionMark();
+    if (row < 0) {
+        ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
+        return;
+    }
+    if (ShowMessage(this, QStringLiteral("确定要删除吗？"), MbButtons::OkCancel, MbIcon::Question) !=
+        MbResult::Ok)
+        return;
+    try {
+        CTaskTable(m_db).DeleteByNameAndStart(m_list->GetItemText(row, kColName).toStdString(),
+                                              m_list->GetItemText(row, kColStart).toStdString());
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+    }
+    LoadTasks();
 }
 
 bool CDlgTaskList::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_TASKS_CHANGED)) {
-        LoadTaskList();
+        LoadTasks();
         return true;
     }
     return CPage::event(event);

@@ -1,28 +1,40 @@
-// The task list page. For now it lists every task with its times and state, read-only, so the
-// schedule can be followed; adding, changing and deleting tasks come with a later version.
+// The task list page: every broadcast task in start-time order, each row coloured by its state,
+// with buttons to add, change and delete tasks. A task is known here by its name and start time.
 #pragma once
 
 #include "pages/Page.h"
-#include "store/TaskTable.h"
 
-class QTreeWidget;
+class QPushButton;
 
 namespace lumetra {
+
+class CColorListCtrl;
+class CDatabase;
 
 class CDlgTaskList : public CPage {
     Q_OBJECT
 public:
     CDlgTaskList(CDatabase& db, QWidget* parent);
 
-    // Reads tb_memo afresh in start-time order.
-    void LoadTaskList();
+    // Reads tb_memo afresh in start-time order; the selection is lost.
+    void LoadTasks();
+    void OnAdd();
+    void OnModify();
+    void OnDelete();
+
+    CColorListCtrl* List() const { return m_list; }
+    QPushButton* AddButton() const { return m_add; }
+    QPushButton* ModifyButton() const { return m_modify; }
+    QPushButton* DeleteButton() const { return m_delete; }
 
 protected:
     bool event(QEvent* event) override;  // WM_TASKS_CHANGED reloads
 
 private:
-    QTreeWidget* m_list;
-    CTaskTable m_table;
+    CColorListCtrl* m_list;
+    QPushButton* m_add;
+    QPushButton* m_modify;
+    QPushButton* m_delete;
     CDatabase& m_db;
 };
 

@@ -66,4 +66,40 @@ void CTaskTable::ChangeStates(const char* to, const char* from) {
     m_db.ExecuteSql(FormatSql(sql::kSetStateWhereState, to, from));
 }
 
+std::optional<TaskRecord> CTaskTable::FindByNameAndStart(const std::string& name,
+                                                         const std::string& startTime) {
+    CRecordset rows(m_db);
+    rows.Open(FormatSql(sql::kSelectTaskByNameAndStart, name, startTime));
+    if (rows.IsEOF()) return std::nullopt;
+    return TaskRecord::FromRow(rows);
+}
+
+void CTaskTable::DeleteByNameAndStart(const std::string& name, const std::string& startTime) {
+    m_db.ExecuteSql(FormatSql(sql::kDeleteTaskByNameAndStart, name, startTime));
+}
+
+std::string CTaskTable::InsertStatement(const TaskRecord& t) {
+    // Weekly tasks have always gone through the second insert text, the others through the first.
+    const char* statement = t.repeatCode == "1" ? sql::kInsertTaskAlt : sql::kInsertTask;
+    return FormatSql(statement, t.name, t.date, t.startTime, t.endTime, t.repeatText, t.source, t.playList,
+                     t.zones, t.repeatCode, t.weekDays, t.state, t.fm, t.power);
+}
+
+std::string CTaskTable::UpdateStatement(const TaskRecord& t, int id) {
+    const int code = LeadingInt(t.repeatCode);
+    if (t.repeatCode == "1")
+        return FormatSql(sql::kUpdateTask, t.date, t.startTime, t.endTime, t.repeatText, t.source, t.playList,
+                         t.zones, t.weekDays, t.fm, t.state, t.power, code, t.name, id);
+    return FormatSql(sql::kUpdateTaskKeepWeekDays, t.date, t.startTime, t.endTime, t.repeatText, t.source,
+                     t.playList, t.zones, t.fm, t.state, t.power, code, t.name, id);
+}
+
+void CTaskTable::Insert(const TaskRecord& task) {
+    m_db.ExecuteSql(InsertStatement(task));
+}
+
+void CTaskTable::Update(const TaskRecord& task, int id) {
+    m_db.ExecuteSql(UpdateStatement(task, id));
+}
+
 }  // namespace lumetra

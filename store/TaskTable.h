@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,19 @@ public:
     void SetState(const std::string& idText, const char* state);
     // Every row in state `from` gets state `to`.
     void ChangeStates(const char* to, const char* from);
+
+    // The first task with this name and start time, as the task list finds a task; none when no
+    // row matches any more (deleted or changed since the list was read).
+    std::optional<TaskRecord> FindByNameAndStart(const std::string& name, const std::string& startTime);
+    // Every task with this name and start time.
+    void DeleteByNameAndStart(const std::string& name, const std::string& startTime);
+    // A new row from every field but `id`; 提醒次数 is `repeatCode`.
+    void Insert(const TaskRecord& task);
+    // Rewrites the row whose ID is `id`. A weekly task stores its 一周时间; a once or daily task
+    // leaves the stored one as it is.
+    void Update(const TaskRecord& task, int id);
+    static std::string InsertStatement(const TaskRecord& task);
+    static std::string UpdateStatement(const TaskRecord& task, int id);
 
 private:
     CDatabase& m_db;

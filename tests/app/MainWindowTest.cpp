@@ -3,6 +3,8 @@
 #include "AppTestKit.h"
 #include "app/DlgAbout.h"
 #include "app/ShutdownNotice.h"
+#include "pages/TaskListRows.h"
+#include "widgets/ColorListCtrl.h"
 #include "widgets/StaticEx.h"
 
 using namespace lumetra;
@@ -44,8 +46,8 @@ std::vector<std::string> States() {
     return Column("select * from tb_memo order by 任务名称", "状态");
 }
 
-QTreeWidget* TaskTree(CDlgMain& main) {
-    return main.TaskListPage()->findChild<QTreeWidget*>();
+CColorListCtrl* TaskList(CDlgMain& main) {
+    return main.TaskListPage()->List();
 }
 
 void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
@@ -173,14 +175,14 @@ private slots:
             InsertTask(AppConnection(), "a", sql::kStateDone);
             InsertTask(AppConnection(), "b", sql::kStateRunning);
             InsertTask(AppConnection(), "c", sql::kStateIdle);
-            rig.main->TaskListPage()->LoadTaskList();
+            rig.main->TaskListPage()->LoadTasks();
             rig.clock.SetTime(LocalTime(2026, 3, 6, hour, minute, second));
             rig.main->OnHeartbeat();
             const std::string first = reset ? sql::kStateIdle : sql::kStateDone;
             QCOMPARE(States(), (std::vector<std::string>{first, sql::kStateRunning, sql::kStateIdle}));
             // The task list shows what is stored now.
-            QCOMPARE(TaskTree(*rig.main)->topLevelItemCount(), 3);
-            QCOMPARE(TaskTree(*rig.main)->topLevelItem(0)->text(4), QString::fromStdString(first));
+            QCOMPARE(TaskList(*rig.main)->GetItemCount(), 3);
+            QCOMPARE(TaskList(*rig.main)->GetItemText(0, kColState), QString::fromStdString(first));
             // Every tick of the heartbeat also reaches the transmitter.
             QVERIFY(rig.simulator.WaitForFrame("SendSCOM", "heartbeat", 3000));
         }
@@ -261,8 +263,8 @@ private slots:
         InsertTask(AppConnection(), "a", sql::kStateRunning);
         InsertTask(AppConnection(), "b", sql::kStateIdle);
         main.PostMessage(WM_TASKS_CHANGED);
-        QTRY_COMPARE(TaskTree(main)->topLevelItemCount(), 2);
-        QCOMPARE(TaskTree(main)->topLevelItem(1)->text(0), QString("b"));
+        QTRY_COMPARE(TaskList(main)->GetItemCount(), 2);
+        QCOMPARE(TaskList(main)->GetItemText(1, kColName), QString("b"));
 
         main.SetPlayListText("/nonexistent/a.mp3|/nonexistent/b.mp3");
         main.PostMessage(WM_PLAY_TASK);

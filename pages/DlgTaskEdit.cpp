@@ -1,0 +1,374 @@
+#include "pages/DlgTaskEdit.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+
+#include "base/NumberText.h"
+#include "pages/DbErrorReport.h"
+#include "pages/FolderScan.h"
+#include "store/AreaTable.h"
+#include "store/Database.h"
+#include "store/Labels.h"
+#include "store/RoomTable.h"
+#include "store/TaskTable.h"
+#include "widgets/CheckTree.h"
+#include "widgets/ColorListCtrl.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+namespace {
+
+const char* const kWeekDayNames[] = {"星期天", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
+const char* const kRepeatNames[] = {"仅提醒一次", "每周", "每天"};
+
+// The pickers hold whole seconds, as the stored texts do.
+QTime WholeSeconds(const QTime& time) {
+    return QTime(time.hour(), time.minute(), time.second());
+}
+
+}  // namespace
+
+CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedTask> edited,
+                           DurationReader reader)
+    : QDialog(parent),
+      m_db(db),
+      m_modify(edited.has_value()),
+      m_taskId(edited ? edited->id : 0),
+      m_reader(std::move(reader)),
+      m_taskFiles(m_reader) {
+    BuildControls();
+    setWindowTitle(m_modify ? QStringLiteral("修改任务") : QStringLiteral("新增任务"));
+    TaskDraft draft;
+    if (m_modify) {
+        draft = std::move(edited->draft);
+    } else {
+        const QDateTime now = QDateTime::currentDateTime();
+        draft.date = now.date();
+        draft.start = draft.end = WholeSeconds(now.time());
+        draft.repeat = 0;
+    }
+    FillZoneTree();
+    m_zoneFlags = draft.zoneFlags;
+    if (m_modify) ApplyZoneFlags();
+    for (const std::string& path : draft.files) m_taskFiles.Add(path);
+    RefreshFileList();
+    ShowDraft(draft);
+}
+
+CDlgTaskEdit::~CDlgTaskEdit() = default;
+
+void CDlgTaskEdit::BuildControls() {
+    resize(680, 720);
+    auto* form = new QGridLayout;
+    m_name = new QLineEdit(this);
+    m_date = new QDateEdit(this);
+    m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_date->setCalendarPopup(true);
+    m_start = new QTimeEdit(this);
+    m_end = new QTimeEdit(this);
+    for (QTimeEdit* time : {m_start, m_end}) time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    const std::pair<const char*, QWidget*> fields[] = {
+        {"任务名称：", m_name}, {"开始日期：", m_date}, {"开始时间：", m_start}, {"结束时间：", m_end}};
+    for (int row = 0; row < 4; ++row) {
+        auto* label = new QLabel(QString::fromUtf8(fields[row].first), this);
+        label->setBuddy(fields[row].second);
+        form->addWidget(label, row, 0);
+        form->addWidget(fields[row].second, row, 1);
+    }
+    auto* note = new QLabel(QStringLiteral("注："), this);
+    QFont noteFont(QStringLiteral("SimSun"));
+    noteFont.setPixelSize(11);
+    note->setFont(noteFont);
+    note->setText(QStringLiteral("上一任务结束时间和下一任务开始时间须间隔30秒"));
+    note->setWordWrap(true);
+    form->addWidget(note, 4, 0, 1, 2);
+
+    auto* repeatGroup = new QGroupBox(QStringLiteral("重复周期"), this);
+    auto* repeatLayout = new QHBoxLayout(repeatGroup);
+    auto* repeatButtons = new QButtonGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        m_repeat[i] = new QRadioButton(QString::fromUtf8(kRepeatNames[i]), repeatGroup);
+        repeatButtons->addButton(m_repeat[i], i);
+        repeatLayout->addWidget(m_repeat[i]);
+    }
+    connect(repeatButtons, &QButtonGroup::idClicked, this, [this](int id) { EnableWeekDays(id == 1); });
+
+    auto* weekGroup = new QGroupBox(QStringLiteral("星期"), this);
+    auto* weekLayout = new QGridLayout(weekGroup);
+    for (int day = 0; day < 7; ++day) {
+        m_weekDays[day] = new QCheckBox(QString::fromUtf8(kWeekDayNames[day]), weekGroup);
+        weekLayout->addWidget(m_weekDays[day], day / 4, day % 4);
+    }
+
+    auto* powerGroup = new QGroupBox(QStringLiteral("外设电源控制"), this);
+    auto* powerLayout = new QHBoxLayout(powerGroup);
+    for (int i = 0; i < 4; ++i) {
+        m_power[i] = new QCheckBox(QStringLiteral("%1号").arg(i + 1), powerGroup);
+        powerLayout->addWidget(m_power[i]);
+    }
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(form);
+    left->addWidget(repeatGroup);
+    left->addWidget(weekGroup);
+    left->addWidget(powerGroup);
+    left->addStretch();
+
+    // No button is the dialog's default, so Enter only presses a button that has the focus.
+    auto button = [this](ButtonId id, const char* text, auto slot) {
+        m_buttons[id] = new QPushButton(QString::fromUtf8(text), this);
+        m_buttons[id]->setAutoDefault(false);
+        connect(m_buttons[id], &QPushButton::clicked, this, slot);
+        return m_buttons[id];
+    };
+
+    auto* zoneGroup = new QGroupBox(QStringLiteral("目标区域"), this);
+    m_zones = new CCheckTree(zoneGroup);
+    m_zones->setHeaderHidden(true);
+    auto* zoneButtons = new QHBoxLayout;
+    zoneButtons->addWidget(button(kAllOn, "全  开", [this] { m_zones->SetAll(true); }));
+    zoneButtons->addWidget(button(kAllOff, "全  关", [this] { m_zones->SetAll(false); }));
+    auto* zoneLayout = new QVBoxLayout(zoneGroup);
+    zoneLayout->addWidget(m_zones);
+    zoneLayout->addLayout(zoneButtons);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addWidget(zoneGroup, 1);
+
+    auto* fileGroup = new QGroupBox(QStringLiteral("选择播放音乐"), this);
+    m_files = new CColorListCtrl(
+        {{QStringLiteral("序号"), 50}, {QStringLiteral("音乐名"), 200}, {QStringLiteral("时长"), 120}},
+        fileGroup);
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->addWidget(button(kAddFiles, "添加文件", [this] { OnAddFiles(); }));
+    fileButtons->addWidget(button(kAddFolder, "添加文件夹", [this] { OnAddFolder(); }));
+    fileButtons->addWidget(button(kDeleteFile, "删除文件", [this] { OnDeleteFile(); }));
+    fileButtons->addWidget(button(kDeleteAll, "删除全部", [this] { OnDeleteAll(); }));
+    auto* fileLayout = new QVBoxLayout(fileGroup);
+    fileLayout->addWidget(m_files);
+    fileLayout->addLayout(fileButtons);
+
+    auto* end = new QHBoxLayout;
+    end->addStretch();
+    end->addWidget(button(kSave, "保  存", [this] { OnSave(); }));
+    end->addWidget(button(kCancel, "取  消", [this] { reject(); }));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->addLayout(top, 3);
+    outer->addWidget(fileGroup, 2);
+    outer->addLayout(end);
+}
+
+void CDlgTaskEdit::ShowDraft(const TaskDraft& draft) {
+    m_name->setText(QString::fromStdString(draft.name));
+    m_date->setDate(draft.date);
+    m_start->setTime(draft.start);
+    m_end->setTime(draft.end);
+    if (draft.repeat >= 0 && draft.repeat <= 2) m_repeat[draft.repeat]->setChecked(true);
+    for (int day = 0; day < 7; ++day) m_weekDays[day]->setChecked(draft.weekDays[day]);
+    for (int i = 0; i < 4; ++i) m_power[i]->setChecked(draft.power[i]);
+    // Weekly tasks written here keep the boxes enabled; a stored repeat text other than "周"
+    // disables them whatever the code says.
+    EnableWeekDays(m_modify ? draft.repeat != 0 && draft.weekly : false);
+}
+
+TaskDraft CDlgTaskEdit::DraftFromControls() const {
+    TaskDraft draft;
+    draft.name = m_name->text().toStdString();
+    draft.date = m_date->date();
+    draft.start = WholeSeconds(m_start->time());
+    draft.end = WholeSeconds(m_end->time());
+    for (int i = 0; i < 3; ++i)
+        if (m_repeat[i]->isChecked()) draft.repeat = i;
+    for (int day = 0; day < 7; ++day) draft.weekDays[day] = m_weekDays[day]->isChecked();
+    for (int i = 0; i < 4; ++i) draft.power[i] = m_power[i]->isChecked();
+    draft.files = m_taskFiles.Paths();
+    return draft;
+}
+
+void CDlgTaskEdit::EnableWeekDays(bool enable) {
+    for (QCheckBox* box : m_weekDays) box->setEnabled(enable);
+}
+
+void CDlgTaskEdit::FillZoneTree() {
+    m_zones->clear();
+    try {
+        CAreaTable areas(m_db);
+        CRoomTable rooms(m_db);
+        std::vector<std::pair<std::string, int>> zones;
+        for (const AreaRow& area : areas.All()) zones.emplace_back(area.areaName, LeadingInt(area.areaId));
+        zones.emplace_back(kDefaultZoneLabel, 0);
+        for (const auto& [label, areaId] : zones) {
+            auto* zone = new QTreeWidgetItem(m_zones, {QString::fromStdString(label)});
+            for (const RoomRow& room : rooms.RoomsOfArea(areaId))
+                new QTreeWidgetItem(zone, {QString::fromStdString(ChannelLabel(LeadingInt(room.roomId)))});
+        }
+    } catch (const CDbError& error) {
+        m_zones->clear();
+        ReportDbError(this, error);
+    }
+}
+
+void CDlgTaskEdit::ApplyZoneFlags() {
+    for (int z = 0; z < m_zones->topLevelItemCount(); ++z) {
+        QTreeWidgetItem* zone = m_zones->topLevelItem(z);
+        for (int c = 0; c < zone->childCount(); ++c) {
+            const int channel = LabelNumber(zone->child(c)->text(0).toStdString());
+            if (channel >= 1 && static_cast<size_t>(channel) <= m_zoneFlags.size() &&
+                m_zoneFlags[channel - 1] == "1")
+                CCheckTree::SetCheck(zone->child(c), true);
+        }
+    }
+}
+
+std::vector<int> CDlgTaskEdit::CheckedChannels() const {
+    std::vector<int> channels;
+    for (int z = 0; z < m_zones->topLevelItemCount(); ++z) {
+        const QTreeWidgetItem* zone = m_zones->topLevelItem(z);
+        for (int c = 0; c < zone->childCount(); ++c)
+            if (CCheckTree::IsChecked(zone->child(c)))
+                channels.push_back(LabelNumber(zone->child(c)->text(0).toStdString()));
+    }
+    return channels;
+}
+
+void CDlgTaskEdit::RefreshFileList() {
+    std::vector<ColorListRow> rows;
+    rows.reserve(m_taskFiles.Count());
+    for (size_t i = 0; i < m_taskFiles.Count(); ++i)
+        rows.push_back({{QString::number(i + 1), QString::fromStdString(m_taskFiles.Paths()[i]),
+                         DurationText(m_taskFiles.Seconds(i))},
+                        {}});
+    m_files->SetRows(std::move(rows));
+}
+
+void CDlgTaskEdit::AddFiles(const QStringList& paths) {
+    QStringList unstorable;
+    for (const QString& path : paths)
+        if (m_taskFiles.Add(path.toStdString()) == CTaskFiles::AddResult::Unstorable) unstorable << path;
+    RefreshFileList();
+    ReportUnstorable(unstorable);
+}
+
+void CDlgTaskEdit::AddFolder(const QString& folder) {
+    CFolderScan scan(folder.toStdString(), m_reader);
+    QProgressDialog progress(QStringLiteral("正在查找音乐文件…"), QStringLiteral("取消"), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("添加文件夹"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setValue(0);
+    QStringList unstorable;
+    int found = 0;
+    auto takeFound = [&] {
+        for (const FoundFile& file : scan.TakeFound()) {
+            ++found;
+            if (m_taskFiles.Add(file.path, file.seconds) == CTaskFiles::AddResult::Unstorable)
+                unstorable << QString::fromStdString(file.path);
+        }
+    };
+    while (!scan.WaitDone(50)) {
+        takeFound();
+        progress.setLabelText(QStringLiteral("正在查找音乐文件…已找到 %1 个").arg(found));
+        QCoreApplication::processEvents();
+        if (progress.wasCanceled()) {
+            // The file being read when the operator cancelled still counts as found.
+            scan.Cancel();
+            while (!scan.WaitDone(50)) {
+            }
+        }
+    }
+    takeFound();
+    RefreshFileList();
+    ReportUnstorable(unstorable);
+}
+
+void CDlgTaskEdit::ReportUnstorable(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    ShowMessage(this, QStringLiteral("以下文件的路径含有“|”，不能加入任务：\n") + paths.join('\n'),
+                MbButtons::Ok, MbIcon::Warning);
+}
+
+void CDlgTaskEdit::OnAddFiles() {
+    const QStringList paths = QFileDialog::getOpenFileNames(
+        this, QString(), QString(), QStringLiteral("Music Files (*.mp3 *.wav *.cda *.MP3 *.WAV *.CDA)"));
+    if (!paths.isEmpty()) AddFiles(paths);
+}
+
+void CDlgTaskEdit::OnAddFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择要添加的目录"));
+    if (folder.isEmpty()) return;
+    if (!QFileInfo(folder).isDir()) {
+        ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::Ok, MbIcon::Error);
+        return;
+    }
+    AddFolder(folder);
+}
+
+void CDlgTaskEdit::OnDeleteFile() {
+    const int row = m_files->GetSelectionMark();
+    if (row < 0) {
+        ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
+        return;
+    }
+    m_taskFiles.Remove(static_cast<size_t>(row));
+    RefreshFileList();
+}
+
+void CDlgTaskEdit::OnDeleteAll() {
+    m_taskFiles.Clear();
+    RefreshFileList();
+}
+
+bool CDlgTaskEdit::OnSave() {
+    const TaskDraft draft = DraftFromControls();
+    switch (CheckDraft(draft)) {
+        case DraftProblem::EmptyName:
+            ShowMessage(this, QStringLiteral("任务名称不能为空！"));
+            return false;
+        case DraftProblem::StartNotBeforeEnd:
+            ShowMessage(this, QStringLiteral("开始时间不能大于或等于结束时间"));
+            return false;
+        case DraftProblem::NoRepeat:
+            ShowMessage(this, QStringLiteral("请选择重复周期！"));
+            return false;
+        case DraftProblem::None:
+            break;
+    }
+    const TaskRecord task = RecordFromDraft(draft, ZoneEntries(CheckedChannels()));
+    try {
+        CTaskTable tasks(m_db);
+        if (m_modify)
+            tasks.Update(task, m_taskId);
+        else
+            tasks.Insert(task);
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return false;
+    }
+    accept();
+    return true;
+}
+
+void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {
+    // Enter belongs to the push button that has the focus; anywhere else it would end the dialog
+    // and drop what was typed.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !qobject_cast<QPushButton*>(focusWidget())) return event->accept();
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace lumetra

@@ -1,0 +1,99 @@
+// The task editor: a modal dialog in which the operator creates a broadcast task ("新增任务") or
+// changes one ("修改任务"). Saving writes one tb_memo row; every other way out stores nothing.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <optional>
+
+#include "pages/TaskDraft.h"
+#include "pages/TaskFiles.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QDateEdit;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimeEdit;
+
+namespace lumetra {
+
+class CCheckTree;
+class CDatabase;
+class CColorListCtrl;
+
+// A stored task opened for change.
+struct EditedTask {
+    int id;
+    TaskDraft draft;
+};
+
+class CDlgTaskEdit : public QDialog {
+    Q_OBJECT
+public:
+    CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedTask> edited = {},
+                 DurationReader reader = ReadPlayingSeconds);
+    ~CDlgTaskEdit() override;
+
+    // Zones in stored order with the default zone last, each with its channels.
+    void FillZoneTree();
+    // Checks the channels the stored task targets, and each zone all of whose channels it targets.
+    void ApplyZoneFlags();
+    void RefreshFileList();
+    // Appends the paths in order, each unless it is listed already.
+    void AddFiles(const QStringList& paths);
+    // Appends every MP3 file of the folder and its subfolders; a scan that takes a while shows
+    // progress and can be cancelled, keeping what it found.
+    void AddFolder(const QString& folder);
+    // Checks the input and stores it; true when the row is saved and the dialog has ended.
+    bool OnSave();
+
+    QLineEdit* NameEdit() const { return m_name; }
+    QDateEdit* DateEdit() const { return m_date; }
+    QTimeEdit* StartEdit() const { return m_start; }
+    QTimeEdit* EndEdit() const { return m_end; }
+    QRadioButton* RepeatButton(int index) const { return m_repeat[index]; }
+    QCheckBox* WeekDayBox(int day) const { return m_weekDays[day]; }
+    QCheckBox* PowerBox(int index) const { return m_power[index]; }
+    CCheckTree* ZoneTree() const { return m_zones; }
+    CColorListCtrl* FileList() const { return m_files; }
+    enum ButtonId { kAllOn, kAllOff, kAddFiles, kAddFolder, kDeleteFile, kDeleteAll, kSave, kCancel };
+    QPushButton* Button(ButtonId id) const { return m_buttons[id]; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildControls();
+    void ShowDraft(const TaskDraft& draft);
+    TaskDraft DraftFromControls() const;
+    std::vector<int> CheckedChannels() const;
+    void EnableWeekDays(bool enable);
+    void OnAddFiles();
+    void OnAddFolder();
+    void OnDeleteFile();
+    void OnDeleteAll();
+    // Tells the operator which paths hold "|" and so could not be listed.
+    void ReportUnstorable(const QStringList& paths);
+
+    CDatabase& m_db;
+    const bool m_modify;
+    const int m_taskId;
+    std::vector<std::string> m_zoneFlags;  // the stored 目标区域 entries in modify mode
+    DurationReader m_reader;
+    CTaskFiles m_taskFiles;
+
+    QLineEdit* m_name;
+    QDateEdit* m_date;
+    QTimeEdit* m_start;
+    QTimeEdit* m_end;
+    std::array<QRadioButton*, 3> m_repeat;
+    std::array<QCheckBox*, 7> m_weekDays;
+    std::array<QCheckBox*, 4> m_power;
+    CCheckTree* m_zones;
+    CColorListCtrl* m_files;
+    std::array<QPushButton*, 8> m_buttons;
+};
+
+}  // namespace lumetra

@@ -1,0 +1,114 @@
+#include "pages/TaskDraft.h"
+
+#include "base/NumberText.h"
+#include "store/Labels.h"
+#include "store/SplitString.h"
+#include "store/Statements.h"
+#include "store/TaskTable.h"
+
+namespace lumetra {
+namespace {
+
+// "2026-3-7": the year is the first four characters, the month runs up to the next "-".
+QDate DateOf(const std::string& text) {
+    const size_t dash = text.find('-', 5);
+    const QDate date(LeadingInt(text.substr(0, 4)), LeadingInt(text.size() > 5 ? text.substr(5) : ""),
+                     dash == std::string::npos ? 0 : LeadingInt(text.substr(dash + 1)));
+    return date.isValid() ? date : QDate::currentDate();
+}
+
+// "8:5:30" or "08:05:30"; each number is read by its leading digits.
+QTime TimeOf(const std::string& text) {
+    const size_t first = text.find(':');
+    const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    const int hour = LeadingInt(text);
+    const int minute = first == std::string::npos ? 0 : LeadingInt(text.substr(first + 1));
+    const int sec = second == std::string::npos ? 0 : LeadingInt(text.substr(second + 1));
+    const QTime time(hour, minute, sec);
+    return time.isValid() ? time : QTime(0, 0);
+}
+
+std::string ShownPath(const std::string& stored, const FileExists& exists) {
+    const size_t dollar = stored.find('$');
+    if (dollar == std::string::npos) return stored;
+    std::string path = stored;
+    path[dollar] = '\'';
+    // A real "$" in a file name would otherwise be lost the first time the task is changed.
+    if (exists && exists(stored) && !exists(path)) return stored;
+    return path;
+}
+
+}  // namespace
+
+TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
+    TaskDraft draft;
+    draft.name = task.name;
+    draft.date = DateOf(task.date);
+    draft.start = TimeOf(task.startTime);
+    draft.end = TimeOf(task.endTime);
+    const int code = LeadingInt(task.repeatCode);
+    draft.repeat = code >= 0 && code <= 2 ? code : -1;
+    draft.weekly = task.repeatText == "周";
+    if (draft.weekly)
+        for (char c : task.weekDays)
+            if (c >= '1' && c <= '7') draft.weekDays[c - '1'] = true;
+    for (size_t i = 0; i < draft.power.size() && i < task.power.size(); ++i)
+        draft.power[i] = task.power[i] == '1';
+    std::vector<std::string> stored;
+    if (!task.playList.empty()) SplitString(task.playList, stored, '|');
+    for (const std::string& path : stored) draft.files.push_back(ShownPath(path, exists));
+    SplitString(task.zones, draft.zoneFlags, '|');
+    return draft;
+}
+
+DraftProblem CheckDraft(const TaskDraft& draft) {
+    if (draft.name.empty()) return DraftProblem::EmptyName;
+    if (draft.start >= draft.end) return DraftProblem::StartNotBeforeEnd;
+    if (draft.repeat < 0 || draft.repeat > 2) return DraftProblem::NoRepeat;
+    return DraftProblem::None;
+}
+
+TaskRecord RecordFromDraft(const TaskDraft& draft, const std::string& zones) {
+    static const char* const kRepeatTexts[] = {"次", "周", "天"};
+    TaskRecord task;
+    task.name = draft.name;
+    task.date = draft.date.toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+    task.startTime = draft.start.toString(QStringLiteral("HH:mm:ss")).toStdString();
+    task.endTime = draft.end.toString(QStringLiteral("HH:mm:ss")).toStdString();
+    task.repeatText = kRepeatTexts[draft.repeat];
+    task.source = "1";
+    for (const std::string& path : draft.files) {
+        if (!task.playList.empty()) task.playList += '|';
+        task.playList += StoredPath(path);
+    }
+    task.zones = zones;
+    task.repeatCode = std::to_string(draft.repeat);
+    if (draft.repeat == 1)
+        for (int day = 0; day < 7; ++day)
+            if (draft.weekDays[day]) task.weekDays += static_cast<char>('1' + day);
+    task.state = sql::kStateIdle;
+    task.fm = "1";
+    for (bool on : draft.power) task.power += on ? '1' : '0';
+    return task;
+}
+
+std::string ZoneEntries(const std::vector<int>& checkedChannels) {
+    std::array<bool, kChannelCount> on{};
+    for (int channel : checkedChannels)
+        if (channel >= 1 && channel <= kChannelCount) on[channel - 1] = true;
+    std::string entries;
+    entries.reserve(2 * kChannelCount);
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (i) entries += '|';
+        entries += on[i] ? '1' : '0';
+    }
+    return entries;
+}
+
+std::string StoredPath(std::string path) {
+    const size_t quote = path.find('\'');
+    if (quote != std::string::npos) path[quote] = '$';
+    return path;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,46 @@
+// The task editor's fields as plain values: read from a stored task, checked, and turned into the
+// tb_memo row the scheduler reads.
+#pragma once
+
+#include <QDate>
+#include <QTime>
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lumetra {
+
+struct TaskRecord;
+
+struct TaskDraft {
+    std::string name;
+    QDate date;
+    QTime start, end;
+    int repeat = -1;                     // 0 once, 1 weekly, 2 daily; -1 when none is chosen
+    bool weekly = false;                 // the stored 重复周期 is "周"
+    std::array<bool, 7> weekDays{};      // Sunday first
+    std::array<bool, 4> power{};         // outlets 1 to 4
+    std::vector<std::string> files;      // full paths as the operator sees them
+    std::vector<std::string> zoneFlags;  // the stored 目标区域 entries; entry k is channel k+1
+};
+
+using FileExists = std::function<bool(const std::string& path)>;
+
+// The draft of a stored task. A path's first "$" stands for an apostrophe unless the path exists
+// on disk as it is stored and the apostrophe form does not.
+TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists);
+
+enum class DraftProblem { None, EmptyName, StartNotBeforeEnd, NoRepeat };
+DraftProblem CheckDraft(const TaskDraft& draft);
+
+// The row to store. `zones` is 目标区域 as ZoneEntries builds it.
+TaskRecord RecordFromDraft(const TaskDraft& draft, const std::string& zones);
+
+// 128 entries joined by "|": "1" for every listed channel number from 1 to 128, else "0".
+std::string ZoneEntries(const std::vector<int>& checkedChannels);
+
+// A path as 节目内容 stores it: its first apostrophe becomes "$".
+std::string StoredPath(std::string path);
+
+}  // namespace lumetra

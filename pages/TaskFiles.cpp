@@ -1,0 +1,47 @@
+#include "pages/TaskFiles.h"
+
+#include "audio/Mp3Info.h"
+
+namespace lumetra {
+
+int ReadPlayingSeconds(const std::string& path) {
+    CMp3Info info;
+    return info.Open(path) ? info.PlayingTime() : 0;
+}
+
+QString DurationText(int seconds) {
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60);
+}
+
+CTaskFiles::AddResult CTaskFiles::Check(const std::string& path) const {
+    if (path.find('|') != std::string::npos) return AddResult::Unstorable;
+    return Contains(path) ? AddResult::Listed : AddResult::Added;
+}
+
+CTaskFiles::AddResult CTaskFiles::Add(const std::string& path) {
+    if (Check(path) != AddResult::Added) return Check(path);
+    const auto known = m_seconds.find(path);
+    return Add(path, known != m_seconds.end() ? known->second : m_reader(path));
+}
+
+CTaskFiles::AddResult CTaskFiles::Add(const std::string& path, int seconds) {
+    const AddResult result = Check(path);
+    if (result != AddResult::Added) return result;
+    m_seconds[path] = seconds;
+    m_paths.push_back(path);
+    m_listed.insert(path);
+    return result;
+}
+
+void CTaskFiles::Remove(size_t index) {
+    if (index >= m_paths.size()) return;
+    m_listed.erase(m_paths[index]);
+    m_paths.erase(m_paths.begin() + static_cast<long>(index));
+}
+
+void CTaskFiles::Clear() {
+    m_paths.clear();
+    m_listed.clear();
+}
+
+}  // namespace lumetra

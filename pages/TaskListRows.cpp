@@ -1,0 +1,43 @@
+#include "pages/TaskListRows.h"
+
+#include "store/Statements.h"
+#include "store/TaskTable.h"
+
+namespace lumetra {
+
+QString RepeatText(const std::string& repeatText, const std::string& weekDays) {
+    if (repeatText == "天") return QStringLiteral("每天");
+    if (repeatText == "次") return QStringLiteral("仅一次");
+    if (repeatText != "周") return {};
+    // Digit 1 is Sunday; every position but the last gets its separator, even one naming no day.
+    static const QString kDays = QStringLiteral("日一二三四五六");
+    QString text = QStringLiteral("周");
+    for (size_t i = 0; i < weekDays.size(); ++i) {
+        const char c = weekDays[i];
+        if (c >= '1' && c <= '7') text += kDays[c - '1'];
+        if (i + 1 < weekDays.size()) text += QStringLiteral("、");
+    }
+    return text;
+}
+
+QColor StateColour(const std::string& state) {
+    if (state == sql::kStateIdle) return QColor(160, 160, 160);
+    if (state == sql::kStateDone) return QColor(245, 245, 245);
+    if (state == sql::kStateRunning) return QColor(0, 245, 0);
+    return {};
+}
+
+std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks) {
+    std::vector<ColorListRow> rows;
+    rows.reserve(tasks.size());
+    for (const TaskRecord& task : tasks) {
+        rows.push_back({{QString::number(rows.size() + 1), QString::fromStdString(task.name),
+                         QString::fromStdString(task.date), QString::fromStdString(task.startTime),
+                         QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
+                         QString::fromStdString(task.state)},
+                        StateColour(task.state)});
+    }
+    return rows;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,24 @@
+// What the task list shows for each stored task: the seven columns and the row colour of its state.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "widgets/ColorListCtrl.h"
+
+namespace lumetra {
+
+struct TaskRecord;
+
+// 重复周期 and 一周时间 as the operator reads them: "周一、三、五", "每天", "仅一次".
+QString RepeatText(const std::string& repeatText, const std::string& weekDays);
+// Grey for "未执行", near white for "已执行", green for "正在执行", the list's own otherwise.
+QColor StateColour(const std::string& state);
+// Rows in the given order, numbered from 1.
+std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks);
+
+// Columns of the list, by position.
+enum TaskListColumn { kColNumber, kColName, kColDate, kColStart, kColEnd, kColRepeat, kColState };
+
+}  // namespace lumetra

@@ -1,0 +1,299 @@
+// The task editor on a real database file: what it stores for each repeat kind, what it shows
+// when the task is opened again, apostrophes and "$" in names and paths, the refusals, and the
+// folder scan over generated MP3 files.
+#include "AppTestKit.h"
+#include "base/NumberText.h"
+#include "pages/DlgTaskEdit.h"
+#include "pages/FolderScan.h"
+#include "store/TaskTable.h"
+#include "tests/support/Mp3Fixture.h"
+#include "widgets/CheckTree.h"
+#include "widgets/ColorListCtrl.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+namespace {
+
+// Zone 001FH(楼) holds channels 1 to 3; the others stay in the default zone.
+void MakeZone() {
+    AppConnection().ExecuteSql(
+        "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('1','001FH(楼)','','')");
+    AppConnection().ExecuteSql("update Room set AreaID='1' where RoomID<=3");
+}
+
+QTreeWidgetItem* Channel(CDlgTaskEdit& editor, int zone, int index) {
+    return editor.ZoneTree()->topLevelItem(zone)->child(index);
+}
+
+TaskRecord TaskNamed(const std::string& name) {
+    for (const TaskRecord& task : CTaskTable(AppConnection()).ReadAll())
+        if (task.name == name) return task;
+    return {};
+}
+
+std::string Fields(const TaskRecord& t) {
+    return t.id + t.name + t.date + t.startTime + t.endTime + t.repeatText + t.source + t.playList + t.zones +
+           t.repeatCode + t.weekDays + t.state + t.fm + t.power;
+}
+
+QStringList FileColumn(CDlgTaskEdit& editor, int column) {
+    QStringList cells;
+    for (int row = 0; row < editor.FileList()->GetItemCount(); ++row)
+        cells << editor.FileList()->GetItemText(row, column);
+    return cells;
+}
+
+// Clicks a radio button or check box on its indicator: a box stretched by its layout takes
+// clicks on its indicator and text only.
+void Press(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+std::string Zones(std::initializer_list<int> channels) {
+    return ZoneEntries(std::vector<int>(channels));
+}
+
+}  // namespace
+
+class TaskEditTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        WriteSilentMp3(m_dir.File("a.mp3"), 3);
+        WriteSilentMp3(m_dir.File("b.mp3"), 65);
+    }
+
+    // Each repeat kind typed into the widgets, stored, opened again, changed and stored again.
+    void RoundTrip_data() {
+        QTest::addColumn<int>("repeat");
+        QTest::addColumn<QString>("insert");
+        QTest::addColumn<int>("changedTo");
+        QTest::addColumn<QString>("weekDaysAfter");
+        const QString values =
+            "values ('早操','2026-03-05' ,'08:00:00','08:10:30','%1','1','%2','%3','%4','%5',"
+            "'未执行','1','1001')";
+        QTest::newRow("once") << 0 << "\t\t\t" + values.arg("次", "%1", "%2", "0", "") << 0 << "";
+        QTest::newRow("weekly, changed to daily keeps its days")
+            << 1 << "\t\t\t\t" + values.arg("周", "%1", "%2", "1", "246") << 2 << "246";
+        QTest::newRow("daily, changed to weekly on Sunday")
+            << 2 << "\t\t\t" + values.arg("天", "%1", "%2", "2", "") << 1 << "1";
+    }
+    void RoundTrip() {
+        QFETCH(int, repeat);
+        QFETCH(QString, insert);
+        QFETCH(int, changedTo);
+        QFETCH(QString, weekDaysAfter);
+        CAppDatabase db;
+        MakeZone();
+        InsertTask(AppConnection(), "其他", sql::kStateDone);  // must stay as it is
+        const TaskRecord other = TaskNamed("其他");
+        {
+            CDlgTaskEdit editor(AppConnection(), nullptr);
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            QCOMPARE(editor.windowTitle(), QString("新增任务"));
+            QVERIFY(editor.RepeatButton(0)->isChecked() && !editor.WeekDayBox(0)->isEnabled());
+            editor.NameEdit()->setText("早操");
+            editor.DateEdit()->setDate({2026, 3, 5});
+            editor.StartEdit()->setTime({8, 0, 0});
+            editor.EndEdit()->setTime({8, 10, 30});
+            Press(editor.RepeatButton(repeat));
+            QCOMPARE(editor.WeekDayBox(3)->isEnabled(), repeat == 1);
+            for (int day : {1, 3, 5}) Press(editor.WeekDayBox(day));  // ignored unless weekly
+            Press(editor.PowerBox(0));
+            Press(editor.PowerBox(3));
+            editor.ZoneTree()->Toggle(Channel(editor, 0, 0));
+            editor.ZoneTree()->Toggle(Channel(editor, 0, 2));
+            editor.ZoneTree()->Toggle(Channel(editor, 1, 124));  // channel 128
+            editor.AddFiles(
+                {QString::fromStdString(m_dir.File("a.mp3")), QString::fromStdString(m_dir.File("b.mp3"))});
+            QCOMPARE(FileColumn(editor, 2), QStringList({"0:3", "1:5"}));
+            Click(editor.Button(CDlgTaskEdit::kSave));
+            QCOMPARE(editor.result(), int(QDialog::Accepted));
+        }
+        const TaskRecord stored = TaskNamed("早操");
+        const std::string files = m_dir.File("a.mp3") + "|" + m_dir.File("b.mp3");
+        QCOMPARE(stored.zones, Zones({1, 3, 128}));
+        const QString expected =
+            "insert into tb_memo (任务名称,日期,开始时间,结束时间,重复周期,音源,节目内容,目标区域,"
+            "提醒次数,一周时间,状态,FM,外设) " +
+            insert.arg(QString::fromStdString(files), QString::fromStdString(stored.zones));
+        QCOMPARE(QString::fromStdString(CTaskTable::InsertStatement(stored)), expected);
+
+        CDlgTaskEdit editor(AppConnection(), nullptr,
+                            EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, {})});
+        editor.show();
+        QCOMPARE(editor.windowTitle(), QString("修改任务"));
+        QCOMPARE(editor.NameEdit()->text(), QString("早操"));
+        QCOMPARE(editor.DateEdit()->date(), QDate(2026, 3, 5));
+        QCOMPARE(editor.EndEdit()->time(), QTime(8, 10, 30));
+        QVERIFY(editor.RepeatButton(repeat)->isChecked());
+        QCOMPARE(editor.WeekDayBox(1)->isChecked() && editor.WeekDayBox(1)->isEnabled(), repeat == 1);
+        QVERIFY(editor.PowerBox(0)->isChecked() && !editor.PowerBox(1)->isChecked());
+        QCOMPARE(CCheckTree::State(editor.ZoneTree()->topLevelItem(0)), CheckState::Partial);
+        QVERIFY(CCheckTree::IsChecked(Channel(editor, 1, 124)) &&
+                !CCheckTree::IsChecked(Channel(editor, 1, 0)));
+        QCOMPARE(FileColumn(editor, 1).join('|').toStdString(), files);
+        editor.EndEdit()->setTime({8, 20, 0});
+        Press(editor.RepeatButton(changedTo));
+        for (int day = 0; day < 7; ++day) editor.WeekDayBox(day)->setChecked(day == 0);
+        QVERIFY(editor.OnSave());
+
+        QCOMPARE(CTaskTable(AppConnection()).ReadAll().size(), size_t(2));
+        const TaskRecord changed = TaskNamed("早操");
+        QCOMPARE(changed.id, stored.id);
+        QCOMPARE(changed.endTime, std::string("08:20:00"));
+        QCOMPARE(changed.repeatCode, std::to_string(changedTo));
+        QCOMPARE(QString::fromStdString(changed.weekDays), weekDaysAfter);
+        QCOMPARE(Fields(TaskNamed("其他")), Fields(other));
+    }
+
+    // One apostrophe in a path is stored as "$"; a second one, and one in the name, are escaped.
+    // A "$" that is part of an existing file's name stays a "$" when the task is opened again.
+    void ApostrophesAndDollars() {
+        CAppDatabase db;
+        const QStringList paths = {
+            QString::fromStdString(m_dir.File("it's.mp3")), QString::fromStdString(m_dir.File("a'b'c.mp3")),
+            QString::fromStdString(m_dir.File("cost$5.mp3")), QString::fromStdString(m_dir.File("歌曲.mp3"))};
+        for (const QString& path : paths) WriteSilentMp3(path.toStdString(), 1);
+        {
+            CDlgTaskEdit editor(AppConnection(), nullptr);
+            editor.NameEdit()->setText("O'Neil's 早操");
+            editor.EndEdit()->setTime(editor.StartEdit()->time().addSecs(60));
+            editor.AddFiles(paths + QStringList{paths[0]});  // the repeated path is skipped
+            QVERIFY(editor.OnSave());
+        }
+        const TaskRecord stored = TaskNamed("O'Neil's 早操");
+        QCOMPARE(stored.name, std::string("O'Neil's 早操"));
+        QCOMPARE(stored.playList, m_dir.File("it$s.mp3") + "|" + m_dir.File("a$b'c.mp3") + "|" +
+                                      m_dir.File("cost$5.mp3") + "|" + m_dir.File("歌曲.mp3"));
+        auto exists = [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); };
+        CDlgTaskEdit editor(AppConnection(), nullptr,
+                            EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, exists)});
+        QCOMPARE(FileColumn(editor, 1), paths);
+    }
+
+    // Refused input and a database that refuses the statement leave the dialog open as it was.
+    void Refusals_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("endAfterStart");
+        QTest::addColumn<QString>("repeatCode");
+        QTest::addColumn<QString>("sabotage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty name") << "" << 60 << "0"
+                                    << ""
+                                    << "任务名称不能为空！";
+        QTest::newRow("equal times") << "早操" << 0 << "0"
+                                     << ""
+                                     << "开始时间不能大于或等于结束时间";
+        QTest::newRow("end before start") << "早操" << -1 << "2"
+                                          << ""
+                                          << "开始时间不能大于或等于结束时间";
+        QTest::newRow("stored repeat code out of range") << "早操" << 60 << "7"
+                                                         << ""
+                                                         << "请选择重复周期！";
+        QTest::newRow("dropped table") << "早操" << 60 << "1"
+                                       << "drop table tb_memo"
+                                       << "no such table: tb_memo";
+        QTest::newRow("read-only database") << "早操" << 60 << "2"
+                                            << "PRAGMA query_only = ON"
+                                            << "readonly";
+    }
+    void Refusals() {
+        QFETCH(QString, name);
+        QFETCH(int, endAfterStart);
+        QFETCH(QString, repeatCode);
+        QFETCH(QString, sabotage);
+        QFETCH(QString, message);
+        CAppDatabase db;
+        CScriptedMessageBoxes boxes;
+        TaskRecord task;
+        task.name = name.toStdString();
+        task.date = "2026-03-05";
+        task.startTime = task.endTime = "08:00:00";
+        task.repeatText = "天";
+        task.repeatCode = repeatCode.toStdString();
+        CDlgTaskEdit editor(AppConnection(), nullptr, EditedTask{7, DraftFromRecord(task, {})});
+        editor.EndEdit()->setTime(QTime(8, 0).addSecs(endAfterStart));
+        editor.show();
+        if (!sabotage.isEmpty()) AppConnection().ExecuteSql(sabotage.toStdString());
+        Click(editor.Button(CDlgTaskEdit::kSave));
+        QCOMPARE(boxes.shown.size(), size_t(1));
+        QVERIFY2(boxes.shown[0].text.contains(message), qPrintable(boxes.shown[0].text));
+        QVERIFY(editor.isVisible());
+        QCOMPARE(editor.NameEdit()->text(), name);
+        QCOMPARE(editor.EndEdit()->time(), QTime(8, 0).addSecs(endAfterStart));
+        // Enter in a field does not end the dialog either.
+        QTest::keyClick(editor.NameEdit(), Qt::Key_Return);
+        QVERIFY(editor.isVisible());
+    }
+
+    // Every "*.mp3" of the folder and of its subfolders whatever the letter case, in name order,
+    // no dot files, a looping link entered once; a second scan adds nothing.
+    void FolderScan() {
+        CAppDatabase db;
+        TempDir root;
+        const std::string r = root.Path();
+        for (const char* dir : {"/sub", "/sub/deeper", "/.dot", "/many"})
+            QDir().mkpath(QString::fromStdString(r + dir));
+        for (const char* file :
+             {"/a.mp3", "/b.MP3", "/c.wav", "/.hidden.mp3", "/.dot/x.mp3", "/sub/d.Mp3", "/sub/deeper/e.mp3"})
+            WriteSilentMp3(r + file, 2);
+        for (int i = 0; i < 500; ++i) WriteSilentMp3(r + "/many/" + std::to_string(1000 + i) + ".mp3", 1);
+        QVERIFY(QFile::link(QString::fromStdString(r), QString::fromStdString(r + "/sub/loop")));
+        std::atomic<int> reads = 0;
+        CDlgTaskEdit editor(AppConnection(), nullptr, {}, [&](const std::string& path) {
+            ++reads;
+            return ReadPlayingSeconds(path);
+        });
+        editor.AddFolder(QString::fromStdString(r));
+        QStringList paths = FileColumn(editor, 1);
+        QCOMPARE(paths.size(), 504);
+        QCOMPARE(paths.mid(0, 3),
+                 QStringList({QString::fromStdString(r + "/a.mp3"), QString::fromStdString(r + "/b.MP3"),
+                              QString::fromStdString(r + "/many/1000.mp3")}));
+        QCOMPARE(paths.mid(502), QStringList({QString::fromStdString(r + "/sub/d.Mp3"),
+                                              QString::fromStdString(r + "/sub/deeper/e.mp3")}));
+        QCOMPARE(FileColumn(editor, 2).at(0), QString("0:2"));
+        editor.AddFolder(QString::fromStdString(r));
+        QCOMPARE(editor.FileList()->GetItemCount(), 504);
+        // Deleting one file reads no file again.
+        const int readsBefore = reads;
+        editor.FileList()->SelectRow(1);
+        Click(editor.Button(CDlgTaskEdit::kDeleteFile));
+        QCOMPARE(editor.FileList()->GetItemCount(), 503);
+        QCOMPARE(reads.load(), readsBefore);
+    }
+
+    // A slow scan shows its progress; cancelled, it keeps what it found so far.
+    void FolderScanCancelled() {
+        CAppDatabase db;
+        TempDir root;
+        for (int i = 0; i < 200; ++i) WriteSilentMp3(root.File(std::to_string(i) + ".mp3"), 1);
+        CDlgTaskEdit editor(AppConnection(), nullptr, {}, [](const std::string&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return 1;
+        });
+        bool shown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* progress = editor.findChild<QProgressDialog*>();
+            if (progress && progress->isVisible()) {
+                shown = true;
+                progress->cancel();
+            }
+        });
+        poll.start(20);
+        editor.AddFolder(QString::fromStdString(root.Path()));
+        QVERIFY(shown);
+        QVERIFY2(editor.FileList()->GetItemCount() > 0 && editor.FileList()->GetItemCount() < 200,
+                 qPrintable(QString::number(editor.FileList()->GetItemCount())));
+    }
+
+private:
+    TempDir m_dir;
+};
+
+QTEST_MAIN(TaskEditTest)
+#include "TaskEditTest.moc"

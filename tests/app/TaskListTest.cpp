@@ -1,0 +1,170 @@
+// The task list page on a real database file, and one task made through the editor and carried
+// out by the real scheduler with the transmitter simulator.
+#include "AppTestKit.h"
+#include "pages/DlgTaskEdit.h"
+#include "pages/TaskListRows.h"
+#include "widgets/CheckTree.h"
+#include "widgets/ColorListCtrl.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+namespace {
+
+void Insert(const std::string& name, const std::string& date, const std::string& start,
+            const char* repeatText, const char* weekDays, const char* state) {
+    AppConnection().ExecuteSql(FormatSql(sql::kInsertTask, name, date, start, "23:59:59", repeatText, "1", "",
+                                         "", "1", weekDays, state, "1", "0000"));
+}
+
+QStringList Row(CColorListCtrl* list, int row) {
+    QStringList cells;
+    for (int column = 0; column < 7; ++column) cells << list->GetItemText(row, column);
+    return cells;
+}
+
+// Runs `drive` on the next modal dialog, whatever opens it.
+void OnNextModal(const std::function<void(QWidget*)>& drive) {
+    QTimer::singleShot(0, [drive] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return OnNextModal(drive);
+        drive(modal);
+    });
+}
+
+}  // namespace
+
+class TaskListTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Start-time order whatever the date, the repeat texts, the colours of the states.
+    void Rows() {
+        CAppDatabase db;
+        Insert("b", "2026-01-01", "08:00:00", "周", "246", "未执行");
+        Insert("a", "2027-06-30", "07:30:00", "周", "17x", "已执行");
+        Insert("c", "2025-12-31", "12:00:00", "天", "", "正在执行");
+        Insert("d", "2026-02-02", "13:00:00", "次", "", "暂停");
+        Insert("e", "2026-02-02", "14:00:00", "月", "", "未执行");
+        CDlgTaskList page(AppConnection(), nullptr);
+        page.LoadTasks();
+        CColorListCtrl* list = page.List();
+        QCOMPARE(list->GetItemCount(), 5);
+        QCOMPARE(Row(list, 0),
+                 QStringList({"1", "a", "2027-06-30", "07:30:00", "23:59:59", "周日、六、", "已执行"}));
+        QCOMPARE(Row(list, 1).mid(5), QStringList({"周一、三、五", "未执行"}));
+        QCOMPARE(Row(list, 2).mid(5), QStringList({"每天", "正在执行"}));
+        QCOMPARE(Row(list, 3).mid(5), QStringList({"仅一次", "暂停"}));
+        QCOMPARE(Row(list, 4)[5], QString());
+        const QColor colours[] = {{245, 245, 245}, {160, 160, 160}, {0, 245, 0}, {}, {160, 160, 160}};
+        for (int row = 0; row < 5; ++row) QCOMPARE(list->GetItemColor(row), colours[row]);
+        list->DeleteAllItems();
+        Insert("f", "2026-02-02", "15:00:00", "次", "", "未执行");
+        page.LoadTasks();
+        QCOMPARE(list->GetItemColor(5), QColor(160, 160, 160));
+    }
+
+    // Deleting asks first, and takes every task that shares the row's name and start time.
+    void Delete() {
+        CAppDatabase db;
+        CScriptedMessageBoxes boxes;
+        for (const char* date : {"2026-01-01", "2026-05-05"})
+            Insert("早操", date, "08:00:00", "天", "", "未执行");
+        Insert("午休", "2026-01-01", "12:00:00", "天", "", "未执行");
+        CDlgTaskList page(AppConnection(), nullptr);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        page.LoadTasks();
+        Click(page.DeleteButton());
+        QCOMPARE(boxes.Texts(), QStringList({"请选择要删除的项目！"}));
+        page.List()->SelectRow(1);
+        boxes.answer = MbResult::Cancel;
+        Click(page.DeleteButton());
+        QCOMPARE(page.List()->GetItemCount(), 3);
+        page.List()->SelectRow(1);
+        page.List()->setFocus();
+        QTest::keyClick(page.List(), Qt::Key_Delete);
+        QCOMPARE(boxes.shown.back().text, QString("确定要删除吗？"));
+        QCOMPARE(boxes.shown.back().icon, MbIcon::Question);
+        QCOMPARE(Column("select * from tb_memo", "任务名称"), std::vector<std::string>{"午休"});
+        QCOMPARE(page.List()->GetItemCount(), 1);
+    }
+
+    // Modify opens the row selected last; a double click on empty space opens nothing; a row
+    // that vanished meanwhile is reported and the list reloaded.
+    void Modify() {
+        CAppDatabase db;
+        CScriptedMessageBoxes boxes;
+        for (const char* name : {"a", "b", "c"}) Insert(name, "2026-01-01", "08:00:00", "天", "", "未执行");
+        CDlgTaskList page(AppConnection(), nullptr);
+        page.resize(790, 470);
+        page.show();
+        page.LoadTasks();
+        QString opened;
+        OnNextModal([&](QWidget* modal) {
+            opened = static_cast<CDlgTaskEdit*>(modal)->NameEdit()->text();
+            static_cast<QDialog*>(modal)->reject();
+        });
+        page.List()->SelectRow(0);
+        page.List()->SelectRow(2, true);
+        Click(page.ModifyButton());
+        QCOMPARE(opened, QString("c"));
+
+        bool anyOpened = false;
+        QTimer guard;
+        connect(&guard, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) anyOpened = true, modal->close();
+        });
+        guard.start(10);
+        QTest::mouseDClick(page.List()->viewport(), Qt::LeftButton, {},
+                           QPoint(20, page.List()->viewport()->height() - 5));
+        QTest::qWait(50);
+        QVERIFY(!anyOpened);
+        guard.stop();
+
+        page.List()->SelectRow(1);
+        AppConnection().ExecuteSql("delete from tb_memo where 任务名称='b'");
+        Click(page.ModifyButton());
+        QCOMPARE(boxes.Texts(), QStringList({"该任务已被删除或修改，任务列表将重新载入。"}));
+        QCOMPARE(page.List()->GetItemCount(), 2);
+    }
+
+    // Made in the editor 20 s ahead: power and channels at -10 s, green "正在执行", then "已执行".
+    void EditorTaskRunsOnTime() {
+        const QDateTime now = QDateTime::currentDateTime();
+        if (now.time() > QTime(23, 58)) QSKIP("too close to midnight for a same-day task");
+        CMainRig rig(std::time(nullptr));
+        rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
+        rig.main->show();
+        const QTime start = now.time().addSecs(20);
+        OnNextModal([&](QWidget* modal) {
+            auto* editor = static_cast<CDlgTaskEdit*>(modal);
+            editor->NameEdit()->setText("端到端");
+            editor->StartEdit()->setTime(start);
+            editor->EndEdit()->setTime(start.addSecs(6));
+            editor->RepeatButton(2)->click();
+            editor->PowerBox(1)->click();
+            editor->ZoneTree()->expandAll();
+            for (int channel : {0, 1}) {
+                QTreeWidgetItem* item = editor->ZoneTree()->topLevelItem(0)->child(channel);
+                QTest::mouseClick(editor->ZoneTree()->viewport(), Qt::LeftButton, {},
+                                  editor->ZoneTree()->StateImageRect(item).center());
+            }
+            Click(editor->Button(CDlgTaskEdit::kSave));
+        });
+        rig.main->TaskListPage()->AddButton()->click();
+        CColorListCtrl* list = rig.main->TaskListPage()->List();
+        QCOMPARE(list->GetItemCount(), 1);
+        const std::time_t due = std::time(nullptr) + QTime::currentTime().secsTo(start);
+        SimFrame frame;
+        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 2", 25000, &frame));
+        QVERIFY(qAbs(frame.receivedAtMs / 1000.0 - (due - 10)) < 1.5);
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-2", 3000));
+        QTRY_COMPARE_WITH_TIMEOUT(list->GetItemText(0, kColState), QString("正在执行"), 15000);
+        QCOMPARE(list->GetItemColor(0), QColor(0, 245, 0));
+        QTRY_COMPARE_WITH_TIMEOUT(list->GetItemText(0, kColState), QString("已执行"), 15000);
+        QCOMPARE(list->GetItemColor(0), QColor(245, 245, 245));
+    }
+};
+
+QTEST_MAIN(TaskListTest)
+#include "TaskListTest.moc"

@@ -1,0 +1,98 @@
+#include "widgets/ColorListCtrl.h"
+
+#include <QHeaderView>
+
+namespace lumetra {
+
+void CColorListModel::SetHeaders(const QStringList& headers) {
+    beginResetModel();
+    m_headers = headers;
+    endResetModel();
+}
+
+void CColorListModel::SetRows(std::vector<ColorListRow> rows) {
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+void CColorListModel::RemoveRow(int row) {
+    if (row < 0 || row >= rowCount()) return;
+    beginRemoveRows({}, row, row);
+    m_rows.erase(m_rows.begin() + row);
+    endRemoveRows();
+}
+
+int CColorListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CColorListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_headers.size());
+}
+
+QVariant CColorListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const ColorListRow& row = Row(index.row());
+    switch (role) {
+        case Qt::DisplayRole:
+            return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
+        case Qt::BackgroundRole:
+            return row.background.isValid() ? QVariant(row.background) : QVariant();
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        default:
+            return {};
+    }
+}
+
+QVariant CColorListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_headers.size()) return {};
+    if (role == Qt::DisplayRole) return m_headers[section];
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+CColorListCtrl::CColorListCtrl(const std::vector<Column>& columns, QWidget* parent) : QTableView(parent) {
+    QStringList headers;
+    for (const Column& column : columns) headers << column.header;
+    m_model.SetHeaders(headers);
+    setModel(&m_model);
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) setColumnWidth(i, columns[i].width);
+    connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) emit RowDoubleClicked(index.row());
+    });
+}
+
+QString CColorListCtrl::GetItemText(int row, int column) const {
+    const QStringList& cells = m_model.Row(row).cells;
+    return column < cells.size() ? cells[column] : QString();
+}
+
+int CColorListCtrl::GetSelectionMark() const {
+    const QItemSelectionModel* selection = selectionModel();
+    if (!selection->hasSelection()) return -1;
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), {})) return current.row();
+    return selection->selectedRows().constLast().row();
+}
+
+void CColorListCtrl::SelectRow(int row, bool add) {
+    const QModelIndex index = m_model.index(row, 0);
+    selectionModel()->setCurrentIndex(
+        index, (add ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
+                   QItemSelectionModel::Rows);
+}
+
+}  // namespace lumetra

@@ -1,0 +1,69 @@
+// A report list whose rows each paint their background in a colour of their own: grid lines,
+// full-row selection, header columns the operator can move, centred columns of given widths.
+// Rows live in a model and load in one reset, so thousands of rows appear at once.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QTableView>
+#include <vector>
+
+namespace lumetra {
+
+struct ColorListRow {
+    QStringList cells;
+    QColor background;  // invalid: the list's own background
+};
+
+class CColorListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetHeaders(const QStringList& headers);
+    // Replaces every row (and so every colour) in one reset.
+    void SetRows(std::vector<ColorListRow> rows);
+    const ColorListRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    void RemoveRow(int row);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    QStringList m_headers;
+    std::vector<ColorListRow> m_rows;
+};
+
+class CColorListCtrl : public QTableView {
+    Q_OBJECT
+public:
+    struct Column {
+        QString header;
+        int width;
+    };
+
+    CColorListCtrl(const std::vector<Column>& columns, QWidget* parent);
+
+    void SetRows(std::vector<ColorListRow> rows) { m_model.SetRows(std::move(rows)); }
+    // Deleting every row forgets every colour with it.
+    void DeleteAllItems() { m_model.SetRows({}); }
+    void DeleteItem(int row) { m_model.RemoveRow(row); }
+    int GetItemCount() const { return m_model.rowCount(); }
+    QString GetItemText(int row, int column) const;
+    QColor GetItemColor(int row) const { return m_model.Row(row).background; }
+
+    // The row selected last while any row is selected, otherwise -1.
+    int GetSelectionMark() const;
+    void SelectRow(int row, bool add = false);
+
+signals:
+    // A double click on a row; a double click on empty space is not reported.
+    void RowDoubleClicked(int row);
+
+private:
+    CColorListModel m_model;
+};
+
+}  // namespace lumetra
