@@ -66,17 +66,22 @@ void CDlgTaskList::OnAdd() {
     if (editor.exec() == QDialog::Accepted) LoadTasks();
 }
 
-void CDlgTaskList::OnModify() {
+std::optional<CDlgTaskList::TaskKey> CDlgTaskList::MarkedTask(const QString& nothingSelected) {
     const int row = m_list->GetSelectionMark();
     if (row < 0) {
-        ShowMessage(this, QStringLiteral("请选择要进行修改的项目！"));
-        return;
+        ShowMessage(this, nothingSelected);
+        return std::nullopt;
     }
-    const std::string name = m_list->GetItemText(row, kColName).toStdString();
-    const std::string start = m_list->GetItemText(row, kColStart).toStdString();
+    return TaskKey{m_list->GetItemText(row, kColName).toStdString(),
+                   m_list->GetItemText(row, kColStart).toStdString()};
+}
+
+void CDlgTaskList::OnModify() {
+    const std::optional<TaskKey> key = MarkedTask(QStringLiteral("请选择要进行修改的项目！"));
+    if (!key) return;
     std::optional<TaskRecord> task;
     try {
-        task = CTaskTable(m_db).FindByNameAndStart(name, start);
+        task = CTaskTable(m_db).FindByNameAndStart(key->name, key->startTime);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
@@ -92,17 +97,13 @@ void CDlgTaskList::OnModify() {
 }
 
 void CDlgTaskList::OnDelete() {
-    const int row = m_list->GetSelectionMark();
-    if (row < 0) {
-        ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
-        return;
-    }
+    const std::optional<TaskKey> key = MarkedTask(QStringLiteral("请选择要删除的项目！"));
+    if (!key) return;
     if (ShowMessage(this, QStringLiteral("确定要删除吗？"), MbButtons::OkCancel, MbIcon::Question) !=
         MbResult::Ok)
         return;
     try {
-        CTaskTable(m_db).DeleteByNameAndStart(m_list->GetItemText(row, kColName).toStdString(),
-                                              m_list->GetItemText(row, kColStart).toStdString());
+        CTaskTable(m_db).DeleteByNameAndStart(key->name, key->startTime);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }

@@ -2,6 +2,9 @@
 // with buttons to add, change and delete tasks. A task is known here by its name and start time.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "pages/Page.h"
 
 class QPushButton;
@@ -31,6 +34,13 @@ protected:
     bool event(QEvent* event) override;  // WM_TASKS_CHANGED reloads
 
 private:
+    // A task is known on this page by its name and start time.
+    struct TaskKey {
+        std::string name, startTime;
+    };
+    // The task of the row selected last; none, after telling the operator `nothingSelected`.
+    std::optional<TaskKey> MarkedTask(const QString& nothingSelected);
+
     CColorListCtrl* m_list;
     QPushButton* m_add;
     QPushButton* m_modify;

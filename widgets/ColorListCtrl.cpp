@@ -36,6 +36,7 @@ QVariant CColorListModel::data(const QModelIndex& index, int role) const {
     const ColorListRow& row = Row(index.row());
     switch (role) {
         case Qt::DisplayRole:
+        case Qt::ToolTipRole:  // a long path cut short in its column shows in full
             return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
         case Qt::BackgroundRole:
             return row.background.isValid() ? QVariant(row.background) : QVariant();
@@ -63,6 +64,7 @@ CColorListCtrl::CColorListCtrl(const std::vector<Column>& columns, QWidget* pare
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    setTextElideMode(Qt::ElideMiddle);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
