@@ -48,65 +48,59 @@ bool UntickParentOfLeaf(QTreeWidgetItem* item, CheckState before) {
     return true;
 }
 
+// Actions: "click a1" on the box, "label a1" beside it, "space a1" on the current item, "all on"
+// or "all off" for every item. States: the digits of kOrder after the actions.
+struct Case {
+    const char *name, *actions;
+    bool rule;                     // UntickParentOfLeaf installed
+    const char *states, *befores;  // befores: the states the rule saw
+};
+const Case kCases[] = {
+    {"zone checks its channels", "click A", false, "3333111111", ""},
+    {"one channel leaves the zone partly checked", "click a1", false, "2311111111", ""},
+    {"all channels one by one check the zone", "click a1; click a2; click a3", false, "3333111111", ""},
+    {"unchecking one channel of a checked zone", "click A; click a2", false, "2313111111", ""},
+    {"partly checked counts as checked and unchecks", "click A; click a2; click A", false, "1111111111", ""},
+    {"deep item makes every item above partly checked", "click x", false, "1111223111", ""},
+    {"siblings sharing a state pass it up one level only", "click x; click y", false, "1111233311", ""},
+    {"last sibling checks every level", "click x; click y; click b2", false, "1111333331", ""},
+    {"zone without channels", "click C", false, "1111111113", ""},
+    {"space key acts like a click", "space a2; space A; space a3", false, "2113111111", ""},
+    {"click beside the box changes nothing", "label a1; label A", false, "1111111111", ""},
+    {"every item on", "click x; all on; click a1", false, "2133333333", ""},
+    {"every item off", "click A; click x; all off", false, "1111111111", ""},
+    {"rule runs first and may take over", "click A; click a2", true, "1313111111", "13"},
+    {"rule declines and propagation follows", "click a1; click A", true, "1111111111", "12"},
+};
+
 }  // namespace
 
 class CheckTreeTest : public QObject {
     Q_OBJECT
 private slots:
     void Propagation_data() {
-        QTest::addColumn<QString>("actions");  // "click a1; space x; label a2"
-        QTest::addColumn<bool>("rule");
-        QTest::addColumn<QString>("states");
-        QTest::addColumn<QString>("befores");  // states the rule saw, when installed
-        QTest::newRow("zone checks its channels") << "click A" << false << "3333111111"
-                                                  << "";
-        QTest::newRow("one channel leaves the zone partly checked") << "click a1" << false << "2311111111"
-                                                                    << "";
-        QTest::newRow("all channels one by one check the zone")
-            << "click a1; click a2; click a3" << false << "3333111111"
-            << "";
-        QTest::newRow("unchecking one channel of a checked zone")
-            << "click A; click a2" << false << "2313111111"
-            << "";
-        QTest::newRow("partly checked counts as checked and unchecks")
-            << "click A; click a2; click A" << false << "1111111111"
-            << "";
-        QTest::newRow("deep item makes every item above partly checked") << "click x" << false << "1111223111"
-                                                                         << "";
-        QTest::newRow("siblings sharing a state pass it up one level only")
-            << "click x; click y" << false << "1111233311"
-            << "";
-        QTest::newRow("last sibling checks every level")
-            << "click x; click y; click b2" << false << "1111333331"
-            << "";
-        QTest::newRow("zone without channels") << "click C" << false << "1111111113"
-                                               << "";
-        QTest::newRow("space key acts like a click") << "space a2; space A; space a3" << false << "2113111111"
-                                                     << "";
-        QTest::newRow("click beside the box changes nothing") << "label a1; label A" << false << "1111111111"
-                                                              << "";
-        QTest::newRow("rule runs first and may take over") << "click A; click a2" << true << "1313111111"
-                                                           << "13";
-        QTest::newRow("rule declines and propagation follows") << "click a1; click A" << true << "1111111111"
-                                                               << "12";
+        QTest::addColumn<int>("index");
+        for (const Case& c : kCases) QTest::newRow(c.name) << int(&c - kCases);
     }
     void Propagation() {
-        QFETCH(QString, actions);
-        QFETCH(bool, rule);
-        QFETCH(QString, states);
-        QFETCH(QString, befores);
+        QFETCH(int, index);
+        const Case& c = kCases[index];
         Tree t;
         QVERIFY(QTest::qWaitForWindowExposed(&t.tree));
         QString seen;
-        if (rule)
+        if (c.rule)
             t.tree.SetClickRule([&](QTreeWidgetItem* item, CheckState before) {
                 seen += QString::number(int(before));
                 return UntickParentOfLeaf(item, before);
             });
         QSignalSpy toggled(&t.tree, &CCheckTree::ItemToggled);
         int toggles = 0;
-        for (const QString& action : actions.split(';')) {
+        for (const QString& action : QString(c.actions).split(';')) {
             const QStringList words = action.trimmed().split(' ');
+            if (words[0] == "all") {
+                t.tree.SetAll(words[1] == "on");
+                continue;
+            }
             QTreeWidgetItem* item = t.items.at(words[1]);
             if (words[0] == "space") {
                 t.tree.setCurrentItem(item);
@@ -118,19 +112,9 @@ private slots:
             }
             toggles += words[0] != "label";
         }
-        QCOMPARE(t.States(), states);
-        QCOMPARE(seen, befores);
+        QCOMPARE(t.States(), QString(c.states));
+        QCOMPARE(seen, QString(c.befores));
         QCOMPARE(toggled.count(), toggles);
-    }
-
-    // "全  开" and "全  关" reach every item, whatever was checked before.
-    void SetAll() {
-        Tree t;
-        CCheckTree::SetCheck(t.items.at("x"), true);
-        t.tree.SetAll(true);
-        QCOMPARE(t.States(), QString("3333333333"));
-        t.tree.SetAll(false);
-        QCOMPARE(t.States(), QString("1111111111"));
     }
 };
 
