@@ -351,10 +351,12 @@ bool CDlgTaskEdit::OnSave() {
     const TaskRecord task = RecordFromDraft(draft, ZoneEntries(CheckedChannels()));
     try {
         CTaskTable tasks(m_db);
-        if (m_modify)
-            tasks.Update(task, m_taskId);
-        else
+        if (!m_modify) {
             tasks.Insert(task);
+        } else if (!tasks.Update(task, m_taskId)) {
+            ShowMessage(this, QStringLiteral("要修改的任务已不存在，可能已被删除；修改没有保存。"));
+            return false;
+        }
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return false;

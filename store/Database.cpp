@@ -59,7 +59,7 @@ sqlite3* CDatabase::Handle() const {
     return m_db;
 }
 
-void CDatabase::ExecuteSql(const std::string& statement) {
+int CDatabase::ExecuteSql(const std::string& statement) {
     std::lock_guard lock(m_mutex);
     sqlite3* db = Handle();
     sqlite3_stmt* stmt = nullptr;
@@ -72,6 +72,7 @@ void CDatabase::ExecuteSql(const std::string& statement) {
     }
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE) throw CDbError(Describe(db, statement));
+    return sqlite3_changes(db);
 }
 
 void CDatabase::Query(const std::string& statement, CRecordset::Rows& rows) {

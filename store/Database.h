@@ -28,7 +28,8 @@ public:
     void Close();
 
     // Runs a statement that returns no rows. Throws CDbError when it is refused or not connected.
-    void ExecuteSql(const std::string& statement);
+    // Returns how many rows it changed.
+    int ExecuteSql(const std::string& statement);
 
     // Runs a query and hands every row over to the record set (used by CRecordset::Open).
     void Query(const std::string& statement, CRecordset::Rows& rows);

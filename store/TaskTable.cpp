@@ -98,8 +98,8 @@ void CTaskTable::Insert(const TaskRecord& task) {
     m_db.ExecuteSql(InsertStatement(task));
 }
 
-void CTaskTable::Update(const TaskRecord& task, int id) {
-    m_db.ExecuteSql(UpdateStatement(task, id));
+bool CTaskTable::Update(const TaskRecord& task, int id) {
+    return m_db.ExecuteSql(UpdateStatement(task, id)) > 0;
 }
 
 }  // namespace lumetra

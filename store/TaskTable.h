@@ -60,9 +60,9 @@ public:
     void DeleteByNameAndStart(const std::string& name, const std::string& startTime);
     // A new row from every field but `id`; 提醒次数 is `repeatCode`.
     void Insert(const TaskRecord& task);
-    // Rewrites the row whose ID is `id`. A weekly task stores its 一周时间; a once or daily task
-    // leaves the stored one as it is.
-    void Update(const TaskRecord& task, int id);
+    // Rewrites the row whose ID is `id`; false when no row has it (any more). A weekly task stores
+    // its 一周时间; a once or daily task leaves the stored one as it is.
+    bool Update(const TaskRecord& task, int id);
     static std::string InsertStatement(const TaskRecord& task);
     static std::string UpdateStatement(const TaskRecord& task, int id);
 

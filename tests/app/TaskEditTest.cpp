@@ -173,7 +173,8 @@ private slots:
                      {"早操", "0", "", "开始时间不能大于或等于结束时间", 0},
                      {"早操", "7", "", "请选择重复周期！", 60},  // a stored code outside 0 to 2
                      {"早操", "1", "drop table tb_memo", "no such table: tb_memo", 60},
-                     {"早操", "2", "PRAGMA query_only = ON", "readonly", 60}};
+                     {"早操", "2", "PRAGMA query_only = ON", "readonly", 60},
+                     {"早操", "2", "", "要修改的任务已不存在", 60}};  // no row has its ID
         for (const auto& c : cases) {
             CAppDatabase db;
             CScriptedMessageBoxes boxes;
