@@ -16,6 +16,8 @@
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
+#include "store/Statements.h"
+#include "store/TaskTable.h"
 
 using namespace lumetra;
 
@@ -38,6 +40,32 @@ public:
     }
 };
 
+// A few tasks, so the task page shows its colours and repeat texts.
+void AddSampleTasks(CDatabase& db) {
+    const struct {
+        const char *name, *start, *end, *repeatText, *code, *weekDays, *state;
+    } tasks[] = {{"早操广播", "07:30:00", "07:45:00", "周", "1", "23456", sql::kStateIdle},
+                 {"眼保健操", "10:00:00", "10:05:00", "天", "2", "", sql::kStateIdle},
+                 {"午间新闻", "12:00:00", "12:20:00", "天", "2", "", sql::kStateRunning},
+                 {"周末值班提醒", "08:00:00", "08:02:00", "周", "1", "17", sql::kStateIdle},
+                 {"放学通知", "16:30:00", "16:35:00", "次", "0", "", sql::kStateIdle}};
+    CTaskTable table(db);
+    for (const auto& t : tasks) {
+        TaskRecord task;
+        task.name = t.name;
+        task.date = "2026-03-02";
+        task.startTime = t.start;
+        task.endTime = t.end;
+        task.repeatText = t.repeatText;
+        task.repeatCode = t.code;
+        task.weekDays = t.weekDays;
+        task.state = t.state;
+        task.source = task.fm = "1";
+        task.power = "1000";
+        table.Insert(task);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +82,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s: %s\n", DefaultDatabasePath().c_str(), error.c_str());
         return 1;
     }
+    if (std::strcmp(page->name, "tasks") == 0) AddSampleTasks(AppConnection());
     CSystemClock clock;
     CNeverPowerOff power;
     CAutoShutdown shutdown(AppConnection(), clock, power);
