@@ -17,8 +17,9 @@ namespace {
 
 using namespace lumetra;
 
-const char* const kColumns[] = {"ID",   "任务名称", "日期",     "开始时间", "结束时间", "重复周期", "音源",
-                                "节目内容", "目标区域", "提醒次数", "一周时间", "状态",     "FM",       "外设"};
+const char* const kColumns[] = {"ID",       "任务名称", "日期",     "开始时间", "结束时间",
+                                "重复周期", "音源",     "节目内容", "目标区域", "提醒次数",
+                                "一周时间", "状态",     "FM",       "外设"};
 
 // One fresh database per row count, filled once and shared by both benchmarks.
 test::TestDatabase& DatabaseWith(int rows) {
@@ -33,8 +34,8 @@ test::TestDatabase& DatabaseWith(int rows) {
         char start[16];
         std::snprintf(start, sizeof start, "%02d:%02d:%02d", i / 3600 % 24, i / 60 % 60, i % 60);
         slot->Db().ExecuteSql(FormatSql(sql::kInsertTask, "任务 " + std::to_string(i), "2026-03-05", start,
-                                        "23:59:59", "周", "1", "/音乐/早操.mp3|/音乐/眼保健操.mp3", zones, "1",
-                                        "246", sql::kStateIdle, "1", "1001"));
+                                        "23:59:59", "周", "1", "/音乐/早操.mp3|/音乐/眼保健操.mp3", zones,
+                                        "1", "246", sql::kStateIdle, "1", "1001"));
     }
     slot->Db().ExecuteSql("COMMIT");
     return *slot;
@@ -100,8 +101,8 @@ public:
         for (const auto& [rows, walk] : m_walk) {
             const auto plain = m_plain.find(rows);
             if (plain == m_plain.end()) continue;
-            std::printf("%s rows: OpenQuery walk %.2f ms, plain SQLite scan %.2f ms, ratio %.2f\n", rows.c_str(),
-                        walk, plain->second, walk / plain->second);
+            std::printf("%s rows: OpenQuery walk %.2f ms, plain SQLite scan %.2f ms, ratio %.2f\n",
+                        rows.c_str(), walk, plain->second, walk / plain->second);
         }
     }
 

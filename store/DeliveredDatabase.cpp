@@ -27,7 +27,9 @@ bool MakeDeliveredDatabase(const std::string& path, std::string* error) {
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, &message);
     if (rc != SQLITE_OK) {
         *error = "cannot create " + path + ": " +
-                 (message ? message : db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+                 (message ? message
+                  : db    ? sqlite3_errmsg(db)
+                          : sqlite3_errstr(rc));
         sqlite3_free(message);
         sqlite3_close_v2(db);
         std::remove(temporary.c_str());
@@ -36,7 +38,8 @@ bool MakeDeliveredDatabase(const std::string& path, std::string* error) {
     sqlite3_close_v2(db);
     // link() refuses an existing target, so a file that appeared meanwhile is not replaced either.
     if (::link(temporary.c_str(), path.c_str()) != 0) {
-        *error = "cannot create " + path + ": " + (errno == EEXIST ? "it already exists" : std::strerror(errno));
+        *error =
+            "cannot create " + path + ": " + (errno == EEXIST ? "it already exists" : std::strerror(errno));
         std::remove(temporary.c_str());
         return false;
     }

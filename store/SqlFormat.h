@@ -34,8 +34,12 @@ auto Prepare(const T& value) {
     }
 }
 
-inline const char* Pass(const std::string& text) { return text.c_str(); }
-inline int Pass(int value) { return value; }
+inline const char* Pass(const std::string& text) {
+    return text.c_str();
+}
+inline int Pass(int value) {
+    return value;
+}
 
 }  // namespace detail
 

@@ -5,6 +5,8 @@
 
 namespace lumetra::sql {
 
+// Each statement keeps its text in as few pieces as its length allows, so it can be searched for.
+// clang-format off
 // tb_memo: broadcast tasks
 inline constexpr const char* kInsertTask =
     "insert into tb_memo (任务名称,日期,开始时间,结束时间,重复周期,音源,节目内容,目标区域,提醒次数,一周时间,状态,FM,外设) "
@@ -65,6 +67,8 @@ inline constexpr const char* kSetCom = "update com set com= '%s'";
 // shut_down: automatic shutdown
 inline constexpr const char* kSelectShutdown = "select * from shut_down";
 inline constexpr const char* kSetShutdown = "update shut_down  set 启用关机= '%d' ,关机时间='%d:%d:%d'";
+
+// clang-format on
 
 // The task states as stored.
 inline constexpr const char* kStateIdle = "未执行";

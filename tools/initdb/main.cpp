@@ -6,7 +6,8 @@
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s PATH\n  writes a new Lumetra database (dbinfo.mdb) at PATH\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PATH\n  writes a new Lumetra database (dbinfo.mdb) at PATH\n",
+                     argv[0]);
         return 2;
     }
     std::string error;
