@@ -101,8 +101,8 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
 
 void CDlgMain::SetUpShutdown() {
     m_services.shutdown.SetWindow(this);
-    m_shutdownNotice = new CShutdownNotice(m_services.shutdown, this);
-    m_services.shutdown.SetNotice(m_shutdownNotice);
+    m_shutdownNotice = std::make_unique<CShutdownNotice>(m_services.shutdown, this);
+    m_services.shutdown.SetNotice(m_shutdownNotice.get());
     m_shutdownTimer.callOnTimeout(this, [this] {
         // A refused power-off is tried again, but never in a loop without a pause.
         if (m_shutdownTimer.interval() < 1000) m_shutdownTimer.setInterval(1000);

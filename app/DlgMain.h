@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "schedule/SchedulerOwner.h"
@@ -100,7 +101,7 @@ public:
     CStaticEx* Clock() const { return m_clock; }
     QMenu* SystemMenu() const { return m_systemMenu; }
     const QTimer& ShutdownTimer() const { return m_shutdownTimer; }
-    CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice; }
+    CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice.get(); }
 
     CDlgTaskList* TaskListPage() const { return m_pTaskList; }
     CDlgPlay* PlayPage() const { return m_pPlay; }
@@ -175,7 +176,8 @@ private:
     QTimer m_clockTimer;      // timer 5
     QTimer m_shutdownTimer;   // timer 10
     QTimer m_modalCloser;     // after a termination signal, closes what opens while the rest unwinds
-    CShutdownNotice* m_shutdownNotice;
+    // A window of its own, not one the main window owns: it shows even while that is minimised.
+    std::unique_ptr<CShutdownNotice> m_shutdownNotice;
     bool m_bStarted = false;  // the first show ran the rest of the start-up
     bool m_bExiting = false;
     QPoint m_dragOffset;

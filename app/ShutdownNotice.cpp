@@ -1,7 +1,9 @@
 #include "app/ShutdownNotice.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "schedule/AutoShutdown.h"
@@ -9,8 +11,9 @@
 namespace lumetra {
 
 CShutdownNotice::CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       m_shutdown(shutdown),
+      m_owner(owner),
       m_message(new QLabel(this)),
       m_button(new QPushButton(this)) {
     setWindowTitle(QStringLiteral("系统自动关机"));
@@ -50,7 +53,10 @@ void CShutdownNotice::Present(const QString& text, const QString& buttonText) {
     m_button->setText(buttonText);
     if (isVisible()) return;
     adjustSize();
-    if (const QWidget* owner = parentWidget()) move(owner->geometry().center() - rect().center());
+    if (m_owner && m_owner->isVisible() && !m_owner->isMinimized())
+        move(m_owner->geometry().center() - rect().center());
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     show();
     raise();
 }

@@ -18,6 +18,7 @@ class CAutoShutdown;
 class CShutdownNotice : public QWidget, public IShutdownNotice {
     Q_OBJECT
 public:
+    // A top-level window of its own, placed over `owner` when that is on screen.
     CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner);
 
     void ShowCountdown(long secondsLeft) override;
@@ -33,6 +34,7 @@ private:
     void OnButton();
 
     CAutoShutdown& m_shutdown;
+    QWidget* m_owner;
     QLabel* m_message;
     QPushButton* m_button;  // "取消" while the shutdown is pending, "关闭" after a refusal
     bool m_bPending = false;
