@@ -10,6 +10,7 @@
 
 #include "pages/AutostartGroup.h"
 #include "pages/ShutdownGroup.h"
+#include "pages/ZoneEditor.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"
 
@@ -46,6 +47,8 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     layout->addWidget(m_autostartGroup, 2, 0);
     layout->addWidget(versionGroup, 3, 0);
     layout->setRowStretch(4, 1);
+    m_zoneEditor = new CZoneEditor(m_db, this);
+    layout->addWidget(m_zoneEditor, 0, 1, 5, 1);
     layout->setColumnStretch(1, 1);
 
     // The set-up, in its order: the port first, so the link comes up as early as it can.
@@ -55,7 +58,7 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
     m_portSelection->Initialise();
     m_shutdownGroup->ShowSetting();
-    m_bZonesChanged = false;
+    m_zoneEditor->m_bZonesChanged = false;
     // Both groups keep their boxes disabled until their "设  置" button is pressed.
     m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));
 }

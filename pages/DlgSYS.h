@@ -1,7 +1,7 @@
 // The system settings page. Its left half: the automatic shutdown group, the serial-port group,
 // which connects the stored port by itself when the page is created and whose button and list
 // follow the link state, the start-with-the-system group, whose box the main window ticks at
-// start, and the version.
+// start, and the version. Its right half: the zone editor.
 #pragma once
 
 #include <memory>
@@ -21,6 +21,7 @@ class CAutostartGroup;
 class CShutdownGroup;
 class CDatabase;
 class CTransmitterLink;
+class CZoneEditor;
 
 class CDlgSYS : public CPage, private IPortSelectionView {
     Q_OBJECT
@@ -36,8 +37,7 @@ public:
     // Set once at start from the autostart entry.
     void SetStartWithSystem(bool on);
     bool StartWithSystem() const;
-    // Set by the zone editor when zones changed; the main window reloads the zone control page.
-    bool m_bZonesChanged = false;
+    CZoneEditor* ZoneEditor() const { return m_zoneEditor; }
 
     QComboBox* PortList() const { return m_portList; }
     QPushButton* ConnectButton() const { return m_connect; }
@@ -62,6 +62,7 @@ private:
     CAutostartGroup* m_autostartGroup;
     QLabel* m_copyright;  // 1057, hidden
     CDatabase& m_db;
+    CZoneEditor* m_zoneEditor;                        // the right half
     std::unique_ptr<CPortSelection> m_portSelection;  // last: its worker may still call the view
 };
 
