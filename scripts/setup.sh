@@ -15,7 +15,7 @@ LUMETRA_PACKAGES=(
   libsystemd-dev
   fonts-wqy-microhei xvfb xauth socat
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 lumetra_install_packages() {
@@ -31,6 +31,27 @@ lumetra_install_packages() {
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Fails, naming the files and the command that fixes them, when a C++ file does not match the
+# committed .clang-format.
+lumetra_check_format() {
+  local files unformatted
+  cd "$LUMETRA_ROOT"
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    files=$(git ls-files '*.cpp' '*.h')
+  else
+    files=$(find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
+  fi
+  unformatted=$(for f in $files; do
+    clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || echo "$f"
+  done)
+  cd - >/dev/null
+  [ -z "$unformatted" ] && return 0
+  echo "These files do not match .clang-format:" >&2
+  echo "$unformatted" | sed 's/^/  /' >&2
+  echo "Fix with: (cd $LUMETRA_ROOT && clang-format -i" $unformatted")" >&2
+  return 1
 }
 
 lumetra_build() {
