@@ -33,7 +33,7 @@
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
 #include "store/Database.h"
-#include "store/Statements.h"
+#include "store/TaskStates.h"
 #include "store/TaskTable.h"
 #include "widgets/ButtonEx.h"
 #include "widgets/MessageBox.h"

@@ -3,7 +3,7 @@
 #include "base/NumberText.h"
 #include "store/Labels.h"
 #include "store/SplitString.h"
-#include "store/Statements.h"
+#include "store/TaskStates.h"
 #include "store/TaskTable.h"
 
 namespace lumetra {

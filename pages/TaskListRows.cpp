@@ -1,6 +1,6 @@
 #include "pages/TaskListRows.h"
 
-#include "store/Statements.h"
+#include "store/TaskStates.h"
 #include "store/TaskTable.h"
 
 namespace lumetra {

@@ -3,6 +3,8 @@
 // has always sent, so existing database files and tools see the same statements.
 #pragma once
 
+#include "store/TaskStates.h"
+
 namespace lumetra::sql {
 
 // Each statement keeps its text in as few pieces as its length allows, so it can be searched for.
@@ -69,10 +71,5 @@ inline constexpr const char* kSelectShutdown = "select * from shut_down";
 inline constexpr const char* kSetShutdown = "update shut_down  set 启用关机= '%d' ,关机时间='%d:%d:%d'";
 
 // clang-format on
-
-// The task states as stored.
-inline constexpr const char* kStateIdle = "未执行";
-inline constexpr const char* kStateRunning = "正在执行";
-inline constexpr const char* kStateDone = "已执行";
 
 }  // namespace lumetra::sql
