@@ -188,7 +188,7 @@ void CDlgMain::OnButton(ButtonId id) {
 void CDlgMain::CreatePages() {
     CDatabase& db = m_services.database;
     m_pTaskList = AddPage(kTasks, new CDlgTaskList(db, this));
-    m_pPlay = AddPage(kPlay, new CDlgPlay(this), true);
+    m_pPlay = AddPage(kPlay, new CDlgPlay(db, this), true);
     m_pReceiver = AddPage(kReceiver, new CDlgReceiver(this), true);
     m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, db, this));
     m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.link, m_services.shutdown, db, this));

@@ -1,81 +1,259 @@
 #include "pages/DlgPlay.h"
 
+#include <QActionGroup>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
+#include <QMenu>
+#include <QSlider>
 #include <QVBoxLayout>
 #include <vector>
 
-#include "base/Logger.h"
-#include "store/SplitString.h"
+#include "pages/DbErrorReport.h"
+#include "pages/FolderScanProgress.h"
+#include "store/Database.h"
+#include "store/DbError.h"
+#include "store/DictTable.h"
+#include "widgets/ButtonEx.h"
+#include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"
 
 namespace lumetra {
 
-CDlgPlay::CDlgPlay(QWidget* parent) : CPage(QRect(600, 140, 390, 470), parent) {
-    auto* group = new QGroupBox(QStringLiteral("播放列表"), this);
-    m_list = new QListWidget(group);
-    m_status = new QLabel(QStringLiteral("停止"), group);
-    auto* inner = new QVBoxLayout(group);
-    inner->addWidget(m_list);
-    inner->addWidget(m_status);
+namespace {
+
+const QSize kButtonSize(44, 34);
+
+QString MinutesAndSeconds(int seconds) {
+    return QStringLiteral("%1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QHBoxLayout* Row(const std::initializer_list<QWidget*>& widgets) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* widget : widgets) row->addWidget(widget);
+    row->addStretch();
+    return row;
+}
+
+}  // namespace
+
+CDlgPlay::CDlgPlay(CDatabase& db, QWidget* parent)
+    : CPage(QRect(600, 140, 390, 470), parent), m_db(db), m_session(m_player, m_list) {
+    auto* player = new QGroupBox(QStringLiteral("文件播放器"), this);
+    auto* inner = new QVBoxLayout(player);
+    inner->addWidget(BuildListGroup(), 1);
+    inner->addWidget(BuildControlGroup());
     auto* outer = new QVBoxLayout(this);
-    outer->addWidget(group);
+    outer->addWidget(player);
+
+    connect(&m_session, &CPlaySession::EntrySelected, this, &CDlgPlay::SelectRow);
+    connect(&m_session, &CPlaySession::PositionChanged, this, &CDlgPlay::ShowPosition);
+    connect(&m_session, &CPlaySession::Message, this,
+            [this](const QString& text) { ShowMessage(this, text); });
+    ShowPosition(0, 0);
+    LoadMode();
 }
 
-void CDlgPlay::SetPlayListText(const std::string& text) {
-    std::lock_guard lock(m_listLock);
-    m_playListText = text;
+CDlgPlay::~CDlgPlay() = default;
+
+QWidget* CDlgPlay::BuildListGroup() {
+    auto* group = new QGroupBox(QStringLiteral("播放列表"), this);
+    m_listView = new QListView(group);
+    m_listView->setModel(&m_list);
+    m_listView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listView->setUniformItemSizes(true);  // thousands of entries lay out at once
+    m_listView->setTextElideMode(Qt::ElideMiddle);
+    // Enter or a double click plays the entry.
+    connect(m_listView, &QListView::activated, this,
+            [this](const QModelIndex& index) { m_session.Play(index.row()); });
+
+    CButtonEx* addFiles = MakeButton("play_add_file", "添加单个文件");
+    CButtonEx* addFolder = MakeButton("play_add_folder", "添加文件目录");
+    CButtonEx* remove = MakeButton("play_delete", "删除单个文件");
+    CButtonEx* clear = MakeButton("play_clear", "清空列表");
+    CButtonEx* mode = MakeButton("play_mode", "循环模式");
+    connect(addFiles, &CButtonEx::clicked, this, [this] {
+        AddFiles(QFileDialog::getOpenFileNames(this, QStringLiteral("添加单个文件"), QString(),
+                                               QStringLiteral("Music Files(*.mp3 *.wav *.cda)")));
+    });
+    connect(addFolder, &CButtonEx::clicked, this, [this] {
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择要添加的目录"));
+        if (!folder.isEmpty()) AddFolder(folder);
+    });
+    connect(remove, &CButtonEx::clicked, this, &CDlgPlay::DeleteSelected);
+    connect(clear, &CButtonEx::clicked, this, &CDlgPlay::ClearList);
+
+    m_modeMenu = new QMenu(QStringLiteral("弹出式菜单"), this);
+    m_modeActions = new QActionGroup(this);
+    for (const PlayModeInfo& info : kPlayModes) {
+        QAction* action = m_modeMenu->addAction(QString::fromUtf8(info.text));
+        action->setCheckable(true);
+        action->setData(static_cast<int>(info.mode));
+        m_modeActions->addAction(action);
+        connect(action, &QAction::triggered, this, [this, m = info.mode] { ChooseMode(m); });
+    }
+    connect(mode, &CButtonEx::clicked, this,
+            [this, mode] { m_modeMenu->popup(mode->mapToGlobal(QPoint(0, mode->height()))); });
+
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(m_listView, 1);
+    layout->addLayout(Row({addFiles, addFolder, remove, clear, mode}));
+    return group;
 }
 
-void CDlgPlay::ClosePlayer() {
-    if (!m_bMediaOpen) return;
-    m_player.Close();
-    m_bMediaOpen = false;
+QWidget* CDlgPlay::BuildControlGroup() {
+    auto* group = new QGroupBox(QStringLiteral("播放控制"), this);
+    m_slider = new QSlider(Qt::Horizontal, group);
+    m_slider->setTickPosition(QSlider::TicksBelow);
+    m_slider->setTickInterval(1);
+    m_slider->setSingleStep(1);
+    m_slider->setPageStep(10);
+    m_time = new QLabel(group);
+    // Dragging seeks when the handle is let go; keys and clicks on the groove seek at once.
+    connect(m_slider, &QSlider::sliderReleased, this, &CDlgPlay::SeekToSlider);
+    connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
+            SeekToSlider();
+    });
+    connect(m_slider, &QSlider::sliderMoved, this, [this](int position) {
+        m_time->setText(MinutesAndSeconds(position) + " / " + MinutesAndSeconds(m_slider->maximum()));
+    });
+
+    CButtonEx* previous = MakeButton("play_previous", "上一首");
+    CButtonEx* play = MakeButton("play_play", "播放");
+    CButtonEx* pause = MakeButton("play_pause", "暂停/继续");
+    CButtonEx* stop = MakeButton("play_stop", "停止");
+    CButtonEx* next = MakeButton("play_next", "下一首");
+    connect(previous, &CButtonEx::clicked, &m_session, &CPlaySession::Previous);
+    connect(play, &CButtonEx::clicked, this, [this] { m_session.Play(SelectedRow()); });
+    connect(pause, &CButtonEx::clicked, &m_session, &CPlaySession::PauseResume);
+    connect(stop, &CButtonEx::clicked, &m_session, &CPlaySession::Stop);
+    connect(next, &CButtonEx::clicked, &m_session, &CPlaySession::Next);
+
+    auto* sliderRow = new QHBoxLayout;
+    sliderRow->addWidget(m_slider, 1);
+    sliderRow->addWidget(m_time);
+    auto* layout = new QVBoxLayout(group);
+    layout->addLayout(sliderRow);
+    layout->addLayout(Row({previous, play, pause, stop, next}));
+    return group;
+}
+
+CButtonEx* CDlgPlay::MakeButton(const char* image, const char* toolTip) {
+    auto* button = new CButtonEx(QStringLiteral(":/images/%1.svg").arg(QLatin1String(image)),
+                                 QString::fromUtf8(toolTip), this);
+    button->setObjectName(QLatin1String(image));
+    button->setFixedSize(kButtonSize);
+    return button;
 }
 
 bool CDlgPlay::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_PLAY_TASK)) {
-        PlayHandedOverList();
+        m_session.PlayPendingList();
         return true;
     }
     if (event->type() == CWindowEvent::TypeOf(WM_STOP_TASK)) {
-        StopPlayback();
+        m_session.Stop();
         return true;
     }
     return CPage::event(event);
 }
 
-void CDlgPlay::PlayHandedOverList() {
+void CDlgPlay::AddFiles(const QStringList& paths) {
     std::vector<std::string> files;
-    {
-        std::lock_guard lock(m_listLock);
-        SplitString(m_playListText, files, '|');
-    }
-    ClosePlayer();
-    m_list->clear();
-    for (const std::string& file : files) m_list->addItem(QString::fromStdString(file));
-    if (files.empty()) {
-        m_status->setText(QStringLiteral("停止"));
-        return;
-    }
-    std::string result;
-    m_player.Open(files.front(), result);
-    if (result != "OK") {
-        Logger().Log("play task: cannot open %s: %s", files.front().c_str(), result.c_str());
-        m_bOpenFailed = true;
-        m_status->setText(QString::fromStdString(result));
-        return;
-    }
-    m_bMediaOpen = true;
-    m_player.Play(0);
-    m_list->setCurrentRow(0);
-    m_status->setText(QStringLiteral("正在播放"));
+    files.reserve(static_cast<size_t>(paths.size()));
+    for (const QString& path : paths) files.push_back(path.toStdString());
+    m_list.Append(files);
 }
 
-void CDlgPlay::StopPlayback() {
-    ClosePlayer();
-    m_status->setText(QStringLiteral("停止"));
+void CDlgPlay::AddFolder(const QString& folder) {
+    if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isReadable()) {
+        ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::Ok, MbIcon::Error);
+        return;
+    }
+    if (m_bScanning) return;
+    m_bScanning = true;
+    // The list shows paths only: the scan need not read any file's length.
+    CFolderScan scan(folder.toStdString(), [](const std::string&) { return 0; });
+    std::vector<std::string> found;
+    WaitForFolderScan(this, QStringLiteral("添加文件目录"), scan,
+                      [&found](const FoundFile& file) { found.push_back(file.path); });
+    m_bScanning = false;
+    m_list.Append(found);
+}
+
+void CDlgPlay::DeleteSelected() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        ShowMessage(this, QStringLiteral("请选择歌曲！"));
+        return;
+    }
+    m_list.RemoveAt(row);
+}
+
+void CDlgPlay::ClearList() {
+    m_list.Clear();
+}
+
+int CDlgPlay::SelectedRow() const {
+    const QModelIndexList selected = m_listView->selectionModel()->selectedRows();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void CDlgPlay::SelectRow(int row) {
+    const QModelIndex index = m_list.index(row);
+    m_listView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_listView->scrollTo(index);
+}
+
+void CDlgPlay::LoadMode() {
+    try {
+        CDictTable dict(m_db);
+        std::optional<int> stored = dict.ReadPlayCircle();
+        if (!stored) {
+            dict.InsertPlayCircle();
+            stored = 1;
+        }
+        ChooseMode(PlayModeFromNumber(*stored));
+    } catch (const CDbError& error) {
+        // Without a database the start has said so once already.
+        if (m_db.IsOpen()) ReportDbError(this, error);
+        ShowMode();
+    }
+}
+
+void CDlgPlay::ChooseMode(PlayMode mode) {
+    try {
+        CDictTable(m_db).WritePlayCircle(static_cast<int>(mode));
+        m_session.SetMode(mode);
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+    }
+    ShowMode();
+}
+
+void CDlgPlay::ShowMode() {
+    for (QAction* action : m_modeActions->actions()) {
+        action->setChecked(action->data().toInt() == static_cast<int>(m_session.Mode()));
+    }
+}
+
+void CDlgPlay::ShowPosition(int position, int length) {
+    if (m_slider->isSliderDown()) return;  // the operator is choosing a position
+    m_slider->setRange(0, length);
+    m_slider->setValue(position);
+    m_time->setText(MinutesAndSeconds(position) + " / " + MinutesAndSeconds(length));
+}
+
+void CDlgPlay::SeekToSlider() {
+    m_session.Seek(m_slider->sliderPosition());
 }
 
 }  // namespace lumetra

@@ -19,6 +19,7 @@
 #include "base/NumberText.h"
 #include "pages/DbErrorReport.h"
 #include "pages/FolderScan.h"
+#include "pages/FolderScanProgress.h"
 #include "store/AreaTable.h"
 #include "store/Database.h"
 #include "store/Labels.h"
@@ -266,32 +267,11 @@ void CDlgTaskEdit::AddFiles(const QStringList& paths) {
 
 void CDlgTaskEdit::AddFolder(const QString& folder) {
     CFolderScan scan(folder.toStdString(), m_reader);
-    QProgressDialog progress(QStringLiteral("正在查找音乐文件…"), QStringLiteral("取消"), 0, 0, this);
-    progress.setWindowTitle(QStringLiteral("添加文件夹"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    progress.setValue(0);
     QStringList unstorable;
-    int found = 0;
-    auto takeFound = [&] {
-        for (const FoundFile& file : scan.TakeFound()) {
-            ++found;
-            if (m_taskFiles.Add(file.path, file.seconds) == CTaskFiles::AddResult::Unstorable)
-                unstorable << QString::fromStdString(file.path);
-        }
-    };
-    while (!scan.WaitDone(50)) {
-        takeFound();
-        progress.setLabelText(QStringLiteral("正在查找音乐文件…已找到 %1 个").arg(found));
-        QCoreApplication::processEvents();
-        if (progress.wasCanceled()) {
-            // The file being read when the operator cancelled still counts as found.
-            scan.Cancel();
-            while (!scan.WaitDone(50)) {
-            }
-        }
-    }
-    takeFound();
+    WaitForFolderScan(this, QStringLiteral("添加文件夹"), scan, [&](const FoundFile& file) {
+        if (m_taskFiles.Add(file.path, file.seconds) == CTaskFiles::AddResult::Unstorable)
+            unstorable << QString::fromStdString(file.path);
+    });
     RefreshFileList();
     ReportUnstorable(unstorable);
 }

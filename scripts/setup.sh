@@ -8,7 +8,7 @@ LUMETRA_BUILD_DIR=${LUMETRA_BUILD_DIR:-$LUMETRA_ROOT/build}
 LUMETRA_PACKAGES=(
   build-essential cmake pkg-config
   libsqlite3-dev
-  qt6-base-dev
+  qt6-base-dev libqt6svg6
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   libtag1-dev

@@ -2,6 +2,7 @@
 // --page). It runs like the program, from a directory holding a fresh "dbinfo.mdb", with the
 // transmitter simulator behind COM1 and an operator logged in; its automatic shutdown only ever
 // refuses, so nothing here can switch the machine off.
+// Files named after "play" go into the play page's list, and the first one plays.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include "app/DlgMain.h"
 #include "link/TransmitterLink.h"
 #include "pages/DlgLogin.h"
+#include "pages/DlgPlay.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/PowerControl.h"
 #include "schedule/Scheduler.h"
@@ -72,9 +74,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const PageButton* page = nullptr;
     for (const PageButton& candidate : kPages)
-        if (argc == 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
-    if (!page) {
-        std::fprintf(stderr, "usage: lumetra-pageshot tasks|play|receiver|led|users|settings OUTPUT.png\n");
+        if (argc >= 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
+    if (!page || (argc > 3 && page->id != CDlgMain::kPlay)) {
+        std::fprintf(stderr,
+                     "usage: lumetra-pageshot tasks|play|receiver|led|users|settings OUTPUT.png\n"
+                     "       lumetra-pageshot play OUTPUT.png FILE...\n");
         return 2;
     }
     std::string error;
@@ -92,6 +96,12 @@ int main(int argc, char** argv) {
         main.show();
         emit main.LoginPage()->LoggedIn();
         main.Button(page->id)->click();
+        if (argc > 3) {
+            QStringList files;
+            for (int i = 3; i < argc; ++i) files << QString::fromLocal8Bit(argv[i]);
+            main.PlayPage()->AddFiles(files);
+            main.PlayPage()->Session().Play(0);
+        }
         // The link comes up with the first heartbeat, three seconds after start.
         QTimer::singleShot(4000, &main, [&] {
             saved = main.grab().save(QString::fromLocal8Bit(argv[2]));

@@ -85,13 +85,14 @@ inline std::vector<std::string> Column(const std::string& query, const std::stri
     return values;
 }
 
-// A daily tb_memo row as the task editor stores it, channels 1..`channels` selected.
+// A daily tb_memo row as the task editor stores it, channels 1..`channels` selected, playing
+// `files` (paths joined by "|").
 inline void InsertTask(CDatabase& db, const std::string& name, const std::string& state,
                        const std::string& start = "08:00:00", const std::string& end = "08:10:00",
-                       int channels = 0, const std::string& power = "0000") {
+                       int channels = 0, const std::string& power = "0000", const std::string& files = "") {
     std::string zones;
     for (int i = 0; i < 128; ++i) zones += std::string(i ? "|" : "") + (i < channels ? "1" : "0");
-    db.ExecuteSql(FormatSql(sql::kInsertTask, name, "2026-01-01", start, end, "天", "本地", "", zones, "2",
+    db.ExecuteSql(FormatSql(sql::kInsertTask, name, "2026-01-01", start, end, "天", "本地", files, zones, "2",
                             "", state, "", power));
 }
 
@@ -140,6 +141,42 @@ struct CMainRig {
     CRecordingPower power;
     CAutoShutdown shutdown;
     std::unique_ptr<CDlgMain> main;
+};
+
+// The real program run from a copy in a private directory, beside a fresh delivered database (the
+// program keeps its database next to itself), with the simulator on COM1. The autostart entry and
+// the single-instance socket live in the directory too: a Lumetra the developer runs at the same
+// time is neither found nor disturbed.
+struct CProgramRig {
+    CProgramRig() : program(QString::fromStdString(dir.File("lumetra"))) {
+        std::string error;
+        if (!QFile::copy(QStringLiteral(LUMETRA_PROGRAM_PATH), program))
+            throw std::runtime_error("cannot copy the program");
+        if (!MakeDeliveredDatabase(dir.File(kDatabaseFileName), &error) ||
+            !db.Open(dir.File(kDatabaseFileName), &error))
+            throw std::runtime_error("program database: " + error);
+        for (const auto& [name, value] : {std::pair<QString, QString>{"QT_QPA_PLATFORM", "offscreen"},
+                                          {"LUMETRA_COM1", simulator.Device()},
+                                          {"LUMETRA_AUDIO_SINK", "fakesink"},
+                                          {"XDG_CONFIG_HOME", QString::fromStdString(dir.Path())},
+                                          {"TMPDIR", QString::fromStdString(dir.Path())}})
+            environment.insert(name, value);
+    }
+    // "HH:mm:ss" of a moment, as the task editor stores start and end.
+    static std::string TimeOfDay(std::time_t when) {
+        return QDateTime::fromSecsSinceEpoch(when).toString("HH:mm:ss").toStdString();
+    }
+    // A task placed a few seconds ahead would cross midnight.
+    static bool NearMidnight(std::time_t now) {
+        std::tm local{};
+        localtime_r(&now, &local);
+        return local.tm_hour == 23 && local.tm_min >= 58;
+    }
+    TempDir dir;
+    QString program;
+    CDatabase db;
+    CSimulator simulator;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
 }  // namespace lumetra::test

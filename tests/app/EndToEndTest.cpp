@@ -10,10 +10,6 @@ using namespace lumetra::test;
 
 namespace {
 
-std::string TimeOfDay(std::time_t when) {
-    return QDateTime::fromSecsSinceEpoch(when).toString("HH:mm:ss").toStdString();
-}
-
 // Waits for the frame and checks it was read within 1.5 s of the moment it was due.
 void ExpectFrameAt(CSimulator& simulator, const char* command, const char* text, std::time_t due,
                    int timeoutMs) {
@@ -30,34 +26,17 @@ class EndToEndTest : public QObject {
 
 private slots:
     void dailyTaskSwitchesPowerAndChannelsOnTime() {
-        TempDir dir;
-        // The program keeps its database next to itself, so it runs from a copy in the directory.
-        const QString program = QString::fromStdString(dir.File("lumetra"));
-        QVERIFY(QFile::copy(QStringLiteral(LUMETRA_PROGRAM_PATH), program));
-        std::string error;
-        CDatabase db;
-        QVERIFY2(MakeDeliveredDatabase(dir.File(kDatabaseFileName), &error) &&
-                     db.Open(dir.File(kDatabaseFileName), &error),
-                 error.c_str());
-
-        // A task whose day would cross midnight cannot be placed a few seconds ahead.
+        CProgramRig rig;
         const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        if (local.tm_hour == 23 && local.tm_min >= 58) QSKIP("too close to midnight for a same-day task");
+        if (CProgramRig::NearMidnight(now)) QSKIP("too close to midnight for a same-day task");
         const std::time_t start = now + 20;  // power-on 10 s before: time for a slow start
         const std::time_t end = start + 8;
-        InsertTask(db, "端到端", sql::kStateIdle, TimeOfDay(start), TimeOfDay(end), 3, "1010");
-
-        CSimulator simulator;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("LUMETRA_COM1", simulator.Device());
-        environment.insert("LUMETRA_AUDIO_SINK", "fakesink");
-        // The autostart entry and the single-instance socket live in the temporary directory: a
-        // Lumetra the developer runs at the same time is neither found nor disturbed.
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.Path()));
-        environment.insert("TMPDIR", QString::fromStdString(dir.Path()));
+        InsertTask(rig.db, "端到端", sql::kStateIdle, CProgramRig::TimeOfDay(start),
+                   CProgramRig::TimeOfDay(end), 3, "1010");
+        CSimulator& simulator = rig.simulator;
+        const QProcessEnvironment& environment = rig.environment;
+        const QString& program = rig.program;
+        CDatabase& db = rig.db;
         QProcess lumetra, second;
         lumetra.setProcessEnvironment(environment);
         lumetra.setProcessChannelMode(QProcess::ForwardedChannels);

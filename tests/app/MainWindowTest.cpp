@@ -277,7 +277,7 @@ private slots:
         main.SetPlayListText(wav);
         for (WindowMessage message : {WM_PLAY_TASK, WM_STOP_TASK, WM_PLAY_TASK}) {
             main.PostMessage(message);
-            QTRY_COMPARE(main.PlayPage()->IsMediaOpen(), message == WM_PLAY_TASK);
+            QTRY_COMPARE(main.PlayPage()->Session().IsPlaying(), message == WM_PLAY_TASK);
         }
 
         // Exit: nothing happens unless confirmed.

@@ -1,0 +1,30 @@
+#include "store/DictTable.h"
+
+#include "store/Database.h"
+#include "store/SqlFormat.h"
+#include "store/Statements.h"
+
+namespace lumetra {
+
+namespace {
+
+constexpr const char* kPlayCircle = "PlayCircle";
+
+}  // namespace
+
+std::optional<int> CDictTable::ReadPlayCircle() const {
+    CRecordset rows(m_db);
+    rows.Open(sql::kSelectPlayCircle);
+    if (rows.IsEOF()) return std::nullopt;
+    return rows.GetFieldInt("DictValue");
+}
+
+void CDictTable::InsertPlayCircle() {
+    m_db.ExecuteSql(sql::kInsertPlayCircle);
+}
+
+void CDictTable::WritePlayCircle(int mode) {
+    m_db.ExecuteSql(FormatSql(sql::kSetDictValue, mode, kPlayCircle));
+}
+
+}  // namespace lumetra

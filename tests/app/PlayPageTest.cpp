@@ -1,0 +1,334 @@
+// The instant-play page on real parts: a fresh database, GStreamer with a silent sink that plays in
+// real time, and short generated audio files. Last, the real program plays a daily task's two
+// files in order between the task's start and end, as its log tells.
+#include <QRegularExpression>
+#include <set>
+
+#include "AppTestKit.h"
+#include "audio/GstMediaControl.h"
+#include "base/NumberText.h"
+#include "pages/PlayMode.h"
+#include "tests/audio/fixtures/AudioFixtures.h"
+#include "widgets/WindowEvent.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+Q_DECLARE_METATYPE(lumetra::PlayMode)
+
+namespace {
+
+constexpr int kStops = -1;  // in the mode table: playback stops, the entry stays
+
+// Where the page's player is, in milliseconds or frames as the media counts.
+int64_t PlayerPosition() {
+    return LeadingInt(ProcessMediaControl().Send("status myMedia position").text);
+}
+
+std::string StoredMode() {
+    const std::vector<std::string> values =
+        Column("select DictValue from Dict where DictItem='PlayCircle'", "DictValue");
+    return values.size() == 1 ? values.front() : "rows: " + std::to_string(values.size());
+}
+
+QString TickedMode(CDlgPlay& page) {
+    QString ticked;
+    for (QAction* action : page.findChildren<QAction*>())
+        if (action->isChecked()) ticked += action->text();
+    return ticked;
+}
+
+void StoreMode(CDatabase& db, const char* text) {
+    db.ExecuteSql(FormatSql("insert into Dict (DictItem, DictValue) values ('PlayCircle', '%s')", text));
+}
+
+// `count` copies of a two-second MP3 in `dir`, named 1.mp3, 2.mp3, ...
+std::vector<std::string> TwoSecondFiles(const TempDir& dir, int count) {
+    std::vector<std::string> files;
+    for (int i = 1; i <= count; ++i) {
+        files.push_back(dir.File(std::to_string(i) + ".mp3"));
+        std::filesystem::copy_file(Fixture(kV1RockMp3), files.back());
+    }
+    return files;
+}
+
+// Seconds of the day of a log line ("2026-3-7 9:5:3.42 - FM: play: ..."), and its message.
+bool ParseLogLine(const QString& line, int* secondOfDay, QString* message) {
+    static const QRegularExpression pattern(R"(^\d+-\d+-\d+ (\d+):(\d+):(\d+)\.\d+ - (?:FM: )?(.*)$)");
+    const QRegularExpressionMatch match = pattern.match(line);
+    if (!match.hasMatch()) return false;
+    *secondOfDay =
+        match.captured(1).toInt() * 3600 + match.captured(2).toInt() * 60 + match.captured(3).toInt();
+    *message = match.captured(4);
+    return true;
+}
+
+}  // namespace
+
+class PlayPageTest : public QObject {
+    Q_OBJECT
+
+    // A page on a fresh database whose Dict table holds `storedMode` ("" for no row).
+    struct Rig {
+        explicit Rig(const char* storedMode = "") {
+            if (*storedMode) StoreMode(AppConnection(), storedMode);
+            page = std::make_unique<CDlgPlay>(AppConnection(), nullptr);
+        }
+        CScriptedMessageBoxes boxes;
+        CAppDatabase db;
+        std::unique_ptr<CDlgPlay> page;
+    };
+
+private slots:
+    void initTestCase() {
+        qputenv("LUMETRA_AUDIO_SINK", "fakesink");
+        KeepGstRegistryInBuildTree();
+    }
+
+    void modeTable_data() {
+        QTest::addColumn<PlayMode>("mode");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("next");
+        QTest::addColumn<int>("previous");
+        // clang-format off
+        const struct { PlayMode mode; const char* name; int next[3], previous[3]; } kRows[] = {
+            {PlayMode::kRepeatOne, "repeat one", {0, 1, 2}, {0, 1, 2}},
+            {PlayMode::kSequence, "sequence", {1, 2, kStops}, {0, 0, 1}},
+            {PlayMode::kLoop, "loop", {1, 2, 0}, {2, 0, 1}}};
+        // clang-format on
+        for (const auto& row : kRows)
+            for (int from = 0; from < 3; ++from)
+                QTest::addRow("%s from entry %d", row.name, from + 1)
+                    << row.mode << from << row.next[from] << row.previous[from];
+    }
+
+    // Next, previous and the end of the file, each from the entry playing; the end of a file comes
+    // from the player (a seek to the last second) long before the counted seconds reach it.
+    void modeTable() {
+        QFETCH(PlayMode, mode);
+        QFETCH(int, from);
+        QFETCH(int, next);
+        QFETCH(int, previous);
+        Rig rig;
+        TempDir dir;
+        rig.page->List().Append(TwoSecondFiles(dir, 3));
+        CPlaySession& session = rig.page->Session();
+        rig.page->ChooseMode(mode);
+        for (const char* action : {"next", "previous", "end"}) {
+            session.Play(from);
+            QVERIFY(session.IsPlaying());
+            if (action == std::string("next")) session.Next();
+            if (action == std::string("previous")) session.Previous();
+            if (action == std::string("end")) session.Seek(session.Length());
+            const int expected = action == std::string("previous") ? previous : next;
+            QTRY_COMPARE_WITH_TIMEOUT(session.Current(), expected == kStops ? from : expected, 1500);
+            QTRY_COMPARE_WITH_TIMEOUT(session.IsPlaying(), expected != kStops, 1500);
+            QCOMPARE(rig.page->SelectedRow(), session.Current());
+        }
+        QVERIFY(rig.boxes.shown.empty());
+    }
+
+    // Seeded once: draws made in quick succession differ as chance says, and reach every entry.
+    void randomModeDrawsFreshEntries() {
+        std::mt19937 random(std::random_device{}());
+        std::set<int> seen;
+        int repeats = 0, current = 0;
+        for (int i = 0; i < 200; ++i) {
+            const int drawn = NextEntry(PlayMode::kRandom, current, 5, random).value();
+            QVERIFY(drawn >= 0 && drawn < 5);
+            repeats += drawn == current;
+            current = PreviousEntry(PlayMode::kRandom, drawn, 5, random).value();
+            seen.insert(drawn);
+        }
+        QCOMPARE(seen.size(), size_t(5));
+        QVERIFY2(repeats < 80, qPrintable(QString::number(repeats)));  // about 40 expected
+        QVERIFY(!NextEntry(PlayMode::kRandom, 0, 0, random) && !PreviousEntry(PlayMode::kLoop, 0, 0, random));
+    }
+
+    void storedModeIsReadTickedAndWritten() {
+        struct Case {
+            const char* stored;
+            const char* ticked;
+            const char* storedAfter;
+        };
+        for (const Case& c : {Case{"", "单曲循环", "1"},
+                              {"3", "随机播放", "3"},
+                              {"9", "单曲循环", "1"},
+                              {"0", "单曲循环", "1"},
+                              {"x", "单曲循环", "1"}}) {
+            Rig rig(c.stored);
+            QCOMPARE(TickedMode(*rig.page), QString(c.ticked));
+            QCOMPARE(StoredMode(), std::string(c.storedAfter));
+            if (c.stored == std::string("3")) {
+                QAction* loop = rig.page->findChild<QMenu*>()->actions().at(3);
+                loop->trigger();
+                QCOMPARE(TickedMode(*rig.page), QString("列表循环"));
+                QCOMPARE(StoredMode(), std::string("4"));
+                QCOMPARE(rig.page->Session().Mode(), PlayMode::kLoop);
+            }
+        }
+    }
+
+    void addDeleteAndClearFollowTheListRules() {
+        Rig rig;
+        CDlgPlay& page = *rig.page;
+        page.AddFiles({"/m/a.mp3", "/m/b.wav"});
+        page.AddFiles({"/m/b.wav", "/m/A.mp3", "/m/c.cda", "/m/c.cda"});
+        QCOMPARE(page.List().Paths(),
+                 (std::vector<std::string>{"/m/a.mp3", "/m/b.wav", "/m/A.mp3", "/m/c.cda"}));
+
+        TempDir tree;
+        namespace fs = std::filesystem;
+        for (const char* name :
+             {"b.MP3", "a.mp3", "c.Mp3", "note.wav", "mp3", ".hidden.mp3", ".dots/x.mp3", "sub/e.mp3",
+              "sub/deeper/f.mp3", "sub/deeper/g.mp3.txt", "folder.mp3/h.mp3"}) {
+            fs::create_directories(fs::path(tree.File(name)).parent_path());
+            WriteBytes(tree.File(name), {});
+        }
+        fs::create_directory_symlink(tree.Path(), tree.File("sub/loop"));  // entered once
+        page.ClearList();
+        page.AddFiles({QString::fromStdString(tree.File("c.Mp3"))});
+        page.AddFolder(QString::fromStdString(tree.Path()));
+        std::vector<std::string> expected;
+        for (const char* name :
+             {"c.Mp3", "a.mp3", "b.MP3", "folder.mp3/h.mp3", "sub/deeper/f.mp3", "sub/e.mp3"})
+            expected.push_back(tree.File(name));
+        QCOMPARE(page.List().Paths(), expected);
+        page.AddFolder(QString::fromStdString(tree.Path()));
+        QCOMPARE(page.List().Count(), 6);
+
+        page.AddFolder(QString::fromStdString(tree.File("missing")));
+        page.DeleteSelected();
+        page.Session().Play(1);  // a.mp3 holds no audio: the player's text, once
+        QCOMPARE(page.SelectedRow(), 1);
+        page.DeleteSelected();
+        QCOMPARE(page.List().Count(), 5);
+        QCOMPARE(page.List().Path(1), tree.File("b.MP3"));
+        page.ClearList();
+        page.Session().Play(-1);
+        QCOMPARE(rig.boxes.Texts().mid(0, 2), (QStringList{"不能得到所选的文件夹！", "请选择歌曲！"}));
+        QCOMPARE(rig.boxes.shown.at(0).icon, MbIcon::Error);
+        QCOMPARE(rig.boxes.Texts().size(), 4);
+        QVERIFY(!rig.boxes.Texts().at(2).isEmpty() && rig.boxes.Texts().at(2) != "OK");
+        QCOMPARE(rig.boxes.Texts().at(3), QString("请添加歌曲！"));
+        QVERIFY(!page.IsMediaOpen());
+    }
+
+    // Positions in seconds on the slider and as text, whatever the file counts in.
+    void pauseResumeStopAndSeekKeepTheirPositions() {
+        Rig rig;
+        CDlgPlay& page = *rig.page;
+        CPlaySession& session = page.Session();
+        auto* slider = page.findChild<QSlider*>();
+        auto* time = page.findChild<QLabel*>();
+        page.AddFiles({QString::fromStdString(Fixture(kCbrMp3)), QString::fromStdString(Fixture(kAvi))});
+        session.Play(-1);
+        QVERIFY(session.IsPlaying());
+        QCOMPARE(session.Length(), kCbrSeconds);
+        session.Seek(2);
+        QVERIFY(qAbs(PlayerPosition() - 2000) < 100);
+        QCOMPARE(slider->value(), 2);
+        QCOMPARE(time->text(), QString("00:02 / 00:03"));
+        session.PauseResume();
+        const int64_t paused = PlayerPosition();
+        QTest::qWait(300);
+        QVERIFY(!session.IsPlaying() && qAbs(PlayerPosition() - paused) < 30);
+        session.PauseResume();
+        QVERIFY(session.IsPlaying());
+        session.Stop();
+        QVERIFY(page.IsMediaOpen() && !session.IsPlaying());
+        QCOMPARE(PlayerPosition(), 0);
+        QCOMPARE(slider->value(), 0);
+        slider->setSliderPosition(1);  // a drag let go at one second
+        emit slider->sliderReleased();
+        QVERIFY(session.IsPlaying() && qAbs(PlayerPosition() - 1000) < 100);
+
+        // Counted seconds past the estimate do not end a file that still plays.
+        for (int i = 0; i < 4; ++i) session.Tick();
+        QCOMPARE(session.Position(), 5);
+        QCOMPARE(session.Length(), 5);
+        QVERIFY(session.IsPlaying() && session.Current() == 0);
+
+        session.Play(1);  // counted in frames, seeks in seconds
+        QCOMPARE(session.Length(), kAviSeconds);
+        session.Seek(1);
+        QVERIFY(qAbs(PlayerPosition() - kAviFps) <= 2);
+        QVERIFY(rig.boxes.shown.empty());
+    }
+
+    // A task's list skips a file that will not open; the latch refuses later lists until the
+    // scheduler's daily start clears it; the same list handed over again while it plays goes on.
+    void taskListsSkipBadFilesAndHonourTheLatch() {
+        Rig rig("2");
+        TempDir dir;
+        const std::vector<std::string> files = TwoSecondFiles(dir, 3);
+        CDlgPlay& page = *rig.page;
+        CPlaySession& session = page.Session();
+        const std::string missing = dir.File("missing.mp3");
+        page.SetPlayListText(files[0] + "|" + missing + "|" + files[2]);
+        PostWindowMessage(&page, WM_PLAY_TASK);
+        QTRY_VERIFY(session.IsPlaying());
+        QCOMPARE(session.Current(), 0);
+        QTest::qWait(1200);
+        PostWindowMessage(&page, WM_PLAY_TASK);  // the same start second
+        QTest::qWait(100);
+        QVERIFY(session.Position() >= 1 && session.Current() == 0);  // not started again
+        QTRY_COMPARE_WITH_TIMEOUT(session.Current(), 2, 6000);
+        QVERIFY(session.IsPlaying() && !page.OpenFailed());
+        QCOMPARE(page.List().Count(), 3);
+
+        page.SetPlayListText(missing + "|" + files[1]);
+        PostWindowMessage(&page, WM_PLAY_TASK);
+        QTRY_VERIFY_WITH_TIMEOUT(page.OpenFailed(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(session.IsPlaying() && session.Current() == 1, 3000);
+        page.SetPlayListText(files[2]);
+        PostWindowMessage(&page, WM_PLAY_TASK);
+        PostWindowMessage(&page, WM_STOP_TASK);
+        QTRY_VERIFY(!session.IsPlaying());
+        QCOMPARE(page.List().Paths(), (std::vector<std::string>{missing, files[1]}));
+        page.ClearOpenFailure();
+        PostWindowMessage(&page, WM_PLAY_TASK);
+        QTRY_VERIFY(session.IsPlaying());
+        QCOMPARE(page.List().Paths(), std::vector<std::string>{files[2]});
+        QVERIFY(rig.boxes.shown.empty());
+    }
+
+    void realProgramPlaysADailyTasksFilesInOrder() {
+        CProgramRig rig;
+        const std::time_t now = std::time(nullptr);
+        if (CProgramRig::NearMidnight(now)) QSKIP("too close to midnight for a same-day task");
+        const std::vector<std::string> files = TwoSecondFiles(rig.dir, 2);
+        const std::time_t start = now + 8, end = start + 7;
+        InsertTask(rig.db, "播放", sql::kStateIdle, CProgramRig::TimeOfDay(start),
+                   CProgramRig::TimeOfDay(end), 2, "0000", files[0] + "|" + files[1]);
+        StoreMode(rig.db, "2");
+        rig.environment.insert("LUMETRA_DEBUG", "1");
+        QProcess lumetra;
+        lumetra.setProcessEnvironment(rig.environment);
+        lumetra.start(rig.program, {});
+        QVERIFY(lumetra.waitForStarted(5000));
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 1-2", (end - now + 5) * 1000));
+        lumetra.terminate();
+        QVERIFY(lumetra.waitForFinished(5000));
+
+        std::tm started{};
+        localtime_r(&start, &started);
+        const int startSecond = started.tm_hour * 3600 + started.tm_min * 60 + started.tm_sec;
+        QStringList played;
+        const QString log = QString::fromUtf8(lumetra.readAllStandardError());
+        for (const QString& line : log.split('\n')) {
+            int second = 0;
+            QString message;
+            if (!ParseLogLine(line, &second, &message)) continue;
+            if (!message.startsWith("play: playing ") && !message.endsWith(" played to its end")) continue;
+            QVERIFY2(second >= startSecond && second <= startSecond + int(end - start), qPrintable(line));
+            played << message.section(" (", 0, 0);
+        }
+        const QString one = QString::fromStdString(files[0]), two = QString::fromStdString(files[1]);
+        QCOMPARE(played, (QStringList{"play: playing " + one, "play: " + one + " played to its end",
+                                      "play: playing " + two, "play: " + two + " played to its end"}));
+    }
+};
+
+QTEST_MAIN(PlayPageTest)
+#include "PlayPageTest.moc"
