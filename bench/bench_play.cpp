@@ -2,7 +2,7 @@
 // when the first buffer of each file is played and when each file ends (in real time, silently):
 //   - adding a folder of 1,000 MP3 files to the list;
 //   - from WM_PLAY_TASK with those 1,000 files handed over to the first buffer played;
-//   - from the end of one file to the first buffer of the next.
+//   - from the end of one file (its last buffer has run out) to the first buffer of the next.
 #include <gst/base/gstbasesink.h>
 
 #include <QApplication>
@@ -30,6 +30,7 @@ using Clock = std::chrono::steady_clock;
 // When the newest file's first buffer was played, and when the last file ended (0: not yet).
 std::atomic<int64_t> g_firstBufferAt{0};
 std::atomic<int64_t> g_endAt{0};
+std::atomic<int64_t> g_lastBufferEndsAt{0};  // when the buffer played last runs out
 
 int64_t Now() {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
@@ -45,16 +46,20 @@ struct BenchSinkClass {
 
 G_DEFINE_TYPE(BenchSink, bench_sink, GST_TYPE_BASE_SINK)
 
-GstFlowReturn Render(GstBaseSink* sink, GstBuffer*) {
+GstFlowReturn Render(GstBaseSink* sink, GstBuffer* buffer) {
     auto* self = reinterpret_cast<BenchSink*>(sink);
-    if (!self->rendered) g_firstBufferAt = Now();
+    const int64_t now = Now();
+    if (!self->rendered) g_firstBufferAt = now;
     self->rendered = TRUE;
+    // Synchronised to the clock, a buffer is played from now for its duration.
+    g_lastBufferEndsAt =
+        now + (GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) / 1000 : 0);
     return GST_FLOW_OK;
 }
 
-// Called after the sink has waited for the end's moment on the clock.
+// The file ends when its last buffer has run out.
 gboolean Event(GstBaseSink* sink, GstEvent* event) {
-    if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) g_endAt = Now();
+    if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) g_endAt = g_lastBufferEndsAt.load();
     return GST_BASE_SINK_CLASS(bench_sink_parent_class)->event(sink, event);
 }
 
