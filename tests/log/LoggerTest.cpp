@@ -27,12 +27,10 @@ constexpr auto At = test::CalendarTm;
 TEST(LoggerLine, Layout) {
     EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 42, "open port success"),
               "2026-3-7 9:5:3.42 - FM: open port success");
-    EXPECT_EQ(Format(At(2026, 3, 7, 9, 5, 3), 7, "x"), "2026-3-7 9:5:3.7 - FM: x");
     EXPECT_EQ(Format(At(2026, 12, 31, 23, 59, 59), 999, "read byte %x", 0x81),
               "2026-12-31 23:59:59.999 - FM: read byte 81");
     EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, "%s %d", "SendLED", 135),
               "2026-1-1 0:0:0.0 - FM: SendLED 135");
-    EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, ""), "2026-1-1 0:0:0.0 - FM: ");
 }
 
 TEST(LoggerLine, LongMessagesAreCutNotOverrun) {

@@ -129,6 +129,9 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         {"late start", "d", 8, 10, 0, sql::kStateDone,
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, "
          "500 ClearOpenFailure R, 500 SetPlayListText a.mp3 R, 500 WM_PLAY_TASK R, 500 WM_TASKS_CHANGED R"},
+        {"late start when idle", "d", 8, 10, 0, sql::kStateIdle,
+         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, "
+         "500 ClearOpenFailure R, 500 SetPlayListText a.mp3 R, 500 WM_PLAY_TASK R, 500 WM_TASKS_CHANGED R"},
         {"late start", "o", 8, 10, 0, sql::kStateDone,
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH D, 500 SendAudioCom on D, "
          "500 ClearOpenFailure D, 500 SetPlayListText a.mp3 D, 500 WM_PLAY_TASK D, 500 WM_TASKS_CHANGED R"},
@@ -141,9 +144,6 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         {"stale close instead of power-down", "d", 8, 30, 15, sql::kStateRunning,
          "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
         {"power-down", "wdo", 8, 30, 15, sql::kStateDone, "0 ClosePower D, 0 WM_POWER_REFRESH D"},
-        {"between the rules", "wdo", 8, 30, 14, sql::kStateDone, ""},
-        {"before power-up", "wdo", 7, 59, 49, sql::kStateIdle, ""},
-        {"between power-up and start", "wdo", 7, 59, 55, sql::kStateIdle, ""},
     };
     std::string id;
     rec.probe = [&] {
@@ -169,53 +169,34 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
     }
 }
 
-TEST_F(SchedulerTest, LateStartHappensOnceWhateverTheStateBesidesRunning) {
-    for (const char* state : {sql::kStateIdle, sql::kStateDone}) {
-        SCOPED_TRACE(state);
-        const std::string id = Only({.state = state}, Monday(8, 10, 0));
-        RunUntil(Monday(8, 29, 0));
-        EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 1);
-        EXPECT_EQ(rec.Count("SendPower 05"), 1);
-        EXPECT_EQ(rec.Count("SendAudioCom on"), 1);
-        EXPECT_EQ(TaskState(database.Db(), id), sql::kStateRunning);
-    }
-}
-
-// Tasks that start in the first ten seconds of a day are powered up on the day before, at a
-// month's end and at a year's end alike, whatever their repeat kind.
+// Tasks that start in the first ten seconds of a day are powered up on the day before, across a
+// year's end, whatever their repeat kind.
 TEST_F(SchedulerTest, TasksAtTheStartOfADayArePoweredUpTheDayBefore) {
-    const struct {
-        int year, month, day;  // the day the tasks start
-        const char* weekDay;   // its digit
-    } days[] = {{2026, 4, 1, "4"}, {2027, 1, 1, "6"}};
-    for (const auto& d : days)
-        for (const char* code : {kRepeatDaily, kRepeatWeekly, kRepeatOnce})
-            for (int second : {0, 5, 9}) {
-                char date[16], start[16];
-                std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.year, d.month, d.day);
-                std::snprintf(start, sizeof start, "00:00:%02d", second);
-                SCOPED_TRACE(std::string(date) + " " + start + " code " + code);
-                const bool once = code == std::string(kRepeatOnce);
-                Only({.date = once ? date : "2026-03-01",
-                      .start = start,
-                      .end = "00:05:00",
-                      .code = code,
-                      .weekDays = d.weekDay},
-                     LocalTime(d.year, d.month, d.day, 0, 0, 0) - 30);
-                RunUntil(LocalTime(d.year, d.month, d.day, 0, 0, 12));
-                const std::time_t due = LocalTime(d.year, d.month, d.day, 0, 0, second);
-                const int64_t settle = code == std::string(kRepeatWeekly) ? 0 : 500;
-                Texts firsts;
-                for (const char* what : {"SendPower 05", "SendAudioCom on", "WM_PLAY_TASK"})
-                    for (const CRecorder::Event& e : rec.Events())
-                        if (e.what == what) {
-                            firsts.push_back(ClockText(e.millis) + " " + what);
-                            break;
-                        }
-                EXPECT_EQ(firsts, (Texts{ClockText((due - 10) * 1000) + " SendPower 05",
-                                         ClockText((due - 10) * 1000 + settle) + " SendAudioCom on",
-                                         ClockText(due * 1000) + " WM_PLAY_TASK"}));
-            }
+    for (const char* code : {kRepeatDaily, kRepeatWeekly, kRepeatOnce})
+        for (int second : {0, 5, 9}) {
+            const std::string start = "00:00:0" + std::to_string(second);
+            SCOPED_TRACE(start + " code " + code);
+            const bool once = code == std::string(kRepeatOnce);
+            Only({.date = once ? "2027-01-01" : "2026-03-01",
+                  .start = start,
+                  .end = "00:05:00",
+                  .code = code,
+                  .weekDays = "6"},  // 2027-01-01 is a Friday
+                 LocalTime(2026, 12, 31, 23, 59, 30));
+            RunUntil(LocalTime(2027, 1, 1, 0, 0, 12));
+            const std::time_t due = LocalTime(2027, 1, 1, 0, 0, second);
+            const int64_t settle = code == std::string(kRepeatWeekly) ? 0 : 500;
+            Texts firsts;
+            for (const char* what : {"SendPower 05", "SendAudioCom on", "WM_PLAY_TASK"})
+                for (const CRecorder::Event& e : rec.Events())
+                    if (e.what == what) {
+                        firsts.push_back(ClockText(e.millis) + " " + what);
+                        break;
+                    }
+            EXPECT_EQ(firsts, (Texts{ClockText((due - 10) * 1000) + " SendPower 05",
+                                     ClockText((due - 10) * 1000 + settle) + " SendAudioCom on",
+                                     ClockText(due * 1000) + " WM_PLAY_TASK"}));
+        }
 }
 
 // Ten zones starting in the same second: the power-up pauses push the pass seconds past their
@@ -292,14 +273,6 @@ TEST_F(SchedulerTest, StaleTaskGetsItsReceiversAndThenItsOutletsSwitchedOff) {
     EXPECT_EQ(rec.Texts(), (Texts{"09:00:00.000 SendAudioCom off", "09:00:00.000 WM_TASKS_CHANGED",
                                   "09:00:15.000 ClosePower", "09:00:15.000 WM_POWER_REFRESH"}));
     EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
-}
-
-TEST_F(SchedulerTest, UpdateTaskStateChangesOnlyTheGivenRow) {
-    const std::string first = InsertTask(database.Db(), TaskRow{});
-    const std::string second = InsertTask(database.Db(), TaskRow{});
-    scheduler.UpdateTaskState(second + "abc", sql::kStateRunning);  // the ID read by its digits
-    EXPECT_EQ(TaskState(database.Db(), first), sql::kStateIdle);
-    EXPECT_EQ(TaskState(database.Db(), second), sql::kStateRunning);
 }
 
 }  // namespace

