@@ -65,8 +65,7 @@ inline std::string ClockText(int64_t millis) {
     std::tm local{};
     localtime_r(&seconds, &local);
     char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
-                  static_cast<int>(millis % 1000));
+    std::snprintf(text + std::strftime(text, 16, "%T", &local), 16, ".%03d", static_cast<int>(millis % 1000));
     return text;
 }
 

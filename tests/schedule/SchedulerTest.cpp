@@ -237,7 +237,6 @@ TEST_F(SchedulerTest, BusySecondsAreCaughtUpAndAClockJumpReplaysNothing) {
         if (f[4] == 0xAC && f[5] != 0x80) powers.push_back(std::to_string(f[5]));
         if (f[4] == 0xA4) channels.push_back(channelsOf(f));
     }
-    EXPECT_EQ(powers.size(), 10u) << "each power-up second once, though it took five seconds";
     for (const CRecorder::Event& e : rec.Events())
         if (e.what.starts_with("SetPlayListText")) plays.push_back(e.what.substr(16));
     Texts expectedPowers, expectedOn, expectedOff, expectedPlays;
@@ -247,7 +246,7 @@ TEST_F(SchedulerTest, BusySecondsAreCaughtUpAndAClockJumpReplaysNothing) {
         expectedOff.push_back("off " + std::to_string(k));
         expectedPlays.push_back(std::to_string(k) + ".mp3");
     }
-    EXPECT_EQ(powers, expectedPowers);
+    EXPECT_EQ(powers, expectedPowers) << "each power-up second once, though it took five seconds";
     Texts expectedChannels = expectedOn;
     expectedChannels.push_back("off 20");  // the task that ended during the busy seconds
     expectedChannels.insert(expectedChannels.end(), expectedOff.begin(), expectedOff.end());
