@@ -5,12 +5,14 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "audio/MediaPlayer.h"
 #include "base/Logger.h"
 #include "pages/PlayListModel.h"
 #include "store/SplitString.h"
+#include "store/StoredPath.h"
 
 namespace lumetra {
 
@@ -120,6 +122,9 @@ void CPlaySession::PlayPendingList() {
     }
     std::vector<std::string> files;
     SplitString(text, files, '|');
+    // The task row keeps a path's first apostrophe as "$"; open the file the operator chose.
+    const auto exists = [](const std::string& path) { return std::filesystem::exists(path); };
+    for (std::string& path : files) path = PathFromStored(path, exists);
     m_list.Replace(files);
     m_bTaskList = true;
     m_lastTaskText = text;

@@ -28,16 +28,6 @@ QTime TimeOf(const std::string& text) {
     return time.isValid() ? time : QTime(0, 0);
 }
 
-std::string ShownPath(const std::string& stored, const FileExists& exists) {
-    const size_t dollar = stored.find('$');
-    if (dollar == std::string::npos) return stored;
-    std::string path = stored;
-    path[dollar] = '\'';
-    // A real "$" in a file name would otherwise be lost the first time the task is changed.
-    if (exists && exists(stored) && !exists(path)) return stored;
-    return path;
-}
-
 }  // namespace
 
 TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
@@ -56,7 +46,7 @@ TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
         draft.power[i] = task.power[i] == '1';
     std::vector<std::string> stored;
     if (!task.playList.empty()) SplitString(task.playList, stored, '|');
-    for (const std::string& path : stored) draft.files.push_back(ShownPath(path, exists));
+    for (const std::string& path : stored) draft.files.push_back(PathFromStored(path, exists));
     SplitString(task.zones, draft.zoneFlags, '|');
     return draft;
 }
@@ -103,12 +93,6 @@ std::string ZoneEntries(const std::vector<int>& checkedChannels) {
         entries += on[i] ? '1' : '0';
     }
     return entries;
-}
-
-std::string StoredPath(std::string path) {
-    const size_t quote = path.find('\'');
-    if (quote != std::string::npos) path[quote] = '$';
-    return path;
 }
 
 }  // namespace lumetra

@@ -5,9 +5,10 @@
 #include <QDate>
 #include <QTime>
 #include <array>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "store/StoredPath.h"
 
 namespace lumetra {
 
@@ -25,8 +26,6 @@ struct TaskDraft {
     std::vector<std::string> zoneFlags;  // the stored 目标区域 entries; entry k is channel k+1
 };
 
-using FileExists = std::function<bool(const std::string& path)>;
-
 // The draft of a stored task. A path's first "$" stands for an apostrophe unless the path exists
 // on disk as it is stored and the apostrophe form does not.
 TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists);
@@ -39,8 +38,5 @@ TaskRecord RecordFromDraft(const TaskDraft& draft, const std::string& zones);
 
 // 128 entries joined by "|": "1" for every listed channel number from 1 to 128, else "0".
 std::string ZoneEntries(const std::vector<int>& checkedChannels);
-
-// A path as 节目内容 stores it: its first apostrophe becomes "$".
-std::string StoredPath(std::string path);
 
 }  // namespace lumetra
