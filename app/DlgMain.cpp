@@ -29,6 +29,7 @@
 #include "pages/DlgTaskList.h"
 #include "pages/DlgUser.h"
 #include "pages/DlgZoneControl.h"
+#include "pages/ZoneEditor.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
@@ -189,17 +190,29 @@ void CDlgMain::CreatePages() {
     CDatabase& db = m_services.database;
     m_pTaskList = AddPage(kTasks, new CDlgTaskList(db, this));
     m_pPlay = AddPage(kPlay, new CDlgPlay(db, this), true);
-    m_pReceiver = AddPage(kReceiver, new CDlgReceiver(this), true);
+    m_pReceiver = AddPage(kReceiver, new CDlgReceiver(m_services.link, this), true);
     m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, db, this));
     m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.link, m_services.shutdown, db, this));
     m_pUser = AddPage(kUsers, new CDlgUser(db, this));
-    m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(this));
+    m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(m_services.link, db, this));
+    ConnectZonePages();
     m_pLogin = new CDlgLogin(db, this);
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
     m_pTaskList->LoadTasks();
     HidePagesBut(m_pTaskList);
     m_pLogin->hide();
+}
+
+void CDlgMain::ConnectZonePages() {
+    m_pReceiver->SetFlagSource(
+        [page = m_pZoneControl]() -> const ChannelFlags& { return page->RefreshFlags(); });
+    CZoneEditor* editor = m_pSYS->ZoneEditor();
+    connect(m_pZoneControl, &CDlgZoneControl::ChannelMoved, editor,
+            [editor](const std::string& target, const std::string& former) {
+                editor->RememberMoveZones(target, former);
+                editor->LoadZoneTree();
+            });
 }
 
 template <typename Page>
@@ -230,10 +243,19 @@ void CDlgMain::ShowPage(ButtonId id) {
     if (id == kNoButton || slot == m_pages.end()) return;
     // The chosen page is never hidden on the way, so it sees no hide and show it did not need.
     HidePagesBut(slot->page);
+    if (id == kSettings) m_pSYS->ZoneEditor()->LoadZoneTree();
     slot->page->show();
-    if (slot->withZoneControl) m_pZoneControl->show();
+    if (slot->withZoneControl) ShowZoneControl();
     for (const ButtonLayout& layout : kButtonLayout)
         if (layout.id == id) m_pageTitle->setText(QString::fromUtf8(layout.title));
+}
+
+void CDlgMain::ShowZoneControl() {
+    // Zones changed on the settings page: the ticks survive the reload as switched-on marks.
+    bool& zonesChanged = m_pSYS->ZoneEditor()->m_bZonesChanged;
+    if (zonesChanged) m_pZoneControl->ReloadZones();
+    zonesChanged = false;
+    m_pZoneControl->show();
 }
 
 void CDlgMain::HidePagesBut(const QWidget* keep) {

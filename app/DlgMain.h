@@ -137,6 +137,8 @@ private:
     void CreateControls();
     void OnButton(ButtonId id);
     void CreatePages();
+    void ConnectZonePages();
+    void ShowZoneControl();
     template <typename Page>
     Page* AddPage(ButtonId button, Page* page, bool withZoneControl = false);
     void ShowPage(ButtonId id);

@@ -1,16 +1,77 @@
-// The zone control page, left of the instant-play and receiver pages. Its controls come with a later version;
-// until then it holds its place.
+// The zone control page, left of the instant-play and receiver pages: switches receivers on and
+// off by hand (the ticked ones or all of them) and the four power outlets. Its tree shows the
+// zones with their receivers; a receiver dragged onto another zone is moved there. The receiver
+// page sends to the receivers ticked here.
 #pragma once
 
+#include <array>
+#include <string>
+
+#include "pages/ChannelSwitch.h"
 #include "pages/Page.h"
+#include "store/ZoneCatalog.h"
+
+class QPushButton;
+class QToolButton;
+class QTreeWidgetItem;
 
 namespace lumetra {
 
-class CDlgZoneControl : public CPendingPage {
+class CCheckTree;
+class CDatabase;
+class CTransmitterLink;
+
+class CDlgZoneControl : public CPage {
     Q_OBJECT
 public:
-    explicit CDlgZoneControl(QWidget* parent)
-        : CPendingPage(QStringLiteral("目标区域"), QRect(197, 140, 400, 470), parent) {}
+    CDlgZoneControl(CTransmitterLink& link, CDatabase& db, QWidget* parent);
+
+    // Copies the ticks of the tree into the channel flags and returns them.
+    const ChannelFlags& RefreshFlags();
+    // Empties the tree and fills it again from the database.
+    void ReloadTree();
+    // Receivers whose flag is set show as switched on, and so does every zone all of whose
+    // receivers are.
+    void MarkOn();
+    // After the zones changed elsewhere: the ticks survive the reload as switched-on marks.
+    void ReloadZones();
+
+    const ChannelFlags& Flags() const { return m_switch.Flags(); }
+    CCheckTree* Tree() const { return m_tree; }
+    QPushButton* OpenSelectedButton() const { return m_openSelected; }
+    QPushButton* OpenAllButton() const { return m_openAll; }
+    QPushButton* CloseSelectedButton() const { return m_closeSelected; }
+    QPushButton* CloseAllButton() const { return m_closeAll; }
+    // Outlet 1..4; checked while the outlet is on.
+    QToolButton* PowerButton(int outlet) const { return m_power.at(static_cast<size_t>(outlet - 1)); }
+
+signals:
+    // A receiver was moved: the label of the zone it went to and of the zone it came from.
+    void ChannelMoved(const std::string& targetZone, const std::string& formerZone);
+
+protected:
+    bool event(QEvent* event) override;  // WM_ZONE_REFRESH, WM_POWER_REFRESH
+
+private:
+    void OnOpenSelected();
+    void OnOpenAll();
+    void OnCloseSelected();
+    void OnCloseAll();
+    void OnPower(int outlet);
+    void ShowPowerSwitches();
+    void OnDropped(QTreeWidgetItem* receiver, QTreeWidgetItem* target);
+    void MoveReceiver(const QTreeWidgetItem* receiver, const std::string& zoneLabel);
+
+    CTransmitterLink& m_link;
+    CDatabase& m_db;
+    CZoneCatalog m_catalog;
+    CChannelSwitch m_switch;
+    CCheckTree* m_tree;                     // 1010
+    QPushButton* m_openSelected;            // 1018
+    QPushButton* m_openAll;                 // 1020
+    QPushButton* m_closeSelected;           // 1019
+    QPushButton* m_closeAll;                // 1021
+    std::array<QToolButton*, 4> m_power{};  // 1002, 1003, 1005, 1006
 };
 
 }  // namespace lumetra

@@ -1,9 +1,6 @@
 #include "pages/Page.h"
 
-#include <QGroupBox>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QVBoxLayout>
 
 namespace lumetra {
 
@@ -17,16 +14,6 @@ CPage::CPage(const QRect& place, QWidget* parent) : QWidget(parent) {
 
 void CPage::mousePressEvent(QMouseEvent* event) {
     event->accept();
-}
-
-CPendingPage::CPendingPage(const QString& title, const QRect& place, QWidget* parent) : CPage(place, parent) {
-    auto* group = new QGroupBox(title, this);
-    auto* note = new QLabel(QStringLiteral("此页面的功能将在后续版本中提供。"), group);
-    note->setAlignment(Qt::AlignCenter);
-    auto* inner = new QVBoxLayout(group);
-    inner->addWidget(note);
-    auto* outer = new QVBoxLayout(this);
-    outer->addWidget(group);
 }
 
 }  // namespace lumetra

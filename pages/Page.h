@@ -16,11 +16,4 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
-// A page whose controls come with a later version: it takes its place and says so plainly.
-class CPendingPage : public CPage {
-    Q_OBJECT
-public:
-    CPendingPage(const QString& title, const QRect& place, QWidget* parent);
-};
-
 }  // namespace lumetra

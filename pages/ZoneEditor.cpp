@@ -45,17 +45,8 @@ CZoneEditor::CZoneEditor(CDatabase& db, QWidget* parent)
 }
 
 void CZoneEditor::LoadZoneTree() {
-    std::vector<ZoneNode> zones;
-    // Without a database the operator was told so once at start.
-    if (m_db.IsOpen()) {
-        try {
-            zones = m_catalog.ReadTree();
-        } catch (const CDbError& error) {
-            ReportDbError(this, error);
-        }
-    }
     static const QIcon icon = ZoneItemIcon();
-    FillZoneTree(m_tree, zones, icon);
+    LoadZones(m_tree, m_db, m_catalog, icon);
     for (const std::string& label : {m_rememberedA, m_rememberedB})
         if (QTreeWidgetItem* zone = label.empty() ? nullptr : FindZoneItem(m_tree, label))
             zone->setExpanded(true);

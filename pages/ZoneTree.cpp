@@ -3,13 +3,23 @@
 #include <QAction>
 #include <QTreeWidget>
 
+#include "pages/DbErrorReport.h"
 #include "pages/ZoneDialogs.h"
+#include "store/Database.h"
 #include "store/Labels.h"
 
 namespace lumetra {
 
-void FillZoneTree(QTreeWidget* tree, const std::vector<ZoneNode>& zones, const QIcon& icon) {
+void LoadZones(QTreeWidget* tree, CDatabase& db, CZoneCatalog& catalog, const QIcon& icon) {
     tree->clear();
+    std::vector<ZoneNode> zones;
+    if (db.IsOpen()) {
+        try {
+            zones = catalog.ReadTree();
+        } catch (const CDbError& error) {
+            ReportDbError(tree, error);
+        }
+    }
     QList<QTreeWidgetItem*> zoneItems;
     zoneItems.reserve(static_cast<qsizetype>(zones.size()));
     for (const ZoneNode& zone : zones) {

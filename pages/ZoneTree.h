@@ -17,8 +17,10 @@ class QWidget;
 
 namespace lumetra {
 
-// Empties the tree and adds one top-level item per zone with its channels as children.
-void FillZoneTree(QTreeWidget* tree, const std::vector<ZoneNode>& zones, const QIcon& icon = {});
+// Empties the tree and fills it from the database: one top-level item per zone with its channels
+// as children. A database error is reported and leaves the tree empty; so does a database that
+// is not open, of which the operator was told once at start.
+void LoadZones(QTreeWidget* tree, CDatabase& db, CZoneCatalog& catalog, const QIcon& icon = {});
 
 std::string ItemLabel(const QTreeWidgetItem* item);
 bool IsChannelItem(const QTreeWidgetItem* item);

@@ -4,8 +4,11 @@
 #include "pages/ZoneDialogs.h"
 #include "pages/ZoneEditor.h"
 #include "pages/ZoneTree.h"
+#include "store/Labels.h"
 #include "tests/link/RecordingLink.h"
+#include "widgets/CheckTree.h"
 #include "widgets/TreeItemDrag.h"
+#include "widgets/WindowEvent.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -21,6 +24,11 @@ Lines StoredZones() {
     const std::vector<std::string> names = Column("select * from AeraOfTarget", "AreaName");
     for (size_t i = 0; i < ids.size(); ++i) zones.push_back(ids[i] + " " + names[i]);
     return zones;
+}
+
+void AddZoneRow(const char* id, const char* label) {
+    AppConnection().ExecuteSql(FormatSql(
+        "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('%s','%s','','')", id, label));
 }
 
 std::string StoredArea(int channel) {
@@ -78,6 +86,25 @@ void Drag(QTreeWidget* tree, QTreeWidgetItem* from, QTreeWidgetItem* to) {
     QVERIFY(!drag->IsDragging());
 }
 
+// A 71-byte channel (0xA4) or volume (0xA5) frame: the given map bytes, `state` at offset 69, sealed.
+std::vector<uint8_t> ChannelFrame(std::initializer_list<std::pair<int, uint8_t>> map, uint8_t state,
+                                  uint8_t code = 0xA4) {
+    std::vector<uint8_t> frame = Bytes("81 40 01 47");
+    frame.push_back(code);
+    frame.resize(71, 0);
+    for (auto [offset, byte] : map) frame[static_cast<size_t>(offset)] = byte;
+    frame[69] = state;
+    SealFrame(frame.data(), frame.size());
+    return frame;
+}
+
+std::vector<uint8_t> AllChannelsFrame(uint8_t state) {
+    std::vector<uint8_t> frame = ChannelFrame({}, state);
+    std::fill(frame.begin() + 5, frame.begin() + 69, 0xFF);
+    SealFrame(frame.data(), frame.size());
+    return frame;
+}
+
 }  // namespace
 
 class ZonePagesTest : public QObject {
@@ -103,27 +130,10 @@ private slots:
 
         CDlgZone add(&owner);
         add.show();
-        QCOMPARE(add.windowTitle(), QString("增加分区"));
         QCOMPARE(add.size(), QSize(270, 200));
         QVERIFY((add.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <= 2);
-        QCOMPARE(add.NameEdit()->text(), QString());
         QCOMPARE(add.NumberList()->count(), 48);
         QCOMPARE(add.NumberList()->itemText(47), QString("48"));
-        QCOMPARE(add.NumberList()->currentText(), QString("1"));
-        QCOMPARE(add.Number(), 1);
-
-        CDlgZone edit("教学楼", 12, &owner);
-        QCOMPARE(edit.windowTitle(), QString("编辑分区"));
-        QCOMPARE(edit.NumberList()->currentText(), QString("12"));
-        QCOMPARE(edit.Name(), QString("教学楼"));
-        edit.NumberList()->setCurrentIndex(4);
-        QCOMPARE(edit.Number(), 5);
-
-        CDlgRemark remark("012CH", "it's 大厅", &owner);
-        QCOMPARE(remark.windowTitle(), QString("添加备注"));
-        QVERIFY(!remark.UnitCodeEdit()->isEnabled());
-        QCOMPARE(remark.UnitCodeEdit()->text(), QString("012CH"));
-        QCOMPARE(remark.Remark(), QString("it's 大厅"));
 
         CDlgMoveToZone move({"001FH", "002FH(x)"}, &owner);
         QCOMPARE(move.windowTitle(), QString("移动到分区"));
@@ -144,117 +154,72 @@ private slots:
         QCOMPARE(editor.title(), QString("目标区域编辑"));
         QCOMPARE(Shown(tree), (Lines{"默认编码: 001CH 002CH 003CH"}));
 
-        // One press of a button with `select` selected; `answer` fills the dialog it must open.
-        struct Step {
-            const char* select;  // nullptr: nothing selected
-            QPushButton* (CZoneEditor::*button)() const;
-            std::function<void()> answer;  // empty: no dialog may open
-            QString message;               // the box it must show, if any
-            Lines zones;                   // the stored zones afterwards
-            bool changed;                  // whether the zones count as changed
-        };
-        const auto zoneDialog = [](const char* name, int number, const char* caption) {
-            return [=] {
-                Answer<CDlgZone>([=](CDlgZone& d) {
-                    QCOMPARE(d.windowTitle(), QString(caption));
-                    d.NameEdit()->setText(name);
-                    d.NumberList()->setCurrentIndex(number - 1);
-                });
-            };
-        };
+        // Zone dialogs answered with a name and a number; a refusal shows its box and stores nothing.
         const QString duplicate = "分区名有重复，请重新选择！";
-        const Step steps[] = {
-            {nullptr,
-             &CZoneEditor::AddButton,
-             zoneDialog("教学楼", 3, "增加分区"),
-             "",
-             {"1 003FH(教学楼)"},
-             true},
-            {nullptr,
-             &CZoneEditor::AddButton,
-             zoneDialog("", 1, "增加分区"),
-             "",
-             {"1 003FH(教学楼)", "2 001FH"},
-             true},
-            {nullptr,
-             &CZoneEditor::AddButton,
-             zoneDialog("x", 3, "增加分区"),
-             duplicate,
-             {"1 003FH(教学楼)", "2 001FH"},
-             false},
-            {nullptr,
-             &CZoneEditor::EditButton,
-             {},
-             "请选择需要编辑的分区！",
-             {"1 003FH(教学楼)", "2 001FH"},
-             false},
-            {nullptr,
-             &CZoneEditor::DeleteButton,
-             {},
-             "请选择需要删除的分区！",
-             {"1 003FH(教学楼)", "2 001FH"},
-             false},
-            {nullptr,
-             &CZoneEditor::RemarkButton,
-             {},
-             "请选择需要编辑的通道！",
-             {"1 003FH(教学楼)", "2 001FH"},
-             false},
-            {"默认编码",
-             &CZoneEditor::EditButton,
-             {},
-             "默认编码不可以编辑！",
-             {"1 003FH(教学楼)", "2 001FH"},
-             false},
-            {"默认编码",
-             &CZoneEditor::DeleteButton,
-             {},
-             "默认编码不可以删除！",
-             {"1 003FH(教学楼)", "2 001FH"},
-             false},
-            {"005CH", &CZoneEditor::EditButton, {}, "", {"1 003FH(教学楼)", "2 001FH"}, false},
-            {"005CH", &CZoneEditor::DeleteButton, {}, "", {"1 003FH(教学楼)", "2 001FH"}, false},
-            {"001FH", &CZoneEditor::RemarkButton, {}, "", {"1 003FH(教学楼)", "2 001FH"}, false},
-            // Keeping the number renames the zone; a number another zone has is refused.
-            {"003FH(教学楼)",
-             &CZoneEditor::EditButton,
-             zoneDialog("it's", 3, "编辑分区"),
-             "",
-             {"1 003FH(it's)", "2 001FH"},
-             true},
-            {"003FH(it's)",
-             &CZoneEditor::EditButton,
-             zoneDialog("y", 1, "编辑分区"),
-             duplicate,
-             {"1 003FH(it's)", "2 001FH"},
-             false},
-            {"003FH(it's)",
-             &CZoneEditor::EditButton,
-             zoneDialog("y", 9, "编辑分区"),
-             "",
-             {"1 009FH(y)", "2 001FH"},
-             true},
-            {"001FH", &CZoneEditor::DeleteButton, {}, "", {"1 009FH(y)"}, true},
+        const struct {
+            const char* select;
+            QPushButton* button;
+            const char* name;
+            int number;
+            QString message;
+            Lines zones;
+        } changes[] = {
+            {nullptr, editor.AddButton(), "教学楼", 3, "", {"1 003FH(教学楼)"}},
+            {nullptr, editor.AddButton(), "", 1, "", {"1 003FH(教学楼)", "2 001FH"}},
+            {nullptr, editor.AddButton(), "x", 3, duplicate, {"1 003FH(教学楼)", "2 001FH"}},
+            {"003FH(教学楼)", editor.EditButton(), "it's", 3, "", {"1 003FH(it's)", "2 001FH"}},
+            {"003FH(it's)", editor.EditButton(), "y", 1, duplicate, {"1 003FH(it's)", "2 001FH"}},
+            {"003FH(it's)", editor.EditButton(), "y", 9, "", {"1 009FH(y)", "2 001FH"}},
         };
-        for (const Step& step : steps) {
-            const QString name =
-                QString("%1 on %2")
-                    .arg((editor.*step.button)()->text(), step.select ? step.select : "nothing");
+        for (const auto& change : changes) {
             m_boxes->shown.clear();
             editor.m_bZonesChanged = false;
-            tree->setCurrentItem(step.select ? Item(tree, step.select) : nullptr);
-            if (step.answer) step.answer();
-            Click((editor.*step.button)());
-            QVERIFY2(m_boxes->Texts() == (step.message.isEmpty() ? QStringList() : QStringList{step.message}),
-                     qPrintable(name));
-            QVERIFY2(StoredZones() == step.zones, qPrintable(name));
-            QVERIFY2(editor.m_bZonesChanged == step.changed, qPrintable(name));
+            tree->setCurrentItem(change.select ? Item(tree, change.select) : nullptr);
+            const int shown = change.select ? LabelNumber(change.select) : 1;
+            Answer<CDlgZone>([&](CDlgZone& d) {
+                QCOMPARE(d.windowTitle(), QString(change.select ? "编辑分区" : "增加分区"));
+                QCOMPARE(d.Number(), shown);
+                d.NameEdit()->setText(change.name);
+                d.NumberList()->setCurrentIndex(change.number - 1);
+            });
+            Click(change.button);
+            QCOMPARE(m_boxes->Texts(),
+                     change.message.isEmpty() ? QStringList() : QStringList{change.message});
+            QCOMPARE(StoredZones(), change.zones);
+            QCOMPARE(editor.m_bZonesChanged, change.message.isEmpty());
         }
+
+        // Presses that must show their box, or do nothing at all.
+        const std::tuple<const char*, QPushButton*, QString> refused[] = {
+            {nullptr, editor.EditButton(), "请选择需要编辑的分区！"},
+            {nullptr, editor.DeleteButton(), "请选择需要删除的分区！"},
+            {nullptr, editor.RemarkButton(), "请选择需要编辑的通道！"},
+            {"默认编码", editor.EditButton(), "默认编码不可以编辑！"},
+            {"默认编码", editor.DeleteButton(), "默认编码不可以删除！"},
+            {"005CH", editor.EditButton(), ""},
+            {"005CH", editor.DeleteButton(), ""},
+            {"001FH", editor.RemarkButton(), ""}};
+        for (const auto& [select, button, message] : refused) {
+            m_boxes->shown.clear();
+            tree->setCurrentItem(select ? Item(tree, select) : nullptr);
+            Click(button);
+            QCOMPARE(m_boxes->Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+            QCOMPARE(StoredZones(), (Lines{"1 009FH(y)", "2 001FH"}));
+        }
+
+        // Deleting a zone returns its channels to the default zone.
+        AppConnection().ExecuteSql("update Room set AreaID='2' where RoomID=7");
+        tree->setCurrentItem(Item(tree, "001FH"));
+        Click(editor.DeleteButton());
+        QCOMPARE(StoredZones(), Lines{"1 009FH(y)"});
+        QCOMPARE(StoredArea(7), std::string("0"));
         QCOMPARE(Shown(tree), (Lines{"009FH(y):", "默认编码: 001CH 002CH 003CH"}));
 
         // The remark dialog shows the code and the name; an empty remark clears the name.
         tree->setCurrentItem(Item(tree, "012CH"));
         Answer<CDlgRemark>([](CDlgRemark& d) {
+            QCOMPARE(d.windowTitle(), QString("添加备注"));
+            QVERIFY(!d.UnitCodeEdit()->isEnabled());
             QCOMPARE(d.UnitCodeEdit()->text(), QString("012CH"));
             d.RemarkEdit()->setText("it's 大厅");
         });
@@ -272,10 +237,8 @@ private slots:
     }
 
     void editorMovesChannelsByDragAndByMenu() {
-        AppConnection().ExecuteSql(
-            "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('1','002FH(A)','','')");
-        AppConnection().ExecuteSql(
-            "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('2','001FH','','')");
+        AddZoneRow("1", "002FH(A)");
+        AddZoneRow("2", "001FH");
         CZoneEditor editor(AppConnection(), nullptr);
         editor.resize(400, 600);
         editor.show();
@@ -308,6 +271,196 @@ private slots:
         QCOMPARE(Shown(tree).front(), std::string("001FH: 007CH"));
         tree->setCurrentItem(Item(tree, "001FH"));
         QVERIFY(!move->isEnabled());
+    }
+    void zoneControlSwitchesReceiversAndOutlets() {
+        AddZoneRow("1", "001FH(一楼)");
+        AddZoneRow("2", "002FH");
+        AppConnection().ExecuteSql("update Room set AreaID='1' where RoomID in (3, 12)");
+        AppConnection().ExecuteSql("update Room set AreaID='2' where RoomID=5");
+        AppConnection().ExecuteSql(
+            "insert into Room (RoomID,AreaID,SpeakerName) values (200,'2','')");  // no flag of its own
+        CRecordingLink link;
+        CDlgZoneControl page(link, AppConnection(), nullptr);
+        page.show();
+        CCheckTree* tree = page.Tree();
+        tree->expandAll();
+        QCOMPARE(Shown(tree),
+                 (Lines{"001FH(一楼): 003CH 012CH", "002FH: 005CH 200CH", "默认编码: 001CH 002CH 004CH"}));
+
+        const auto click = [tree](const char* label) {
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->StateImageRect(Item(tree, label)).center());
+        };
+        const auto press = [](QAbstractButton* button) { return [button] { Click(button); }; };
+        const QStringList watched = {"001FH(一楼)", "003CH", "012CH",    "002FH",
+                                     "005CH",       "200CH", "默认编码", "001CH"};
+        const auto ticked = [&] {
+            QStringList labels;
+            for (const QString& label : watched)
+                if (CCheckTree::IsChecked(Item(tree, label))) labels << label;
+            return labels;
+        };
+        struct Step {
+            const char* name;
+            std::function<void()> act;
+            std::vector<std::vector<uint8_t>> frames;
+            QStringList ticked;
+        };
+        const Step steps[] = {
+            {"tick a zone", [&] { click("001FH(一楼)"); }, {}, {"001FH(一楼)", "003CH", "012CH"}},
+            {"untick one of its receivers", [&] { click("012CH"); }, {}, {"003CH"}},
+            {"tick it again", [&] { click("012CH"); }, {}, {"001FH(一楼)", "003CH", "012CH"}},
+            {"close selected",
+             press(page.CloseSelectedButton()),
+             {ChannelFrame({{67, 0x08}, {68, 0x04}}, 0)},
+             {}},
+            {"tick two receivers",
+             [&] {
+                 click("200CH");
+                 click("005CH");
+             },
+             {},
+             {"002FH", "005CH", "200CH"}},
+            {"open selected",
+             press(page.OpenSelectedButton()),
+             {ChannelFrame({{68, 0x10}}, 1)},
+             {"002FH", "005CH", "200CH"}},
+            {"open all", press(page.OpenAllButton()), {AllChannelsFrame(1)}, watched},
+            {"close all", press(page.CloseAllButton()), {AllChannelsFrame(0)}, {}},
+            {"outlet 2 on", press(page.PowerButton(2)), {Bytes("81 40 01 07 AC 02 E8")}, {}},
+            {"outlet 2 off", press(page.PowerButton(2)), {Bytes("81 40 01 07 AC 00 EA")}, {}},
+        };
+        for (const Step& step : steps) {
+            link.Clear();
+            step.act();
+            std::vector<std::vector<uint8_t>> frames;
+            for (const LinkCommand& command : link.Commands()) frames.push_back(command.data);
+            QVERIFY2(frames == step.frames, step.name);
+            QVERIFY2(ticked() == step.ticked, step.name);
+        }
+        QVERIFY(!page.PowerButton(2)->isChecked());
+        QVERIFY(std::all_of(page.Flags().begin(), page.Flags().end(), [](uint8_t f) { return f == 0; }));
+
+        // The scheduler's refresh: ticks cleared, the receivers switched on here marked.
+        click("003CH");
+        Click(page.OpenSelectedButton());
+        click("005CH");
+        link.SetPowerSwitch(1, true);
+        link.SetPowerSwitch(3, true);
+        PostWindowMessage(&page, WM_ZONE_REFRESH);
+        PostWindowMessage(&page, WM_POWER_REFRESH);
+        QCoreApplication::processEvents();
+        QCOMPARE(ticked(), QStringList{"003CH"});
+        for (int outlet = 1; outlet <= 4; ++outlet)
+            QCOMPARE(page.PowerButton(outlet)->isChecked(), outlet % 2 == 1);
+
+        // A receiver dropped on another zone is stored there; the ticks survive the reload.
+        QSignalSpy moved(&page, &CDlgZoneControl::ChannelMoved);
+        Drag(tree, Item(tree, "003CH"), Item(tree, "默认编码"));
+        QCOMPARE(StoredArea(3), std::string("0"));
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(moved.at(0).at(0).value<std::string>(), std::string(kDefaultZoneLabel));
+        QCOMPARE(moved.at(0).at(1).value<std::string>(), std::string("001FH(一楼)"));
+        QCOMPARE(ticked(), QStringList{"003CH"});
+        QCOMPARE(Shown(tree)[0], std::string("001FH(一楼): 012CH"));
+    }
+
+    void receiverPageSendsFrequenciesAndVolumeToTheTickedReceivers() {
+        CRecordingLink link;
+        CDlgZoneControl zones(link, AppConnection(), nullptr);
+        CDlgReceiver page(link, nullptr);
+        page.SetFlagSource([&zones]() -> const ChannelFlags& { return zones.RefreshFlags(); });
+        QTreeWidgetItem* all = zones.Tree()->topLevelItem(0);
+        CCheckTree::SetCheck(all->child(0), true);  // channel 1
+
+        page.Frequency2()->setValue(98.5);
+        page.Frequency3()->setValue(88.0);
+        Click(page.SendFrequencyButton());
+        std::vector<uint8_t> expected = Bytes("81 40 01 49 A6 00 88 00");  // frequency 3 first
+        expected.resize(73, 0);
+        expected[68] = 0x01;
+        expected[70] = 0x98;
+        expected[71] = 0x50;
+        SealFrame(expected.data(), expected.size());
+        QCOMPARE(link.Commands().at(0).data, expected);
+
+        for (int i = 1; i < 8; ++i) CCheckTree::SetCheck(all->child(i), true);  // channels 1..8
+        page.Volume()->setValue(15);
+        link.Clear();
+        Click(page.SendVolumeButton());
+        QCOMPARE(link.Commands().at(0).data, ChannelFrame({{68, 0xFF}}, 0x0F, 0xA5));
+
+        // The spins stay within their ranges and show one decimal.
+        const std::tuple<QAbstractSpinBox*, double, int, QString> spins[] = {
+            {page.Frequency2(), 108.0, 1, "108.0"},
+            {page.Frequency3(), 68.0, -1, "68.0"},
+            {page.Volume(), 15, 1, "15"}};
+        for (auto [spin, start, steps, shown] : spins) {
+            spin->setProperty("value", start);
+            spin->stepBy(steps);
+            QCOMPARE(spin->text(), shown);
+        }
+        page.Frequency2()->stepBy(-1);
+        QCOMPARE(page.Frequency2()->text(), QString("107.9"));
+
+        // Unreadable or out-of-range text stops the send with a message naming the field.
+        const std::tuple<QAbstractSpinBox*, const char*, QAbstractButton*, QString> refusals[] = {
+            {page.Frequency2(), "5", page.SendFrequencyButton(),
+             "频率2无法识别或超出范围，请输入68.0-108.0之间的数值！"},
+            {page.Frequency3(), "", page.SendFrequencyButton(),
+             "频率3无法识别或超出范围，请输入68.0-108.0之间的数值！"},
+            {page.Volume(), "", page.SendVolumeButton(), "音量无法识别或超出范围，请输入0-15之间的整数！"}};
+        for (auto [spin, text, send, message] : refusals) {
+            link.Clear();
+            m_boxes->shown.clear();
+            spin->findChild<QLineEdit*>()->setText(text);
+            Click(send);
+            QCOMPARE(m_boxes->Texts(), QStringList{message});
+            QVERIFY(link.Commands().empty());
+            spin->setProperty("value", 100.0);
+        }
+    }
+
+    void mainWindowCarriesZoneChangesBetweenItsPages() {
+        m_boxes.reset();  // the rig brings its own database and boxes
+        m_db.reset();
+        CMainRig rig(LocalTime(2026, 3, 5, 14, 7, 9));
+        CDlgMain& main = *rig.main;
+        main.show();
+        main.LoginPage()->UserEdit()->setText("admin");
+        main.LoginPage()->PasswordEdit()->setText("admin");
+        Click(main.LoginPage()->LoginButton());
+        CDlgZoneControl& zones = *main.ZoneControlPage();
+        CZoneEditor& editor = *main.SettingsPage()->ZoneEditor();
+        Click(main.Button(CDlgMain::kReceiver));
+        QVERIFY(zones.isVisible());
+        CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), true);
+
+        // A zone added on the settings page reaches the zone control page when it is shown next,
+        // with the ticks kept.
+        Click(main.Button(CDlgMain::kSettings));
+        Answer<CDlgZone>([](CDlgZone& d) {
+            d.NameEdit()->setText("楼");
+            d.NumberList()->setCurrentIndex(2);
+        });
+        Click(editor.AddButton());
+        QVERIFY(editor.m_bZonesChanged);
+        Click(main.Button(CDlgMain::kPlay));
+        QVERIFY(!editor.m_bZonesChanged);
+        QCOMPARE(zones.Tree()->topLevelItem(0)->text(0), QString("003FH(楼)"));
+        QVERIFY(CCheckTree::IsChecked(Item(zones.Tree(), "005CH")));
+
+        // A receiver moved on the zone control page shows in the settings page's tree, its zone
+        // open; the receiver page sends to what is ticked now.
+        zones.Tree()->expandAll();
+        Drag(zones.Tree(), Item(zones.Tree(), "005CH"), Item(zones.Tree(), "003FH(楼)"));
+        QCOMPARE(Shown(editor.Tree()).front(), std::string("003FH(楼): 005CH"));
+        QVERIFY(Item(editor.Tree(), "003FH(楼)")->isExpanded());
+        CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), false);
+        Click(main.Button(CDlgMain::kReceiver));
+        Click(main.ReceiverPage()->SendVolumeButton());
+        QCOMPARE(zones.Flags()[4], uint8_t(0));
+        QVERIFY(rig.boxes.shown.empty());
     }
 };
 
