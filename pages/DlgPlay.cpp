@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -70,7 +71,8 @@ QWidget* CDlgPlay::BuildListGroup() {
     m_listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listView->setUniformItemSizes(true);  // thousands of entries lay out at once
     m_listView->setTextElideMode(Qt::ElideMiddle);
-    // Enter or a double click plays the entry.
+    // Enter or a double click plays the entry; the Delete key removes it.
+    m_listView->installEventFilter(this);
     connect(m_listView, &QListView::activated, this,
             [this](const QModelIndex& index) { m_session.Play(index.row()); });
 
@@ -164,6 +166,15 @@ bool CDlgPlay::event(QEvent* event) {
         return true;
     }
     return CPage::event(event);
+}
+
+bool CDlgPlay::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_listView && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        DeleteSelected();
+        return true;
+    }
+    return CPage::eventFilter(watched, event);
 }
 
 void CDlgPlay::AddFiles(const QStringList& paths) {

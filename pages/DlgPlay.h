@@ -52,7 +52,8 @@ public:
     int SelectedRow() const;
 
 protected:
-    bool event(QEvent* event) override;  // WM_PLAY_TASK, WM_STOP_TASK
+    bool event(QEvent* event) override;                          // WM_PLAY_TASK, WM_STOP_TASK
+    bool eventFilter(QObject* watched, QEvent* event) override;  // keys of the list
 
 private:
     QWidget* BuildListGroup();
