@@ -20,6 +20,7 @@
 #include "store/Database.h"
 #include "store/Statements.h"
 #include "store/TaskTable.h"
+#include "store/ZoneCatalog.h"
 
 using namespace lumetra;
 
@@ -68,6 +69,17 @@ void AddSampleTasks(CDatabase& db) {
     }
 }
 
+// A few zones with their receivers, so the zone trees show more than the default zone.
+void AddSampleZones(CDatabase& db) {
+    CZoneCatalog catalog(db);
+    const char* const names[] = {"教学楼", "操场", "办公楼"};
+    for (int zone = 1; zone <= 3; ++zone) catalog.AddZone(zone, names[zone - 1]);
+    const std::vector<std::string> labels = catalog.ZoneLabels();
+    for (int channel = 1; channel <= 9; ++channel)
+        catalog.MoveChannelToZone(channel, labels[(channel - 1) / 3]);
+    catalog.SetSpeakerName(4, "主席台");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,6 +99,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (std::strcmp(page->name, "tasks") == 0) AddSampleTasks(AppConnection());
+    if (std::strcmp(page->name, "receiver") == 0 || std::strcmp(page->name, "settings") == 0)
+        AddSampleZones(AppConnection());
     CSystemClock clock;
     CNeverPowerOff power;
     CAutoShutdown shutdown(AppConnection(), clock, power);
