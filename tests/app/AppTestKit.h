@@ -75,6 +75,13 @@ struct CAppDatabase {
     std::string path;
 };
 
+// What each page test function starts from: a fresh application database, and boxes that answer
+// from a script instead of waiting for a person.
+struct CPageTestBed {
+    CAppDatabase db;
+    CScriptedMessageBoxes boxes;
+};
+
 // One field of every row of a query, in order.
 inline std::vector<std::string> Column(const std::string& query, const std::string& field,
                                        CDatabase& db = AppConnection()) {

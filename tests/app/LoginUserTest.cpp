@@ -37,18 +37,15 @@ void Modify(CDlgUser& page, int row) {
 class LoginUserTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<CAppDatabase> m_db;
-    std::unique_ptr<CScriptedMessageBoxes> m_boxes;
+    std::unique_ptr<CPageTestBed> m_bed;
+    CScriptedMessageBoxes* m_boxes = nullptr;
 
 private slots:
     void init() {
-        m_db = std::make_unique<CAppDatabase>();
-        m_boxes = std::make_unique<CScriptedMessageBoxes>();
+        m_bed = std::make_unique<CPageTestBed>();
+        m_boxes = &m_bed->boxes;
     }
-    void cleanup() {
-        m_boxes.reset();
-        m_db.reset();
-    }
+    void cleanup() { m_bed.reset(); }
 
     void loginChecksNameThenPassword() {
         InsertUser("admin", "second");  // a second row of the same name is never reached

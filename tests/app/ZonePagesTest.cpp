@@ -110,18 +110,15 @@ std::vector<uint8_t> AllChannelsFrame(uint8_t state) {
 class ZonePagesTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<CAppDatabase> m_db;
-    std::unique_ptr<CScriptedMessageBoxes> m_boxes;
+    std::unique_ptr<CPageTestBed> m_bed;
+    CScriptedMessageBoxes* m_boxes = nullptr;
 
 private slots:
     void init() {
-        m_db = std::make_unique<CAppDatabase>();
-        m_boxes = std::make_unique<CScriptedMessageBoxes>();
+        m_bed = std::make_unique<CPageTestBed>();
+        m_boxes = &m_bed->boxes;
     }
-    void cleanup() {
-        m_boxes.reset();
-        m_db.reset();
-    }
+    void cleanup() { m_bed.reset(); }
 
     void dialogsShowTheirFieldsAndReturnTheChoice() {
         QWidget owner;
@@ -422,8 +419,7 @@ private slots:
     }
 
     void mainWindowCarriesZoneChangesBetweenItsPages() {
-        m_boxes.reset();  // the rig brings its own database and boxes
-        m_db.reset();
+        m_bed.reset();  // the rig brings its own database and boxes
         CMainRig rig(LocalTime(2026, 3, 5, 14, 7, 9));
         CDlgMain& main = *rig.main;
         main.show();
