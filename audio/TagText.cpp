@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "link/Gbk.h"
+#include "base/Gbk.h"
 
 namespace lumetra {
 namespace {

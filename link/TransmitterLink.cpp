@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "base/Gbk.h"
 #include "base/Logger.h"
-#include "link/Gbk.h"
 
 namespace lumetra {
 namespace {

@@ -10,7 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "link/Gbk.h"
+#include "base/Gbk.h"
 #include "pages/DbErrorReport.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"

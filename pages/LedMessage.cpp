@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "link/Gbk.h"
+#include "base/Gbk.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
 #include "store/Labels.h"

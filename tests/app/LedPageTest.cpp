@@ -1,7 +1,7 @@
 // The LED page on a real database file, with the real frame builder recording into the link.
 #include "AppTestKit.h"
 #include "app/KeySwallower.h"
-#include "link/Gbk.h"
+#include "base/Gbk.h"
 #include "pages/LedHistoryModel.h"
 #include "tests/link/RecordingLink.h"
 

@@ -13,7 +13,7 @@
 #include "audio/MediaPlayer.h"
 #include "audio/Mp3Info.h"
 #include "audio/MpegFrames.h"
-#include "link/Gbk.h"
+#include "base/Gbk.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 

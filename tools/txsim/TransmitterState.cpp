@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "base/Gbk.h"
 #include "link/Frames.h"
-#include "link/Gbk.h"
 
 namespace lumetra::txsim {
 namespace {

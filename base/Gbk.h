@@ -1,6 +1,6 @@
-// Text travels inside the program as UTF-8; the LED screens take GBK bytes. Conversions go
-// through iconv and never guess: a text that GBK cannot encode (or bytes that are not GBK) is
-// refused with a message saying what went wrong.
+// Text travels inside the program as UTF-8; LED screens and old Chinese tags hold GBK bytes.
+// Conversions go through iconv and never guess: a text that GBK cannot encode (or bytes that are
+// not GBK) is refused with a message saying what went wrong.
 #pragma once
 
 #include <optional>

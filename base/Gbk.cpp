@@ -1,4 +1,4 @@
-#include "link/Gbk.h"
+#include "base/Gbk.h"
 
 #include <errno.h>
 #include <iconv.h>
