@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "base/Logger.h"
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
+#include "tests/link/LinkTestSupport.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
@@ -78,28 +78,12 @@ private:
     int m_sleepsBegun = 0;
 };
 
-// Also the log's sink.
-class SchedulerThreadTest : public ::testing::Test, public ILogSink {
+class SchedulerThreadTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        scheduler.SetOwner(&rec);
-        Logger().SetSink(this);
-    }
-    void Write(const char* line, size_t length) override {
-        std::lock_guard lock(m_logMutex);
-        m_log.emplace_back(line, length);
-    }
-    std::vector<std::string> LogLines() {
-        std::lock_guard lock(m_logMutex);
-        return m_log;
-    }
-    void TearDown() override {
-        scheduler.Stop();
-        Logger().SetSink(nullptr);
-    }
+    void SetUp() override { scheduler.SetOwner(&rec); }
+    void TearDown() override { scheduler.Stop(); }
 
-    std::mutex m_logMutex;
-    std::vector<std::string> m_log;
+    CLogRecorder log;
     TestDatabase database;
     CSteppedClock clock{LocalTime(2026, 3, 2, 8, 0, 0)};  // a default task's start second
     CRecorder rec{[this] { return static_cast<int64_t>(clock.Now()) * 1000; }};
@@ -156,10 +140,10 @@ TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     database.Db().ExecuteSql("alter table tb_memo rename to tb_memo_away");
     scheduler.Start();
     ASSERT_TRUE(clock.AwaitSleeps(1));
-    const std::vector<std::string> lines = LogLines();
+    const std::vector<LogLine> lines = log.Items();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("Scheduler tick failed"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("tb_memo"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].message.find("Scheduler tick failed"), std::string::npos) << lines[0].message;
+    EXPECT_NE(lines[0].message.find("tb_memo"), std::string::npos) << lines[0].message;
     EXPECT_TRUE(rec.Events().empty());
 
     database.Db().ExecuteSql("alter table tb_memo_away rename to tb_memo");
@@ -168,7 +152,7 @@ TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     ASSERT_TRUE(clock.AwaitSleeps(2));
     EXPECT_TRUE(scheduler.IsRunning());
     EXPECT_EQ(rec.Count("WM_PLAY_TASK"), 1);
-    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(log.Items().size(), 1u);
 }
 
 TEST(SystemClock, HalfSecondSleepEndsOnOrAfterTheNextHalfSecond) {
