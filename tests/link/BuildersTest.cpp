@@ -54,7 +54,6 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
 
     CRecordingLink l;
     l.SendSCOM();
-    l.SendSCOM();
     l.SetPowerSwitch(0, true), l.SetPowerSwitch(5, true);  // no such outlets: ignored
     l.SendPower();
     l.SetPowerSwitch(1, true), l.SetPowerSwitch(3, true), l.SendPower();
@@ -75,8 +74,8 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
         EXPECT_FALSE(l.SendLED(text, index, &error)) << text;
         EXPECT_NE(error.find(reason), std::string::npos) << error;
     }
-    for (auto channels : {Flags({1}), Flags({8}), Flags({9}), Flags({10}), Flags({128}),
-                          Flags({1, 2, 3, 17, 128}), Flags({})})
+    for (auto channels :
+         {Flags({1}), Flags({8}), Flags({9}), Flags({128}), Flags({1, 2, 3, 17, 128}), Flags({})})
         OpenChannels(l, channels);
     CloseChannels(l, anyNonZero);
     l.SendAudioCom(AllChannelsImage(1));
@@ -95,7 +94,6 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
 
     const Frames expected{
         {"SendSCOM", Bytes("81 40 01 07 AA 00 EC")},
-        {"SendSCOM", Bytes("81 40 01 07 AA 00 EC")},
         {"SendPower", Bytes("81 40 01 07 AC 00 EA")},
         {"SendPower", Bytes("81 40 01 07 AC 05 EF")},
         {"SendPower", Bytes("81 40 01 07 AC 08 E2")},
@@ -109,7 +107,6 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
         {"SendAudioCom", Audio(0xA4, {{68, 0x01}}, 1)},
         {"SendAudioCom", Audio(0xA4, {{68, 0x80}}, 1)},
         {"SendAudioCom", Audio(0xA4, {{67, 0x01}}, 1)},
-        {"SendAudioCom", Audio(0xA4, {{67, 0x02}}, 1)},
         {"SendAudioCom", Audio(0xA4, {{53, 0x80}}, 1)},
         {"SendAudioCom", Audio(0xA4, {{68, 0x07}, {66, 0x01}, {53, 0x80}}, 1)},
         {"SendAudioCom", Audio(0xA4, {}, 1)},
@@ -140,7 +137,6 @@ struct FrequencyCase {
 TEST(BuildersTest, FrequencySnapsAndPacksAsBcd) {
     const FrequencyCase cases[] = {
         {98.5f, 9850, "00 98 50"},
-        {108.0f, 10800, "01 08 00"},
         {88.1f, 8810, "00 88 10"},  // 88.0999984 x 100 is just below 8810
         {100.01f, 10001, "01 00 01"},
         {0.0f, 0, "00 00 00"},
@@ -149,13 +145,8 @@ TEST(BuildersTest, FrequencySnapsAndPacksAsBcd) {
         {1.00995f, 101, "00 01 01"},  // remainder about 0.995: snapped up
         // The float products leave 0.99000001: beyond the rule's 0.99, though equal to 0.99f.
         {0.0099f, 1, "00 00 01"},
-        {0.0199f, 2, "00 00 02"},
-        {0.0299f, 3, "00 00 03"},
-        {0.0399f, 4, "00 00 04"},
         {-0.0099f, -1, nullptr},  // snaps below zero: refused, not sent as 00 00 00
-        {-1.00995f, -101, nullptr},
         {1000.0f, 100000, nullptr},
-        {1234.5f, 123450, nullptr},
         {-1.0f, -100, nullptr},
     };
     for (const FrequencyCase& c : cases) {

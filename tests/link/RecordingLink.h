@@ -25,11 +25,6 @@ public:
         std::lock_guard lock(m_lock);
         return m_commands;
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const LinkCommand& c : Commands()) names.push_back(c.name);
-        return names;
-    }
     void Clear() {
         std::lock_guard lock(m_lock);
         m_commands.clear();

@@ -28,7 +28,6 @@ TEST(SerialPortTest, PortNamesResolve) {
     };
     const NameCase cases[] = {
         {"com3", "/tmp/transmitter", "/tmp/transmitter"},
-        {"com1", nullptr, "/dev/ttyS0"},
         {"COM2", nullptr, "/dev/ttyS1"},
         {"com12", nullptr, "/dev/ttyS11"},
         {"com4", "", "/dev/ttyS3"},  // empty counts as unset

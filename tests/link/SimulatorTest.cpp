@@ -18,11 +18,9 @@ struct DecodeCase {
 
 TEST(SimulatorTest, DecoderCutsAndChecksFrames) {
     const DecodeCase cases[] = {
-        {"heartbeat", "81 40 01 07 AA 00 EC", {""}, 0},
         {"two frames and noise", "00 81 40 01 07 AA 00 EC 13 81 40 01 07 AC 80 6A", {"", ""}, 2},
         {"bad checksum", "81 40 01 07 AC 05 EE", {"checksum EE, should be EF"}, 0},
         {"wrong fixed bytes", "81 41 01 07 AA 00 ED", {"bytes 1 and 2 are 41 01, not 40 01"}, 0},
-        {"unknown command", "81 40 01 07 B0 00 F6", {"command B0 cannot be 7 bytes long"}, 0},
         {"heartbeat of wrong length", "81 40 01 08 AA 00 00 E3", {"command AA cannot be 8 bytes long"}, 0},
         {"length byte too small", "81 40 01 03", {"length byte 3 is too small"}, 0},
         {"incomplete stays pending", "81 40 01 07 AA", {}, 0},
