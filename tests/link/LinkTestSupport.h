@@ -20,6 +20,7 @@
 #include "link/LinkNotifier.h"
 #include "link/PortAlert.h"
 #include "link/TransmitterLink.h"
+#include "tools/txsim/FrameDecoder.h"
 #include "tools/txsim/PseudoTerminal.h"
 
 namespace lumetra::test {
@@ -134,8 +135,8 @@ public:
     }
     const std::string& DevicePath() const { return m_pty.DevicePath(); }
     int Fd() const { return m_pty.Fd(); }
-    // Every frame so far (cut by its length byte), after waiting until there are `count` of them
-    // or the limit passes.
+    // Every frame so far (cut by its length byte, whether valid or not), after waiting until there are
+    // `count` of them or the limit passes.
     std::vector<std::vector<uint8_t>> ReadFrames(size_t count, std::chrono::milliseconds limit) {
         const auto deadline = Clock::now() + limit;
         for (auto left = limit.count(); m_frames.size() < count && left > 0;
@@ -148,12 +149,8 @@ public:
                 ::usleep(5000);  // the link has the port closed for a moment (a reopen)
                 continue;
             }
-            m_pending.insert(m_pending.end(), buffer, buffer + n);
-            while (m_pending.size() >= 4 && m_pending[3] >= 4 && m_pending.size() >= m_pending[3]) {
-                const auto end = m_pending.begin() + m_pending[3];
-                m_frames.emplace_back(m_pending.begin(), end);
-                m_pending.erase(m_pending.begin(), end);
-            }
+            for (txsim::DecodedFrame& frame : m_decoder.Push(buffer, static_cast<size_t>(n)))
+                m_frames.push_back(std::move(frame.bytes));
         }
         return m_frames;
     }
@@ -165,7 +162,7 @@ public:
 
 private:
     txsim::CPseudoTerminal m_pty;
-    std::vector<uint8_t> m_pending;
+    txsim::CFrameDecoder m_decoder;
     std::vector<std::vector<uint8_t>> m_frames;
 };
 

@@ -38,10 +38,8 @@ TEST_F(SimulatorLinkTest, FramesArriveAsBuiltInOrderAtLeast100msApart) {
     flags[0] = flags[39] = flags[127] = 1;
     test::CRecordingLink expected;
     for (CTransmitterLink* l : {&link, static_cast<CTransmitterLink*>(&expected)}) {
-        l->SetPowerSwitch(2, true);
         l->SendSCOM();
         l->SendPower();
-        OpenChannels(*l, flags);
         ASSERT_TRUE(l->SendLED("中文 LED", 2));
         ASSERT_TRUE(l->SetFrequencies(flags, 98.5f, 88.1f));
         l->SendFMCom();

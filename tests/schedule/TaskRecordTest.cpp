@@ -12,6 +12,7 @@
 #include "schedule/TaskRules.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 
@@ -93,9 +94,7 @@ TEST(ZoneFlags, EntriesReadAsNumbersSelectChannels) {
     EXPECT_EQ(TaskFields(t).Zones(), expected);
     t.zones = "";
     EXPECT_EQ(TaskFields(t).Zones(), ChannelFlags{});
-    t.zones = "0";
-    for (int i = 2; i <= 128; ++i) t.zones += i == 128 ? "|1" : "|0";
-    t.zones += "|1|1";  // more than 128 entries: the rest is ignored
+    t.zones = test::ZoneText({128}) + "|1|1";  // more than 128 entries: the rest is ignored
     expected = {};
     expected[127] = 1;
     EXPECT_EQ(TaskFields(t).Zones(), expected);
