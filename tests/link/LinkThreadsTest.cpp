@@ -91,8 +91,6 @@ TEST_F(LinkThreadsTest, OpenPortStopsARunningLinkAndRefusedSettingsLeaveItStoppe
     EXPECT_EQ(notes.Items().back(), false);
     EXPECT_FALSE(link.IsLinkUp());
     EXPECT_FALSE(link.IsRunning());
-    link.SendSCOM();
-    EXPECT_EQ(link.QueuedCount(), 0u);
 
     ASSERT_TRUE(link.OpenPort(peer.DevicePath(), 9600, 8));
     EXPECT_EQ(log.Count(kReopen), 2u) << "the port left open is closed first";

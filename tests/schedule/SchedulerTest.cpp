@@ -136,7 +136,6 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         {"stale close", "wdo", 8, 45, 0, sql::kStateRunning, "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
         {"stale close instead of power-down", "d", 8, 30, 15, sql::kStateRunning,
          "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
-        {"power-down", "wdo", 8, 30, 15, sql::kStateDone, "0 ClosePower D, 0 WM_POWER_REFRESH D"},
     };
     std::string id;
     rec.probe = [&] {
