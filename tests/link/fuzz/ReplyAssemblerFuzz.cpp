@@ -1,6 +1,6 @@
-// Feeds arbitrary byte streams to the reply assembler and checks, byte by byte, that replies
-// complete exactly seven bytes after an accepted start byte, carry the bytes that were fed, and
-// are judged valid exactly when their checksum matches.
+// The reply assembler's unit test, run on every test pass: feeds arbitrary byte streams to it and
+// checks, byte by byte, that replies complete exactly seven bytes after an accepted start byte,
+// carry the bytes that were fed, and are judged valid exactly when their checksum matches.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
