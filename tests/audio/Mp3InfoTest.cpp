@@ -1,6 +1,6 @@
 // MP3 information against the project's own files: the playing time of every kind of MPEG stream;
-// the texts of every kind of tag; the header facts and texts of
-// a fully tagged file; bad files leave everything cleared; ID3v1 genre numbers.
+// the texts of every kind of tag; the header facts and texts of a fully tagged file; bad files
+// leave everything cleared; frame headers; ID3v1 genre numbers.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -29,55 +29,35 @@ const std::pair<TextGetter, const char*> kTagTexts[] = {
     {&CMp3Info::EncodedBy, "TENC"}, {&CMp3Info::FirstReleasePerformer, "TOPE"}, {&CMp3Info::UserUrl, "WXXX"}};
 // clang-format on
 
-// A ctest name from a description: letters and digits, everything else an underscore.
-std::string NameOf(std::string text) {
-    for (char& c : text)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return text;
-}
-
-struct LengthCase {
-    const char* file;
-    const char* version;
-    bool vbr;
-    double seconds;  // of the audio it holds
-};
-
-void PrintTo(const LengthCase& c, std::ostream* out) {
-    *out << c.file;
-}
-
-class Mp3LengthTest : public testing::TestWithParam<LengthCase> {};
-
-TEST_P(Mp3LengthTest, InfoGivesTheLengthAndBitRateOfTheAudio) {
-    const LengthCase& c = GetParam();
-    const std::string path = test::Fixture(c.file);
-    CMp3Info info;
-    ASSERT_TRUE(info.Open(path));
-    EXPECT_NEAR(info.PlayingTime(), c.seconds, 1.0);
-    EXPECT_EQ(info.VersionText(), c.version);
-    EXPECT_EQ(info.LayerText(), "Layer III");
-    EXPECT_EQ(info.BitRateText()->ends_with(" kbit/s (VBR)"), c.vbr) << *info.BitRateText();
-    // The average over the audio, which is nearly all of the file.
-    const double average = std::filesystem::file_size(path) * 8 / c.seconds;
-    EXPECT_NEAR(info.EffectiveBitRate(), c.vbr ? average : info.BitRate(), average * 0.1);
-}
-
 // One row per way of finding the length: the audio's size (at each version), the VBR header (at
 // the offsets of MPEG 1 stereo and MPEG 2 mono, and in a file cut short), counted frames past junk.
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Files, Mp3LengthTest, testing::Values(
-    LengthCase{test::kCbrMp3, "MPEG 1", false, 3.03},
-    LengthCase{test::kLongMp3, "MPEG 2", false, 245},
-    LengthCase{test::kCbrMpeg25, "MPEG 2.5", false, 6},
-    LengthCase{test::kVbrMp3, "MPEG 1", true, 5},
-    LengthCase{test::kVbrXingMpeg2, "MPEG 2", true, 6},
-    LengthCase{test::kVbrXingHalf, "MPEG 1", true, 2.5},
-    LengthCase{test::kLeadingJunk, "MPEG 2", true, 6},
-    LengthCase{test::kJunkInside, "MPEG 1", true, 6},
-    LengthCase{test::kBadTagSizeMp3, "MPEG 1", false, 3.03}),
-    [](const auto& info) { return NameOf(info.param.file); });
-// clang-format on
+TEST(Mp3Info, GivesTheLengthAndBitRateOfEveryKindOfStream) {
+    struct Case {
+        const char* file;
+        const char* version;
+        bool vbr;
+        double seconds;  // of the audio it holds
+    };
+    // clang-format off
+    for (const Case& c : {Case{test::kCbrMp3, "MPEG 1", false, 3.03}, {test::kLongMp3, "MPEG 2", false, 245},
+             {test::kCbrMpeg25, "MPEG 2.5", false, 6}, {test::kVbrMp3, "MPEG 1", true, 5},
+             {test::kVbrXingMpeg2, "MPEG 2", true, 6}, {test::kVbrXingHalf, "MPEG 1", true, 2.5},
+             {test::kLeadingJunk, "MPEG 2", true, 6}, {test::kJunkInside, "MPEG 1", true, 6},
+             {test::kBadTagSizeMp3, "MPEG 1", false, 3.03}}) {
+        // clang-format on
+        SCOPED_TRACE(c.file);
+        const std::string path = test::Fixture(c.file);
+        CMp3Info info;
+        ASSERT_TRUE(info.Open(path));
+        EXPECT_NEAR(info.PlayingTime(), c.seconds, 1.0);
+        EXPECT_EQ(info.VersionText(), c.version);
+        EXPECT_EQ(info.LayerText(), "Layer III");
+        EXPECT_EQ(info.BitRateText()->ends_with(" kbit/s (VBR)"), c.vbr) << *info.BitRateText();
+        // The average over the audio, which is nearly all of the file.
+        const double average = std::filesystem::file_size(path) * 8 / c.seconds;
+        EXPECT_NEAR(info.EffectiveBitRate(), c.vbr ? average : info.BitRate(), average * 0.1);
+    }
+}
 
 // UTF-16 little-endian with its byte order mark, from ASCII and CJK characters.
 std::string Utf16(const std::u16string& text) {
@@ -86,73 +66,66 @@ std::string Utf16(const std::u16string& text) {
     return bytes;
 }
 
-struct TagCase {
-    const char* name;
-    test::Bytes front;              // before the audio
-    std::vector<test::Bytes> back;  // after it, in turn
-    Text title, artist, genre;
-    int year;
-    bool v1, v2, lyrics;
-};
-
-void PrintTo(const TagCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class Mp3TagTest : public testing::TestWithParam<TagCase> {};
-
-TEST_P(Mp3TagTest, TextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
-    const TagCase& c = GetParam();
-    test::Bytes bytes = test::ReadBytes(test::Fixture(test::kV1RockMp3));
-    bytes.resize(bytes.size() - 128);  // its own ID3v1 tag
-    bytes.insert(bytes.begin(), c.front.begin(), c.front.end());
-    for (const test::Bytes& part : c.back) bytes.insert(bytes.end(), part.begin(), part.end());
+// Each kind of tag and text encoding around the same audio, under a name that is not a format.
+TEST(Mp3Info, TagTextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
+    struct TagCase {
+        const char* name;
+        test::Bytes front;              // before the audio
+        std::vector<test::Bytes> back;  // after it, in turn
+        Text title, artist, genre;
+        int year;
+        bool v1, v2, lyrics;
+    };
+    const std::string lyrics1 = "LYRICSBEGIN[00:01]la la laLYRICSEND";
+    // Fifteen characters after the "A" are 31 bytes: the field keeps 30, half of the last character.
+    const std::string longGbkArtist = "A校园广播每日早间新闻节目播出安排表";
+    // clang-format off
+    const TagCase cases[] = {
+        {"Id3v1Gbk", {}, {test::Bytes(lyrics1.begin(), lyrics1.end()),
+                          test::Id3v1Tag(*Utf8ToGbk("新闻联播"), *Utf8ToGbk(longGbkArtist), 17, "2008")},
+         "新闻联播", "A校园广播每日早间新闻节目播出", "Rock", 2008, true, false, true},
+        {"Id3v23Latin1HoldingGbk",
+         test::Id3v2Tag({{"TIT2", *Utf8ToGbk("新闻联播")}, {"TPE1", *Utf8ToGbk("广播站")}, {"TCON", "(17)"},
+                         {"TYER", "2010"}}, 0), {},
+         "新闻联播", "广播站", "Rock", 2010, false, true, false},
+        {"Id3v23Latin1", test::Id3v2Tag({{"TIT2", "Caf\xE9 M\xFCller"}, {"TPE1", "Ana"},
+                                         {"TCON", "Chanson"}}, 16), {},
+         "Café Müller", "Ana", "Chanson", 0, false, true, false},
+        {"Id3v23Utf16", test::Id3v2Tag({{"TIT2", Utf16(u"早操音乐")}, {"TPE1", Utf16(u"Plain ASCII")},
+                                        {"TYER", Utf16(u"2012")}}, 0, 1), {},
+         "早操音乐", "Plain ASCII", std::nullopt, 2012, false, true, false},
+        {"Id3v24Utf8", test::Id3v2Tag({{"TIT2", "晨间广播"}, {"TPE1", "Ünïcode"}, {"TCON", "17"},
+                                       {"TDRC", "2021-09-01"}}, 8, 3, 4), {},
+         "晨间广播", "Ünïcode", "Rock", 2021, false, true, false},
+        {"Ape", {}, {test::ApeTag({{"Title", "校歌"}, {"Artist", "合唱团"}, {"Year", "2015"}, {"Genre", "Choral"}})},
+         "校歌", "合唱团", "Choral", 2015, false, false, false},
+        {"Lyrics3v2BeforeId3v1", {}, {test::Lyrics3v2Block("[00:01]la la la"),
+                                      test::Id3v1Tag(test::kV1Title, test::kV1Artist, 200)},
+         test::kV1Title, test::kV1Artist, "(200)", 1998, true, false, true}};
+    // clang-format on
+    test::Bytes audio = test::ReadBytes(test::Fixture(test::kV1RockMp3));
+    audio.resize(audio.size() - 128);  // its own ID3v1 tag
     test::TempDir dir;
-    const std::string path = dir.File(std::string("100% %s ") + c.name + ".mp3");  // not a format
-    test::WriteBytes(path, bytes);
-
-    CMp3Info info;
-    ASSERT_TRUE(info.Open(path));
-    EXPECT_EQ(info.Path(), path);
-    EXPECT_EQ(info.Title(), c.title);
-    EXPECT_EQ(info.Artist(), c.artist);
-    EXPECT_EQ(info.Genre(), c.genre);
-    EXPECT_EQ(info.YearNumber(), c.year);
-    EXPECT_EQ(info.HasV1Tag(), c.v1);
-    EXPECT_EQ(info.HasV2Tag(), c.v2);
-    EXPECT_EQ(info.HasLyrics(), c.lyrics);
-    EXPECT_EQ(info.PlayingTime(), test::kV1Seconds);
+    for (const TagCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::Bytes bytes = c.front;
+        bytes.insert(bytes.end(), audio.begin(), audio.end());
+        for (const test::Bytes& part : c.back) bytes.insert(bytes.end(), part.begin(), part.end());
+        const std::string path = dir.File(std::string("100% %s ") + c.name + ".mp3");
+        test::WriteBytes(path, bytes);
+        CMp3Info info;
+        ASSERT_TRUE(info.Open(path));
+        EXPECT_EQ(info.Path(), path);
+        EXPECT_EQ(info.Title(), c.title);
+        EXPECT_EQ(info.Artist(), c.artist);
+        EXPECT_EQ(info.Genre(), c.genre);
+        EXPECT_EQ(info.YearNumber(), c.year);
+        EXPECT_EQ(info.HasV1Tag(), c.v1);
+        EXPECT_EQ(info.HasV2Tag(), c.v2);
+        EXPECT_EQ(info.HasLyrics(), c.lyrics);
+        EXPECT_EQ(info.PlayingTime(), test::kV1Seconds);
+    }
 }
-
-const std::string kLyrics1 = "LYRICSBEGIN[00:01]la la laLYRICSEND";
-// Fifteen characters after the "A" are 31 bytes: the field keeps 30, half of the last character.
-const std::string kLongGbkArtist = "A校园广播每日早间新闻节目播出安排表";
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Tags, Mp3TagTest, testing::Values(
-    TagCase{"Id3v1Gbk", {}, {test::Bytes(kLyrics1.begin(), kLyrics1.end()),
-                             test::Id3v1Tag(*Utf8ToGbk("新闻联播"), *Utf8ToGbk(kLongGbkArtist), 17, "2008")},
-            "新闻联播", "A校园广播每日早间新闻节目播出", "Rock", 2008, true, false, true},
-    TagCase{"Id3v23Latin1HoldingGbk",
-            test::Id3v2Tag({{"TIT2", *Utf8ToGbk("新闻联播")}, {"TPE1", *Utf8ToGbk("广播站")}, {"TCON", "(17)"},
-                            {"TYER", "2010"}}, 0), {},
-            "新闻联播", "广播站", "Rock", 2010, false, true, false},
-    TagCase{"Id3v23Latin1", test::Id3v2Tag({{"TIT2", "Caf\xE9 M\xFCller"}, {"TPE1", "Ana"},
-                                            {"TCON", "Chanson"}}, 16), {},
-            "Café Müller", "Ana", "Chanson", 0, false, true, false},
-    TagCase{"Id3v23Utf16", test::Id3v2Tag({{"TIT2", Utf16(u"早操音乐")}, {"TPE1", Utf16(u"Plain ASCII")},
-                                           {"TYER", Utf16(u"2012")}}, 0, 1), {},
-            "早操音乐", "Plain ASCII", std::nullopt, 2012, false, true, false},
-    TagCase{"Id3v24Utf8", test::Id3v2Tag({{"TIT2", "晨间广播"}, {"TPE1", "Ünïcode"}, {"TCON", "17"},
-                                          {"TDRC", "2021-09-01"}}, 8, 3, 4), {},
-            "晨间广播", "Ünïcode", "Rock", 2021, false, true, false},
-    TagCase{"Ape", {}, {test::ApeTag({{"Title", "校歌"}, {"Artist", "合唱团"}, {"Year", "2015"}, {"Genre", "Choral"}})},
-            "校歌", "合唱团", "Choral", 2015, false, false, false},
-    TagCase{"Lyrics3v2BeforeId3v1", {}, {test::Lyrics3v2Block("[00:01]la la la"),
-                                         test::Id3v1Tag(test::kV1Title, test::kV1Artist, 200)},
-            test::kV1Title, test::kV1Artist, "(200)", 1998, true, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
 
 TEST(Mp3Info, FullyTaggedFileGivesEveryFrameAndItsHeaderFacts) {
     const std::string path = test::Fixture(test::kCbrMp3);
