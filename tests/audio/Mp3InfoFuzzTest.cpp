@@ -28,14 +28,8 @@ using test::Bytes;
 Bytes MutatedCase(const std::vector<Bytes>& seeds, uint64_t index, uint32_t seed) {
     std::mt19937 random(static_cast<uint32_t>(seed * 2654435761u + index));
     Bytes bytes = seeds[index % seeds.size()];
-    if (bytes.empty()) return bytes;
     // Offsets near the start matter most: that is where the ID3v2 tag and the first frames are.
     const auto head = [&] { return random() % std::min<size_t>(bytes.size(), 1024); };
-    const auto noise = [&](size_t size) {
-        Bytes out(size);
-        for (uint8_t& b : out) b = random();
-        return out;
-    };
     const uint64_t kind = (index / seeds.size()) % 9;
     switch (kind) {
         case 0:  // a few garbled bytes in the tag area
@@ -60,15 +54,14 @@ Bytes MutatedCase(const std::vector<Bytes>& seeds, uint64_t index, uint32_t seed
             std::fill_n(bytes.begin() + at, std::min<size_t>(random() % 256, bytes.size() - at), 0);
             break;
         }
-        case 6: {  // a garbled ID3v1 tag at the end
-            const Bytes tail = noise(125);
+        case 6:  // a garbled ID3v1 tag at the end
             bytes.insert(bytes.end(), {'T', 'A', 'G'});
-            bytes.insert(bytes.end(), tail.begin(), tail.end());
+            for (int i = 0; i < 125; ++i) bytes.push_back(static_cast<uint8_t>(random()));
             break;
-        }
         case 7: {  // random bytes inserted
-            const Bytes inserted = noise(random() % 64);
-            bytes.insert(bytes.begin() + head(), inserted.begin(), inserted.end());
+            const size_t at = head();
+            for (int n = random() % 64; n > 0; --n)
+                bytes.insert(bytes.begin() + at, static_cast<uint8_t>(random()));
             break;
         }
         default:  // false frame syncs in the audio
@@ -155,7 +148,6 @@ TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
                                    _exit(3);  // reported as "crash (exit 3)"
                        });
     for (const Finding& f : findings) ADD_FAILURE() << "case " << f.index << ": " << f.what;
-    EXPECT_TRUE(findings.empty());
 }
 
 // The harness itself, so that the test above cannot pass for nothing: mutations change the seeds,

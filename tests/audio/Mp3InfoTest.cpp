@@ -131,7 +131,6 @@ TEST(Mp3Info, FullyTaggedFileGivesEveryFrameAndItsHeaderFacts) {
     const std::string path = test::Fixture(test::kCbrMp3);
     CMp3Info info;
     ASSERT_TRUE(info.Open(path));
-    EXPECT_TRUE(info.IsValid());
     EXPECT_EQ(info.FileSize(), static_cast<int32_t>(std::filesystem::file_size(path)));
     EXPECT_EQ(info.BitRate(), test::kCbrKbps * 1000);
     EXPECT_EQ(info.VbrBitRate(), 0);
