@@ -83,8 +83,6 @@ private slots:
             CDlgTaskEdit editor(AppConnection(), nullptr);
             editor.show();
             QVERIFY(QTest::qWaitForWindowExposed(&editor));
-            QCOMPARE(editor.windowTitle(), QString("新增任务"));
-            QVERIFY(editor.RepeatButton(0)->isChecked() && !editor.WeekDayBox(0)->isEnabled());
             editor.NameEdit()->setText("早操");
             editor.DateEdit()->setDate({2026, 3, 5});
             editor.StartEdit()->setTime({8, 0, 0});
@@ -115,7 +113,6 @@ private slots:
         CDlgTaskEdit editor(AppConnection(), nullptr,
                             EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, {})});
         editor.show();
-        QCOMPARE(editor.windowTitle(), QString("修改任务"));
         QCOMPARE(editor.NameEdit()->text(), QString("早操"));
         QCOMPARE(editor.DateEdit()->date(), QDate(2026, 3, 5));
         QCOMPARE(editor.EndEdit()->time(), QTime(8, 10, 30));
@@ -173,7 +170,6 @@ private slots:
                      {"早操", "0", "", "开始时间不能大于或等于结束时间", 0},
                      {"早操", "7", "", "请选择重复周期！", 60},  // a stored code outside 0 to 2
                      {"早操", "1", "drop table tb_memo", "no such table: tb_memo", 60},
-                     {"早操", "2", "PRAGMA query_only = ON", "readonly", 60},
                      {"早操", "2", "", "要修改的任务已不存在", 60}};  // no row has its ID
         for (const auto& c : cases) {
             CAppDatabase db;
@@ -195,40 +191,28 @@ private slots:
         }
     }
 
-    // Every "*.mp3" of the folder and of its subfolders whatever the letter case, in name order,
-    // no dot files, a looping link entered once; a second scan adds nothing.
+    // The lengths the scan read are shown; a second scan adds nothing; a deletion reads no file
+    // again. Which files a scan finds (the play page shares the scan) is checked there.
     void FolderScan() {
         CAppDatabase db;
         TempDir root;
-        const std::string r = root.Path();
-        for (const char* dir : {"/sub", "/sub/deeper", "/.dot", "/many"})
-            QDir().mkpath(QString::fromStdString(r + dir));
-        for (const char* file :
-             {"/a.mp3", "/b.MP3", "/c.wav", "/.hidden.mp3", "/.dot/x.mp3", "/sub/d.Mp3", "/sub/deeper/e.mp3"})
-            WriteSilentMp3(r + file, 2);
-        for (int i = 0; i < 500; ++i) WriteSilentMp3(r + "/many/" + std::to_string(1000 + i) + ".mp3", 1);
-        QVERIFY(QFile::link(QString::fromStdString(r), QString::fromStdString(r + "/sub/loop")));
+        QDir().mkpath(QString::fromStdString(root.File("sub")));
+        WriteSilentMp3(root.File("a.mp3"), 2);
+        WriteSilentMp3(root.File("sub/b.mp3"), 1);
         std::atomic<int> reads = 0;
         CDlgTaskEdit editor(AppConnection(), nullptr, {}, [&](const std::string& path) {
             ++reads;
             return ReadPlayingSeconds(path);
         });
-        editor.AddFolder(QString::fromStdString(r));
-        QStringList paths = FileColumn(editor, 1);
-        QCOMPARE(paths.size(), 504);
-        QCOMPARE(paths.mid(0, 3),
-                 QStringList({QString::fromStdString(r + "/a.mp3"), QString::fromStdString(r + "/b.MP3"),
-                              QString::fromStdString(r + "/many/1000.mp3")}));
-        QCOMPARE(paths.mid(502), QStringList({QString::fromStdString(r + "/sub/d.Mp3"),
-                                              QString::fromStdString(r + "/sub/deeper/e.mp3")}));
-        QCOMPARE(FileColumn(editor, 2).at(0), QString("0:2"));
-        editor.AddFolder(QString::fromStdString(r));
-        QCOMPARE(editor.FileList()->GetItemCount(), 504);
-        // Deleting one file reads no file again.
+        editor.AddFolder(QString::fromStdString(root.Path()));
+        editor.AddFolder(QString::fromStdString(root.Path()));
+        QCOMPARE(FileColumn(editor, 1), QStringList({QString::fromStdString(root.File("a.mp3")),
+                                                     QString::fromStdString(root.File("sub/b.mp3"))}));
+        QCOMPARE(FileColumn(editor, 2), QStringList({"0:2", "0:1"}));
         const int readsBefore = reads;
         editor.FileList()->SelectRow(1);
         Click(editor.Button(CDlgTaskEdit::kDeleteFile));
-        QCOMPARE(editor.FileList()->GetItemCount(), 503);
+        QCOMPARE(editor.FileList()->GetItemCount(), 1);
         QCOMPARE(reads.load(), readsBefore);
     }
 

@@ -1,9 +1,6 @@
-// The task list page on a real database file, and one task made through the editor and carried
-// out by the real scheduler with the transmitter simulator.
+// The task list page on a real database file.
 #include "AppTestKit.h"
 #include "pages/DlgTaskEdit.h"
-#include "pages/TaskListRows.h"
-#include "widgets/CheckTree.h"
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
@@ -122,43 +119,6 @@ private slots:
         Click(page.ModifyButton());
         QCOMPARE(boxes.Texts(), QStringList({"该任务已被删除或修改，任务列表将重新载入。"}));
         QCOMPARE(page.List()->GetItemCount(), 2);
-    }
-
-    // Made in the editor 20 s ahead: power and channels at -10 s, green "正在执行", then "已执行".
-    void EditorTaskRunsOnTime() {
-        const QDateTime now = QDateTime::currentDateTime();
-        if (now.time() > QTime(23, 58)) QSKIP("too close to midnight for a same-day task");
-        CMainRig rig(std::time(nullptr));
-        rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
-        rig.main->show();
-        const QTime start = now.time().addSecs(20);
-        OnNextModal([&](QWidget* modal) {
-            auto* editor = static_cast<CDlgTaskEdit*>(modal);
-            editor->NameEdit()->setText("端到端");
-            editor->StartEdit()->setTime(start);
-            editor->EndEdit()->setTime(start.addSecs(6));
-            editor->RepeatButton(2)->click();
-            editor->PowerBox(1)->click();
-            editor->ZoneTree()->expandAll();
-            for (int channel : {0, 1}) {
-                QTreeWidgetItem* item = editor->ZoneTree()->topLevelItem(0)->child(channel);
-                QTest::mouseClick(editor->ZoneTree()->viewport(), Qt::LeftButton, {},
-                                  editor->ZoneTree()->StateImageRect(item).center());
-            }
-            Click(editor->Button(CDlgTaskEdit::kSave));
-        });
-        rig.main->TaskListPage()->AddButton()->click();
-        CColorListCtrl* list = rig.main->TaskListPage()->List();
-        QCOMPARE(list->GetItemCount(), 1);
-        const std::time_t due = std::time(nullptr) + QTime::currentTime().secsTo(start);
-        SimFrame frame;
-        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 2", 25000, &frame));
-        QVERIFY(qAbs(frame.receivedAtMs / 1000.0 - (due - 10)) < 1.5);
-        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-2", 3000));
-        QTRY_COMPARE_WITH_TIMEOUT(list->GetItemText(0, kColState), QString("正在执行"), 15000);
-        QCOMPARE(list->GetItemColor(0), QColor(0, 245, 0));
-        QTRY_COMPARE_WITH_TIMEOUT(list->GetItemText(0, kColState), QString("已执行"), 15000);
-        QCOMPARE(list->GetItemColor(0), QColor(245, 245, 245));
     }
 };
 
