@@ -186,4 +186,15 @@ struct CProgramRig {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
+// Answers the next modal dialog: `fill` sees it, then it is accepted (or cancelled).
+template <typename Dialog>
+void Answer(std::function<void(Dialog&)> fill, bool accept = true) {
+    QTimer::singleShot(0, [fill, accept] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        QVERIFY2(dialog, "the expected dialog did not open");
+        fill(*dialog);
+        accept ? dialog->accept() : dialog->reject();
+    });
+}
+
 }  // namespace lumetra::test

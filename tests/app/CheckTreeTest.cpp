@@ -40,19 +40,11 @@ struct Tree {
     std::map<QString, QTreeWidgetItem*> items;
 };
 
-// Receiver-like rule: unticking a ticked leaf unticks its parent alone and nothing else.
-bool UntickParentOfLeaf(QTreeWidgetItem* item, CheckState before) {
-    if (item->childCount() > 0 || before == CheckState::Unchecked) return false;
-    CCheckTree::SetState(item, CheckState::Unchecked);
-    if (item->parent()) CCheckTree::SetState(item->parent(), CheckState::Unchecked);
-    return true;
-}
-
 // Actions: "click a1" on the box, "label a1" beside it, "space a1" on the current item, "all on"
 // or "all off" for every item. States: the digits of kOrder after the actions.
 struct Case {
     const char *name, *actions;
-    bool rule;                     // UntickParentOfLeaf installed
+    bool rule;                     // the receiver-like click rule installed
     const char *states, *befores;  // befores: the states the rule saw
 };
 const Case kCases[] = {
@@ -89,7 +81,11 @@ private slots:
         if (c.rule)
             t.tree.SetClickRule([&](QTreeWidgetItem* item, CheckState before) {
                 seen += QString::number(int(before));
-                return UntickParentOfLeaf(item, before);
+                // Receiver-like: unticking a ticked leaf unticks its parent alone and nothing else.
+                if (item->childCount() > 0 || before == CheckState::Unchecked) return false;
+                CCheckTree::SetState(item, CheckState::Unchecked);
+                if (item->parent()) CCheckTree::SetState(item->parent(), CheckState::Unchecked);
+                return true;
             });
         QSignalSpy toggled(&t.tree, &CCheckTree::ItemToggled);
         int toggles = 0;

@@ -55,8 +55,6 @@ private slots:
         QTest::newRow("128 latin") << a.repeated(128) << a.repeated(128) << 0;
         QTest::newRow("129th latin byte") << a.repeated(129) << a.repeated(128) << 0;
         QTest::newRow("128th byte inside a character") << a.repeated(127) + zh << a.repeated(127) << 1;
-        QTest::newRow("129th byte inside a character")
-            << a.repeated(126) + zh + zh << a.repeated(126) + zh << 0;
         QTest::newRow("emoji counts two") << QStringLiteral("a😀") << QStringLiteral("a😀") << 125;
         QTest::newRow("emoji at the limit") << a.repeated(127) + QStringLiteral("😀") << a.repeated(127) << 1;
     }
@@ -115,14 +113,12 @@ private slots:
         QCOMPARE(m_page->History()->model()->rowCount(), 0);  // only the button loads it
         Click(m_page->HistoryButton());
         const QAbstractItemModel& model = *m_page->History()->model();
-        QCOMPARE(model.rowCount(), 3);
-        for (int row = 0; row < 3; ++row) {
-            QCOMPARE(model.index(row, CLedHistoryModel::kNumber).data().toString(), QString::number(3 - row));
-            QCOMPARE(model.index(row, CLedHistoryModel::kAddress).data().toString(),
-                     QStringLiteral("00%1CH").arg(3 - row));
-            QCOMPARE(model.index(row, CLedHistoryModel::kContent).data(Qt::ToolTipRole).toString(),
-                     QStringLiteral("通知%1").arg(3 - row));
-        }
+        QStringList rows;
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows << model.index(row, CLedHistoryModel::kNumber).data().toString() + " " +
+                        model.index(row, CLedHistoryModel::kAddress).data().toString() + " " +
+                        model.index(row, CLedHistoryModel::kContent).data(Qt::ToolTipRole).toString();
+        QCOMPARE(rows, (QStringList{"3 003CH 通知3", "2 002CH 通知2", "1 001CH 通知1"}));
         QCOMPARE(model.index(0, CLedHistoryModel::kTime).data().toString(),
                  QStringLiteral("2026-03-05 14:09:09"));
     }

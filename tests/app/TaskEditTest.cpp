@@ -15,13 +15,6 @@ using namespace lumetra::test;
 
 namespace {
 
-// Zone 001FH(楼) holds channels 1 to 3; the others stay in the default zone.
-void MakeZone() {
-    AppConnection().ExecuteSql(
-        "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('1','001FH(楼)','','')");
-    AppConnection().ExecuteSql("update Room set AreaID='1' where RoomID<=3");
-}
-
 QTreeWidgetItem* Channel(CDlgTaskEdit& editor, int zone, int index) {
     return editor.ZoneTree()->topLevelItem(zone)->child(index);
 }
@@ -76,7 +69,10 @@ private slots:
         QFETCH(int, changedTo);
         QFETCH(QString, weekDaysAfter);
         CAppDatabase db;
-        MakeZone();
+        // Zone 001FH(楼) holds channels 1 to 3; the others stay in the default zone.
+        AppConnection().ExecuteSql(
+            "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('1','001FH(楼)','','')");
+        AppConnection().ExecuteSql("update Room set AreaID='1' where RoomID<=3");
         InsertTask(AppConnection(), "其他", sql::kStateDone);  // must stay as it is
         const std::string other = CTaskTable::InsertStatement(TaskNamed("其他"));
         {

@@ -14,21 +14,6 @@ void Insert(const std::string& name, const std::string& date, const std::string&
                                          "", "1", weekDays, state, "1", "0000"));
 }
 
-QStringList Row(CColorListCtrl* list, int row) {
-    QStringList cells;
-    for (int column = 0; column < 7; ++column) cells << list->GetItemText(row, column);
-    return cells;
-}
-
-// Runs `drive` on the next modal dialog, whatever opens it.
-void OnNextModal(const std::function<void(QWidget*)>& drive) {
-    QTimer::singleShot(0, [drive] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return OnNextModal(drive);
-        drive(modal);
-    });
-}
-
 }  // namespace
 
 class TaskListTest : public QObject {
@@ -52,7 +37,9 @@ private slots:
             {"5 e 2026-02-02 14:00:00 23:59:59  未执行", {160, 160, 160}}};
         QCOMPARE(page.List()->GetItemCount(), 5);
         for (int row = 0; row < 5; ++row) {
-            QCOMPARE(Row(page.List(), row).join(' '), rows[row].first);
+            QStringList cells;
+            for (int column = 0; column < 7; ++column) cells << page.List()->GetItemText(row, column);
+            QCOMPARE(cells.join(' '), rows[row].first);
             QCOMPARE(page.List()->GetItemColor(row), rows[row].second);
         }
     }
@@ -94,10 +81,7 @@ private slots:
         page.show();
         page.LoadTasks();
         QString opened;
-        OnNextModal([&](QWidget* modal) {
-            opened = static_cast<CDlgTaskEdit*>(modal)->NameEdit()->text();
-            static_cast<QDialog*>(modal)->reject();
-        });
+        Answer<CDlgTaskEdit>([&](CDlgTaskEdit& editor) { opened = editor.NameEdit()->text(); }, false);
         page.List()->SelectRow(0);
         page.List()->SelectRow(2, true);
         Click(page.ModifyButton());
