@@ -10,34 +10,30 @@ using namespace lumetra;
 namespace {
 
 // A{a1,a2,a3} B{b1{x,y},b2} C{}; states are read in this order as digits 1 to 3.
-const char* const kOrder[] = {"A", "a1", "a2", "a3", "B", "b1", "x", "y", "b2", "C"};
-
 struct Tree {
     Tree() {
-        auto add = [&](QTreeWidgetItem* parent, const char* name) {
-            auto* item = parent ? new QTreeWidgetItem(parent, {name}) : new QTreeWidgetItem(&tree, {name});
-            items[name] = item;
-            return item;
-        };
-        QTreeWidgetItem* a = add(nullptr, "A");
-        for (const char* name : {"a1", "a2", "a3"}) add(a, name);
-        QTreeWidgetItem* b = add(nullptr, "B");
-        QTreeWidgetItem* b1 = add(b, "b1");
-        add(b1, "x");
-        add(b1, "y");
-        add(b, "b2");
-        add(nullptr, "C");
+        auto* a = new QTreeWidgetItem(&tree, {"A"});
+        for (const char* name : {"a1", "a2", "a3"}) new QTreeWidgetItem(a, {name});
+        auto* b = new QTreeWidgetItem(&tree, {"B"});
+        auto* b1 = new QTreeWidgetItem(b, {"b1"});
+        new QTreeWidgetItem(b1, {"x"});
+        new QTreeWidgetItem(b1, {"y"});
+        new QTreeWidgetItem(b, {"b2"});
+        new QTreeWidgetItem(&tree, {"C"});
         tree.expandAll();
         tree.resize(300, 400);
         tree.show();
     }
-    QString States() const {
+    QString States() {
         QString states;
-        for (const char* name : kOrder) states += QString::number(int(CCheckTree::State(items.at(name))));
+        for (QTreeWidgetItemIterator it(&tree); *it; ++it)
+            states += QString::number(int(CCheckTree::State(*it)));
         return states;
     }
+    QTreeWidgetItem* Item(const QString& name) const {
+        return tree.findItems(name, Qt::MatchExactly | Qt::MatchRecursive).front();
+    }
     CCheckTree tree;
-    std::map<QString, QTreeWidgetItem*> items;
 };
 
 // Actions: "click a1" on the box, "label a1" beside it, "space a1" on the current item, "all on"
@@ -95,7 +91,7 @@ private slots:
                 t.tree.SetAll(words[1] == "on");
                 continue;
             }
-            QTreeWidgetItem* item = t.items.at(words[1]);
+            QTreeWidgetItem* item = t.Item(words[1]);
             if (words[0] == "space") {
                 t.tree.setCurrentItem(item);
                 QTest::keyClick(&t.tree, Qt::Key_Space);

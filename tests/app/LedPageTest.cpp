@@ -73,7 +73,6 @@ private slots:
         Send(127, text);
         QVERIFY(m_boxes->shown.empty());
         QCOMPARE(m_link->Commands().size(), size_t(1));
-        QCOMPARE(m_link->Commands()[0].name, std::string("SendLED"));
         // Screen 128, the text in GBK.
         QCOMPARE(m_link->Commands()[0].data, Bytes("81 40 01 12 AD 80 BC AF BA CF 0A 47 61 74 65 20 32 37"));
         QCOMPARE(StoredRows(),

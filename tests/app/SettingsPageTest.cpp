@@ -93,7 +93,6 @@ private slots:
             QCOMPARE(box.icon, MbIcon::Error);
             QVERIFY2(box.text.contains(QString::fromStdString(m_config.Path())), qPrintable(box.text));
         }
-        std::filesystem::remove_all(m_config.File("autostart"));
     }
 
     void execValueQuotesEveryPath_data() {

@@ -65,7 +65,6 @@ private slots:
         page.List()->setFocus();
         QTest::keyClick(page.List(), Qt::Key_Delete);
         QCOMPARE(boxes.shown.back().text, QString("确定要删除吗？"));
-        QCOMPARE(boxes.shown.back().icon, MbIcon::Question);
         QCOMPARE(Column("select * from tb_memo", "任务名称"), std::vector<std::string>{"午休"});
         QCOMPARE(page.List()->GetItemCount(), 1);
     }
