@@ -141,11 +141,10 @@ private slots:
         page.ClearList();
         page.AddFiles({QString::fromStdString(tree.File("c.Mp3"))});
         page.AddFolder(QString::fromStdString(tree.Path()));
-        std::vector<std::string> expected;
-        for (const char* name :
-             {"c.Mp3", "a.mp3", "b.MP3", "folder.mp3/h.mp3", "sub/deeper/f.mp3", "sub/e.mp3"})
-            expected.push_back(tree.File(name));
-        QCOMPARE(page.List().Paths(), expected);
+        QCOMPARE(page.List().Paths(),
+                 (std::vector<std::string>{tree.File("c.Mp3"), tree.File("a.mp3"), tree.File("b.MP3"),
+                                           tree.File("folder.mp3/h.mp3"), tree.File("sub/deeper/f.mp3"),
+                                           tree.File("sub/e.mp3")}));
         page.AddFolder(QString::fromStdString(tree.Path()));
         QCOMPARE(page.List().Count(), 6);
 
