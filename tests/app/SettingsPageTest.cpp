@@ -33,12 +33,10 @@ private slots:
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
             AppConnection().ExecuteSql("update shut_down  set 启用关机= '0' ,关机时间='23:5:9'");
         });
-        CDlgSYS& page = *rig.main->SettingsPage();
-        CShutdownGroup& group = *page.ShutdownGroup();
+        CShutdownGroup& group = *rig.main->SettingsPage()->ShutdownGroup();
         QCOMPARE(group.TimePicker()->time(), QTime(23, 5, 9));
         QVERIFY(!group.EnableBox()->isChecked());
         QVERIFY(!group.EnableBox()->isEnabled() && !group.TimePicker()->isEnabled());
-        QVERIFY(!page.StartWithSystemBox()->isEnabled());
 
         Edit(group, [&] {
             QVERIFY(group.EnableBox()->isEnabled() && group.TimePicker()->isEnabled());

@@ -95,7 +95,6 @@ private slots:
                 {QString::fromStdString(m_dir.File("a.mp3")), QString::fromStdString(m_dir.File("b.mp3"))});
             QCOMPARE(FileColumn(editor, 2), QStringList({"0:3", "1:5"}));
             Click(editor.Button(CDlgTaskEdit::kSave));
-            QCOMPARE(editor.result(), int(QDialog::Accepted));
         }
         const TaskRecord stored = TaskNamed("早操");
         const std::string files = m_dir.File("a.mp3") + "|" + m_dir.File("b.mp3");
