@@ -1,5 +1,5 @@
 // Parts for the user-interface tests: scripted message boxes, a fresh application database, task
-// rows, a silent WAV file, and a main window on real parts.
+// rows, and a main window on real parts.
 #pragma once
 
 #include <QtTest>
@@ -101,18 +101,6 @@ inline void InsertTask(CDatabase& db, const std::string& name, const std::string
     for (int i = 0; i < 128; ++i) zones += std::string(i ? "|" : "") + (i < channels ? "1" : "0");
     db.ExecuteSql(FormatSql(sql::kInsertTask, name, "2026-01-01", start, end, "天", "本地", files, zones, "2",
                             "", state, "", power));
-}
-
-// A 16-bit mono PCM WAV of silence, for the playback the pages start.
-inline void WriteSilentWav(const std::string& path, uint32_t seconds) {
-    const uint32_t rate = 8000, bytes = rate * 2 * seconds;
-    // "RIFF", size, "WAVE", "fmt ", 16, PCM and mono, rate, bytes a second, 2-byte blocks and 16 bits,
-    // "data", size; little-endian.
-    const uint32_t header[] = {0x46464952, 36 + bytes, 0x45564157, 0x20746d66, 16,   0x00010001,
-                               rate,       rate * 2,   0x00100002, 0x61746164, bytes};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(header), sizeof header);
-    out << std::string(bytes, '\0');
 }
 
 struct CRecordingPower : IPowerControl {

@@ -2,7 +2,6 @@
 // it cannot be, and port errors from the link threads.
 #include <unistd.h>
 
-#include <atomic>
 #include <optional>
 #include <thread>
 
@@ -61,7 +60,7 @@ private slots:
         QVERIFY(next.FindRunningInstance());
     }
 
-    void missingDatabaseIsReportedOnceAndAnyFolderWorks() {
+    void missingDatabaseIsReportedOnce() {
         TempDir dir;
         // Started on a database that cannot be opened: one message, and the window still comes up
         // and runs its timers quietly, at midnight too.
@@ -71,22 +70,13 @@ private slots:
         });
         QVERIFY(!AppConnection().IsOpen());
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QVERIFY(!rig.boxes.shown.at(0).text.isEmpty());
-        QCOMPARE(rig.boxes.shown.at(0).caption, QString("Lumetra"));
+        QVERIFY(rig.boxes.shown.at(0).text.contains("dbinfo.mdb"));  // says which file
         rig.main->show();
         rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
         rig.main->OnHeartbeat();
         rig.main->RefreshClock();
         QTest::qWait(200);
         QVERIFY(rig.main->isVisible());
-        QCOMPARE(rig.boxes.shown.size(), size_t(1));
-
-        // A database in a folder with a space and Chinese characters opens without a word.
-        const std::string folder = dir.Path() + "/广播 控制";
-        std::string error;
-        QVERIFY(QDir().mkpath(QString::fromStdString(folder)));
-        QVERIFY(MakeDeliveredDatabase(folder + "/dbinfo.mdb", &error));
-        QVERIFY(OpenAppDatabase(folder + "/dbinfo.mdb"));
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
 

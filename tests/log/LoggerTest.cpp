@@ -29,8 +29,6 @@ TEST(LoggerLine, Layout) {
               "2026-3-7 9:5:3.42 - FM: open port success");
     EXPECT_EQ(Format(At(2026, 12, 31, 23, 59, 59), 999, "read byte %x", 0x81),
               "2026-12-31 23:59:59.999 - FM: read byte 81");
-    EXPECT_EQ(Format(At(2026, 1, 1, 0, 0, 0), 0, "%s %d", "SendLED", 135),
-              "2026-1-1 0:0:0.0 - FM: SendLED 135");
 }
 
 TEST(LoggerLine, LongMessagesAreCutNotOverrun) {
