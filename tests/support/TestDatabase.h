@@ -21,17 +21,20 @@ private:
     std::string m_path;
 };
 
-// A new "dbinfo.mdb" with the delivered rows, opened on `db`.
+// A new "dbinfo.mdb" with the delivered rows in a directory of its own, opened on its own
+// connection or on `connection` (which the caller closes).
 class TestDatabase {
 public:
-    TestDatabase();
-    CDatabase& Db() { return m_db; }
+    explicit TestDatabase(CDatabase* connection = nullptr);
+    CDatabase& Db() { return m_connection; }
     const std::string& Path() const { return m_path; }
+    const TempDir& Dir() const { return m_dir; }
 
 private:
     TempDir m_dir;
     std::string m_path;
     CDatabase m_db;
+    CDatabase& m_connection;
 };
 
 }  // namespace lumetra::test
