@@ -114,7 +114,6 @@ TEST_F(GstPlaybackTest, AWithdrawnEndNoticeStaysQuietAndTheModeTellsTheEnd) {
     player.SetEndNotify({});
     ASSERT_EQ(Open(test::Fixture(test::kV1RockMp3)), "OK");
     player.PlayFromMilliseconds(1800);
-    EXPECT_EQ(player.GetMode(), "playing");
     std::this_thread::sleep_for(600ms);
     EXPECT_EQ(player.GetMode(), "stopped");
     EXPECT_EQ(ends.load(), 0);
@@ -134,15 +133,6 @@ TEST_F(GstPlaybackTest, AnMp3sLengthIsCountedFromItsFramesAndOnlyAnMp3s) {
     }
 }
 
-// The open retries and their timing are the player's own, tested against a scripted control; a
-// missing file fails the same way (the play page's tests open one).
-TEST_F(GstPlaybackTest, ABadFileFailsWithTheEnginesTextAndLeavesNothingOpen) {
-    const MediaResult result = control.Open({"mpegvideo", test::Fixture(test::kTextMp3), "myMedia"});
-    EXPECT_EQ(result.error, kMediaEngineFailure);
-    EXPECT_FALSE(result.text.empty());
-    EXPECT_EQ(control.Send("play myMedia").error, kMediaAliasNotOpen) << "nothing stays open";
-}
-
 TEST_F(GstPlaybackTest, CdTrackNumbersComeFromTheNameOrACdSourceIsMissing) {
     const bool cdSource = gst_uri_protocol_is_supported(GST_URI_SRC, "cdda");
     for (const auto& [name, uri] :
@@ -159,8 +149,6 @@ TEST_F(GstPlaybackTest, OpenAliasesPositionsBeyondTheEndAndUnknownDevicesAreRefu
     ASSERT_EQ(control.Open(request).error, kMediaOk);
     EXPECT_EQ(control.Open(request).error, kMediaAliasInUse);
     EXPECT_EQ(control.Send("play myMedia from 999999").error, kMediaBadParameter);
-    EXPECT_EQ(control.Send("close myMedia").error, kMediaOk);
-    EXPECT_EQ(control.Open(request).error, kMediaOk) << "the alias is free again once closed";
     EXPECT_EQ(control.Open({"sequencer", test::Fixture(test::kWav), "other"}).error, kMediaUnknownDevice);
     EXPECT_EQ(control.Send("pause other").error, kMediaAliasNotOpen);
 }
@@ -178,12 +166,17 @@ long ResidentKilobytes() {
 }
 
 // A school broadcasts for weeks: a thousand open, play and close cycles of good files, and failed
-// opens of bad ones, leave descriptors and memory where they were.
-TEST_F(GstPlaybackTest, AThousandCyclesLeaveDescriptorsAndMemoryFlat) {
+// opens of bad ones, leave descriptors and memory where they were. A bad file fails with the
+// engine's text and leaves the name free for the next good one. (The open retries and their
+// timing are the player's own, tested against a scripted control; a missing file fails the same
+// way, in the play page's tests.)
+TEST_F(GstPlaybackTest, AThousandCyclesOfGoodAndBadFilesLeaveDescriptorsAndMemoryFlat) {
     const std::string good = test::Fixture(test::kWav), bad = test::Fixture(test::kTextMp3);
     auto cycle = [&](int i) {
         if (i % 2) {
-            EXPECT_NE(control.Open({"mpegvideo", bad, "myMedia"}).error, kMediaOk);
+            const MediaResult result = control.Open({"mpegvideo", bad, "myMedia"});
+            EXPECT_EQ(result.error, kMediaEngineFailure);
+            EXPECT_FALSE(result.text.empty());
             return;
         }
         ASSERT_EQ(Open(good), "OK");
