@@ -150,14 +150,11 @@ TEST(Mp3InfoFuzz, MutatedFilesNeitherCrashNorHang) {
     for (const Finding& f : findings) ADD_FAILURE() << "case " << f.index << ": " << f.what;
 }
 
-// The harness itself, so that the test above cannot pass for nothing: mutations change the seeds,
-// and a reader that crashes on one case and hangs on another is caught on both, with their bytes kept.
+// The harness itself, so that the test above cannot pass for nothing: a reader that crashes on one
+// case and hangs on another, each known by its bytes, is caught on both and only on them (so the
+// cases before differ from them: mutations change the seed), with their bytes kept.
 TEST(Mp3InfoFuzz, HarnessMutatesAndCatchesCrashesAndHangs) {
     const std::vector<Bytes> seeds{Bytes(2000, 0x55)};
-    int changed = 0;
-    for (uint64_t i = 0; i < 90; ++i) changed += MutatedCase(seeds, i, 1) != seeds[0];
-    EXPECT_GE(changed, 80);
-
     test::TempDir dir;
     const auto findings = FuzzInChildren(seeds, 12, 1, dir.Path(), std::chrono::milliseconds(300),
                                          [&](const std::string& path) {

@@ -115,7 +115,6 @@ TEST(Mp3Info, TagTextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
         test::WriteBytes(path, bytes);
         CMp3Info info;
         ASSERT_TRUE(info.Open(path));
-        EXPECT_EQ(info.Path(), path);
         EXPECT_EQ(info.Title(), c.title);
         EXPECT_EQ(info.Artist(), c.artist);
         EXPECT_EQ(info.Genre(), c.genre);
@@ -139,7 +138,6 @@ TEST(Mp3Info, FullyTaggedFileGivesEveryFrameAndItsHeaderFacts) {
     EXPECT_EQ(info.ChannelModeText(), "Joint Stereo");  // what the encoder picks at 128 kbit/s
     for (size_t i = 0; i < std::size(kTagTexts); ++i)
         EXPECT_EQ((info.*kTagTexts[i].first)(), test::kV23Frames[i].second) << kTagTexts[i].second;
-    EXPECT_EQ(info.YearNumber(), 2019);
     EXPECT_EQ(info.TrackNumber(), 8) << "the track \"08/12\" is track 8";
 }
 
@@ -176,8 +174,9 @@ TEST(Mp3Info, FailedOpensLeaveEverythingCleared) {
 
 // Every layer and version the fixtures cannot make, with sizes worked out by hand.
 TEST(MpegFrames, HeaderGivesRatesAndFrameLengthOrIsRefused) {
+    using Header = std::array<uint8_t, 4>;
     struct Case {
-        std::array<uint8_t, 4> bytes;
+        Header bytes;
         int version, layer, channelMode, kbps, rate, samples, length;
     };
     // clang-format off
@@ -194,12 +193,9 @@ TEST(MpegFrames, HeaderGivesRatesAndFrameLengthOrIsRefused) {
                   std::tuple(c.version, c.layer, c.channelMode, c.kbps * 1000, c.rate, c.samples, c.length));
     }
     // Bit rate 15, sample rate 3, the reserved version and layer, a free-format bit rate, no sync.
-    for (const std::array<uint8_t, 4>& bytes : {std::array<uint8_t, 4>{0xFF, 0xFB, 0xF0, 0x00},
-                                                {0xFF, 0xFB, 0x9C, 0x00},
-                                                {0xFF, 0xEB, 0x90, 0x00},
-                                                {0xFF, 0xF9, 0x90, 0x00},
-                                                {0xFF, 0xFB, 0x00, 0x00},
-                                                {0xFE, 0xFB, 0x90, 0x00}})
+    for (const Header& bytes :
+         {Header{0xFF, 0xFB, 0xF0, 0x00}, Header{0xFF, 0xFB, 0x9C, 0x00}, Header{0xFF, 0xEB, 0x90, 0x00},
+          Header{0xFF, 0xF9, 0x90, 0x00}, Header{0xFF, 0xFB, 0x00, 0x00}, Header{0xFE, 0xFB, 0x90, 0x00}})
         EXPECT_FALSE(ParseFrameHeader(bytes.data())) << int(bytes[1]) << " " << int(bytes[2]);
 }
 
