@@ -40,10 +40,6 @@ std::vector<std::string> States() {
     return Column("select * from tb_memo order by 任务名称", "状态");
 }
 
-CColorListCtrl* TaskList(CDlgMain& main) {
-    return main.TaskListPage()->List();
-}
-
 void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
     QMouseEvent event(type, QPointF(local), QPointF(target->mapToGlobal(local)),
                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
@@ -149,7 +145,8 @@ private slots:
             const std::string first = reset ? sql::kStateIdle : sql::kStateDone;
             QCOMPARE(States(), (std::vector<std::string>{first, sql::kStateRunning, sql::kStateIdle}));
             // The task list shows what is stored now.
-            QCOMPARE(TaskList(*rig.main)->GetItemText(0, kColState), QString::fromStdString(first));
+            QCOMPARE(rig.main->TaskListPage()->List()->GetItemText(0, kColState),
+                     QString::fromStdString(first));
         }
     }
 
@@ -220,7 +217,7 @@ private slots:
         InsertTask(AppConnection(), "a", sql::kStateRunning);
         InsertTask(AppConnection(), "b", sql::kStateIdle);
         main.PostMessage(WM_TASKS_CHANGED);
-        QTRY_COMPARE(TaskList(main)->GetItemCount(), 2);
+        QTRY_COMPARE(main.TaskListPage()->List()->GetItemCount(), 2);
 
         const std::string mp3 = rig.db.Dir().File("silence.mp3");
         WriteSilentMp3(mp3, 5);

@@ -24,12 +24,6 @@ protected:
             lines.push_back(rows.GetFieldText("AreaID") + " " + rows.GetFieldText("AreaName"));
         return lines;
     }
-    // The zone identifier stored for a channel.
-    std::string AreaOf(int channel) {
-        CRecordset rows(m_t.Db());
-        rows.Open("select AreaID from Room where RoomID=" + std::to_string(channel));
-        return rows.GetFieldText("AreaID");
-    }
     test::TestDatabase m_t;
     CZoneCatalog m_catalog{m_t.Db()};
 };
@@ -76,7 +70,9 @@ TEST_F(ZoneCatalog, ALabelThatIsNotStoredIsAnErrorAndChangesNothing) {
     EXPECT_THROW(m_catalog.MoveChannelToZone(7, "009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.DeleteZone("009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.EditZone("009FH(x)", 9, "y"), CDbError);
-    EXPECT_EQ(AreaOf(7), "1");
+    CRecordset room(m_t.Db());
+    room.Open("select AreaID from Room where RoomID=7");
+    EXPECT_EQ(room.GetFieldText("AreaID"), "1");
     EXPECT_EQ(Zones(), Lines{"1 005FH"});
 }
 
