@@ -29,7 +29,6 @@ inline constexpr const char* kSelectTasksForTick = "select * from tb_memo order 
 inline constexpr const char* kSelectTaskByNameAndStart = "select * from tb_memo where 任务名称='%s' and 开始时间='%s' ";
 inline constexpr const char* kDeleteTaskByNameAndStart = "delete from tb_memo where 任务名称='%s' and 开始时间='%s'";
 inline constexpr const char* kSetStateWhereState = "update tb_memo  set 状态= '%s' where 状态='%s'";
-inline constexpr const char* kSetStateWhereStateQuery = "update tb_memo  set 状态= '%s' where 状态='%s' ";
 inline constexpr const char* kSetStateById = "update tb_memo  set 状态= '%s' where ID=%d";
 
 // Room: receiver channels
