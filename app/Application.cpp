@@ -1,10 +1,13 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <memory>
 
+#include "app/CommandLine.h"
 #include "app/DlgMain.h"
 #include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
+#include "app/StartDatabase.h"
 #include "app/TerminationSignals.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Scheduler.h"
@@ -21,7 +24,7 @@ bool OpenAppDatabase(const std::string& path) {
     return false;
 }
 
-int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
+int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumetra"));
 
@@ -41,7 +44,8 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown) {
     });
 
     // Without a database the window still comes up.
-    OpenAppDatabase(DefaultDatabasePath());
+    std::unique_ptr<QWidget> firstStartNotice;
+    OpenStartDatabase(line.database, &firstStartNotice);
     if (terminated) {
         AppConnection().Close();
         return 0;

@@ -7,12 +7,14 @@
 namespace lumetra {
 
 class CAutoShutdown;
+struct CommandLine;
 
 // Opens the application connection on `path`. When that fails the operator is shown the
 // database's description once, and the program goes on without a database.
 bool OpenAppDatabase(const std::string& path);
 
 // `shutdown` is the one object that can switch the machine off; only the program passes a real one.
-int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown);
+// `line` holds the program's own options, already read.
+int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line);
 
 }  // namespace lumetra

@@ -1,27 +1,36 @@
-# Sourced by scripts/test and scripts/run: installs the Debian packages Lumetra needs when any is
-# missing, then configures and builds into build/ (or $LUMETRA_BUILD_DIR).
+# Sourced by the scripts: installs the Debian packages they need when any is missing, then
+# configures and builds into build/ (or $LUMETRA_BUILD_DIR).
 set -euo pipefail
 
 LUMETRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 LUMETRA_BUILD_DIR=${LUMETRA_BUILD_DIR:-$LUMETRA_ROOT/build}
 
+# What building and running Lumetra need.
 LUMETRA_PACKAGES=(
   build-essential cmake pkg-config
   libsqlite3-dev
-  qt6-base-dev libqt6svg6
+  qt6-base-dev libqt6svg6 qt6-translations-l10n
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libtag1-dev
   libsystemd-dev
-  fonts-wqy-microhei xvfb xauth socat
+  fonts-wqy-microhei
+)
+# What testing, the benchmarks and the package checks add: test frameworks, the audio fixtures'
+# encoder, clang with its fuzzer runtime, the formatter, the screenshot's X server, the linters.
+LUMETRA_TEST_PACKAGES=(
+  gstreamer1.0-tools
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-dev clang-format
+  xvfb xauth
+  lintian desktop-file-utils appstream
 )
 
+# lumetra_install_packages PACKAGE...: installs those that are missing.
 lumetra_install_packages() {
   local missing=()
   local p
-  for p in "${LUMETRA_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -54,11 +63,14 @@ lumetra_check_format() {
   return 1
 }
 
+# lumetra_build ON|OFF [TARGET...]: configures build/ (with the tests or without; a build folder
+# configured without them gains them when asked) and builds the targets, or everything.
 lumetra_build() {
-  local jobs
+  local testing=$1 jobs cache=$LUMETRA_BUILD_DIR/CMakeCache.txt
+  shift
   jobs=$(nproc 2>/dev/null || echo 2)
-  if [ ! -f "$LUMETRA_BUILD_DIR/CMakeCache.txt" ]; then
-    cmake -S "$LUMETRA_ROOT" -B "$LUMETRA_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  if [ ! -f "$cache" ] || { [ "$testing" = ON ] && grep -q '^BUILD_TESTING:BOOL=OFF' "$cache"; }; then
+    cmake -S "$LUMETRA_ROOT" -B "$LUMETRA_BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING="$testing"
   fi
-  cmake --build "$LUMETRA_BUILD_DIR" -j "$jobs"
+  cmake --build "$LUMETRA_BUILD_DIR" -j "$jobs" ${1:+--target "$@"}
 }

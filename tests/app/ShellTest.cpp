@@ -7,6 +7,7 @@
 
 #include "AppTestKit.h"
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/PortAlertBox.h"
 #include "app/SingleInstance.h"
 #include "tools/txsim/SimulatorProcess.h"
@@ -27,6 +28,30 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void commandLineOptions() {
+        struct Row {
+            std::vector<const char*> arguments;
+            std::string database;
+            std::optional<int> exitCode;
+        };
+        const Row rows[] = {
+            {{"--database", "/srv/a.mdb"}, "/srv/a.mdb", {}},
+            {{"-platform", "offscreen", "--database=b.mdb"}, "b.mdb", {}},  // Qt's options pass
+            {{"--database"}, "", 2},
+            {{"--database="}, "", 2},
+            {{"--databse", "x"}, "", 2},
+            {{"--help", "--nope"}, "", 0},
+        };
+        for (const Row& row : rows) {
+            std::vector<const char*> argv{"lumetra"};
+            argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+            const CommandLine line = ParseCommandLine(static_cast<int>(argv.size()), argv.data());
+            QCOMPARE(line.database, row.database);
+            QCOMPARE(line.exitCode, row.exitCode);
+            QCOMPARE(line.output.empty(), !row.exitCode);
+        }
+    }
+
     void laterStartsEndAndRestoreTheFirstWindow() {
         CMainRig rig(LocalTime(2026, 3, 5, 14, 0, 0));
         const QString name = UniqueName();

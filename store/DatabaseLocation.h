@@ -1,0 +1,40 @@
+// Where the database lives. An installed program (its folder not writable, under /usr, or the bin/
+// of an install tree that holds Lumetra's menu entry) keeps it in the user's data folder and
+// makes it there on its first start; any other (a build folder) keeps "dbinfo.mdb" beside itself. A path
+// named on the command line or in LUMETRA_DATABASE wins over both, and is never created.
+#pragma once
+
+#include <string>
+
+namespace lumetra {
+
+enum class DatabaseSource { kPortable, kInstalled, kOption, kEnvironment };
+
+struct DatabaseLocation {
+    std::string path;
+    DatabaseSource source = DatabaseSource::kPortable;
+};
+
+// What the choice depends on; CurrentLocationInputs reads it from the running process.
+struct LocationInputs {
+    std::string option;       // --database PATH
+    std::string environment;  // LUMETRA_DATABASE
+    std::string programDir;   // with its trailing "/"
+    bool programDirWritable = true;
+    bool installTree = false;  // <prefix>/bin/ beside <prefix>/share/applications/<our entry>
+    std::string dataHome;      // XDG_DATA_HOME
+    std::string home;          // HOME
+};
+
+inline constexpr const char* kDesktopEntry = "share/applications/org.lumetra.Lumetra.desktop";
+
+LocationInputs CurrentLocationInputs(const std::string& option);
+DatabaseLocation ChooseDatabaseLocation(const LocationInputs& inputs);
+
+// Makes sure the chosen file can be opened. An installed program's missing database is created
+// from the delivered schema, with its folder, and *notice tells the operator so. Any other
+// missing file is left missing: returns false with *error naming the file and the command that
+// makes one. An existing file is never touched.
+bool PrepareDatabase(const DatabaseLocation& location, std::string* notice, std::string* error);
+
+}  // namespace lumetra
