@@ -20,6 +20,7 @@
 #include "base/Logger.h"
 #include "link/TransmitterLink.h"
 #include "pages/Autostart.h"
+#include "pages/DatabaseGroup.h"
 #include "pages/DbErrorReport.h"
 #include "pages/DlgLED.h"
 #include "pages/DlgLogin.h"
@@ -29,6 +30,7 @@
 #include "pages/DlgTaskList.h"
 #include "pages/DlgUser.h"
 #include "pages/DlgZoneControl.h"
+#include "pages/ShutdownGroup.h"
 #include "pages/ZoneEditor.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/Clock.h"
@@ -196,6 +198,7 @@ void CDlgMain::CreatePages() {
     m_pUser = AddPage(kUsers, new CDlgUser(db, this));
     m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(m_services.link, db, this));
     ConnectZonePages();
+    connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CDlgMain::ReloadPages);
     m_pLogin = new CDlgLogin(db, this);
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
@@ -213,6 +216,14 @@ void CDlgMain::ConnectZonePages() {
                 editor->RememberMoveZones(target, former);
                 editor->LoadZoneTree();
             });
+}
+
+void CDlgMain::ReloadPages() {
+    m_pTaskList->LoadTasks();
+    m_pUser->LoadUserList();
+    m_pSYS->ZoneEditor()->LoadZoneTree();
+    m_pSYS->ShutdownGroup()->ShowSetting();
+    m_pZoneControl->ReloadTree();
 }
 
 template <typename Page>

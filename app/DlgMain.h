@@ -138,6 +138,8 @@ private:
     void OnButton(ButtonId id);
     void CreatePages();
     void ConnectZonePages();
+    // After a restore: every page that shows stored rows reads them again.
+    void ReloadPages();
     void ShowZoneControl();
     template <typename Page>
     Page* AddPage(ButtonId button, Page* page, bool withZoneControl = false);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "pages/AutostartGroup.h"
+#include "pages/DatabaseGroup.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/ZoneEditor.h"
 #include "store/Database.h"
@@ -31,6 +32,7 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     portRow->addWidget(m_connect);
 
     m_autostartGroup = new CAutostartGroup(this);
+    m_databaseGroup = new CDatabaseGroup(db, this);
 
     auto* versionGroup = new QGroupBox(QStringLiteral("版本信息"), this);
     auto* versionRow = new QHBoxLayout(versionGroup);
@@ -45,10 +47,11 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     layout->addWidget(m_shutdownGroup, 0, 0);
     layout->addWidget(portGroup, 1, 0);
     layout->addWidget(m_autostartGroup, 2, 0);
-    layout->addWidget(versionGroup, 3, 0);
-    layout->setRowStretch(4, 1);
+    layout->addWidget(m_databaseGroup, 3, 0);
+    layout->addWidget(versionGroup, 4, 0);
+    layout->setRowStretch(5, 1);
     m_zoneEditor = new CZoneEditor(m_db, this);
-    layout->addWidget(m_zoneEditor, 0, 1, 5, 1);
+    layout->addWidget(m_zoneEditor, 0, 1, 6, 1);
     layout->setColumnStretch(1, 1);
 
     // The set-up, in its order: the port first, so the link comes up as early as it can.

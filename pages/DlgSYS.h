@@ -1,7 +1,7 @@
 // The system settings page. Its left half: the automatic shutdown group, the serial-port group,
 // which connects the stored port by itself when the page is created and whose button and list
 // follow the link state, the start-with-the-system group, whose box the main window ticks at
-// start, and the version. Its right half: the zone editor.
+// start, the database's backup and restore, and the version. Its right half: the zone editor.
 #pragma once
 
 #include <memory>
@@ -18,6 +18,7 @@ namespace lumetra {
 
 class CAutoShutdown;
 class CAutostartGroup;
+class CDatabaseGroup;
 class CShutdownGroup;
 class CDatabase;
 class CTransmitterLink;
@@ -44,6 +45,7 @@ public:
     QCheckBox* StartWithSystemBox() const;
     CShutdownGroup* ShutdownGroup() const { return m_shutdownGroup; }
     CAutostartGroup* AutostartGroup() const { return m_autostartGroup; }
+    CDatabaseGroup* DatabaseGroup() const { return m_databaseGroup; }
     QLabel* Copyright() const { return m_copyright; }
 
 private:
@@ -60,6 +62,7 @@ private:
     QComboBox* m_portList;   // 1001
     QPushButton* m_connect;  // 1040
     CAutostartGroup* m_autostartGroup;
+    CDatabaseGroup* m_databaseGroup;
     QLabel* m_copyright;  // 1057, hidden
     CDatabase& m_db;
     CZoneEditor* m_zoneEditor;                        // the right half

@@ -108,6 +108,11 @@ void CDatabase::Query(const std::string& statement, CRecordset::Rows& rows) {
     }
 }
 
+void CDatabase::RunLocked(const std::function<void(sqlite3*)>& use) {
+    std::lock_guard lock(m_mutex);
+    use(Handle());
+}
+
 std::string DefaultDatabasePath() {
     return ProgramDirectory() + kDatabaseFileName;
 }

@@ -2,6 +2,7 @@
 // thread and the scheduler thread. Every use of the connection is serialised by its mutex.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -33,6 +34,10 @@ public:
 
     // Runs a query and hands every row over to the record set (used by CRecordset::Open).
     void Query(const std::string& statement, CRecordset::Rows& rows);
+
+    // Hands the SQLite connection to `use` while no other statement can run (the online backup
+    // needs it). Throws CDbError when not connected.
+    void RunLocked(const std::function<void(sqlite3*)>& use);
 
 private:
     sqlite3* Handle() const;  // throws when not connected; caller holds m_mutex

@@ -6,7 +6,10 @@
 #include "AppTestKit.h"
 #include "pages/Autostart.h"
 #include "pages/AutostartGroup.h"
+#include "pages/DatabaseGroup.h"
+#include "pages/DlgTaskList.h"
 #include "pages/ShutdownGroup.h"
+#include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -26,7 +29,49 @@ class SettingsPageTest : public QObject {
         QCOMPARE(group.SetButton()->text(), QStringLiteral("设置"));
     }
 
+    // Answers the next file dialog with `path`.
+    static void ChooseFile(const std::string& path) {
+        QTimer::singleShot(0, [path] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY2(dialog, "no file dialog opened");
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+    }
+
 private slots:
+    void backupWhileATaskRunsThenRestoreReloadsThePages() {
+        CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0), [] {
+            InsertTask(AppConnection(), "早操", sql::kStateRunning, "08:00:00", "08:30:00", 3);
+        });
+        CDatabaseGroup& group = *rig.main->SettingsPage()->DatabaseGroup();
+        CDlgTaskList& tasks = *rig.main->TaskListPage();
+        TempDir out;
+        const std::string copy = out.File("备份.mdb");
+        ChooseFile(copy);
+        Click(group.BackupButton());
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Information);
+        QVERIFY(std::filesystem::exists(copy));
+
+        AppConnection().ExecuteSql("delete from tb_memo");
+        tasks.LoadTasks();
+        QCOMPARE(tasks.List()->GetItemCount(), 0);
+        ChooseFile(copy);
+        Click(group.RestoreButton());  // the question is answered with OK
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Information);
+        QCOMPARE(Column("select * from tb_memo", "状态"), std::vector<std::string>{sql::kStateRunning});
+        QCOMPARE(tasks.List()->GetItemCount(), 1);
+
+        // A file of another program: refused, and the message says so.
+        const std::string other = out.File("other.mdb");
+        std::ofstream(other) << "not a database";
+        ChooseFile(other);
+        Click(group.RestoreButton());
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Error);
+        QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
+        QCOMPARE(tasks.List()->GetItemCount(), 1);
+    }
+
     void init() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
 
     void shutdownGroupStoresAndArms() {
