@@ -10,6 +10,8 @@
 #include "app/StartDatabase.h"
 #include "app/TerminationSignals.h"
 #include "link/TransmitterLink.h"
+#include "pages/AudioOutputBox.h"
+#include "pages/PortDeviceBox.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
@@ -51,6 +53,9 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
         return 0;
     }
 
+    // The user's own choices of serial adapters and sound output, before anything opens them.
+    LoadPortDeviceChoices();
+    LoadAudioOutputChoice();
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;

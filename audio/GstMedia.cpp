@@ -1,6 +1,6 @@
 #include "audio/GstMedia.h"
 
-#include <cstdlib>
+#include "audio/AudioOutput.h"
 
 namespace lumetra {
 
@@ -16,20 +16,6 @@ constexpr GstClockTime kErrorGrace = 500 * GST_MSECOND;
 constexpr guint kSoftVolumeFlag = 0x10;
 // Some streams tell their duration only after a moment.
 constexpr GstClockTime kDurationGrace = 200 * GST_MSECOND;
-
-// A sink that plays in real time: a silent sink left unsynchronised would race to the end.
-GstElement* MakeSink(const char* factory) {
-    GstElement* sink = gst_element_factory_make(factory, nullptr);
-    if (sink && g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "sync")) {
-        g_object_set(sink, "sync", TRUE, nullptr);
-    }
-    return sink;
-}
-
-std::string AudioSinkName() {
-    const char* name = std::getenv("LUMETRA_AUDIO_SINK");
-    return name && *name ? name : "autoaudiosink";
-}
 
 std::string TakeError(GstBus* bus, GstClockTime timeout) {
     GstMessage* message = gst_bus_timed_pop_filtered(bus, timeout, GST_MESSAGE_ERROR);
@@ -56,20 +42,16 @@ void CMediaEndRelay::Notify() {
 
 std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& error,
                                            std::shared_ptr<CMediaEndRelay> endRelay) {
-    const std::string sinkName = AudioSinkName();
-    GstElement* audioSink = MakeSink(sinkName.c_str());
-    if (!audioSink) {
-        error = "The audio output \"" + sinkName + "\" is not available.";
-        return nullptr;
-    }
+    GstElement* audioSink = MakeAudioSink(&error);
+    if (!audioSink) return nullptr;
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin) {
         gst_object_unref(gst_object_ref_sink(audioSink));
         error = "The GStreamer element \"playbin\" is not available.";
         return nullptr;
     }
-    g_object_set(playbin, "uri", uri.c_str(), "audio-sink", audioSink, "video-sink", MakeSink("fakesink"),
-                 nullptr);
+    g_object_set(playbin, "uri", uri.c_str(), "audio-sink", audioSink, "video-sink",
+                 MakeRealTimeSink("fakesink"), nullptr);
     // No software volume: the player never sets one, and the volume element the pipeline would
     // add for it is never released, so every playback would leave one behind.
     guint flags = 0;

@@ -1,7 +1,6 @@
 // One open media: a GStreamer playbin driven synchronously from the caller's thread. The bus is
-// read with timed pops, so no GLib main loop has to run. Audio goes to the default output, or to
-// the element named by the environment variable LUMETRA_AUDIO_SINK (for example "fakesink" on
-// machines without sound); video always goes to a silent sink, the system only feeds sound.
+// read with timed pops, so no GLib main loop has to run. Audio goes to the output in force
+// (AudioOutput.h); video always goes to a silent sink, the system only feeds sound.
 #pragma once
 
 #include <gst/gst.h>

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/Logger.h"
+#include "link/PortDevices.h"
 
 namespace lumetra {
 namespace {
@@ -24,6 +25,10 @@ using std::chrono::milliseconds;
 constexpr milliseconds kDefaultWriteLimit{2000};
 
 CLoggingPortAlert g_loggingAlert;
+
+constexpr const char* kNoPermissionText = "没有权限打开串口设备 ";
+constexpr const char* kDialoutHint =
+    "。\n请把当前用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。";
 
 std::optional<speed_t> SpeedOf(uint32_t baudRate) {
     switch (baudRate) {
@@ -99,6 +104,7 @@ std::string ResolvePortName(std::string_view portName) {
     const std::string variable = "LUMETRA_COM" + std::to_string(number);
     const char* device = std::getenv(variable.c_str());
     if (device && *device) return device;
+    if (std::string chosen = ChosenPortDevice(number); !chosen.empty()) return chosen;
     return "/dev/ttyS" + std::to_string(number - 1);
 }
 
@@ -125,13 +131,26 @@ void CSerialPort::Alert(const std::string& text, const char* caption) {
 }
 
 bool CSerialPort::Open(const std::string& portName) {
+    std::string denied;
+    const bool opened = OpenLocked(portName, &denied);
+    // Told once for each device, not at every reopen while the line is down.
+    if (!denied.empty()) Alert(kNoPermissionText + denied + kDialoutHint, "Error");
+    return opened;
+}
+
+bool CSerialPort::OpenLocked(const std::string& portName, std::string* denied) {
     std::lock_guard lock(m_lock);
     // A second open would leak the descriptor the threads are still using.
     CloseLocked();
     m_devicePath = ResolvePortName(portName);
     const int fd = ::open(m_devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        Logger().Log("open port err is %d", errno);
+        const int error = errno;
+        Logger().Log("open port err is %d", error);
+        if ((error == EACCES || error == EPERM) && m_deniedDevice != m_devicePath) {
+            m_deniedDevice = m_devicePath;
+            *denied = m_devicePath;
+        }
         return false;
     }
     // Exclusive like a serial device, and raw from the start: a terminal's default echo and line
@@ -155,6 +174,7 @@ bool CSerialPort::Open(const std::string& portName) {
     }
     m_fd = fd;
     ++m_generation;
+    m_deniedDevice.clear();
     Logger().Log("open port success");
     return true;
 }

@@ -17,8 +17,9 @@
 
 namespace lumetra {
 
-// "comN" names the device in the environment variable LUMETRA_COM<N> when that is set, else
-// /dev/ttyS<N-1>; any other name is taken as a device path.
+// "comN" names the device in the environment variable LUMETRA_COM<N> when that is set, else the
+// device chosen for N on the settings page, else /dev/ttyS<N-1>; any other name is taken as a
+// device path.
 std::string ResolvePortName(std::string_view portName);
 
 class CSerialPort {
@@ -44,7 +45,8 @@ public:
     // Tells the alert that the transmitter answers again.
     void LinkRestored();
 
-    // Opens the device exclusively, in raw mode. An open port is closed first.
+    // Opens the device exclusively, in raw mode. An open port is closed first. A device the user
+    // may not open is reported through the alert, with the fix, once until an open succeeds.
     bool Open(const std::string& portName);
     bool IsOpen() const;
     // Line settings: baud rate, 5..8 data bits, parity check (bit 0 of parityEnable), parity, stop bits.
@@ -69,6 +71,8 @@ private:
     std::chrono::milliseconds ReadTimeout() const;              // caller holds m_lock
     std::chrono::milliseconds WriteLimit(size_t length) const;  // caller holds m_lock
     void CloseLocked();
+    // *denied becomes the device when it refused for permissions and was not reported yet.
+    bool OpenLocked(const std::string& portName, std::string* denied);
 
     std::atomic<IPortAlert*> m_alert;
     mutable std::mutex m_lock;  // guards every field below and every call on the device
@@ -76,6 +80,7 @@ private:
     uint64_t m_generation = 0;  // changes at every open and close, so a read that waited unlocked
                                 // notices that its descriptor went away meanwhile
     std::string m_devicePath;
+    std::string m_deniedDevice;  // reported as refused for permissions since the last good open
     uint32_t m_readTotalMultiplier = 0;
     uint32_t m_readTotalConstant = 0;
     uint32_t m_writeTotalMultiplier = 0;

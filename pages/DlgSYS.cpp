@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "pages/AudioOutputBox.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
+#include "pages/PortDeviceBox.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/ZoneEditor.h"
 #include "store/Database.h"
@@ -26,10 +28,17 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     m_portList->addItems(
         {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4")});
     m_connect = new QPushButton(QStringLiteral("连  接"), portGroup);
+    m_portDevice = new CPortDeviceBox(portGroup);
     auto* portRow = new QHBoxLayout(portGroup);
     portRow->addWidget(new QLabel(QStringLiteral("串口"), portGroup));
     portRow->addWidget(m_portList);
+    portRow->addWidget(m_portDevice, 1);
     portRow->addWidget(m_connect);
+
+    auto* soundGroup = new QGroupBox(QStringLiteral("声音输出"), this);
+    m_audioOutput = new CAudioOutputBox(soundGroup);
+    auto* soundRow = new QHBoxLayout(soundGroup);
+    soundRow->addWidget(m_audioOutput, 1);
 
     m_autostartGroup = new CAutostartGroup(this);
     m_databaseGroup = new CDatabaseGroup(db, this);
@@ -46,18 +55,21 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     auto* layout = new QGridLayout(this);
     layout->addWidget(m_shutdownGroup, 0, 0);
     layout->addWidget(portGroup, 1, 0);
-    layout->addWidget(m_autostartGroup, 2, 0);
-    layout->addWidget(m_databaseGroup, 3, 0);
-    layout->addWidget(versionGroup, 4, 0);
-    layout->setRowStretch(5, 1);
+    layout->addWidget(soundGroup, 2, 0);
+    layout->addWidget(m_autostartGroup, 3, 0);
+    layout->addWidget(m_databaseGroup, 4, 0);
+    layout->addWidget(versionGroup, 5, 0);
+    layout->setRowStretch(6, 1);
     m_zoneEditor = new CZoneEditor(m_db, this);
-    layout->addWidget(m_zoneEditor, 0, 1, 6, 1);
+    layout->addWidget(m_zoneEditor, 0, 1, 7, 1);
     layout->setColumnStretch(1, 1);
 
     // The set-up, in its order: the port first, so the link comes up as early as it can.
     m_portSelection = std::make_unique<CPortSelection>(link, m_db, static_cast<IPortSelectionView&>(*this));
-    connect(m_portList, &QComboBox::activated, this,
-            [this](int index) { m_portSelection->OnPortSelected(index); });
+    connect(m_portList, &QComboBox::activated, this, [this](int index) {
+        m_portSelection->OnPortSelected(index);
+        m_portDevice->ShowPort(index + 1);
+    });
     connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
     m_portSelection->Initialise();
     m_shutdownGroup->ShowSetting();
@@ -75,7 +87,10 @@ void CDlgSYS::OnPageThread(F&& action) {
 }
 
 void CDlgSYS::SelectPortEntry(int index) {
-    OnPageThread([this, index] { m_portList->setCurrentIndex(index); });
+    OnPageThread([this, index] {
+        m_portList->setCurrentIndex(index);
+        m_portDevice->ShowPort(index + 1);
+    });
 }
 
 void CDlgSYS::SetConnectButtonText(const std::string& text) {

@@ -1,7 +1,8 @@
 // The system settings page. Its left half: the automatic shutdown group, the serial-port group,
-// which connects the stored port by itself when the page is created and whose button and list
-// follow the link state, the start-with-the-system group, whose box the main window ticks at
-// start, the database's backup and restore, and the version. Its right half: the zone editor.
+// which connects the stored port by itself when the page is created, whose button and list
+// follow the link state and which shows the device of the chosen port, the sound output, the
+// start-with-the-system group, whose box the main window ticks at start, the database's backup and restore,
+// and the version. Its right half: the zone editor.
 #pragma once
 
 #include <memory>
@@ -16,11 +17,13 @@ class QPushButton;
 
 namespace lumetra {
 
+class CAudioOutputBox;
 class CAutoShutdown;
 class CAutostartGroup;
 class CDatabaseGroup;
 class CShutdownGroup;
 class CDatabase;
+class CPortDeviceBox;
 class CTransmitterLink;
 class CZoneEditor;
 
@@ -42,6 +45,8 @@ public:
 
     QComboBox* PortList() const { return m_portList; }
     QPushButton* ConnectButton() const { return m_connect; }
+    CPortDeviceBox* PortDevice() const { return m_portDevice; }
+    CAudioOutputBox* AudioOutput() const { return m_audioOutput; }
     QCheckBox* StartWithSystemBox() const;
     CShutdownGroup* ShutdownGroup() const { return m_shutdownGroup; }
     CAutostartGroup* AutostartGroup() const { return m_autostartGroup; }
@@ -61,6 +66,8 @@ private:
     CShutdownGroup* m_shutdownGroup;
     QComboBox* m_portList;   // 1001
     QPushButton* m_connect;  // 1040
+    CPortDeviceBox* m_portDevice;
+    CAudioOutputBox* m_audioOutput;
     CAutostartGroup* m_autostartGroup;
     CDatabaseGroup* m_databaseGroup;
     QLabel* m_copyright;  // 1057, hidden

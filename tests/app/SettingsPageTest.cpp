@@ -4,11 +4,16 @@
 #include <filesystem>
 
 #include "AppTestKit.h"
+#include "audio/AudioOutput.h"
+#include "link/PortDevices.h"
+#include "pages/AudioOutputBox.h"
 #include "pages/Autostart.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/DlgTaskList.h"
+#include "pages/PortDeviceBox.h"
 #include "pages/ShutdownGroup.h"
+#include "pages/UserSettings.h"
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
@@ -70,6 +75,51 @@ private slots:
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Error);
         QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
         QCOMPARE(tasks.List()->GetItemCount(), 1);
+    }
+
+    void adapterAndSoundOutputChoicesAreStoredAndHandedOver() {
+        TempDir dev;
+        std::filesystem::create_directories(dev.File("serial/by-id"));
+        std::ofstream(dev.File("ttyUSB0")).close();
+        const std::string byId = dev.File("serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0");
+        std::filesystem::create_symlink(dev.File("ttyUSB0"), byId);
+        qunsetenv("LUMETRA_COM2");
+        CPortDeviceBox box(nullptr, QString::fromStdString(dev.Path()));
+        box.ShowPort(2);
+        QCOMPARE(box.itemText(0), QStringLiteral("默认 (/dev/ttyS1)"));
+        QCOMPARE(box.itemText(1), QStringLiteral("FTDI FT232R USB UART A1 (ttyUSB0)"));
+        box.setCurrentIndex(1);
+        emit box.activated(1);
+        QCOMPARE(CUserSettings().value("serial/com2").toString().toStdString(), byId);
+        QCOMPARE(ChosenPortDevice(2), byId);
+
+        // The next start hands the stored device to the link; unplugged, the box still shows it.
+        SetChosenPortDevice(2, "");
+        LoadPortDeviceChoices();
+        QCOMPARE(ChosenPortDevice(2), byId);
+        std::filesystem::remove(byId);
+        box.ShowPort(2);
+        QCOMPARE(box.currentText(), QString::fromStdString(byId) + QStringLiteral("（未连接）"));
+        qputenv("LUMETRA_COM2", "/dev/ttyACM3");
+        box.ShowPort(2);
+        QVERIFY(!box.isEnabled());
+        QCOMPARE(box.currentData().toString(), QStringLiteral("/dev/ttyACM3"));
+        qunsetenv("LUMETRA_COM2");
+        SetChosenPortDevice(2, "");
+
+        // The sound output: listed off the page's thread, the default first; the choice is kept.
+        CAudioOutputBox output(nullptr);
+        QSignalSpy listed(&output, &CAudioOutputBox::Listed);
+        QVERIFY(listed.wait(5000));
+        QCOMPARE(output.itemText(0), QStringLiteral("默认输出"));
+        output.addItem(QStringLiteral("USB 声卡"), QStringLiteral("USB 声卡"));
+        emit output.activated(output.count() - 1);
+        SetChosenAudioOutput("");
+        LoadAudioOutputChoice();
+        QCOMPARE(ChosenAudioOutput(), std::string("USB 声卡"));
+        emit output.activated(0);
+        QCOMPARE(ChosenAudioOutput(), std::string());
+        QVERIFY(!CUserSettings().contains("audio/output"));
     }
 
     void init() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }

@@ -1,0 +1,61 @@
+#include "pages/AudioOutputBox.h"
+
+#include <QPointer>
+
+#include "audio/AudioOutput.h"
+#include "pages/UserSettings.h"
+
+namespace lumetra {
+namespace {
+
+const QString kSettingKey = QStringLiteral("audio/output");
+
+}  // namespace
+
+CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Fill({});
+    connect(this, &QComboBox::activated, this, &CAudioOutputBox::OnChosen);
+    m_probe = std::thread([box = QPointer<CAudioOutputBox>(this)] {
+        QStringList outputs;
+        for (const std::string& name : ListAudioOutputs()) outputs << QString::fromStdString(name);
+        // Queued to the box's thread; dropped when the box has gone meanwhile.
+        QMetaObject::invokeMethod(box.data(), [box, outputs] {
+            if (box) box->Fill(outputs);
+        });
+    });
+}
+
+CAudioOutputBox::~CAudioOutputBox() {
+    m_probe.join();
+}
+
+void CAudioOutputBox::Fill(const QStringList& outputs) {
+    clear();
+    addItem(QStringLiteral("默认输出"), QString());
+    for (const QString& name : outputs) addItem(name, name);
+    const QString chosen = QString::fromStdString(ChosenAudioOutput());
+    int index = findData(chosen);
+    if (index < 0) {  // not there now: playback uses the default output until it returns
+        addItem(QStringLiteral("%1（未连接）").arg(chosen), chosen);
+        index = count() - 1;
+    }
+    setCurrentIndex(index);
+    emit Listed();
+}
+
+void CAudioOutputBox::OnChosen(int index) {
+    const QString name = itemData(index).toString();
+    CUserSettings settings;
+    if (name.isEmpty())
+        settings.remove(kSettingKey);
+    else
+        settings.setValue(kSettingKey, name);
+    SetChosenAudioOutput(name.toStdString());
+}
+
+void LoadAudioOutputChoice() {
+    SetChosenAudioOutput(CUserSettings().value(kSettingKey).toString().toStdString());
+}
+
+}  // namespace lumetra
