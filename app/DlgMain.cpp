@@ -202,6 +202,7 @@ void CDlgMain::CreatePages() {
     m_pLogin = new CDlgLogin(db, this);
     CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
+    connect(m_pLogin, &CDlgLogin::LoggedIn, m_pUser, &CDlgUser::SetLoggedInUser);
     m_pTaskList->LoadTasks();
     HidePagesBut(m_pTaskList);
     m_pLogin->hide();
@@ -277,6 +278,7 @@ void CDlgMain::HidePagesBut(const QWidget* keep) {
 void CDlgMain::LogOff() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
     HidePagesBut(nullptr);
+    m_pUser->SetLoggedInUser({});
 }
 
 void CDlgMain::OnLoggedIn() {

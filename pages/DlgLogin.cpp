@@ -61,29 +61,38 @@ void CDlgLogin::CentreOverOwner() {
 }
 
 void CDlgLogin::OnLogin() {
-    const std::string userName = m_user->text().toStdString();
+    const QString userName = m_user->text();
     const std::string password = m_password->text().toStdString();
-    std::optional<std::string> storedPassword;
+    LoginCheck check;
     try {
-        storedPassword = m_users.PasswordOf(userName);
+        check = m_users.CheckLogin(userName.toStdString(), password);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
     }
-    if (!storedPassword) {
+    if (check == LoginCheck::kNoSuchUser) {
         ShowMessage(this, QStringLiteral("用户名错误，请重新输入！"));
         m_user->clear();
         m_password->clear();
         return;
     }
-    if (*storedPassword != password) {
+    if (check == LoginCheck::kWrongPassword) {
         ShowMessage(this, QStringLiteral("密码错误，请重新输入！"));
         m_password->clear();
         return;
     }
+    if (check == LoginCheck::kAcceptedAsTyped) {
+        // A row from before passwords were hashed: it is hashed now. Failing that, the login
+        // still stands and the row keeps working as it did.
+        try {
+            m_users.SetPassword(userName.toStdString(), password);
+        } catch (const CDbError& error) {
+            ReportDbError(this, error);
+        }
+    }
     m_user->clear();
     m_password->clear();
-    emit LoggedIn();
+    emit LoggedIn(userName);
     accept();
 }
 

@@ -25,7 +25,7 @@ public:
     void ShowCentred();
 
 signals:
-    void LoggedIn();
+    void LoggedIn(const QString& userName);
 
 private:
     void OnLogin();

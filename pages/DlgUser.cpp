@@ -25,12 +25,10 @@ QTableWidgetItem* CentredItem(const QString& text) {
     return item;
 }
 
-}  // namespace
+// The password column says only that a password is set: its length would tell too much.
+const QString kPasswordMask = QStringLiteral("******");
 
-QString PasswordStars(const std::string& password) {
-    const std::optional<std::string> gbk = Utf8ToGbk(password);
-    return QString(static_cast<int>(gbk ? gbk->size() : password.size()), QLatin1Char('*'));
-}
+}  // namespace
 
 CDlgUser::CDlgUser(CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_table(db), m_db(db) {
@@ -88,23 +86,17 @@ void CDlgUser::SetEditing(bool userName, bool password) {
 void CDlgUser::LoadUserList() {
     m_list->setRowCount(0);
     m_userNames.clear();
-    m_passwords.clear();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        for (UserRow& user : m_table.Read(kMaxUsers)) {
-            m_userNames.push_back(std::move(user.name));
-            m_passwords.push_back(std::move(user.password));
-        }
+        m_userNames = m_table.Names(kMaxUsers);
     } catch (const CDbError& error) {
-        m_userNames.clear();
-        m_passwords.clear();
         ReportDbError(this, error);
     }
     m_list->setRowCount(static_cast<int>(m_userNames.size()));
     for (int i = 0; i < static_cast<int>(m_userNames.size()); ++i) {
         m_list->setItem(i, 0, CentredItem(QString::number(i + 1)));
         m_list->setItem(i, 1, CentredItem(QString::fromStdString(m_userNames[i])));
-        m_list->setItem(i, 2, CentredItem(PasswordStars(m_passwords[i])));
+        m_list->setItem(i, 2, CentredItem(kPasswordMask));
     }
 }
 
@@ -118,6 +110,7 @@ void CDlgUser::OnAdd() {
     m_bModify = false;
     m_user->clear();
     m_password->clear();
+    m_password->setPlaceholderText({});
     SetEditing(true, true);
     m_user->setFocus();
 }
@@ -130,8 +123,10 @@ void CDlgUser::OnModify() {
     }
     m_bModify = true;
     m_user->setText(QString::fromStdString(m_userNames[row]));
-    // The stored password, hidden by the edit, so a save without retyping keeps it as it was.
-    m_password->setText(QString::fromStdString(m_passwords[row]));
+    // Left untouched, the field keeps the stored password.
+    m_password->clear();
+    m_password->setModified(false);
+    m_password->setPlaceholderText(QStringLiteral("不修改则保持原密码"));
     SetEditing(false, true);
     m_password->setFocus();
 }
@@ -142,6 +137,7 @@ void CDlgUser::OnDelete() {
         ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
         return;
     }
+    if (!DeleteAllowed(m_userNames[row])) return;
     if (ShowMessage(this, QStringLiteral("确定要删除记录吗?"), MbButtons::OkCancel, MbIcon::Question,
                     QStringLiteral("删除询问")) != MbResult::Ok)
         return;
@@ -151,13 +147,38 @@ void CDlgUser::OnDelete() {
         ReportDbError(this, error);
         return;
     }
-    // The other rows keep their numbers until the next reload.
-    m_list->removeRow(row);
-    m_userNames.erase(m_userNames.begin() + row);
-    m_passwords.erase(m_passwords.begin() + row);
+    // Every row of that name went; the other rows keep their numbers until the next reload.
+    const std::string name = m_userNames[row];
+    for (int i = static_cast<int>(m_userNames.size()) - 1; i >= 0; --i) {
+        if (m_userNames[i] != name) continue;
+        m_list->removeRow(i);
+        m_userNames.erase(m_userNames.begin() + i);
+    }
 }
 
-bool CDlgUser::InsertAllowed() {
+// Somebody must be able to log in afterwards: neither the operator at the keyboard nor the last
+// one goes. Rows deleted by name take every row of that name with them.
+bool CDlgUser::DeleteAllowed(const std::string& userName) {
+    const QString name = QString::fromStdString(userName);
+    if (userName == m_loggedInUser) {
+        ShowMessage(this, QStringLiteral("不能删除当前登录的用户“%1”").arg(name));
+        return false;
+    }
+    try {
+        if (m_table.OthersThan(userName)) return true;
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return false;
+    }
+    ShowMessage(this, QStringLiteral("不能删除最后一个用户“%1”，否则没有人能再登录").arg(name));
+    return false;
+}
+
+bool CDlgUser::InsertAllowed(const QString& userName) {
+    if (m_table.Exists(userName.toStdString())) {
+        ShowMessage(this, QStringLiteral("用户名“%1”已存在，请换一个用户名").arg(userName));
+        return false;
+    }
     if (m_table.Count() < kMaxUsers) return true;
     ShowMessage(this, QStringLiteral("最多只能有%1个用户，请先删除不用的用户").arg(kMaxUsers));
     return false;
@@ -170,7 +191,9 @@ void CDlgUser::OnSave() {
         ShowMessage(this, QStringLiteral("请输入用户名"));
         return;
     }
-    if (password.isEmpty()) {
+    // A changed operator whose password field was never touched keeps the stored password.
+    const bool keepPassword = m_bModify && !m_password->isModified();
+    if (password.isEmpty() && !keepPassword) {
         ShowMessage(this, QStringLiteral("请输入密码"));
         return;
     }
@@ -181,10 +204,10 @@ void CDlgUser::OnSave() {
     }
     try {
         if (m_bModify) {
-            m_table.SetPassword(userName.toStdString(), password.toStdString());
+            if (!keepPassword) m_table.SetPassword(userName.toStdString(), password.toStdString());
             m_bModify = false;
         } else {
-            if (!InsertAllowed()) return;
+            if (!InsertAllowed(userName)) return;
             m_table.Insert(userName.toStdString(), password.toStdString());
         }
     } catch (const CDbError& error) {

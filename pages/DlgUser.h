@@ -1,5 +1,5 @@
-// The user management page: lists the operators (at most the first 100 rows of `user`) with their
-// passwords shown as one "*" per GBK byte, and adds, changes and deletes operators.
+// The user management page: lists the operators (at most the first 100 rows of `user`) and adds,
+// changes and deletes operators. Stored passwords are never shown nor read back into a field.
 #pragma once
 
 #include <string>
@@ -23,6 +23,8 @@ public:
 
     // Rebuilds the list from `user`.
     void LoadUserList();
+    // The operator logged in now (empty when none), who may not be deleted.
+    void SetLoggedInUser(const QString& userName) { m_loggedInUser = userName.toStdString(); }
 
     QTableWidget* List() const { return m_list; }
     QLineEdit* UserEdit() const { return m_user; }
@@ -39,7 +41,8 @@ private:
     void OnSave();
     int SelectedRow() const;  // -1 when no row is selected
     void SetEditing(bool userName, bool password);
-    bool InsertAllowed();
+    bool InsertAllowed(const QString& userName);
+    bool DeleteAllowed(const std::string& userName);
 
     QTableWidget* m_list;   // 1000
     QLineEdit* m_user;      // 1021
@@ -51,13 +54,9 @@ private:
     bool m_bModify = false;
     CUserTable m_table;
     CDatabase& m_db;
-    // The listed rows' names and passwords, in list order.
+    // The listed rows' names, in list order.
     std::vector<std::string> m_userNames;
-    std::vector<std::string> m_passwords;
+    std::string m_loggedInUser;
 };
-
-// The password column: one "*" for every byte of the password in GBK. A password that GBK
-// cannot encode (stored by another tool) counts its UTF-8 bytes instead.
-QString PasswordStars(const std::string& password);
 
 }  // namespace lumetra

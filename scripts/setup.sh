@@ -8,7 +8,7 @@ LUMETRA_BUILD_DIR=${LUMETRA_BUILD_DIR:-$LUMETRA_ROOT/build}
 # What building and running Lumetra need.
 LUMETRA_PACKAGES=(
   build-essential cmake pkg-config
-  libsqlite3-dev
+  libsqlite3-dev libsodium-dev
   qt6-base-dev libqt6svg6 qt6-translations-l10n
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good

@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     {
         CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown, AppConnection()});
         main.show();
-        emit main.LoginPage()->LoggedIn();
+        emit main.LoginPage()->LoggedIn(QStringLiteral("admin"));
         main.Button(page->id)->click();
         if (argc > 3) {
             QStringList files;

@@ -16,8 +16,13 @@ std::vector<std::string> Stored(const std::string& field = "用户名", const st
     return Column("select * from user" + where, field);
 }
 
+// A row as stored before passwords were hashed.
 void InsertUser(const std::string& name, const std::string& password = "pw") {
-    CUserTable(AppConnection()).Insert(name, password);
+    AppConnection().ExecuteSql(FormatSql(sql::kInsertUser, name, password));
+}
+
+std::string StoredPassword(const std::string& name) {
+    return Stored("密码", FormatSql(" where 用户名='%s'", name)).at(0);
 }
 
 void AddUser(CDlgUser& page, const QString& name, const QString& password) {
@@ -47,15 +52,19 @@ private slots:
     }
     void cleanup() { m_bed.reset(); }
 
-    void loginChecksNameThenPassword() {
+    void loginChecksNameThenPasswordAndHashesAPlainRow() {
         InsertUser("admin", "second");  // a second row of the same name is never reached
+        InsertUser("bob", "bob");
         const QString badName = "用户名错误，请重新输入！", badPassword = "密码错误，请重新输入！";
         const struct {
             QString user, password, message, userLeft;
         } attempts[] = {{"Admin", "admin", badName, ""},
                         {"admin", "Admin", badPassword, "admin"},
                         {"admin", "second", badPassword, "admin"},
-                        {"admin", "admin", "", ""}};
+                        {"admin", "admin", "", ""},
+                        {"admin", "admin", "", ""},  // now against the hash the first login stored
+                        {"admin", "", badPassword, "admin"},
+                        {"bob", "admin", badPassword, "bob"}};
         for (const auto& attempt : attempts) {
             m_boxes->shown.clear();
             CDlgLogin login(AppConnection(), nullptr);
@@ -67,18 +76,23 @@ private slots:
             const bool right = attempt.message.isEmpty();
             QCOMPARE(m_boxes->Texts(), right ? QStringList() : QStringList{attempt.message});
             QCOMPARE(spy.count(), right ? 1 : 0);
+            if (right) QCOMPARE(spy.at(0).at(0).toString(), attempt.user);
             QCOMPARE(login.UserEdit()->text(), attempt.userLeft);
             QCOMPARE(login.PasswordEdit()->text(), QString());
             QCOMPARE(login.isVisible(), !right);
         }
+        // Only the login that matched rewrote its rows; bob's untouched row stays as it was.
+        QCOMPARE(Stored("密码", " where 用户名='bob'"), std::vector<std::string>{"bob"});
+        for (const std::string& stored : Stored("密码", " where 用户名='admin'"))
+            QVERIFY2(stored.rfind("$argon2id$", 0) == 0, stored.c_str());
     }
 
-    void listShowsNumbersNamesAndStarsPerGbkByte() {
+    void listShowsNamesButNoPassword() {
         InsertUser("abc", "abc");
         InsertUser("张三", "密码1");
         CDlgUser page(AppConnection(), nullptr);
         QCOMPARE(Cells(page, 1), (QStringList{"admin", "abc", "张三"}));
-        QCOMPARE(Cells(page, 2), (QStringList{"*****", "***", "*****"}));
+        QCOMPARE(Cells(page, 2), (QStringList{"******", "******", "******"}));
     }
 
     void addRefusesBadFieldsThenSaves() {
@@ -86,6 +100,7 @@ private slots:
         const char* const refusals[][3] = {
             {"", "pw", "请输入用户名"},
             {"bob", "", "请输入密码"},
+            {"admin", "pw", "用户名“admin”已存在，请换一个用户名"},
             {"bob", "pw\U0001F600", "用户名和密码只能使用中文、字母、数字和常用符号"}};
         for (const auto& [user, password, message] : refusals) {
             m_boxes->shown.clear();
@@ -98,6 +113,7 @@ private slots:
         AddUser(page, "o'brien", "pw");
         QVERIFY(m_boxes->shown.empty());
         QCOMPARE(Stored(), (std::vector<std::string>{"admin", "o'brien"}));
+        QCOMPARE(CUserTable(AppConnection()).CheckLogin("o'brien", "pw"), LoginCheck::kAccepted);
         QCOMPARE(Cells(page, 1), (QStringList{"admin", "o'brien"}));
         QVERIFY(!page.UserEdit()->isEnabled() && !page.SaveButton()->isEnabled());  // editing ended
     }
@@ -109,22 +125,28 @@ private slots:
         QCOMPARE(page.UserEdit()->text(), QString("bob"));
         QVERIFY(!page.UserEdit()->isEnabled());
         QVERIFY(page.PasswordEdit()->isEnabled());
-        // The field holds the stored password: saving untouched keeps it.
-        QCOMPARE(page.PasswordEdit()->text(), QString("old"));
+        // The field never shows the stored password; saved untouched, the password stays.
+        QCOMPARE(page.PasswordEdit()->text(), QString());
         Click(page.SaveButton());
-        QCOMPARE(Stored("密码", " where 用户名='bob'"), std::vector<std::string>{"old"});
+        QVERIFY(m_boxes->shown.empty());
+        QCOMPARE(StoredPassword("bob"), std::string("old"));
 
         Modify(page, 1);
-        page.PasswordEdit()->setText("新密码");
+        QTest::keyClicks(page.PasswordEdit(), "x");
+        QTest::keyClick(page.PasswordEdit(), Qt::Key_Backspace);
         Click(page.SaveButton());
-        QCOMPARE(Stored("密码", " where 用户名='bob'"), std::vector<std::string>{"新密码"});
-        QCOMPARE(Cells(page, 2), (QStringList{"*****", "******"}));
+        QCOMPARE(m_boxes->Texts(), QStringList{"请输入密码"});
+        m_boxes->shown.clear();
+        QTest::keyClicks(page.PasswordEdit(), "new pw");
+        Click(page.SaveButton());
+        QCOMPARE(CUserTable(AppConnection()).CheckLogin("bob", "new pw"), LoginCheck::kAccepted);
+        QVERIFY(StoredPassword("bob").find("new pw") == std::string::npos);
 
         // "Add" after "Modify" inserts a new row and leaves the modified one alone.
         Modify(page, 1);
         AddUser(page, "carol", "pw");
         QCOMPARE(Stored(), (std::vector<std::string>{"admin", "bob", "carol"}));
-        QCOMPARE(Stored("密码"), (std::vector<std::string>{"admin", "新密码", "pw"}));
+        QCOMPARE(CUserTable(AppConnection()).CheckLogin("carol", "pw"), LoginCheck::kAccepted);
         QVERIFY(m_boxes->shown.empty());
     }
 
@@ -153,6 +175,30 @@ private slots:
         QCOMPARE(page.UserEdit()->text(), QString("carol"));
         page.LoadUserList();
         QCOMPARE(Cells(page, 0), (QStringList{"1", "2"}));
+    }
+
+    void deleteKeepsSomebodyWhoCanLogIn() {
+        InsertUser("bob");
+        InsertUser("bob");  // a duplicate from before names were checked: deleted together
+        CDlgUser page(AppConnection(), nullptr);
+        page.SetLoggedInUser("admin");
+        const struct {
+            int row;
+            QString loggedIn, message;
+            std::vector<std::string> left;
+        } attempts[] = {{0, "admin", "不能删除当前登录的用户“admin”", {"admin", "bob", "bob"}},
+                        {1, "admin", "", {"admin"}},
+                        {0, "", "不能删除最后一个用户“admin”，否则没有人能再登录", {"admin"}}};
+        for (const auto& attempt : attempts) {
+            m_boxes->shown.clear();
+            page.SetLoggedInUser(attempt.loggedIn);
+            page.List()->selectRow(attempt.row);
+            Click(page.DeleteButton());
+            QCOMPARE(m_boxes->Texts(), attempt.message.isEmpty() ? QStringList{"确定要删除记录吗?"}
+                                                                 : QStringList{attempt.message});
+            QCOMPARE(Stored(), attempt.left);
+            QCOMPARE(page.List()->rowCount(), int(attempt.left.size()));
+        }
     }
 
     void listStopsAtOneHundredAndAddingBeyondIsRefused() {

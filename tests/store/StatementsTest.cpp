@@ -107,7 +107,7 @@ TEST_F(Statements, OperatorTextIsStoredExactly) {
     CUserTable users(db());
     for (const auto& text : texts) {
         users.Insert(text, text);
-        EXPECT_EQ(users.PasswordOf(text), text);
+        EXPECT_EQ(users.CheckLogin(text, text), LoginCheck::kAccepted);
         users.Delete(text);
     }
     EXPECT_EQ(Read(db(), sql::kSelectUsers, {"用户名"}), (Lines{"admin"}));
