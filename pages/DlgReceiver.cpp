@@ -1,38 +1,31 @@
 #include "pages/DlgReceiver.h"
 
-#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "widgets/MessageBox.h"
+#include "widgets/NumberEdit.h"
 
 namespace lumetra {
 namespace {
 
-QDoubleSpinBox* FrequencySpin(QWidget* parent) {
-    auto* spin = new QDoubleSpinBox(parent);
-    spin->setRange(CReceiverCommands::kMinFrequency, CReceiverCommands::kMaxFrequency);
-    spin->setSingleStep(0.1);
-    spin->setDecimals(1);
-    spin->setValue(68.0);
-    return spin;
+CNumberEdit* FrequencyEdit(QWidget* parent) {
+    auto* edit =
+        new CNumberEdit(CReceiverCommands::kMinFrequency, CReceiverCommands::kMaxFrequency, 0.1, 1, parent);
+    edit->SetValue(68.0);
+    return edit;
 }
 
-// The number the operator sees in the field; none when the text is not one.
-std::optional<float> ShownFrequency(const QDoubleSpinBox* spin) {
-    bool ok = false;
-    const float value = spin->locale().toFloat(spin->cleanText(), &ok);
-    return ok ? std::optional<float>(value) : std::nullopt;
-}
-
-std::optional<int> ShownVolume(const QSpinBox* spin) {
-    bool ok = false;
-    const int value = spin->locale().toInt(spin->cleanText(), &ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
+// A number far outside every range is refused like an unreadable one, before it could overflow.
+template <typename Number>
+std::optional<Number> Shown(const CNumberEdit* edit) {
+    const std::optional<double> value = edit->Value();
+    if (!value || std::abs(*value) > 1e6) return std::nullopt;
+    return static_cast<Number>(*value);
 }
 
 }  // namespace
@@ -42,8 +35,8 @@ CDlgReceiver::CDlgReceiver(CTransmitterLink& link, QWidget* parent)
     auto* frame = new QGroupBox(QStringLiteral("接收机"), this);
 
     auto* frequencyGroup = new QGroupBox(QStringLiteral("接收机频率修改"), frame);
-    m_frequency2 = FrequencySpin(frequencyGroup);
-    m_frequency3 = FrequencySpin(frequencyGroup);
+    m_frequency2 = FrequencyEdit(frequencyGroup);
+    m_frequency3 = FrequencyEdit(frequencyGroup);
     m_sendFrequency = new QPushButton(QStringLiteral("发送"), frequencyGroup);
     auto* frequencyGrid = new QGridLayout(frequencyGroup);
     frequencyGrid->addWidget(new QLabel(QStringLiteral("频率2"), frequencyGroup), 0, 0);
@@ -55,9 +48,9 @@ CDlgReceiver::CDlgReceiver(CTransmitterLink& link, QWidget* parent)
     frequencyGrid->addWidget(m_sendFrequency, 2, 1);
 
     auto* volumeGroup = new QGroupBox(QStringLiteral("接收机音量修改"), frame);
-    m_volume = new QSpinBox(volumeGroup);
-    m_volume->setRange(CReceiverCommands::kMinVolume, CReceiverCommands::kMaxVolume);
-    m_volume->setValue(13);
+    m_volume =
+        new CNumberEdit(CReceiverCommands::kMinVolume, CReceiverCommands::kMaxVolume, 1, 0, volumeGroup);
+    m_volume->SetValue(13);
     m_sendVolume = new QPushButton(QStringLiteral("发送"), volumeGroup);
     auto* volumeGrid = new QGridLayout(volumeGroup);
     volumeGrid->addWidget(m_volume, 0, 1);
@@ -82,11 +75,11 @@ const ChannelFlags& CDlgReceiver::Flags() const {
 }
 
 void CDlgReceiver::OnSendFrequencies() {
-    Report(m_commands.SendFrequencies(Flags(), ShownFrequency(m_frequency2), ShownFrequency(m_frequency3)));
+    Report(m_commands.SendFrequencies(Flags(), Shown<float>(m_frequency2), Shown<float>(m_frequency3)));
 }
 
 void CDlgReceiver::OnSendVolume() {
-    Report(m_commands.SendVolume(Flags(), ShownVolume(m_volume)));
+    Report(m_commands.SendVolume(Flags(), Shown<int>(m_volume)));
 }
 
 void CDlgReceiver::Report(const std::string& message) {

@@ -3,16 +3,15 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 
 #include "pages/Page.h"
 #include "pages/ReceiverCommands.h"
 
-class QDoubleSpinBox;
 class QPushButton;
-class QSpinBox;
 
 namespace lumetra {
+
+class CNumberEdit;
 
 class CDlgReceiver : public CPage {
     Q_OBJECT
@@ -24,9 +23,9 @@ public:
 
     void SetFlagSource(FlagSource source) { m_flagSource = std::move(source); }
 
-    QDoubleSpinBox* Frequency2() const { return m_frequency2; }
-    QDoubleSpinBox* Frequency3() const { return m_frequency3; }
-    QSpinBox* Volume() const { return m_volume; }
+    CNumberEdit* Frequency2() const { return m_frequency2; }
+    CNumberEdit* Frequency3() const { return m_frequency3; }
+    CNumberEdit* Volume() const { return m_volume; }
     QPushButton* SendFrequencyButton() const { return m_sendFrequency; }
     QPushButton* SendVolumeButton() const { return m_sendVolume; }
 
@@ -38,9 +37,9 @@ private:
 
     CReceiverCommands m_commands;
     FlagSource m_flagSource;
-    QDoubleSpinBox* m_frequency2;  // 1000
-    QDoubleSpinBox* m_frequency3;  // 1001
-    QSpinBox* m_volume;            // 1004
+    CNumberEdit* m_frequency2;     // 1000
+    CNumberEdit* m_frequency3;     // 1001
+    CNumberEdit* m_volume;         // 1004
     QPushButton* m_sendFrequency;  // 1032
     QPushButton* m_sendVolume;     // 1033
 };

@@ -7,6 +7,7 @@
 #include "store/Labels.h"
 #include "tests/link/RecordingLink.h"
 #include "widgets/CheckTree.h"
+#include "widgets/NumberEdit.h"
 #include "widgets/TreeItemDrag.h"
 #include "widgets/WindowEvent.h"
 
@@ -16,6 +17,13 @@ using namespace lumetra::test;
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// Replaces the field's text by typing, as the operator does.
+void Type(CNumberEdit* edit, const char* text) {
+    edit->LineEdit()->selectAll();
+    QTest::keyClick(edit->LineEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(edit->LineEdit(), text);
+}
 
 // "AreaID AreaName" of every stored zone.
 Lines StoredZones() {
@@ -318,33 +326,59 @@ private slots:
         QTreeWidgetItem* all = zones.Tree()->topLevelItem(0);
         CCheckTree::SetCheck(all->child(0), true);  // channel 1
 
-        page.Frequency2()->setValue(98.5);
-        page.Frequency3()->setValue(88.0);
+        Type(page.Frequency2(), "98.5");
+        Type(page.Frequency3(), "88");
         Click(page.SendFrequencyButton());
         // Frequency 3 first, as BCD.
         QCOMPARE(link.Commands().at(0).data,
                  LongFrame(0xA6, {{6, 0x88}, {68, 0x01}, {70, 0x98}, {71, 0x50}}, 73));
 
         for (int i = 1; i < 8; ++i) CCheckTree::SetCheck(all->child(i), true);  // channels 1..8
-        page.Volume()->setValue(15);
+        Type(page.Volume(), "15");
         link.Clear();
         Click(page.SendVolumeButton());
         QCOMPARE(link.Commands().at(0).data, LongFrame(0xA5, {{68, 0xFF}, {69, 0x0F}}));
 
-        // Unreadable or out-of-range text stops the send with a message naming the field.
-        const std::tuple<QAbstractSpinBox*, const char*, QAbstractButton*, QString> refusals[] = {
-            {page.Frequency2(), "5", page.SendFrequencyButton(),
-             "频率2无法识别或超出范围，请输入68.0-108.0之间的数值！"},
-            {page.Volume(), "", page.SendVolumeButton(), "音量无法识别或超出范围，请输入0-15之间的整数！"}};
-        for (auto [spin, text, send, message] : refusals) {
+        // What was typed reaches the check as typed: empty, unreadable or out-of-range text stops
+        // the send with a message naming the field and its range.
+        const QString badFrequency2 = "频率2无法识别或超出范围，请输入68.0-108.0之间的数值！",
+                      badVolume = "音量无法识别或超出范围，请输入0-15之间的整数！";
+        const std::tuple<CNumberEdit*, const char*, QAbstractButton*, QString> refusals[] = {
+            {page.Frequency2(), "67.9", page.SendFrequencyButton(), badFrequency2},
+            {page.Frequency2(), "108.1", page.SendFrequencyButton(), badFrequency2},
+            {page.Frequency2(), "", page.SendFrequencyButton(), badFrequency2},
+            {page.Frequency3(), "9x", page.SendFrequencyButton(),
+             "频率3无法识别或超出范围，请输入68.0-108.0之间的数值！"},
+            {page.Volume(), "16", page.SendVolumeButton(), badVolume},
+            {page.Volume(), "1.5", page.SendVolumeButton(), badVolume},
+            {page.Volume(), "", page.SendVolumeButton(), badVolume}};
+        for (auto [edit, text, send, message] : refusals) {
             link.Clear();
             m_boxes->shown.clear();
-            spin->findChild<QLineEdit*>()->setText(text);
+            Type(edit, text);
             Click(send);
+            QCOMPARE(edit->LineEdit()->text(), QString(text));
             QCOMPARE(m_boxes->Texts(), QStringList{message});
             QVERIFY(link.Commands().empty());
-            spin->setProperty("value", 100.0);
+            Type(edit, edit == page.Volume() ? "10" : "100");
         }
+
+        // The spin buttons and arrow keys step within the range and leave a bad text alone.
+        const std::tuple<const char*, QWidget*, QString> steps[] = {
+            {"108", page.Frequency2()->UpButton(), "108.0"},
+            {"68", page.Frequency2()->DownButton(), "68.0"},
+            {"98.5", page.Frequency2()->UpButton(), "98.6"},
+            {"120", page.Frequency2()->DownButton(), "108.0"},
+            {"x", page.Frequency2()->UpButton(), "x"}};
+        for (auto [typed, button, shown] : steps) {
+            Type(page.Frequency2(), typed);
+            QTest::mouseClick(button, Qt::LeftButton);
+            QCOMPARE(page.Frequency2()->LineEdit()->text(), shown);
+        }
+        Type(page.Volume(), "14");
+        QTest::keyClick(page.Volume()->LineEdit(), Qt::Key_Up);
+        QTest::keyClick(page.Volume()->LineEdit(), Qt::Key_Up);
+        QCOMPARE(page.Volume()->LineEdit()->text(), QString("15"));
     }
 
     void mainWindowCarriesZoneChangesBetweenItsPages() {
