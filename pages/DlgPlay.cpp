@@ -19,6 +19,7 @@
 #include "store/DbError.h"
 #include "store/DictTable.h"
 #include "widgets/ButtonEx.h"
+#include "widgets/JumpSlider.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"
 
@@ -112,13 +113,13 @@ QWidget* CDlgPlay::BuildListGroup() {
 
 QWidget* CDlgPlay::BuildControlGroup() {
     auto* group = new QGroupBox(QStringLiteral("播放控制"), this);
-    m_slider = new QSlider(Qt::Horizontal, group);
+    m_slider = new CJumpSlider(Qt::Horizontal, group);
     m_slider->setTickPosition(QSlider::TicksBelow);
     m_slider->setTickInterval(1);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(10);
     m_time = new QLabel(group);
-    // Dragging seeks when the handle is let go; keys and clicks on the groove seek at once.
+    // Dragging, or a click that jumps the handle, seeks when the button is let go; keys seek at once.
     connect(m_slider, &QSlider::sliderReleased, this, &CDlgPlay::SeekToSlider);
     connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)

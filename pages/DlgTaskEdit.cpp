@@ -14,7 +14,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimeEdit>
+#include <algorithm>
 
 #include "base/NumberText.h"
 #include "pages/DbErrorReport.h"
@@ -28,12 +28,16 @@
 #include "widgets/CheckTree.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/MessageBox.h"
+#include "widgets/TimeEdit.h"
 
 namespace lumetra {
 namespace {
 
 const char* const kWeekDayNames[] = {"星期天", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
 const char* const kRepeatNames[] = {"仅提醒一次", "每周", "每天"};
+
+const QString kMissingFileText = QStringLiteral("文件不存在");
+const QColor kMissingFileColour(255, 200, 200);
 
 // The pickers hold whole seconds, as the stored texts do.
 QTime WholeSeconds(const QTime& time) {
@@ -64,7 +68,7 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
     FillZoneTree();
     m_zoneFlags = draft.zoneFlags;
     if (m_modify) ApplyZoneFlags();
-    for (const std::string& path : draft.files) m_taskFiles.Add(path);
+    for (const std::string& path : draft.files) m_taskFiles.AddStored(path);
     RefreshFileList();
     ShowDraft(draft);
 }
@@ -78,9 +82,8 @@ void CDlgTaskEdit::BuildControls() {
     m_date = new QDateEdit(this);
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_date->setCalendarPopup(true);
-    m_start = new QTimeEdit(this);
-    m_end = new QTimeEdit(this);
-    for (QTimeEdit* time : {m_start, m_end}) time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    m_start = new CTimeEdit(this);
+    m_end = new CTimeEdit(this);
     const std::pair<const char*, QWidget*> fields[] = {
         {"任务名称：", m_name}, {"开始日期：", m_date}, {"开始时间：", m_start}, {"结束时间：", m_end}};
     for (int row = 0; row < 4; ++row) {
@@ -207,6 +210,7 @@ void CDlgTaskEdit::EnableWeekDays(bool enable) {
 
 void CDlgTaskEdit::FillZoneTree() {
     m_zones->clear();
+    m_zonesRead = false;
     try {
         CAreaTable areas(m_db);
         CRoomTable rooms(m_db);
@@ -218,6 +222,7 @@ void CDlgTaskEdit::FillZoneTree() {
             for (const RoomRow& room : rooms.RoomsOfArea(areaId))
                 new QTreeWidgetItem(zone, {QString::fromStdString(ChannelLabel(LeadingInt(room.roomId)))});
         }
+        m_zonesRead = true;
     } catch (const CDbError& error) {
         m_zones->clear();
         ReportDbError(this, error);
@@ -250,10 +255,13 @@ std::vector<int> CDlgTaskEdit::CheckedChannels() const {
 void CDlgTaskEdit::RefreshFileList() {
     std::vector<ColorListRow> rows;
     rows.reserve(m_taskFiles.Count());
-    for (size_t i = 0; i < m_taskFiles.Count(); ++i)
-        rows.push_back({{QString::number(i + 1), QString::fromStdString(m_taskFiles.Paths()[i]),
-                         DurationText(m_taskFiles.Seconds(i))},
-                        {}});
+    for (size_t i = 0; i < m_taskFiles.Count(); ++i) {
+        const QString path = QString::fromStdString(m_taskFiles.Paths()[i]);
+        const bool missing = !QFileInfo::exists(path);
+        rows.push_back({{QString::number(i + 1), path,
+                         missing ? kMissingFileText : DurationText(m_taskFiles.Seconds(i))},
+                        missing ? kMissingFileColour : QColor()});
+    }
     m_files->SetRows(std::move(rows));
 }
 
@@ -328,6 +336,14 @@ bool CDlgTaskEdit::OnSave() {
         case DraftProblem::None:
             break;
     }
+    // Saved now, the task would lose every receiver it had.
+    if (!m_zonesRead) {
+        ShowMessage(this,
+                    QStringLiteral("分区和接收机没有读出，任务不能保存。请排除数据库故障后重新打开任务。"),
+                    MbButtons::Ok, MbIcon::Warning);
+        return false;
+    }
+    if (!ConfirmIncomplete(draft)) return false;
     const TaskRecord task = RecordFromDraft(draft, ZoneEntries(CheckedChannels()));
     try {
         CTaskTable tasks(m_db);
@@ -343,6 +359,20 @@ bool CDlgTaskEdit::OnSave() {
     }
     accept();
     return true;
+}
+
+// A task that plays nothing, reaches no receiver or switches no outlet is asked about once.
+bool CDlgTaskEdit::ConfirmIncomplete(const TaskDraft& draft) {
+    QStringList missing;
+    if (draft.files.empty()) missing << QStringLiteral("播放文件");
+    if (CheckedChannels().empty()) missing << QStringLiteral("接收机");
+    if (std::find(draft.power.begin(), draft.power.end(), true) == draft.power.end())
+        missing << QStringLiteral("外设电源");
+    if (missing.isEmpty()) return true;
+    return ShowMessage(
+               this,
+               QStringLiteral("此任务没有选择%1。\n仍然保存吗？").arg(missing.join(QStringLiteral("、"))),
+               MbButtons::SaveAnywayOrReturn, MbIcon::Question) == MbResult::Ok;
 }
 
 void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {

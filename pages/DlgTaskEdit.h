@@ -69,6 +69,7 @@ private:
     void ShowDraft(const TaskDraft& draft);
     TaskDraft DraftFromControls() const;
     std::vector<int> CheckedChannels() const;
+    bool ConfirmIncomplete(const TaskDraft& draft);
     void EnableWeekDays(bool enable);
     void OnAddFiles();
     void OnAddFolder();
@@ -81,6 +82,7 @@ private:
     const bool m_modify;
     const int m_taskId;
     std::vector<std::string> m_zoneFlags;  // the stored 目标区域 entries in modify mode
+    bool m_zonesRead = false;              // the zone tree holds every stored zone and channel
     DurationReader m_reader;
     CTaskFiles m_taskFiles;
 

@@ -3,11 +3,11 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QTimeEdit>
 
 #include "pages/DbErrorReport.h"
 #include "schedule/AutoShutdown.h"
 #include "store/DbError.h"
+#include "widgets/TimeEdit.h"
 
 namespace lumetra {
 
@@ -15,9 +15,8 @@ CShutdownGroup::CShutdownGroup(CAutoShutdown& shutdown, QWidget* parent)
     : QGroupBox(QStringLiteral("系统自动关机"), parent),
       m_shutdown(shutdown),
       m_enabled(new QCheckBox(QStringLiteral("启用自动关机"), this)),
-      m_time(new QTimeEdit(this)),
+      m_time(new CTimeEdit(this)),
       m_button(new QPushButton(QStringLiteral("设  置"), this)) {
-    m_time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     auto* row = new QHBoxLayout(this);
     row->addWidget(m_enabled);
     row->addWidget(m_time);

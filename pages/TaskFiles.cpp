@@ -26,16 +26,25 @@ CTaskFiles::AddResult CTaskFiles::Add(const std::string& path) {
 
 CTaskFiles::AddResult CTaskFiles::Add(const std::string& path, int seconds) {
     const AddResult result = Check(path);
-    if (result != AddResult::Added) return result;
+    if (result == AddResult::Added) Append(path, seconds);
+    return result;
+}
+
+CTaskFiles::AddResult CTaskFiles::AddStored(const std::string& path) {
+    if (!Contains(path)) return Add(path);
+    Append(path, m_seconds.at(path));
+    return AddResult::Added;
+}
+
+void CTaskFiles::Append(const std::string& path, int seconds) {
     m_seconds[path] = seconds;
     m_paths.push_back(path);
-    m_listed.insert(path);
-    return result;
+    ++m_listed[path];
 }
 
 void CTaskFiles::Remove(size_t index) {
     if (index >= m_paths.size()) return;
-    m_listed.erase(m_paths[index]);
+    if (--m_listed[m_paths[index]] == 0) m_listed.erase(m_paths[index]);
     m_paths.erase(m_paths.begin() + static_cast<long>(index));
 }
 

@@ -7,7 +7,6 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace lumetra {
@@ -30,6 +29,9 @@ public:
     AddResult Add(const std::string& path);
     // The same, with a playing time read elsewhere (a folder scan reads on its own thread).
     AddResult Add(const std::string& path, int seconds);
+    // A path of a stored task: appended even when listed, since a stored list may play a file
+    // twice and a change must not drop the repeat.
+    AddResult AddStored(const std::string& path);
     void Remove(size_t index);
     void Clear();
 
@@ -40,10 +42,11 @@ public:
 
 private:
     AddResult Check(const std::string& path) const;
+    void Append(const std::string& path, int seconds);
 
     DurationReader m_reader;
     std::vector<std::string> m_paths;
-    std::unordered_set<std::string> m_listed;
+    std::unordered_map<std::string, int> m_listed;   // how often each path is listed
     std::unordered_map<std::string, int> m_seconds;  // every path ever read, listed or not
 };
 

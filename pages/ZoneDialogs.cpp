@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "store/Labels.h"
+#include "widgets/MessageBox.h"
 
 namespace lumetra {
 namespace {
@@ -45,15 +46,21 @@ void CSmallDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-CDlgZone::CDlgZone(QWidget* owner) : CDlgZone(QString(), 1, owner) {
+QString ZoneCodeTakenText(int number) {
+    return QStringLiteral("分区编码%1已被其他分区使用，请选择其他编码！")
+        .arg(QString::fromStdString(ZoneCode(number)));
+}
+
+CDlgZone::CDlgZone(const std::set<int>& taken, QWidget* owner) : CDlgZone(QString(), 1, taken, owner) {
     setWindowTitle(QStringLiteral("增加分区"));
 }
 
-CDlgZone::CDlgZone(const QString& name, int number, QWidget* owner)
-    : CSmallDialog(QStringLiteral("编辑分区"), owner) {
+CDlgZone::CDlgZone(const QString& name, int number, const std::set<int>& taken, QWidget* owner)
+    : CSmallDialog(QStringLiteral("编辑分区"), owner), m_taken(taken) {
     m_name = new QLineEdit(name, this);
     m_number = new QComboBox(this);
-    for (int n = 1; n <= kMaxZoneNumber; ++n) m_number->addItem(QString::number(n));
+    for (int n = 1; n <= kMaxZoneNumber; ++n)
+        m_number->addItem(m_taken.count(n) ? QStringLiteral("%1（已使用）").arg(n) : QString::number(n));
     m_number->setCurrentIndex(std::clamp(number, 1, kMaxZoneNumber) - 1);
     QFormLayout* form = FormWithButtons(this);
     form->addRow(QStringLiteral("分区名称"), m_name);
@@ -66,6 +73,15 @@ QString CDlgZone::Name() const {
 
 int CDlgZone::Number() const {
     return m_number->currentIndex() + 1;
+}
+
+void CDlgZone::accept() {
+    if (m_taken.count(Number())) {
+        ShowMessage(this, ZoneCodeTakenText(Number()), MbButtons::Ok, MbIcon::Warning);
+        m_number->setFocus();
+        return;
+    }
+    CSmallDialog::accept();
 }
 
 CDlgRemark::CDlgRemark(const QString& unitCode, const QString& remark, QWidget* owner)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,15 +24,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-// "增加分区" / "编辑分区": a name and a zone number from 1 to 48.
+// "增加分区" / "编辑分区": a name and a zone number from 1 to 48. Numbers other zones hold are
+// marked in the list, and OK on one of them is refused with the dialog left as it was.
 class CDlgZone : public CSmallDialog {
     Q_OBJECT
 public:
     static constexpr int kMaxZoneNumber = 48;
 
     // Add mode offers number 1; edit mode shows the zone's name and number.
-    explicit CDlgZone(QWidget* owner);
-    CDlgZone(const QString& name, int number, QWidget* owner);
+    CDlgZone(const std::set<int>& taken, QWidget* owner);
+    CDlgZone(const QString& name, int number, const std::set<int>& taken, QWidget* owner);
 
     QString Name() const;
     int Number() const;  // 1..48
@@ -39,10 +41,16 @@ public:
     QLineEdit* NameEdit() const { return m_name; }
     QComboBox* NumberList() const { return m_number; }
 
+    void accept() override;
+
 private:
     QLineEdit* m_name;    // 1000
     QComboBox* m_number;  // 1013
+    std::set<int> m_taken;
 };
+
+// The refusal of a zone number another zone holds, naming its code.
+QString ZoneCodeTakenText(int number);
 
 // "添加备注": the channel code, read only, and the speaker's name.
 class CDlgRemark : public CSmallDialog {

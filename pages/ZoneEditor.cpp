@@ -58,16 +58,30 @@ void CZoneEditor::RememberMoveZones(const std::string& targetZone, const std::st
 }
 
 template <typename Change>
-void CZoneEditor::Apply(Change&& change) {
+void CZoneEditor::Apply(Change&& change, int number) {
     bool stored = true;
     try {
         stored = change() == ZoneChange::kDone;
     } catch (const CDbError& error) {
         ReportDbError(this, error);  // part of it may be stored: the reload shows what is
     }
-    if (!stored) return Warn("分区名有重复，请重新选择！");
+    if (!stored) {
+        ShowMessage(this, ZoneCodeTakenText(number), MbButtons::Ok, MbIcon::Warning);
+        return;
+    }
     m_bZonesChanged = true;
     LoadZoneTree();
+}
+
+std::set<int> CZoneEditor::TakenZoneNumbers(const std::string& exceptLabel) {
+    std::set<int> taken;
+    try {
+        for (const std::string& label : m_catalog.ZoneLabels())
+            if (label != exceptLabel) taken.insert(LabelNumber(label));
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);  // the store still refuses a taken number when it is saved
+    }
+    return taken;
 }
 
 void CZoneEditor::Warn(const char* text) {
@@ -82,9 +96,9 @@ void CZoneEditor::SelectChannel(int channel) {
 }
 
 void CZoneEditor::OnAddZone() {
-    CDlgZone dialog(this);
+    CDlgZone dialog(TakenZoneNumbers({}), this);
     if (dialog.exec() != QDialog::Accepted) return;
-    Apply([&] { return m_catalog.AddZone(dialog.Number(), dialog.Name().toStdString()); });
+    Apply([&] { return m_catalog.AddZone(dialog.Number(), dialog.Name().toStdString()); }, dialog.Number());
 }
 
 void CZoneEditor::OnEditZone() {
@@ -93,9 +107,11 @@ void CZoneEditor::OnEditZone() {
     const std::string label = ItemLabel(item);
     if (label == kDefaultZoneLabel) return Warn("默认编码不可以编辑！");
     if (IsChannelItem(item)) return;
-    CDlgZone dialog(QString::fromStdString(LabelName(label)), LabelNumber(label), this);
+    CDlgZone dialog(QString::fromStdString(LabelName(label)), LabelNumber(label), TakenZoneNumbers(label),
+                    this);
     if (dialog.exec() != QDialog::Accepted) return;
-    Apply([&] { return m_catalog.EditZone(label, dialog.Number(), dialog.Name().toStdString()); });
+    Apply([&] { return m_catalog.EditZone(label, dialog.Number(), dialog.Name().toStdString()); },
+          dialog.Number());
 }
 
 void CZoneEditor::OnDeleteZone() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QGroupBox>
+#include <set>
 #include <string>
 
 #include "store/ZoneCatalog.h"
@@ -53,7 +54,10 @@ private:
     // otherwise the zones count as changed and the tree is rebuilt from what is stored, also
     // after a database error, which is reported.
     template <typename Change>
-    void Apply(Change&& change);
+    // `number` names the zone code in the refusal of a code that is taken.
+    void Apply(Change&& change, int number = 0);
+    // The numbers of every stored zone but the one labelled `exceptLabel`.
+    std::set<int> TakenZoneNumbers(const std::string& exceptLabel);
     void Warn(const char* text);
     void SelectChannel(int channel);
 

@@ -1,6 +1,7 @@
 #include "widgets/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace lumetra {
 namespace {
@@ -9,9 +10,14 @@ class CModalMessageBox : public IMessageBox {
 public:
     MbResult Show(QWidget* parent, const QString& text, const QString& caption, MbButtons buttons,
                   MbIcon icon) override {
-        QMessageBox box(
-            ToQt(icon), caption, text,
-            buttons == MbButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
+        QMessageBox box(ToQt(icon), caption, text,
+                        buttons == MbButtons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
+                        parent);
+        if (buttons == MbButtons::SaveAnywayOrReturn) {
+            box.button(QMessageBox::Ok)->setText(QStringLiteral("仍然保存"));
+            box.button(QMessageBox::Cancel)->setText(QStringLiteral("返回修改"));
+            box.setDefaultButton(QMessageBox::Cancel);
+        }
         return box.exec() == QMessageBox::Ok ? MbResult::Ok : MbResult::Cancel;
     }
 

@@ -10,7 +10,8 @@ namespace lumetra {
 
 inline constexpr const char* kAppCaption = "Lumetra";
 
-enum class MbButtons { Ok, OkCancel };
+// SaveAnywayOrReturn: "仍然保存" answers Ok, "返回修改" Cancel.
+enum class MbButtons { Ok, OkCancel, SaveAnywayOrReturn };
 enum class MbIcon { None, Information, Question, Warning, Error };
 enum class MbResult { Ok, Cancel };
 

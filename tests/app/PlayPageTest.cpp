@@ -203,6 +203,23 @@ private slots:
         QVERIFY(rig.boxes.shown.empty());
     }
 
+    // A click on the groove seeks to the clicked place, not one page step towards it.
+    void clickOnTheSliderGrooveSeeksThere() {
+        Rig rig;
+        CDlgPlay& page = *rig.page;
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        auto* slider = page.findChild<QSlider*>();
+        page.AddFiles({QString::fromStdString(Fixture(kLongMp3))});
+        page.Session().Play(0);
+        QVERIFY(page.Session().IsPlaying());
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
+        const int aimed = kLongSeconds * 3 / 4;
+        QVERIFY2(qAbs(slider->value() - aimed) < 15, qPrintable(QString::number(slider->value())));
+        QTRY_VERIFY(qAbs(PlayerPosition() / 1000 - slider->value()) <= 1);
+        QVERIFY(rig.boxes.shown.empty());
+    }
+
     // A task's list skips a file that will not open and, in sequence mode, stops after the last
     // file's end; the latch refuses later lists until the scheduler's daily start clears it; the
     // same list handed over again while it plays goes on.

@@ -135,6 +135,7 @@ private slots:
     // A "$" that is part of an existing file's name stays a "$" when the task is opened again.
     void ApostrophesAndDollars() {
         CAppDatabase db;
+        CScriptedMessageBoxes boxes;  // it plays to no receiver: saved all the same
         const QStringList paths = {
             QString::fromStdString(m_dir.File("it's.mp3")), QString::fromStdString(m_dir.File("a'b'c.mp3")),
             QString::fromStdString(m_dir.File("cost$5.mp3")), QString::fromStdString(m_dir.File("歌曲.mp3"))};
@@ -173,6 +174,9 @@ private slots:
             task.name = c.name;
             task.startTime = task.endTime = "08:00:00";
             task.repeatCode = c.repeatCode;
+            task.power = "1000";
+            task.playList = m_dir.File("a.mp3");
+            task.zones = ZoneEntries({1});
             CDlgTaskEdit editor(AppConnection(), nullptr, EditedTask{7, DraftFromRecord(task, {})});
             editor.EndEdit()->setTime(QTime(8, 0).addSecs(c.endAfterStart));
             editor.show();
@@ -224,6 +228,101 @@ private slots:
         editor.AddFolder(QString::fromStdString(many.Path()));
         const int found = editor.FileList()->GetItemCount() - 1;
         QVERIFY2(found > 0 && found < 200, qPrintable(QString::number(found)));
+    }
+
+    // Typed over the whole text, or into one section after a click, a time is taken as typed.
+    void TypedTimesAreStored() {
+        CAppDatabase db;
+        CScriptedMessageBoxes boxes;
+        const struct {
+            int section;  // clicked into; -1: the whole text selected with Ctrl+A
+            const char* keys;
+            const char* stored;
+        } cases[] = {{-1, "07:45:00", "07:45:00"}, {-1, "7:5:3", "07:05:03"}, {0, "9", "09:10:20"},
+                     {0, "1:", "01:10:20"},        {1, "07", "06:07:20"},     {2, "5", "06:10:05"}};
+        for (const auto& c : cases) {
+            CDlgTaskEdit editor(AppConnection(), nullptr);
+            editor.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&editor));
+            const std::string name = std::string("t") + c.keys + std::to_string(c.section);
+            editor.NameEdit()->setText(QString::fromStdString(name));
+            editor.StartEdit()->setTime({0, 0, 0});
+            editor.EndEdit()->setTime({6, 10, 20});
+            auto* field = editor.EndEdit()->findChild<QLineEdit*>();
+            if (c.section < 0) {
+                QTest::mouseClick(field, Qt::LeftButton);
+                QTest::keyClick(editor.EndEdit(), Qt::Key_A, Qt::ControlModifier);
+            } else {
+                const int x = field->fontMetrics().horizontalAdvance(field->text().left(3 * c.section));
+                QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(x + 4, field->height() / 2));
+            }
+            QTest::keyClicks(editor.EndEdit(), c.keys);  // keys reach the picker, which has the focus
+            Click(editor.Button(CDlgTaskEdit::kSave));
+            QCOMPARE(QString::fromStdString(TaskNamed(name).endTime), QString(c.stored));
+        }
+    }
+
+    // A task opened while the zones cannot be read is not saved: it would lose its receivers.
+    // Opened again, a file the list plays twice stays twice, and a missing file is marked.
+    void ModifyKeepsReceiversAndRepeatedFiles() {
+        CAppDatabase db;
+        CScriptedMessageBoxes boxes;
+        const std::string a = m_dir.File("a.mp3"), gone = m_dir.File("gone.mp3");
+        InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:10:00", 2, "1000",
+                   a + "|" + a + "|" + gone);
+        const TaskRecord stored = TaskNamed("早操");
+        auto open = [&] {
+            return std::make_unique<CDlgTaskEdit>(
+                AppConnection(), nullptr, EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, {})});
+        };
+        AppConnection().ExecuteSql("alter table Room rename to Room_away");
+        auto editor = open();
+        QCOMPARE(boxes.shown.size(), size_t(1));  // the read failure
+        QVERIFY(!editor->OnSave());
+        QVERIFY(boxes.shown.back().text.startsWith("分区和接收机没有读出，任务不能保存"));
+        QCOMPARE(CTaskTable::InsertStatement(TaskNamed("早操")), CTaskTable::InsertStatement(stored));
+
+        AppConnection().ExecuteSql("alter table Room_away rename to Room");
+        editor = open();
+        QCOMPARE(FileColumn(*editor, 2), (QStringList{"0:3", "0:3", "文件不存在"}));
+        QVERIFY(!editor->FileList()->GetItemColor(1).isValid() &&
+                editor->FileList()->GetItemColor(2).isValid());
+        QVERIFY(editor->OnSave());
+        const TaskRecord saved = TaskNamed("早操");
+        QCOMPARE(saved.playList, stored.playList);
+        QCOMPARE(saved.zones, ZoneEntries({1, 2}));
+    }
+
+    // Saving a task that plays nothing, reaches no receiver or switches no outlet asks once,
+    // naming what is missing; "返回修改" leaves the dialog open with nothing stored.
+    void IncompleteTaskAsksFirst() {
+        const struct {
+            bool file, receiver, outlet;
+            QString question;
+        } cases[] = {{false, false, false, "此任务没有选择播放文件、接收机、外设电源。\n仍然保存吗？"},
+                     {true, false, true, "此任务没有选择接收机。\n仍然保存吗？"},
+                     {true, true, false, "此任务没有选择外设电源。\n仍然保存吗？"},
+                     {true, true, true, ""}};
+        for (const auto& c : cases) {
+            CAppDatabase db;
+            CScriptedMessageBoxes boxes;
+            CDlgTaskEdit editor(AppConnection(), nullptr);
+            editor.show();
+            editor.NameEdit()->setText("早操");
+            editor.EndEdit()->setTime(editor.StartEdit()->time().addSecs(60));
+            if (c.file) editor.AddFiles({QString::fromStdString(m_dir.File("a.mp3"))});
+            if (c.receiver) editor.ZoneTree()->Toggle(Channel(editor, 0, 1));
+            editor.PowerBox(2)->setChecked(c.outlet);
+            if (!c.question.isEmpty()) {
+                boxes.answer = MbResult::Cancel;
+                QVERIFY(!editor.OnSave());
+                QCOMPARE(boxes.Texts(), QStringList{c.question});
+                QCOMPARE(boxes.shown[0].buttons, MbButtons::SaveAnywayOrReturn);
+                QVERIFY(editor.isVisible() && CTaskTable(AppConnection()).ReadAll().empty());
+            }
+            QVERIFY(editor.OnSave());
+            QCOMPARE(CTaskTable(AppConnection()).ReadAll().size(), size_t(1));
+        }
     }
 
 private:

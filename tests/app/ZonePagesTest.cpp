@@ -114,8 +114,8 @@ private slots:
         QTreeWidget* tree = editor.Tree();
         QCOMPARE(Shown(tree), (Lines{"默认编码: 001CH 002CH 003CH"}));
 
-        // Zone dialogs answered with a name and a number; a refusal shows its box and stores nothing.
-        const QString duplicate = "分区名有重复，请重新选择！";
+        // Zone dialogs answered with a name and a number. A taken number is marked in the list;
+        // OK on it names the code and keeps the dialog open with what was typed; it is cancelled.
         const struct {
             const char* select;
             QPushButton* button;
@@ -126,9 +126,19 @@ private slots:
         } changes[] = {
             {nullptr, editor.AddButton(), "教学楼", 3, "", {"1 003FH(教学楼)"}},
             {nullptr, editor.AddButton(), "", 1, "", {"1 003FH(教学楼)", "2 001FH"}},
-            {nullptr, editor.AddButton(), "x", 3, duplicate, {"1 003FH(教学楼)", "2 001FH"}},
+            {nullptr,
+             editor.AddButton(),
+             "x",
+             3,
+             "分区编码003FH已被其他分区使用，请选择其他编码！",
+             {"1 003FH(教学楼)", "2 001FH"}},
             {"003FH(教学楼)", editor.EditButton(), "it's", 3, "", {"1 003FH(it's)", "2 001FH"}},
-            {"003FH(it's)", editor.EditButton(), "y", 1, duplicate, {"1 003FH(it's)", "2 001FH"}},
+            {"003FH(it's)",
+             editor.EditButton(),
+             "y",
+             1,
+             "分区编码001FH已被其他分区使用，请选择其他编码！",
+             {"1 003FH(it's)", "2 001FH"}},
             {"003FH(it's)", editor.EditButton(), "y", 9, "", {"1 009FH(y)", "2 001FH"}},
         };
         for (const auto& change : changes) {
@@ -136,16 +146,24 @@ private slots:
             editor.m_bZonesChanged = false;
             tree->setCurrentItem(change.select ? Item(tree, change.select) : nullptr);
             const int shown = change.select ? LabelNumber(change.select) : 1;
-            Answer<CDlgZone>([&](CDlgZone& d) {
-                QCOMPARE(d.Number(), shown);
-                d.NameEdit()->setText(change.name);
-                d.NumberList()->setCurrentIndex(change.number - 1);
-            });
+            const bool refused = !change.message.isEmpty();
+            Answer<CDlgZone>(
+                [&](CDlgZone& d) {
+                    QCOMPARE(d.Number(), shown);
+                    if (change.select)  // a zone's own number is not taken from it
+                        QCOMPARE(d.NumberList()->itemText(shown - 1), QString::number(shown));
+                    d.NameEdit()->setText(change.name);
+                    d.NumberList()->setCurrentIndex(change.number - 1);
+                    if (!refused) return;
+                    QCOMPARE(d.NumberList()->currentText(), QString("%1（已使用）").arg(change.number));
+                    d.accept();
+                    QVERIFY(d.isVisible() && d.NameEdit()->text() == change.name);
+                },
+                !refused);
             Click(change.button);
-            QCOMPARE(m_boxes->Texts(),
-                     change.message.isEmpty() ? QStringList() : QStringList{change.message});
+            QCOMPARE(m_boxes->Texts(), refused ? QStringList{change.message} : QStringList());
             QCOMPARE(StoredZones(), change.zones);
-            QCOMPARE(editor.m_bZonesChanged, change.message.isEmpty());
+            QCOMPARE(editor.m_bZonesChanged, !refused);
         }
 
         // Presses that must show their box, or do nothing at all.
