@@ -223,8 +223,14 @@ void CDlgMain::ReloadPages() {
     m_pTaskList->LoadTasks();
     m_pUser->LoadUserList();
     m_pSYS->ZoneEditor()->LoadZoneTree();
-    m_pSYS->ShutdownGroup()->ShowSetting();
     m_pZoneControl->ReloadTree();
+    // The restored shutdown setting is armed as well as shown.
+    try {
+        m_services.shutdown.Arm();
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+    }
+    m_pSYS->ShutdownGroup()->ShowSetting();
 }
 
 template <typename Page>

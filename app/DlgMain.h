@@ -138,7 +138,8 @@ private:
     void OnButton(ButtonId id);
     void CreatePages();
     void ConnectZonePages();
-    // After a restore: every page that shows stored rows reads them again.
+    // After a restore: every page that shows stored rows reads them again, and the automatic
+    // shutdown is armed from the restored setting.
     void ReloadPages();
     void ShowZoneControl();
     template <typename Page>

@@ -48,6 +48,7 @@ private slots:
     void backupWhileATaskRunsThenRestoreReloadsThePages() {
         CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0), [] {
             InsertTask(AppConnection(), "早操", sql::kStateRunning, "08:00:00", "08:30:00", 3);
+            AppConnection().ExecuteSql("update shut_down set 启用关机= '1' ,关机时间='22:0:0'");
         });
         CDatabaseGroup& group = *rig.main->SettingsPage()->DatabaseGroup();
         CDlgTaskList& tasks = *rig.main->TaskListPage();
@@ -59,6 +60,9 @@ private slots:
         QVERIFY(std::filesystem::exists(copy));
 
         AppConnection().ExecuteSql("delete from tb_memo");
+        AppConnection().ExecuteSql("update shut_down set 启用关机= '0'");
+        rig.shutdown.Arm();
+        QVERIFY(!rig.main->ShutdownTimer().isActive());
         tasks.LoadTasks();
         QCOMPARE(tasks.List()->GetItemCount(), 0);
         ChooseFile(copy);
@@ -66,6 +70,8 @@ private slots:
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Information);
         QCOMPARE(Column("select * from tb_memo", "状态"), std::vector<std::string>{sql::kStateRunning});
         QCOMPARE(tasks.List()->GetItemCount(), 1);
+        QVERIFY(rig.main->SettingsPage()->ShutdownGroup()->EnableBox()->isChecked());
+        QVERIFY(rig.main->ShutdownTimer().isActive());
 
         // A file of another program: refused, and the message says so.
         const std::string other = out.File("other.mdb");
