@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: made by CPack from this build, extracted (never installed
 # into the system), its menu entry, icons and AppStream data validated, and the extracted program
-# started on an empty home, where it must make its database and talk to the transmitter simulator.
+# started on an empty home, where it must make its database and reach the transmitter simulator
+# through the serial adapter stored in the user's configuration.
 # usage: CheckPackage.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1 version=$2
@@ -58,16 +59,18 @@ if command -v lintian > /dev/null; then
   lintian --fail-on error "$deb" || fail "lintian reports errors"
 fi
 
-# The first start of the extracted program, on an empty home, with the packaged simulator as COM1.
+# The first start of the extracted program, on an empty home. The packaged simulator stands behind
+# a by-id style link, chosen for COM1 in the user's configuration as the settings page stores it.
 home=$work/home
-mkdir -p "$home"
-"$root/usr/bin/lumetra-txsim" < /dev/null > "$work/txsim.log" 2>&1 &
+adapter=$work/dev/serial/by-id/usb-Lumetra_Test_Adapter_01-if00-port0
+mkdir -p "$home/config/lumetra" "$(dirname "$adapter")"
+printf '[serial]\ncom1=%s\n' "$adapter" > "$home/config/lumetra/lumetra.conf"
+"$root/usr/bin/lumetra-txsim" --link "$adapter" < /dev/null > "$work/txsim.log" 2>&1 &
 pids+=($!)
 wait_for 50 grep -q '^/' "$work/txsim.log" || fail "the simulator did not start"
-device=$(head -n 1 "$work/txsim.log")
-env -u LUMETRA_DATABASE -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_DATA_HOME="$home/data" \
-  XDG_CONFIG_HOME="$home/config" TMPDIR="$work" QT_QPA_PLATFORM=offscreen LUMETRA_AUDIO_SINK=fakesink \
-  LUMETRA_COM1="$device" "$root/usr/bin/lumetra" &
+env -u LUMETRA_DATABASE -u LUMETRA_COM1 -u LUMETRA_COM2 -u LUMETRA_COM3 -u LUMETRA_COM4 -u DISPLAY \
+  -u WAYLAND_DISPLAY HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" TMPDIR="$work" \
+  QT_QPA_PLATFORM=offscreen LUMETRA_AUDIO_SINK=fakesink "$root/usr/bin/lumetra" &
 lumetra=$!
 pids+=($lumetra)
 wait_for 150 test -s "$home/data/lumetra/dbinfo.mdb" || fail "no database in the data folder"
