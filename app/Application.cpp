@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/DlgMain.h"
 #include "app/PortAlertBox.h"
+#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "app/StartDatabase.h"
 #include "app/TerminationSignals.h"
@@ -29,6 +30,7 @@ bool OpenAppDatabase(const std::string& path) {
 int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumetra"));
+    InstallQtTranslations(QtTextLocale());
 
     CSingleInstance instance;
     if (!instance.FindRunningInstance()) return 0;

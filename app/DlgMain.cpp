@@ -52,6 +52,10 @@ namespace {
 
 const QString kLinkUpText = QStringLiteral("联机控制:联机正常");
 const QString kLinkDownText = QStringLiteral("联机控制:联机异常");
+// On the status bar's blue, each link state in a colour of its own, all easy to read.
+const QColor kLinkUpColour(144, 238, 144);
+const QColor kLinkDownColour(255, 200, 60);
+const QColor kClockColour(255, 255, 255);
 
 struct ButtonLayout {
     CDlgMain::ButtonId id;
@@ -161,10 +165,10 @@ void CDlgMain::CreateControls() {
     m_pageTitle = new CStaticEx(QColor(0, 0, 255), 20, this);
     m_pageTitle->setGeometry(211, 98, 400, 32);
     m_pageTitle->setText(QStringLiteral("任务列表"));
-    m_linkStatus = new CStaticEx(QColor(207, 16, 17), 14, this);
+    m_linkStatus = new CStaticEx(kLinkDownColour, 14, this);
     m_linkStatus->setGeometry(20, 639, 180, 20);
     m_linkStatus->setText(kLinkDownText);
-    m_clock = new CStaticEx(QColor(207, 16, 17), 14, this);
+    m_clock = new CStaticEx(kClockColour, 14, this);
     m_clock->setGeometry(750, 639, 250, 20);
 }
 
@@ -174,7 +178,10 @@ void CDlgMain::OnButton(ButtonId id) {
             RunLogin();
             break;
         case kLogoff:
+            // The way back in opens at once; no page, and no page's title, stays behind.
             LogOff();
+            m_pageTitle->clear();
+            m_pLogin->ShowCentred();
             break;
         case kMinimise:
             showMinimized();
@@ -200,7 +207,6 @@ void CDlgMain::CreatePages() {
     ConnectZonePages();
     connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CDlgMain::ReloadPages);
     m_pLogin = new CDlgLogin(db, this);
-    CKeySwallower::Mark(m_pLogin);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
     connect(m_pLogin, &CDlgLogin::LoggedIn, m_pUser, &CDlgUser::SetLoggedInUser);
     m_pTaskList->LoadTasks();
@@ -397,6 +403,7 @@ bool CDlgMain::event(QEvent* event) {
 void CDlgMain::OnLinkStatus() {
     const bool up = m_services.link.IsLinkUp();
     m_linkStatus->setText(up ? kLinkUpText : kLinkDownText);
+    m_linkStatus->SetTextColour(up ? kLinkUpColour : kLinkDownColour);
     m_pSYS->ShowLinkState(up);
 }
 

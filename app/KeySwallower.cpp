@@ -1,7 +1,6 @@
 #include "app/KeySwallower.h"
 
 #include <QKeyEvent>
-#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace lumetra {
@@ -20,13 +19,9 @@ void CKeySwallower::Mark(QWidget* window) {
 }
 
 bool CKeySwallower::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
-    if (!IsEnterOrEscape(*static_cast<QKeyEvent*>(event))) return false;
-    auto* widget = qobject_cast<QWidget*>(watched);
-    // In a multi-line text Enter starts a new line.
-    const auto* text = qobject_cast<QPlainTextEdit*>(watched);
-    if (text && !text->isReadOnly() && static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
-    return widget && widget->window()->property(kSwallowProperty).toBool();
+    if (event->type() != QEvent::KeyPress || !IsEnterOrEscape(*static_cast<QKeyEvent*>(event))) return false;
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->isWindow() && widget->property(kSwallowProperty).toBool();
 }
 
 }  // namespace lumetra

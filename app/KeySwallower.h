@@ -1,6 +1,6 @@
-// Enter and Escape do nothing in the main window, its pages and the windows it owns: neither may
-// close a page or the window by accident. Message boxes keep their keys, and Enter still starts a
-// new line in a multi-line text. Windows opt in with
+// Enter and Escape do nothing to the main window: neither may close it by accident. A field, list
+// or button that uses the key gets it first (Enter plays a list entry, starts a new line, presses
+// the focused button); only a key left to the window itself is swallowed. Windows opt in with
 // CKeySwallower::Mark.
 #pragma once
 

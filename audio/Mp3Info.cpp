@@ -79,6 +79,20 @@ Text Id3v1Number(unsigned int number) {
     return std::to_string(number);
 }
 
+// The ID3v1 year field as it stands in the file's last 128 bytes: "08" stays "08" and "20xx"
+// stays "20xx", where TagLib would give the numbers 8 and 20.
+Text Id3v1Year(CFileWindow& file) {
+    constexpr int64_t kTagSize = 128, kYearOffset = 93, kYearSize = 4;
+    const int64_t tag = file.Size() - kTagSize;
+    const uint8_t* year =
+        tag >= 0 && file.Holds(tag, "TAG") ? file.At(tag + kYearOffset, kYearSize) : nullptr;
+    if (!year) return std::nullopt;
+    std::string text(reinterpret_cast<const char*>(year), kYearSize);
+    text.erase(std::min(text.find('\0'), text.find_last_not_of(' ') + 1));
+    if (text.empty()) return std::nullopt;
+    return SingleByteTagText(text);
+}
+
 // The first present text: the ID3v2 frame's, else the APE item's, else the ID3v1 field's.
 Text FirstOf(std::initializer_list<Text> texts) {
     for (const Text& text : texts)
@@ -135,7 +149,7 @@ bool CMp3Info::Open(const std::string& path) {
     m_nFileSize = static_cast<int32_t>(std::min<int64_t>(file.Size(), std::numeric_limits<int32_t>::max()));
     ReadHeader(*stream);
     TagLib::MPEG::File tags(path.c_str(), false);
-    if (tags.isValid()) ReadTexts(tags);
+    if (tags.isValid()) ReadTexts(tags, Id3v1Year(file));
     return m_bValid;
 }
 
@@ -156,7 +170,7 @@ void CMp3Info::ReadHeader(const MpegStream& stream) {
     m_strChannelMode = Lookup(kChannelModes, stream.first.channelMode);
 }
 
-void CMp3Info::ReadTexts(TagLib::MPEG::File& file) {
+void CMp3Info::ReadTexts(TagLib::MPEG::File& file, Text v1Year) {
     const TagLib::ID3v2::Tag* v2 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
     const TagLib::APE::Tag* ape = file.hasAPETag() ? file.APETag() : nullptr;
     const TagLib::ID3v1::Tag* v1 = file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr;
@@ -171,7 +185,7 @@ void CMp3Info::ReadTexts(TagLib::MPEG::File& file) {
     m_strTitle = pick("TIT2", "TITLE", v1 ? Id3v1Text(v1->title()) : std::nullopt);
     m_strTrack = pick("TRCK", "TRACK", v1 ? Id3v1Number(v1->track()) : std::nullopt);
     // TagLib reads an ID3v2.3 year (TYER) as the recording time of ID3v2.4.
-    m_strYear = pick("TDRC", "YEAR", v1 ? Id3v1Number(v1->year()) : std::nullopt);
+    m_strYear = pick("TDRC", "YEAR", v1 ? std::move(v1Year) : std::nullopt);
     m_strComposer = pick("TCOM", "COMPOSER");
     m_strRightsNotice = pick("TCOP", "COPYRIGHT");
     m_strEncodedBy = pick("TENC", "ENCODEDBY");

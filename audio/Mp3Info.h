@@ -61,7 +61,8 @@ public:
 
 private:
     void ReadHeader(const MpegStream& stream);
-    void ReadTexts(TagLib::MPEG::File& file);
+    // `v1Year` is the ID3v1 year as stored, which TagLib hands over only as a number.
+    void ReadTexts(TagLib::MPEG::File& file, Text v1Year);
     void ResetFields();
 
     std::string m_strPath;

@@ -74,12 +74,14 @@ CDlgLED::CDlgLED(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* 
     m_history->setSelectionMode(QAbstractItemView::SingleSelection);
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_history->verticalHeader()->hide();
-    m_history->horizontalHeader()->setSectionsMovable(true);
-    for (auto [column, width] : {std::pair{CLedHistoryModel::kNumber, 70},
-                                 {CLedHistoryModel::kAddress, 110},
-                                 {CLedHistoryModel::kContent, 200},
-                                 {CLedHistoryModel::kTime, 160}})
-        m_history->setColumnWidth(column, width);
+    // The columns share the list's width: the time is never cut off, the content takes the rest.
+    QHeaderView* header = m_history->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setMinimumSectionSize(40);
+    m_history->setColumnWidth(CLedHistoryModel::kNumber, 44);
+    m_history->setColumnWidth(CLedHistoryModel::kAddress, 44);
+    header->setSectionResizeMode(CLedHistoryModel::kTime, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(CLedHistoryModel::kContent, QHeaderView::Stretch);
     m_load = new QPushButton(QStringLiteral("查看备注"), historyGroup);
     auto* historyColumn = new QVBoxLayout(historyGroup);
     historyColumn->addWidget(m_history);

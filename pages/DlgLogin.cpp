@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,11 @@ void CDlgLogin::ShowCentred() {
     CentreOverOwner();
     raise();
     activateWindow();
+}
+
+void CDlgLogin::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return event->accept();
+    QDialog::keyPressEvent(event);
 }
 
 void CDlgLogin::CentreOverOwner() {

@@ -27,6 +27,10 @@ public:
 signals:
     void LoggedIn(const QString& userName);
 
+protected:
+    // Enter logs in through the default button; Escape does not close the window.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void OnLogin();
     void CentreOverOwner();

@@ -1,10 +1,12 @@
 // The instant-play page's list: full file paths in the order added, never sorted. The operator's
-// additions skip paths already in the list; a task's list is taken as the task gives it.
+// additions skip paths already in the list; a task's list is taken as the task gives it. A path
+// whose file did not exist when it was listed is marked in red with "（文件不存在）".
 #pragma once
 
 #include <QAbstractListModel>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace lumetra {
@@ -30,7 +32,10 @@ public:
     const std::vector<std::string>& Paths() const { return m_paths; }
 
 private:
+    void NoteMissing(const std::string& path);
+
     std::vector<std::string> m_paths;
+    std::unordered_set<std::string> m_missing;    // listed paths whose file did not exist
     std::unordered_map<std::string, int> m_uses;  // how often each path stands in the list
 };
 

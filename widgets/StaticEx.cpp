@@ -9,12 +9,20 @@ CStaticEx::CStaticEx(const QColor& textColour, int pixelHeight, QWidget* parent)
     font.setPixelSize(pixelHeight);
     font.setBold(true);
     setFont(font);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, textColour);
-    setPalette(palette);
+    SetTextColour(textColour);
     setAutoFillBackground(false);
     setAttribute(Qt::WA_TransparentForMouseEvents);  // a click on it drags the window like the background
     setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+}
+
+void CStaticEx::SetTextColour(const QColor& textColour) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::WindowText, textColour);
+    setPalette(palette);
+}
+
+QColor CStaticEx::TextColour() const {
+    return palette().color(QPalette::WindowText);
 }
 
 }  // namespace lumetra

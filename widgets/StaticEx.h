@@ -10,6 +10,9 @@ class CStaticEx : public QLabel {
     Q_OBJECT
 public:
     CStaticEx(const QColor& textColour, int pixelHeight, QWidget* parent);
+
+    void SetTextColour(const QColor& textColour);
+    QColor TextColour() const;
 };
 
 }  // namespace lumetra

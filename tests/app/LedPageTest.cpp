@@ -122,6 +122,24 @@ private slots:
                  QStringLiteral("2026-03-05 14:09:09"));
     }
 
+    // The history's columns fit the list: the time is shown whole, no column is pushed out.
+    void historyColumnsFitTheList() {
+        for (int i = 0; i < 3; ++i) Send(i, QStringLiteral("第%1条通知").arg(i));
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
+        Click(m_page->HistoryButton());
+        QTableView* list = m_page->History();
+        QHeaderView* header = list->horizontalHeader();
+        int total = 0;
+        for (int column = 0; column < header->count(); ++column) total += header->sectionSize(column);
+        QVERIFY2(total <= list->viewport()->width(),
+                 qPrintable(QString("%1 > %2").arg(total).arg(list->viewport()->width())));
+        const QString time = list->model()->index(0, CLedHistoryModel::kTime).data().toString();
+        QCOMPARE(time, QString("2026-03-05 14:07:09"));
+        QVERIFY(header->sectionSize(CLedHistoryModel::kTime) > list->fontMetrics().horizontalAdvance(time));
+        QVERIFY(header->sectionSize(CLedHistoryModel::kContent) >= 80);
+    }
+
     void enterStartsANewLineInsideTheSwallowingWindow() {
         CKeySwallower swallower;
         qApp->installEventFilter(&swallower);

@@ -2,6 +2,7 @@
 // link state, the shutdown timer, dragging and the exit sequence.
 #include "AppTestKit.h"
 #include "app/ShutdownNotice.h"
+#include "pages/DlgTaskEdit.h"
 #include "pages/TaskListRows.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/ColorListCtrl.h"
@@ -40,6 +41,16 @@ std::vector<std::string> States() {
     return Column("select * from tb_memo order by 任务名称", "状态");
 }
 
+// The contrast ratio of two colours, 1 to 21, by their relative luminance.
+double ContrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double first = luminance(a), second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
 void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
     QMouseEvent event(type, QPointF(local), QPointF(target->mapToGlobal(local)),
                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
@@ -67,15 +78,17 @@ private slots:
             QVERIFY(main.Button(id)->isEnabled());
         QCOMPARE(ShownPages(main), QStringList());
 
-        // Enter and Escape neither log in, nor close the login, nor ask to exit.
+        // Escape neither closes the login nor asks to exit; Enter left to the main window does
+        // nothing; Enter in the password field logs in.
         login.UserEdit()->setText("admin");
         login.PasswordEdit()->setText("admin");
         for (QWidget* target : std::initializer_list<QWidget*>{login.PasswordEdit(), &login, &main})
-            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) QTest::keyClick(target, key);
+            QTest::keyClick(target, Qt::Key_Escape);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) QTest::keyClick(&main, key);
         QVERIFY(login.isVisible() && main.isVisible());
         QVERIFY(PageButtonsEnabled(main, false));
 
-        Click(login.LoginButton());  // the name and password typed above
+        QTest::keyClick(login.PasswordEdit(), Qt::Key_Return);
         QVERIFY(PageButtonsEnabled(main, true));
         QVERIFY(!login.isVisible());
         QCOMPARE(ShownPages(main), QStringList{"tasks"});
@@ -109,12 +122,67 @@ private slots:
         QVERIFY(!main.UserPage()->isHidden());
         QVERIFY(main.UserPage()->SaveButton()->isEnabled());
 
+        // The operator at the keyboard cannot be deleted.
+        main.UserPage()->List()->selectRow(0);
+        Click(main.UserPage()->DeleteButton());
+        QCOMPARE(rig.boxes.Texts(), QStringList{"不能删除当前登录的用户“admin”"});
+        rig.boxes.shown.clear();
+
+        // Logging off hides every page and its title and opens the way back in.
         Click(main.Button(CDlgMain::kLogoff));
         QVERIFY(PageButtonsEnabled(main, false));
         QCOMPARE(ShownPages(main), QStringList());
+        QCOMPARE(main.PageTitle()->text(), QString());
+        QVERIFY(login.isVisible());
         QVERIFY(rig.boxes.shown.empty());
         Click(main.Button(CDlgMain::kMinimise));
         QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
+    }
+
+    // Enter on a task opens it for change, and Enter on an instant-play entry plays it.
+    void enterActsOnTheListsOfTheMainWindow() {
+        TempDir dir;
+        const std::string song = dir.File("song.mp3");
+        WriteSilentMp3(song, 3);
+        CMainRig rig(kThursdayAfternoon, [] { InsertTask(AppConnection(), "早操", sql::kStateIdle); });
+        CDlgMain& main = *rig.main;
+        main.show();
+        emit main.LoginPage()->LoggedIn("admin");
+        main.LoginPage()->hide();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+
+        auto* tasks = main.TaskListPage()->findChild<CColorListCtrl*>();
+        tasks->SelectRow(0);
+        tasks->setFocus();
+        QString opened;
+        Answer<CDlgTaskEdit>([&](CDlgTaskEdit& editor) { opened = editor.NameEdit()->text(); }, false);
+        QTest::keyClick(tasks, Qt::Key_Return);
+        QCOMPARE(opened, QString("早操"));
+
+        Click(main.Button(CDlgMain::kPlay));
+        CDlgPlay& play = *main.PlayPage();
+        play.AddFiles({QString::fromStdString(song)});
+        auto* entries = play.findChild<QListView*>();
+        entries->setFocus();
+        entries->setCurrentIndex(entries->model()->index(0, 0));
+        QTest::keyClick(entries, Qt::Key_Return);
+        QTRY_VERIFY(play.Session().IsPlaying());
+        QVERIFY(main.isVisible() && rig.boxes.shown.empty());
+    }
+
+    // Each link state in a colour of its own that reads well on the status bar.
+    void linkStatesReadClearlyOnTheStatusBar() {
+        CMainRig rig(kThursdayAfternoon);
+        CDlgMain& main = *rig.main;
+        main.show();
+        const QColor bar = main.grab().toImage().pixelColor(10, 649);
+        const QColor down = main.LinkStatus()->TextColour();
+        QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 8000);
+        const QColor up = main.LinkStatus()->TextColour();
+        QVERIFY(up != down);
+        for (const QColor& text : {up, down, main.Clock()->TextColour()})
+            QVERIFY2(ContrastRatio(text, bar) >= 4.5, qPrintable(text.name() + " on " + bar.name()));
     }
 
     void clockStaticShowsDateWeekdayAndTime() {

@@ -203,6 +203,21 @@ private slots:
         QVERIFY(rig.boxes.shown.empty());
     }
 
+    // An entry whose file does not exist is marked; the others read as their paths.
+    void missingFilesAreMarkedInTheList() {
+        Rig rig;
+        TempDir dir;
+        const std::string missing = dir.File("gone.mp3");
+        rig.page->SetPlayListText(Fixture(kCbrMp3) + "|" + missing);
+        PostWindowMessage(rig.page.get(), WM_PLAY_TASK);
+        QTRY_COMPARE(rig.page->List().Count(), 2);
+        const CPlayListModel& list = rig.page->List();
+        QCOMPARE(list.index(0).data().toString(), QString::fromStdString(Fixture(kCbrMp3)));
+        QVERIFY(!list.index(0).data(Qt::ForegroundRole).isValid());
+        QCOMPARE(list.index(1).data().toString(), QString::fromStdString(missing) + "（文件不存在）");
+        QVERIFY(list.index(1).data(Qt::ForegroundRole).isValid());
+    }
+
     // A click on the groove seeks to the clicked place, not one page step towards it.
     void clickOnTheSliderGrooveSeeksThere() {
         Rig rig;

@@ -126,6 +126,34 @@ TEST(Mp3Info, TagTextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
     }
 }
 
+// The ID3v1 year is shown as stored; its number reads the leading decimal digits.
+TEST(Mp3Info, Id3v1YearTextStaysAsStored) {
+    const struct {
+        std::string stored;
+        Text year;
+        int number;
+    } cases[] = {{"08", "08", 8},
+                 {"0099", "0099", 99},
+                 {"20xx", "20xx", 20},
+                 {"1999", "1999", 1999},
+                 {"", std::nullopt, 0}};
+    test::Bytes audio = test::ReadBytes(test::Fixture(test::kV1RockMp3));
+    audio.resize(audio.size() - 128);  // its own ID3v1 tag
+    test::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        test::Bytes bytes = audio;
+        const test::Bytes tag = test::Id3v1Tag("t", "a", 17, c.stored);
+        bytes.insert(bytes.end(), tag.begin(), tag.end());
+        const std::string path = dir.File("year.mp3");
+        test::WriteBytes(path, bytes);
+        CMp3Info info;
+        ASSERT_TRUE(info.Open(path));
+        EXPECT_EQ(info.Year(), c.year);
+        EXPECT_EQ(info.YearNumber(), c.number);
+    }
+}
+
 TEST(Mp3Info, FullyTaggedFileGivesEveryFrameAndItsHeaderFacts) {
     const std::string path = test::Fixture(test::kCbrMp3);
     CMp3Info info;
