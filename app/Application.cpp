@@ -4,21 +4,62 @@
 #include <memory>
 
 #include "app/CommandLine.h"
-#include "app/DlgMain.h"
 #include "app/PortAlertBox.h"
 #include "app/QtTranslations.h"
+#include "app/RunningProgram.h"
 #include "app/SingleInstance.h"
 #include "app/StartDatabase.h"
 #include "app/TerminationSignals.h"
+#include "base/Logger.h"
 #include "link/TransmitterLink.h"
 #include "pages/AudioOutputBox.h"
 #include "pages/PortDeviceBox.h"
-#include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
+#include "station/Station.h"
 #include "store/Database.h"
+#include "store/DatabaseLocation.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
+
+namespace {
+
+// The station alone: no widget, the log on standard error, and a termination signal runs the exit
+// sequence before the process ends.
+int RunHeadless(int& argc, char** argv, const CommandLine& line) {
+    Logger().EchoToStandardError();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Lumetra"));
+    CSingleInstance instance;
+    if (!instance.FindRunningInstance()) return 0;
+    CTerminationSignals termination;
+    const DatabaseLocation location = ChooseDatabaseLocation(CurrentLocationInputs(line.database));
+    std::string created, error;
+    if (!PrepareDatabase(location, &created, &error))
+        Logger().Log("headless: %s", error.c_str());
+    else if (!AppConnection().Open(location.path, &error))
+        Logger().Log("headless: %s", error.c_str());
+    else if (!created.empty())
+        Logger().Log("headless: %s", created.c_str());
+    LoadPortDeviceChoices();
+    LoadAudioOutputChoice();
+    CSystemClock clock;
+    {
+        CStation station(AppConnection(), TransmitterLink(), clock);
+        QObject::connect(&termination, &CTerminationSignals::TerminationRequested, &app, [&] {
+            Logger().Log("headless: termination requested");
+            station.Shutdown();
+            QCoreApplication::quit();
+        });
+        station.Start();
+        Logger().Log("headless: running; stop with SIGTERM or Ctrl+C");
+        app.exec();
+    }
+    AppConnection().Close();
+    return 0;
+}
+
+}  // namespace
 
 bool OpenAppDatabase(const std::string& path) {
     std::string error;
@@ -28,6 +69,7 @@ bool OpenAppDatabase(const std::string& path) {
 }
 
 int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line) {
+    if (line.headless) return RunHeadless(argc, argv, line);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumetra"));
     InstallQtTranslations(QtTextLocale());
@@ -61,17 +103,15 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;
-        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown, AppConnection()});
-        QObject::connect(&instance, &CSingleInstance::RaiseRequested, &main, &CDlgMain::BringToFront);
-        mainWindow = &main;
-        main.exec();
+        CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown);
+        mainWindow = &program.Window();
+        QObject::connect(&instance, &CSingleInstance::RaiseRequested, mainWindow, &CDlgMain::BringToFront);
+        QObject::connect(mainWindow, &CDlgMain::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        app.exec();
         mainWindow = nullptr;
     }
-    // A link thread still waiting for a box is let go; no box opens from now on. The link stops
-    // here rather than at static destruction, so its threads never outlive the relay and the box.
+    // A link thread still waiting for a box is let go; no box opens from now on.
     PortAlertBox().Close();
-    TransmitterLink().CloseLink(false);
-    TransmitterLink().SetNotifier(nullptr);
     TransmitterLink().SetPortAlert(nullptr);
     AppConnection().Close();
     return 0;

@@ -1,5 +1,6 @@
-// The program from start to end: a single instance, the database, the main window run until its
-// exit button ends it, then the database closed.
+// The program from start to end: a single instance, the database, the station and its main window
+// run until the exit button or a termination signal ends them, then the database closed. With
+// --headless the station runs alone, without any window.
 #pragma once
 
 #include <string>

@@ -14,8 +14,5 @@ std::string ClockText(const std::tm& local) {
     return std::string(date) + " 星期" + kWeekDays[weekDay] + " " + time;
 }
 
-bool IsMidnightMinute(const std::tm& local) {
-    return local.tm_hour == 0 && local.tm_min == 0;
-}
 
 }  // namespace lumetra

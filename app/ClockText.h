@@ -8,7 +8,4 @@ namespace lumetra {
 
 std::string ClockText(const std::tm& local);
 
-// True during the minute 00:00 of the local day, when executed tasks return to "未执行".
-bool IsMidnightMinute(const std::tm& local);
-
 }  // namespace lumetra

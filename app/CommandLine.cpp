@@ -7,11 +7,13 @@ namespace lumetra {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lumetra [--database PATH]\n"
+    "usage: lumetra [--database PATH] [--headless]\n"
     "Controls a wireless FM public-address network: the transmitter on a serial port, scheduled\n"
     "broadcasts and the sound output that feeds them.\n"
     "\n"
     "  --database PATH   use this database file (it must exist; lumetra-initdb PATH makes one)\n"
+    "  --headless        run the schedule and the transmitter link without any window, the log on\n"
+    "                    standard error; SIGTERM or Ctrl+C switches the receivers off and ends it\n"
     "  --version         print the version and exit\n"
     "  --help            print this help and exit\n"
     "\n"
@@ -36,6 +38,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
         const std::string_view argument = argv[i];
         if (argument == "--version") return Finish(0, "lumetra " LUMETRA_VERSION "\n");
         if (argument == "--help" || argument == "-h") return Finish(0, kUsage);
+        if (argument == "--headless") {
+            line.headless = true;
+            continue;
+        }
         if (argument == "--database" || argument.starts_with("--database=")) {
             if (argument == "--database") {
                 if (i + 1 >= argc) return Finish(2, "lumetra: --database needs a PATH\n", true);

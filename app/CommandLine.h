@@ -9,6 +9,7 @@ namespace lumetra {
 
 struct CommandLine {
     std::string database;          // --database PATH; empty when not given
+    bool headless = false;         // --headless: the station alone, without any window
     std::optional<int> exitCode;   // set when the program ends after printing `output`
     std::string output;            // version, help or the error, with its final newline
     bool toStandardError = false;  // `output` is an error

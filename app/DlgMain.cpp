@@ -9,16 +9,13 @@
 #include <QWindow>
 #include <algorithm>
 #include <ctime>
-#include <thread>
 
 #include "app/ClockText.h"
 #include "app/DlgAbout.h"
 #include "app/KeySwallower.h"
-#include "app/LinkStatusRelay.h"
 #include "app/ShutdownNotice.h"
 #include "app/TerminationSignals.h"
 #include "base/Logger.h"
-#include "link/TransmitterLink.h"
 #include "pages/Autostart.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/DbErrorReport.h"
@@ -34,10 +31,9 @@
 #include "pages/ZoneEditor.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/Clock.h"
-#include "schedule/Scheduler.h"
+#include "station/Station.h"
 #include "store/Database.h"
-#include "store/TaskStates.h"
-#include "store/TaskTable.h"
+#include "store/DbError.h"
 #include "widgets/ButtonEx.h"
 #include "widgets/MessageBox.h"
 #include "widgets/StaticEx.h"
@@ -85,21 +81,17 @@ constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks, CDlgMain::kPl
 }  // namespace
 
 CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
-    : QDialog(parent), m_services(services), m_keySwallower(new CKeySwallower(this)) {
+    : QWidget(parent), m_services(services), m_keySwallower(new CKeySwallower(this)) {
     InitLumetraResources();
     qApp->installEventFilter(m_keySwallower);
     CKeySwallower::Mark(this);
 
-    m_services.scheduler.SetOwner(this);
     SetUpShutdown();
     SetUpWindow();
     CreateControls();
-    // Link notices may come as soon as the settings page starts connecting.
-    LinkStatusRelay().SetTarget(this);
-    m_services.link.SetNotifier(&LinkStatusRelay());
     CreatePages();
+    m_services.station.SetObserver(this);
 
-    ResetTaskStates(sql::kStateIdle, sql::kStateDone);
     m_pSYS->SetStartWithSystem(AutostartEntryExists());
     LogOff();
     RefreshClock();
@@ -123,7 +115,7 @@ void CDlgMain::SetUpShutdown() {
 }
 
 void CDlgMain::SetUpWindow() {
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QStringLiteral("Lumetra"));
     setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
     setFixedSize(1024, 668);
@@ -137,19 +129,16 @@ void CDlgMain::SetUpWindow() {
     m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CDlgMain::ShowAbout);
 }
 
-// The timers are set up here and started once the window is first shown.
+// The clock is set up here and started once the window is first shown.
 void CDlgMain::SetUpTimers() {
-    m_heartbeatTimer.setInterval(kHeartbeatPeriod);
-    m_heartbeatTimer.callOnTimeout(this, &CDlgMain::OnHeartbeat);
     m_clockTimer.setInterval(kClockPeriod);
     m_clockTimer.callOnTimeout(this, &CDlgMain::RefreshClock);
 }
 
 CDlgMain::~CDlgMain() {
-    // Normally the exit sequence has stopped it already; the pages it posts to go away now.
-    m_services.scheduler.Stop();
-    m_services.scheduler.SetOwner(nullptr);
-    LinkStatusRelay().SetTarget(nullptr);
+    // The pages the station posts to go away now.
+    m_services.station.SetObserver(nullptr);
+    m_services.station.SetPortView(nullptr);
     m_services.shutdown.SetWindow(nullptr);
     m_services.shutdown.SetNotice(nullptr);
     qApp->removeEventFilter(m_keySwallower);
@@ -198,12 +187,12 @@ void CDlgMain::OnButton(ButtonId id) {
 void CDlgMain::CreatePages() {
     CDatabase& db = m_services.database;
     m_pTaskList = AddPage(kTasks, new CDlgTaskList(db, this));
-    m_pPlay = AddPage(kPlay, new CDlgPlay(db, this), true);
+    m_pPlay = AddPage(kPlay, new CDlgPlay(db, m_services.station.Playback(), this), true);
     m_pReceiver = AddPage(kReceiver, new CDlgReceiver(m_services.link, this), true);
     m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, db, this));
-    m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.link, m_services.shutdown, db, this));
+    m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.station, m_services.shutdown, db, this));
     m_pUser = AddPage(kUsers, new CDlgUser(db, this));
-    m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(m_services.link, db, this));
+    m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(m_services.station, db, this));
     ConnectZonePages();
     connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CDlgMain::ReloadPages);
     m_pLogin = new CDlgLogin(db, this);
@@ -250,15 +239,13 @@ QAbstractButton* CDlgMain::Button(ButtonId id) const {
 }
 
 void CDlgMain::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    QWidget::showEvent(event);
     if (m_bStarted) return;
     m_bStarted = true;
     // The rest of the start-up needs the window on screen: the login window centres over it.
     m_pLogin->ShowCentred();
     Logger().Log("main window: login window shown");
-    m_heartbeatTimer.start();
     m_clockTimer.start();
-    m_services.scheduler.Start();
 }
 
 void CDlgMain::ShowPage(ButtonId id) {
@@ -320,32 +307,11 @@ void CDlgMain::BringToFront() {
     }
 }
 
-void CDlgMain::OnHeartbeat() {
-    m_services.link.SendSCOM();
-    const std::time_t now = m_services.clock.Now();
-    std::tm local{};
-    localtime_r(&now, &local);
-    if (IsMidnightMinute(local)) {
-        ResetTaskStates(sql::kStateIdle, sql::kStateDone);
-        m_pTaskList->LoadTasks();
-    }
-}
-
 void CDlgMain::RefreshClock() {
     const std::time_t now = m_services.clock.Now();
     std::tm local{};
     localtime_r(&now, &local);
     m_clock->setText(QString::fromStdString(ClockText(local)));
-}
-
-void CDlgMain::ResetTaskStates(const char* to, const char* from) {
-    // Without a database the operator was told so once at start; the timers stay quiet about it.
-    if (!m_services.database.IsOpen()) return;
-    try {
-        CTaskTable(m_services.database).ChangeStates(to, from);
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-    }
 }
 
 bool CDlgMain::Exit() {
@@ -360,23 +326,11 @@ bool CDlgMain::Exit() {
 void CDlgMain::RunExitSequence() {
     if (m_bExiting) return;
     m_bExiting = true;
-    StopBroadcasting();
-    m_heartbeatTimer.stop();
+    m_services.station.Shutdown();
     m_clockTimer.stop();
     m_pLogin->hide();
     hide();
-    CloseAllChannels(m_services.link);
-    // The writer thread sends at most one frame every 100 ms: the last one must have left.
-    if (!m_services.link.WaitUntilSent(kExitWriterWait))
-        Logger().Log("exit: the all-off frame did not leave in time");
-    done(QDialog::Accepted);
-}
-
-// Nothing plays or starts any more, and no task is left marked running.
-void CDlgMain::StopBroadcasting() {
-    m_pPlay->ClosePlayer();
-    m_services.scheduler.Stop();
-    ResetTaskStates(sql::kStateDone, sql::kStateRunning);
+    emit Exited();
 }
 
 void CDlgMain::Terminate() {
@@ -397,24 +351,22 @@ bool CDlgMain::event(QEvent* event) {
         OnLinkStatus();
         return true;
     }
-    return QDialog::event(event);
+    return QWidget::event(event);
 }
 
 void CDlgMain::OnLinkStatus() {
-    const bool up = m_services.link.IsLinkUp();
+    const bool up = m_services.station.IsLinkUp();
     m_linkStatus->setText(up ? kLinkUpText : kLinkDownText);
     m_linkStatus->SetTextColour(up ? kLinkUpColour : kLinkDownColour);
-    m_pSYS->ShowLinkState(up);
 }
 
-void CDlgMain::PostMessage(WindowMessage message) {
+void CDlgMain::Notify(WindowMessage message) {
     switch (message) {
         case WM_ZONE_REFRESH:
         case WM_POWER_REFRESH:
             PostWindowMessage(m_pZoneControl, message);
             break;
-        case WM_PLAY_TASK:
-        case WM_STOP_TASK:
+        case WM_PLAYBACK_CHANGED:
             PostWindowMessage(m_pPlay, message);
             break;
         case WM_TASKS_CHANGED:
@@ -426,12 +378,8 @@ void CDlgMain::PostMessage(WindowMessage message) {
     }
 }
 
-void CDlgMain::SetPlayListText(const std::string& text) {
-    m_pPlay->SetPlayListText(text);
-}
-
-void CDlgMain::ClearOpenFailure() {
-    m_pPlay->ClearOpenFailure();
+void CDlgMain::ShowDatabaseError(const std::string& description) {
+    QMetaObject::invokeMethod(this, [this, description] { ReportDbError(this, CDbError(description)); });
 }
 
 void CDlgMain::StartShutdownTimer(std::chrono::milliseconds period) {
@@ -454,7 +402,7 @@ void CDlgMain::RebuildBackground() {
 }
 
 void CDlgMain::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+    QWidget::resizeEvent(event);
     RebuildBackground();
 }
 
@@ -464,7 +412,7 @@ void CDlgMain::paintEvent(QPaintEvent*) {
 }
 
 void CDlgMain::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return QDialog::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     // Any free point of the background drags the window; the desktop does it where it can.
     if (windowHandle() && windowHandle()->startSystemMove()) return;
     m_bDragging = true;
@@ -478,7 +426,7 @@ void CDlgMain::mouseMoveEvent(QMouseEvent* event) {
 
 void CDlgMain::mouseReleaseEvent(QMouseEvent* event) {
     m_bDragging = false;
-    QDialog::mouseReleaseEvent(event);
+    QWidget::mouseReleaseEvent(event);
 }
 
 void CDlgMain::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,10 +1,10 @@
 // The main window: a frameless, skinned 1024 x 668 window that hosts the eight pages, switches them
-// with its image buttons, shows the page title, the link state and a clock, runs the heartbeat,
-// the midnight reset and the shutdown timer, starts the scheduler and carries out the exit
-// sequence. Threads reach it and its pages only through posted events.
+// with its image buttons, shows the page title, the link state and a clock, and runs the shutdown
+// timer. It shows the station (Station.h) and asks it for the exit sequence; it starts nothing.
+// The station's threads reach it and its pages only through posted events.
 #pragma once
 
-#include <QDialog>
+#include <QWidget>
 #include <QPointer>
 #include <QTimer>
 #include <array>
@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "schedule/SchedulerOwner.h"
 #include "schedule/ShutdownTimerOwner.h"
+#include "station/StationObserver.h"
 
 class QMenu;
 class QAbstractButton;
@@ -33,22 +33,22 @@ class CDlgTaskList;
 class CDlgUser;
 class CDlgZoneControl;
 class CKeySwallower;
-class CScheduler;
 class CShutdownNotice;
 class CStaticEx;
+class CStation;
 class CTransmitterLink;
 class IClock;
 
-// What the main window drives; the program passes the process-wide objects, tests their own.
+// What the main window shows and drives; the program passes its own objects, tests theirs.
 struct MainServices {
-    IClock& clock;
-    CTransmitterLink& link;
-    CScheduler& scheduler;
+    IClock& clock;  // the window's clock line and the LED history's times
+    CStation& station;
+    CTransmitterLink& link;  // the receiver and LED pages send their frames on it
     CAutoShutdown& shutdown;
     CDatabase& database;
 };
 
-class CDlgMain : public QDialog, public ISchedulerOwner, public IShutdownTimerOwner {
+class CDlgMain : public QWidget, public IStationObserver, public IShutdownTimerOwner {
     Q_OBJECT
 public:
     // Control numbers of the buttons.
@@ -65,17 +65,15 @@ public:
         kExit = 1008,
         kMinimise = 1039,
     };
-    static constexpr auto kHeartbeatPeriod = std::chrono::milliseconds(3000);
     static constexpr auto kClockPeriod = std::chrono::milliseconds(1000);
-    static constexpr auto kExitWriterWait = std::chrono::milliseconds(1000);  // at most
 
+    // Observes `services.station` from here on; the caller starts it.
     explicit CDlgMain(const MainServices& services, QWidget* parent = nullptr);
     ~CDlgMain() override;
 
-    // ISchedulerOwner: called on the scheduler thread.
-    void PostMessage(WindowMessage message) override;
-    void SetPlayListText(const std::string& text) override;
-    void ClearOpenFailure() override;
+    // IStationObserver: called on the station's threads.
+    void Notify(WindowMessage message) override;
+    void ShowDatabaseError(const std::string& description) override;
     // IShutdownTimerOwner
     void StartShutdownTimer(std::chrono::milliseconds period) override;
     void KillShutdownTimer() override;
@@ -83,13 +81,12 @@ public:
     // Restores the window if minimised and brings it, or the window it shows on top, to the front.
     void BringToFront();
 
-    // Timer bodies, also reached directly by tests.
-    void OnHeartbeat();
+    // The clock timer's body, also reached directly by tests.
     void RefreshClock();
     // The exit button: confirmation, then the exit sequence. Returns false when not confirmed.
     bool Exit();
-    // The exit sequence without the question: media closed, scheduler stopped, running tasks
-    // marked done, receivers switched off. Also run when the program is asked to terminate.
+    // The exit sequence without the question: the station's, then the window goes and Exited is
+    // emitted. Also run when the program is asked to terminate.
     void RunExitSequence();
     // A termination signal: the exit sequence, then every box and dialog still open on top is
     // closed, so the program ends even while one waits for an operator who is not there.
@@ -111,6 +108,10 @@ public:
     CDlgUser* UserPage() const { return m_pUser; }
     CDlgZoneControl* ZoneControlPage() const { return m_pZoneControl; }
     CDlgLogin* LoginPage() const { return m_pLogin; }
+
+signals:
+    // The exit sequence has run: the program may end.
+    void Exited();
 
 protected:
     bool event(QEvent* event) override;  // WM_LINK_STATUS
@@ -146,13 +147,11 @@ private:
     Page* AddPage(ButtonId button, Page* page, bool withZoneControl = false);
     void ShowPage(ButtonId id);
     void HidePagesBut(const QWidget* keep);
-    void StopBroadcasting();
     void LogOff();
     void OnLoggedIn();
     void RunLogin();
     void ShowAbout();
     void OnLinkStatus();
-    void ResetTaskStates(const char* to, const char* from);
     void RebuildBackground();
     void CentreOnScreen();
 
@@ -177,9 +176,8 @@ private:
     CDlgZoneControl* m_pZoneControl;
     CDlgLogin* m_pLogin;
 
-    QTimer m_heartbeatTimer;  // timer 1
-    QTimer m_clockTimer;      // timer 5
-    QTimer m_shutdownTimer;   // timer 10
+    QTimer m_clockTimer;     // timer 5
+    QTimer m_shutdownTimer;  // timer 10
     QTimer m_modalCloser;     // after a termination signal, closes what opens while the rest unwinds
     // A window of its own, not one the main window owns: it shows even while that is minimised.
     std::unique_ptr<CShutdownNotice> m_shutdownNotice;

@@ -14,6 +14,8 @@ constexpr GstClockTime kSeekTimeout = 2 * GST_SECOND;
 constexpr GstClockTime kErrorGrace = 500 * GST_MSECOND;
 // playbin's GST_PLAY_FLAG_SOFT_VOLUME, from a header the plugin does not install.
 constexpr guint kSoftVolumeFlag = 0x10;
+const char* const kStateChangeFailed = "The media engine could not change its state.";
+const char* const kNotReadyInTime = "The media did not become ready in time.";
 // Some streams tell their duration only after a moment.
 constexpr GstClockTime kDurationGrace = 200 * GST_MSECOND;
 
@@ -58,11 +60,8 @@ std::unique_ptr<CGstMedia> CGstMedia::Open(const std::string& uri, std::string& 
     g_object_get(playbin, "flags", &flags, nullptr);
     g_object_set(playbin, "flags", flags & ~kSoftVolumeFlag, nullptr);
     std::unique_ptr<CGstMedia> media(new CGstMedia(playbin, std::move(endRelay)));
-    const MediaResult result = media->Preroll();
-    if (result.error != kMediaOk) {
-        error = result.text;
-        return nullptr;
-    }
+    error = media->Preroll();
+    if (!error.empty()) return nullptr;
     return media;
 }
 
@@ -101,65 +100,60 @@ void CGstMedia::DrainBus() {
     while (GstMessage* message = gst_bus_pop(m_bus)) gst_message_unref(message);
 }
 
-MediaResult CGstMedia::ChangeState(GstState state) {
+std::string CGstMedia::ChangeState(GstState state) {
     DrainBus();
     if (gst_element_set_state(m_playbin, state) != GST_STATE_CHANGE_FAILURE) return {};
     std::string text = TakeError(m_bus, kErrorGrace);
-    if (text.empty()) text = "The media engine could not change its state.";
-    return {kMediaEngineFailure, text};
+    return text.empty() ? kStateChangeFailed : text;
 }
 
-MediaResult CGstMedia::Preroll() {
+std::string CGstMedia::Preroll() {
     DrainBus();
     const GstStateChangeReturn change = gst_element_set_state(m_playbin, GST_STATE_PAUSED);
     if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL) return {};
     if (change == GST_STATE_CHANGE_FAILURE) {
         std::string text = TakeError(m_bus, kErrorGrace);
-        return {kMediaEngineFailure, text.empty() ? "The media engine could not change its state." : text};
+        return text.empty() ? kStateChangeFailed : text;
     }
     // Ready or failed, whichever comes first: a decoder that fails on a streaming thread posts
     // its error without ending the state change, which would otherwise be waited out in full.
     GstMessage* message = gst_bus_timed_pop_filtered(
         m_bus, kPrerollTimeout, static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE));
-    if (!message) return {kMediaEngineFailure, "The media did not become ready in time."};
-    MediaResult result;
+    if (!message) return kNotReadyInTime;
+    std::string result;
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
-        result = {kMediaEngineFailure,
-                  error && error->message ? error->message : "The media cannot be played."};
+        result = error && error->message ? error->message : "The media cannot be played.";
         g_clear_error(&error);
     }
     gst_message_unref(message);
     return result;
 }
 
-MediaResult CGstMedia::Settle(GstClockTime timeout) {
+std::string CGstMedia::Settle(GstClockTime timeout) {
     const GstStateChangeReturn change = gst_element_get_state(m_playbin, nullptr, nullptr, timeout);
     if (change == GST_STATE_CHANGE_SUCCESS || change == GST_STATE_CHANGE_NO_PREROLL) return {};
     std::string text = TakeError(m_bus, kErrorGrace);
-    if (text.empty()) {
-        text = change == GST_STATE_CHANGE_ASYNC ? "The media did not become ready in time."
-                                                : "The media engine could not change its state.";
-    }
-    return {kMediaEngineFailure, text};
+    if (!text.empty()) return text;
+    return change == GST_STATE_CHANGE_ASYNC ? kNotReadyInTime : kStateChangeFailed;
 }
 
-MediaResult CGstMedia::Play() {
+std::string CGstMedia::Play() {
     return ChangeState(GST_STATE_PLAYING);
 }
 
-MediaResult CGstMedia::Pause() {
+std::string CGstMedia::Pause() {
     return ChangeState(GST_STATE_PAUSED);
 }
 
-MediaResult CGstMedia::SeekTo(int64_t position) {
+std::string CGstMedia::SeekTo(int64_t position) {
     DrainBus();
     m_bEnded = false;
     if (!gst_element_seek_simple(m_playbin, GST_FORMAT_TIME,
                                  static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                  position)) {
-        return {kMediaEngineFailure, "The media cannot move to that position."};
+        return "The media cannot move to that position.";
     }
     // Wait for the new position to be ready, so that a following query already reports it.
     return Settle(kSeekTimeout);
@@ -196,25 +190,6 @@ std::optional<int64_t> CGstMedia::Position() {
     gint64 position = 0;
     if (gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position)) return position;
     return std::nullopt;
-}
-
-FrameRate CGstMedia::Rate() {
-    FrameRate rate;
-    GstPad* pad = nullptr;
-    g_signal_emit_by_name(m_playbin, "get-video-pad", 0, &pad);
-    if (!pad) return rate;
-    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
-        int numerator = 0;
-        int denominator = 0;
-        const GstStructure* format = gst_caps_get_structure(caps, 0);
-        if (gst_structure_get_fraction(format, "framerate", &numerator, &denominator) && numerator > 0 &&
-            denominator > 0) {
-            rate = {numerator, denominator};
-        }
-        gst_caps_unref(caps);
-    }
-    gst_object_unref(pad);
-    return rate;
 }
 
 }  // namespace lumetra

@@ -1,6 +1,7 @@
 // One open media: a GStreamer playbin driven synchronously from the caller's thread. The bus is
 // read with timed pops, so no GLib main loop has to run. Audio goes to the output in force
-// (AudioOutput.h); video always goes to a silent sink, the system only feeds sound.
+// (AudioOutput.h); video always goes to a silent sink, the system only feeds sound. Every call
+// that can fail returns GStreamer's own text of the failure, or an empty text.
 #pragma once
 
 #include <gst/gst.h>
@@ -12,15 +13,13 @@
 #include <optional>
 #include <string>
 
-#include "audio/MediaControl.h"
+#include <functional>
 
 namespace lumetra {
 
-// Frames per second as a fraction.
-struct FrameRate {
-    int numerator = 1000;
-    int denominator = 1;
-};
+// Called on a streaming thread when a media has played to its end. It must return at once (post a
+// job, set a flag) and never call back into the media.
+using MediaEndNotify = std::function<void()>;
 
 // Carries a media's end from its streaming thread to whoever the control names. The control
 // changes the receiver, the media calls it; the lock makes a change wait for a call under way.
@@ -45,26 +44,23 @@ public:
     CGstMedia(const CGstMedia&) = delete;
     CGstMedia& operator=(const CGstMedia&) = delete;
 
-    MediaResult Play();
-    MediaResult Pause();
+    std::string Play();
+    std::string Pause();
     // Moves to `position` nanoseconds, keeping the playing or paused state.
-    MediaResult SeekTo(int64_t position);
+    std::string SeekTo(int64_t position);
     std::optional<int64_t> Duration();
     std::optional<int64_t> Position();
-    // The rate of the video; media without video (or with a variable rate) count a frame as
-    // one millisecond, so frames and milliseconds agree for them.
-    FrameRate Rate();
     // The stream has played to its end since it was opened or last moved.
     bool Ended() const { return m_bEnded; }
 
 private:
     CGstMedia(GstElement* playbin, std::shared_ptr<CMediaEndRelay> endRelay);
     static GstBusSyncReply OnBusMessage(GstBus* bus, GstMessage* message, gpointer self);
-    MediaResult ChangeState(GstState state);
+    std::string ChangeState(GstState state);
     // Pauses at the start and waits until the media is ready or has failed.
-    MediaResult Preroll();
+    std::string Preroll();
     // Waits up to `timeout` for the pending state change, then takes any error off the bus.
-    MediaResult Settle(GstClockTime timeout);
+    std::string Settle(GstClockTime timeout);
     std::optional<int64_t> EstimatedDuration();
     // Drops the messages gathered since the last command.
     void DrainBus();

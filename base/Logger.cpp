@@ -20,6 +20,11 @@ void CLogger::SetSink(ILogSink* sink) {
     m_sink = sink;
 }
 
+void CLogger::EchoToStandardError() {
+    std::lock_guard lock(m_lock);
+    m_debugChannel = true;
+}
+
 size_t CLogger::FormatLine(char* buffer, size_t size, const std::tm& local, int millisecond,
                            const char* format, va_list args) {
     int prefix =

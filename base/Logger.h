@@ -25,6 +25,9 @@ public:
 
     // Replaces the destination (nullptr restores the default); for tests and other front ends.
     void SetSink(ILogSink* sink);
+    // Writes to standard error from now on, as with LUMETRA_DEBUG set: a program without a window
+    // has no other way to tell what it does.
+    void EchoToStandardError();
 
     // Builds one line into `buffer` and returns its length (cut at `size` - 1 bytes).
     static size_t FormatLine(char* buffer, size_t size, const std::tm& local, int millisecond,

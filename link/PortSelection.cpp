@@ -1,6 +1,5 @@
 #include "link/PortSelection.h"
 
-#include <exception>
 #include <optional>
 
 #include "base/Logger.h"
@@ -16,10 +15,6 @@ constexpr const char* kHashes = "################################";
 
 CPortSelection::CPortSelection(CTransmitterLink& link, CDatabase& db, IPortSelectionView& view)
     : m_link(link), m_table(db), m_view(view) {}
-
-CPortSelection::~CPortSelection() {
-    WaitForAutoConnect();
-}
 
 int CPortSelection::ReadStoredPort() {
     try {
@@ -40,24 +35,7 @@ void CPortSelection::Initialise() {
         m_dataBits = 8;
         m_view.SelectPortEntry(number - 1);
     }
-    if (m_autoConnecting.exchange(true)) return;  // one automatic connection at a time
-    std::lock_guard workerLock(m_workerLock);
-    if (m_worker.joinable()) m_worker.join();  // a finished earlier one
-    m_worker = std::thread([this] {
-        try {
-            OnConnectClicked();
-        } catch (const std::exception& e) {
-            Logger().Log("automatic connection failed: %s", e.what());
-        } catch (...) {
-            Logger().Log("automatic connection failed");
-        }
-        m_autoConnecting = false;
-    });
-}
-
-void CPortSelection::WaitForAutoConnect() {
-    std::lock_guard workerLock(m_workerLock);
-    if (m_worker.joinable()) m_worker.join();
+    OnConnectClicked();
 }
 
 void CPortSelection::OnPortSelected(int index) {

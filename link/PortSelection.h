@@ -1,14 +1,14 @@
 // The port choice of the system settings page, without widgets: which of COM1..COM4 is chosen,
-// the connect/disconnect toggle, the automatic connection at start on a worker thread, and
-// storing the port that connected. The page implements IPortSelectionView and forwards its
-// list and button events here; the main window forwards the link-status notification.
+// the connect/disconnect toggle, the connection of the stored port at start, and storing the port
+// that connected. The station owns it and calls it on a thread of its own, since opening and
+// closing a port may wait on the device; the page implements IPortSelectionView and sends its list
+// and button events through the station.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "store/ComTable.h"
 
@@ -17,8 +17,8 @@ namespace lumetra {
 class CDatabase;
 class CTransmitterLink;
 
-// What the page shows. Calls come from the user-interface thread and from the automatic
-// connection's worker thread, so an implementation hands them over to its own thread.
+// What the page shows. Calls come from the station's port thread, so an implementation hands them
+// over to its own thread.
 class IPortSelectionView {
 public:
     virtual ~IPortSelectionView() = default;
@@ -39,13 +39,11 @@ public:
     static constexpr const char* kOpenFailedText = "Cannot open Communication Port.";
 
     CPortSelection(CTransmitterLink& link, CDatabase& db, IPortSelectionView& view);
-    // Waits for a running automatic connection; the link itself stays as it is.
-    ~CPortSelection();
     CPortSelection(const CPortSelection&) = delete;
     CPortSelection& operator=(const CPortSelection&) = delete;
 
     // Reads the stored port (a missing row or a number outside 1..4 means COM1), selects it,
-    // and connects on a worker thread unless an automatic connection is already running.
+    // and connects it.
     void Initialise();
     // The operator confirmed list entry `index`: the link closes and the new port is chosen.
     void OnPortSelected(int index);
@@ -53,8 +51,6 @@ public:
     void OnConnectClicked();
     // The link's state may have changed (the main window read IsLinkUp).
     void OnLinkStatus(bool linkUp);
-    // Returns when no automatic connection is running.
-    void WaitForAutoConnect();
 
     int PortNumber() const;
     std::string PortName() const;  // "com3"
@@ -81,10 +77,7 @@ private:
     uint8_t m_dataBits = 8;
     bool m_connectOn = false;
 
-    std::atomic<bool> m_connectFailed{false};   // set by a failed connect, never cleared
-    std::atomic<bool> m_autoConnecting{false};  // the guard of the automatic connection
-    std::mutex m_workerLock;                    // guards m_worker
-    std::thread m_worker;
+    std::atomic<bool> m_connectFailed{false};  // set by a failed connect, never cleared
 };
 
 }  // namespace lumetra

@@ -1,6 +1,6 @@
 #include "pages/ChannelSwitch.h"
 
-#include "link/TransmitterLink.h"
+#include "station/Station.h"
 
 namespace lumetra {
 
@@ -10,29 +10,26 @@ void CChannelSwitch::RefreshFlags(const Ticks& ticks) {
 }
 
 void CChannelSwitch::OpenSelected() {
-    OpenChannels(m_link, m_flags);
+    m_station.SwitchChannels(m_flags, true);
 }
 
 void CChannelSwitch::OpenAll() {
-    m_link.SendAudioCom(AllChannelsImage(1));
+    m_station.SwitchAllChannels(true);
     m_flags.fill(1);
 }
 
 void CChannelSwitch::CloseSelected() {
-    CloseChannels(m_link, m_flags);
+    m_station.SwitchChannels(m_flags, false);
     m_flags.fill(0);
 }
 
 void CChannelSwitch::CloseAll() {
-    CloseAllChannels(m_link);
+    m_station.SwitchAllChannels(false);
     m_flags.fill(0);
 }
 
 bool CChannelSwitch::TogglePower(int outlet) {
-    const bool on = !m_link.PowerSwitch(outlet);
-    m_link.SetPowerSwitch(outlet, on);
-    m_link.SendPower();
-    return on;
+    return m_station.ToggleOutlet(outlet);
 }
 
 }  // namespace lumetra

@@ -1,6 +1,6 @@
-// What the zone control page does with the transmitter, apart from its tree: the shared channel
+// What the zone control page does with the receivers, apart from its tree: the shared channel
 // flags (element i for channel i+1, read by the receiver page too), the four switch commands and
-// the outlet buttons. The page hands over its ticks; this class decides the frames.
+// the outlet buttons. The page hands over its ticks; this class decides what the station switches.
 #pragma once
 
 #include <utility>
@@ -10,14 +10,14 @@
 
 namespace lumetra {
 
-class CTransmitterLink;
+class CStation;
 
 class CChannelSwitch {
 public:
     // (channel number, ticked) for every receiver shown.
     using Ticks = std::vector<std::pair<int, bool>>;
 
-    explicit CChannelSwitch(CTransmitterLink& link) : m_link(link) {}
+    explicit CChannelSwitch(CStation& station) : m_station(station) {}
 
     const ChannelFlags& Flags() const { return m_flags; }
     // Each shown receiver's flag follows its tick. Numbers outside 1..128 have no flag and are
@@ -36,7 +36,7 @@ public:
     bool TogglePower(int outlet);
 
 private:
-    CTransmitterLink& m_link;
+    CStation& m_station;
     ChannelFlags m_flags{};
 };
 

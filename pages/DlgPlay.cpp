@@ -17,6 +17,7 @@
 #include "pages/FolderScanProgress.h"
 #include "store/Database.h"
 #include "store/DbError.h"
+#include "station/Playback.h"
 #include "store/DictTable.h"
 #include "widgets/ButtonEx.h"
 #include "widgets/JumpSlider.h"
@@ -45,8 +46,8 @@ QHBoxLayout* Row(const std::initializer_list<QWidget*>& widgets) {
 
 }  // namespace
 
-CDlgPlay::CDlgPlay(CDatabase& db, QWidget* parent)
-    : CPage(QRect(600, 140, 390, 470), parent), m_db(db), m_session(m_player, m_list) {
+CDlgPlay::CDlgPlay(CDatabase& db, CPlayback& playback, QWidget* parent)
+    : CPage(QRect(600, 140, 390, 470), parent), m_db(db), m_playback(playback) {
     auto* player = new QGroupBox(QStringLiteral("文件播放器"), this);
     auto* inner = new QVBoxLayout(player);
     inner->addWidget(BuildListGroup(), 1);
@@ -54,10 +55,10 @@ CDlgPlay::CDlgPlay(CDatabase& db, QWidget* parent)
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(player);
 
-    connect(&m_session, &CPlaySession::EntrySelected, this, &CDlgPlay::SelectRow);
-    connect(&m_session, &CPlaySession::PositionChanged, this, &CDlgPlay::ShowPosition);
-    connect(&m_session, &CPlaySession::Message, this,
-            [this](const QString& text) { ShowMessage(this, text); });
+    // Every edit of the operator sends the list to the playback.
+    for (auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&m_list, changed, this, &CDlgPlay::SendList);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, &CDlgPlay::SendList);
     ShowPosition(0, 0);
     LoadMode();
 }
@@ -75,7 +76,7 @@ QWidget* CDlgPlay::BuildListGroup() {
     // Enter or a double click plays the entry; the Delete key removes it.
     m_listView->installEventFilter(this);
     connect(m_listView, &QListView::activated, this,
-            [this](const QModelIndex& index) { m_session.Play(index.row()); });
+            [this](const QModelIndex& index) { m_playback.Play(index.row()); });
 
     CButtonEx* addFiles = MakeButton("play_add_file", "添加单个文件");
     CButtonEx* addFolder = MakeButton("play_add_folder", "添加文件目录");
@@ -134,11 +135,11 @@ QWidget* CDlgPlay::BuildControlGroup() {
     CButtonEx* pause = MakeButton("play_pause", "暂停/继续");
     CButtonEx* stop = MakeButton("play_stop", "停止");
     CButtonEx* next = MakeButton("play_next", "下一首");
-    connect(previous, &CButtonEx::clicked, &m_session, &CPlaySession::Previous);
-    connect(play, &CButtonEx::clicked, this, [this] { m_session.Play(SelectedRow()); });
-    connect(pause, &CButtonEx::clicked, &m_session, &CPlaySession::PauseResume);
-    connect(stop, &CButtonEx::clicked, &m_session, &CPlaySession::Stop);
-    connect(next, &CButtonEx::clicked, &m_session, &CPlaySession::Next);
+    connect(previous, &CButtonEx::clicked, this, [this] { m_playback.Previous(); });
+    connect(play, &CButtonEx::clicked, this, [this] { m_playback.Play(SelectedRow()); });
+    connect(pause, &CButtonEx::clicked, this, [this] { m_playback.PauseResume(); });
+    connect(stop, &CButtonEx::clicked, this, [this] { m_playback.StopPlaying(); });
+    connect(next, &CButtonEx::clicked, this, [this] { m_playback.Next(); });
 
     auto* sliderRow = new QHBoxLayout;
     sliderRow->addWidget(m_slider, 1);
@@ -158,15 +159,32 @@ CButtonEx* CDlgPlay::MakeButton(const char* image, const char* toolTip) {
 }
 
 bool CDlgPlay::event(QEvent* event) {
-    if (event->type() == CWindowEvent::TypeOf(WM_PLAY_TASK)) {
-        m_session.PlayPendingList();
-        return true;
-    }
-    if (event->type() == CWindowEvent::TypeOf(WM_STOP_TASK)) {
-        m_session.Stop();
+    if (event->type() == CWindowEvent::TypeOf(WM_PLAYBACK_CHANGED)) {
+        ShowPlayback();
         return true;
     }
     return CPage::event(event);
+}
+
+void CDlgPlay::ShowPlayback() {
+    const PlaybackState state = m_playback.State();
+    if (state.listSerial != m_listSerial) {
+        m_listSerial = state.listSerial;
+        m_takingList = true;
+        m_list.Replace(m_playback.List());
+        m_takingList = false;
+        m_shownEntry = -1;
+    }
+    if (state.current != m_shownEntry && state.current < m_list.Count()) {
+        m_shownEntry = state.current;
+        SelectRow(state.current);
+    }
+    ShowPosition(state.position, state.length);
+    for (const std::string& text : m_playback.TakeMessages()) ShowMessage(this, QString::fromStdString(text));
+}
+
+void CDlgPlay::SendList() {
+    if (!m_takingList) m_playback.SetOperatorList(m_list.Paths());
 }
 
 bool CDlgPlay::eventFilter(QObject* watched, QEvent* event) {
@@ -244,7 +262,8 @@ void CDlgPlay::LoadMode() {
 void CDlgPlay::ChooseMode(PlayMode mode) {
     try {
         CDictTable(m_db).WritePlayCircle(static_cast<int>(mode));
-        m_session.SetMode(mode);
+        m_mode = mode;
+        m_playback.SetMode(mode);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }
@@ -253,7 +272,7 @@ void CDlgPlay::ChooseMode(PlayMode mode) {
 
 void CDlgPlay::ShowMode() {
     for (QAction* action : m_modeActions->actions()) {
-        action->setChecked(action->data().toInt() == static_cast<int>(m_session.Mode()));
+        action->setChecked(action->data().toInt() == static_cast<int>(m_mode));
     }
 }
 
@@ -265,7 +284,7 @@ void CDlgPlay::ShowPosition(int position, int length) {
 }
 
 void CDlgPlay::SeekToSlider() {
-    m_session.Seek(m_slider->sliderPosition());
+    m_playback.Seek(m_slider->sliderPosition());
 }
 
 }  // namespace lumetra

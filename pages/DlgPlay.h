@@ -1,17 +1,13 @@
 // The instant-play page: a list of audio files played on the sound output that feeds the
 // transmitter, in one of four modes, with play, pause, stop, previous, next and a position slider.
-// Scheduled tasks play through it too: the scheduler hands over a task's list and posts
-// WM_PLAY_TASK, and WM_STOP_TASK at the task's end. What the page decides sits in CPlaySession;
-// this class shows it and turns clicks into its calls.
+// The station plays it (Playback.h); the page edits the operator's list, sends it and every click
+// to the playback, and shows what the playback tells: a task's list that replaced the operator's,
+// the entry that plays, the position, and the texts of files that would not play.
 #pragma once
 
-#include <string>
-
-#include "audio/MediaPlayer.h"
 #include "pages/Page.h"
 #include "pages/PlayListModel.h"
-#include "pages/PlayMode.h"
-#include "pages/PlaySession.h"
+#include "station/PlayMode.h"
 
 class QActionGroup;
 class QLabel;
@@ -23,24 +19,16 @@ namespace lumetra {
 
 class CButtonEx;
 class CDatabase;
+class CPlayback;
 
 class CDlgPlay : public CPage {
     Q_OBJECT
 public:
     // The play mode is kept in `db`'s Dict table.
-    CDlgPlay(CDatabase& db, QWidget* parent);
+    CDlgPlay(CDatabase& db, CPlayback& playback, QWidget* parent);
     ~CDlgPlay() override;
 
-    // Called by the scheduler thread just before it posts WM_PLAY_TASK.
-    void SetPlayListText(const std::string& text) { m_session.SetPlayListText(text); }
-    void ClearOpenFailure() { m_session.ClearOpenFailure(); }
-    bool OpenFailed() const { return m_session.OpenFailed(); }
-
-    // Closes the media if one is open (the exit sequence does this first).
-    void ClosePlayer() { m_session.ClosePlayer(); }
-    bool IsMediaOpen() const { return m_session.IsMediaOpen(); }
-
-    CPlaySession& Session() { return m_session; }
+    CPlayback& Playback() { return m_playback; }
     CPlayListModel& List() { return m_list; }
 
     // The handlers of the page's buttons and menu; tests reach them directly too.
@@ -50,9 +38,10 @@ public:
     void ClearList();
     void ChooseMode(PlayMode mode);
     int SelectedRow() const;
+    PlayMode Mode() const { return m_mode; }
 
 protected:
-    bool event(QEvent* event) override;                          // WM_PLAY_TASK, WM_STOP_TASK
+    bool event(QEvent* event) override;                          // WM_PLAYBACK_CHANGED
     bool eventFilter(QObject* watched, QEvent* event) override;  // keys of the list
 
 private:
@@ -61,14 +50,19 @@ private:
     CButtonEx* MakeButton(const char* image, const char* toolTip);
     void LoadMode();
     void ShowMode();
+    void ShowPlayback();
     void ShowPosition(int position, int length);
     void SelectRow(int row);
     void SeekToSlider();
+    void SendList();
 
     CDatabase& m_db;
-    CMediaPlayer m_player;
+    CPlayback& m_playback;
     CPlayListModel m_list;
-    CPlaySession m_session;
+    PlayMode m_mode = PlayMode::kRepeatOne;
+    unsigned m_listSerial = 0;     // the playback's list this page shows
+    int m_shownEntry = -1;         // the playback's entry last selected here
+    bool m_takingList = false;     // the list is being replaced by the playback's
     QListView* m_listView;
     QSlider* m_slider;
     QLabel* m_time;

@@ -14,13 +14,14 @@
 #include "pages/PortDeviceBox.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/ZoneEditor.h"
+#include "station/Station.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
 
-CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent)
-    : CPage(QRect(197, 140, 770, 470), parent), m_db(db) {
+CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 770, 470), parent), m_station(station), m_db(db) {
     m_shutdownGroup = new CShutdownGroup(shutdown, this);
 
     auto* portGroup = new QGroupBox(QStringLiteral("通信端口设置"), this);
@@ -64,25 +65,29 @@ CDlgSYS::CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db,
     layout->addWidget(m_zoneEditor, 0, 1, 7, 1);
     layout->setColumnStretch(1, 1);
 
-    // The set-up, in its order: the port first, so the link comes up as early as it can.
-    m_portSelection = std::make_unique<CPortSelection>(link, m_db, static_cast<IPortSelectionView&>(*this));
+    m_station.SetPortView(this);
     connect(m_portList, &QComboBox::activated, this, [this](int index) {
-        m_portSelection->OnPortSelected(index);
+        m_station.SelectPort(index);
         m_portDevice->ShowPort(index + 1);
     });
-    connect(m_connect, &QPushButton::clicked, this, [this] { m_portSelection->OnConnectClicked(); });
-    m_portSelection->Initialise();
+    connect(m_connect, &QPushButton::clicked, this, [this] { m_station.ToggleConnection(); });
     m_shutdownGroup->ShowSetting();
     m_zoneEditor->m_bZonesChanged = false;
     // Both groups keep their boxes disabled until their "设  置" button is pressed.
     m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));
 }
 
-CDlgSYS::~CDlgSYS() = default;
+CDlgSYS::~CDlgSYS() {
+    m_station.SetPortView(nullptr);
+}
+
+const CPortSelection& CDlgSYS::PortSelection() const {
+    return m_station.PortSelection();
+}
 
 template <typename F>
 void CDlgSYS::OnPageThread(F&& action) {
-    // Direct on the page's own thread; queued from the worker, and dropped once the page is gone.
+    // Queued from the station's threads, and dropped once the page is gone.
     QMetaObject::invokeMethod(this, std::forward<F>(action), Qt::AutoConnection);
 }
 
@@ -114,10 +119,6 @@ void CDlgSYS::ShowDatabaseError(const std::string& description) {
     OnPageThread([this, text = QString::fromStdString(description)] {
         ShowMessage(this, text, MbButtons::Ok, MbIcon::Error);
     });
-}
-
-void CDlgSYS::ShowLinkState(bool linkUp) {
-    m_portSelection->OnLinkStatus(linkUp);
 }
 
 void CDlgSYS::SetStartWithSystem(bool on) {

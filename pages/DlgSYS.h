@@ -1,11 +1,9 @@
 // The system settings page. Its left half: the automatic shutdown group, the serial-port group,
-// which connects the stored port by itself when the page is created, whose button and list
-// follow the link state and which shows the device of the chosen port, the sound output, the
-// start-with-the-system group, whose box the main window ticks at start, the database's backup and restore,
-// and the version. Its right half: the zone editor.
+// whose list and button the station's port choice follows and drives, and which shows the device
+// of the chosen port, the sound output, the start-with-the-system group, whose box the main window
+// ticks at start, the database's backup and restore, and the version. Its right half: the zone
+// editor.
 #pragma once
-
-#include <memory>
 
 #include "link/PortSelection.h"
 #include "pages/Page.h"
@@ -24,20 +22,18 @@ class CDatabaseGroup;
 class CShutdownGroup;
 class CDatabase;
 class CPortDeviceBox;
-class CTransmitterLink;
+class CStation;
 class CZoneEditor;
 
 class CDlgSYS : public CPage, private IPortSelectionView {
     Q_OBJECT
 public:
-    // Reads the stored port and starts connecting it on a worker thread, then shows the stored
-    // settings with both boxes locked until their "设  置" button is pressed.
-    CDlgSYS(CTransmitterLink& link, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent);
+    // Shows the stored settings with both boxes locked until their "设  置" button is pressed,
+    // and shows the station's port choice from now on.
+    CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent);
     ~CDlgSYS() override;
 
-    // The main window's answer to a possible link change (WM_LINK_STATUS).
-    void ShowLinkState(bool linkUp);
-    CPortSelection& PortSelection() { return *m_portSelection; }
+    const CPortSelection& PortSelection() const;
     // Set once at start from the autostart entry.
     void SetStartWithSystem(bool on);
     bool StartWithSystem() const;
@@ -54,7 +50,7 @@ public:
     QLabel* Copyright() const { return m_copyright; }
 
 private:
-    // IPortSelectionView: the worker thread's calls are carried over to the page's thread.
+    // IPortSelectionView: the station's calls are carried over to the page's thread.
     void SelectPortEntry(int index) override;
     void SetConnectButtonText(const std::string& text) override;
     void EnablePortList(bool enable) override;
@@ -71,9 +67,9 @@ private:
     CAutostartGroup* m_autostartGroup;
     CDatabaseGroup* m_databaseGroup;
     QLabel* m_copyright;  // 1057, hidden
+    CStation& m_station;
     CDatabase& m_db;
-    CZoneEditor* m_zoneEditor;                        // the right half
-    std::unique_ptr<CPortSelection> m_portSelection;  // last: its worker may still call the view
+    CZoneEditor* m_zoneEditor;  // the right half
 };
 
 }  // namespace lumetra

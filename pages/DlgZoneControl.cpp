@@ -7,7 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "link/TransmitterLink.h"
+#include "station/Station.h"
 #include "pages/DbErrorReport.h"
 #include "pages/ZoneArtwork.h"
 #include "pages/ZoneTree.h"
@@ -30,8 +30,8 @@ void ForEachReceiver(const CCheckTree* tree, Visit&& visit) {
 
 }  // namespace
 
-CDlgZoneControl::CDlgZoneControl(CTransmitterLink& link, CDatabase& db, QWidget* parent)
-    : CPage(QRect(197, 140, 400, 470), parent), m_link(link), m_db(db), m_catalog(db), m_switch(link) {
+CDlgZoneControl::CDlgZoneControl(CStation& station, CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 400, 470), parent), m_station(station), m_db(db), m_catalog(db), m_switch(station) {
     auto* zoneGroup = new QGroupBox(QStringLiteral("目标区域"), this);
     m_tree = new CCheckTree(zoneGroup);
     m_tree->setHeaderHidden(true);
@@ -156,7 +156,7 @@ void CDlgZoneControl::OnPower(int outlet) {
 }
 
 void CDlgZoneControl::ShowPowerSwitches() {
-    for (int outlet = 1; outlet <= 4; ++outlet) PowerButton(outlet)->setChecked(m_link.PowerSwitch(outlet));
+    for (int outlet = 1; outlet <= 4; ++outlet) PowerButton(outlet)->setChecked(m_station.Outlet(outlet));
 }
 
 bool CDlgZoneControl::event(QEvent* event) {

@@ -19,12 +19,12 @@ namespace lumetra {
 
 class CCheckTree;
 class CDatabase;
-class CTransmitterLink;
+class CStation;
 
 class CDlgZoneControl : public CPage {
     Q_OBJECT
 public:
-    CDlgZoneControl(CTransmitterLink& link, CDatabase& db, QWidget* parent);
+    CDlgZoneControl(CStation& station, CDatabase& db, QWidget* parent);
 
     // Copies the ticks of the tree into the channel flags and returns them.
     const ChannelFlags& RefreshFlags();
@@ -62,7 +62,7 @@ private:
     void OnDropped(QTreeWidgetItem* receiver, QTreeWidgetItem* target);
     void MoveReceiver(const QTreeWidgetItem* receiver, const std::string& zoneLabel);
 
-    CTransmitterLink& m_link;
+    CStation& m_station;
     CDatabase& m_db;
     CZoneCatalog m_catalog;
     CChannelSwitch m_switch;

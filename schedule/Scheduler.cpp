@@ -1,5 +1,6 @@
 #include "schedule/Scheduler.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 
@@ -8,15 +9,12 @@
 #include "schedule/Clock.h"
 #include "schedule/RuleWindow.h"
 #include "schedule/SchedulerOwner.h"
-#include "schedule/SystemClock.h"
 #include "store/Database.h"
 #include "store/Statements.h"
 
 namespace lumetra {
 namespace {
 
-// Between switching the outlets on and the receivers, so the amplifiers have power first.
-constexpr std::chrono::milliseconds kPowerSettle{500};
 // How far the wall clock may run apart from the steady clock between two passes before it counts
 // as set or resumed rather than merely read late.
 constexpr int64_t kJumpToleranceMs = 2000;
@@ -63,17 +61,24 @@ void CScheduler::TickAndLog() {
     } catch (...) {
         Logger().Log("Scheduler tick failed");
     }
+    if (!m_pOwner) return;
+    try {
+        m_pOwner->AfterTick(m_clock.Now(), m_clock.SteadyMillis());
+    } catch (const std::exception& e) {
+        Logger().Log("Station duties failed: %s", e.what());
+    }
 }
 
 void CScheduler::Tick() {
     const std::time_t now = m_clock.Now();
     const int64_t steady = m_clock.SteadyMillis();
     const std::time_t first = FirstSecondToEvaluate(now, steady);
+    RunDeferred();
     ReadTasks();
     m_lastSecond = now;
     m_lastSteady = steady;
-    for (std::time_t second = first; second <= now; ++second)
-        if (!EvaluateSecond(second)) return;
+    FollowChangedRows(now);
+    for (std::time_t second = first; second <= now; ++second) EvaluateSecond(second);
 }
 
 void CScheduler::ReadTasks() {
@@ -97,7 +102,13 @@ std::time_t CScheduler::FirstSecondToEvaluate(std::time_t now, int64_t steadyMil
     return now;
 }
 
-bool CScheduler::EvaluateSecond(std::time_t second) {
+void CScheduler::RunDeferred() {
+    std::vector<std::function<void()>> due;
+    due.swap(m_deferred);
+    for (const auto& action : due) action();
+}
+
+void CScheduler::EvaluateSecond(std::time_t second) {
     PowerDownsDue(second);
     const RuleMoments at(second);
     CRuleWindow window;
@@ -105,132 +116,242 @@ bool CScheduler::EvaluateSecond(std::time_t second) {
     for (TaskFields& task : m_tasks) {
         // Most rows are hours away from their rules; they skip the calendar arithmetic.
         if (!window.MayAct(task)) continue;
-        if (!Act(task, RulesAt(task, at), second)) return false;
+        Act(task, RulesAt(task, at), second);
     }
-    return true;
 }
 
-bool CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second) {
+void CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second) {
     // Every evaluation of a row works on the state read before the first of them.
     const int times = std::max(rules.startTimes, rules.endTimes);
     for (int i = 0; i < times; ++i) {
         if (i < rules.startTimes) {
-            if (rules.start == Rule::kPowerUp && !PowerUp(task)) return false;
+            if (rules.start == Rule::kPowerUp) PowerUp(task);
             if (rules.start == Rule::kStart) BeginBroadcast(task);
-            if (rules.start == Rule::kLateStart && !LateStart(task)) return false;
+            if (rules.start == Rule::kLateStart) LateStart(task);
         }
         if (i < rules.endTimes) {
-            if (rules.end == Rule::kEnd) EndBroadcast(task);
+            if (rules.end == Rule::kEnd) EndBroadcast(task, second);
             if (rules.end == Rule::kStaleClose) StaleClose(task, second);
-            if (rules.end == Rule::kPowerDown) PowerDown();
+            if (rules.end == Rule::kPowerDown) PowerDown(task.id);
         }
     }
-    return true;
 }
 
 void CScheduler::UpdateTaskState(const std::string& idText, const char* stateWord) {
     m_table.SetState(idText, stateWord);
 }
 
-bool CScheduler::PowerUp(TaskFields& task) {
-    // Outlets switched off after a stale close must not go off under this broadcast.
-    m_powerDowns.erase(task.id);
+void CScheduler::PowerUp(TaskFields& task) {
+    Remember(task, BroadcastPhase::kLead);
     PowerOn(task);
     if (task.kind == RepeatKind::kWeekly) {
-        OpenChannels(m_link, task.Zones());
+        OpenTaskChannels(task);
         Post(WM_ZONE_REFRESH);
-        return true;
+        return;
     }
-    if (!Pause()) return false;
-    Post(WM_ZONE_REFRESH);
-    OpenChannels(m_link, task.Zones());
-    return true;
+    // The amplifiers get half a second of power before the receivers go on.
+    Defer([this, task] {
+        Post(WM_ZONE_REFRESH);
+        OpenTaskChannels(task);
+    });
 }
 
 void CScheduler::BeginBroadcast(TaskFields& task) {
+    if (!m_ledger.Find(task.id)) {
+        // Lumetra came up inside the lead: nobody switched this task's receivers on.
+        PowerOn(task);
+        Defer([this, task] {
+            Post(WM_ZONE_REFRESH);
+            OpenTaskChannels(task);
+        });
+    }
+    Remember(task, BroadcastPhase::kOnAir);
     HandOver(task);
     Mark(task, sql::kStateRunning);
 }
 
-bool CScheduler::LateStart(TaskFields& task) {
-    m_powerDowns.erase(task.id);
-    PowerOn(task);
-    if (!Pause()) return false;
-    switch (task.kind) {
-        case RepeatKind::kWeekly:
-            OpenChannels(m_link, task.Zones());
-            SetState(task, sql::kStateRunning);
-            Post(WM_ZONE_REFRESH);
-            HandOver(task);
-            Post(WM_TASKS_CHANGED);
-            break;
-        case RepeatKind::kDaily:
-            SetState(task, sql::kStateRunning);
-            Post(WM_ZONE_REFRESH);
-            OpenChannels(m_link, task.Zones());
-            HandOver(task);
-            Post(WM_TASKS_CHANGED);
-            break;
-        case RepeatKind::kOnce:
-        case RepeatKind::kNone:
-            Post(WM_ZONE_REFRESH);
-            OpenChannels(m_link, task.Zones());
-            HandOver(task);
-            Mark(task, sql::kStateRunning);
-            break;
+void CScheduler::LateStart(TaskFields& task) {
+    if (const SwitchedTask* switched = m_ledger.Find(task.id);
+        switched && switched->phase == BroadcastPhase::kOnAir) {
+        // Saved again while on air, which stored it as waiting: it plays on as it is.
+        Mark(task, sql::kStateRunning);
+        return;
     }
-    return true;
+    Remember(task, BroadcastPhase::kOnAir);
+    PowerOn(task);
+    SetState(task, sql::kStateRunning);
+    Defer([this, task] {
+        Post(WM_ZONE_REFRESH);
+        OpenTaskChannels(task);
+        HandOver(task);
+        Post(WM_TASKS_CHANGED);
+    });
 }
 
-void CScheduler::EndBroadcast(TaskFields& task) {
-    CloseChannels(m_link, task.Zones());
-    Post(WM_STOP_TASK);
+void CScheduler::EndBroadcast(TaskFields& task, std::time_t second) {
+    SwitchOffChannels(task.id, task.Zones());
+    if (m_pOwner) m_pOwner->StopTask(task.id);
     Mark(task, sql::kStateDone);
+    SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
+    switched.powerDownAt = second + kPowerDownDelay;
+    switched.orphan = false;  // its row brings the power-down
 }
 
 void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
     // Its receivers may still be on from a broadcast whose end nobody saw: off now, the outlets
-    // after the same delay as after an end. The playback is left alone; another task may be
-    // playing by now.
-    CloseChannels(m_link, task.Zones());
+    // after the same delay as after an end.
+    SwitchOffChannels(task.id, task.Zones());
+    if (m_pOwner) m_pOwner->StopTask(task.id);
     Mark(task, sql::kStateDone);
-    m_powerDowns[task.id] = second + kPowerDownDelay;
+    SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
+    switched.powerDownAt = second + kPowerDownDelay;
+    switched.orphan = true;
+}
+
+void CScheduler::PowerDown(const std::string& id) {
+    // A task switched on again since (re-timed onto its own tail) keeps its outlets.
+    if (const SwitchedTask* switched = m_ledger.Find(id); switched && switched->phase != BroadcastPhase::kTail)
+        return;
+    m_ledger.Erase(id);
+    SwitchOffOutlets(id);
+}
+
+void CScheduler::FollowChangedRows(std::time_t now) {
+    for (auto& [id, switched] : m_ledger.Tasks()) {
+        const TaskFields* row = FindRow(id);
+        if (switched.phase == BroadcastPhase::kTail) {
+            // A row gone or re-timed in the tail no longer brings its power-down.
+            if (!row || row->timing != switched.timing) switched.orphan = true;
+            continue;
+        }
+        if (!row) {
+            Logger().Log("Scheduler: task %s was deleted while switched on; it ends now", id.c_str());
+            EndEarly(id, switched, now);
+            continue;
+        }
+        if (row->power != switched.power || row->Zones() != switched.channels) Resynchronise(*row, switched);
+        if (row->timing == switched.timing) continue;
+        switched.timing = row->timing;
+        if (StillCovers(*row, switched.phase, now)) continue;
+        Logger().Log("Scheduler: task %s was re-timed away from the present; it ends now", id.c_str());
+        EndEarly(id, switched, now);
+        if (row->state == sql::kStateRunning) UpdateTaskState(id, sql::kStateDone);
+    }
+}
+
+void CScheduler::EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now) {
+    switched.phase = BroadcastPhase::kTail;  // first: its own channels are no longer needed
+    switched.orphan = true;
+    switched.powerDownAt = now + kPowerDownDelay;
+    SwitchOffChannels(id, switched.channels);
+    if (m_pOwner) m_pOwner->StopTask(id);
+    Post(WM_ZONE_REFRESH);
+    Post(WM_TASKS_CHANGED);
+}
+
+void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
+    const ChannelFlags channels = task.Zones();
+    const ChannelFlags added = ChannelsNotIn(channels, switched.channels);
+    const ChannelFlags dropped = ChannelsNotIn(switched.channels, channels);
+    const OutletSet outlets = OutletsSwitchedOn(task.power);
+    const OutletSet before = switched.outlets;
+    switched.channels = channels;
+    switched.outlets = outlets;
+    switched.power = task.power;
+    if (AnyChannel(added)) OpenChannels(m_link, added);
+    if (AnyChannel(dropped)) SwitchOffChannels(task.id, dropped);
+    if (outlets != before) {
+        const OutletSet needed = m_ledger.OutletsNeededBesides(task.id);
+        for (int i = 0; i < 4; ++i) {
+            if (outlets[i]) m_link.SetPowerSwitch(i + 1, true);
+            if (before[i] && !outlets[i] && !needed[i]) m_link.SetPowerSwitch(i + 1, false);
+        }
+        m_link.SendPower();
+        Post(WM_POWER_REFRESH);
+    }
+    Post(WM_ZONE_REFRESH);
+}
+
+bool CScheduler::StillCovers(const TaskFields& task, BroadcastPhase phase, std::time_t now) const {
+    if (phase == BroadcastPhase::kOnAir) {
+        const TaskTimesResult times = TaskTimes(task, now);
+        return IsDueToday(task, now) && times.sinceStart >= 0 && times.sinceEnd < 0;
+    }
+    const LocalMoment startDay(now + kPowerUpLead);
+    const std::time_t untilStart = task.MomentsOn(startDay).start - now;
+    return IsDueToday(task, startDay) && untilStart > 0 && untilStart <= kPowerUpLead;
+}
+
+const TaskFields* CScheduler::FindRow(const std::string& id) const {
+    const auto found = std::find_if(m_tasks.begin(), m_tasks.end(), [&id](const auto& t) { return t.id == id; });
+    return found == m_tasks.end() ? nullptr : &*found;
 }
 
 void CScheduler::PowerDownsDue(std::time_t second) {
     bool due = false;
-    for (auto it = m_powerDowns.begin(); it != m_powerDowns.end();) {
-        if (it->second > second) {
+    auto& tasks = m_ledger.Tasks();
+    for (auto it = tasks.begin(); it != tasks.end();) {
+        const SwitchedTask& switched = it->second;
+        const bool past = switched.phase == BroadcastPhase::kTail && switched.powerDownAt <= second;
+        // A task whose row brings its power-down leaves at that second; the rule did it then.
+        if (!past || (!switched.orphan && switched.powerDownAt == second)) {
             ++it;
             continue;
         }
-        due = true;
-        it = m_powerDowns.erase(it);
+        due = due || switched.orphan;
+        it = tasks.erase(it);
     }
-    if (due) PowerDown();
+    if (due) SwitchOffOutlets({});
 }
 
-void CScheduler::PowerDown() {
-    m_link.ClosePower();
-    for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, false);
-    Post(WM_POWER_REFRESH);
+SwitchedTask& CScheduler::Remember(const TaskFields& task, BroadcastPhase phase) {
+    SwitchedTask& switched = m_ledger.Enter(task.id);
+    switched.channels = task.Zones();
+    switched.outlets = OutletsSwitchedOn(task.power);
+    switched.power = task.power;
+    switched.timing = task.timing;
+    switched.phase = phase;
+    return switched;
 }
 
 void CScheduler::PowerOn(const TaskFields& task) {
     std::array<bool, 4> switches;
     for (int number = 1; number <= 4; ++number) switches[number - 1] = m_link.PowerSwitch(number);
     ApplyPowerSwitches(task.power, switches);
-    for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, switches[number - 1]);
+    // A "0" of this task never switches off an outlet that another task on air needs.
+    const OutletSet needed = m_ledger.OutletsNeededBesides(task.id);
+    for (int number = 1; number <= 4; ++number)
+        m_link.SetPowerSwitch(number, switches[number - 1] || needed[number - 1]);
     Post(WM_POWER_REFRESH);
     m_link.SendPower();
 }
 
+void CScheduler::OpenTaskChannels(const TaskFields& task) {
+    OpenChannels(m_link, task.Zones());
+}
+
+void CScheduler::SwitchOffChannels(const std::string& id, const ChannelFlags& channels) {
+    const ChannelFlags needed = m_ledger.ChannelsNeededBesides(id);
+    const ChannelFlags off = ChannelsNotIn(channels, needed);
+    // Without another task the frame goes out as it always has, also with an empty map.
+    if (!AnyChannel(needed) || AnyChannel(off)) CloseChannels(m_link, off);
+}
+
+void CScheduler::SwitchOffOutlets(const std::string& id) {
+    const OutletSet needed = m_ledger.OutletsNeededBesides(id);
+    if (std::none_of(needed.begin(), needed.end(), [](bool on) { return on; })) {
+        m_link.ClosePower();
+        for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, false);
+    } else {
+        for (int number = 1; number <= 4; ++number)
+            m_link.SetPowerSwitch(number, m_link.PowerSwitch(number) && needed[number - 1]);
+        m_link.SendPower();
+    }
+    Post(WM_POWER_REFRESH);
+}
+
 void CScheduler::HandOver(const TaskFields& task) {
-    if (!m_pOwner) return;
-    // A list that failed to open earlier must not keep this task from playing.
-    m_pOwner->ClearOpenFailure();
-    m_pOwner->SetPlayListText(task.playList);
-    m_pOwner->PostMessage(WM_PLAY_TASK);
+    if (m_pOwner) m_pOwner->PlayTask(task.id, task.playList);
 }
 
 void CScheduler::SetState(TaskFields& task, const char* stateWord) {
@@ -243,18 +364,8 @@ void CScheduler::Mark(TaskFields& task, const char* stateWord) {
     Post(WM_TASKS_CHANGED);
 }
 
-bool CScheduler::Pause() {
-    return m_clock.SleepFor(kPowerSettle);
-}
-
 void CScheduler::Post(WindowMessage message) {
     if (m_pOwner) m_pOwner->PostMessage(message);
-}
-
-CScheduler& Scheduler() {
-    static CSystemClock clock;
-    static CScheduler instance(AppConnection(), TransmitterLink(), clock);
-    return instance;
 }
 
 }  // namespace lumetra

@@ -1,20 +1,23 @@
 // The scheduler: a thread of its own that, about twice a second, reads every task row and
 // carries out the tasks due today on time. Ten seconds before a task's start it switches the
-// task's power outlets and receivers on, at the start it hands the play list to the instant-play
-// page, at the end it switches the receivers off and stops the playback, and fifteen seconds
-// later it switches the outlets off. Every decision is taken afresh from the stored rows and the
-// clock; the only memory between passes is the last second evaluated, so that a pass that came
-// late (a busy second, a slow disk) also evaluates the seconds it would otherwise have skipped, and
-// the outlets still to be switched off after a stale task was closed.
+// task's power outlets and receivers on, at the start it has the task's list played, at the end it
+// switches the receivers off and stops the playback, and fifteen seconds later it switches the
+// outlets off. Decisions are taken afresh from the stored rows and the clock. Between passes it
+// remembers the last second evaluated, so that a pass that came late (a busy second, a slow disk)
+// also evaluates the seconds it would otherwise have skipped, and what it switched on for each task
+// (SwitchLedger.h), so that overlapping tasks never switch each other's receivers or outlets off
+// and a task whose row is deleted or changed on air is ended or brought up to date. No tick ever
+// sleeps: what must follow half a second later is done by the next tick.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "schedule/SwitchLedger.h"
 #include "schedule/TaskRecord.h"
 #include "schedule/TaskRules.h"
 #include "schedule/WindowMessages.h"
@@ -41,13 +44,13 @@ public:
     CScheduler(const CScheduler&) = delete;
     CScheduler& operator=(const CScheduler&) = delete;
 
-    // The main window, set before Start. Without an owner, messages and hand-overs go nowhere.
+    // Set before Start. Without an owner, messages and hand-overs go nowhere.
     void SetOwner(ISchedulerOwner* owner) { m_pOwner = owner; }
 
     // Starts the thread: one tick, then a sleep to the next half second, until Stop. A second
     // Start while it runs does nothing.
     void Start();
-    // Cuts any sleep short (the sleeps inside a tick too) and joins the thread.
+    // Cuts the sleep short and joins the thread.
     void Stop();
     bool IsRunning() const { return m_bRunning; }
 
@@ -62,23 +65,37 @@ private:
     void TickAndLog();
     void ReadTasks();
     std::time_t FirstSecondToEvaluate(std::time_t now, int64_t steadyMillis) const;
-    // Each returns false when a stop cut a sleep short; the tick then ends at once.
-    bool EvaluateSecond(std::time_t second);
-    bool Act(TaskFields& task, const DueRules& rules, std::time_t second);
-    bool PowerUp(TaskFields& task);
-    bool LateStart(TaskFields& task);
+    void RunDeferred();
+    void Defer(std::function<void()> action) { m_deferred.push_back(std::move(action)); }
+    void EvaluateSecond(std::time_t second);
+    void Act(TaskFields& task, const DueRules& rules, std::time_t second);
+
+    // The rules.
+    void PowerUp(TaskFields& task);
     void BeginBroadcast(TaskFields& task);
-    void EndBroadcast(TaskFields& task);
+    void LateStart(TaskFields& task);
+    void EndBroadcast(TaskFields& task, std::time_t second);
     void StaleClose(TaskFields& task, std::time_t second);
-    void PowerDown();
+    void PowerDown(const std::string& id);
+
+    // Tasks the ledger holds whose rows are gone or changed, and orphans' power-downs.
+    void FollowChangedRows(std::time_t now);
     void PowerDownsDue(std::time_t second);
+    void EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now);
+    void Resynchronise(const TaskFields& task, SwitchedTask& switched);
+    bool StillCovers(const TaskFields& task, BroadcastPhase phase, std::time_t now) const;
+    const TaskFields* FindRow(const std::string& id) const;
 
     // The common steps of the rules.
+    SwitchedTask& Remember(const TaskFields& task, BroadcastPhase phase);
     void PowerOn(const TaskFields& task);
+    void OpenTaskChannels(const TaskFields& task);
+    // Off: the channels, or the outlets, that no task but `id` needs.
+    void SwitchOffChannels(const std::string& id, const ChannelFlags& channels);
+    void SwitchOffOutlets(const std::string& id);
     void HandOver(const TaskFields& task);
     void SetState(TaskFields& task, const char* stateWord);
     void Mark(TaskFields& task, const char* stateWord);
-    bool Pause();
     void Post(WindowMessage message);
 
     CTransmitterLink& m_link;
@@ -90,13 +107,10 @@ private:
     // Only the thread that ticks touches the fields below.
     CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'
     std::vector<TaskFields> m_tasks;
-    std::time_t m_lastSecond = -1;                    // the last second a pass evaluated; none yet
-    int64_t m_lastSteady = 0;                         // the steady clock when it was read
-    std::map<std::string, std::time_t> m_powerDowns;  // stale tasks' outlets off: by ID, when
+    std::time_t m_lastSecond = -1;  // the last second a pass evaluated; none yet
+    int64_t m_lastSteady = 0;       // the steady clock when it was read
+    CSwitchLedger m_ledger;
+    std::vector<std::function<void()>> m_deferred;  // for the next tick, half a second later
 };
-
-// The process-wide scheduler, on the application connection, the process-wide link and the
-// wall clock.
-CScheduler& Scheduler();
 
 }  // namespace lumetra

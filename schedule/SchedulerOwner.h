@@ -1,8 +1,10 @@
-// What the scheduler thread may do to the user interface: post messages, and hand the play list
-// text to the instant-play page just before it posts WM_PLAY_TASK. The main window implements it;
-// every call comes from the scheduler thread and must not wait for the user-interface thread.
+// What the schedule thread may ask of its owner, the station: play or stop a task's list, tell the
+// pages that switches or task states changed, and carry out the station's own duties after every
+// tick. Every call comes from the schedule thread and must not wait for the user-interface thread.
 #pragma once
 
+#include <cstdint>
+#include <ctime>
 #include <string>
 
 #include "schedule/WindowMessages.h"
@@ -12,13 +14,17 @@ namespace lumetra {
 class ISchedulerOwner {
 public:
     virtual ~ISchedulerOwner() = default;
-    // Posts one of WM_ZONE_REFRESH, WM_PLAY_TASK, WM_STOP_TASK, WM_TASKS_CHANGED, WM_POWER_REFRESH
-    // to the page that handles it.
+    // Posts WM_ZONE_REFRESH, WM_TASKS_CHANGED or WM_POWER_REFRESH to the page that shows it.
     virtual void PostMessage(WindowMessage message) = 0;
-    // Stores 节目内容 in the instant-play page as the list for the next WM_PLAY_TASK.
-    virtual void SetPlayListText(const std::string& text) = 0;
-    // Clears the instant-play page's open-failure latch.
-    virtual void ClearOpenFailure() = 0;
+    // Plays the task's 节目内容 from its first entry.
+    virtual void PlayTask(const std::string& taskId, const std::string& playList) = 0;
+    // Stops the playback if it is this task's.
+    virtual void StopTask(const std::string& taskId) = 0;
+    // After every tick, also one that failed, with the clock's readings of that tick.
+    virtual void AfterTick(std::time_t now, int64_t steadyMillis) {
+        (void)now;
+        (void)steadyMillis;
+    }
 };
 
 }  // namespace lumetra

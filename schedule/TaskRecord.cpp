@@ -96,6 +96,8 @@ TaskFields::TaskFields(const TaskRecord& record)
       id(record.id),
       state(record.state),
       playList(record.playList),
+      timing(record.date + '|' + record.startTime + '|' + record.endTime + '|' + record.repeatCode + '|' +
+             record.weekDays),
       m_date(record.date),
       m_zoneText(record.zones) {}
 

@@ -9,13 +9,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/DlgMain.h"
+#include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPlay.h"
+#include "station/Playback.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/PowerControl.h"
-#include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
 #include "store/Statements.h"
@@ -106,24 +106,24 @@ int main(int argc, char** argv) {
     CAutoShutdown shutdown(AppConnection(), clock, power);
     bool saved = false;
     {
-        CDlgMain main(MainServices{clock, TransmitterLink(), Scheduler(), shutdown, AppConnection()});
-        main.show();
+        CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown);
+        CDlgMain& main = program.Window();
+        QObject::connect(&main, &CDlgMain::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         emit main.LoginPage()->LoggedIn(QStringLiteral("admin"));
         main.Button(page->id)->click();
         if (argc > 3) {
             QStringList files;
             for (int i = 3; i < argc; ++i) files << QString::fromLocal8Bit(argv[i]);
             main.PlayPage()->AddFiles(files);
-            main.PlayPage()->Session().Play(0);
+            main.PlayPage()->Playback().Play(0);
         }
         // The link comes up with the first heartbeat, three seconds after start.
         QTimer::singleShot(4000, &main, [&] {
             saved = main.grab().save(QString::fromLocal8Bit(argv[2]));
             main.RunExitSequence();
         });
-        main.exec();
+        app.exec();
     }
-    TransmitterLink().CloseLink(false);
     AppConnection().Close();
     if (!saved) std::fprintf(stderr, "cannot save %s\n", argv[2]);
     return saved ? 0 : 1;

@@ -1,4 +1,4 @@
-#include "pages/PlayMode.h"
+#include "station/PlayMode.h"
 
 #include <algorithm>
 

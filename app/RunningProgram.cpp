@@ -1,0 +1,16 @@
+#include "app/RunningProgram.h"
+
+namespace lumetra {
+
+CRunningProgram::CRunningProgram(CDatabase& db, CTransmitterLink& link, IClock& stationClock, IClock& windowClock,
+                                 CAutoShutdown& shutdown)
+    : m_station(db, link, stationClock), m_window(MainServices{windowClock, m_station, link, shutdown, db}) {
+    m_window.show();
+    m_station.Start();
+}
+
+CRunningProgram::~CRunningProgram() {
+    m_station.Shutdown();
+}
+
+}  // namespace lumetra

@@ -1,0 +1,319 @@
+#include "station/Playback.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "base/Logger.h"
+#include "store/SplitString.h"
+#include "store/StoredPath.h"
+
+namespace lumetra {
+
+namespace {
+
+const char* const kEmptyListText = "请添加歌曲！";
+
+int WholeSeconds(int64_t ms) {
+    return static_cast<int>(std::max<int64_t>(0, ms) / 1000);
+}
+
+}  // namespace
+
+std::string OpenFailureText(const std::string& path, const MediaOpenResult& result) {
+    const std::string name = "无法播放“" + path + "”：";
+    switch (result.failure) {
+        case MediaFailure::kNone:
+            return {};
+        case MediaFailure::kMissing:
+            return name + "文件不存在。";
+        case MediaFailure::kNotAFile:
+            return name + "这不是可以播放的文件。";
+        case MediaFailure::kNoCdSource:
+            return name + "本机没有安装 CD 音轨的播放组件。";
+        case MediaFailure::kEngine:
+            return name + "文件无法解码（" + result.detail + "）。";
+    }
+    return name;
+}
+
+CPlayback::CPlayback(std::function<void()> changed) : m_changed(std::move(changed)) {}
+
+CPlayback::~CPlayback() {
+    Stop();
+}
+
+void CPlayback::Start() {
+    m_thread.Start();
+    m_thread.Post([this] {
+        m_engine.SetEndNotify([this] {
+            // From a streaming thread: only a job is queued; the beat looks at the engine itself.
+            m_thread.Post([this] {
+                if (m_state.playing && m_engine.Ended()) AtEndOfFile();
+            });
+        });
+    });
+}
+
+void CPlayback::Stop() {
+    m_thread.Post([this] {
+        m_engine.SetEndNotify({});
+        Close();
+        Publish();
+    });
+    m_thread.Stop();
+}
+
+void CPlayback::Flush() {
+    m_thread.Run([] {});
+}
+
+void CPlayback::SetOperatorList(std::vector<std::string> files) {
+    m_thread.Post([this, files = std::move(files)]() mutable {
+        {
+            std::lock_guard lock(m_lock);
+            m_list = std::move(files);
+        }
+        // Once the operator edits a task's list, it is the operator's: a file that fails says so.
+        m_taskList = false;
+    });
+}
+
+void CPlayback::Play(int selected) {
+    m_thread.Post([this, selected] {
+        // The operator chose what plays: the end of a task no longer stops it.
+        Change([](PlaybackState& s) { s.task.clear(); });
+        PlayEntry(selected < 0 ? 0 : selected);
+    });
+}
+
+void CPlayback::Next() {
+    m_thread.Post([this] { GoNext(); });
+}
+
+void CPlayback::Previous() {
+    m_thread.Post([this] {
+        const int count = static_cast<int>(List().size());
+        PlayEntry(PreviousEntry(m_state.mode, m_state.current, count, m_random).value_or(0));
+    });
+}
+
+void CPlayback::PauseResume() {
+    m_thread.Post([this] {
+        if (!m_engine.IsOpen() || (!m_state.playing && !m_state.paused)) return;
+        const bool pause = m_state.playing;
+        const std::string error = pause ? m_engine.Pause() : m_engine.Play();
+        if (!error.empty()) Logger().Log("play: %s failed: %s", pause ? "pause" : "resume", error.c_str());
+        Change([pause](PlaybackState& s) {
+            s.playing = !pause;
+            s.paused = pause;
+        });
+        Publish();
+    });
+}
+
+void CPlayback::StopPlaying() {
+    m_thread.Post([this] {
+        ++m_serial;
+        Halt();
+        Publish();
+    });
+}
+
+void CPlayback::Seek(int seconds) {
+    m_thread.Post([this, seconds] {
+        if (!m_engine.IsOpen()) return;
+        const int to = std::clamp(seconds, 0, m_state.length);
+        const std::string error = m_engine.PlayFrom(static_cast<int64_t>(to) * 1000);
+        if (!error.empty()) Logger().Log("play: seek to %d s failed: %s", to, error.c_str());
+        Change([to](PlaybackState& s) {
+            s.position = to;
+            s.playing = true;
+            s.paused = false;
+        });
+        m_thread.StartTimer(kBeat, [this] { OnBeat(); });
+        Publish();
+    });
+}
+
+void CPlayback::SetMode(PlayMode mode) {
+    m_thread.Post([this, mode] { Change([mode](PlaybackState& s) { s.mode = mode; }); });
+}
+
+void CPlayback::PlayTask(const std::string& taskId, const std::string& playList) {
+    m_thread.Post([this, taskId, playList] { ReplaceWithTask(taskId, playList); });
+}
+
+void CPlayback::StopTask(const std::string& taskId) {
+    m_thread.Post([this, taskId] {
+        if (m_state.task != taskId) return;  // another broadcast, or the operator's, plays now
+        ++m_serial;
+        Halt();
+        Publish();
+    });
+}
+
+PlaybackState CPlayback::State() const {
+    std::lock_guard lock(m_lock);
+    return m_state;
+}
+
+std::vector<std::string> CPlayback::List() const {
+    std::lock_guard lock(m_lock);
+    return m_list;
+}
+
+std::vector<std::string> CPlayback::TakeMessages() {
+    std::lock_guard lock(m_lock);
+    return std::exchange(m_messages, {});
+}
+
+void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& playList) {
+    const auto now = std::chrono::steady_clock::now();
+    if (taskId == m_lastTask && now - m_lastTaskAt < kRepeatedHandOver) {
+        Logger().Log("play: task %s handed over again; it plays on", taskId.c_str());
+        return;
+    }
+    m_lastTask = taskId;
+    m_lastTaskAt = now;
+    std::vector<std::string> files;
+    SplitString(playList, files, '|');
+    // The task row keeps a path's first apostrophe as "$"; open the file the operator chose.
+    const auto exists = [](const std::string& path) { return std::filesystem::exists(path); };
+    for (std::string& path : files) path = PathFromStored(path, exists);
+    const bool empty = files.empty();
+    {
+        std::lock_guard lock(m_lock);
+        m_list = std::move(files);
+        ++m_state.listSerial;
+        m_state.task = taskId;
+    }
+    m_taskList = true;
+    m_skipsLeft = static_cast<int>(List().size());
+    ++m_serial;
+    Close();
+    if (empty) {
+        Logger().Log("play: the list of task %s is empty", taskId.c_str());
+        Change([](PlaybackState& s) { s.position = s.length = 0; });
+        Publish();
+        return;
+    }
+    PlayEntry(0);
+}
+
+bool CPlayback::PlayEntry(int row) {
+    ++m_serial;
+    Close();
+    const std::vector<std::string> list = List();
+    const int count = static_cast<int>(list.size());
+    if (count == 0) {
+        Say(kEmptyListText);
+        Publish();
+        return false;
+    }
+    const int current = std::clamp(row, 0, count - 1);
+    Change([current](PlaybackState& s) {
+        s.current = current;
+        s.position = s.length = 0;
+    });
+    Publish();
+    const std::string& path = list[static_cast<size_t>(current)];
+    const MediaOpenResult opened = m_engine.Open(path, [this](auto wait) { return m_thread.WaitUnlessBusy(wait); });
+    if (!opened.Ok()) {
+        const std::string text = OpenFailureText(path, opened);
+        Logger().Log("play: %s", text.c_str());
+        if (m_taskList)
+            SkipFrom(current);
+        else
+            Say(text);
+        Publish();
+        return false;
+    }
+    const std::string error = m_engine.Play();
+    if (!error.empty()) Logger().Log("play: %s does not start: %s", path.c_str(), error.c_str());
+    m_skipsLeft = count;
+    Change([&opened](PlaybackState& s) {
+        s.length = WholeSeconds(opened.lengthMs);
+        s.playing = true;
+        s.paused = false;
+    });
+    Logger().Log("play: playing %s (%d s)", path.c_str(), m_state.length);
+    m_thread.StartTimer(kBeat, [this] { OnBeat(); });
+    Publish();
+    return true;
+}
+
+void CPlayback::SkipFrom(int failedRow) {
+    const int count = static_cast<int>(List().size());
+    const bool pastTheEnd = m_state.mode == PlayMode::kSequence && failedRow + 1 >= count;
+    if (--m_skipsLeft <= 0 || pastTheEnd) {
+        Logger().Log("play: no further entry of the task list can be played");
+        return;
+    }
+    // Later, so that a stop or a new list that arrives meanwhile is heard first.
+    m_thread.Post([this, serial = m_serial, next = (failedRow + 1) % count] {
+        if (serial == m_serial && m_taskList) PlayEntry(next);
+    });
+}
+
+void CPlayback::GoNext() {
+    const int count = static_cast<int>(List().size());
+    const std::optional<int> next = NextEntry(m_state.mode, m_state.current, count, m_random);
+    if (!next && count > 0) {
+        Halt();  // past the last entry in sequence mode; the last one stays selected
+        Publish();
+        return;
+    }
+    PlayEntry(next.value_or(0));
+}
+
+// Stopped at the start of the current file, which stays open.
+void CPlayback::Halt() {
+    if (m_engine.IsOpen()) m_engine.Stop();
+    m_thread.StopTimer();
+    Change([](PlaybackState& s) {
+        s.position = 0;
+        s.playing = s.paused = false;
+    });
+}
+
+void CPlayback::OnBeat() {
+    if (!m_state.playing) return m_thread.StopTimer();
+    if (m_engine.Ended()) return AtEndOfFile();
+    const int position = m_engine.PositionMs() ? WholeSeconds(*m_engine.PositionMs()) : m_state.position + 1;
+    // Some files tell their length only once they play.
+    const int length = m_state.length > 0 ? m_state.length : WholeSeconds(m_engine.LengthMs().value_or(0));
+    Change([&](PlaybackState& s) {
+        s.position = position;
+        s.length = std::max(length, position);
+    });
+    Publish();
+}
+
+void CPlayback::AtEndOfFile() {
+    Logger().Log("play: entry %d played to its end", m_state.current + 1);
+    GoNext();
+}
+
+void CPlayback::Close() {
+    m_thread.StopTimer();
+    m_engine.Close();
+    Change([](PlaybackState& s) { s.playing = s.paused = false; });
+}
+
+void CPlayback::Say(std::string text) {
+    std::lock_guard lock(m_lock);
+    m_messages.push_back(std::move(text));
+}
+
+void CPlayback::Publish() {
+    if (m_changed) m_changed();
+}
+
+template <typename F>
+void CPlayback::Change(F&& change) {
+    std::lock_guard lock(m_lock);
+    change(m_state);
+}
+
+}  // namespace lumetra

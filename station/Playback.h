@@ -1,0 +1,105 @@
+// What plays on the sound output that feeds the transmitter: one list of files, in one of four
+// modes, whether it is the operator's own list from the instant-play page or a task's list handed
+// over by the schedule. Every command returns at once; the work runs on the playback thread, which
+// alone touches the media engine, so a file that takes seconds to open or fails never holds the
+// caller. Whoever shows the playback is told through `changed` and reads State() and List().
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "audio/MediaEngine.h"
+#include "station/JobThread.h"
+#include "station/PlayMode.h"
+
+namespace lumetra {
+
+struct PlaybackState {
+    unsigned listSerial = 0;  // grows whenever the playback replaced the list (a task's list)
+    int current = 0;          // the entry that plays or last played
+    int position = 0;         // seconds into the file
+    int length = 0;           // the file's length in whole seconds
+    bool playing = false;     // neither paused nor stopped
+    bool paused = false;
+    PlayMode mode = PlayMode::kRepeatOne;
+    std::string task;  // the ID of the task whose list plays; empty for the operator's
+};
+
+class CPlayback {
+public:
+    static constexpr std::chrono::milliseconds kBeat{1000};
+    // A task handed over again this soon is the schedule's second look at the same start second.
+    static constexpr std::chrono::milliseconds kRepeatedHandOver{3000};
+
+    // `changed` is called on the playback thread after every change of the state, the list or the
+    // messages; it must only post.
+    explicit CPlayback(std::function<void()> changed);
+    ~CPlayback();
+
+    void Start();
+    // Closes the media and ends the thread; commands after it are dropped.
+    void Stop();
+
+    // The operator's commands. The list is the instant-play page's, sent after every edit.
+    void SetOperatorList(std::vector<std::string> files);
+    void Play(int selected);  // -1 plays the first entry
+    void Next();
+    void Previous();
+    void PauseResume();
+    void StopPlaying();
+    void Seek(int seconds);
+    void SetMode(PlayMode mode);
+
+    // The schedule's: `playList` is the task's 节目内容.
+    void PlayTask(const std::string& taskId, const std::string& playList);
+    // Stops the playback if it is this task's.
+    void StopTask(const std::string& taskId);
+
+    PlaybackState State() const;
+    std::vector<std::string> List() const;
+    // The texts for the operator since the last call (a file that would not play), oldest first.
+    std::vector<std::string> TakeMessages();
+
+    // Runs everything posted so far; for tests and benchmarks.
+    void Flush();
+
+private:
+    // On the playback thread.
+    void ReplaceWithTask(const std::string& taskId, const std::string& playList);
+    bool PlayEntry(int row);
+    void SkipFrom(int failedRow);
+    void GoNext();
+    void Halt();
+    void OnBeat();
+    void AtEndOfFile();
+    void Close();
+    void Say(std::string text);
+    void Publish();
+    template <typename F>
+    void Change(F&& change);
+
+    std::function<void()> m_changed;
+    CMediaEngine m_engine;
+    std::mt19937 m_random{std::random_device{}()};
+    unsigned m_serial = 0;     // grows with every start, so a skip planned earlier can tell it is stale
+    bool m_taskList = false;   // the list is a task's, untouched by the operator since
+    int m_skipsLeft = 0;       // entries a task's list may still pass over before it gives up
+    std::string m_lastTask;    // the task handed over last, and when
+    std::chrono::steady_clock::time_point m_lastTaskAt;
+
+    mutable std::mutex m_lock;  // guards the three below, read by other threads
+    PlaybackState m_state;
+    std::vector<std::string> m_list;
+    std::vector<std::string> m_messages;
+
+    CJobThread m_thread{"playback"};  // last: it stops before the rest goes
+};
+
+// The operator's text for a file that did not open.
+std::string OpenFailureText(const std::string& path, const MediaOpenResult& result);
+
+}  // namespace lumetra

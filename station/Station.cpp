@@ -1,0 +1,183 @@
+#include "station/Station.h"
+
+#include "base/Logger.h"
+#include "link/TransmitterLink.h"
+#include "schedule/Clock.h"
+#include "store/Database.h"
+#include "store/DbError.h"
+#include "store/TaskStates.h"
+#include "store/TaskTable.h"
+
+namespace lumetra {
+
+namespace {
+
+// During the minute 00:00 of the local day executed tasks return to "未执行".
+bool IsMidnightMinute(std::time_t now) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local.tm_hour == 0 && local.tm_min == 0;
+}
+
+}  // namespace
+
+CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
+    : m_db(db),
+      m_link(link),
+      m_clock(clock),
+      m_ports(link, db, static_cast<IPortSelectionView&>(*this)),
+      m_playback([this] { Notify(WM_PLAYBACK_CHANGED); }),
+      m_scheduler(db, link, clock) {}
+
+CStation::~CStation() {
+    Shutdown();
+}
+
+void CStation::SetObserver(IStationObserver* observer) {
+    std::lock_guard lock(m_observerLock);
+    m_observer = observer;
+}
+
+void CStation::SetPortView(IPortSelectionView* view) {
+    std::lock_guard lock(m_observerLock);
+    m_portView = view;
+}
+
+void CStation::Start() {
+    if (m_started) return;
+    m_started = true;
+    Logger().Log("station: starting");
+    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+    m_link.SetNotifier(this);
+    m_playback.Start();
+    m_portThread.Start();
+    m_portThread.Post([this] { m_ports.Initialise(); });
+    m_scheduler.SetOwner(this);
+    m_scheduler.Start();
+}
+
+void CStation::Shutdown() {
+    if (!m_started || m_shutDown) return;
+    m_shutDown = true;
+    Logger().Log("station: exit sequence");
+    m_playback.Stop();
+    m_scheduler.Stop();
+    if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WM_TASKS_CHANGED);
+    CloseAllChannels(m_link);
+    // The writer thread sends at most one frame every 100 ms: the last one must have left.
+    if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the all-off frame did not leave in time");
+    m_portThread.Stop();
+    m_link.CloseLink(false);
+    m_link.SetNotifier(nullptr);
+    m_scheduler.SetOwner(nullptr);
+}
+
+void CStation::SelectPort(int index) {
+    m_portThread.Post([this, index] { m_ports.OnPortSelected(index); });
+}
+
+void CStation::ToggleConnection() {
+    m_portThread.Post([this] { m_ports.OnConnectClicked(); });
+}
+
+void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
+    if (on)
+        OpenChannels(m_link, flags);
+    else
+        CloseChannels(m_link, flags);
+}
+
+void CStation::SwitchAllChannels(bool on) {
+    if (on)
+        m_link.SendAudioCom(AllChannelsImage(1));
+    else
+        CloseAllChannels(m_link);
+}
+
+bool CStation::ToggleOutlet(int outlet) {
+    const bool on = !m_link.PowerSwitch(outlet);
+    m_link.SetPowerSwitch(outlet, on);
+    m_link.SendPower();
+    return on;
+}
+
+bool CStation::IsLinkUp() const {
+    return m_link.IsLinkUp();
+}
+
+bool CStation::Outlet(int number) const {
+    return m_link.PowerSwitch(number);
+}
+
+void CStation::PostMessage(WindowMessage message) {
+    Notify(message);
+}
+
+void CStation::PlayTask(const std::string& taskId, const std::string& playList) {
+    m_playback.PlayTask(taskId, playList);
+}
+
+void CStation::StopTask(const std::string& taskId) {
+    m_playback.StopTask(taskId);
+}
+
+void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
+    if (m_lastHeartbeat < 0) m_lastHeartbeat = steadyMillis;  // the first beat comes a period after the start
+    if (steadyMillis - m_lastHeartbeat < kHeartbeatPeriod.count()) return;
+    m_lastHeartbeat = steadyMillis;
+    m_link.SendSCOM();
+    if (IsMidnightMinute(now) && ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+}
+
+void CStation::PostLinkStatus() {
+    m_ports.OnLinkStatus(m_link.IsLinkUp());
+    Notify(WM_LINK_STATUS);
+}
+
+void CStation::Notify(WindowMessage message) {
+    std::lock_guard lock(m_observerLock);
+    if (m_observer) m_observer->Notify(message);
+}
+
+bool CStation::ChangeTaskStates(const char* to, const char* from) {
+    // Without a database the operator was told so once at start; the station stays quiet about it.
+    if (!m_db.IsOpen()) return false;
+    try {
+        CTaskTable(m_db).ChangeStates(to, from);
+        return true;
+    } catch (const CDbError& error) {
+        Logger().Log("station: task states not reset: %s", error.what());
+        std::lock_guard lock(m_observerLock);
+        if (m_observer) m_observer->ShowDatabaseError(error.what());
+        return false;
+    }
+}
+
+template <typename F>
+void CStation::WithPortView(F&& call) {
+    std::lock_guard lock(m_observerLock);
+    if (m_portView) call(*m_portView);
+}
+
+void CStation::SelectPortEntry(int index) {
+    WithPortView([index](IPortSelectionView& view) { view.SelectPortEntry(index); });
+}
+
+void CStation::SetConnectButtonText(const std::string& text) {
+    WithPortView([&text](IPortSelectionView& view) { view.SetConnectButtonText(text); });
+}
+
+void CStation::EnablePortList(bool enable) {
+    WithPortView([enable](IPortSelectionView& view) { view.EnablePortList(enable); });
+}
+
+void CStation::ShowOpenFailed() {
+    Logger().Log("station: %s", CPortSelection::kOpenFailedText);
+    WithPortView([](IPortSelectionView& view) { view.ShowOpenFailed(); });
+}
+
+void CStation::ShowDatabaseError(const std::string& description) {
+    WithPortView([&description](IPortSelectionView& view) { view.ShowDatabaseError(description); });
+}
+
+}  // namespace lumetra

@@ -1,0 +1,119 @@
+// The station: the one object that runs the broadcast while Lumetra runs, with or without a window.
+// It owns the run-time sequence: it connects the stored serial port at start and on every request,
+// keeps the link alive with its heartbeat, runs the schedule and the midnight reset, plays the
+// scheduled lists and the operator's, switches receivers and outlets by hand, and carries out the
+// exit sequence. Windows observe it through posted events (StationObserver.h) and call its
+// commands, which all return at once; none of them starts anything itself.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "link/LinkNotifier.h"
+#include "link/PortSelection.h"
+#include "schedule/Scheduler.h"
+#include "schedule/SchedulerOwner.h"
+#include "station/JobThread.h"
+#include "station/Playback.h"
+#include "station/StationObserver.h"
+#include "store/Labels.h"
+
+namespace lumetra {
+
+class CDatabase;
+class CTransmitterLink;
+class IClock;
+
+class CStation : private ISchedulerOwner, private ILinkNotifier, private IPortSelectionView {
+public:
+    static constexpr std::chrono::milliseconds kHeartbeatPeriod{3000};
+    static constexpr std::chrono::milliseconds kExitWriterWait{1000};  // at most
+
+    CStation(CDatabase& db, CTransmitterLink& link, IClock& clock);
+    // Runs the exit sequence if it has not run.
+    ~CStation();
+    CStation(const CStation&) = delete;
+    CStation& operator=(const CStation&) = delete;
+
+    // Who shows the station and the port choice; null while nobody does. Each call of theirs
+    // comes from a station thread and must only post.
+    void SetObserver(IStationObserver* observer);
+    void SetPortView(IPortSelectionView* view);
+
+    // The start sequence, in its order:
+    //  1. executed tasks return to "未执行", and the task list is told;
+    //  2. the link reports to the station;
+    //  3. the playback thread starts;
+    //  4. the stored port is connected, on the port thread;
+    //  5. the schedule starts: it ticks twice a second, and after each tick the station sends the
+    //     heartbeat every three seconds and, during the minute 00:00, resets executed tasks.
+    void Start();
+    // The exit sequence: the playback closed, the schedule stopped, running tasks marked "已执行",
+    // every receiver switched off with one last frame, which is given up to a second to leave,
+    // then the port closed. Runs once; later calls return at once.
+    void Shutdown();
+    bool IsStarted() const { return m_started; }
+
+    // --- Commands. Each returns at once. ---
+    CPlayback& Playback() { return m_playback; }
+    // The port list's entry `index` (0 for COM1) was confirmed, and the connect button.
+    void SelectPort(int index);
+    void ToggleConnection();
+    // Manual switching.
+    void SwitchChannels(const ChannelFlags& flags, bool on);
+    void SwitchAllChannels(bool on);
+    // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
+    bool ToggleOutlet(int outlet);
+
+    // --- What the pages read when told. ---
+    bool IsLinkUp() const;
+    bool Outlet(int number) const;
+    const CPortSelection& PortSelection() const { return m_ports; }
+
+    // Runs everything posted to the port thread so far; for tests.
+    void FlushPort() { m_portThread.Run([] {}); }
+
+private:
+    // ISchedulerOwner, on the schedule thread.
+    void PostMessage(WindowMessage message) override;
+    void PlayTask(const std::string& taskId, const std::string& playList) override;
+    void StopTask(const std::string& taskId) override;
+    void AfterTick(std::time_t now, int64_t steadyMillis) override;
+    // ILinkNotifier, on the link's reader thread.
+    void PostLinkStatus() override;
+    // IPortSelectionView, on the port thread: passed on to the page's view.
+    void SelectPortEntry(int index) override;
+    void SetConnectButtonText(const std::string& text) override;
+    void EnablePortList(bool enable) override;
+    void ShowOpenFailed() override;
+    void ShowDatabaseError(const std::string& description) override;
+
+    void Notify(WindowMessage message);
+    // Every row in state `from` gets state `to`; false when the database refused.
+    bool ChangeTaskStates(const char* to, const char* from);
+    template <typename F>
+    void WithPortView(F&& call);
+
+    CDatabase& m_db;
+    CTransmitterLink& m_link;
+    IClock& m_clock;
+    bool m_started = false;
+    bool m_shutDown = false;
+
+    mutable std::mutex m_observerLock;  // guards the two below; held while posting, which never waits
+    IStationObserver* m_observer = nullptr;
+    IPortSelectionView* m_portView = nullptr;
+
+    int64_t m_lastHeartbeat = -1;  // the schedule thread's steady clock at the last heartbeat
+
+    CPortSelection m_ports;
+    CPlayback m_playback;
+    CScheduler m_scheduler;
+    CJobThread m_portThread{"port"};
+};
+
+}  // namespace lumetra
