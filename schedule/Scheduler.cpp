@@ -38,8 +38,9 @@ void CScheduler::Start() {
 
 void CScheduler::Stop() {
     m_bRunning = false;
+    if (!m_hThread.joinable()) return;  // the clock may serve others: interrupted only for our thread
     m_clock.Interrupt();
-    if (m_hThread.joinable()) m_hThread.join();
+    m_hThread.join();
 }
 
 void CScheduler::Run() {
@@ -218,7 +219,7 @@ void CScheduler::PowerDown(const std::string& id) {
 
 void CScheduler::FollowChangedRows(std::time_t now) {
     for (auto& [id, switched] : m_ledger.Tasks()) {
-        const TaskFields* row = FindRow(id);
+        TaskFields* row = FindRow(id);
         if (switched.phase == BroadcastPhase::kTail) {
             // A row gone or re-timed in the tail no longer brings its power-down.
             if (!row || row->timing != switched.timing) switched.orphan = true;
@@ -235,7 +236,7 @@ void CScheduler::FollowChangedRows(std::time_t now) {
         if (StillCovers(*row, switched.phase, now)) continue;
         Logger().Log("Scheduler: task %s was re-timed away from the present; it ends now", id.c_str());
         EndEarly(id, switched, now);
-        if (row->state == sql::kStateRunning) UpdateTaskState(id, sql::kStateDone);
+        if (row->state == sql::kStateRunning) SetState(*row, sql::kStateDone);
     }
 }
 
@@ -282,7 +283,7 @@ bool CScheduler::StillCovers(const TaskFields& task, BroadcastPhase phase, std::
     return IsDueToday(task, startDay) && untilStart > 0 && untilStart <= kPowerUpLead;
 }
 
-const TaskFields* CScheduler::FindRow(const std::string& id) const {
+TaskFields* CScheduler::FindRow(const std::string& id) {
     const auto found = std::find_if(m_tasks.begin(), m_tasks.end(), [&id](const auto& t) { return t.id == id; });
     return found == m_tasks.end() ? nullptr : &*found;
 }

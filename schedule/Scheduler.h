@@ -84,7 +84,7 @@ private:
     void EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now);
     void Resynchronise(const TaskFields& task, SwitchedTask& switched);
     bool StillCovers(const TaskFields& task, BroadcastPhase phase, std::time_t now) const;
-    const TaskFields* FindRow(const std::string& id) const;
+    TaskFields* FindRow(const std::string& id);
 
     // The common steps of the rules.
     SwitchedTask& Remember(const TaskFields& task, BroadcastPhase phase);

@@ -76,7 +76,7 @@ class CRecorder : public CRecordingLink, public ISchedulerOwner {
 public:
     struct Event {
         int64_t millis;
-        std::string what;  // "SendPower 05", "SendAudioCom on", "WM_PLAY_TASK", "SetPlayListText <list>"...
+        std::string what;  // "SendPower 05", "SendAudioCom on", "PlayTask <id> <list>", "StopTask <id>"...
         std::string state;
     };
 
@@ -94,13 +94,15 @@ public:
         Add(command.name + mask + onOff);
     }
     void PostMessage(WindowMessage message) override {
-        static const char* const kNames[] = {"WM_ZONE_REFRESH", "WM_PLAY_TASK", "WM_STOP_TASK",
-                                             "WM_TASKS_CHANGED", "WM_POWER_REFRESH"};
-        const bool known = message >= WM_ZONE_REFRESH && message <= WM_POWER_REFRESH;
-        Add(known ? kNames[message - WM_ZONE_REFRESH] : "message " + std::to_string(message));
+        Add(message == WM_ZONE_REFRESH    ? "WM_ZONE_REFRESH"
+            : message == WM_TASKS_CHANGED ? "WM_TASKS_CHANGED"
+            : message == WM_POWER_REFRESH ? "WM_POWER_REFRESH"
+                                          : "message " + std::to_string(message));
     }
-    void SetPlayListText(const std::string& text) override { Add("SetPlayListText " + text); }
-    void ClearOpenFailure() override { Add("ClearOpenFailure"); }
+    void PlayTask(const std::string& id, const std::string& playList) override {
+        Add("PlayTask " + id + " " + playList);
+    }
+    void StopTask(const std::string& id) override { Add("StopTask " + id); }
 
     std::vector<Event> Events() const {
         std::lock_guard lock(m_mutex);  // the scheduler thread adds while a test reads
@@ -121,6 +123,12 @@ public:
         const std::vector<Event> events = Events();
         return static_cast<int>(
             std::count_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; }));
+    }
+    // Events that begin with `prefix` and a blank: "PlayTask" counts every hand-over.
+    int CountKind(const std::string& prefix) const {
+        const std::vector<Event> events = Events();
+        return static_cast<int>(std::count_if(events.begin(), events.end(),
+                                               [&](auto& e) { return e.what.starts_with(prefix + " "); }));
     }
     void Clear() {
         CRecordingLink::Clear();

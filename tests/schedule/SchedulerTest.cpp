@@ -12,6 +12,8 @@
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
+#include "tools/txsim/FrameDecoder.h"
+#include "tools/txsim/TransmitterState.h"
 
 namespace lumetra {
 namespace {
@@ -62,18 +64,19 @@ protected:
 
 TEST_F(SchedulerTest, DailyTaskThroughItsDay) {
     const std::string id = InsertTask(database.Db(), TaskRow{});
+    const std::string play = "PlayTask " + id + " " + TaskRow().playList;
     RunUntil(Monday(8, 31, 0));
 
-    // Each rule acts on every tick of its second: twice, except where the power-up pause takes
-    // the second tick's place.
+    // Each rule acts on every tick of its second, twice; the receivers follow the outlets by half
+    // a second, at the next tick, which no pause holds up.
     const Texts startAndEnd = {
-        "07:59:50.000 WM_POWER_REFRESH", "07:59:50.000 SendPower 05",     "07:59:50.500 WM_ZONE_REFRESH",
-        "07:59:50.500 SendAudioCom on",  "08:00:00.000 ClearOpenFailure", "08:00:00.000 " + kHandOver,
-        "08:00:00.000 WM_PLAY_TASK",     "08:00:00.000 WM_TASKS_CHANGED", "08:00:00.500 ClearOpenFailure",
-        "08:00:00.500 " + kHandOver,     "08:00:00.500 WM_PLAY_TASK",     "08:00:00.500 WM_TASKS_CHANGED",
-        "08:30:00.000 SendAudioCom off", "08:30:00.000 WM_STOP_TASK",     "08:30:00.000 WM_TASKS_CHANGED",
-        "08:30:00.500 SendAudioCom off", "08:30:00.500 WM_STOP_TASK",     "08:30:00.500 WM_TASKS_CHANGED",
-        "08:30:15.000 ClosePower",       "08:30:15.000 WM_POWER_REFRESH", "08:30:15.500 ClosePower",
+        "07:59:50.000 WM_POWER_REFRESH", "07:59:50.000 SendPower 05",       "07:59:50.500 WM_ZONE_REFRESH",
+        "07:59:50.500 SendAudioCom on",  "07:59:50.500 WM_POWER_REFRESH",   "07:59:50.500 SendPower 05",
+        "07:59:51.000 WM_ZONE_REFRESH",  "07:59:51.000 SendAudioCom on",    "08:00:00.000 " + play,
+        "08:00:00.000 WM_TASKS_CHANGED", "08:00:00.500 " + play,            "08:00:00.500 WM_TASKS_CHANGED",
+        "08:30:00.000 SendAudioCom off", "08:30:00.000 StopTask " + id,     "08:30:00.000 WM_TASKS_CHANGED",
+        "08:30:00.500 SendAudioCom off", "08:30:00.500 StopTask " + id,     "08:30:00.500 WM_TASKS_CHANGED",
+        "08:30:15.000 ClosePower",       "08:30:15.000 WM_POWER_REFRESH",   "08:30:15.500 ClosePower",
         "08:30:15.500 WM_POWER_REFRESH",
     };
     EXPECT_EQ(rec.Texts(), startAndEnd);
@@ -89,8 +92,8 @@ TEST_F(SchedulerTest, DailyTaskThroughItsDay) {
     };
     const Frame power = {0x81, 0x40, 0x01, 0x07, 0xAC, 0x05, 0xEF};
     const Frame closePower = {0x81, 0x40, 0x01, 0x07, 0xAC, 0x80, 0x6A};
-    EXPECT_EQ(rec.Frames(),
-              (std::vector<Frame>{power, audio(true), audio(false), audio(false), closePower, closePower}));
+    EXPECT_EQ(rec.Frames(), (std::vector<Frame>{power, audio(true), power, audio(true), audio(false), audio(false),
+                                                closePower, closePower}));
 }
 
 TEST_F(SchedulerTest, OutletsTheTaskDoesNotNameKeepTheirSetting) {
@@ -104,38 +107,37 @@ TEST_F(SchedulerTest, OutletsTheTaskDoesNotNameKeepTheirSetting) {
     EXPECT_EQ(Outlets(), "1001");
 }
 
-// One tick in a rule's second, for each repeat kind listed (weekly, daily, once): the steps in
-// order as "milliseconds into the second, step, the task's stored state then" (I 未执行,
-// R 正在执行, D 已执行), which places the state update among the steps too.
+// The two ticks of a rule's second, for each repeat kind listed (weekly, daily, once): the steps
+// in order as "milliseconds into the second, step, the task's stored state then" (I 未执行,
+// R 正在执行, D 已执行), which places the state update among the steps too. "#" is the task's ID.
 TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
+    const std::string on = "WM_POWER_REFRESH I, 0 SendPower 05 I";
     const struct {
         const char *rule, *kinds;
         int hour, minute, second;
-        const char *state, *steps;
+        const char* state;
+        std::string steps;
     } cases[] = {
         {"power-up", "w", 7, 59, 50, sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 WM_ZONE_REFRESH I"},
+         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 WM_ZONE_REFRESH I, "
+         "500 WM_POWER_REFRESH I, 500 SendPower 05 I, 500 SendAudioCom on I, 500 WM_ZONE_REFRESH I"},
         {"power-up", "do", 7, 59, 50, sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 500 WM_ZONE_REFRESH I, 500 SendAudioCom on I"},
-        {"start", "wdo", 8, 0, 0, sql::kStateIdle,
-         "0 ClearOpenFailure I, 0 SetPlayListText a.mp3 I, 0 WM_PLAY_TASK I, 0 WM_TASKS_CHANGED R"},
-        {"late start", "w", 8, 10, 0, sql::kStateDone,
-         "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 SendAudioCom on D, 500 WM_ZONE_REFRESH R, "
-         "500 ClearOpenFailure R, 500 SetPlayListText a.mp3 R, 500 WM_PLAY_TASK R, 500 WM_TASKS_CHANGED R"},
-        {"late start", "d", 8, 10, 0, sql::kStateDone,
+         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 500 WM_ZONE_REFRESH I, 500 SendAudioCom on I, "
+         "500 WM_POWER_REFRESH I, 500 SendPower 05 I"},
+        {"start without the power-up seen", "wdo", 8, 0, 0, sql::kStateIdle,
+         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 PlayTask # a.mp3 I, 0 WM_TASKS_CHANGED R, "
+         "500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, 500 PlayTask # a.mp3 R, 500 WM_TASKS_CHANGED R"},
+        {"late start", "wdo", 8, 10, 0, sql::kStateDone,
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, "
-         "500 ClearOpenFailure R, 500 SetPlayListText a.mp3 R, 500 WM_PLAY_TASK R, 500 WM_TASKS_CHANGED R"},
-        {"late start", "o", 8, 10, 0, sql::kStateDone,
-         "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH D, 500 SendAudioCom on D, "
-         "500 ClearOpenFailure D, 500 SetPlayListText a.mp3 D, 500 WM_PLAY_TASK D, 500 WM_TASKS_CHANGED R"},
+         "500 PlayTask # a.mp3 R, 500 WM_TASKS_CHANGED R"},
         {"no late start while running", "wdo", 8, 10, 0, sql::kStateRunning, ""},
         {"end", "wdo", 8, 30, 0, sql::kStateRunning,
-         "0 SendAudioCom off R, 0 WM_STOP_TASK R, 0 WM_TASKS_CHANGED D"},
-        {"end whatever the state", "d", 8, 30, 0, sql::kStateIdle,
-         "0 SendAudioCom off I, 0 WM_STOP_TASK I, 0 WM_TASKS_CHANGED D"},
-        {"stale close", "wdo", 8, 45, 0, sql::kStateRunning, "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
+         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, "
+         "500 SendAudioCom off D, 500 StopTask # D, 500 WM_TASKS_CHANGED D"},
+        {"stale close", "wdo", 8, 45, 0, sql::kStateRunning,
+         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D"},
         {"stale close instead of power-down", "d", 8, 30, 15, sql::kStateRunning,
-         "0 SendAudioCom off R, 0 WM_TASKS_CHANGED D"},
+         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 500 ClosePower D, 500 WM_POWER_REFRESH D"},
     };
     std::string id;
     rec.probe = [&] {
@@ -151,26 +153,33 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
             const char* code = *kind == 'w' ? kRepeatWeekly : *kind == 'd' ? kRepeatDaily : kRepeatOnce;
             const std::time_t now = Monday(c.hour, c.minute, c.second);
             id = Only({.code = code, .weekDays = "2", .state = c.state, .playList = "a.mp3"}, now);
-            scheduler.Tick();
+            CScheduler fresh(database.Db(), rec, clock);  // remembers nothing of the case before
+            fresh.SetOwner(&rec);
+            fresh.Tick();
+            clock.SleepToNextHalfSecond();
+            fresh.Tick();
             std::string steps;
-            for (const CRecorder::Event& e : rec.Events())
-                steps += (steps.empty() ? "" : ", ") + std::to_string(e.millis - now * 1000) + " " + e.what +
-                         " " + e.state;
+            for (const CRecorder::Event& e : rec.Events()) {
+                std::string what = e.what;
+                if (const size_t at = what.find(" " + id); at != std::string::npos) what.replace(at + 1, id.size(), "#");
+                steps += (steps.empty() ? "" : ", ") + std::to_string(e.millis - now * 1000) + " " + what + " " +
+                         e.state;
+            }
             EXPECT_EQ(steps, c.steps);
         }
     }
 }
 
-// Five zones starting in the same second: the power-up pauses push the pass seconds past their
-// second, and the next pass evaluates the seconds it skipped. Every task gets its outlets, its
-// receivers, its play list and its end in order, and a task that ends in a skipped second still
-// has its receivers switched off. A clock set an hour on replays none of the seconds between.
-TEST_F(SchedulerTest, BusySecondsAreCaughtUpAndAClockJumpReplaysNothing) {
+// Passes that come 2.3 s apart (a busy machine): each pass evaluates the seconds since the last
+// one, so every power-up, start and end of five tasks a second apart acts once, in order, and a
+// task that ends in a skipped second still has its receivers switched off. A clock set an hour on
+// replays none of the seconds between.
+TEST_F(SchedulerTest, LatePassesCatchUpAndAClockJumpReplaysNothing) {
     for (int k = 1; k <= 5; ++k) {
         std::string power = "0000";
         power[static_cast<size_t>(k % 4)] = '1';
-        InsertTask(database.Db(), {.start = "08:00:00",
-                                   .end = "08:10:00",
+        InsertTask(database.Db(), {.start = "08:00:0" + std::to_string(k - 1),
+                                   .end = "08:10:0" + std::to_string(k - 1),
                                    .playList = std::to_string(k) + ".mp3",
                                    .zones = ZoneText({k}),
                                    .power = power});
@@ -178,34 +187,31 @@ TEST_F(SchedulerTest, BusySecondsAreCaughtUpAndAClockJumpReplaysNothing) {
     const std::string ending = InsertTask(
         database.Db(),
         {.start = "07:30:00", .end = "07:59:51", .state = sql::kStateRunning, .zones = ZoneText({20})});
-    clock.SetTime(Monday(7, 59, 49));
-    RunUntil(Monday(8, 10, 30));
+    clock.SetTime(Monday(7, 59, 45));
+    while (clock.Now() < Monday(8, 10, 30)) {
+        scheduler.Tick();
+        clock.SleepFor(std::chrono::milliseconds(2300));
+    }
 
-    auto channelsOf = [](const Frame& frame) {
-        std::string text;
-        for (int channel = 1; channel <= 128; ++channel)
-            if (frame[68 - (channel - 1) / 8] & (1 << ((channel - 1) % 8))) text += std::to_string(channel);
-        return (frame[69] ? "on " : "off ") + text;
-    };
-    // Each second is seen by the pass that catches it up and often by the next one as well.
-    auto firstOfEach = [](const Texts& texts) {
-        Texts firsts;
-        for (const std::string& t : texts)
-            if (std::find(firsts.begin(), firsts.end(), t) == firsts.end()) firsts.push_back(t);
-        return firsts;
-    };
     Texts powers, channels, plays;
     for (const Frame& f : rec.Frames()) {
         if (f[4] == 0xAC && f[5] != 0x80) powers.push_back(std::to_string(f[5]));
-        if (f[4] == 0xA4) channels.push_back(channelsOf(f));
+        if (f[4] == 0xA4) {
+            std::string text = f[69] ? "on" : "off";
+            for (int channel = 1; channel <= 128; ++channel)
+                if (f[68 - (channel - 1) / 8] & (1 << ((channel - 1) % 8))) text += " " + std::to_string(channel);
+            channels.push_back(text);
+        }
     }
     for (const CRecorder::Event& e : rec.Events())
-        if (e.what.starts_with("SetPlayListText")) plays.push_back(e.what.substr(16));
-    EXPECT_EQ(powers, (Texts{"2", "4", "8", "1", "2"})) << "each power-up second once, though it took 2.5 s";
-    // "off 20": the task that ended during the busy seconds.
-    EXPECT_EQ(firstOfEach(channels), (Texts{"on 1", "on 2", "on 3", "on 4", "on 5", "off 20", "off 1",
-                                            "off 2", "off 3", "off 4", "off 5"}));
-    EXPECT_EQ(firstOfEach(plays), (Texts{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
+        if (e.what.starts_with("PlayTask")) plays.push_back(e.what.substr(e.what.rfind(' ') + 1));
+    // Each power-up second once; a task's "0" leaves on what the tasks powered up before it need,
+    // and the early task's power-down at 08:00:06 keeps all four for the five on air.
+    EXPECT_EQ(powers, (Texts{"2", "6", "14", "15", "15", "15"}));
+    std::sort(channels.begin(), channels.end());
+    EXPECT_EQ(channels, (Texts{"off 1", "off 2", "off 20", "off 3", "off 4", "off 5", "on 1", "on 2", "on 3", "on 4",
+                               "on 5"}));
+    EXPECT_EQ(plays, (Texts{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
     EXPECT_EQ(TaskState(database.Db(), ending), sql::kStateDone);
 
     // Set from before the power-up to after the end: nothing of the hour between happens.
@@ -221,9 +227,159 @@ TEST_F(SchedulerTest, BusySecondsAreCaughtUpAndAClockJumpReplaysNothing) {
 TEST_F(SchedulerTest, StaleTaskGetsItsReceiversAndThenItsOutletsSwitchedOff) {
     const std::string id = Only({.state = sql::kStateRunning}, Monday(9, 0, 0));
     RunUntil(Monday(9, 0, 16));
-    EXPECT_EQ(rec.Texts(), (Texts{"09:00:00.000 SendAudioCom off", "09:00:00.000 WM_TASKS_CHANGED",
-                                  "09:00:15.000 ClosePower", "09:00:15.000 WM_POWER_REFRESH"}));
+    EXPECT_EQ(rec.Texts(), (Texts{"09:00:00.000 SendAudioCom off", "09:00:00.000 StopTask " + id,
+                                  "09:00:00.000 WM_TASKS_CHANGED", "09:00:15.000 ClosePower",
+                                  "09:00:15.000 WM_POWER_REFRESH"}));
     EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
+}
+
+// What the receivers and outlets are after every frame so far, as the transmitter keeps them:
+// "on 2 3 | outlets 0100".
+std::string OnAir(const std::vector<Frame>& frames) {
+    txsim::CTransmitterState transmitter;
+    txsim::CFrameDecoder decoder;
+    for (const Frame& frame : frames)
+        for (const txsim::DecodedFrame& decoded : decoder.Push(frame.data(), frame.size()))
+            transmitter.Apply(decoded);
+    std::string text = "on";
+    for (int channel = 1; channel <= 128; ++channel)
+        if (transmitter.ReceiverOn(channel)) text += " " + std::to_string(channel);
+    text += " | outlets ";
+    for (int outlet = 1; outlet <= 4; ++outlet) text += transmitter.OutletOn(outlet) ? '1' : '0';
+    return text;
+}
+
+// Tasks that overlap never switch off what another task on air, or inside its power-up lead,
+// still needs; tasks apart switch everything off as always. Each case: its tasks (daily, Monday),
+// where the clock starts, and what is on at moments of the day.
+TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOff) {
+    struct Check {
+        int hour, minute, second;
+        const char* onAir;
+    };
+    const struct {
+        const char* name;
+        std::vector<TaskRow> tasks;
+        int startHour, startMinute, startSecond;
+        std::vector<Check> checks;
+    } cases[] = {
+        {"apart: all off after each",
+         {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1}), .power = "1000"},
+          {.start = "09:00:00", .end = "09:10:00", .zones = ZoneText({2}), .power = "0100"}},
+         7, 59, 40,
+         {{8, 5, 0, "on 1 | outlets 1000"}, {8, 10, 16, "on | outlets 0000"}, {9, 5, 0, "on 2 | outlets 0100"}}},
+        {"disjoint zones and outlets",
+         {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1, 2}), .power = "1000"},
+          {.start = "08:05:00", .end = "08:20:00", .zones = ZoneText({3}), .power = "0100"}},
+         7, 59, 40,
+         {{8, 6, 0, "on 1 2 3 | outlets 1100"}, {8, 10, 16, "on 3 | outlets 0100"}, {8, 20, 16, "on | outlets 0000"}}},
+        {"shared zones",
+         {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1, 2}), .power = "0000"},
+          {.start = "08:05:00", .end = "08:20:00", .zones = ZoneText({2, 3}), .power = "0000"}},
+         7, 59, 40,
+         {{8, 10, 1, "on 2 3 | outlets 0000"}, {8, 20, 1, "on | outlets 0000"}}},
+        {"shared outlets",
+         {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1}), .power = "1000"},
+          {.start = "08:05:00", .end = "08:20:00", .zones = ZoneText({2}), .power = "1000"}},
+         7, 59, 40,
+         {{8, 10, 16, "on 2 | outlets 1000"}, {8, 20, 16, "on | outlets 0000"}}},
+        {"the later one ends first",
+         {{.start = "08:00:00", .end = "08:30:00", .zones = ZoneText({1, 2}), .power = "1000"},
+          {.start = "08:10:00", .end = "08:20:00", .zones = ZoneText({2, 3}), .power = "0100"}},
+         7, 59, 40,
+         {{8, 20, 16, "on 1 2 | outlets 1000"}, {8, 30, 16, "on | outlets 0000"}}},
+        {"back to back",
+         {{.start = "07:50:00", .end = "08:00:00", .zones = ZoneText({1, 2}), .power = "1000"},
+          {.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({2, 3}), .power = "1000"}},
+         7, 49, 40,
+         {{8, 0, 1, "on 2 3 | outlets 1000"}, {8, 0, 16, "on 2 3 | outlets 1000"}}},
+        {"a task's 0 never switches off another's outlet",
+         {{.start = "08:00:00", .end = "08:30:00", .zones = ZoneText({1}), .power = "1000"},
+          {.start = "08:10:00", .end = "08:20:00", .zones = ZoneText({2}), .power = "0000"}},
+         7, 59, 40,
+         {{8, 10, 1, "on 1 2 | outlets 1000"}}},
+        {"an end at 07:59:51 under ten starts at 08:00:00",
+         {{.start = "07:30:00", .end = "07:59:51", .zones = ZoneText({20}), .power = "1111"},
+          {.zones = ZoneText({1}), .power = "1000"}, {.zones = ZoneText({2}), .power = "0100"},
+          {.zones = ZoneText({3}), .power = "1000"}, {.zones = ZoneText({4}), .power = "0100"},
+          {.zones = ZoneText({5}), .power = "1000"}, {.zones = ZoneText({6}), .power = "0100"},
+          {.zones = ZoneText({7}), .power = "1000"}, {.zones = ZoneText({8}), .power = "0100"},
+          {.zones = ZoneText({9}), .power = "1000"}, {.zones = ZoneText({10}), .power = "0100"}},
+         7, 59, 40,
+         {{8, 0, 7, "on 1 2 3 4 5 6 7 8 9 10 | outlets 1100"}, {8, 30, 16, "on | outlets 0000"}}},
+        {"across midnight",
+         {{.start = "23:50:00", .end = "23:59:58", .zones = ZoneText({1}), .power = "1000"},
+          {.start = "00:00:05", .end = "00:10:00", .zones = ZoneText({1}), .power = "1000"}},
+         23, 49, 40,
+         {{23, 59, 59, "on 1 | outlets 1000"}, {24, 0, 14, "on 1 | outlets 1000"}, {24, 10, 16, "on | outlets 0000"}}},
+        {"a stale task at start-up beside one on air",
+         {{.start = "07:00:00", .end = "07:30:00", .state = sql::kStateRunning, .zones = ZoneText({1, 2}),
+           .power = "1100"},
+          {.start = "07:59:00", .end = "08:30:00", .zones = ZoneText({2, 3}), .power = "0100"}},
+         7, 59, 30,
+         {{7, 59, 46, "on 2 3 | outlets 0100"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        database.Db().ExecuteSql("delete from tb_memo");
+        for (const TaskRow& row : c.tasks) InsertTask(database.Db(), row);
+        rec.Clear();
+        for (int number = 1; number <= 4; ++number) rec.SetPowerSwitch(number, false);
+        clock.SetTime(Monday(c.startHour, c.startMinute, c.startSecond));
+        CScheduler fresh(database.Db(), rec, clock);
+        fresh.SetOwner(&rec);
+        for (const Check& check : c.checks) {
+            while (clock.Now() < Monday(check.hour, check.minute, check.second)) {
+                fresh.Tick();
+                clock.SleepToNextHalfSecond();
+            }
+            EXPECT_EQ(OnAir(rec.Frames()), check.onAir) << check.hour << ":" << check.minute << ":" << check.second;
+        }
+    }
+}
+
+// A task whose row goes while it is switched on (deleted on the task list page, or by anyone
+// else) is ended at the next tick: receivers off, its playback stopped, outlets off 15 s later;
+// in its tail, its outlets still go off. A row saved again on air has its switches follow the new
+// row, and a row re-timed away from the present ends.
+TEST_F(SchedulerTest, ARowDeletedOrChangedOnAirEndsOrFollows) {
+    const TaskRow row{.zones = ZoneText({1, 2, 5}), .power = "1010"};
+    const auto runTo = [this](int h, int m, int s) { RunUntil(Monday(h, m, s)); };
+    const auto update = [this](const std::string& set, const std::string& id) {
+        database.Db().ExecuteSql("update tb_memo set " + set + " where ID=" + id);
+    };
+
+    std::string id = Only(row, Monday(7, 59, 40));
+    runTo(8, 5, 0);
+    database.Db().ExecuteSql("delete from tb_memo");
+    runTo(8, 5, 1);
+    EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 1010");
+    EXPECT_EQ(rec.Count("StopTask " + id), 1);
+    runTo(8, 5, 16);
+    EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0000");
+
+    id = Only(row, Monday(8, 29, 50));
+    runTo(8, 30, 5);
+    database.Db().ExecuteSql("delete from tb_memo");
+    runTo(8, 30, 16);
+    EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0000") << "deleted in its tail";
+
+    id = Only(row, Monday(8, 4, 0));  // a late start
+    runTo(8, 5, 0);
+    EXPECT_EQ(OnAir(rec.Frames()), "on 1 2 5 | outlets 1010");
+    update("目标区域='" + ZoneText({2, 3}) + "', 外设='0011', 状态='未执行'", id);
+    runTo(8, 5, 2);
+    EXPECT_EQ(OnAir(rec.Frames()), "on 2 3 | outlets 0011");
+    EXPECT_EQ(rec.Count("StopTask " + id), 0) << "saved again, it plays on";
+    EXPECT_EQ(rec.Count("PlayTask " + id + " " + row.playList), 1) << "and is not started again";
+    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateRunning);
+    update("结束时间='08:04:00'", id);
+    runTo(8, 5, 3);
+    EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0011");
+    EXPECT_EQ(rec.Count("StopTask " + id), 1);
+    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
+    runTo(8, 5, 18);
+    EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0000");
 }
 
 }  // namespace
