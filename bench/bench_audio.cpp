@@ -1,4 +1,4 @@
-// Audio figures: the time from CMediaPlayer::Open to playback (the position moving once the sink's
+// Audio figures: the time from CMediaEngine::Open to playback (the position moving once the sink's
 // clock runs on the first buffer) for the MP3 and the WAV fixture, next to gst-launch-1.0 playbin
 // on the same files (from its start to the sink's first buffer); CMp3Info::Open per file over 1,000
 // mixed MP3 files (every kind of stream and tag the fixtures hold); the frame count of a 10 MB file
@@ -16,11 +16,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "audio/GstMediaControl.h"
-#include "audio/MediaPlayer.h"
+#include "audio/MediaEngine.h"
 #include "audio/Mp3Info.h"
 #include "audio/MpegFrames.h"
-#include "base/NumberText.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 
@@ -34,20 +32,18 @@ double Seconds(Clock::duration d) {
 }
 
 void BM_PlayerOpenToPlayback(benchmark::State& state, const char* fixture) {
-    CGstMediaControl control;
-    CMediaPlayer player(control);
-    std::string result;  // the first open loads the plugins; that is not what is measured
-    player.Open(test::Fixture(fixture), result);
-    player.Close();
+    CMediaEngine engine;
+    const auto noRetry = [](auto) { return false; };
+    engine.Open(test::Fixture(fixture), noRetry);  // the first open loads the plugins; not measured
+    engine.Close();
     for (auto _ : state) {
         const auto start = Clock::now();
-        player.Open(test::Fixture(fixture), result);
-        if (result != "OK") return state.SkipWithError(result.c_str());
-        player.Play(0);
-        while (LeadingInt(control.Send("status myMedia position").text) <= 0)
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        const MediaOpenResult opened = engine.Open(test::Fixture(fixture), noRetry);
+        if (!opened.Ok()) return state.SkipWithError(opened.detail.c_str());
+        engine.Play();
+        while (engine.PositionMs().value_or(0) <= 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
         state.SetIterationTime(Seconds(Clock::now() - start));
-        player.Close();
+        engine.Close();
     }
 }
 

@@ -9,6 +9,8 @@
 #include "link/TransmitterLink.h"
 #include "pages/DlgZoneControl.h"
 #include "pages/ZoneEditor.h"
+#include "schedule/SystemClock.h"
+#include "station/Station.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "store/ZoneCatalog.h"
@@ -52,7 +54,9 @@ BENCHMARK(BM_LoadZoneTree)->Unit(benchmark::kMillisecond);
 
 void BM_ZoneControlReload(benchmark::State& state) {
     CLastFrameLink link;
-    CDlgZoneControl page(link, FullDatabase().Db(), nullptr);
+    CSystemClock clock;
+    CStation station(FullDatabase().Db(), link, clock);
+    CDlgZoneControl page(station, FullDatabase().Db(), nullptr);
     for (int zone = 0; zone < page.Tree()->topLevelItemCount(); zone += 2)
         CCheckTree::SetCheck(page.Tree()->topLevelItem(zone), true);
     for (auto _ : state) page.ReloadZones();
@@ -61,7 +65,9 @@ BENCHMARK(BM_ZoneControlReload)->Unit(benchmark::kMillisecond);
 
 void BM_RefreshFlagsAndOpenChannels(benchmark::State& state) {
     CLastFrameLink link;
-    CDlgZoneControl page(link, FullDatabase().Db(), nullptr);
+    CSystemClock clock;
+    CStation station(FullDatabase().Db(), link, clock);
+    CDlgZoneControl page(station, FullDatabase().Db(), nullptr);
     for (int zone = 0; zone < page.Tree()->topLevelItemCount(); zone += 2)
         CCheckTree::SetCheck(page.Tree()->topLevelItem(zone), true);
     for (auto _ : state) {

@@ -9,6 +9,7 @@
 
 #include "Simulator.h"
 #include "app/DlgMain.h"
+#include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
 #include "pages/DlgLED.h"
 #include "pages/DlgLogin.h"
@@ -20,7 +21,6 @@
 #include "pages/DlgZoneControl.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/PowerControl.h"
-#include "schedule/Scheduler.h"
 #include "schedule/SimulatedClock.h"
 #include "schedule/SystemClock.h"
 #include "store/Database.h"
@@ -106,30 +106,47 @@ struct CRecordingPower : IPowerControl {
     int requests = 0;
 };
 
-// A main window on a fresh database, a link to the simulator (COM1, connected by the settings
-// page), a scheduler on the wall clock and automatic shutdown with a power control that only
-// records. The window's clock is simulated. `prepare` runs before the window reads the tables.
+// The wall clock moved to another day and time: it runs at the pace of the wall clock and sleeps
+// for real, so the station's threads tick as in the program, on the day a test chose.
+class CShiftedClock : public IClock {
+public:
+    explicit CShiftedClock(std::time_t now) : m_offset(now - std::time(nullptr)) {}
+    std::time_t Now() override { return m_wall.Now() + m_offset; }
+    int64_t SteadyMillis() override { return m_wall.SteadyMillis(); }
+    bool SleepFor(std::chrono::milliseconds duration) override { return m_wall.SleepFor(duration); }
+    bool SleepToNextHalfSecond() override { return m_wall.SleepToNextHalfSecond(); }
+    void Interrupt() override { m_wall.Interrupt(); }
+    void ClearInterrupt() override { m_wall.ClearInterrupt(); }
+
+private:
+    CSystemClock m_wall;
+    const std::time_t m_offset;
+};
+
+// The program's own start path on a fresh database: the station on the wall clock moved to `now`,
+// with a link to the simulator (COM1, connected at start), the main window shown, and automatic
+// shutdown with a power control that only records. The window's clock is simulated and stands at
+// `now` until a test moves it. `prepare` runs before anything reads the tables.
 struct CMainRig {
     explicit CMainRig(std::time_t now, const std::function<void()>& prepare = {})
-        : clock(now), scheduler(AppConnection(), link, wallClock), shutdown(AppConnection(), clock, power) {
+        : clock(now), stationClock(now), shutdown(AppConnection(), clock, power) {
         qputenv("LUMETRA_COM1", simulator.Device().toLocal8Bit());
         if (prepare) prepare();
-        main = std::make_unique<CDlgMain>(MainServices{clock, link, scheduler, shutdown, AppConnection()});
+        program = std::make_unique<CRunningProgram>(AppConnection(), link, stationClock, clock, shutdown);
+        main = &program->Window();
     }
-    ~CMainRig() {
-        main.reset();
-        link.CloseLink(false);
-    }
+    ~CMainRig() { program.reset(); }
+    CStation& Station() { return program->Station(); }
     CScriptedMessageBoxes boxes;
     CSimulator simulator;
     CAppDatabase db;
     CSimulatedClock clock;
-    CSystemClock wallClock;
+    CShiftedClock stationClock;
     CTransmitterLink link;
-    CScheduler scheduler;
     CRecordingPower power;
     CAutoShutdown shutdown;
-    std::unique_ptr<CDlgMain> main;
+    std::unique_ptr<CRunningProgram> program;
+    CDlgMain* main = nullptr;
 };
 
 // The real program run from a copy in a private directory, beside a fresh delivered database (the

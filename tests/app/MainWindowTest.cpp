@@ -1,8 +1,9 @@
-// The main window on real parts: pages and buttons, keys, the clock and the midnight reset, the
+// The main window on the program's start path: pages and buttons, keys, the clock, the start reset, the
 // link state, the shutdown timer, dragging and the exit sequence.
 #include "AppTestKit.h"
 #include "app/ShutdownNotice.h"
 #include "pages/DlgTaskEdit.h"
+#include "station/Playback.h"
 #include "pages/TaskListRows.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/ColorListCtrl.h"
@@ -70,7 +71,6 @@ private slots:
     void loginKeysDraggingAndPages() {
         CMainRig rig(kThursdayAfternoon);
         CDlgMain& main = *rig.main;
-        main.show();
         CDlgLogin& login = *main.LoginPage();
         QVERIFY(login.isVisible());
         QVERIFY(PageButtonsEnabled(main, false));
@@ -199,32 +199,15 @@ private slots:
         }
     }
 
-    void midnightResetsExecutedTasks() {
-        const std::tuple<int, int, int, bool> ticks[] = {
-            {0, 0, 59, true}, {0, 1, 0, false}, {23, 59, 59, false}};
-        for (const auto& [hour, minute, second, reset] : ticks) {
-            CMainRig rig(LocalTime(2026, 3, 5, 23, 0, 0));
-            InsertTask(AppConnection(), "a", sql::kStateDone);
-            InsertTask(AppConnection(), "b", sql::kStateRunning);
-            InsertTask(AppConnection(), "c", sql::kStateIdle);
-            rig.main->TaskListPage()->LoadTasks();
-            rig.clock.SetTime(LocalTime(2026, 3, 6, hour, minute, second));
-            rig.main->OnHeartbeat();
-            const std::string first = reset ? sql::kStateIdle : sql::kStateDone;
-            QCOMPARE(States(), (std::vector<std::string>{first, sql::kStateRunning, sql::kStateIdle}));
-            // The task list shows what is stored now.
-            QCOMPARE(rig.main->TaskListPage()->List()->GetItemText(0, kColState),
-                     QString::fromStdString(first));
-        }
-    }
-
     void startResetsExecutedTasksAndArmsTheShutdownTimer() {
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
             InsertTask(AppConnection(), "a", sql::kStateDone);
-            InsertTask(AppConnection(), "b", sql::kStateRunning);
+            InsertTask(AppConnection(), "b", sql::kStateRunning, "21:00:00", "23:00:00");  // on air
             AppConnection().ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
         });
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
+        // The task list shows what is stored now, though it was loaded before the reset.
+        QTRY_COMPARE(rig.main->TaskListPage()->List()->GetItemText(0, kColState), QString(sql::kStateIdle));
         QVERIFY(rig.main->ShutdownTimer().isActive());
         QCOMPARE(rig.main->ShutdownTimer().interval(), 60000);
         // When it fires, a minute ahead, the countdown shows and goes on every second; "取消"
@@ -246,11 +229,10 @@ private slots:
         CMainRig rig(kThursdayAfternoon);
         CDlgMain& main = *rig.main;
         CDlgSYS& settings = *main.SettingsPage();
-        // The settings page connected the stored port (COM1) by itself, on a worker thread.
-        settings.PortSelection().WaitForAutoConnect();
+        // The station connected the stored port (COM1) at start, and its heartbeat draws a reply.
+        rig.Station().FlushPort();
         QVERIFY(rig.link.IsRunning());
-        main.OnHeartbeat();  // draws a reply
-        QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 8000);
 
         rig.link.CloseLink(true);
         QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机异常"), 5000);
@@ -277,39 +259,41 @@ private slots:
         qputenv("XDG_CONFIG_HOME", home.toLocal8Bit());
     }
 
-    void schedulerMessagesReachTheirPagesThenExit() {
+    void stationEventsReachTheirPagesThenExit() {
         CMainRig rig(kThursdayAfternoon);
         CDlgMain& main = *rig.main;
-        main.show();
-        main.SettingsPage()->PortSelection().WaitForAutoConnect();
+        CPlayback& playback = rig.Station().Playback();
+        rig.Station().FlushPort();
         InsertTask(AppConnection(), "a", sql::kStateRunning);
         InsertTask(AppConnection(), "b", sql::kStateIdle);
-        main.PostMessage(WM_TASKS_CHANGED);
+        main.Notify(WM_TASKS_CHANGED);
         QTRY_COMPARE(main.TaskListPage()->List()->GetItemCount(), 2);
 
+        // A task's list replaces the page's and plays; its end stops it, another task's does not.
         const std::string mp3 = rig.db.Dir().File("silence.mp3");
         WriteSilentMp3(mp3, 5);
-        main.SetPlayListText(mp3);
-        for (WindowMessage message : {WM_PLAY_TASK, WM_STOP_TASK, WM_PLAY_TASK}) {
-            main.PostMessage(message);
-            QTRY_COMPARE(main.PlayPage()->Session().IsPlaying(), message == WM_PLAY_TASK);
-        }
+        playback.PlayTask("7", mp3);
+        QTRY_VERIFY(playback.State().playing);
+        QTRY_COMPARE(main.PlayPage()->List().Paths(), std::vector<std::string>{mp3});
+        playback.StopTask("8");
+        playback.StopTask("7");
+        QTRY_VERIFY(!playback.State().playing);
+        playback.PlayTask("9", mp3);
+        QTRY_VERIFY(playback.State().playing);
 
         // Exit: nothing happens unless confirmed.
+        QSignalSpy exited(&main, &CDlgMain::Exited);
         rig.boxes.answer = MbResult::Cancel;
         QVERIFY(!main.Exit());
         QCOMPARE(rig.boxes.Texts(), QStringList{"确定要退出吗？"});
-        QVERIFY(main.isVisible() && rig.scheduler.IsRunning() && main.PlayPage()->IsMediaOpen());
+        QVERIFY(main.isVisible() && playback.State().playing && exited.isEmpty());
 
         QVERIFY(main.Exit());
-        QVERIFY(!main.PlayPage()->IsMediaOpen());
+        QVERIFY(!playback.State().playing);
         QVERIFY(!main.isVisible());
-        QVERIFY(!rig.scheduler.IsRunning());
+        QCOMPARE(exited.count(), 1);
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateDone, sql::kStateIdle}));
-        // The process ends right after: whatever the writer has not sent by now is lost.
-        rig.link.CloseLink(false);
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 3000));
-        QCOMPARE(main.result(), int(QDialog::Accepted));
     }
 };
 

@@ -1,12 +1,11 @@
-// The instant-play page on real parts: a fresh database, GStreamer with a silent sink that plays in
-// real time, and short generated audio files.
+// The instant-play page on real parts: the station's playback on a fresh database, GStreamer with a
+// silent sink that plays in real time, and short generated audio files.
 #include <filesystem>
 #include <set>
 
 #include "AppTestKit.h"
-#include "audio/GstMediaControl.h"
-#include "base/NumberText.h"
-#include "pages/PlayMode.h"
+#include "station/PlayMode.h"
+#include "station/Playback.h"
 #include "store/StoredPath.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "widgets/WindowEvent.h"
@@ -19,11 +18,6 @@ Q_DECLARE_METATYPE(lumetra::PlayMode)
 namespace {
 
 constexpr int kStops = -1;  // in the mode table: no next entry, playback stops
-
-// Where the page's player is, in milliseconds or frames as the media counts.
-int64_t PlayerPosition() {
-    return LeadingInt(ProcessMediaControl().Send("status myMedia position").text);
-}
 
 std::string StoredMode() {
     const std::vector<std::string> values =
@@ -43,14 +37,22 @@ QString TickedMode(CDlgPlay& page) {
 class PlayPageTest : public QObject {
     Q_OBJECT
 
-    // A page on a fresh database whose Dict table holds `storedMode` ("" for no row).
+    // A page on a fresh database whose Dict table holds `storedMode` ("" for no row), told of the
+    // playback as the main window tells it.
     struct Rig : CPageTestBed {
         explicit Rig(const char* storedMode = "") {
             if (*storedMode)
                 AppConnection().ExecuteSql(FormatSql(
                     "insert into Dict (DictItem, DictValue) values ('PlayCircle', '%s')", storedMode));
-            page = std::make_unique<CDlgPlay>(AppConnection(), nullptr);
+            playback.Start();
+            page = std::make_unique<CDlgPlay>(AppConnection(), playback, nullptr);
         }
+        ~Rig() { playback.Stop(); }
+        PlaybackState State() {
+            playback.Flush();
+            return playback.State();
+        }
+        CPlayback playback{[this] { PostWindowMessage(page.get(), WM_PLAYBACK_CHANGED); }};
         std::unique_ptr<CDlgPlay> page;
     };
 
@@ -116,7 +118,7 @@ private slots:
                 loop->trigger();
                 QCOMPARE(TickedMode(*rig.page), QString("列表循环"));
                 QCOMPARE(StoredMode(), std::string("4"));
-                QCOMPARE(rig.page->Session().Mode(), PlayMode::kLoop);
+                QCOMPARE(rig.State().mode, PlayMode::kLoop);
             }
         }
     }
@@ -150,56 +152,51 @@ private slots:
 
         page.AddFolder(QString::fromStdString(tree.File("missing")));
         page.DeleteSelected();
-        page.Session().Play(1);  // a.mp3 holds no audio: the player's text, once
+        page.Playback().Play(1);  // a.mp3 holds no audio: the file and the reason, in Chinese, once
+        QTRY_COMPARE(rig.boxes.Texts().size(), 3);
         QCOMPARE(page.SelectedRow(), 1);
         QTest::keyClick(page.findChild<QListView*>(), Qt::Key_Delete);
         QCOMPARE(page.List().Count(), 5);
         QCOMPARE(page.List().Path(1), tree.File("b.MP3"));
         page.ClearList();
-        page.Session().Play(-1);
+        page.Playback().Play(-1);
+        QTRY_COMPARE(rig.boxes.Texts().size(), 4);
         QCOMPARE(rig.boxes.Texts().mid(0, 2), (QStringList{"不能得到所选的文件夹！", "请选择歌曲！"}));
-        QCOMPARE(rig.boxes.Texts().size(), 4);
-        QVERIFY(!rig.boxes.Texts().at(2).isEmpty() && rig.boxes.Texts().at(2) != "OK");
+        QVERIFY(rig.boxes.Texts().at(2).startsWith("无法播放“" + QString::fromStdString(tree.File("a.mp3")) + "”"));
         QCOMPARE(rig.boxes.Texts().at(3), QString("请添加歌曲！"));
-        QVERIFY(!page.IsMediaOpen());
+        QVERIFY(!rig.State().playing);
     }
 
     // Positions in seconds on the slider and as text, whatever the file counts in.
     void pauseResumeStopAndSeekKeepTheirPositions() {
         Rig rig;
         CDlgPlay& page = *rig.page;
-        CPlaySession& session = page.Session();
+        CPlayback& playback = page.Playback();
         auto* slider = page.findChild<QSlider*>();
         auto* time = page.findChild<QLabel*>();
         page.AddFiles({QString::fromStdString(Fixture(kCbrMp3)), QString::fromStdString(Fixture(kAvi))});
-        session.Play(-1);
-        QVERIFY(session.IsPlaying());
-        QCOMPARE(session.Length(), kCbrSeconds);
-        session.Seek(2);
-        QVERIFY(qAbs(PlayerPosition() - 2000) < 100);
-        QCOMPARE(slider->value(), 2);
+        playback.Play(-1);
+        QVERIFY(rig.State().playing);
+        QCOMPARE(rig.State().length, kCbrSeconds);
+        playback.Seek(2);
+        QCOMPARE(rig.State().position, 2);
+        QTRY_COMPARE(slider->value(), 2);
         QCOMPARE(time->text(), QString("00:02 / 00:03"));
-        session.PauseResume();
-        QVERIFY(!session.IsPlaying());
-        session.PauseResume();
-        QVERIFY(session.IsPlaying());
-        session.Stop();
-        QVERIFY(page.IsMediaOpen() && !session.IsPlaying());
-        QCOMPARE(slider->value(), 0);
+        playback.PauseResume();
+        QVERIFY(!rig.State().playing && rig.State().paused);
+        playback.PauseResume();
+        QVERIFY(rig.State().playing);
+        playback.StopPlaying();
+        QVERIFY(!rig.State().playing && !rig.State().paused);
+        QTRY_COMPARE(slider->value(), 0);
         slider->setSliderPosition(1);  // a drag let go at one second
         emit slider->sliderReleased();
-        QVERIFY(session.IsPlaying() && qAbs(PlayerPosition() - 1000) < 100);
+        QVERIFY(rig.State().playing);
+        QCOMPARE(rig.State().position, 1);
 
-        // Counted seconds past the estimate do not end a file that still plays.
-        for (int i = 0; i < 4; ++i) session.Tick();
-        QCOMPARE(session.Position(), 5);
-        QCOMPARE(session.Length(), 5);
-        QVERIFY(session.IsPlaying() && session.Current() == 0);
-
-        session.Play(1);  // counted in frames, seeks in seconds
-        QCOMPARE(session.Length(), kAviSeconds);
-        session.Seek(1);
-        QVERIFY(qAbs(PlayerPosition() - kAviFps) <= 2);
+        playback.Play(1);  // a video: seconds all the same
+        QCOMPARE(rig.State().length, kAviSeconds);
+        QCOMPARE(rig.State().current, 1);
         QVERIFY(rig.boxes.shown.empty());
     }
 
@@ -226,55 +223,46 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         auto* slider = page.findChild<QSlider*>();
         page.AddFiles({QString::fromStdString(Fixture(kLongMp3))});
-        page.Session().Play(0);
-        QVERIFY(page.Session().IsPlaying());
+        page.Playback().Play(0);
+        QVERIFY(rig.State().playing);
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
         const int aimed = kLongSeconds * 3 / 4;
         QVERIFY2(qAbs(slider->value() - aimed) < 15, qPrintable(QString::number(slider->value())));
-        QTRY_VERIFY(qAbs(PlayerPosition() / 1000 - slider->value()) <= 1);
+        QTRY_VERIFY(qAbs(rig.State().position - slider->value()) <= 1);
         QVERIFY(rig.boxes.shown.empty());
     }
 
-    // A task's list skips a file that will not open and, in sequence mode, stops after the last
-    // file's end; the latch refuses later lists until the scheduler's daily start clears it; the
-    // same list handed over again while it plays goes on.
-    void taskListsSkipBadFilesAndHonourTheLatch() {
+    // A task's list replaces the page's and skips a file that will not open; in sequence mode it
+    // stops after the last file's end; the same task handed over again while it plays goes on; a
+    // task's end stops only its own list.
+    void taskListsSkipBadFilesAndStopAtTheirOwnEnd() {
         Rig rig("2");
         TempDir dir;
         // Two-second files; the last is stored with "$" for its apostrophe.
         const std::vector<std::string> files = {dir.File("1.mp3"), dir.File("2.mp3"), dir.File("it's.mp3")};
         for (const std::string& file : files) std::filesystem::copy_file(Fixture(kV1RockMp3), file);
         CDlgPlay& page = *rig.page;
-        CPlaySession& session = page.Session();
+        CPlayback& playback = page.Playback();
         const std::string missing = dir.File("missing.mp3");
-        page.SetPlayListText(files[0] + "|" + missing + "|" + StoredPath(files[2]));
-        PostWindowMessage(&page, WM_PLAY_TASK);
-        QTRY_VERIFY(session.IsPlaying());
-        QCOMPARE(session.Current(), 0);
-        QTest::qWait(1200);
-        PostWindowMessage(&page, WM_PLAY_TASK);  // the same start second
-        QTest::qWait(100);
-        QVERIFY(session.Position() >= 1 && session.Current() == 0);  // not started again
-        QTRY_COMPARE_WITH_TIMEOUT(session.Current(), 2, 6000);
-        QVERIFY(session.IsPlaying() && !page.OpenFailed());
-        QCOMPARE(page.List().Count(), 3);
-        session.Seek(session.Length());  // the player ends the file before the counted seconds do
-        QTRY_VERIFY_WITH_TIMEOUT(!session.IsPlaying(), 1500);
-        QCOMPARE(page.SelectedRow(), 2);
+        playback.PlayTask("1", files[0] + "|" + missing + "|" + StoredPath(files[2]));
+        QTRY_VERIFY(rig.State().playing);
+        QCOMPARE(rig.State().current, 0);
+        QTRY_COMPARE(rig.State().position, 1);
+        playback.PlayTask("1", files[0] + "|" + missing + "|" + StoredPath(files[2]));  // the same start second
+        QVERIFY(rig.State().position >= 1 && rig.State().current == 0);  // not started again
+        QTRY_COMPARE_WITH_TIMEOUT(rig.State().current, 2, 6000);
+        QTRY_COMPARE(page.List().Count(), 3);
+        playback.Seek(rig.State().length);  // the end of the last file
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.State().playing, 3000);
+        QTRY_COMPARE(page.SelectedRow(), 2);
 
-        page.SetPlayListText(missing + "|" + files[1]);
-        PostWindowMessage(&page, WM_PLAY_TASK);
-        QTRY_VERIFY_WITH_TIMEOUT(page.OpenFailed(), 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(session.IsPlaying() && session.Current() == 1, 3000);
-        page.SetPlayListText(StoredPath(files[2]));
-        PostWindowMessage(&page, WM_PLAY_TASK);
-        PostWindowMessage(&page, WM_STOP_TASK);
-        QTRY_VERIFY(!session.IsPlaying());
-        QCOMPARE(page.List().Paths(), (std::vector<std::string>{missing, files[1]}));
-        page.ClearOpenFailure();
-        PostWindowMessage(&page, WM_PLAY_TASK);
-        QTRY_VERIFY(session.IsPlaying());
-        QCOMPARE(page.List().Paths(), std::vector<std::string>{files[2]});
+        playback.PlayTask("2", missing + "|" + files[1]);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.State().playing && rig.State().current == 1, 3000);
+        playback.StopTask("1");
+        QVERIFY2(rig.State().playing, "an earlier task's end leaves this one alone");
+        playback.StopTask("2");
+        QVERIFY(!rig.State().playing);
+        QTRY_COMPARE(page.List().Paths(), (std::vector<std::string>{missing, files[1]}));
         QVERIFY(rig.boxes.shown.empty());
     }
 };

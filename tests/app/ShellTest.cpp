@@ -74,7 +74,7 @@ private slots:
         CSingleInstance first(name);
         QVERIFY(first.FindRunningInstance());
         QSignalSpy raised(&first, &CSingleInstance::RaiseRequested);
-        QObject::connect(&first, &CSingleInstance::RaiseRequested, rig.main.get(), &CDlgMain::BringToFront);
+        QObject::connect(&first, &CSingleInstance::RaiseRequested, rig.main, &CDlgMain::BringToFront);
         rig.main->show();
         for (int start = 1; start <= 2; ++start) {
             rig.main->showMinimized();
@@ -111,11 +111,9 @@ private slots:
         QVERIFY(!AppConnection().IsOpen());
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
         QVERIFY(rig.boxes.shown.at(0).text.contains("dbinfo.mdb"));  // says which file
-        rig.main->show();
-        rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
-        rig.main->OnHeartbeat();
+        rig.Station().FlushPort();
         rig.main->RefreshClock();
-        QTest::qWait(200);
+        QTRY_VERIFY(rig.link.IsLinkUp());  // the heartbeat is answered
         QVERIFY(rig.main->isVisible());
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
     }
@@ -124,22 +122,23 @@ private slots:
     // runs, the box goes, the window ends, and the all-off frame is on the wire.
     void terminationEndsTheProgramWhileABoxIsOpen() {
         CMainRig rig(LocalTime(2026, 3, 5, 14, 0, 0));
-        rig.main->show();
-        rig.main->SettingsPage()->PortSelection().WaitForAutoConnect();
+        rig.Station().FlushPort();
         bool boxReturned = false;
-        QTimer::singleShot(0, rig.main.get(), [&] {
+        QTimer::singleShot(0, rig.main, [&] {
             QMessageBox box(QMessageBox::Question, "Lumetra", "确定要退出吗？",
-                            QMessageBox::Ok | QMessageBox::Cancel, rig.main.get());
+                            QMessageBox::Ok | QMessageBox::Cancel, rig.main);
             box.exec();
             boxReturned = true;
         });
-        QTimer::singleShot(300, rig.main.get(), [&] {
+        QTimer::singleShot(300, rig.main, [&] {
             QVERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
             rig.main->Terminate();
         });
         QElapsedTimer elapsed;
         elapsed.start();
-        rig.main->exec();
+        QEventLoop loop;  // the program's own loop ends when the window says it has exited
+        QObject::connect(rig.main, &CDlgMain::Exited, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        loop.exec();
         QVERIFY(boxReturned);
         QVERIFY2(elapsed.elapsed() < 3300, qPrintable(QString("%1 ms").arg(elapsed.elapsed())));
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 2000));

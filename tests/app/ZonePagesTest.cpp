@@ -5,6 +5,7 @@
 #include "pages/ZoneEditor.h"
 #include "pages/ZoneTree.h"
 #include "store/Labels.h"
+#include "station/Station.h"
 #include "tests/link/RecordingLink.h"
 #include "widgets/CheckTree.h"
 #include "widgets/NumberEdit.h"
@@ -255,7 +256,9 @@ private slots:
         AppConnection().ExecuteSql(
             "insert into Room (RoomID,AreaID,SpeakerName) values (200,'2','')");  // no flag of its own
         CRecordingLink link;
-        CDlgZoneControl page(link, AppConnection(), nullptr);
+        CSystemClock clock;
+        CStation station(AppConnection(), link, clock);  // not started: its commands alone
+        CDlgZoneControl page(station, AppConnection(), nullptr);
         page.show();
         CCheckTree* tree = page.Tree();
         tree->expandAll();
@@ -338,7 +341,9 @@ private slots:
 
     void receiverPageSendsFrequenciesAndVolumeToTheTickedReceivers() {
         CRecordingLink link;
-        CDlgZoneControl zones(link, AppConnection(), nullptr);
+        CSystemClock clock;
+        CStation station(AppConnection(), link, clock);
+        CDlgZoneControl zones(station, AppConnection(), nullptr);
         CDlgReceiver page(link, nullptr);
         page.SetFlagSource([&zones]() -> const ChannelFlags& { return zones.RefreshFlags(); });
         QTreeWidgetItem* all = zones.Tree()->topLevelItem(0);

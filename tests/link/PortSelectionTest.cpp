@@ -93,7 +93,6 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
         CPortSelection selection(link, db.Db(), view);
         view.selection = &selection;
         selection.Initialise();
-        selection.WaitForAutoConnect();
         EXPECT_EQ(view.Take(), c.calls) << c.statement;
         EXPECT_EQ(StoredPort(), c.stored) << c.statement;
         EXPECT_EQ(link.IsRunning(), c.connected) << c.statement;
