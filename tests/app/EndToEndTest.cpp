@@ -69,6 +69,36 @@ private slots:
                       static_cast<std::time_t>(off.receivedAtMs / 1000) + 15, 20000);
     }
 
+    // The station alone, with no widget and no display: it runs the schedule, and a termination
+    // signal switches every receiver off before the process ends.
+    void headlessRunsTheScheduleAndEndsOnSigterm() {
+        CProgramRig rig;
+        const std::time_t now = std::time(nullptr);
+        if (CProgramRig::NearMidnight(now)) QSKIP("too close to midnight for a same-day task");
+        const std::time_t start = now + 14;
+        InsertTask(rig.db, "无窗口", sql::kStateIdle, CProgramRig::TimeOfDay(start),
+                   CProgramRig::TimeOfDay(start + 60), 2, "1000");
+        QProcess lumetra;
+        QProcessEnvironment environment = rig.environment;
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        lumetra.setProcessEnvironment(environment);
+        lumetra.start(rig.program, {"--headless"});
+        QVERIFY(lumetra.waitForStarted(5000));
+        ExpectFrameAt(rig.simulator, "SendPower", "outlets on: 1", start - 10, 15000);
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-2", 3000));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        ::kill(static_cast<pid_t>(lumetra.processId()), SIGTERM);
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 3000));
+        QVERIFY(lumetra.waitForFinished(5000));
+        QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString("%1 ms").arg(elapsed.elapsed())));
+        QCOMPARE(lumetra.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(lumetra.exitCode(), 0);
+        QVERIFY(lumetra.readAllStandardError().contains("station: exit sequence"));
+    }
+
     // The run script without a display, stopped as a terminal stops it: Ctrl+C reaches the whole
     // process group. The receivers go off, the frame reaches the simulator, then all ends.
     void headlessRunEndsWithTheReceiversOff() {

@@ -74,7 +74,8 @@ private slots:
         QVERIFY(m_boxes->shown.empty());
         QCOMPARE(m_link->Commands().size(), size_t(1));
         // Screen 128, the text in GBK.
-        QCOMPARE(m_link->Commands()[0].data, Bytes("81 40 01 12 AD 80 BC AF BA CF 0A 47 61 74 65 20 32 37"));
+        QCOMPARE(m_link->Commands()[0].data,
+                 HexBytes("81 40 01 12 AD 80 BC AF BA CF 0A 47 61 74 65 20 32 37"));
         QCOMPARE(StoredRows(),
                  std::vector<std::string>{"128CH|" + text.toStdString() + "||2026-03-05 14:07:09"});
         // The recording link never hears from a transmitter: the page says the screen may have

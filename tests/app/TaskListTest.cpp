@@ -1,6 +1,9 @@
 // The task list page on a real database file.
 #include "AppTestKit.h"
 #include "pages/DlgTaskEdit.h"
+#include "pages/TaskListRows.h"
+#include "station/Playback.h"
+#include "tests/support/Mp3Fixture.h"
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
@@ -12,6 +15,11 @@ void Insert(const std::string& name, const std::string& date, const std::string&
             const char* repeatText, const char* weekDays, const char* state) {
     AppConnection().ExecuteSql(FormatSql(sql::kInsertTask, name, date, start, "23:59:59", repeatText, "1", "",
                                          "", "1", weekDays, state, "1", "0000"));
+}
+
+TempDir& TempDirForFiles() {
+    static TempDir dir;
+    return dir;
 }
 
 }  // namespace
@@ -67,6 +75,27 @@ private slots:
         QCOMPARE(boxes.shown.back().text, QString("确定要删除吗？"));
         QCOMPARE(Column("select * from tb_memo", "任务名称"), std::vector<std::string>{"午休"});
         QCOMPARE(page.List()->GetItemCount(), 1);
+    }
+
+    // A task deleted on the page while it is on air goes off the air: its receivers off at once,
+    // its playback stopped. The program's own start path and event loop, with the simulator.
+    void deletingATaskOnAirSwitchesItOff() {
+        const std::string mp3 = TempDirForFiles().File("bell.mp3");
+        WriteSilentMp3(mp3, 30);
+        CMainRig rig(LocalTime(2026, 3, 2, 8, 0, 30), [&] {
+            InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:10:00", 3, "1010", mp3);
+        });
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-3", 8000));  // a late start
+        CPlayback& playback = rig.Station().Playback();
+        QTRY_VERIFY(playback.State().playing);
+        emit rig.main->LoginPage()->LoggedIn();
+        CDlgTaskList& page = *rig.main->TaskListPage();
+        QTRY_COMPARE(page.List()->GetItemText(0, kColState), QString(sql::kStateRunning));
+        page.List()->SelectRow(0);
+        Click(page.DeleteButton());
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 1-3", 3000));
+        QTRY_VERIFY(!playback.State().playing);
+        QCOMPARE(page.List()->GetItemCount(), 0);
     }
 
     // Modify opens the row selected last; a double click on empty space opens nothing; a row

@@ -4,8 +4,8 @@
 #include "pages/ZoneDialogs.h"
 #include "pages/ZoneEditor.h"
 #include "pages/ZoneTree.h"
-#include "store/Labels.h"
 #include "station/Station.h"
+#include "store/Labels.h"
 #include "tests/link/RecordingLink.h"
 #include "widgets/CheckTree.h"
 #include "widgets/NumberEdit.h"
@@ -304,8 +304,8 @@ private slots:
              {"002FH", "005CH", "200CH"}},
             {"open all", press(page.OpenAllButton()), {AllChannelsFrame(1)}, watched},
             {"close all", press(page.CloseAllButton()), {AllChannelsFrame(0)}, {}},
-            {"outlet 2 on", press(page.PowerButton(2)), {Bytes("81 40 01 07 AC 02 E8")}, {}},
-            {"outlet 2 off", press(page.PowerButton(2)), {Bytes("81 40 01 07 AC 00 EA")}, {}},
+            {"outlet 2 on", press(page.PowerButton(2)), {HexBytes("81 40 01 07 AC 02 E8")}, {}},
+            {"outlet 2 off", press(page.PowerButton(2)), {HexBytes("81 40 01 07 AC 00 EA")}, {}},
         };
         for (const Step& step : steps) {
             link.Clear();

@@ -12,8 +12,8 @@
 namespace lumetra {
 namespace {
 
-using test::Bytes;
 using test::CRecordingLink;
+using test::HexBytes;
 using Frames = std::vector<std::pair<std::string, std::vector<uint8_t>>>;  // name, bytes
 
 ChannelFlags Flags(std::initializer_list<int> channels) {
@@ -44,7 +44,7 @@ std::vector<std::pair<size_t, uint8_t>> AllMap() {
 TEST(BuildersTest, BuildersQueueTheirFrames) {
     std::string fullGbk;
     for (int i = 0; i < 64; ++i) fullGbk += "中";  // 192 bytes of UTF-8, 128 of GBK
-    std::vector<uint8_t> fullLed = Bytes("81 40 01 87 AD 01");
+    std::vector<uint8_t> fullLed = HexBytes("81 40 01 87 AD 01");
     for (int i = 0; i < 64; ++i) fullLed.insert(fullLed.end(), {0xD6, 0xD0});
     fullLed.push_back(0x87 ^ 0xAD ^ 0x01 ^ 0x40 ^ 0x01);  // the 64 pairs cancel out
     ChannelFlags anyNonZero{};
@@ -92,16 +92,16 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
     l.SendFMCom();
 
     const Frames expected{
-        {"SendSCOM", Bytes("81 40 01 07 AA 00 EC")},
-        {"SendPower", Bytes("81 40 01 07 AC 00 EA")},
-        {"SendPower", Bytes("81 40 01 07 AC 05 EF")},
-        {"SendPower", Bytes("81 40 01 07 AC 08 E2")},
-        {"ClosePower", Bytes("81 40 01 07 AC 80 6A")},
-        {"SendPower", Bytes("81 40 01 07 AC 0F E5")},
-        {"SendLED", Bytes("81 40 01 0D AD 01 61 62 63 64 65 66 E7")},
-        {"SendLED", Bytes("81 40 01 0A AD 01 61 62 63 87")},  // nothing left of the longer text
-        {"SendLED", Bytes("81 40 01 07 AD 05 EE")},
-        {"SendLED", Bytes("81 40 01 09 AD 80 D6 D0 63")},
+        {"SendSCOM", HexBytes("81 40 01 07 AA 00 EC")},
+        {"SendPower", HexBytes("81 40 01 07 AC 00 EA")},
+        {"SendPower", HexBytes("81 40 01 07 AC 05 EF")},
+        {"SendPower", HexBytes("81 40 01 07 AC 08 E2")},
+        {"ClosePower", HexBytes("81 40 01 07 AC 80 6A")},
+        {"SendPower", HexBytes("81 40 01 07 AC 0F E5")},
+        {"SendLED", HexBytes("81 40 01 0D AD 01 61 62 63 64 65 66 E7")},
+        {"SendLED", HexBytes("81 40 01 0A AD 01 61 62 63 87")},  // nothing left of the longer text
+        {"SendLED", HexBytes("81 40 01 07 AD 05 EE")},
+        {"SendLED", HexBytes("81 40 01 09 AD 80 D6 D0 63")},
         {"SendLED", fullLed},
         {"SendAudioCom", Audio(0xA4, {{68, 0x01}}, 1)},
         {"SendAudioCom", Audio(0xA4, {{68, 0x80}}, 1)},
@@ -152,7 +152,7 @@ TEST(BuildersTest, FrequencySnapsAndPacksAsBcd) {
         EXPECT_EQ(SnapFrequency(c.megahertz), c.n) << c.megahertz;
         uint8_t bcd[3] = {0xEE, 0xEE, 0xEE};
         EXPECT_EQ(EncodeFrequency(c.megahertz, bcd), c.bcd != nullptr) << c.megahertz;
-        EXPECT_EQ(std::vector<uint8_t>(bcd, bcd + 3), Bytes(c.bcd ? c.bcd : "EE EE EE")) << c.megahertz;
+        EXPECT_EQ(std::vector<uint8_t>(bcd, bcd + 3), HexBytes(c.bcd ? c.bcd : "EE EE EE")) << c.megahertz;
     }
     for (float megahertz : {1.0e30f, std::numeric_limits<float>::quiet_NaN()}) {
         uint8_t bcd[3] = {0xEE, 0xEE, 0xEE};

@@ -13,8 +13,8 @@ namespace lumetra {
 namespace {
 
 using namespace std::chrono_literals;
-using test::Bytes;
 using test::Clock;
+using test::HexBytes;
 
 const std::string kReopen = "OpenPort################################";
 
@@ -30,7 +30,7 @@ protected:
     }
     void BringUp() {
         const size_t before = notes.Items().size();
-        peer.Send(Bytes("81 40 01 07 AA 00 EC"));
+        peer.Send(HexBytes("81 40 01 07 AA 00 EC"));
         ASSERT_TRUE(notes.WaitFor(true, before, 2s));
         EXPECT_TRUE(link.IsLinkUp());
     }
@@ -44,7 +44,7 @@ protected:
 
 TEST_F(LinkThreadsTest, EveryValidReplyNotifiesAndTheThirtiethEmptyReadInARowTakesTheLinkDown) {
     EXPECT_FALSE(link.IsLinkUp());
-    peer.Send(Bytes("00 13 7F"));  // noise before the first start byte
+    peer.Send(HexBytes("00 13 7F"));  // noise before the first start byte
     BringUp();
     BringUp();
     std::this_thread::sleep_for(1500ms);  // about a dozen empty reads

@@ -36,7 +36,7 @@ private:
 };
 
 // "81 40 01 07 AA 00 EC" -> bytes; lets tests write frames as they appear on the line.
-inline std::vector<uint8_t> Bytes(const std::string& hex) {
+inline std::vector<uint8_t> HexBytes(const std::string& hex) {
     std::istringstream in(hex);
     std::vector<uint8_t> bytes;
     for (unsigned byte; in >> std::hex >> byte;) bytes.push_back(static_cast<uint8_t>(byte));

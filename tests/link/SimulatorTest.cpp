@@ -7,7 +7,7 @@
 namespace lumetra::txsim {
 namespace {
 
-using test::Bytes;
+using test::HexBytes;
 
 struct DecodeCase {
     const char* name;
@@ -27,7 +27,7 @@ TEST(SimulatorTest, DecoderCutsAndChecksFrames) {
     };
     for (const DecodeCase& c : cases) {
         CFrameDecoder decoder;
-        const std::vector<uint8_t> bytes = Bytes(c.stream);
+        const std::vector<uint8_t> bytes = HexBytes(c.stream);
         std::vector<std::string> problems;
         for (const DecodedFrame& f : decoder.Push(bytes.data(), bytes.size())) problems.push_back(f.problem);
         EXPECT_EQ(problems, c.problems) << c.name;
@@ -37,7 +37,7 @@ TEST(SimulatorTest, DecoderCutsAndChecksFrames) {
 
 TEST(SimulatorTest, FrameSplitAcrossReadsIsJoinedAndAStalledOneGivenUp) {
     CFrameDecoder decoder;
-    const std::vector<uint8_t> bytes = Bytes("81 40 01 0A AD 01 61 62 63 87");
+    const std::vector<uint8_t> bytes = HexBytes("81 40 01 0A AD 01 61 62 63 87");
     for (size_t i = 0; i + 1 < bytes.size(); ++i) EXPECT_TRUE(decoder.Push(&bytes[i], 1).empty());
     const auto frames = decoder.Push(&bytes.back(), 1);
     ASSERT_EQ(frames.size(), 1u);

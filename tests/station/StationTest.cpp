@@ -1,0 +1,153 @@
+// The station alone, without any widget: a real database file, the transmitter simulator on a
+// pseudo-terminal, GStreamer with a silent sink, and time running twenty times faster than the
+// wall clock. What reaches the transmitter is read frame by frame from the simulator.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/TransmitterLink.h"
+#include "station/Station.h"
+#include "store/Database.h"
+#include "store/DbError.h"
+#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/schedule/SchedulerRig.h"
+#include "tests/support/LocalTime.h"
+#include "tests/support/PacedClock.h"
+#include "tests/support/TestDatabase.h"
+#include "tools/txsim/SimulatorProcess.h"
+
+namespace lumetra {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace test;
+
+// Counts what the station tells the pages.
+class CCountingObserver : public IStationObserver {
+public:
+    void Notify(WindowMessage message) override {
+        if (message == WM_TASKS_CHANGED) ++tasksChanged;
+    }
+    void ShowDatabaseError(const std::string&) override { ++databaseErrors; }
+    std::atomic<int> tasksChanged{0}, databaseErrors{0};
+};
+
+template <typename F>
+bool Eventually(F holds, std::chrono::milliseconds limit = 10s) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;
+         std::this_thread::sleep_for(5ms))
+        if (holds()) return true;
+    return holds();
+}
+
+class StationTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setenv("LUMETRA_AUDIO_SINK", "fakesink", 1);
+        KeepGstRegistryInBuildTree();
+    }
+    void SetUp() override { setenv("LUMETRA_COM1", simulator.DevicePath().c_str(), 1); }
+    void TearDown() override { unsetenv("LUMETRA_COM1"); }
+
+    // The frames that reach the transmitter from now on, as "command: text", without heartbeats,
+    // until `last` has come; empty when it does not come in time.
+    std::vector<std::string> FramesUntil(const std::string& last, std::chrono::milliseconds limit = 15s) {
+        std::vector<std::string> frames;
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            const auto line = simulator.ReadLine(100ms);
+            if (!line || txsim::JsonField(*line, "event") != "frame") continue;
+            const std::string frame =
+                txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text");
+            if (frame.starts_with("SendSCOM")) continue;
+            frames.push_back(frame);
+            if (frame == last) return frames;
+        }
+        return {};
+    }
+    std::string StartStation(std::time_t now, const TaskRow& row) {
+        const std::string id = InsertTask(database.Db(), row);
+        clock = std::make_unique<CPacedClock>(now, 20);
+        station = std::make_unique<CStation>(database.Db(), link, *clock);
+        station->SetObserver(&observer);
+        station->Start();
+        return id;
+    }
+
+    txsim::CSimulatorProcess simulator{LUMETRA_TXSIM_PATH};
+    TestDatabase database;
+    CTransmitterLink link;
+    CCountingObserver observer;
+    std::unique_ptr<CPacedClock> clock;
+    std::unique_ptr<CStation> station;
+};
+
+// Monday 2026-03-02.
+std::time_t Monday(int hour, int minute, int second) {
+    return LocalTime(2026, 3, 2, hour, minute, second);
+}
+
+// From the power-up to the exit: outlets, then receivers half a second later (the second tick of
+// the second repeats both), the task's list played, receivers and outlets off, and at the exit
+// every receiver off.
+TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
+    const std::string id = StartStation(Monday(7, 59, 48), {.start = "08:00:00",
+                                                            .end = "08:00:20",
+                                                            .playList = Fixture(kWav),
+                                                            .zones = ZoneText({1, 2, 5}),
+                                                            .power = "1010"});
+    EXPECT_EQ(FramesUntil("SendAudioCom: channels on: 1-2, 5"),
+              (std::vector<std::string>{"SendPower: outlets on: 1, 3", "SendAudioCom: channels on: 1-2, 5"}));
+    CPlayback& playback = station->Playback();
+    EXPECT_TRUE(Eventually([&] { return playback.State().task == id && playback.State().playing; }));
+    EXPECT_EQ(playback.List(), std::vector<std::string>{Fixture(kWav)});
+    const std::vector<std::string> end = FramesUntil("ClosePower: all outlets off");
+    ASSERT_FALSE(end.empty());
+    EXPECT_EQ(std::count(end.begin(), end.end(), "SendAudioCom: channels off: 1-2, 5"), 2) << end.size();
+    EXPECT_EQ(end.front(), "SendPower: outlets on: 1, 3") << "the power-up's second tick";
+    EXPECT_FALSE(playback.State().playing) << "stopped at the end";
+    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
+    station->Shutdown();
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all", 3s).empty());
+    EXPECT_FALSE(link.IsRunning());
+}
+
+// Deleted by anyone while on air: its receivers go off at once, its playback stops, its outlets
+// go off fifteen seconds later.
+TEST_F(StationTest, ATaskDeletedOnAirIsSwitchedOffAndFallsSilent) {
+    const std::string id = StartStation(
+        Monday(8, 0, 30), {.playList = Fixture(kV1RockMp3), .zones = ZoneText({1, 2, 5}), .power = "1010"});
+    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());  // a late start
+    CPlayback& playback = station->Playback();
+    ASSERT_TRUE(Eventually([&] { return playback.State().playing; }));
+    database.Db().ExecuteSql("delete from tb_memo");
+    EXPECT_EQ(
+        FramesUntil("ClosePower: all outlets off"),
+        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
+    EXPECT_FALSE(playback.State().playing);
+    EXPECT_EQ(playback.State().task, id) << "what played stays shown";
+}
+
+// At the start executed tasks wait again, and during the minute 00:00 once more; the heartbeat
+// goes out every three seconds.
+TEST_F(StationTest, StartAndMidnightResetExecutedTasksAndTheHeartbeatGoesOn) {
+    const std::string id = StartStation(Monday(23, 59, 50), {.state = sql::kStateDone});
+    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateIdle);
+    EXPECT_GE(observer.tasksChanged.load(), 1);
+    database.Db().ExecuteSql("update tb_memo set 状态='" + std::string(sql::kStateDone) + "'");
+    EXPECT_TRUE(Eventually([&] { return TaskState(database.Db(), id) == sql::kStateIdle; }));
+    EXPECT_GE(clock->Now(), LocalTime(2026, 3, 3, 0, 0, 0)) << "not before midnight";
+    int heartbeats = 0;
+    for (const std::string& line : simulator.History())
+        heartbeats += txsim::JsonField(line, "command") == "SendSCOM";
+    for (int i = 0; i < 3; ++i) heartbeats += simulator.WaitForLine("SendSCOM", 2s).has_value();
+    EXPECT_GE(heartbeats, 3);
+    EXPECT_EQ(observer.databaseErrors.load(), 0);
+}
+
+}  // namespace
+}  // namespace lumetra
