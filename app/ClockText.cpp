@@ -14,5 +14,4 @@ std::string ClockText(const std::tm& local) {
     return std::string(date) + " 星期" + kWeekDays[weekDay] + " " + time;
 }
 
-
 }  // namespace lumetra

@@ -4,9 +4,9 @@
 // The station's threads reach it and its pages only through posted events.
 #pragma once
 
-#include <QWidget>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 #include <array>
 #include <chrono>
 #include <map>
@@ -178,7 +178,7 @@ private:
 
     QTimer m_clockTimer;     // timer 5
     QTimer m_shutdownTimer;  // timer 10
-    QTimer m_modalCloser;     // after a termination signal, closes what opens while the rest unwinds
+    QTimer m_modalCloser;    // after a termination signal, closes what opens while the rest unwinds
     // A window of its own, not one the main window owns: it shows even while that is minimised.
     std::unique_ptr<CShutdownNotice> m_shutdownNotice;
     bool m_bStarted = false;  // the first show ran the rest of the start-up

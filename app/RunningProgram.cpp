@@ -2,8 +2,8 @@
 
 namespace lumetra {
 
-CRunningProgram::CRunningProgram(CDatabase& db, CTransmitterLink& link, IClock& stationClock, IClock& windowClock,
-                                 CAutoShutdown& shutdown)
+CRunningProgram::CRunningProgram(CDatabase& db, CTransmitterLink& link, IClock& stationClock,
+                                 IClock& windowClock, CAutoShutdown& shutdown)
     : m_station(db, link, stationClock), m_window(MainServices{windowClock, m_station, link, shutdown, db}) {
     m_window.show();
     m_station.Start();

@@ -8,12 +8,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-
-#include <functional>
 
 namespace lumetra {
 

@@ -43,7 +43,8 @@ CMediaEngine::~CMediaEngine() {
 
 std::optional<std::string> CMediaEngine::UriFor(const std::string& path, MediaOpenResult& failure) {
     if (LowerExtension(path) == ".cda") {
-        if (gst_uri_protocol_is_supported(GST_URI_SRC, "cdda")) return "cdda://" + std::to_string(TrackNumber(path));
+        if (gst_uri_protocol_is_supported(GST_URI_SRC, "cdda"))
+            return "cdda://" + std::to_string(TrackNumber(path));
         failure = {MediaFailure::kNoCdSource, path};
         return std::nullopt;
     }
@@ -61,7 +62,8 @@ std::optional<std::string> CMediaEngine::UriFor(const std::string& path, MediaOp
     GError* error = nullptr;
     gchar* uri = gst_filename_to_uri(path.c_str(), &error);
     if (!uri) {
-        failure = {MediaFailure::kEngine, error && error->message ? error->message : "The file name is not usable."};
+        failure = {MediaFailure::kEngine,
+                   error && error->message ? error->message : "The file name is not usable."};
         g_clear_error(&error);
         return std::nullopt;
     }

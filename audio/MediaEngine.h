@@ -26,8 +26,8 @@ enum class MediaFailure {
 
 struct MediaOpenResult {
     MediaFailure failure = MediaFailure::kNone;
-    std::string detail;       // the engine's text, or the path for the other failures
-    int64_t lengthMs = 0;     // 0 when the engine cannot tell
+    std::string detail;    // the engine's text, or the path for the other failures
+    int64_t lengthMs = 0;  // 0 when the engine cannot tell
     bool Ok() const { return failure == MediaFailure::kNone; }
 };
 

@@ -41,7 +41,8 @@ void BM_PlayerOpenToPlayback(benchmark::State& state, const char* fixture) {
         const MediaOpenResult opened = engine.Open(test::Fixture(fixture), noRetry);
         if (!opened.Ok()) return state.SkipWithError(opened.detail.c_str());
         engine.Play();
-        while (engine.PositionMs().value_or(0) <= 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        while (engine.PositionMs().value_or(0) <= 0)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         state.SetIterationTime(Seconds(Clock::now() - start));
         engine.Close();
     }

@@ -95,7 +95,9 @@ bool RunUntil(Done done, double seconds) {
 
 // The box that names a file that would not play is answered at once: nobody sits at the bench.
 struct CAnsweredBoxes : IMessageBox {
-    MbResult Show(QWidget*, const QString&, const QString&, MbButtons, MbIcon) override { return MbResult::Ok; }
+    MbResult Show(QWidget*, const QString&, const QString&, MbButtons, MbIcon) override {
+        return MbResult::Ok;
+    }
 };
 
 void Print(const char* what, std::vector<double> ms, double target) {
@@ -163,7 +165,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no buffer played after the hand-over\n");
             return 1;
         }
-        if (run > 0) starts.push_back((g_firstBufferAt - handedOver) / 1000.0);  // the first loads the plugins
+        if (run > 0)
+            starts.push_back((g_firstBufferAt - handedOver) / 1000.0);  // the first loads the plugins
     }
 
     for (int run = 0; run < 20; ++run) {

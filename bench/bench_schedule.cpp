@@ -155,7 +155,8 @@ void BM_HandOverDelayOnTheWallClock(benchmark::State& state) {
         scheduler.Start();
         const auto last = [&] {
             for (const CRecorder::Event& e : recorder.Events())
-                if (e.what.starts_with("PlayTask ") && e.what.ends_with(" " + std::to_string(kStarts - 1))) return true;
+                if (e.what.starts_with("PlayTask ") && e.what.ends_with(" " + std::to_string(kStarts - 1)))
+                    return true;
             return false;
         };
         const auto limit = steady_clock::now() + seconds(kStarts + 20);
@@ -168,7 +169,8 @@ void BM_HandOverDelayOnTheWallClock(benchmark::State& state) {
                 const int k = std::stoi(e.what.substr(e.what.rfind(' ') + 1));
                 delays.emplace(k, static_cast<double>(e.millis - (first + k) * 1000));
             }
-        if (delays.size() != kStarts) return state.SkipWithError("not every task was handed over (midnight?)");
+        if (delays.size() != kStarts)
+            return state.SkipWithError("not every task was handed over (midnight?)");
         std::vector<double> sorted;
         for (const auto& [k, delay] : delays) sorted.push_back(delay);
         std::sort(sorted.begin(), sorted.end());
@@ -176,7 +178,13 @@ void BM_HandOverDelayOnTheWallClock(benchmark::State& state) {
         state.counters["max_ms"] = sorted.back();
     }
 }
-BENCHMARK(BM_HandOverDelayOnTheWallClock)->Arg(0)->Arg(150)->Arg(300)->Arg(450)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_HandOverDelayOnTheWallClock)
+    ->Arg(0)
+    ->Arg(150)
+    ->Arg(300)
+    ->Arg(450)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -15,9 +15,9 @@
 
 #include "pages/DbErrorReport.h"
 #include "pages/FolderScanProgress.h"
+#include "station/Playback.h"
 #include "store/Database.h"
 #include "store/DbError.h"
-#include "station/Playback.h"
 #include "store/DictTable.h"
 #include "widgets/ButtonEx.h"
 #include "widgets/JumpSlider.h"

@@ -60,9 +60,9 @@ private:
     CPlayback& m_playback;
     CPlayListModel m_list;
     PlayMode m_mode = PlayMode::kRepeatOne;
-    unsigned m_listSerial = 0;     // the playback's list this page shows
-    int m_shownEntry = -1;         // the playback's entry last selected here
-    bool m_takingList = false;     // the list is being replaced by the playback's
+    unsigned m_listSerial = 0;  // the playback's list this page shows
+    int m_shownEntry = -1;      // the playback's entry last selected here
+    bool m_takingList = false;  // the list is being replaced by the playback's
     QListView* m_listView;
     QSlider* m_slider;
     QLabel* m_time;

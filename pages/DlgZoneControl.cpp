@@ -7,10 +7,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "station/Station.h"
 #include "pages/DbErrorReport.h"
 #include "pages/ZoneArtwork.h"
 #include "pages/ZoneTree.h"
+#include "station/Station.h"
 #include "store/Database.h"
 #include "widgets/CheckTree.h"
 #include "widgets/TreeItemDrag.h"
@@ -31,7 +31,11 @@ void ForEachReceiver(const CCheckTree* tree, Visit&& visit) {
 }  // namespace
 
 CDlgZoneControl::CDlgZoneControl(CStation& station, CDatabase& db, QWidget* parent)
-    : CPage(QRect(197, 140, 400, 470), parent), m_station(station), m_db(db), m_catalog(db), m_switch(station) {
+    : CPage(QRect(197, 140, 400, 470), parent),
+      m_station(station),
+      m_db(db),
+      m_catalog(db),
+      m_switch(station) {
     auto* zoneGroup = new QGroupBox(QStringLiteral("目标区域"), this);
     m_tree = new CCheckTree(zoneGroup);
     m_tree->setHeaderHidden(true);

@@ -211,7 +211,8 @@ void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
 
 void CScheduler::PowerDown(const std::string& id) {
     // A task switched on again since (re-timed onto its own tail) keeps its outlets.
-    if (const SwitchedTask* switched = m_ledger.Find(id); switched && switched->phase != BroadcastPhase::kTail)
+    if (const SwitchedTask* switched = m_ledger.Find(id);
+        switched && switched->phase != BroadcastPhase::kTail)
         return;
     m_ledger.Erase(id);
     SwitchOffOutlets(id);
@@ -284,7 +285,8 @@ bool CScheduler::StillCovers(const TaskFields& task, BroadcastPhase phase, std::
 }
 
 TaskFields* CScheduler::FindRow(const std::string& id) {
-    const auto found = std::find_if(m_tasks.begin(), m_tasks.end(), [&id](const auto& t) { return t.id == id; });
+    const auto found =
+        std::find_if(m_tasks.begin(), m_tasks.end(), [&id](const auto& t) { return t.id == id; });
     return found == m_tasks.end() ? nullptr : &*found;
 }
 

@@ -218,7 +218,8 @@ bool CPlayback::PlayEntry(int row) {
     });
     Publish();
     const std::string& path = list[static_cast<size_t>(current)];
-    const MediaOpenResult opened = m_engine.Open(path, [this](auto wait) { return m_thread.WaitUnlessBusy(wait); });
+    const MediaOpenResult opened =
+        m_engine.Open(path, [this](auto wait) { return m_thread.WaitUnlessBusy(wait); });
     if (!opened.Ok()) {
         const std::string text = OpenFailureText(path, opened);
         Logger().Log("play: %s", text.c_str());

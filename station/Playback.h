@@ -85,10 +85,10 @@ private:
     std::function<void()> m_changed;
     CMediaEngine m_engine;
     std::mt19937 m_random{std::random_device{}()};
-    unsigned m_serial = 0;     // grows with every start, so a skip planned earlier can tell it is stale
-    bool m_taskList = false;   // the list is a task's, untouched by the operator since
-    int m_skipsLeft = 0;       // entries a task's list may still pass over before it gives up
-    std::string m_lastTask;    // the task handed over last, and when
+    unsigned m_serial = 0;    // grows with every start, so a skip planned earlier can tell it is stale
+    bool m_taskList = false;  // the list is a task's, untouched by the operator since
+    int m_skipsLeft = 0;      // entries a task's list may still pass over before it gives up
+    std::string m_lastTask;   // the task handed over last, and when
     std::chrono::steady_clock::time_point m_lastTaskAt;
 
     mutable std::mutex m_lock;  // guards the three below, read by other threads

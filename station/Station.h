@@ -75,7 +75,9 @@ public:
     const CPortSelection& PortSelection() const { return m_ports; }
 
     // Runs everything posted to the port thread so far; for tests.
-    void FlushPort() { m_portThread.Run([] {}); }
+    void FlushPort() {
+        m_portThread.Run([] {});
+    }
 
 private:
     // ISchedulerOwner, on the schedule thread.

@@ -162,7 +162,8 @@ private slots:
         page.Playback().Play(-1);
         QTRY_COMPARE(rig.boxes.Texts().size(), 4);
         QCOMPARE(rig.boxes.Texts().mid(0, 2), (QStringList{"不能得到所选的文件夹！", "请选择歌曲！"}));
-        QVERIFY(rig.boxes.Texts().at(2).startsWith("无法播放“" + QString::fromStdString(tree.File("a.mp3")) + "”"));
+        QVERIFY(rig.boxes.Texts().at(2).startsWith("无法播放“" + QString::fromStdString(tree.File("a.mp3")) +
+                                                   "”"));
         QCOMPARE(rig.boxes.Texts().at(3), QString("请添加歌曲！"));
         QVERIFY(!rig.State().playing);
     }
@@ -248,8 +249,9 @@ private slots:
         QTRY_VERIFY(rig.State().playing);
         QCOMPARE(rig.State().current, 0);
         QTRY_COMPARE(rig.State().position, 1);
-        playback.PlayTask("1", files[0] + "|" + missing + "|" + StoredPath(files[2]));  // the same start second
-        QVERIFY(rig.State().position >= 1 && rig.State().current == 0);  // not started again
+        playback.PlayTask("1",
+                          files[0] + "|" + missing + "|" + StoredPath(files[2]));  // the same start second
+        QVERIFY(rig.State().position >= 1 && rig.State().current == 0);            // not started again
         QTRY_COMPARE_WITH_TIMEOUT(rig.State().current, 2, 6000);
         QTRY_COMPARE(page.List().Count(), 3);
         playback.Seek(rig.State().length);  // the end of the last file

@@ -125,7 +125,8 @@ TEST_F(GstPlaybackTest, CdTrackNumbersComeFromTheNameOrACdSourceIsMissing) {
     for (const auto& [name, uri] :
          {std::pair{"Track03.cda", "cdda://3"}, {"Track 12.cda", "cdda://12"}, {"Intro.cda", "cdda://1"}}) {
         MediaOpenResult failure;
-        const std::optional<std::string> found = CMediaEngine::UriFor(std::string("/media/cdrom/") + name, failure);
+        const std::optional<std::string> found =
+            CMediaEngine::UriFor(std::string("/media/cdrom/") + name, failure);
         EXPECT_EQ(found.value_or(""), cdSource ? uri : "");
         EXPECT_EQ(failure.failure, cdSource ? MediaFailure::kNone : MediaFailure::kNoCdSource);
     }
@@ -193,7 +194,8 @@ TEST_F(GstPlaybackTest, AThousandCyclesOfGoodAndBadFilesLeaveDescriptorsAndMemor
     const long resident = ResidentKilobytes();
     for (int i = 0; i < 1000; ++i) cycle(i);
     EXPECT_LE(OpenDescriptors(), descriptors + 4);
-    EXPECT_LT(ResidentKilobytes() - resident, 1024) << "a leak of a few KiB per playback adds up to megabytes";
+    EXPECT_LT(ResidentKilobytes() - resident, 1024)
+        << "a leak of a few KiB per playback adds up to megabytes";
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ public:
     int CountKind(const std::string& prefix) const {
         const std::vector<Event> events = Events();
         return static_cast<int>(std::count_if(events.begin(), events.end(),
-                                               [&](auto& e) { return e.what.starts_with(prefix + " "); }));
+                                              [&](auto& e) { return e.what.starts_with(prefix + " "); }));
     }
     void Clear() {
         CRecordingLink::Clear();

@@ -70,13 +70,13 @@ TEST_F(SchedulerTest, DailyTaskThroughItsDay) {
     // Each rule acts on every tick of its second, twice; the receivers follow the outlets by half
     // a second, at the next tick, which no pause holds up.
     const Texts startAndEnd = {
-        "07:59:50.000 WM_POWER_REFRESH", "07:59:50.000 SendPower 05",       "07:59:50.500 WM_ZONE_REFRESH",
-        "07:59:50.500 SendAudioCom on",  "07:59:50.500 WM_POWER_REFRESH",   "07:59:50.500 SendPower 05",
-        "07:59:51.000 WM_ZONE_REFRESH",  "07:59:51.000 SendAudioCom on",    "08:00:00.000 " + play,
-        "08:00:00.000 WM_TASKS_CHANGED", "08:00:00.500 " + play,            "08:00:00.500 WM_TASKS_CHANGED",
-        "08:30:00.000 SendAudioCom off", "08:30:00.000 StopTask " + id,     "08:30:00.000 WM_TASKS_CHANGED",
-        "08:30:00.500 SendAudioCom off", "08:30:00.500 StopTask " + id,     "08:30:00.500 WM_TASKS_CHANGED",
-        "08:30:15.000 ClosePower",       "08:30:15.000 WM_POWER_REFRESH",   "08:30:15.500 ClosePower",
+        "07:59:50.000 WM_POWER_REFRESH", "07:59:50.000 SendPower 05",     "07:59:50.500 WM_ZONE_REFRESH",
+        "07:59:50.500 SendAudioCom on",  "07:59:50.500 WM_POWER_REFRESH", "07:59:50.500 SendPower 05",
+        "07:59:51.000 WM_ZONE_REFRESH",  "07:59:51.000 SendAudioCom on",  "08:00:00.000 " + play,
+        "08:00:00.000 WM_TASKS_CHANGED", "08:00:00.500 " + play,          "08:00:00.500 WM_TASKS_CHANGED",
+        "08:30:00.000 SendAudioCom off", "08:30:00.000 StopTask " + id,   "08:30:00.000 WM_TASKS_CHANGED",
+        "08:30:00.500 SendAudioCom off", "08:30:00.500 StopTask " + id,   "08:30:00.500 WM_TASKS_CHANGED",
+        "08:30:15.000 ClosePower",       "08:30:15.000 WM_POWER_REFRESH", "08:30:15.500 ClosePower",
         "08:30:15.500 WM_POWER_REFRESH",
     };
     EXPECT_EQ(rec.Texts(), startAndEnd);
@@ -92,8 +92,8 @@ TEST_F(SchedulerTest, DailyTaskThroughItsDay) {
     };
     const Frame power = {0x81, 0x40, 0x01, 0x07, 0xAC, 0x05, 0xEF};
     const Frame closePower = {0x81, 0x40, 0x01, 0x07, 0xAC, 0x80, 0x6A};
-    EXPECT_EQ(rec.Frames(), (std::vector<Frame>{power, audio(true), power, audio(true), audio(false), audio(false),
-                                                closePower, closePower}));
+    EXPECT_EQ(rec.Frames(), (std::vector<Frame>{power, audio(true), power, audio(true), audio(false),
+                                                audio(false), closePower, closePower}));
 }
 
 TEST_F(SchedulerTest, OutletsTheTaskDoesNotNameKeepTheirSetting) {
@@ -137,7 +137,8 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         {"stale close", "wdo", 8, 45, 0, sql::kStateRunning,
          "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D"},
         {"stale close instead of power-down", "d", 8, 30, 15, sql::kStateRunning,
-         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 500 ClosePower D, 500 WM_POWER_REFRESH D"},
+         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 500 ClosePower D, 500 WM_POWER_REFRESH "
+         "D"},
     };
     std::string id;
     rec.probe = [&] {
@@ -161,9 +162,10 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
             std::string steps;
             for (const CRecorder::Event& e : rec.Events()) {
                 std::string what = e.what;
-                if (const size_t at = what.find(" " + id); at != std::string::npos) what.replace(at + 1, id.size(), "#");
-                steps += (steps.empty() ? "" : ", ") + std::to_string(e.millis - now * 1000) + " " + what + " " +
-                         e.state;
+                if (const size_t at = what.find(" " + id); at != std::string::npos)
+                    what.replace(at + 1, id.size(), "#");
+                steps += (steps.empty() ? "" : ", ") + std::to_string(e.millis - now * 1000) + " " + what +
+                         " " + e.state;
             }
             EXPECT_EQ(steps, c.steps);
         }
@@ -199,7 +201,8 @@ TEST_F(SchedulerTest, LatePassesCatchUpAndAClockJumpReplaysNothing) {
         if (f[4] == 0xA4) {
             std::string text = f[69] ? "on" : "off";
             for (int channel = 1; channel <= 128; ++channel)
-                if (f[68 - (channel - 1) / 8] & (1 << ((channel - 1) % 8))) text += " " + std::to_string(channel);
+                if (f[68 - (channel - 1) / 8] & (1 << ((channel - 1) % 8)))
+                    text += " " + std::to_string(channel);
             channels.push_back(text);
         }
     }
@@ -209,8 +212,8 @@ TEST_F(SchedulerTest, LatePassesCatchUpAndAClockJumpReplaysNothing) {
     // and the early task's power-down at 08:00:06 keeps all four for the five on air.
     EXPECT_EQ(powers, (Texts{"2", "6", "14", "15", "15", "15"}));
     std::sort(channels.begin(), channels.end());
-    EXPECT_EQ(channels, (Texts{"off 1", "off 2", "off 20", "off 3", "off 4", "off 5", "on 1", "on 2", "on 3", "on 4",
-                               "on 5"}));
+    EXPECT_EQ(channels, (Texts{"off 1", "off 2", "off 20", "off 3", "off 4", "off 5", "on 1", "on 2", "on 3",
+                               "on 4", "on 5"}));
     EXPECT_EQ(plays, (Texts{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
     EXPECT_EQ(TaskState(database.Db(), ending), sql::kStateDone);
 
@@ -266,57 +269,91 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOff) {
         {"apart: all off after each",
          {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1}), .power = "1000"},
           {.start = "09:00:00", .end = "09:10:00", .zones = ZoneText({2}), .power = "0100"}},
-         7, 59, 40,
-         {{8, 5, 0, "on 1 | outlets 1000"}, {8, 10, 16, "on | outlets 0000"}, {9, 5, 0, "on 2 | outlets 0100"}}},
+         7,
+         59,
+         40,
+         {{8, 5, 0, "on 1 | outlets 1000"},
+          {8, 10, 16, "on | outlets 0000"},
+          {9, 5, 0, "on 2 | outlets 0100"}}},
         {"disjoint zones and outlets",
          {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1, 2}), .power = "1000"},
           {.start = "08:05:00", .end = "08:20:00", .zones = ZoneText({3}), .power = "0100"}},
-         7, 59, 40,
-         {{8, 6, 0, "on 1 2 3 | outlets 1100"}, {8, 10, 16, "on 3 | outlets 0100"}, {8, 20, 16, "on | outlets 0000"}}},
+         7,
+         59,
+         40,
+         {{8, 6, 0, "on 1 2 3 | outlets 1100"},
+          {8, 10, 16, "on 3 | outlets 0100"},
+          {8, 20, 16, "on | outlets 0000"}}},
         {"shared zones",
          {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1, 2}), .power = "0000"},
           {.start = "08:05:00", .end = "08:20:00", .zones = ZoneText({2, 3}), .power = "0000"}},
-         7, 59, 40,
+         7,
+         59,
+         40,
          {{8, 10, 1, "on 2 3 | outlets 0000"}, {8, 20, 1, "on | outlets 0000"}}},
         {"shared outlets",
          {{.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({1}), .power = "1000"},
           {.start = "08:05:00", .end = "08:20:00", .zones = ZoneText({2}), .power = "1000"}},
-         7, 59, 40,
+         7,
+         59,
+         40,
          {{8, 10, 16, "on 2 | outlets 1000"}, {8, 20, 16, "on | outlets 0000"}}},
         {"the later one ends first",
          {{.start = "08:00:00", .end = "08:30:00", .zones = ZoneText({1, 2}), .power = "1000"},
           {.start = "08:10:00", .end = "08:20:00", .zones = ZoneText({2, 3}), .power = "0100"}},
-         7, 59, 40,
+         7,
+         59,
+         40,
          {{8, 20, 16, "on 1 2 | outlets 1000"}, {8, 30, 16, "on | outlets 0000"}}},
         {"back to back",
          {{.start = "07:50:00", .end = "08:00:00", .zones = ZoneText({1, 2}), .power = "1000"},
           {.start = "08:00:00", .end = "08:10:00", .zones = ZoneText({2, 3}), .power = "1000"}},
-         7, 49, 40,
+         7,
+         49,
+         40,
          {{8, 0, 1, "on 2 3 | outlets 1000"}, {8, 0, 16, "on 2 3 | outlets 1000"}}},
         {"a task's 0 never switches off another's outlet",
          {{.start = "08:00:00", .end = "08:30:00", .zones = ZoneText({1}), .power = "1000"},
           {.start = "08:10:00", .end = "08:20:00", .zones = ZoneText({2}), .power = "0000"}},
-         7, 59, 40,
+         7,
+         59,
+         40,
          {{8, 10, 1, "on 1 2 | outlets 1000"}}},
         {"an end at 07:59:51 under ten starts at 08:00:00",
          {{.start = "07:30:00", .end = "07:59:51", .zones = ZoneText({20}), .power = "1111"},
-          {.zones = ZoneText({1}), .power = "1000"}, {.zones = ZoneText({2}), .power = "0100"},
-          {.zones = ZoneText({3}), .power = "1000"}, {.zones = ZoneText({4}), .power = "0100"},
-          {.zones = ZoneText({5}), .power = "1000"}, {.zones = ZoneText({6}), .power = "0100"},
-          {.zones = ZoneText({7}), .power = "1000"}, {.zones = ZoneText({8}), .power = "0100"},
-          {.zones = ZoneText({9}), .power = "1000"}, {.zones = ZoneText({10}), .power = "0100"}},
-         7, 59, 40,
+          {.zones = ZoneText({1}), .power = "1000"},
+          {.zones = ZoneText({2}), .power = "0100"},
+          {.zones = ZoneText({3}), .power = "1000"},
+          {.zones = ZoneText({4}), .power = "0100"},
+          {.zones = ZoneText({5}), .power = "1000"},
+          {.zones = ZoneText({6}), .power = "0100"},
+          {.zones = ZoneText({7}), .power = "1000"},
+          {.zones = ZoneText({8}), .power = "0100"},
+          {.zones = ZoneText({9}), .power = "1000"},
+          {.zones = ZoneText({10}), .power = "0100"}},
+         7,
+         59,
+         40,
          {{8, 0, 7, "on 1 2 3 4 5 6 7 8 9 10 | outlets 1100"}, {8, 30, 16, "on | outlets 0000"}}},
         {"across midnight",
          {{.start = "23:50:00", .end = "23:59:58", .zones = ZoneText({1}), .power = "1000"},
           {.start = "00:00:05", .end = "00:10:00", .zones = ZoneText({1}), .power = "1000"}},
-         23, 49, 40,
-         {{23, 59, 59, "on 1 | outlets 1000"}, {24, 0, 14, "on 1 | outlets 1000"}, {24, 10, 16, "on | outlets 0000"}}},
+         23,
+         49,
+         40,
+         {{23, 59, 59, "on 1 | outlets 1000"},
+          {24, 0, 14, "on 1 | outlets 1000"},
+          {24, 10, 16, "on | outlets 0000"}}},
         {"a stale task at start-up beside one on air",
-         {{.start = "07:00:00", .end = "07:30:00", .state = sql::kStateRunning, .zones = ZoneText({1, 2}),
+         {{.start = "07:00:00",
+           .end = "07:30:00",
+           .state = sql::kStateRunning,
+           .zones = ZoneText({1, 2}),
            .power = "1100"},
           {.start = "07:59:00", .end = "08:30:00", .zones = ZoneText({2, 3}), .power = "0100"}},
-         7, 59, 30,
+         7,
+         59,
+         30,
          {{7, 59, 46, "on 2 3 | outlets 0100"}}},
     };
     for (const auto& c : cases) {
@@ -333,7 +370,8 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOff) {
                 fresh.Tick();
                 clock.SleepToNextHalfSecond();
             }
-            EXPECT_EQ(OnAir(rec.Frames()), check.onAir) << check.hour << ":" << check.minute << ":" << check.second;
+            EXPECT_EQ(OnAir(rec.Frames()), check.onAir)
+                << check.hour << ":" << check.minute << ":" << check.second;
         }
     }
 }

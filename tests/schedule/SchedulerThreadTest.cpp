@@ -1,6 +1,6 @@
-// The scheduler's thread: it ticks, sleeps, survives database errors and stops at once. A stepped clock lets the test decide when each sleep ends. The wall clock's
-// sleeps end on the half second, never early, and a stop cuts them short. A sleep that a stop could
-// not cut short would hang the test rather than make it slow.
+// The scheduler's thread: it ticks, sleeps, survives database errors and stops at once. A stepped clock lets
+// the test decide when each sleep ends. The wall clock's sleeps end on the half second, never early, and a
+// stop cuts them short. A sleep that a stop could not cut short would hang the test rather than make it slow.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
