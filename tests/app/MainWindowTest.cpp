@@ -167,7 +167,7 @@ private slots:
         entries->setFocus();
         entries->setCurrentIndex(entries->model()->index(0, 0));
         QTest::keyClick(entries, Qt::Key_Return);
-        QTRY_VERIFY(play.Session().IsPlaying());
+        QTRY_VERIFY(play.Playback().State().playing);
         QVERIFY(main.isVisible() && rig.boxes.shown.empty());
     }
 

@@ -206,8 +206,7 @@ private slots:
         Rig rig;
         TempDir dir;
         const std::string missing = dir.File("gone.mp3");
-        rig.page->SetPlayListText(Fixture(kCbrMp3) + "|" + missing);
-        PostWindowMessage(rig.page.get(), WM_PLAY_TASK);
+        rig.playback.PlayTask("1", Fixture(kCbrMp3) + "|" + missing);
         QTRY_COMPARE(rig.page->List().Count(), 2);
         const CPlayListModel& list = rig.page->List();
         QCOMPARE(list.index(0).data().toString(), QString::fromStdString(Fixture(kCbrMp3)));

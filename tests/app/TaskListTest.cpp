@@ -88,7 +88,7 @@ private slots:
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-3", 8000));  // a late start
         CPlayback& playback = rig.Station().Playback();
         QTRY_VERIFY(playback.State().playing);
-        emit rig.main->LoginPage()->LoggedIn();
+        emit rig.main->LoginPage()->LoggedIn("admin");
         CDlgTaskList& page = *rig.main->TaskListPage();
         QTRY_COMPARE(page.List()->GetItemText(0, kColState), QString(sql::kStateRunning));
         page.List()->SelectRow(0);
