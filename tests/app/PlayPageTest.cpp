@@ -225,6 +225,7 @@ private slots:
         page.AddFiles({QString::fromStdString(Fixture(kLongMp3))});
         page.Playback().Play(0);
         QVERIFY(rig.State().playing);
+        QTRY_COMPARE(slider->maximum(), kLongSeconds);  // the page has been told the length
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
         const int aimed = kLongSeconds * 3 / 4;
         QVERIFY2(qAbs(slider->value() - aimed) < 15, qPrintable(QString::number(slider->value())));
