@@ -50,23 +50,26 @@ void CStation::Start() {
     if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
     m_link.SetNotifier(this);
     m_playback.Start();
-    m_portThread.Start();
-    m_portThread.Post([this] { m_ports.Initialise(); });
     m_scheduler.SetOwner(this);
-    m_scheduler.Start();
+    m_portThread.Start();
+    // The schedule starts once the port has been tried: a frame queued before the link runs is lost.
+    m_portThread.Post([this] {
+        m_ports.Initialise();
+        if (!m_shutDown) m_scheduler.Start();
+    });
 }
 
 void CStation::Shutdown() {
     if (!m_started || m_shutDown) return;
     m_shutDown = true;
     Logger().Log("station: exit sequence");
+    m_portThread.Stop();  // a connection under way ends first, and starts no schedule any more
     m_playback.Stop();
     m_scheduler.Stop();
     if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WM_TASKS_CHANGED);
     CloseAllChannels(m_link);
     // The writer thread sends at most one frame every 100 ms: the last one must have left.
     if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the all-off frame did not leave in time");
-    m_portThread.Stop();
     m_link.CloseLink(false);
     m_link.SetNotifier(nullptr);
     m_scheduler.SetOwner(nullptr);

@@ -6,6 +6,7 @@
 // commands, which all return at once; none of them starts anything itself.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -49,8 +50,8 @@ public:
     //  2. the link reports to the station;
     //  3. the playback thread starts;
     //  4. the stored port is connected, on the port thread;
-    //  5. the schedule starts: it ticks twice a second, and after each tick the station sends the
-    //     heartbeat every three seconds and, during the minute 00:00, resets executed tasks.
+    //  5. then the schedule starts: it ticks twice a second, and after each tick the station sends
+    //     the heartbeat every three seconds and, during the minute 00:00, resets executed tasks.
     void Start();
     // The exit sequence: the playback closed, the schedule stopped, running tasks marked "已执行",
     // every receiver switched off with one last frame, which is given up to a second to leave,
@@ -104,7 +105,7 @@ private:
     CTransmitterLink& m_link;
     IClock& m_clock;
     bool m_started = false;
-    bool m_shutDown = false;
+    std::atomic<bool> m_shutDown{false};  // read by the port thread
 
     mutable std::mutex m_observerLock;  // guards the two below; held while posting, which never waits
     IStationObserver* m_observer = nullptr;
