@@ -215,6 +215,9 @@ private slots:
         rig.main->StartShutdownTimer(std::chrono::milliseconds(0));
         CShutdownNotice& notice = *rig.main->ShutdownNotice();
         QTRY_VERIFY(notice.isVisible());
+        // The main window runs as a window: a modal one would keep every click from the notice.
+        QCOMPARE(rig.main->windowModality(), Qt::NonModal);
+        QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(notice.Message()->text().contains(QStringLiteral("120秒")));
         QCOMPARE(rig.main->ShutdownTimer().interval(), 1000);
         rig.clock.SetTime(LocalTime(2026, 3, 5, 22, 0, 59));

@@ -15,21 +15,16 @@
 
 #include "audio/MediaEngine.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
 namespace {
 
+using test::Eventually;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// Polls `holds` until it is true or five seconds have passed.
-template <typename F>
-bool Eventually(F holds) {
-    for (const auto limit = Clock::now() + 5s; Clock::now() < limit; std::this_thread::sleep_for(10ms))
-        if (holds()) return true;
-    return holds();
-}
 
 class GstPlaybackTest : public testing::Test {
 protected:

@@ -15,6 +15,7 @@
 #include "store/DbError.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/schedule/SchedulerRig.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/PacedClock.h"
 #include "tests/support/TestDatabase.h"
@@ -35,14 +36,6 @@ public:
     void ShowDatabaseError(const std::string&) override { ++databaseErrors; }
     std::atomic<int> tasksChanged{0}, databaseErrors{0};
 };
-
-template <typename F>
-bool Eventually(F holds, std::chrono::milliseconds limit = 10s) {
-    for (const auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;
-         std::this_thread::sleep_for(5ms))
-        if (holds()) return true;
-    return holds();
-}
 
 class StationTest : public testing::Test {
 protected:
