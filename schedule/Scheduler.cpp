@@ -232,10 +232,16 @@ void CScheduler::FollowChangedRows(std::time_t now) {
             continue;
         }
         if (row->power != switched.power || row->Zones() != switched.channels) Resynchronise(*row, switched);
-        if (row->timing == switched.timing) continue;
+        const bool retimed = row->timing != switched.timing;
         switched.timing = row->timing;
-        if (StillCovers(*row, switched.phase, now)) continue;
-        Logger().Log("Scheduler: task %s was re-timed away from the present; it ends now", id.c_str());
+        // A task on air ends by its rules unless re-timed; one in its lead whose start the clock
+        // jumped over has no rule left that would switch it off.
+        const bool lead = switched.phase == BroadcastPhase::kLead;
+        if (!retimed && !lead) continue;
+        if (StillCovers(*row, switched.phase, now) ||
+            (lead && StillCovers(*row, BroadcastPhase::kOnAir, now)))
+            continue;
+        Logger().Log("Scheduler: task %s no longer covers the present; it ends now", id.c_str());
         EndEarly(id, switched, now);
         if (row->state == sql::kStateRunning) SetState(*row, sql::kStateDone);
     }

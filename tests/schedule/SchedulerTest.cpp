@@ -379,7 +379,7 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOff) {
 // A task whose row goes while it is switched on (deleted on the task list page, or by anyone
 // else) is ended at the next tick: receivers off, its playback stopped, outlets off 15 s later;
 // in its tail, its outlets still go off. A row saved again on air has its switches follow the new
-// row, and a row re-timed away from the present ends.
+// row, and a row re-timed away from the present ends, as does one whose start the clock skipped.
 TEST_F(SchedulerTest, ARowDeletedOrChangedOnAirEndsOrFollows) {
     const TaskRow row{.zones = ZoneText({1, 2, 5}), .power = "1010"};
     const auto runTo = [this](int h, int m, int s) { RunUntil(Monday(h, m, s)); };
@@ -417,6 +417,14 @@ TEST_F(SchedulerTest, ARowDeletedOrChangedOnAirEndsOrFollows) {
     EXPECT_EQ(rec.Count("StopTask " + id), 1);
     EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
     runTo(8, 5, 18);
+    EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0000");
+
+    // Powered up, then the clock set past its whole broadcast: no rule is left to switch it off.
+    id = Only(row, Monday(7, 59, 49));
+    runTo(7, 59, 52);
+    EXPECT_EQ(OnAir(rec.Frames()), "on 1 2 5 | outlets 1010");
+    clock.SetTime(Monday(9, 0, 0));
+    runTo(9, 0, 16);
     EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0000");
 }
 
