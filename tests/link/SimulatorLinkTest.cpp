@@ -54,6 +54,8 @@ TEST_F(SimulatorLinkTest, FramesArriveAsBuiltInOrderAtLeast100msApart) {
     }
 
     // The writer's own lines: each write starts no sooner than 100 ms after the last one ended.
+    // The last frame may reach the simulator before its writer has logged the end of the write.
+    ASSERT_TRUE(log.WaitFor("write byte success", 1s, expected.Commands().size()));
     std::vector<test::Clock::time_point> starts, ends;
     for (const auto& line : log.Items()) {
         if (line.message.ends_with(" cmd start write")) starts.push_back(line.at);
