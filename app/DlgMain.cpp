@@ -12,6 +12,7 @@
 
 #include "app/ClockText.h"
 #include "app/DlgAbout.h"
+#include "app/EmergencyControl.h"
 #include "app/KeySwallower.h"
 #include "app/ShutdownNotice.h"
 #include "app/TerminationSignals.h"
@@ -159,6 +160,7 @@ void CDlgMain::CreateControls() {
     m_linkStatus->setText(kLinkDownText);
     m_clock = new CStaticEx(kClockColour, 14, this);
     m_clock->setGeometry(750, 639, 250, 20);
+    m_emergency = new CEmergencyControl(m_services.station, this, m_pageTitle);
 }
 
 void CDlgMain::OnButton(ButtonId id) {
@@ -169,7 +171,7 @@ void CDlgMain::OnButton(ButtonId id) {
         case kLogoff:
             // The way back in opens at once; no page, and no page's title, stays behind.
             LogOff();
-            m_pageTitle->clear();
+            m_emergency->SetPageTitle({});
             m_pLogin->ShowCentred();
             break;
         case kMinimise:
@@ -258,7 +260,7 @@ void CDlgMain::ShowPage(ButtonId id) {
     slot->page->show();
     if (slot->withZoneControl) ShowZoneControl();
     for (const ButtonLayout& layout : kButtonLayout)
-        if (layout.id == id) m_pageTitle->setText(QString::fromUtf8(layout.title));
+        if (layout.id == id) m_emergency->SetPageTitle(QString::fromUtf8(layout.title));
 }
 
 void CDlgMain::ShowZoneControl() {
@@ -351,6 +353,10 @@ bool CDlgMain::event(QEvent* event) {
         OnLinkStatus();
         return true;
     }
+    if (event->type() == CWindowEvent::TypeOf(WM_EMERGENCY)) {
+        m_emergency->Show();
+        return true;
+    }
     return QWidget::event(event);
 }
 
@@ -373,6 +379,7 @@ void CDlgMain::Notify(WindowMessage message) {
             PostWindowMessage(m_pTaskList, message);
             break;
         case WM_LINK_STATUS:
+        case WM_EMERGENCY:
             PostWindowMessage(this, message);
             break;
     }

@@ -25,6 +25,7 @@ class CAutoShutdown;
 class CButtonEx;
 class CDatabase;
 class CDlgLED;
+class CEmergencyControl;
 class CDlgLogin;
 class CDlgPlay;
 class CDlgReceiver;
@@ -96,6 +97,7 @@ public:
     CStaticEx* PageTitle() const { return m_pageTitle; }
     CStaticEx* LinkStatus() const { return m_linkStatus; }
     CStaticEx* Clock() const { return m_clock; }
+    CEmergencyControl* Emergency() const { return m_emergency; }
     QMenu* SystemMenu() const { return m_systemMenu; }
     const QTimer& ShutdownTimer() const { return m_shutdownTimer; }
     CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice.get(); }
@@ -114,7 +116,7 @@ signals:
     void Exited();
 
 protected:
-    bool event(QEvent* event) override;  // WM_LINK_STATUS
+    bool event(QEvent* event) override;  // WM_LINK_STATUS, WM_EMERGENCY
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -163,6 +165,7 @@ private:
     CStaticEx* m_pageTitle;   // 1009
     CStaticEx* m_linkStatus;  // 1011
     CStaticEx* m_clock;       // 1044
+    CEmergencyControl* m_emergency;
     QMenu* m_systemMenu;
 
     // The page table, in creation order, and each page by its type.

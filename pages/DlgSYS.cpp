@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "pages/AlarmFileGroup.h"
 #include "pages/AudioOutputBox.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
@@ -41,6 +42,7 @@ CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWid
     auto* soundRow = new QHBoxLayout(soundGroup);
     soundRow->addWidget(m_audioOutput, 1);
 
+    m_alarmGroup = new CAlarmFileGroup(this);
     m_autostartGroup = new CAutostartGroup(this);
     m_databaseGroup = new CDatabaseGroup(db, this);
 
@@ -57,12 +59,13 @@ CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWid
     layout->addWidget(m_shutdownGroup, 0, 0);
     layout->addWidget(portGroup, 1, 0);
     layout->addWidget(soundGroup, 2, 0);
-    layout->addWidget(m_autostartGroup, 3, 0);
-    layout->addWidget(m_databaseGroup, 4, 0);
-    layout->addWidget(versionGroup, 5, 0);
-    layout->setRowStretch(6, 1);
+    layout->addWidget(m_alarmGroup, 3, 0);
+    layout->addWidget(m_autostartGroup, 4, 0);
+    layout->addWidget(m_databaseGroup, 5, 0);
+    layout->addWidget(versionGroup, 6, 0);
+    layout->setRowStretch(7, 1);
     m_zoneEditor = new CZoneEditor(m_db, this);
-    layout->addWidget(m_zoneEditor, 0, 1, 7, 1);
+    layout->addWidget(m_zoneEditor, 0, 1, 8, 1);
     layout->setColumnStretch(1, 1);
 
     m_station.SetPortView(this);

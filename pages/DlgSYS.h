@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace lumetra {
 
+class CAlarmFileGroup;
 class CAudioOutputBox;
 class CAutoShutdown;
 class CAutostartGroup;
@@ -46,6 +47,7 @@ public:
     QCheckBox* StartWithSystemBox() const;
     CShutdownGroup* ShutdownGroup() const { return m_shutdownGroup; }
     CAutostartGroup* AutostartGroup() const { return m_autostartGroup; }
+    CAlarmFileGroup* AlarmGroup() const { return m_alarmGroup; }
     CDatabaseGroup* DatabaseGroup() const { return m_databaseGroup; }
     QLabel* Copyright() const { return m_copyright; }
 
@@ -65,6 +67,7 @@ private:
     CPortDeviceBox* m_portDevice;
     CAudioOutputBox* m_audioOutput;
     CAutostartGroup* m_autostartGroup;
+    CAlarmFileGroup* m_alarmGroup;
     CDatabaseGroup* m_databaseGroup;
     QLabel* m_copyright;  // 1057, hidden
     CStation& m_station;

@@ -80,6 +80,36 @@ void CScheduler::Tick() {
     m_lastSteady = steady;
     FollowChangedRows(now);
     for (std::time_t second = first; second <= now; ++second) EvaluateSecond(second);
+    if (m_restore.exchange(false) && !Held()) RestoreSwitches();
+}
+
+bool CScheduler::Held() const {
+    return m_pOwner && m_pOwner->SwitchingHeld();
+}
+
+void CScheduler::RestoreSwitches() {
+    const ChannelFlags needed = m_ledger.ChannelsNeededBesides({});
+    if (AnyChannel(needed)) {
+        ChannelFlags all{};
+        all.fill(1);
+        CloseChannels(m_link, ChannelsNotIn(all, needed));
+    } else {
+        CloseAllChannels(m_link);
+    }
+    // A task in its tail keeps its outlets until its power-down, as it would have without the hold.
+    OutletSet outlets{};
+    for (const auto& [id, switched] : m_ledger.Tasks())
+        for (size_t i = 0; i < outlets.size(); ++i) outlets[i] = outlets[i] || switched.outlets[i];
+    for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, outlets[number - 1]);
+    if (std::none_of(outlets.begin(), outlets.end(), [](bool on) { return on; }))
+        m_link.ClosePower();
+    else
+        m_link.SendPower();
+    for (const auto& [id, switched] : m_ledger.Tasks())
+        if (const TaskFields* row = FindRow(id); row && switched.phase == BroadcastPhase::kOnAir)
+            HandOver(*row);
+    Post(WM_POWER_REFRESH);
+    Post(WM_ZONE_REFRESH);
 }
 
 void CScheduler::ReadTasks() {
@@ -266,6 +296,7 @@ void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
     switched.channels = channels;
     switched.outlets = outlets;
     switched.power = task.power;
+    if (Held()) return;  // the ledger follows the row; the restore switches
     if (AnyChannel(added)) OpenChannels(m_link, added);
     if (AnyChannel(dropped)) SwitchOffChannels(task.id, dropped);
     if (outlets != before) {
@@ -324,6 +355,7 @@ SwitchedTask& CScheduler::Remember(const TaskFields& task, BroadcastPhase phase)
 }
 
 void CScheduler::PowerOn(const TaskFields& task) {
+    if (Held()) return;  // every outlet is on
     std::array<bool, 4> switches;
     for (int number = 1; number <= 4; ++number) switches[number - 1] = m_link.PowerSwitch(number);
     ApplyPowerSwitches(task.power, switches);
@@ -336,10 +368,12 @@ void CScheduler::PowerOn(const TaskFields& task) {
 }
 
 void CScheduler::OpenTaskChannels(const TaskFields& task) {
+    if (Held()) return;  // every receiver is on
     OpenChannels(m_link, task.Zones());
 }
 
 void CScheduler::SwitchOffChannels(const std::string& id, const ChannelFlags& channels) {
+    if (Held()) return;
     const ChannelFlags needed = m_ledger.ChannelsNeededBesides(id);
     const ChannelFlags off = ChannelsNotIn(channels, needed);
     // Without another task the frame goes out as it always has, also with an empty map.
@@ -347,6 +381,7 @@ void CScheduler::SwitchOffChannels(const std::string& id, const ChannelFlags& ch
 }
 
 void CScheduler::SwitchOffOutlets(const std::string& id) {
+    if (Held()) return;
     const OutletSet needed = m_ledger.OutletsNeededBesides(id);
     if (std::none_of(needed.begin(), needed.end(), [](bool on) { return on; })) {
         m_link.ClosePower();
@@ -360,7 +395,7 @@ void CScheduler::SwitchOffOutlets(const std::string& id) {
 }
 
 void CScheduler::HandOver(const TaskFields& task) {
-    if (m_pOwner) m_pOwner->PlayTask(task.id, task.playList);
+    if (m_pOwner && !Held()) m_pOwner->PlayTask(task.id, task.playList);
 }
 
 void CScheduler::SetState(TaskFields& task, const char* stateWord) {

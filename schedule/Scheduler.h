@@ -57,6 +57,10 @@ public:
     // One pass over all task rows, for every second due. Throws CDbError when the database fails;
     // the thread logs it and tries again on the next tick, which then also catches up.
     void Tick();
+    // After a hold (ISchedulerOwner::SwitchingHeld): the next tick switches on what the tasks
+    // powered up or on air need, switches off the rest, and hands the list of a task on air over
+    // again. Callable from any thread.
+    void Restore() { m_restore = true; }
     // Stores a state word (sql::kStateRunning, ...) for the row whose ID is `idText`.
     void UpdateTaskState(const std::string& idText, const char* stateWord);
 
@@ -94,6 +98,8 @@ private:
     void SwitchOffChannels(const std::string& id, const ChannelFlags& channels);
     void SwitchOffOutlets(const std::string& id);
     void HandOver(const TaskFields& task);
+    bool Held() const;
+    void RestoreSwitches();
     void SetState(TaskFields& task, const char* stateWord);
     void Mark(TaskFields& task, const char* stateWord);
     void Post(WindowMessage message);
@@ -103,6 +109,7 @@ private:
     ISchedulerOwner* m_pOwner = nullptr;
     std::atomic<bool> m_bRunning{false};
     std::thread m_hThread;
+    std::atomic<bool> m_restore{false};
 
     // Only the thread that ticks touches the fields below.
     CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'

@@ -20,6 +20,9 @@ public:
     virtual void PlayTask(const std::string& taskId, const std::string& playList) = 0;
     // Stops the playback if it is this task's.
     virtual void StopTask(const std::string& taskId) = 0;
+    // True while an emergency broadcast holds every switch on: the schedule keeps its ledger but
+    // sends no switch and hands over no list until it is asked to restore (CScheduler::Restore).
+    virtual bool SwitchingHeld() const { return false; }
     // After every tick, also one that failed, with the clock's readings of that tick.
     virtual void AfterTick(std::time_t now, int64_t steadyMillis) {
         (void)now;

@@ -11,6 +11,7 @@ enum WindowMessage : int {
     WM_POWER_REFRESH = 1004,     // zone control page: redraw the four power buttons
     WM_PLAYBACK_CHANGED = 1005,  // instant-play page: show the playback's state, list and messages
     WM_LINK_STATUS = 1010,       // main window: the link state may have changed
+    WM_EMERGENCY = 1011,         // main window: an emergency broadcast began or ended
 };
 
 }  // namespace lumetra

@@ -76,6 +76,7 @@ void CPlayback::SetOperatorList(std::vector<std::string> files) {
         }
         // Once the operator edits a task's list, it is the operator's: a file that fails says so.
         m_taskList = false;
+        m_alarm = false;
     });
 }
 
@@ -83,6 +84,7 @@ void CPlayback::Play(int selected) {
     m_thread.Post([this, selected] {
         // The operator chose what plays: the end of a task no longer stops it.
         Change([](PlaybackState& s) { s.task.clear(); });
+        m_alarm = false;
         PlayEntry(selected < 0 ? 0 : selected);
     });
 }
@@ -153,6 +155,31 @@ void CPlayback::StopTask(const std::string& taskId) {
     });
 }
 
+void CPlayback::PlayAlarm(const std::string& path) {
+    m_thread.Post([this, path] {
+        {
+            std::lock_guard lock(m_lock);
+            m_list = {path};
+            ++m_state.listSerial;
+            m_state.task.clear();
+        }
+        m_taskList = false;
+        m_alarm = true;
+        m_lastTask.clear();  // a task handed over after the alarm starts afresh
+        PlayEntry(0);
+    });
+}
+
+void CPlayback::StopAlarm() {
+    m_thread.Post([this] {
+        if (!m_alarm) return;  // the operator has played something else since
+        m_alarm = false;
+        ++m_serial;
+        Halt();
+        Publish();
+    });
+}
+
 PlaybackState CPlayback::State() const {
     std::lock_guard lock(m_lock);
     return m_state;
@@ -189,6 +216,7 @@ void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& pl
         m_state.task = taskId;
     }
     m_taskList = true;
+    m_alarm = false;
     m_skipsLeft = static_cast<int>(List().size());
     ++m_serial;
     Close();
@@ -293,6 +321,10 @@ void CPlayback::OnBeat() {
 
 void CPlayback::AtEndOfFile() {
     Logger().Log("play: entry %d played to its end", m_state.current + 1);
+    if (m_alarm) {
+        PlayEntry(0);
+        return;
+    }
     GoNext();
 }
 

@@ -59,6 +59,10 @@ public:
     // Stops the playback if it is this task's.
     void StopTask(const std::string& taskId);
 
+    // The emergency's: `path` plays in a loop, in place of whatever played, until StopAlarm.
+    void PlayAlarm(const std::string& path);
+    void StopAlarm();
+
     PlaybackState State() const;
     std::vector<std::string> List() const;
     // The texts for the operator since the last call (a file that would not play), oldest first.
@@ -87,6 +91,7 @@ private:
     std::mt19937 m_random{std::random_device{}()};
     unsigned m_serial = 0;    // grows with every start, so a skip planned earlier can tell it is stale
     bool m_taskList = false;  // the list is a task's, untouched by the operator since
+    bool m_alarm = false;     // the list is the alarm, which starts over at its end
     int m_skipsLeft = 0;      // entries a task's list may still pass over before it gives up
     std::string m_lastTask;   // the task handed over last, and when
     std::chrono::steady_clock::time_point m_lastTaskAt;

@@ -104,6 +104,41 @@ bool CStation::ToggleOutlet(int outlet) {
     return on;
 }
 
+void CStation::StartEmergency(const std::string& alarmFile) {
+    Logger().Log("station: emergency broadcast with %s", alarmFile.c_str());
+    {
+        std::lock_guard lock(m_emergencyLock);
+        m_emergency = true;
+        m_playback.PlayAlarm(alarmFile);
+    }
+    SwitchEverythingOn();
+    m_repeatAllOn = true;
+    if (m_recordEmergency) m_recordEmergency(true, alarmFile);
+    Notify(WM_EMERGENCY);
+}
+
+void CStation::StopEmergency() {
+    {
+        std::lock_guard lock(m_emergencyLock);
+        if (!m_emergency) return;
+        m_emergency = false;
+        m_repeatAllOn = false;
+        m_playback.StopAlarm();
+    }
+    Logger().Log("station: emergency broadcast ended");
+    m_scheduler.Restore();
+    if (m_recordEmergency) m_recordEmergency(false, {});
+    Notify(WM_EMERGENCY);
+}
+
+void CStation::SwitchEverythingOn() {
+    m_link.SendAudioCom(AllChannelsImage(1));
+    for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, true);
+    m_link.SendPower();
+    Notify(WM_ZONE_REFRESH);
+    Notify(WM_POWER_REFRESH);
+}
+
 bool CStation::IsLinkUp() const {
     return m_link.IsLinkUp();
 }
@@ -117,6 +152,11 @@ void CStation::PostMessage(WindowMessage message) {
 }
 
 void CStation::PlayTask(const std::string& taskId, const std::string& playList) {
+    std::lock_guard lock(m_emergencyLock);
+    if (m_emergency) {
+        Logger().Log("station: the list of task %s waits for the end of the emergency", taskId.c_str());
+        return;
+    }
     m_playback.PlayTask(taskId, playList);
 }
 
@@ -125,6 +165,7 @@ void CStation::StopTask(const std::string& taskId) {
 }
 
 void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
+    if (m_repeatAllOn.exchange(false) && m_emergency) SwitchEverythingOn();
     if (m_lastHeartbeat < 0) m_lastHeartbeat = steadyMillis;  // the first beat comes a period after the start
     if (steadyMillis - m_lastHeartbeat < kHeartbeatPeriod.count()) return;
     m_lastHeartbeat = steadyMillis;

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -70,6 +71,20 @@ public:
     // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
     bool ToggleOutlet(int outlet);
 
+    // The emergency broadcast: every receiver and outlet on, `alarmFile` in a loop in place of
+    // whatever played. While it lasts the schedule keeps track of its tasks but switches nothing
+    // and starts no list. A second start only plays the new file.
+    void StartEmergency(const std::string& alarmFile);
+    // Back to what the tasks powered up or on air need at this second (on the schedule's next
+    // tick, half a second at most): the rest switched off, a task's list on air played again.
+    void StopEmergency();
+    bool InEmergency() const { return m_emergency; }
+    // Who is told of every start and stop of an emergency (a record of broadcasts); called on the
+    // caller's thread. Set before Start.
+    void SetEmergencyRecorder(std::function<void(bool started, const std::string& alarmFile)> record) {
+        m_recordEmergency = std::move(record);
+    }
+
     // --- What the pages read when told. ---
     bool IsLinkUp() const;
     bool Outlet(int number) const;
@@ -86,6 +101,7 @@ private:
     void PlayTask(const std::string& taskId, const std::string& playList) override;
     void StopTask(const std::string& taskId) override;
     void AfterTick(std::time_t now, int64_t steadyMillis) override;
+    bool SwitchingHeld() const override { return m_emergency; }
     // ILinkNotifier, on the link's reader thread.
     void PostLinkStatus() override;
     // IPortSelectionView, on the port thread: passed on to the page's view.
@@ -96,6 +112,7 @@ private:
     void ShowDatabaseError(const std::string& description) override;
 
     void Notify(WindowMessage message);
+    void SwitchEverythingOn();
     // Every row in state `from` gets state `to`; false when the database refused.
     bool ChangeTaskStates(const char* to, const char* from);
     template <typename F>
@@ -110,6 +127,15 @@ private:
     mutable std::mutex m_observerLock;  // guards the two below; held while posting, which never waits
     IStationObserver* m_observer = nullptr;
     IPortSelectionView* m_portView = nullptr;
+
+    // Set and cleared with the alarm's start or stop, and read with a task's hand-over, under the
+    // lock, so a list handed over at that moment never replaces the alarm.
+    std::mutex m_emergencyLock;
+    std::atomic<bool> m_emergency{false};
+    // A switch-off of a tick already under way when the emergency began may cross its all-on
+    // frames: they go out once more after that tick.
+    std::atomic<bool> m_repeatAllOn{false};
+    std::function<void(bool, const std::string&)> m_recordEmergency;
 
     int64_t m_lastHeartbeat = -1;  // the schedule thread's steady clock at the last heartbeat
 

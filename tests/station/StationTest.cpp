@@ -62,6 +62,18 @@ protected:
         }
         return {};
     }
+    // Every frame while `going` holds, as FramesUntil shows them.
+    template <typename F>
+    std::vector<std::string> FramesWhile(F going) {
+        std::vector<std::string> frames;
+        while (going()) {
+            const auto line = simulator.ReadLine(50ms);
+            if (!line || txsim::JsonField(*line, "event") != "frame") continue;
+            if (txsim::JsonField(*line, "command") == "SendSCOM") continue;
+            frames.push_back(txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text"));
+        }
+        return frames;
+    }
     std::string StartStation(std::time_t now, const TaskRow& row) {
         const std::string id = InsertTask(database.Db(), row);
         clock = std::make_unique<CPacedClock>(now, 20);
@@ -140,6 +152,77 @@ TEST_F(StationTest, StartAndMidnightResetExecutedTasksAndTheHeartbeatGoesOn) {
     for (int i = 0; i < 3; ++i) heartbeats += simulator.WaitForLine("SendSCOM", 2s).has_value();
     EXPECT_GE(heartbeats, 3);
     EXPECT_EQ(observer.databaseErrors.load(), 0);
+}
+
+const std::vector<std::string> kAllOn{"SendAudioCom: channels on: all", "SendPower: outlets on: all"};
+
+// An emergency during two tasks: everything on, the alarm in place of the task's list; the end of
+// one task and its power-down pass without a frame; the stop switches off all but what the task
+// still on air needs and plays its list again.
+TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAirNeeds) {
+    const std::string shortTask = StartStation(Monday(8, 0, 1), {.start = "08:00:00",
+                                                                 .end = "08:00:20",
+                                                                 .playList = Fixture(kLongMp3),
+                                                                 .zones = ZoneText({1, 2, 5}),
+                                                                 .power = "1010"});
+    const std::string longTask = InsertTask(database.Db(), {.start = "08:00:00",
+                                                            .end = "08:10:00",
+                                                            .playList = Fixture(kLongMp3),
+                                                            .zones = ZoneText({3}),
+                                                            .power = "0100"});
+    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 3").empty()) << "both late starts";
+    CPlayback& playback = station->Playback();
+    ASSERT_TRUE(Eventually([&] { return !playback.State().task.empty() && playback.State().playing; }));
+
+    const std::string alarm = Fixture(kV1RockMp3);  // two seconds, so the loop is heard
+    playback.SetMode(PlayMode::kSequence);          // which would end after the one file
+    station->StartEmergency(alarm);
+    EXPECT_TRUE(station->InEmergency());
+    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
+    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn) << "once more after the next tick";
+    EXPECT_TRUE(Eventually([&] {
+        const PlaybackState state = playback.State();
+        return state.playing && state.task.empty() && playback.List() == std::vector<std::string>{alarm};
+    })) << "the task's playback stopped, the alarm plays";
+
+    // Past the short task's end and its power-down fifteen seconds later.
+    const std::vector<std::string> held = FramesWhile([&] { return clock->Now() < Monday(8, 0, 40); });
+    for (const std::string& frame : held) EXPECT_EQ(frame.find("off"), std::string::npos) << frame;
+    EXPECT_EQ(TaskState(database.Db(), shortTask), sql::kStateDone) << "the schedule kept track";
+    EXPECT_FALSE(Eventually([&] { return !playback.State().playing; }, 3s)) << "the alarm loops";
+    EXPECT_EQ(playback.List(), std::vector<std::string>{alarm}) << "no list replaced it";
+
+    station->StopEmergency();
+    EXPECT_FALSE(station->InEmergency());
+    EXPECT_EQ(
+        FramesUntil("SendPower: outlets on: 2"),
+        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 4-128", "SendPower: outlets on: 2"}));
+    EXPECT_TRUE(Eventually([&] { return playback.State().task == longTask && playback.State().playing; }));
+}
+
+// Stopped with nothing on air: everything goes off.
+TEST_F(StationTest, AnEmergencyWithoutTasksEndsWithEverythingOff) {
+    StartStation(Monday(9, 0, 0), {});
+    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "the schedule runs";
+    station->StartEmergency(Fixture(kWav));
+    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
+    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
+    station->StopEmergency();
+    EXPECT_EQ(FramesUntil("ClosePower: all outlets off"),
+              (std::vector<std::string>{"SendAudioCom: channels off: all", "ClosePower: all outlets off"}));
+    EXPECT_TRUE(Eventually([&] { return !station->Playback().State().playing; }));
+}
+
+// The exit sequence during an emergency (what a termination signal runs) still switches every
+// receiver off and closes the port.
+TEST_F(StationTest, TheExitSequenceRunsDuringAnEmergency) {
+    StartStation(Monday(9, 0, 0), {});
+    station->StartEmergency(Fixture(kWav));
+    ASSERT_EQ(FramesUntil(kAllOn.back()), kAllOn);
+    station->Shutdown();
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all", 3s).empty());
+    EXPECT_FALSE(link.IsRunning());
+    EXPECT_FALSE(station->Playback().State().playing);
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#include "pages/AlarmFileGroup.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include "audio/SirenTone.h"
+#include "base/Logger.h"
+#include "pages/UserSettings.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+
+namespace {
+
+const QString kAlarmKey = QStringLiteral("emergency/alarmFile");
+const QString kSirenText = QStringLiteral("Lumetra 警笛（默认）");
+
+QString StoredChoice() {
+    return CUserSettings().value(kAlarmKey).toString();
+}
+
+}  // namespace
+
+CAlarmFileGroup::CAlarmFileGroup(QWidget* parent) : QGroupBox(QStringLiteral("紧急广播警报音"), parent) {
+    m_file = new QLabel(this);
+    m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_browse = new QPushButton(QStringLiteral("选择文件..."), this);
+    m_siren = new QPushButton(QStringLiteral("默认警笛"), this);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(m_file, 1);
+    row->addWidget(m_browse);
+    row->addWidget(m_siren);
+    connect(m_browse, &QPushButton::clicked, this, [this] {
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("选择警报音"), {},
+                                         QStringLiteral("音频文件 (*.mp3 *.wav *.wma *.ogg *.flac)"));
+        if (!path.isEmpty()) Choose(path);
+    });
+    connect(m_siren, &QPushButton::clicked, this, &CAlarmFileGroup::ChooseSiren);
+    ShowChoice();
+}
+
+void CAlarmFileGroup::Choose(const QString& path) {
+    if (!QFileInfo(path).isFile()) {
+        ShowMessage(this, QStringLiteral("文件“%1”不存在，警报音未更改。").arg(path), MbButtons::Ok,
+                    MbIcon::Warning);
+        return;
+    }
+    CUserSettings().setValue(kAlarmKey, path);
+    ShowChoice();
+}
+
+void CAlarmFileGroup::ChooseSiren() {
+    CUserSettings().remove(kAlarmKey);
+    ShowChoice();
+}
+
+void CAlarmFileGroup::ShowChoice() {
+    const QString chosen = StoredChoice();
+    m_file->setText(chosen.isEmpty() ? kSirenText : QDir::toNativeSeparators(chosen));
+}
+
+QString EmergencyAlarmFile() {
+    const QString chosen = StoredChoice();
+    if (!chosen.isEmpty()) {
+        if (QFileInfo(chosen).isFile()) return chosen;
+        Logger().Log("emergency: the alarm %s is gone; the siren plays", chosen.toUtf8().constData());
+    }
+    // Beside the database of an installed Lumetra.
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/lumetra");
+    const QString siren = folder + QStringLiteral("/siren.wav");
+    if (QFileInfo(siren).isFile()) return siren;
+    if (!QDir().mkpath(folder) || !WriteSirenWav(siren.toStdString())) {
+        Logger().Log("emergency: the siren cannot be written to %s", siren.toUtf8().constData());
+        return {};
+    }
+    return siren;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,39 @@
+// The "紧急广播警报音" group of the settings page: the file an emergency broadcast plays in a loop.
+// Without a choice, or when the chosen file is gone, it is the siren Lumetra makes itself
+// (audio/SirenTone.h). The choice is kept in the user's configuration.
+#pragma once
+
+#include <QGroupBox>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace lumetra {
+
+class CAlarmFileGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CAlarmFileGroup(QWidget* parent);
+
+    // Stores `path` as the alarm; a file that does not exist is refused with a message.
+    void Choose(const QString& path);
+    void ChooseSiren();
+
+    QLabel* FileLabel() const { return m_file; }
+    QPushButton* BrowseButton() const { return m_browse; }
+    QPushButton* SirenButton() const { return m_siren; }
+
+private:
+    void ShowChoice();
+
+    QLabel* m_file;
+    QPushButton* m_browse;
+    QPushButton* m_siren;
+};
+
+// The file to play now: the stored choice when it exists, otherwise the siren, written into the
+// user's data folder the first time. Empty when even the siren cannot be written.
+QString EmergencyAlarmFile();
+
+}  // namespace lumetra
