@@ -14,6 +14,7 @@ LUMETRA_PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libtag1-dev
   libsystemd-dev
+  libespeak-ng-dev
   fonts-wqy-microhei
 )
 # What testing, the benchmarks and the package checks add: test frameworks, the audio fixtures'

@@ -321,8 +321,10 @@ void CPlayback::OnBeat() {
 
 void CPlayback::AtEndOfFile() {
     Logger().Log("play: entry %d played to its end", m_state.current + 1);
-    if (m_alarm) {
-        PlayEntry(0);
+    // The alarm starts over without closing, so it never falls silent between two rounds.
+    if (m_alarm && m_engine.PlayFrom(0).empty()) {
+        Change([](PlaybackState& s) { s.position = 0; });
+        Publish();
         return;
     }
     GoNext();

@@ -1,0 +1,111 @@
+// Spoken text through espeak-ng: the rendered files are read back and their level and length
+// measured; the cache, the voices and the refusals.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "audio/SirenTone.h"
+#include "audio/SpeechRenderer.h"
+#include "tests/support/TestDatabase.h"
+
+namespace lumetra {
+namespace {
+
+struct Measured {
+    double seconds = 0;
+    double rmsDb = -200;  // dB below full scale
+};
+
+// The files are the renderer's own: a 44-byte header, then 16-bit mono samples.
+Measured Measure(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+    if (bytes.size() < 44) return {};
+    const auto rate =
+        static_cast<uint32_t>(static_cast<uint8_t>(bytes[24]) | static_cast<uint8_t>(bytes[25]) << 8 |
+                              static_cast<uint8_t>(bytes[26]) << 16);
+    const size_t count = (bytes.size() - 44) / 2;
+    double sum = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const auto sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[44 + 2 * i]) |
+                                                 static_cast<uint8_t>(bytes[45 + 2 * i]) << 8);
+        sum += static_cast<double>(sample) * sample;
+    }
+    const double rms = count ? std::sqrt(sum / static_cast<double>(count)) : 0;
+    return {static_cast<double>(count) / rate, rms > 0 ? 20 * std::log10(rms / 32768) : -200};
+}
+
+TEST(SpeechTest, TextsAreSpokenAtAPlausibleLengthAndLevel) {
+    test::TempDir cache;
+    const CSpeechRenderer renderer(cache.Path());
+    struct Case {
+        const char* text;
+        int wordsPerMinute;
+        const char* voice;
+        double minSeconds, maxSeconds;
+    } cases[] = {
+        {"各位同学请注意，现在进行消防疏散演练。", CSpeechRenderer::kNormal, "cmn", 1.5, 12},
+        {"各位同学请注意，现在进行消防疏散演练。", CSpeechRenderer::kSlowest, "cmn", 3, 25},
+        {"Attention please: the fire drill starts now.", CSpeechRenderer::kNormal, "en", 1.2, 8},
+    };
+    double normal = 0, slow = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_STREQ(VoiceFor(c.text), c.voice);
+        const SpeechResult result = renderer.Render(c.text, c.wordsPerMinute);
+        ASSERT_TRUE(result.Ok()) << result.error;
+        const Measured m = Measure(result.path);
+        EXPECT_GT(m.seconds, c.minSeconds);
+        EXPECT_LT(m.seconds, c.maxSeconds);
+        EXPECT_GT(m.rmsDb, -30) << "not silent";
+        if (c.wordsPerMinute == CSpeechRenderer::kSlowest) slow = m.seconds;
+        if (c.wordsPerMinute == CSpeechRenderer::kNormal && std::string(c.voice) == "cmn") normal = m.seconds;
+    }
+    EXPECT_GT(slow, normal * 1.3) << "slower speech lasts longer";
+}
+
+TEST(SpeechTest, ARenderedTextIsTakenFromTheCacheBySpeed) {
+    test::TempDir cache;
+    const CSpeechRenderer renderer(cache.Path());
+    const SpeechResult first = renderer.Render("下课时间到了", 170);
+    ASSERT_TRUE(first.Ok()) << first.error;
+    EXPECT_FALSE(first.cached);
+    const SpeechResult again = renderer.Render("  下课时间到了\n", 170);
+    EXPECT_TRUE(again.cached);
+    EXPECT_EQ(again.path, first.path);
+    const SpeechResult faster = renderer.Render("下课时间到了", 250);
+    EXPECT_FALSE(faster.cached);
+    EXPECT_NE(faster.path, first.path);
+    EXPECT_FALSE(std::filesystem::exists(first.path + ".part"));
+}
+
+TEST(SpeechTest, TextsThatCannotBeSpokenAreRefused) {
+    test::TempDir cache;
+    const CSpeechRenderer renderer(cache.Path());
+    for (const std::string& text :
+         {std::string(), std::string(" \n\t "), std::string(600, 'a') + " " + std::string(1000, 'b'),
+          std::string("\xe3\x80\x82\xe3\x80\x82\xe3\x80\x82")}) {
+        SCOPED_TRACE(text.substr(0, 20));
+        const SpeechResult result = renderer.Render(text, 170);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_TRUE(result.path.empty());
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(cache.Path())) << "nothing cached for a refusal";
+}
+
+TEST(SpeechTest, TheSirenSweepsAtAFullLevel) {
+    test::TempDir dir;
+    const std::string path = dir.Path() + "/siren.wav";
+    ASSERT_TRUE(WriteSirenWav(path));
+    const Measured m = Measure(path);
+    EXPECT_DOUBLE_EQ(m.seconds, kSirenSeconds);
+    EXPECT_NEAR(m.rmsDb, 20 * std::log10(0.6 / std::sqrt(2)), 0.2);
+}
+
+}  // namespace
+}  // namespace lumetra
