@@ -4,6 +4,7 @@
 
 #include "base/Logger.h"
 #include "schedule/BroadcastActivity.h"
+#include "schedule/SchoolCalendar.h"
 #include "schedule/Clock.h"
 #include "schedule/PowerControl.h"
 #include "schedule/ShutdownNotice.h"
@@ -18,7 +19,7 @@ constexpr long kSecondsPerDay = 86400;
 }  // namespace
 
 CAutoShutdown::CAutoShutdown(CDatabase& db, IClock& clock, IPowerControl& power)
-    : m_table(db), m_tasks(db), m_clock(clock), m_power(power) {}
+    : m_table(db), m_db(db), m_tasks(db), m_clock(clock), m_power(power) {}
 
 void CAutoShutdown::Load() {
     const ShutdownRow row = m_table.Read();
@@ -115,7 +116,7 @@ void CAutoShutdown::Disarm() {
 
 bool CAutoShutdown::BroadcastHoldsShutdown(std::time_t now) {
     try {
-        return AnyTaskHoldsMachineOn(m_tasks, now);
+        return AnyTaskHoldsMachineOn(m_tasks, ReadSchoolCalendar(m_db), now);
     } catch (const std::exception& e) {
         // Without the task table no broadcast can be told apart; the scheduler cannot run one
         // either, so the shutdown goes ahead.

@@ -76,7 +76,8 @@ private:
     bool BroadcastHoldsShutdown(std::time_t now);
 
     CShutdownTable m_table;
-    CTaskTable m_tasks;  // read to see whether a broadcast holds the machine on
+    CDatabase& m_db;
+    CTaskTable m_tasks;  // read with the calendar to see whether a broadcast holds the machine on
     IClock& m_clock;
     IPowerControl& m_power;
     IShutdownTimerOwner* m_pWindow = nullptr;

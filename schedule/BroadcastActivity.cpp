@@ -8,17 +8,17 @@
 #include "store/TaskTable.h"
 
 namespace lumetra {
-bool HoldsMachineOn(const TaskRecord& task, std::time_t now) {
+bool HoldsMachineOn(const TaskRecord& task, std::time_t now, const CSchoolCalendar& calendar) {
     if (task.state == sql::kStateRunning) return true;
-    if (!IsDueToday(task, now)) return false;
+    if (!IsDueToday(task, now, calendar)) return false;
     const TaskTimesResult times = TaskTimes(task, now);
     return times.sinceStart >= -kPowerUpLead && times.sinceEnd <= kPowerDownDelay;
 }
 
-bool AnyTaskHoldsMachineOn(CTaskTable& tasks, std::time_t now) {
+bool AnyTaskHoldsMachineOn(CTaskTable& tasks, const CSchoolCalendar& calendar, std::time_t now) {
     const std::vector<TaskRecord> all = tasks.ReadAll();
     return std::any_of(all.begin(), all.end(),
-                       [now](const TaskRecord& task) { return HoldsMachineOn(task, now); });
+                       [&](const TaskRecord& task) { return HoldsMachineOn(task, now, calendar); });
 }
 
 }  // namespace lumetra

@@ -6,14 +6,15 @@
 
 namespace lumetra {
 
+class CSchoolCalendar;
 class CTaskTable;
 struct TaskRecord;
 
 // True while the task is marked running, and on the days it is due from the moment its outlets
 // and receivers go on (ten seconds before the start) until its outlets go off (fifteen seconds
 // after the end).
-bool HoldsMachineOn(const TaskRecord& task, std::time_t now);
+bool HoldsMachineOn(const TaskRecord& task, std::time_t now, const CSchoolCalendar& calendar);
 // True when any stored task holds the machine on. Throws CDbError.
-bool AnyTaskHoldsMachineOn(CTaskTable& tasks, std::time_t now);
+bool AnyTaskHoldsMachineOn(CTaskTable& tasks, const CSchoolCalendar& calendar, std::time_t now);
 
 }  // namespace lumetra

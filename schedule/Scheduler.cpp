@@ -22,7 +22,7 @@ constexpr int64_t kJumpToleranceMs = 2000;
 }  // namespace
 
 CScheduler::CScheduler(CDatabase& db, CTransmitterLink& link, IClock& clock)
-    : m_link(link), m_clock(clock), m_table(db) {}
+    : m_link(link), m_clock(clock), m_table(db), m_db(db) {}
 
 CScheduler::~CScheduler() {
     Stop();
@@ -113,6 +113,7 @@ void CScheduler::RestoreSwitches() {
 }
 
 void CScheduler::ReadTasks() {
+    m_calendar = ReadSchoolCalendar(m_db);
     m_tasks.clear();
     m_table.ForEach([this](const TaskRecord& task) {
         m_tasks.emplace_back(task);
@@ -141,7 +142,7 @@ void CScheduler::RunDeferred() {
 
 void CScheduler::EvaluateSecond(std::time_t second) {
     PowerDownsDue(second);
-    const RuleMoments at(second);
+    const RuleMoments at(second, m_calendar);
     CRuleWindow window;
     window.SetNow(second);
     for (TaskFields& task : m_tasks) {
@@ -314,11 +315,11 @@ void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
 bool CScheduler::StillCovers(const TaskFields& task, BroadcastPhase phase, std::time_t now) const {
     if (phase == BroadcastPhase::kOnAir) {
         const TaskTimesResult times = TaskTimes(task, now);
-        return IsDueToday(task, now) && times.sinceStart >= 0 && times.sinceEnd < 0;
+        return IsDueToday(task, now, m_calendar) && times.sinceStart >= 0 && times.sinceEnd < 0;
     }
     const LocalMoment startDay(now + kPowerUpLead);
     const std::time_t untilStart = task.MomentsOn(startDay).start - now;
-    return IsDueToday(task, startDay) && untilStart > 0 && untilStart <= kPowerUpLead;
+    return IsDueToday(task, startDay, m_calendar) && untilStart > 0 && untilStart <= kPowerUpLead;
 }
 
 TaskFields* CScheduler::FindRow(const std::string& id) {

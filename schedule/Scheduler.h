@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "schedule/SchoolCalendar.h"
 #include "schedule/SwitchLedger.h"
 #include "schedule/TaskRecord.h"
 #include "schedule/TaskRules.h"
@@ -114,6 +115,8 @@ private:
     // Only the thread that ticks touches the fields below.
     CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'
     std::vector<TaskFields> m_tasks;
+    CDatabase& m_db;
+    CSchoolCalendar m_calendar;  // read with the tasks on every pass
     std::time_t m_lastSecond = -1;  // the last second a pass evaluated; none yet
     int64_t m_lastSteady = 0;       // the steady clock when it was read
     CSwitchLedger m_ledger;

@@ -42,8 +42,10 @@ std::time_t MakeLocal(int year, int month, int day, int hour, int minute, int se
     return moment;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date (valid for any year).
-long DaysFromCivil(long y, long m, long d) {
+}  // namespace
+
+// Proleptic Gregorian.
+long CivilDayNumber(long y, long m, long d) {
     y -= m <= 2;
     const long era = (y >= 0 ? y : y - 399) / 400;
     const long yoe = y - era * 400;
@@ -52,8 +54,24 @@ long DaysFromCivil(long y, long m, long d) {
     return era * 146097 + doe - 719468;
 }
 
+LocalMoment NoonOf(long dayNumber) {
+    // The inverse of CivilDayNumber.
+    const long z = dayNumber + 719468;
+    const long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153;
+    const long day = doy - (153 * mp + 2) / 5 + 1;
+    const long month = mp < 10 ? mp + 3 : mp - 9;
+    const long year = yoe + era * 400 + (month <= 2);
+    return LocalMoment(MakeLocal(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), 12, 0, 0));
+}
+
+namespace {
+
 long DayNumberOf(const std::tm& local) {
-    return DaysFromCivil(local.tm_year + 1900L, local.tm_mon + 1L, local.tm_mday);
+    return CivilDayNumber(local.tm_year + 1900L, local.tm_mon + 1L, local.tm_mday);
 }
 
 // The day number of a "%Y-%m-%d" date. Year: the first four characters; month: from character 5
@@ -142,29 +160,30 @@ TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now) {
     return r;
 }
 
-int DueCountToday(const TaskFields& task, const LocalMoment& now) {
+int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar) {
     const long dayOffset = now.dayNumber - task.FirstDay();
     if (dayOffset < 0) return 0;
+    if (task.kind == RepeatKind::kOnce) return dayOffset == 0 ? 1 : 0;
+    const CalendarDay day = calendar.Day(now);
+    if (day.holiday) return 0;
     switch (task.kind) {
-        case RepeatKind::kOnce:
-            return dayOffset == 0 ? 1 : 0;
         case RepeatKind::kDaily:
             return 1;
         case RepeatKind::kWeekly: {
-            const int weekDay = now.local.tm_wday + 1;  // 1 Sunday .. 7 Saturday
             int count = 0;
             for (char c : task.weekDays)
-                if (c - '0' == weekDay) ++count;
+                if (c - '0' == day.weekDay) ++count;
             return count;
         }
+        case RepeatKind::kOnce:
         case RepeatKind::kNone:
             break;
     }
     return 0;
 }
 
-bool IsDueToday(const TaskFields& task, const LocalMoment& now) {
-    return DueCountToday(task, now) > 0;
+bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar) {
+    return DueCountToday(task, now, calendar) > 0;
 }
 
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries) {

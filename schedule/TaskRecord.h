@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "schedule/SchoolCalendar.h"
 #include "schedule/TimeOfDay.h"
 #include "store/Labels.h"
 #include "store/TaskTable.h"
@@ -69,9 +70,14 @@ struct TaskTimesResult {
 TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now);
 
 // How many times the rules are evaluated for this task on the day of `now`: 0 when not due; a
-// weekly task counts each occurrence of the day's week-day digit.
-int DueCountToday(const TaskFields& task, const LocalMoment& now);
-bool IsDueToday(const TaskFields& task, const LocalMoment& now);
+// weekly task counts each occurrence of the week-day digit the calendar gives the day. On a
+// holiday only once tasks are due.
+int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
+bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
+
+// Days since 1970-01-01 of a calendar date (any year), and the local noon of such a day.
+long CivilDayNumber(long year, long month, long day);
+LocalMoment NoonOf(long dayNumber);
 
 // Channel i+1 is a target when entry i of 目标区域 reads as a non-zero number.
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);

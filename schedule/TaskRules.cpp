@@ -4,16 +4,16 @@
 
 namespace lumetra {
 
-RuleMoments::RuleMoments(std::time_t now)
-    : now(now), powerUpDay(now + kPowerUpLead), powerDownDay(now - kPowerDownDelay) {}
+RuleMoments::RuleMoments(std::time_t now, const CSchoolCalendar& calendar)
+    : now(now), powerUpDay(now + kPowerUpLead), powerDownDay(now - kPowerDownDelay), calendar(calendar) {}
 
 DueRules RulesAt(const TaskFields& task, const RuleMoments& at) {
     DueRules rules;
     const bool running = task.state == sql::kStateRunning;
-    const int dueToday = DueCountToday(task, at.now);
+    const int dueToday = DueCountToday(task, at.now, at.calendar);
     const TaskTimesResult today = TaskTimes(task, at.now);
 
-    const int dueForPowerUp = DueCountToday(task, at.powerUpDay);
+    const int dueForPowerUp = DueCountToday(task, at.powerUpDay, at.calendar);
     if (dueForPowerUp > 0 && at.now.time == task.MomentsOn(at.powerUpDay).start - kPowerUpLead) {
         rules = {Rule::kPowerUp, dueForPowerUp};
     } else if (dueToday > 0 && today.sinceStart == 0) {
@@ -25,7 +25,7 @@ DueRules RulesAt(const TaskFields& task, const RuleMoments& at) {
     // Running outside today's window: left over from a pass that missed the end, or from a
     // program that was down (killed during the broadcast, or the day before).
     const bool stale = running && (dueToday == 0 || today.sinceEnd > 0 || today.sinceStart < -kPowerUpLead);
-    const int dueForPowerDown = DueCountToday(task, at.powerDownDay);
+    const int dueForPowerDown = DueCountToday(task, at.powerDownDay, at.calendar);
     if (dueToday > 0 && today.sinceEnd == 0) {
         rules.end = Rule::kEnd, rules.endTimes = dueToday;
     } else if (stale) {

@@ -30,10 +30,11 @@ struct DueRules {
 };
 
 // The moments a rule evaluation looks at: the second itself, and the seconds whose day the
-// power-up and the power-down are measured from.
+// power-up and the power-down are measured from; and the calendar that says what each day runs.
 struct RuleMoments {
-    explicit RuleMoments(std::time_t now);
+    RuleMoments(std::time_t now, const CSchoolCalendar& calendar);
     LocalMoment now, powerUpDay, powerDownDay;
+    const CSchoolCalendar& calendar;
 };
 
 DueRules RulesAt(const TaskFields& task, const RuleMoments& at);

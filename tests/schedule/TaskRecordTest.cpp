@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "schedule/RuleWindow.h"
+#include "schedule/SchoolCalendar.h"
 #include "schedule/TaskRecord.h"
 #include "schedule/TaskRules.h"
+#include "store/CalendarTable.h"
+#include "store/OwnTables.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "tests/schedule/SchedulerRig.h"
@@ -50,13 +53,70 @@ TEST(DueCountToday, RepeatKindsOverAWeek) {
         std::string due;
         for (int day = 0; day < 9; ++day) {
             const std::time_t noon = Local(2026, 2, 28 + day, 12, 0, 0);
-            const int count = DueCountToday(c.task, noon);
+            const int count = DueCountToday(c.task, noon, CSchoolCalendar());
             due += count ? static_cast<char>('0' + count) : '.';
-            EXPECT_EQ(IsDueToday(c.task, noon), count > 0);
+            EXPECT_EQ(IsDueToday(c.task, noon, CSchoolCalendar()), count > 0);
         }
         EXPECT_EQ(due, c.dueOnDays) << "code " << c.task.repeatCode << " date " << c.task.date << " days "
                                     << c.task.weekDays;
     }
+}
+
+// The school's calendar, stored and read back, against the days each kind of task runs: holidays
+// over a month end and a year end, make-up days (one of them inside a holiday), a once task on a
+// holiday. A database is not touched until the first entry is saved.
+TEST(SchoolCalendar, HolidaysAndMakeUpDaysDecideTheRunDays) {
+    CZone tz("Asia/Shanghai");
+    test::TestDatabase db;
+    CCalendarTable table(db.Db());
+    EXPECT_TRUE(table.ReadAll().empty());
+    EXPECT_EQ(OwnSchemaVersion(db.Db()), 0);
+    const CalendarRow rows[] = {
+        {0, "2026-10-01", "2026-10-07", 0, "国庆节"}, {0, "2026-09-30", "2026-10-01", 0, "中秋节"},
+        {0, "2026-09-27", "2026-09-27", 2, "调休"},   {0, "2026-10-07", "2026-10-07", 5, "调休"},
+        {0, "2026-10-10", "2026-10-10", 6, "调休"},   {0, "2026-12-31", "2027-01-02", 0, "元旦"},
+        {0, "2027-01-03", "2027-01-03", 2, "调休"},   {0, "2026-02-30", "2026-02-30", 0, "不存在的日子"},
+    };
+    for (const CalendarRow& row : rows) table.Add(row);
+    EXPECT_EQ(OwnSchemaVersion(db.Db()), 1);
+    const CSchoolCalendar calendar = ReadSchoolCalendar(db.Db());
+    EXPECT_EQ(calendar.Entries().size(), std::size(rows) - 1) << "a date that does not exist is left out";
+
+    const TaskRecord tasks[] = {Task("2", "2026-09-01"), Task("1", "2026-09-01", "2"), Task("1", "2026-09-01", "1"),
+                                Task("1", "2026-09-01", "6"), Task("0", "2026-10-03")};
+    const struct {
+        int year, month, day, days;
+        const char* due[std::size(tasks)];  // daily, Mondays, Sundays, Fridays, once
+    } spans[] = {
+        {2026, 9, 26, 16,
+         {"1111.......11111", ".11.............", "...............1", ".............11.", ".......1........"}},
+        {2026, 12, 29, 7, {"11...11", ".....11", ".......", ".......", "......."}},
+    };
+    for (const auto& span : spans) {
+        for (size_t t = 0; t < std::size(tasks); ++t) {
+            std::string due;
+            for (int day = 0; day < span.days; ++day)
+                due += IsDueToday(tasks[t], Local(span.year, span.month, span.day + day, 12, 0, 0), calendar) ? '1'
+                                                                                                              : '.';
+            EXPECT_EQ(due, span.due[t]) << "task " << t << " from " << span.month << "-" << span.day;
+        }
+    }
+    const CalendarDay madeUp = calendar.Day(Local(2026, 10, 7, 12, 0, 0));
+    EXPECT_TRUE(madeUp.madeUp && !madeUp.holiday && madeUp.weekDay == 5 && *madeUp.name == "调休");
+    EXPECT_EQ(*calendar.Day(Local(2026, 10, 1, 9, 0, 0)).name, "国庆节");
+
+    const std::vector<CalendarRow> stored = table.ReadAll();
+    table.Remove(stored.at(1).id);  // 09-27 (after 02-30): a Sunday again
+    EXPECT_FALSE(IsDueToday(tasks[1], Local(2026, 9, 27, 12, 0, 0), ReadSchoolCalendar(db.Db())));
+}
+
+TEST(SchoolCalendar, DatesReadOnlyWhenTheyExist) {
+    CZone tz("Asia/Shanghai");
+    long day = 0;
+    EXPECT_TRUE(ParseCalendarDate("2028-02-29", day));
+    EXPECT_EQ(day, CivilDayNumber(2028, 2, 29));
+    for (const char* bad : {"2026-02-29", "2026-13-01", "2026-10-01x", "", "10-01", "2026-00-10"})
+        EXPECT_FALSE(ParseCalendarDate(bad, day)) << bad;
 }
 
 // Texts the editor never writes are read by their leading digits, without a crash.
@@ -117,7 +177,7 @@ TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
     rows.Open("select ID, 任务名称, NULL as 日期, 提醒次数 from tb_memo");
     const TaskRecord sparse = TaskRecord::FromRow(rows);
     EXPECT_EQ(fields(sparse), "1,早操,,,,,,,,2,,,,");
-    EXPECT_TRUE(IsDueToday(sparse, std::time(nullptr))) << "a daily task without a date counts from long ago";
+    EXPECT_TRUE(IsDueToday(sparse, std::time(nullptr), CSchoolCalendar())) << "a daily task without a date counts from long ago";
 }
 
 // The rules over weeks of seconds, one second at a time as the scheduler evaluates them, in zones
@@ -165,9 +225,10 @@ TEST(TaskRules, EachRuleActsOncePerDueDayAtItsSecondAcrossClockChanges) {
         for (const auto& t : tasks) fields.emplace_back(t.task);
         std::vector<std::map<Rule, std::vector<std::time_t>>> acted(std::size(tasks));
         CRuleWindow window;
+        const CSchoolCalendar calendar;
         int heldBack = 0;
         for (std::time_t now = from; now < to; ++now) {
-            const RuleMoments at(now);
+            const RuleMoments at(now, calendar);
             window.SetNow(now);
             for (size_t i = 0; i < fields.size(); ++i) {
                 const DueRules rules = RulesAt(fields[i], at);
