@@ -4,9 +4,9 @@
 
 #include "base/Logger.h"
 #include "schedule/BroadcastActivity.h"
-#include "schedule/SchoolCalendar.h"
 #include "schedule/Clock.h"
 #include "schedule/PowerControl.h"
+#include "schedule/SchoolCalendar.h"
 #include "schedule/ShutdownNotice.h"
 #include "schedule/ShutdownTimerOwner.h"
 #include "schedule/TimeOfDay.h"

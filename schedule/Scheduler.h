@@ -116,7 +116,7 @@ private:
     CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'
     std::vector<TaskFields> m_tasks;
     CDatabase& m_db;
-    CSchoolCalendar m_calendar;  // read with the tasks on every pass
+    CSchoolCalendar m_calendar;     // read with the tasks on every pass
     std::time_t m_lastSecond = -1;  // the last second a pass evaluated; none yet
     int64_t m_lastSteady = 0;       // the steady clock when it was read
     CSwitchLedger m_ledger;

@@ -45,7 +45,8 @@ CSchoolCalendar ReadSchoolCalendar(CDatabase& db) {
     std::vector<CalendarEntry> entries;
     for (const CalendarRow& row : CCalendarTable(db).ReadAll()) {
         CalendarEntry entry;
-        if (!ParseCalendarDate(row.firstDay, entry.firstDay) || !ParseCalendarDate(row.lastDay, entry.lastDay))
+        if (!ParseCalendarDate(row.firstDay, entry.firstDay) ||
+            !ParseCalendarDate(row.lastDay, entry.lastDay))
             continue;
         entry.runsWeekDay = row.weekDay;
         entry.name = row.name;

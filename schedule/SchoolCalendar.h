@@ -22,8 +22,8 @@ struct CalendarEntry {
 // What one local day runs.
 struct CalendarDay {
     bool holiday = false;
-    bool madeUp = false;  // a make-up day: weekDay is the one it runs, not its own
-    int weekDay = 0;      // 1 (Sunday) .. 7 (Saturday) whose weekly tasks run
+    bool madeUp = false;                // a make-up day: weekDay is the one it runs, not its own
+    int weekDay = 0;                    // 1 (Sunday) .. 7 (Saturday) whose weekly tasks run
     const std::string* name = nullptr;  // the holiday's or make-up day's name; null on an ordinary day
 };
 

@@ -65,7 +65,8 @@ LocalMoment NoonOf(long dayNumber) {
     const long day = doy - (153 * mp + 2) / 5 + 1;
     const long month = mp < 10 ? mp + 3 : mp - 9;
     const long year = yoe + era * 400 + (month <= 2);
-    return LocalMoment(MakeLocal(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), 12, 0, 0));
+    return LocalMoment(
+        MakeLocal(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), 12, 0, 0));
 }
 
 namespace {

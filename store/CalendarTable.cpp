@@ -21,8 +21,9 @@ std::vector<CalendarRow> CCalendarTable::ReadAll() {
     CRecordset rows(m_db);
     rows.Open("select * from lumetra_calendar order by first_day, id");
     for (; !rows.IsEOF(); rows.MoveNext())
-        result.push_back({rows.GetFieldInt("id"), rows.GetFieldText("first_day"), rows.GetFieldText("last_day"),
-                          rows.GetFieldInt("week_day"), rows.GetFieldText("name")});
+        result.push_back({rows.GetFieldInt("id"), rows.GetFieldText("first_day"),
+                          rows.GetFieldText("last_day"), rows.GetFieldInt("week_day"),
+                          rows.GetFieldText("name")});
     return result;
 }
 

@@ -208,9 +208,9 @@ TEST(BroadcastActivityTest, TasksHoldTheMachineFromPowerUpToPowerDown) {
         bool holiday = false;
     } cases[] = {
         {"08:00:00", "08:30:00", kRepeatDaily, "未执行", 7, 59, 49, false},
-        {"08:00:00", "08:30:00", kRepeatDaily, "未执行", 7, 59, 50, true},   // outlets go on
-        {"08:00:00", "08:30:00", kRepeatDaily, "正在执行", 12, 0, 0, true},  // marked running
-        {"08:00:00", "08:30:00", kRepeatWeekly, "未执行", 8, 10, 0, false},  // weekly, not today
+        {"08:00:00", "08:30:00", kRepeatDaily, "未执行", 7, 59, 50, true},        // outlets go on
+        {"08:00:00", "08:30:00", kRepeatDaily, "正在执行", 12, 0, 0, true},       // marked running
+        {"08:00:00", "08:30:00", kRepeatWeekly, "未执行", 8, 10, 0, false},       // weekly, not today
         {"08:00:00", "08:30:00", kRepeatDaily, "未执行", 8, 10, 0, false, true},  // not on a holiday
         {"08:00:00", "08:30:00", kRepeatOnce, "未执行", 8, 10, 0, true, true},    // once: its date rules
     };
@@ -218,7 +218,8 @@ TEST(BroadcastActivityTest, TasksHoldTheMachineFromPowerUpToPowerDown) {
     const CSchoolCalendar holiday({{march5, march5, 0, "校庆"}});
     for (const auto& c : cases) {
         TaskRecord task;
-        task.date = c.code == kRepeatOnce ? "2026-03-05" : "2026-03-02", task.startTime = c.start, task.endTime = c.end;
+        task.date = c.code == kRepeatOnce ? "2026-03-05" : "2026-03-02", task.startTime = c.start,
+        task.endTime = c.end;
         task.repeatCode = c.code, task.state = c.state, task.weekDays = "2";  // Mondays
         EXPECT_EQ(HoldsMachineOn(task, LocalTime(2026, 3, 5, c.hour, c.minute, c.second),
                                  c.holiday ? holiday : CSchoolCalendar()),

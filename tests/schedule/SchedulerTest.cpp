@@ -9,6 +9,7 @@
 
 #include "schedule/Scheduler.h"
 #include "schedule/SimulatedClock.h"
+#include "store/CalendarTable.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
@@ -426,6 +427,40 @@ TEST_F(SchedulerTest, ARowDeletedOrChangedOnAirEndsOrFollows) {
     clock.SetTime(Monday(9, 0, 0));
     runTo(9, 0, 16);
     EXPECT_EQ(OnAir(rec.Frames()), "on | outlets 0000");
+}
+
+// A week with a holiday range and a make-up Sunday that runs Monday's timetable: the power-up and
+// the hand-over of each task go out on its run days only; a once task keeps its date on a holiday.
+TEST_F(SchedulerTest, HolidaysAndMakeUpDaysDecideWhichDaysGoOnAir) {
+    CCalendarTable calendar(database.Db());
+    calendar.Add({0, "2026-09-30", "2026-10-02", 0, "国庆节"});
+    calendar.Add({0, "2026-09-27", "2026-09-27", 2, "调休"});
+    const std::string daily = InsertTask(database.Db(), {.date = "2026-09-01"});
+    const std::string monday = InsertTask(database.Db(), {.date = "2026-09-01",
+                                                          .start = "09:00:00",
+                                                          .end = "09:10:00",
+                                                          .code = kRepeatWeekly,
+                                                          .weekDays = "2"});
+    const std::string once = InsertTask(
+        database.Db(), {.date = "2026-10-01", .start = "10:00:00", .end = "10:05:00", .code = kRepeatOnce});
+    const struct {
+        int month, day;
+        const char* onAir;  // the tasks handed over that day: D daily, M Mondays, O once
+    } days[] = {{9, 26, "D"}, {9, 27, "DM"}, {9, 28, "DM"}, {9, 29, "D"},
+                {9, 30, ""},  {10, 1, "O"},  {10, 2, ""}};
+    for (const auto& d : days) {
+        rec.Clear();
+        std::string onAir;
+        for (int hour : {8, 9, 10}) {
+            clock.SetTime(LocalTime(2026, d.month, d.day, hour - 1, 59, 45));
+            RunUntil(LocalTime(2026, d.month, d.day, hour, 0, 2));
+        }
+        for (const auto& [id, letter] : {std::pair{daily, 'D'}, {monday, 'M'}, {once, 'O'}})
+            if (rec.Count("PlayTask " + id + " " + TaskRow().playList) > 0) onAir += letter;
+        EXPECT_EQ(onAir, d.onAir) << d.month << "-" << d.day;
+        // Power-up frames only for what goes on air: each task switches its outlets on once a tick.
+        EXPECT_EQ(rec.Count("SendPower 05") > 0, *d.onAir != 0) << d.month << "-" << d.day;
+    }
 }
 
 }  // namespace

@@ -82,22 +82,28 @@ TEST(SchoolCalendar, HolidaysAndMakeUpDaysDecideTheRunDays) {
     const CSchoolCalendar calendar = ReadSchoolCalendar(db.Db());
     EXPECT_EQ(calendar.Entries().size(), std::size(rows) - 1) << "a date that does not exist is left out";
 
-    const TaskRecord tasks[] = {Task("2", "2026-09-01"), Task("1", "2026-09-01", "2"), Task("1", "2026-09-01", "1"),
-                                Task("1", "2026-09-01", "6"), Task("0", "2026-10-03")};
+    const TaskRecord tasks[] = {Task("2", "2026-09-01"), Task("1", "2026-09-01", "2"),
+                                Task("1", "2026-09-01", "1"), Task("1", "2026-09-01", "6"),
+                                Task("0", "2026-10-03")};
     const struct {
         int year, month, day, days;
         const char* due[std::size(tasks)];  // daily, Mondays, Sundays, Fridays, once
     } spans[] = {
-        {2026, 9, 26, 16,
-         {"1111.......11111", ".11.............", "...............1", ".............11.", ".......1........"}},
+        {2026,
+         9,
+         26,
+         16,
+         {"1111.......11111", ".11.............", "...............1", ".............11.",
+          ".......1........"}},
         {2026, 12, 29, 7, {"11...11", ".....11", ".......", ".......", "......."}},
     };
     for (const auto& span : spans) {
         for (size_t t = 0; t < std::size(tasks); ++t) {
             std::string due;
             for (int day = 0; day < span.days; ++day)
-                due += IsDueToday(tasks[t], Local(span.year, span.month, span.day + day, 12, 0, 0), calendar) ? '1'
-                                                                                                              : '.';
+                due += IsDueToday(tasks[t], Local(span.year, span.month, span.day + day, 12, 0, 0), calendar)
+                           ? '1'
+                           : '.';
             EXPECT_EQ(due, span.due[t]) << "task " << t << " from " << span.month << "-" << span.day;
         }
     }
@@ -177,7 +183,8 @@ TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
     rows.Open("select ID, 任务名称, NULL as 日期, 提醒次数 from tb_memo");
     const TaskRecord sparse = TaskRecord::FromRow(rows);
     EXPECT_EQ(fields(sparse), "1,早操,,,,,,,,2,,,,");
-    EXPECT_TRUE(IsDueToday(sparse, std::time(nullptr), CSchoolCalendar())) << "a daily task without a date counts from long ago";
+    EXPECT_TRUE(IsDueToday(sparse, std::time(nullptr), CSchoolCalendar()))
+        << "a daily task without a date counts from long ago";
 }
 
 // The rules over weeks of seconds, one second at a time as the scheduler evaluates them, in zones
