@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QFileDialog>
@@ -17,13 +18,18 @@
 #include <algorithm>
 
 #include "base/NumberText.h"
+#include "pages/BroadcastText.h"
 #include "pages/DbErrorReport.h"
 #include "pages/FolderScan.h"
 #include "pages/FolderScanProgress.h"
+#include "schedule/TaskConflicts.h"
+#include "station/PlayMode.h"
 #include "store/AreaTable.h"
 #include "store/Database.h"
+#include "store/DictTable.h"
 #include "store/Labels.h"
 #include "store/RoomTable.h"
+#include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
 #include "widgets/CheckTree.h"
 #include "widgets/ColorListCtrl.h"
@@ -71,6 +77,21 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
     for (const std::string& path : draft.files) m_taskFiles.AddStored(path);
     RefreshFileList();
     ShowDraft(draft);
+    ShowMode();
+}
+
+// A new task goes round its list until its end; a stored one shows its own mode, or, without one,
+// the instant-play page's, in which it has played so far.
+void CDlgTaskEdit::ShowMode() {
+    std::optional<int> mode = m_modify ? std::nullopt : std::optional<int>(static_cast<int>(PlayMode::kLoop));
+    try {
+        if (m_modify) mode = CTaskModeTable(m_db).Find(m_taskId);
+        if (!mode) mode = CDictTable(m_db).ReadPlayCircle();
+    } catch (const CDbError&) {
+        // Unreadable: the first mode shows; saving reports the database's trouble.
+    }
+    const int index = m_mode->findData(static_cast<int>(PlayModeFromNumber(mode.value_or(0))));
+    m_mode->setCurrentIndex(std::max(index, 0));
 }
 
 CDlgTaskEdit::~CDlgTaskEdit() = default;
@@ -86,6 +107,11 @@ void CDlgTaskEdit::BuildControls() {
     m_end = new CTimeEdit(this);
     const std::pair<const char*, QWidget*> fields[] = {
         {"任务名称：", m_name}, {"开始日期：", m_date}, {"开始时间：", m_start}, {"结束时间：", m_end}};
+    m_mode = new QComboBox(this);
+    for (const PlayModeInfo& info : kPlayModes)
+        m_mode->addItem(QString::fromUtf8(info.text), static_cast<int>(info.mode));
+    form->addWidget(new QLabel(QStringLiteral("播放模式："), this), 5, 0);
+    form->addWidget(m_mode, 5, 1);
     for (int row = 0; row < 4; ++row) {
         auto* label = new QLabel(QString::fromUtf8(fields[row].first), this);
         label->setBuddy(fields[row].second);
@@ -345,11 +371,12 @@ bool CDlgTaskEdit::OnSave() {
     }
     if (!ConfirmIncomplete(draft)) return false;
     const TaskRecord task = RecordFromDraft(draft, ZoneEntries(CheckedChannels()));
+    if (!ConfirmConflicts(task)) return false;
     try {
-        CTaskTable tasks(m_db);
-        if (!m_modify) {
-            tasks.Insert(task);
-        } else if (!tasks.Update(task, m_taskId)) {
+        const std::string statement =
+            m_modify ? CTaskTable::UpdateStatement(task, m_taskId) : CTaskTable::InsertStatement(task);
+        if (!CTaskModeTable(m_db).SaveWithTask(statement, m_modify ? m_taskId : -1,
+                                               m_mode->currentData().toInt())) {
             ShowMessage(this, QStringLiteral("要修改的任务已不存在，可能已被删除；修改没有保存。"));
             return false;
         }
@@ -373,6 +400,34 @@ bool CDlgTaskEdit::ConfirmIncomplete(const TaskDraft& draft) {
                this,
                QStringLiteral("此任务没有选择%1。\n仍然保存吗？").arg(missing.join(QStringLiteral("、"))),
                MbButtons::SaveAnywayOrReturn, MbIcon::Question) == MbResult::Ok;
+}
+
+bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
+    std::vector<TaskRecord> rows;
+    CSchoolCalendar calendar;
+    try {
+        rows = CTaskTable(m_db).ReadAll();
+        calendar = ReadSchoolCalendar(m_db);
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return false;
+    }
+    TaskRecord mine = task;
+    mine.id = m_modify ? std::to_string(m_taskId) : std::string();
+    rows.push_back(mine);
+    CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), calendar);
+    const QDate today = QDate::currentDate();
+    const std::vector<TaskConflict> conflicts =
+        FindConflicts(planner, rows.size() - 1, CivilDayNumber(today.year(), today.month(), today.day()));
+    if (conflicts.empty()) return true;
+    QStringList lines;
+    for (const TaskConflict& c : conflicts) lines << ConflictText(rows[c.task].name, c);
+    return ShowMessage(
+               this,
+               QStringLiteral(
+                   "以下任务与此任务使用相同的接收机或外设，时间重叠或间隔不足30秒：\n\n%1\n\n仍然保存吗？")
+                   .arg(lines.join(QStringLiteral("\n"))),
+               MbButtons::SaveAnywayOrReturn, MbIcon::Warning) == MbResult::Ok;
 }
 
 void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {

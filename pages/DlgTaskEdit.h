@@ -11,6 +11,7 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QDateEdit;
 class QLineEdit;
 class QPushButton;
@@ -57,6 +58,8 @@ public:
     QCheckBox* WeekDayBox(int day) const { return m_weekDays[day]; }
     QCheckBox* PowerBox(int index) const { return m_power[index]; }
     CCheckTree* ZoneTree() const { return m_zones; }
+    // The task's own play mode, in the order of kPlayModes.
+    QComboBox* ModeBox() const { return m_mode; }
     CColorListCtrl* FileList() const { return m_files; }
     enum ButtonId { kAllOn, kAllOff, kAddFiles, kAddFolder, kDeleteFile, kDeleteAll, kSave, kCancel };
     QPushButton* Button(ButtonId id) const { return m_buttons[id]; }
@@ -70,6 +73,9 @@ private:
     TaskDraft DraftFromControls() const;
     std::vector<int> CheckedChannels() const;
     bool ConfirmIncomplete(const TaskDraft& draft);
+    // Lists the tasks that would collide with this one and asks whether to save anyway.
+    bool ConfirmConflicts(const TaskRecord& task);
+    void ShowMode();
     void EnableWeekDays(bool enable);
     void OnAddFiles();
     void OnAddFolder();
@@ -94,6 +100,7 @@ private:
     std::array<QCheckBox*, 7> m_weekDays;
     std::array<QCheckBox*, 4> m_power;
     CCheckTree* m_zones;
+    QComboBox* m_mode;
     CColorListCtrl* m_files;
     std::array<QPushButton*, 8> m_buttons;
 };

@@ -8,9 +8,12 @@
 
 #include "base/NumberText.h"
 #include "pages/DbErrorReport.h"
+#include "pages/DlgCalendar.h"
+#include "pages/DlgPreview.h"
 #include "pages/DlgTaskEdit.h"
 #include "pages/TaskListRows.h"
 #include "store/Database.h"
+#include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/MessageBox.h"
@@ -26,11 +29,16 @@ CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
                                  {QStringLiteral("开始时间"), 100},
                                  {QStringLiteral("结束时间"), 100},
                                  {QStringLiteral("重复周期"), 220},
-                                 {QStringLiteral("状态"), 80}},
+                                 {QStringLiteral("状态"), 80},
+                                 {QStringLiteral("播放模式"), 90}},
                                 this);
     m_add = new QPushButton(QStringLiteral("增加"), this);
     m_modify = new QPushButton(QStringLiteral("修改"), this);
     m_delete = new QPushButton(QStringLiteral("删除"), this);
+    m_preview = new QPushButton(QStringLiteral("播放预览"), this);
+    m_calendar = new QPushButton(QStringLiteral("节假日与调休"), this);
+    connect(m_preview, &QPushButton::clicked, this, [this] { CDlgPreview(m_db, this).exec(); });
+    connect(m_calendar, &QPushButton::clicked, this, [this] { CDlgCalendar(m_db, this).exec(); });
     connect(m_add, &QPushButton::clicked, this, &CDlgTaskList::OnAdd);
     connect(m_modify, &QPushButton::clicked, this, &CDlgTaskList::OnModify);
     connect(m_delete, &QPushButton::clicked, this, &CDlgTaskList::OnDelete);
@@ -44,6 +52,8 @@ CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
     }
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_preview);
+    buttons->addWidget(m_calendar);
     buttons->addStretch();
     for (QPushButton* button : {m_add, m_modify, m_delete}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
@@ -55,7 +65,7 @@ void CDlgTaskList::LoadTasks() {
     m_list->DeleteAllItems();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        m_list->SetRows(TaskListRows(CTaskTable(m_db).ReadAll()));
+        m_list->SetRows(TaskListRows(CTaskTable(m_db).ReadAll(), CTaskModeTable(m_db).ReadAll()));
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }

@@ -29,6 +29,8 @@ public:
     QPushButton* AddButton() const { return m_add; }
     QPushButton* ModifyButton() const { return m_modify; }
     QPushButton* DeleteButton() const { return m_delete; }
+    QPushButton* PreviewButton() const { return m_preview; }
+    QPushButton* CalendarButton() const { return m_calendar; }
 
 protected:
     bool event(QEvent* event) override;  // WM_TASKS_CHANGED reloads
@@ -45,6 +47,8 @@ private:
     QPushButton* m_add;
     QPushButton* m_modify;
     QPushButton* m_delete;
+    QPushButton* m_preview;
+    QPushButton* m_calendar;
     CDatabase& m_db;
 };
 

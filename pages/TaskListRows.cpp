@@ -1,5 +1,7 @@
 #include "pages/TaskListRows.h"
 
+#include "base/NumberText.h"
+#include "station/PlayMode.h"
 #include "store/TaskStates.h"
 #include "store/TaskTable.h"
 
@@ -27,14 +29,24 @@ QColor StateColour(const std::string& state) {
     return {};
 }
 
-std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks) {
+QString ModeText(const TaskRecord& task, const std::map<int, int>& modes) {
+    const auto found = modes.find(LeadingInt(task.id));
+    if (found == modes.end()) return QStringLiteral("跟随即时播放");
+    const PlayMode mode = PlayModeFromNumber(found->second);
+    for (const PlayModeInfo& info : kPlayModes)
+        if (info.mode == mode) return QString::fromUtf8(info.text);
+    return {};
+}
+
+std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
+                                       const std::map<int, int>& modes) {
     std::vector<ColorListRow> rows;
     rows.reserve(tasks.size());
     for (const TaskRecord& task : tasks) {
         rows.push_back({{QString::number(rows.size() + 1), QString::fromStdString(task.name),
                          QString::fromStdString(task.date), QString::fromStdString(task.startTime),
                          QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
-                         QString::fromStdString(task.state)},
+                         QString::fromStdString(task.state), ModeText(task, modes)},
                         StateColour(task.state)});
     }
     return rows;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,11 @@ struct TaskRecord;
 QString RepeatText(const std::string& repeatText, const std::string& weekDays);
 // Grey for "未执行", near white for "已执行", green for "正在执行", the list's own otherwise.
 QColor StateColour(const std::string& state);
-// Rows in the given order, numbered from 1.
-std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks);
+// Rows in the given order, numbered from 1, with each task's own play mode from `modes` (by task
+// ID); a task without one plays in the instant-play page's mode.
+std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks, const std::map<int, int>& modes);
 
 // Columns of the list, by position.
-enum TaskListColumn { kColNumber, kColName, kColDate, kColStart, kColEnd, kColRepeat, kColState };
+enum TaskListColumn { kColNumber, kColName, kColDate, kColStart, kColEnd, kColRepeat, kColState, kColMode };
 
 }  // namespace lumetra

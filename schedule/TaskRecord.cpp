@@ -69,6 +69,10 @@ LocalMoment NoonOf(long dayNumber) {
         MakeLocal(static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), 12, 0, 0));
 }
 
+std::time_t LocalTimeOf(const LocalMoment& day, int hour, int minute, int second) {
+    return MakeLocal(day.local.tm_year + 1900, day.local.tm_mon + 1, day.local.tm_mday, hour, minute, second);
+}
+
 namespace {
 
 long DayNumberOf(const std::tm& local) {

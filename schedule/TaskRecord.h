@@ -78,6 +78,9 @@ bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCal
 // Days since 1970-01-01 of a calendar date (any year), and the local noon of such a day.
 long CivilDayNumber(long year, long month, long day);
 LocalMoment NoonOf(long dayNumber);
+// A time of day on the local date of `day`; a time that a clock change skips or repeats is settled
+// as the task times are.
+std::time_t LocalTimeOf(const LocalMoment& day, int hour, int minute, int second);
 
 // Channel i+1 is a target when entry i of 目标区域 reads as a non-zero number.
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);

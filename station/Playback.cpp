@@ -77,6 +77,7 @@ void CPlayback::SetOperatorList(std::vector<std::string> files) {
         // Once the operator edits a task's list, it is the operator's: a file that fails says so.
         m_taskList = false;
         m_alarm = false;
+        RestoreOperatorMode();
     });
 }
 
@@ -139,11 +140,15 @@ void CPlayback::Seek(int seconds) {
 }
 
 void CPlayback::SetMode(PlayMode mode) {
-    m_thread.Post([this, mode] { Change([mode](PlaybackState& s) { s.mode = mode; }); });
+    m_thread.Post([this, mode] {
+        m_operatorMode = mode;
+        if (!m_taskMode) Change([mode](PlaybackState& s) { s.mode = mode; });
+    });
 }
 
-void CPlayback::PlayTask(const std::string& taskId, const std::string& playList) {
-    m_thread.Post([this, taskId, playList] { ReplaceWithTask(taskId, playList); });
+void CPlayback::PlayTask(const std::string& taskId, const std::string& playList,
+                         std::optional<PlayMode> mode) {
+    m_thread.Post([this, taskId, playList, mode] { ReplaceWithTask(taskId, playList, mode); });
 }
 
 void CPlayback::StopTask(const std::string& taskId) {
@@ -151,6 +156,7 @@ void CPlayback::StopTask(const std::string& taskId) {
         if (m_state.task != taskId) return;  // another broadcast, or the operator's, plays now
         ++m_serial;
         Halt();
+        RestoreOperatorMode();
         Publish();
     });
 }
@@ -165,6 +171,7 @@ void CPlayback::PlayAlarm(const std::string& path) {
         }
         m_taskList = false;
         m_alarm = true;
+        RestoreOperatorMode();
         m_lastTask.clear();  // a task handed over after the alarm starts afresh
         PlayEntry(0);
     });
@@ -195,7 +202,14 @@ std::vector<std::string> CPlayback::TakeMessages() {
     return std::exchange(m_messages, {});
 }
 
-void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& playList) {
+void CPlayback::RestoreOperatorMode() {
+    if (!m_taskMode) return;
+    m_taskMode = false;
+    Change([this](PlaybackState& s) { s.mode = m_operatorMode; });
+}
+
+void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& playList,
+                                std::optional<PlayMode> mode) {
     const auto now = std::chrono::steady_clock::now();
     if (taskId == m_lastTask && now - m_lastTaskAt < kRepeatedHandOver) {
         Logger().Log("play: task %s handed over again; it plays on", taskId.c_str());
@@ -214,7 +228,9 @@ void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& pl
         m_list = std::move(files);
         ++m_state.listSerial;
         m_state.task = taskId;
+        m_state.mode = mode.value_or(m_operatorMode);
     }
+    m_taskMode = mode.has_value();
     m_taskList = true;
     m_alarm = false;
     m_skipsLeft = static_cast<int>(List().size());

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -54,8 +55,9 @@ public:
     void Seek(int seconds);
     void SetMode(PlayMode mode);
 
-    // The schedule's: `playList` is the task's 节目内容.
-    void PlayTask(const std::string& taskId, const std::string& playList);
+    // The schedule's: `playList` is the task's 节目内容, played in the task's own mode when it has
+    // one, else in the operator's. The operator's mode returns when the task's list stops.
+    void PlayTask(const std::string& taskId, const std::string& playList, std::optional<PlayMode> mode = {});
     // Stops the playback if it is this task's.
     void StopTask(const std::string& taskId);
 
@@ -73,7 +75,9 @@ public:
 
 private:
     // On the playback thread.
-    void ReplaceWithTask(const std::string& taskId, const std::string& playList);
+    void ReplaceWithTask(const std::string& taskId, const std::string& playList,
+                         std::optional<PlayMode> mode);
+    void RestoreOperatorMode();
     bool PlayEntry(int row);
     void SkipFrom(int failedRow);
     void GoNext();
@@ -92,8 +96,10 @@ private:
     unsigned m_serial = 0;    // grows with every start, so a skip planned earlier can tell it is stale
     bool m_taskList = false;  // the list is a task's, untouched by the operator since
     bool m_alarm = false;     // the list is the alarm, which starts over at its end
-    int m_skipsLeft = 0;      // entries a task's list may still pass over before it gives up
-    std::string m_lastTask;   // the task handed over last, and when
+    PlayMode m_operatorMode = PlayMode::kRepeatOne;  // the instant-play page's
+    bool m_taskMode = false;                         // a task's own mode is in force
+    int m_skipsLeft = 0;     // entries a task's list may still pass over before it gives up
+    std::string m_lastTask;  // the task handed over last, and when
     std::chrono::steady_clock::time_point m_lastTaskAt;
 
     mutable std::mutex m_lock;  // guards the three below, read by other threads

@@ -1,16 +1,30 @@
 #include "station/Station.h"
 
 #include "base/Logger.h"
+#include "base/NumberText.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
 #include "store/Database.h"
 #include "store/DbError.h"
+#include "store/TaskModeTable.h"
 #include "store/TaskStates.h"
 #include "store/TaskTable.h"
 
 namespace lumetra {
 
 namespace {
+
+// The task's own play mode; none for a task without one, or when it cannot be read: the operator's
+// mode then plays, as it did for every task before tasks kept their own.
+std::optional<PlayMode> TaskPlayMode(CDatabase& db, const std::string& id) {
+    try {
+        if (const std::optional<int> mode = CTaskModeTable(db).Find(LeadingInt(id)))
+            return PlayModeFromNumber(*mode);
+    } catch (const CDbError& e) {
+        Logger().Log("play: the play mode of task %s is unreadable: %s", id.c_str(), e.what());
+    }
+    return std::nullopt;
+}
 
 // During the minute 00:00 of the local day executed tasks return to "未执行".
 bool IsMidnightMinute(std::time_t now) {
@@ -157,7 +171,7 @@ void CStation::PlayTask(const std::string& taskId, const std::string& playList) 
         Logger().Log("station: the list of task %s waits for the end of the emergency", taskId.c_str());
         return;
     }
-    m_playback.PlayTask(taskId, playList);
+    m_playback.PlayTask(taskId, playList, TaskPlayMode(m_db, taskId));
 }
 
 void CStation::StopTask(const std::string& taskId) {

@@ -35,7 +35,9 @@ bool OwnTableExists(CDatabase& db, const OwnTable& table) {
     return !rows.IsEOF();
 }
 
-void WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::string>& statements) {
+bool WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::string>& statements,
+                   bool firstMustChange) {
+    bool written = false;
     db.RunLocked([&](sqlite3* handle) {
         Run(handle, "begin immediate");
         try {
@@ -43,13 +45,21 @@ void WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::
             const int version = ReadUserVersion(handle);
             if ((version & table.versionBit) == 0)
                 Run(handle, FormatSql("pragma user_version = %d", version | table.versionBit));
-            for (const std::string& statement : statements) Run(handle, statement);
+            for (size_t i = 0; i < statements.size(); ++i) {
+                Run(handle, statements[i]);
+                if (i == 0 && firstMustChange && sqlite3_changes(handle) == 0) {
+                    Run(handle, "rollback");
+                    return;
+                }
+            }
             Run(handle, "commit");
+            written = true;
         } catch (...) {
             sqlite3_exec(handle, "rollback", nullptr, nullptr, nullptr);
             throw;
         }
     });
+    return written;
 }
 
 int OwnSchemaVersion(CDatabase& db) {

@@ -20,8 +20,11 @@ struct OwnTable {
 bool OwnTableExists(CDatabase& db, const OwnTable& table);
 
 // Creates the table if needed and runs `statements`, all in one transaction: on any refusal
-// nothing of it is kept and CDbError carries the database's message.
-void WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::string>& statements);
+// nothing of it is kept and CDbError carries the database's message. With `firstMustChange`, a
+// first statement that changes no row (an update of a row deleted meanwhile) keeps nothing either
+// and answers false.
+bool WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::string>& statements,
+                   bool firstMustChange = false);
 
 // The bits of the tables created so far.
 int OwnSchemaVersion(CDatabase& db);

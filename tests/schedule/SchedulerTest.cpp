@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "schedule/BroadcastPlan.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SimulatedClock.h"
 #include "store/CalendarTable.h"
+#include "store/TaskTable.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
@@ -461,6 +464,65 @@ TEST_F(SchedulerTest, HolidaysAndMakeUpDaysDecideWhichDaysGoOnAir) {
         // Power-up frames only for what goes on air: each task switches its outlets on once a tick.
         EXPECT_EQ(rec.Count("SendPower 05") > 0, *d.onAir != 0) << d.month << "-" << d.day;
     }
+}
+
+// The preview is the scheduler's own plan: over a week in Berlin that ends with the autumn clock
+// change (02:00-03:00 comes twice on 10-25), with a holiday and a make-up Saturday, the power-ups,
+// hand-overs, stops and power-downs the scheduler carries out are exactly the planned ones.
+TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossAClockChange) {
+    CZone zone("Europe/Berlin");
+    CCalendarTable calendar(database.Db());
+    calendar.Add({0, "2026-10-21", "2026-10-21", 0, "秋假"});
+    calendar.Add({0, "2026-10-24", "2026-10-24", 6, "调休"});
+    database.Db().ExecuteSql("delete from tb_memo");
+    InsertTask(database.Db(), {.date = "2026-10-01", .start = "02:30:00", .end = "02:40:00"});
+    InsertTask(database.Db(), {.date = "2026-10-01",
+                               .start = "08:00:00",
+                               .end = "08:05:00",
+                               .code = kRepeatWeekly,
+                               .weekDays = "6"});
+    InsertTask(database.Db(),
+               {.date = "2026-10-21", .start = "12:00:00", .end = "12:01:00", .code = kRepeatOnce});
+    InsertTask(database.Db(), {.date = "2026-10-01", .start = "23:59:50", .end = "23:59:55"});
+
+    std::vector<TaskFields> fields;
+    for (const TaskRecord& task : CTaskTable(database.Db()).ReadAll()) fields.emplace_back(task);
+    const CSchoolCalendar school = ReadSchoolCalendar(database.Db());
+    CBroadcastPlanner planner(fields, school);
+    const std::vector<PlannedBroadcast> plan =
+        planner.PlanAll(CivilDayNumber(2026, 10, 19), CivilDayNumber(2026, 10, 25));
+    EXPECT_EQ(plan.size(), 6u + 2u + 1u + 6u) << "daily twice over six working days, Fridays twice, once";
+    std::set<std::pair<std::time_t, std::string>> planned;
+    for (const PlannedBroadcast& b : plan) {
+        const std::string& id = fields[b.task].id;
+        planned.insert({b.powerUp, "SendPower 05"});
+        planned.insert({b.start, "PlayTask " + id});
+        planned.insert({b.end, "StopTask " + id});
+        planned.insert({b.powerDown, "ClosePower"});
+    }
+
+    // The scheduler ticks twice a second near a planned second and every 50 s elsewhere, which it
+    // catches up second by second; anything it does away from the plan shows at a later time.
+    clock.SetTime(LocalTime(2026, 10, 19, 0, 0, 30));
+    rec.Clear();
+    const std::time_t end = LocalTime(2026, 10, 26, 0, 1, 0);
+    while (clock.Now() < end) {
+        scheduler.Tick();
+        const auto next = planned.lower_bound({clock.Now(), ""});
+        if (next != planned.end() && next->first - clock.Now() < 60)
+            clock.SleepToNextHalfSecond();
+        else
+            clock.SleepFor(std::chrono::seconds(50));
+    }
+    std::set<std::pair<std::time_t, std::string>> done;
+    for (const CRecorder::Event& e : rec.Events()) {
+        std::string what = e.what;
+        if (what.starts_with("PlayTask ")) what = what.substr(0, what.find(' ', 9));
+        if (what.starts_with("SendPower") || what.starts_with("PlayTask") || what.starts_with("StopTask") ||
+            what == "ClosePower")
+            done.insert({static_cast<std::time_t>(e.millis / 1000), what});
+    }
+    EXPECT_EQ(done, planned);
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#include "pages/BroadcastText.h"
+
+#include <QStringList>
+
+#include "schedule/TaskConflicts.h"
+
+namespace lumetra {
+namespace {
+
+std::tm Local(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return local;
+}
+
+}  // namespace
+
+QString ClockText(std::time_t moment) {
+    const std::tm local = Local(moment);
+    return QString::asprintf("%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+QString DateText(std::time_t moment) {
+    static const char* const kWeekDays[] = {"日", "一", "二", "三", "四", "五", "六"};
+    const std::tm local = Local(moment);
+    return QString::asprintf("%04d-%02d-%02d ", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
+           QStringLiteral("星期") + QString::fromUtf8(kWeekDays[local.tm_wday]);
+}
+
+QString ReceiverText(const ChannelFlags& channels) {
+    QStringList numbers;
+    for (size_t i = 0; i < channels.size(); ++i)
+        if (channels[i]) numbers << QString::number(i + 1);
+    return numbers.join(QStringLiteral("、"));
+}
+
+QString OutletText(const std::array<bool, 4>& outlets) {
+    QStringList named;
+    for (size_t k = 0; k < outlets.size(); ++k)
+        if (outlets[k]) named << QStringLiteral("%1号").arg(k + 1);
+    return named.join(QStringLiteral("、"));
+}
+
+QString ConflictText(const std::string& otherName, const TaskConflict& conflict) {
+    auto span = [](const PlannedBroadcast& b) {
+        return ClockText(b.start) + QStringLiteral("–") + (b.end ? ClockText(b.end) : QStringLiteral("…"));
+    };
+    QString text = QStringLiteral("“%1” %2 %3（本任务 %4）")
+                       .arg(QString::fromStdString(otherName), DateText(conflict.theirs.start),
+                            span(conflict.theirs), span(conflict.mine));
+    const QString receivers = ReceiverText(conflict.sharedZones),
+                  outlets = OutletText(conflict.sharedOutlets);
+    if (!receivers.isEmpty()) text += QStringLiteral("，共用接收机 ") + receivers;
+    if (!outlets.isEmpty()) text += QStringLiteral("，共用外设 ") + outlets;
+    return text;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,24 @@
+// How the preview and the conflict warning write a broadcast's parts for the operator.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <ctime>
+
+#include "store/Labels.h"
+
+namespace lumetra {
+
+struct TaskConflict;
+
+// "08:00:00" and "2026-10-05 星期一" of a moment, local time.
+QString ClockText(std::time_t moment);
+QString DateText(std::time_t moment);
+// "1、3、10": the receivers switched.
+QString ReceiverText(const ChannelFlags& channels);
+// "1号、3号": the outlets named.
+QString OutletText(const std::array<bool, 4>& outlets);
+// One line of the conflict warning: the other task, the first day, both times, what they share.
+QString ConflictText(const std::string& otherName, const TaskConflict& conflict);
+
+}  // namespace lumetra

@@ -1,0 +1,124 @@
+#include "pages/DlgPreview.h"
+
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "pages/BroadcastText.h"
+#include "pages/DbErrorReport.h"
+#include "pages/DlgCalendar.h"
+#include "schedule/BroadcastPlan.h"
+#include "store/Database.h"
+#include "store/SplitString.h"
+#include "store/TaskTable.h"
+
+namespace lumetra {
+namespace {
+
+constexpr int kMaxDays = 366;
+
+long DayNumber(const QDate& date) {
+    return CivilDayNumber(date.year(), date.month(), date.day());
+}
+
+QString Files(const std::string& playList) {
+    std::vector<std::string> paths;
+    SplitString(playList, paths, '|');
+    QStringList names;
+    for (const std::string& path : paths)
+        if (!path.empty()) names << QFileInfo(QString::fromStdString(path)).fileName();
+    return names.join(QStringLiteral("、"));
+}
+
+// The device actions in order with their seconds; the receivers go on with the outlets (half a
+// second later for tasks other than weekly ones) and off at the end.
+QString Actions(const PlannedBroadcast& b) {
+    QString text =
+        QStringLiteral("%1 外设上电、开接收机 · %2 播放").arg(ClockText(b.powerUp), ClockText(b.start));
+    if (b.end)
+        text += QStringLiteral(" · %1 关接收机、停止播放 · %2 外设断电")
+                    .arg(ClockText(b.end), ClockText(b.powerDown));
+    return text;
+}
+
+QString DayTitle(const LocalMoment& noon, const CalendarDay& day) {
+    QString title = DateText(noon.time);
+    const QString name = day.name ? QString::fromStdString(*day.name) : QString();
+    if (day.holiday) title += QStringLiteral("　节假日：%1（每天、每周任务不播）").arg(name);
+    if (day.madeUp) title += QStringLiteral("　调休：%1，%2").arg(name, MakeUpText(day.weekDay));
+    return title;
+}
+
+}  // namespace
+
+CDlgPreview::CDlgPreview(CDatabase& db, QWidget* parent) : QDialog(parent), m_db(db) {
+    setWindowTitle(QStringLiteral("播放预览"));
+    m_first = new QDateEdit(QDate::currentDate(), this);
+    m_last = new QDateEdit(QDate::currentDate().addDays(6), this);
+    for (QDateEdit* edit : {m_first, m_last}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    auto* show = new QPushButton(QStringLiteral("显示"), this);
+    show->setAutoDefault(false);
+    connect(show, &QPushButton::clicked, this, &CDlgPreview::Refresh);
+    auto* range = new QHBoxLayout;
+    range->addWidget(new QLabel(QStringLiteral("从："), this));
+    range->addWidget(m_first);
+    range->addWidget(new QLabel(QStringLiteral("到："), this));
+    range->addWidget(m_last);
+    range->addWidget(show);
+    range->addStretch();
+
+    m_days = new QTreeWidget(this);
+    m_days->setHeaderLabels({QStringLiteral("日期 / 任务名称"), QStringLiteral("开始"),
+                             QStringLiteral("结束"), QStringLiteral("接收机"), QStringLiteral("外设"),
+                             QStringLiteral("播放列表"), QStringLiteral("设备动作")});
+    m_days->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(range);
+    layout->addWidget(m_days);
+    resize(980, 560);
+    Refresh();
+}
+
+void CDlgPreview::Refresh() {
+    m_days->clear();
+    if (!m_db.IsOpen()) return;
+    const long first = DayNumber(m_first->date());
+    const long last = std::min(DayNumber(m_last->date()), first + kMaxDays - 1);
+    std::vector<TaskRecord> rows;
+    CSchoolCalendar calendar;
+    try {
+        rows = CTaskTable(m_db).ReadAll();
+        calendar = ReadSchoolCalendar(m_db);
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return;
+    }
+    std::vector<TaskFields> fields(rows.begin(), rows.end());
+    CBroadcastPlanner planner(std::move(fields), calendar);
+    const std::vector<PlannedBroadcast> plan = planner.PlanAll(first, last);
+    auto next = plan.begin();
+    for (long day = first; day <= last; ++day) {
+        const LocalMoment& noon = planner.Noon(day);
+        auto* dayItem = new QTreeWidgetItem(m_days, {DayTitle(noon, calendar.Day(noon))});
+        dayItem->setFirstColumnSpanned(true);
+        for (; next != plan.end() && LocalMoment(next->start).dayNumber == day; ++next) {
+            const TaskFields& task = planner.Tasks()[next->task];
+            new QTreeWidgetItem(
+                dayItem, {QString::fromStdString(rows[next->task].name), ClockText(next->start),
+                          next->end ? ClockText(next->end) : QStringLiteral("—"), ReceiverText(task.Zones()),
+                          OutletText(PowerSwitches(rows[next->task])), Files(task.playList), Actions(*next)});
+        }
+        if (dayItem->childCount() == 0) new QTreeWidgetItem(dayItem, {QStringLiteral("（无广播）")});
+    }
+    m_days->expandAll();
+}
+
+}  // namespace lumetra

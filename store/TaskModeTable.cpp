@@ -1,0 +1,43 @@
+#include "store/TaskModeTable.h"
+
+#include "store/Database.h"
+#include "store/OwnTables.h"
+#include "store/SqlFormat.h"
+
+namespace lumetra {
+namespace {
+
+constexpr OwnTable kTaskMode = {
+    "lumetra_task_mode",
+    "create table if not exists lumetra_task_mode (task_id integer primary key, mode integer not null)", 2};
+
+}  // namespace
+
+std::optional<int> CTaskModeTable::Find(int taskId) {
+    if (!OwnTableExists(m_db, kTaskMode)) return std::nullopt;
+    CRecordset rows(m_db);
+    rows.Open(FormatSql("select mode from lumetra_task_mode where task_id=%d", taskId));
+    if (rows.IsEOF()) return std::nullopt;
+    return rows.GetFieldInt("mode");
+}
+
+std::map<int, int> CTaskModeTable::ReadAll() {
+    std::map<int, int> modes;
+    if (!OwnTableExists(m_db, kTaskMode)) return modes;
+    CRecordset rows(m_db);
+    rows.Open("select task_id, mode from lumetra_task_mode");
+    for (; !rows.IsEOF(); rows.MoveNext()) modes[rows.GetFieldInt("task_id")] = rows.GetFieldInt("mode");
+    return modes;
+}
+
+bool CTaskModeTable::SaveWithTask(const std::string& taskStatement, int taskId, int mode) {
+    const std::string row = taskId < 0 ? std::string("last_insert_rowid()") : std::to_string(taskId);
+    return WriteOwnTable(
+        m_db, kTaskMode,
+        {taskStatement,
+         FormatSql("insert or replace into lumetra_task_mode (task_id, mode) values (%s, %d)", row, mode),
+         "delete from lumetra_task_mode where task_id not in (select ID from tb_memo)"},
+        true);
+}
+
+}  // namespace lumetra

@@ -1,0 +1,34 @@
+// Each task's own play mode, in Lumetra's own table "lumetra_task_mode":
+//   create table if not exists lumetra_task_mode (
+//     task_id integer primary key,  -- tb_memo.ID
+//     mode integer not null)        -- 1 单曲循环, 2 顺序播放, 3 随机播放, 4 列表循环
+// A task without a row plays in the instant-play page's mode.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace lumetra {
+
+class CDatabase;
+
+// Every method throws CDbError when the database refuses or is not connected.
+class CTaskModeTable {
+public:
+    explicit CTaskModeTable(CDatabase& db) : m_db(db) {}
+
+    std::optional<int> Find(int taskId);
+    // Every stored mode by task ID; empty while the table was never written.
+    std::map<int, int> ReadAll();
+    // Runs the task's own statement (its insert or update) and stores its mode in one transaction:
+    // both are kept or neither. `taskId` < 0 names the row the insert adds. Modes of tasks
+    // deleted since are dropped, so an ID used again never inherits one.
+    // False, with nothing stored, when the task statement changed no row.
+    bool SaveWithTask(const std::string& taskStatement, int taskId, int mode);
+
+private:
+    CDatabase& m_db;
+};
+
+}  // namespace lumetra

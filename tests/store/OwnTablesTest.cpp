@@ -1,0 +1,62 @@
+// Lumetra's own tables: a stored database is untouched until one is first written; a task and its
+// play mode are stored together or not at all; IDs used again never inherit a mode.
+#include <gtest/gtest.h>
+
+#include "store/CalendarTable.h"
+#include "store/OwnTables.h"
+#include "store/TaskModeTable.h"
+#include "store/TaskTable.h"
+#include "tests/support/TestDatabase.h"
+
+namespace lumetra {
+namespace {
+
+TaskRecord Task(const char* name) {
+    TaskRecord t;
+    t.name = name, t.date = "2026-10-05", t.startTime = "08:00:00", t.endTime = "08:30:00";
+    t.repeatText = "天", t.repeatCode = "2", t.state = "未执行", t.power = "0000";
+    return t;
+}
+
+int LastId(CDatabase& db) {
+    CRecordset rows(db);
+    rows.Open("select max(ID) as ID from tb_memo");
+    return rows.GetFieldInt("ID");
+}
+
+TEST(OwnTables, TaskAndModeAreStoredTogetherOrNotAtAll) {
+    test::TestDatabase database;
+    CDatabase& db = database.Db();
+    CTaskModeTable modes(db);
+    EXPECT_EQ(modes.ReadAll().size(), 0u);
+    EXPECT_FALSE(modes.Find(1));
+    EXPECT_EQ(OwnSchemaVersion(db), 0) << "reading creates nothing";
+
+    // A refused task statement keeps nothing: no row, no table, no version.
+    EXPECT_THROW(modes.SaveWithTask("insert into tb_memo (NoSuchColumn) values (1)", -1, 4), CDbError);
+    EXPECT_EQ(OwnSchemaVersion(db), 0);
+    EXPECT_EQ(CTaskTable(db).ReadAll().size(), 0u);
+
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(Task("早操")), -1, 2));
+    const int first = LastId(db);
+    EXPECT_EQ(modes.Find(first), 2);
+    EXPECT_EQ(OwnSchemaVersion(db), 2);
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(Task("午间")), -1, 3));
+    const int second = LastId(db);
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("早操"), first), first, 4));
+    EXPECT_EQ(modes.ReadAll(), (std::map<int, int>{{first, 4}, {second, 3}}));
+
+    // The row is deleted meanwhile: the update changes nothing and nothing is stored.
+    db.ExecuteSql("delete from tb_memo where 任务名称='早操'");
+    EXPECT_FALSE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("早操"), first), first, 1));
+    EXPECT_EQ(modes.Find(first), 4) << "nothing of the refused save is kept";
+    // The next save drops the deleted task's mode, so an ID given out again starts without one.
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("午间"), second), second, 3));
+    EXPECT_EQ(modes.ReadAll(), (std::map<int, int>{{second, 3}}));
+
+    CCalendarTable(db).Add({0, "2026-10-01", "2026-10-07", 0, "国庆节"});
+    EXPECT_EQ(OwnSchemaVersion(db), 3) << "one bit per table";
+}
+
+}  // namespace
+}  // namespace lumetra
