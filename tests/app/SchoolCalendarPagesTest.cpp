@@ -1,0 +1,128 @@
+// The operator's way through the school calendar, in the running program: an autumn holiday and a
+// make-up Sunday entered on "节假日与调休", the week seen in "播放预览", a colliding task warned
+// about on save ("返回修改" keeps the editor open, "仍然保存" stores it with its own play mode).
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTimeEdit>
+#include <QTreeWidget>
+
+#include "AppTestKit.h"
+#include "pages/DlgCalendar.h"
+#include "pages/DlgPreview.h"
+#include "pages/DlgTaskEdit.h"
+#include "pages/DlgTaskList.h"
+#include "pages/TaskListRows.h"
+#include "store/TaskModeTable.h"
+#include "tests/support/Mp3Fixture.h"
+#include "widgets/CheckTree.h"
+#include "widgets/ColorListCtrl.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+namespace {
+
+QString DayItemText(QTreeWidget* days, int day) {
+    return days->topLevelItem(day)->text(0);
+}
+
+}  // namespace
+
+class SchoolCalendarPagesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void holidayPreviewAndConflict() {
+        TempDir dir;
+        const std::string mp3 = dir.File("bell.mp3");
+        WriteSilentMp3(mp3, 2);
+        CMainRig rig(std::time(nullptr), [&] {
+            InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:30:00", 3, "1000", mp3);
+        });
+        emit rig.main->LoginPage()->LoggedIn("admin");
+        CDlgTaskList& page = *rig.main->TaskListPage();
+        // The Sunday a week or more ahead runs Monday's timetable; Monday to Wednesday are off.
+        QDate sunday = QDate::currentDate().addDays(7);
+        while (sunday.dayOfWeek() != Qt::Sunday) sunday = sunday.addDays(1);
+
+        Answer<CDlgCalendar>([&](CDlgCalendar& dialog) {
+            dialog.NameEdit()->setText("秋假");
+            dialog.FirstEdit()->setDate(sunday.addDays(3));
+            dialog.LastEdit()->setDate(sunday.addDays(1));
+            QVERIFY(!dialog.OnAdd());  // ends before it starts
+            dialog.FirstEdit()->setDate(sunday.addDays(1));
+            dialog.LastEdit()->setDate(sunday.addDays(3));
+            QVERIFY(dialog.OnAdd());
+            dialog.NameEdit()->setText("调休");
+            dialog.FirstEdit()->setDate(sunday);
+            dialog.LastEdit()->setDate(sunday.addDays(1));
+            dialog.KindBox()->setCurrentIndex(2);  // Monday's timetable
+            QVERIFY(!dialog.OnAdd());              // a make-up day is one day
+            dialog.LastEdit()->setDate(sunday);
+            QVERIFY(dialog.OnAdd());
+            QCOMPARE(dialog.Entries()->topLevelItemCount(), 2);
+        });
+        Click(page.CalendarButton());
+        QCOMPARE(rig.boxes.Texts(),
+                 QStringList({"结束日期不能早于开始日期",
+                              "调休只能是单独的一天：请把开始日期和结束日期设为同一天。"}));
+
+        Answer<CDlgPreview>([&](CDlgPreview& dialog) {
+            dialog.FirstEdit()->setDate(sunday);
+            dialog.LastEdit()->setDate(sunday.addDays(6));
+            dialog.Refresh();
+            QTreeWidget* days = dialog.Days();
+            QCOMPARE(days->topLevelItemCount(), 7);
+            QVERIFY(DayItemText(days, 0).contains("调休：调休，按星期一的安排"));
+            QCOMPARE(days->topLevelItem(0)->child(0)->text(CDlgPreview::kColName), QString("早操"));
+            for (int day = 1; day <= 3; ++day) {
+                QVERIFY2(DayItemText(days, day).contains("节假日：秋假"), qPrintable(DayItemText(days, day)));
+                QCOMPARE(days->topLevelItem(day)->child(0)->text(0), QString("（无广播）"));
+            }
+            QTreeWidgetItem* thursday = days->topLevelItem(4)->child(0);
+            QCOMPARE(thursday->text(CDlgPreview::kColZones), QString("1、2、3"));
+            QCOMPARE(thursday->text(CDlgPreview::kColOutlets), QString("1号"));
+            QCOMPARE(thursday->text(CDlgPreview::kColFiles), QString("bell.mp3"));
+            QCOMPARE(thursday->text(CDlgPreview::kColActions),
+                     QString("07:59:50 外设上电、开接收机 · 08:00:00 播放 · 08:30:00 关接收机、停止播放 · "
+                             "08:30:15 外设断电"));
+        });
+        Click(page.PreviewButton());
+
+        bool firstSave = true, secondSave = false;
+        Answer<CDlgTaskEdit>(
+            [&](CDlgTaskEdit& editor) {
+                QCOMPARE(editor.ModeBox()->currentText(), QString("列表循环"));  // a new task's default
+                editor.NameEdit()->setText("升旗");
+                editor.StartEdit()->setTime({8, 30, 20});
+                editor.EndEdit()->setTime({8, 40, 0});
+                editor.RepeatButton(2)->setChecked(true);
+                editor.PowerBox(1)->setChecked(true);
+                editor.ZoneTree()->Toggle(editor.ZoneTree()->topLevelItem(0)->child(2));  // channel 3
+                editor.AddFiles({QString::fromStdString(mp3)});
+                editor.ModeBox()->setCurrentIndex(editor.ModeBox()->findText("顺序播放"));
+                rig.boxes.answer = MbResult::Cancel;  // "返回修改"
+                firstSave = editor.OnSave();
+                secondSave = editor.OnSave();  // "仍然保存"
+            },
+            false);
+        Click(page.AddButton());
+        QVERIFY(!firstSave && secondSave);
+        const ShownBox& warning = rig.boxes.shown.back();
+        QCOMPARE(warning.buttons, MbButtons::SaveAnywayOrReturn);
+        QVERIFY2(warning.text.contains("“早操”") && warning.text.contains("08:00:00–08:30:00") &&
+                     warning.text.contains("本任务 08:30:20–08:40:00") &&
+                     warning.text.contains("共用接收机 3"),
+                 qPrintable(warning.text));
+        QCOMPARE(rig.boxes.shown.size(), size_t{4});  // one warning for each save
+
+        page.LoadTasks();
+        QCOMPARE(page.List()->GetItemCount(), 2);
+        QCOMPARE(page.List()->GetItemText(0, kColMode), QString("跟随即时播放"));
+        QCOMPARE(page.List()->GetItemText(1, kColMode), QString("顺序播放"));
+        QCOMPARE(CTaskModeTable(AppConnection()).ReadAll().size(), size_t{1});
+    }
+};
+
+QTEST_MAIN(SchoolCalendarPagesTest)
+#include "SchoolCalendarPagesTest.moc"
