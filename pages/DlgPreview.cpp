@@ -92,17 +92,16 @@ void CDlgPreview::Refresh() {
     if (!m_db.IsOpen()) return;
     const long first = DayNumber(m_first->date());
     const long last = std::min(DayNumber(m_last->date()), first + kMaxDays - 1);
-    std::vector<TaskRecord> rows;
-    CSchoolCalendar calendar;
+    StoredSchedule stored;
     try {
-        rows = CTaskTable(m_db).ReadAll();
-        calendar = ReadSchoolCalendar(m_db);
+        stored = ReadStoredSchedule(m_db);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
     }
-    std::vector<TaskFields> fields(rows.begin(), rows.end());
-    CBroadcastPlanner planner(std::move(fields), calendar);
+    const std::vector<TaskRecord>& rows = stored.rows;
+    const CSchoolCalendar& calendar = stored.calendar;
+    CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), calendar);
     const std::vector<PlannedBroadcast> plan = planner.PlanAll(first, last);
     auto next = plan.begin();
     for (long day = first; day <= last; ++day) {

@@ -403,19 +403,18 @@ bool CDlgTaskEdit::ConfirmIncomplete(const TaskDraft& draft) {
 }
 
 bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
-    std::vector<TaskRecord> rows;
-    CSchoolCalendar calendar;
+    StoredSchedule stored;
     try {
-        rows = CTaskTable(m_db).ReadAll();
-        calendar = ReadSchoolCalendar(m_db);
+        stored = ReadStoredSchedule(m_db);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return false;
     }
+    std::vector<TaskRecord>& rows = stored.rows;
     TaskRecord mine = task;
     mine.id = m_modify ? std::to_string(m_taskId) : std::string();
     rows.push_back(mine);
-    CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), calendar);
+    CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), stored.calendar);
     const QDate today = QDate::currentDate();
     const std::vector<TaskConflict> conflicts =
         FindConflicts(planner, rows.size() - 1, CivilDayNumber(today.year(), today.month(), today.day()));

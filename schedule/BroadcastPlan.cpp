@@ -4,8 +4,13 @@
 #include <cstdint>
 
 #include "store/Statements.h"
+#include "store/TaskTable.h"
 
 namespace lumetra {
+
+StoredSchedule ReadStoredSchedule(CDatabase& db) {
+    return {CTaskTable(db).ReadAll(), ReadSchoolCalendar(db)};
+}
 
 CBroadcastPlanner::CBroadcastPlanner(std::vector<TaskFields> tasks, const CSchoolCalendar& calendar)
     : m_tasks(std::move(tasks)), m_calendar(calendar) {}

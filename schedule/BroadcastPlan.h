@@ -18,6 +18,16 @@ struct PlannedBroadcast {
     std::time_t powerUp = 0, start = 0, end = 0, powerDown = 0;  // the seconds the rules act at
 };
 
+class CDatabase;
+
+// The stored tasks, in start-time order, and the calendar: what a plan is made from. Throws
+// CDbError.
+struct StoredSchedule {
+    std::vector<TaskRecord> rows;
+    CSchoolCalendar calendar;
+};
+StoredSchedule ReadStoredSchedule(CDatabase& db);
+
 class CBroadcastPlanner {
 public:
     CBroadcastPlanner(std::vector<TaskFields> tasks, const CSchoolCalendar& calendar);
