@@ -5,6 +5,7 @@
 // Files named after "play" go into the play page's list, and the first one plays.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDate>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -13,10 +14,12 @@
 #include "link/TransmitterLink.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPlay.h"
+#include "pages/DlgPreview.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/PowerControl.h"
 #include "schedule/SystemClock.h"
 #include "station/Playback.h"
+#include "store/CalendarTable.h"
 #include "store/Database.h"
 #include "store/Statements.h"
 #include "store/TaskTable.h"
@@ -33,7 +36,8 @@ struct PageButton {
 
 constexpr PageButton kPages[] = {{"tasks", CDlgMain::kTasks},       {"play", CDlgMain::kPlay},
                                  {"receiver", CDlgMain::kReceiver}, {"led", CDlgMain::kLED},
-                                 {"users", CDlgMain::kUsers},       {"settings", CDlgMain::kSettings}};
+                                 {"users", CDlgMain::kUsers},       {"settings", CDlgMain::kSettings},
+                                 {"preview", CDlgMain::kTasks}};
 
 class CNeverPowerOff : public IPowerControl {
 public:
@@ -80,6 +84,18 @@ void AddSampleZones(CDatabase& db) {
     catalog.SetSpeakerName(4, "主席台");
 }
 
+// A holiday on the third and fourth day from today and a make-up Sunday in the week after, so the
+// preview shows both.
+void AddSampleCalendar(CDatabase& db) {
+    const QDate today = QDate::currentDate();
+    QDate sunday = today.addDays(5);
+    while (sunday.dayOfWeek() != Qt::Sunday) sunday = sunday.addDays(1);
+    auto text = [](const QDate& date) { return date.toString(QStringLiteral("yyyy-MM-dd")).toStdString(); };
+    CCalendarTable calendar(db);
+    calendar.Add({0, text(today.addDays(2)), text(today.addDays(3)), 0, "秋假"});
+    calendar.Add({0, text(sunday), text(sunday), 2, "秋假调休"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,7 +105,7 @@ int main(int argc, char** argv) {
         if (argc >= 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
     if (!page || (argc > 3 && page->id != CDlgMain::kPlay)) {
         std::fprintf(stderr,
-                     "usage: lumetra-pageshot tasks|play|receiver|led|users|settings OUTPUT.png\n"
+                     "usage: lumetra-pageshot tasks|play|receiver|led|users|settings|preview OUTPUT.png\n"
                      "       lumetra-pageshot play OUTPUT.png FILE...\n");
         return 2;
     }
@@ -98,7 +114,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot open %s: %s\n", DefaultDatabasePath().c_str(), error.c_str());
         return 1;
     }
-    if (std::strcmp(page->name, "tasks") == 0) AddSampleTasks(AppConnection());
+    const bool preview = std::strcmp(page->name, "preview") == 0;
+    if (std::strcmp(page->name, "tasks") == 0 || preview) AddSampleTasks(AppConnection());
+    if (preview) AddSampleCalendar(AppConnection());
     if (std::strcmp(page->name, "receiver") == 0 || std::strcmp(page->name, "settings") == 0)
         AddSampleZones(AppConnection());
     CSystemClock clock;
@@ -117,9 +135,12 @@ int main(int argc, char** argv) {
             main.PlayPage()->AddFiles(files);
             main.PlayPage()->Playback().Play(0);
         }
+        CDlgPreview previewDialog(AppConnection(), &main);
+        if (preview) previewDialog.show();
         // The link comes up with the first heartbeat, three seconds after start.
         QTimer::singleShot(4000, &main, [&] {
-            saved = main.grab().save(QString::fromLocal8Bit(argv[2]));
+            QWidget& shown = preview ? static_cast<QWidget&>(previewDialog) : main;
+            saved = shown.grab().save(QString::fromLocal8Bit(argv[2]));
             main.RunExitSequence();
         });
         app.exec();
