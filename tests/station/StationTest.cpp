@@ -13,6 +13,7 @@
 #include "station/Station.h"
 #include "store/Database.h"
 #include "store/DbError.h"
+#include "store/TaskModeTable.h"
 #include "tests/audio/fixtures/AudioFixtures.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/Eventually.h"
@@ -119,6 +120,23 @@ TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
     station->Shutdown();
     EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all", 3s).empty());
     EXPECT_FALSE(link.IsRunning());
+}
+
+// A task with its own play mode is handed to the playback in it; the operator's mode returns at its end.
+TEST_F(StationTest, ATaskPlaysInItsOwnMode) {
+    const std::string id =
+        InsertTask(database.Db(), {.start = "08:00:00", .end = "08:00:10", .playList = Fixture(kWav)});
+    ASSERT_TRUE(CTaskModeTable(database.Db())
+                    .SaveWithTask(FormatSql("update tb_memo set FM='1' where ID=%d", LeadingInt(id)),
+                                  LeadingInt(id), static_cast<int>(PlayMode::kSequence)));
+    clock = std::make_unique<CPacedClock>(Monday(7, 59, 58), 20);
+    station = std::make_unique<CStation>(database.Db(), link, *clock);
+    station->Start();
+    CPlayback& playback = station->Playback();
+    EXPECT_TRUE(Eventually([&] { return playback.State().task == id; }));
+    EXPECT_EQ(playback.State().mode, PlayMode::kSequence);
+    EXPECT_TRUE(Eventually([&] { return playback.State().mode == PlayMode::kRepeatOne; }));
+    station->Shutdown();
 }
 
 // Deleted by anyone while on air: its receivers go off at once, its playback stops, its outlets
