@@ -370,6 +370,7 @@ void CDlgMain::Notify(WindowMessage message) {
     switch (message) {
         case WM_ZONE_REFRESH:
         case WM_POWER_REFRESH:
+        case WM_ANNOUNCEMENT:
             PostWindowMessage(m_pZoneControl, message);
             break;
         case WM_PLAYBACK_CHANGED:

@@ -5,8 +5,6 @@
 //   - from the end of one file (its last buffer has run out) to the first buffer of the next;
 //   - the longest stall of the user-interface event loop while the page plays a file that cannot
 //     play, which the playback tries three times, half a second apart.
-#include <gst/base/gstbasesink.h>
-
 #include <QApplication>
 #include <algorithm>
 #include <atomic>
@@ -17,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchSink.h"
 #include "pages/DlgPlay.h"
 #include "station/Playback.h"
 #include "store/Database.h"
@@ -29,57 +28,8 @@
 namespace {
 
 using namespace lumetra;
+using namespace bench;
 using Clock = std::chrono::steady_clock;
-
-// When the newest file's first buffer was played, and when the last file ended (0: not yet).
-std::atomic<int64_t> g_firstBufferAt{0};
-std::atomic<int64_t> g_endAt{0};
-std::atomic<int64_t> g_lastBufferEndsAt{0};  // when the buffer played last runs out
-
-int64_t Now() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
-}
-
-struct BenchSink {
-    GstBaseSink parent;
-    gboolean rendered;
-};
-struct BenchSinkClass {
-    GstBaseSinkClass parent_class;
-};
-
-G_DEFINE_TYPE(BenchSink, bench_sink, GST_TYPE_BASE_SINK)
-
-GstFlowReturn Render(GstBaseSink* sink, GstBuffer* buffer) {
-    auto* self = reinterpret_cast<BenchSink*>(sink);
-    const int64_t now = Now();
-    if (!self->rendered) g_firstBufferAt = now;
-    self->rendered = TRUE;
-    // Synchronised to the clock, a buffer is played from now for its duration.
-    g_lastBufferEndsAt =
-        now + (GST_BUFFER_DURATION_IS_VALID(buffer) ? GST_BUFFER_DURATION(buffer) / 1000 : 0);
-    return GST_FLOW_OK;
-}
-
-// The file ends when its last buffer has run out.
-gboolean Event(GstBaseSink* sink, GstEvent* event) {
-    if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) g_endAt = g_lastBufferEndsAt.load();
-    return GST_BASE_SINK_CLASS(bench_sink_parent_class)->event(sink, event);
-}
-
-void bench_sink_init(BenchSink* self) {
-    self->rendered = FALSE;
-}
-
-void bench_sink_class_init(BenchSinkClass* klass) {
-    GstElementClass* element = GST_ELEMENT_CLASS(klass);
-    gst_element_class_add_pad_template(
-        element, gst_pad_template_new("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_CAPS_ANY));
-    gst_element_class_set_static_metadata(element, "Lumetra bench sink", "Sink", "Notes when buffers play",
-                                          "Lumetra");
-    GST_BASE_SINK_CLASS(klass)->render = Render;
-    GST_BASE_SINK_CLASS(klass)->event = Event;
-}
 
 // Runs the event loop until `done` holds or `seconds` have passed.
 template <typename Done>
@@ -100,21 +50,12 @@ struct CAnsweredBoxes : IMessageBox {
     }
 };
 
-void Print(const char* what, std::vector<double> ms, double target) {
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-52s median %8.1f ms  max %8.1f ms  (%zu runs; target under %.0f ms)\n", what,
-                ms[ms.size() / 2], ms.back(), ms.size(), target);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("LUMETRA_AUDIO_SINK", "lumetrabenchsink", 1);
-    test::KeepGstRegistryInBuildTree();
+    UseBenchSink();
     QApplication app(argc, argv);
-    gst_init(nullptr, nullptr);
-    gst_element_register(nullptr, "lumetrabenchsink", GST_RANK_NONE, bench_sink_get_type());
 
     test::TempDir dir;
     std::string error;

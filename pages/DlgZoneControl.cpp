@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "pages/AnnouncementGroup.h"
 #include "pages/DbErrorReport.h"
 #include "pages/ZoneArtwork.h"
 #include "pages/ZoneTree.h"
@@ -86,9 +87,13 @@ CDlgZoneControl::CDlgZoneControl(CStation& station, CDatabase& db, QWidget* pare
         m_power[static_cast<size_t>(outlet - 1)] = button;
     }
 
+    m_announcement = new CAnnouncementGroup(
+        station, [this] { return RefreshFlags(); }, this);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(zoneGroup, 1);
     layout->addWidget(powerGroup);
+    layout->addWidget(m_announcement);
 
     connect(m_openSelected, &QPushButton::clicked, this, &CDlgZoneControl::OnOpenSelected);
     connect(m_openAll, &QPushButton::clicked, this, &CDlgZoneControl::OnOpenAll);
@@ -167,6 +172,10 @@ bool CDlgZoneControl::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_ZONE_REFRESH)) {
         m_tree->SetAll(false);
         MarkOn();
+        return true;
+    }
+    if (event->type() == CWindowEvent::TypeOf(WM_ANNOUNCEMENT)) {
+        m_announcement->ShowAnnouncement();
         return true;
     }
     if (event->type() == CWindowEvent::TypeOf(WM_POWER_REFRESH)) {

@@ -17,6 +17,7 @@ class QTreeWidgetItem;
 
 namespace lumetra {
 
+class CAnnouncementGroup;
 class CCheckTree;
 class CDatabase;
 class CStation;
@@ -44,13 +45,14 @@ public:
     QPushButton* CloseAllButton() const { return m_closeAll; }
     // Outlet 1..4; checked while the outlet is on.
     QToolButton* PowerButton(int outlet) const { return m_power.at(static_cast<size_t>(outlet - 1)); }
+    CAnnouncementGroup* Announcement() const { return m_announcement; }
 
 signals:
     // A receiver was moved: the label of the zone it went to and of the zone it came from.
     void ChannelMoved(const std::string& targetZone, const std::string& formerZone);
 
 protected:
-    bool event(QEvent* event) override;  // WM_ZONE_REFRESH, WM_POWER_REFRESH
+    bool event(QEvent* event) override;  // WM_ZONE_REFRESH, WM_POWER_REFRESH, WM_ANNOUNCEMENT
 
 private:
     void OnOpenSelected();
@@ -72,6 +74,7 @@ private:
     QPushButton* m_closeSelected;           // 1019
     QPushButton* m_closeAll;                // 1021
     std::array<QToolButton*, 4> m_power{};  // 1002, 1003, 1005, 1006
+    CAnnouncementGroup* m_announcement;
 };
 
 }  // namespace lumetra

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "base/Logger.h"
 #include "link/TransmitterLink.h"
@@ -81,6 +82,26 @@ void CScheduler::Tick() {
     FollowChangedRows(now);
     for (std::time_t second = first; second <= now; ++second) EvaluateSecond(second);
     if (m_restore.exchange(false) && !Held()) RestoreSwitches();
+    SwitchOffReleased();
+}
+
+void CScheduler::ReleaseChannels(const ChannelFlags& channels) {
+    std::lock_guard lock(m_releaseLock);
+    for (size_t i = 0; i < channels.size(); ++i) m_released[i] |= channels[i];
+}
+
+void CScheduler::SwitchOffReleased() {
+    ChannelFlags released{};
+    {
+        std::lock_guard lock(m_releaseLock);
+        released = std::exchange(m_released, {});
+    }
+    // During a hold every receiver stays on; its end restores them all.
+    if (!AnyChannel(released) || Held()) return;
+    const ChannelFlags off = ChannelsNotIn(released, m_ledger.ChannelsNeededBesides({}));
+    if (!AnyChannel(off)) return;
+    CloseChannels(m_link, off);
+    Post(WM_ZONE_REFRESH);
 }
 
 bool CScheduler::Held() const {

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,9 @@ public:
     // powered up or on air need, switches off the rest, and hands the list of a task on air over
     // again. Callable from any thread.
     void Restore() { m_restore = true; }
+    // After an announcement to `channels`: the next tick switches off those that no task powered up
+    // or on air needs. Callable from any thread.
+    void ReleaseChannels(const ChannelFlags& channels);
     // Stores a state word (sql::kStateRunning, ...) for the row whose ID is `idText`.
     void UpdateTaskState(const std::string& idText, const char* stateWord);
 
@@ -101,6 +105,7 @@ private:
     void HandOver(const TaskFields& task);
     bool Held() const;
     void RestoreSwitches();
+    void SwitchOffReleased();
     void SetState(TaskFields& task, const char* stateWord);
     void Mark(TaskFields& task, const char* stateWord);
     void Post(WindowMessage message);
@@ -111,6 +116,8 @@ private:
     std::atomic<bool> m_bRunning{false};
     std::thread m_hThread;
     std::atomic<bool> m_restore{false};
+    std::mutex m_releaseLock;
+    ChannelFlags m_released{};  // guarded by m_releaseLock
 
     // Only the thread that ticks touches the fields below.
     CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'

@@ -12,6 +12,7 @@ enum WindowMessage : int {
     WM_PLAYBACK_CHANGED = 1005,  // instant-play page: show the playback's state, list and messages
     WM_LINK_STATUS = 1010,       // main window: the link state may have changed
     WM_EMERGENCY = 1011,         // main window: an emergency broadcast began or ended
+    WM_ANNOUNCEMENT = 1012,      // zone control page: an announcement began, ended or has a message
 };
 
 }  // namespace lumetra

@@ -161,6 +161,25 @@ void CPlayback::StopTask(const std::string& taskId) {
     });
 }
 
+void CPlayback::Interrupt(bool interrupt) {
+    m_thread.Post([this, interrupt] {
+        if (interrupt == m_interrupted) return;
+        if (interrupt && !m_state.playing) return;  // nothing to resume afterwards
+        m_interrupted = interrupt;
+        // What the operator did meanwhile stands: only a playback still paused resumes.
+        if (!interrupt && (!m_state.paused || !m_engine.IsOpen())) return;
+        const std::string error = interrupt ? m_engine.Pause() : m_engine.Play();
+        if (!error.empty())
+            Logger().Log("play: %s failed: %s", interrupt ? "pause" : "resume", error.c_str());
+        Change([interrupt](PlaybackState& s) {
+            s.playing = !interrupt;
+            s.paused = interrupt;
+        });
+        if (!interrupt) m_thread.StartTimer(kBeat, [this] { OnBeat(); });
+        Publish();
+    });
+}
+
 void CPlayback::PlayAlarm(const std::string& path) {
     m_thread.Post([this, path] {
         {

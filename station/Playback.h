@@ -61,6 +61,8 @@ public:
     // Stops the playback if it is this task's.
     void StopTask(const std::string& taskId);
 
+    // An announcement's: what plays is paused while it lasts (true) and resumes after it (false).
+    void Interrupt(bool interrupt);
     // The emergency's: `path` plays in a loop, in place of whatever played, until StopAlarm.
     void PlayAlarm(const std::string& path);
     void StopAlarm();
@@ -93,9 +95,10 @@ private:
     std::function<void()> m_changed;
     CMediaEngine m_engine;
     std::mt19937 m_random{std::random_device{}()};
-    unsigned m_serial = 0;    // grows with every start, so a skip planned earlier can tell it is stale
-    bool m_taskList = false;  // the list is a task's, untouched by the operator since
-    bool m_alarm = false;     // the list is the alarm, which starts over at its end
+    unsigned m_serial = 0;       // grows with every start, so a skip planned earlier can tell it is stale
+    bool m_taskList = false;     // the list is a task's, untouched by the operator since
+    bool m_alarm = false;        // the list is the alarm, which starts over at its end
+    bool m_interrupted = false;  // paused by an announcement, to resume after it
     PlayMode m_operatorMode = PlayMode::kRepeatOne;  // the instant-play page's
     bool m_taskMode = false;                         // a task's own mode is in force
     int m_skipsLeft = 0;     // entries a task's list may still pass over before it gives up

@@ -41,7 +41,8 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
       m_clock(clock),
       m_ports(link, db, static_cast<IPortSelectionView&>(*this)),
       m_playback([this] { Notify(WM_PLAYBACK_CHANGED); }),
-      m_scheduler(db, link, clock) {}
+      m_scheduler(db, link, clock),
+      m_announcer(link, m_playback, m_scheduler, [this] { Notify(WM_ANNOUNCEMENT); }) {}
 
 CStation::~CStation() {
     Shutdown();
@@ -64,6 +65,7 @@ void CStation::Start() {
     if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
     m_link.SetNotifier(this);
     m_playback.Start();
+    m_announcer.Start();
     m_scheduler.SetOwner(this);
     m_portThread.Start();
     // The schedule starts once the port has been tried: a frame queued before the link runs is lost.
@@ -78,6 +80,7 @@ void CStation::Shutdown() {
     m_shutDown = true;
     Logger().Log("station: exit sequence");
     m_portThread.Stop();  // a connection under way ends first, and starts no schedule any more
+    m_announcer.Stop();
     m_playback.Stop();
     m_scheduler.Stop();
     if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WM_TASKS_CHANGED);

@@ -19,6 +19,7 @@
 #include "link/PortSelection.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SchedulerOwner.h"
+#include "station/Announcer.h"
 #include "station/JobThread.h"
 #include "station/Playback.h"
 #include "station/StationObserver.h"
@@ -49,19 +50,21 @@ public:
     // The start sequence, in its order:
     //  1. executed tasks return to "未执行", and the task list is told;
     //  2. the link reports to the station;
-    //  3. the playback thread starts;
+    //  3. the playback and announcement threads start;
     //  4. the stored port is connected, on the port thread;
     //  5. then the schedule starts: it ticks twice a second, and after each tick the station sends
     //     the heartbeat every three seconds and, during the minute 00:00, resets executed tasks.
     void Start();
-    // The exit sequence: the playback closed, the schedule stopped, running tasks marked "已执行",
-    // every receiver switched off with one last frame, which is given up to a second to leave,
-    // then the port closed. Runs once; later calls return at once.
+    // The exit sequence: an announcement ended, the playback closed, the schedule stopped, running tasks
+    // marked "已执行", every receiver switched off with one last frame, which is given up to a second to
+    // leave, then the port closed. Runs once; later calls return at once.
     void Shutdown();
     bool IsStarted() const { return m_started; }
 
     // --- Commands. Each returns at once. ---
     CPlayback& Playback() { return m_playback; }
+    // Live and spoken announcements to chosen receivers.
+    CAnnouncer& Announcer() { return m_announcer; }
     // The port list's entry `index` (0 for COM1) was confirmed, and the connect button.
     void SelectPort(int index);
     void ToggleConnection();
@@ -142,6 +145,7 @@ private:
     CPortSelection m_ports;
     CPlayback m_playback;
     CScheduler m_scheduler;
+    CAnnouncer m_announcer;
     CJobThread m_portThread{"port"};
 };
 

@@ -243,5 +243,78 @@ TEST_F(StationTest, TheExitSequenceRunsDuringAnEmergency) {
     EXPECT_FALSE(station->Playback().State().playing);
 }
 
+ChannelFlags Channels(std::initializer_list<int> numbers) {
+    ChannelFlags flags{};
+    for (int number : numbers) flags[static_cast<size_t>(number - 1)] = 1;
+    return flags;
+}
+
+// A live announcement over a task on air, with a test tone as the microphone: the ticked
+// receivers on, the task paused, the chime and the voice at the output within a tenth of a
+// second; at the end the receivers the task does not need go off and the task plays on.
+TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
+    setenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440 volume=0.4", 1);
+    const std::string id = StartStation(Monday(8, 0, 1), {.start = "08:00:00",
+                                                          .end = "08:10:00",
+                                                          .playList = Fixture(kLongMp3),
+                                                          .zones = ZoneText({1, 2, 5}),
+                                                          .power = "1000"});
+    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());
+    CPlayback& playback = station->Playback();
+    ASSERT_TRUE(Eventually([&] { return playback.State().task == id && playback.State().playing; }));
+
+    CAnnouncer& announcer = station->Announcer();
+    announcer.StartPaging(Channels({2, 7, 8}));
+    EXPECT_EQ(FramesUntil("SendAudioCom: channels on: 2, 7-8"),
+              std::vector<std::string>{"SendAudioCom: channels on: 2, 7-8"});
+    ASSERT_TRUE(Eventually([&] { return announcer.IsLive() && announcer.Voice().Buffers() >= 20; }));
+    EXPECT_TRUE(playback.State().paused);
+    EXPECT_GE(announcer.ChimeBuffers(), 2 * CAnnouncer::kChimeTone.count() / 10) << "both tones played out";
+    EXPECT_GT(announcer.Voice().PeakLevel(), 10000) << "the voice reaches the output";
+    ASSERT_TRUE(announcer.Voice().LatencyMs().has_value());
+    EXPECT_LT(*announcer.Voice().LatencyMs(), 100);
+
+    announcer.StopPaging();
+    EXPECT_EQ(FramesUntil("SendAudioCom: channels off: 7-8"),
+              std::vector<std::string>{"SendAudioCom: channels off: 7-8"});
+    EXPECT_TRUE(Eventually([&] { return playback.State().playing && !playback.State().paused; }));
+    EXPECT_EQ(playback.State().task, id);
+    EXPECT_FALSE(announcer.IsOn());
+    unsetenv("LUMETRA_PAGING_SOURCE");
+}
+
+// Without a microphone the operator is told, and nothing is switched.
+TEST_F(StationTest, PagingWithoutAMicrophoneSwitchesNothing) {
+    setenv("LUMETRA_PAGING_SOURCE", "none", 1);
+    StartStation(Monday(9, 0, 0), {});
+    CAnnouncer& announcer = station->Announcer();
+    announcer.StartPaging(Channels({3}));
+    std::vector<std::string> messages;
+    EXPECT_TRUE(Eventually([&] {
+        for (std::string& text : announcer.TakeMessages()) messages.push_back(text);
+        return !messages.empty();
+    }));
+    EXPECT_EQ(messages, std::vector<std::string>{CAnnouncer::kNoMicrophoneText});
+    announcer.StopPaging();
+    station->Shutdown();
+    EXPECT_EQ(FramesUntil("SendAudioCom: channels off: all", 3s),
+              std::vector<std::string>{"SendAudioCom: channels off: all"})
+        << "only the exit sequence's frame";
+    unsetenv("LUMETRA_PAGING_SOURCE");
+}
+
+// A spoken file to the ticked receivers: on, the file played out, off again.
+TEST_F(StationTest, ASpokenFileIsPlayedToTheTickedReceivers) {
+    StartStation(Monday(9, 0, 0), {});
+    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "connected";
+    CAnnouncer& announcer = station->Announcer();
+    announcer.Speak(Channels({4}), Fixture(kWav));
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels on: 4").empty());
+    ASSERT_TRUE(Eventually([&] { return announcer.Voice().Buffers() > 0; }));
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: 4", 10s).empty()) << "after the file's end";
+    EXPECT_FALSE(announcer.IsOn());
+    EXPECT_TRUE(announcer.TakeMessages().empty());
+}
+
 }  // namespace
 }  // namespace lumetra

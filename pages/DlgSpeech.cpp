@@ -1,0 +1,108 @@
+#include "pages/DlgSpeech.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "station/Station.h"
+#include "widgets/MessageBox.h"
+
+namespace lumetra {
+
+std::string SpeechCacheFolder() {
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/lumetra/speech")
+        .toStdString();
+}
+
+CDlgSpeech::CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZones, QWidget* parent)
+    : QDialog(parent),
+      m_station(station),
+      m_tickedZones(std::move(tickedZones)),
+      m_renderer(SpeechCacheFolder()) {
+    setWindowTitle(QStringLiteral("文字广播"));
+    m_text = new QPlainTextEdit(this);
+    m_text->setPlaceholderText(QStringLiteral("输入要广播的文字（中文或英文）"));
+    m_speed = new QSlider(Qt::Horizontal, this);
+    m_speed->setRange(CSpeechRenderer::kSlowest, CSpeechRenderer::kFastest);
+    m_speed->setValue(CSpeechRenderer::kNormal);
+    m_speedText = new QLabel(this);
+    const auto showSpeed = [this](int value) {
+        m_speedText->setText(QStringLiteral("每分钟 %1 词").arg(value));
+    };
+    showSpeed(m_speed->value());
+    connect(m_speed, &QSlider::valueChanged, this, showSpeed);
+    m_listen = new QPushButton(QStringLiteral("试听"), this);
+    m_play = new QPushButton(QStringLiteral("立即广播"), this);
+    m_save = new QPushButton(QStringLiteral("另存为..."), this);
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+
+    auto* speedRow = new QHBoxLayout;
+    speedRow->addWidget(new QLabel(QStringLiteral("语速"), this));
+    speedRow->addWidget(m_speed, 1);
+    speedRow->addWidget(m_speedText);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {m_listen, m_play, m_save, close}) buttons->addWidget(button);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text, 1);
+    layout->addLayout(speedRow);
+    layout->addLayout(buttons);
+    resize(460, 300);
+
+    connect(m_listen, &QPushButton::clicked, this,
+            [this] { Render([this](const std::string& file) { m_station.Announcer().Speak({}, file); }); });
+    connect(m_play, &QPushButton::clicked, this, &CDlgSpeech::OnPlay);
+    connect(m_save, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存朗读的声音"), {},
+                                                          QStringLiteral("WAV 声音文件 (*.wav)"));
+        if (!path.isEmpty()) SaveTo(path);
+    });
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+CDlgSpeech::~CDlgSpeech() {
+    if (m_render.joinable()) m_render.join();
+}
+
+void CDlgSpeech::OnPlay() {
+    const ChannelFlags zones = m_tickedZones();
+    if (std::none_of(zones.begin(), zones.end(), [](uint8_t flag) { return flag != 0; })) {
+        ShowMessage(this, QStringLiteral("请先在左侧勾选要广播的区域。"), MbButtons::Ok, MbIcon::Warning);
+        return;
+    }
+    Render([this, zones](const std::string& file) { m_station.Announcer().Speak(zones, file); });
+}
+
+void CDlgSpeech::SaveTo(const QString& path) {
+    Render([this, path](const std::string& file) {
+        QFile::remove(path);
+        if (!QFile::copy(QString::fromStdString(file), path))
+            ShowMessage(this, QStringLiteral("无法保存到“%1”。").arg(path), MbButtons::Ok, MbIcon::Error);
+    });
+}
+
+void CDlgSpeech::Render(std::function<void(const std::string& file)> use) {
+    if (m_render.joinable()) m_render.join();  // the last render has already finished
+    for (QPushButton* button : {m_listen, m_play, m_save}) button->setEnabled(false);
+    m_render = std::thread(
+        [this, text = m_text->toPlainText().toStdString(), speed = m_speed->value(), use = std::move(use)] {
+            const SpeechResult result = m_renderer.Render(text, speed);
+            QMetaObject::invokeMethod(this, [this, result, use] {
+                for (QPushButton* button : {m_listen, m_play, m_save}) button->setEnabled(true);
+                if (result.Ok())
+                    use(result.path);
+                else
+                    ShowMessage(this, QString::fromStdString(result.error), MbButtons::Ok, MbIcon::Warning);
+                emit Done();
+            });
+        });
+}
+
+}  // namespace lumetra

@@ -1,0 +1,62 @@
+// "文字广播": a text in Chinese or English, spoken by espeak-ng at the chosen speed. It can be heard
+// first on the PC ("试听", no receiver switched on), played now to the receivers ticked on the zone
+// control page, or saved as a WAV file to add to a task. Rendering runs off the user-interface
+// thread; a text that cannot be spoken is refused with the renderer's message.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "audio/SpeechRenderer.h"
+#include "store/Labels.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+
+namespace lumetra {
+
+class CStation;
+
+class CDlgSpeech : public QDialog {
+    Q_OBJECT
+public:
+    // `tickedZones` reads the zone control page's ticks when the text is played.
+    CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZones, QWidget* parent);
+    ~CDlgSpeech() override;
+
+    QPlainTextEdit* TextEdit() const { return m_text; }
+    QSlider* SpeedSlider() const { return m_speed; }
+    QPushButton* ListenButton() const { return m_listen; }
+    QPushButton* PlayButton() const { return m_play; }
+    // Renders and copies the file to `path` (the "另存为" button asks for it).
+    void SaveTo(const QString& path);
+
+signals:
+    // A render has finished (refused or not) and its result was used.
+    void Done();
+
+private:
+    // Renders the text on a thread, then calls `use` with the file on this thread.
+    void Render(std::function<void(const std::string& file)> use);
+    void OnPlay();
+
+    CStation& m_station;
+    std::function<ChannelFlags()> m_tickedZones;
+    CSpeechRenderer m_renderer;
+    QPlainTextEdit* m_text;
+    QSlider* m_speed;
+    QLabel* m_speedText;
+    QPushButton* m_listen;
+    QPushButton* m_play;
+    QPushButton* m_save;
+    std::thread m_render;
+};
+
+// Where rendered texts are kept: the user's cache folder.
+std::string SpeechCacheFolder();
+
+}  // namespace lumetra

@@ -1,0 +1,138 @@
+#include "station/Announcer.h"
+
+#include <utility>
+
+#include "base/Logger.h"
+#include "link/TransmitterLink.h"
+#include "schedule/Scheduler.h"
+#include "station/Playback.h"
+
+namespace lumetra {
+
+namespace {
+
+constexpr std::chrono::milliseconds kStopCheck{20};
+
+std::string ToneSource(int hz) {
+    // 441 samples per buffer at the tone's 44.1 kHz: one buffer every 10 ms.
+    const auto buffers = CAnnouncer::kChimeTone.count() / 10;
+    return "audiotestsrc wave=sine volume=0.5 samplesperbuffer=441 freq=" + std::to_string(hz) +
+           " num-buffers=" + std::to_string(buffers);
+}
+
+}  // namespace
+
+CAnnouncer::CAnnouncer(CTransmitterLink& link, CPlayback& playback, CScheduler& scheduler,
+                       std::function<void()> changed)
+    : m_link(link), m_playback(playback), m_scheduler(scheduler), m_changed(std::move(changed)) {}
+
+CAnnouncer::~CAnnouncer() {
+    Stop();
+}
+
+void CAnnouncer::Start() {
+    m_thread.Start();
+}
+
+void CAnnouncer::Stop() {
+    StopPaging();
+    m_thread.Stop();
+}
+
+void CAnnouncer::StartPaging(const ChannelFlags& zones) {
+    m_stopAsked = false;
+    m_thread.Post([this, zones] {
+        if (m_on) return;
+        const std::string microphone = MicrophoneSource();
+        if (microphone.empty()) {
+            Logger().Log("announce: no microphone");
+            Say(kNoMicrophoneText);
+            return;
+        }
+        Begin(zones);
+        if (!PlayChime()) return End();
+        if (const std::string error = m_live.Start(microphone); !error.empty()) {
+            Logger().Log("announce: the microphone does not start: %s", error.c_str());
+            Say("麦克风无法打开（" + error + "）。");
+            return End();
+        }
+        m_microphoneOn = true;
+        Logger().Log("announce: the microphone is on air");
+        // It stays on air until StopPaging's job.
+    });
+}
+
+void CAnnouncer::StopPaging() {
+    m_stopAsked = true;
+    m_thread.Post([this] {
+        if (m_on) End();
+    });
+}
+
+void CAnnouncer::Speak(const ChannelFlags& zones, const std::string& file) {
+    m_stopAsked = false;
+    m_thread.Post([this, zones, file] {
+        if (m_on) return;
+        Begin(zones);
+        if (PlayChime()) PlayThrough({}, file);
+        End();
+    });
+}
+
+void CAnnouncer::Begin(const ChannelFlags& zones) {
+    m_on = true;
+    m_zones = zones;
+    m_chimeBuffers = 0;
+    m_playback.Interrupt(true);
+    OpenChannels(m_link, zones);
+    if (m_changed) m_changed();
+}
+
+void CAnnouncer::End() {
+    m_microphoneOn = false;
+    m_live.Stop();
+    m_scheduler.ReleaseChannels(m_zones);
+    m_playback.Interrupt(false);
+    m_on = false;
+    Logger().Log("announce: ended");
+    if (m_changed) m_changed();
+}
+
+bool CAnnouncer::PlayChime() {
+    int64_t buffers = 0;
+    for (int hz : {kChimeHighHz, kChimeLowHz}) {
+        if (!PlayThrough(ToneSource(hz))) return false;
+        buffers += m_live.Buffers();
+    }
+    m_chimeBuffers = buffers;
+    return true;
+}
+
+bool CAnnouncer::PlayThrough(const std::string& source, const std::string& file) {
+    if (const std::string error = file.empty() ? m_live.Start(source) : m_live.StartFile(file);
+        !error.empty()) {
+        Logger().Log("announce: %s", error.c_str());
+        Say("无法播放（" + error + "）。");
+        return false;
+    }
+    std::string error;
+    while (!m_live.WaitForEnd(kStopCheck, &error))
+        if (m_stopAsked) return false;
+    if (!error.empty()) Say("无法播放（" + error + "）。");
+    return error.empty() && !m_stopAsked;
+}
+
+std::vector<std::string> CAnnouncer::TakeMessages() {
+    std::lock_guard lock(m_lock);
+    return std::exchange(m_messages, {});
+}
+
+void CAnnouncer::Say(std::string text) {
+    {
+        std::lock_guard lock(m_lock);
+        m_messages.push_back(std::move(text));
+    }
+    if (m_changed) m_changed();
+}
+
+}  // namespace lumetra
