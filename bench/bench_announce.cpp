@@ -77,10 +77,9 @@ void Paging(std::vector<double>& latency) {
 void Speech(std::vector<double>& render) {
     test::TempDir cache;
     const CSpeechRenderer renderer(cache.Path());
-    const std::string
-        text =
-            "各位老师同学请注意，今天下午三点在操场举行消防疏散演练，请按照指定路线有序撤离，不要拥挤，谢谢合"
-            "作";  // with the number: 50
+    const std::string text =
+        "各位老师同学请注意，今天下午三点在操场举行消防疏散演练，请按照指定路线有序撤离，不要拥挤，谢谢合"
+        "作";  // with the number: 50
     for (int run = 0; run < 10; ++run) {
         const int64_t start = bench::Now();
         const SpeechResult result = renderer.Render(text + std::to_string(run), CSpeechRenderer::kNormal);
