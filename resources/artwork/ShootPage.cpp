@@ -2,7 +2,8 @@
 // --page). It runs like the program, from a directory holding a fresh "dbinfo.mdb", with the
 // transmitter simulator behind COM1 and an operator logged in; its automatic shutdown only ever
 // refuses, so nothing here can switch the machine off.
-// Files named after "play" go into the play page's list, and the first one plays.
+// Files named after "play" go into the play page's list, and the first one plays. "emergency" shows
+// the play page while an emergency broadcast is on air.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDate>
@@ -12,6 +13,7 @@
 
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
+#include "pages/AlarmFileGroup.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPlay.h"
 #include "pages/DlgPreview.h"
@@ -37,7 +39,7 @@ struct PageButton {
 constexpr PageButton kPages[] = {{"tasks", CDlgMain::kTasks},       {"play", CDlgMain::kPlay},
                                  {"receiver", CDlgMain::kReceiver}, {"led", CDlgMain::kLED},
                                  {"users", CDlgMain::kUsers},       {"settings", CDlgMain::kSettings},
-                                 {"preview", CDlgMain::kTasks}};
+                                 {"preview", CDlgMain::kTasks},     {"emergency", CDlgMain::kPlay}};
 
 class CNeverPowerOff : public IPowerControl {
 public:
@@ -104,9 +106,10 @@ int main(int argc, char** argv) {
     for (const PageButton& candidate : kPages)
         if (argc >= 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
     if (!page || (argc > 3 && page->id != CDlgMain::kPlay)) {
-        std::fprintf(stderr,
-                     "usage: lumetra-pageshot tasks|play|receiver|led|users|settings|preview OUTPUT.png\n"
-                     "       lumetra-pageshot play OUTPUT.png FILE...\n");
+        std::fprintf(
+            stderr,
+            "usage: lumetra-pageshot tasks|play|receiver|led|users|settings|preview|emergency OUTPUT.png\n"
+            "       lumetra-pageshot play OUTPUT.png FILE...\n");
         return 2;
     }
     std::string error;
@@ -117,7 +120,8 @@ int main(int argc, char** argv) {
     const bool preview = std::strcmp(page->name, "preview") == 0;
     if (std::strcmp(page->name, "tasks") == 0 || preview) AddSampleTasks(AppConnection());
     if (preview) AddSampleCalendar(AppConnection());
-    if (std::strcmp(page->name, "receiver") == 0 || std::strcmp(page->name, "settings") == 0)
+    const bool emergency = std::strcmp(page->name, "emergency") == 0;
+    if (std::strcmp(page->name, "receiver") == 0 || std::strcmp(page->name, "settings") == 0 || emergency)
         AddSampleZones(AppConnection());
     CSystemClock clock;
     CNeverPowerOff power;
@@ -129,6 +133,7 @@ int main(int argc, char** argv) {
         QObject::connect(&main, &CDlgMain::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         emit main.LoginPage()->LoggedIn(QStringLiteral("admin"));
         main.Button(page->id)->click();
+        if (emergency) program.Station().StartEmergency(EmergencyAlarmFile().toStdString());
         if (argc > 3) {
             QStringList files;
             for (int i = 3; i < argc; ++i) files << QString::fromLocal8Bit(argv[i]);
