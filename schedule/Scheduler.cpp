@@ -178,14 +178,14 @@ void CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second
     const int times = std::max(rules.startTimes, rules.endTimes);
     for (int i = 0; i < times; ++i) {
         if (i < rules.startTimes) {
-            if (rules.start == Rule::kPowerUp) PowerUp(task);
-            if (rules.start == Rule::kStart) BeginBroadcast(task);
-            if (rules.start == Rule::kLateStart) LateStart(task);
+            if (rules.start == Rule::kPowerUp) PowerUp(task, second);
+            if (rules.start == Rule::kStart) BeginBroadcast(task, second);
+            if (rules.start == Rule::kLateStart) LateStart(task, second);
         }
         if (i < rules.endTimes) {
             if (rules.end == Rule::kEnd) EndBroadcast(task, second);
             if (rules.end == Rule::kStaleClose) StaleClose(task, second);
-            if (rules.end == Rule::kPowerDown) PowerDown(task.id);
+            if (rules.end == Rule::kPowerDown) PowerDown(task.id, second);
         }
     }
 }
@@ -194,7 +194,8 @@ void CScheduler::UpdateTaskState(const std::string& idText, const char* stateWor
     m_table.SetState(idText, stateWord);
 }
 
-void CScheduler::PowerUp(TaskFields& task) {
+void CScheduler::PowerUp(TaskFields& task, std::time_t second) {
+    Record(HistoryKind::kPowerUp, task.id, &task, second);
     Remember(task, BroadcastPhase::kLead);
     PowerOn(task);
     if (task.kind == RepeatKind::kWeekly) {
@@ -209,7 +210,8 @@ void CScheduler::PowerUp(TaskFields& task) {
     });
 }
 
-void CScheduler::BeginBroadcast(TaskFields& task) {
+void CScheduler::BeginBroadcast(TaskFields& task, std::time_t second) {
+    Record(HistoryKind::kStart, task.id, &task, second);
     if (!m_ledger.Find(task.id)) {
         // Lumetra came up inside the lead: nobody switched this task's receivers on.
         PowerOn(task);
@@ -223,13 +225,14 @@ void CScheduler::BeginBroadcast(TaskFields& task) {
     Mark(task, sql::kStateRunning);
 }
 
-void CScheduler::LateStart(TaskFields& task) {
+void CScheduler::LateStart(TaskFields& task, std::time_t second) {
     if (const SwitchedTask* switched = m_ledger.Find(task.id);
         switched && switched->phase == BroadcastPhase::kOnAir) {
         // Saved again while on air, which stored it as waiting: it plays on as it is.
         Mark(task, sql::kStateRunning);
         return;
     }
+    Record(HistoryKind::kLateStart, task.id, &task, second);
     Remember(task, BroadcastPhase::kOnAir);
     PowerOn(task);
     SetState(task, sql::kStateRunning);
@@ -242,6 +245,7 @@ void CScheduler::LateStart(TaskFields& task) {
 }
 
 void CScheduler::EndBroadcast(TaskFields& task, std::time_t second) {
+    Record(HistoryKind::kEnd, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
     if (m_pOwner) m_pOwner->StopTask(task.id);
     Mark(task, sql::kStateDone);
@@ -253,6 +257,7 @@ void CScheduler::EndBroadcast(TaskFields& task, std::time_t second) {
 void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
     // Its receivers may still be on from a broadcast whose end nobody saw: off now, the outlets
     // after the same delay as after an end.
+    Record(HistoryKind::kStaleClose, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
     if (m_pOwner) m_pOwner->StopTask(task.id);
     Mark(task, sql::kStateDone);
@@ -261,12 +266,13 @@ void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
     switched.orphan = true;
 }
 
-void CScheduler::PowerDown(const std::string& id) {
+void CScheduler::PowerDown(const std::string& id, std::time_t second) {
     // A task switched on again since (re-timed onto its own tail) keeps its outlets.
     if (const SwitchedTask* switched = m_ledger.Find(id);
         switched && switched->phase != BroadcastPhase::kTail)
         return;
     m_ledger.Erase(id);
+    Record(HistoryKind::kPowerDown, id, FindRow(id), second);
     SwitchOffOutlets(id);
 }
 
@@ -280,7 +286,7 @@ void CScheduler::FollowChangedRows(std::time_t now) {
         }
         if (!row) {
             Logger().Log("Scheduler: task %s was deleted while switched on; it ends now", id.c_str());
-            EndEarly(id, switched, now);
+            EndEarly(id, switched, now, HistoryKind::kEndDeleted);
             continue;
         }
         if (row->power != switched.power || row->Zones() != switched.channels) Resynchronise(*row, switched);
@@ -294,12 +300,13 @@ void CScheduler::FollowChangedRows(std::time_t now) {
             (lead && StillCovers(*row, BroadcastPhase::kOnAir, now)))
             continue;
         Logger().Log("Scheduler: task %s no longer covers the present; it ends now", id.c_str());
-        EndEarly(id, switched, now);
+        EndEarly(id, switched, now, retimed ? HistoryKind::kEndRetimed : HistoryKind::kEndClockJump);
         if (row->state == sql::kStateRunning) SetState(*row, sql::kStateDone);
     }
 }
 
-void CScheduler::EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now) {
+void CScheduler::EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now, HistoryKind why) {
+    Record(why, id, FindRow(id), now);
     switched.phase = BroadcastPhase::kTail;  // first: its own channels are no longer needed
     switched.orphan = true;
     switched.powerDownAt = now + kPowerDownDelay;
@@ -361,6 +368,7 @@ void CScheduler::PowerDownsDue(std::time_t second) {
             continue;
         }
         due = due || switched.orphan;
+        Record(HistoryKind::kPowerDown, it->first, FindRow(it->first), second);
         it = tasks.erase(it);
     }
     if (due) SwitchOffOutlets({});
@@ -428,6 +436,10 @@ void CScheduler::SetState(TaskFields& task, const char* stateWord) {
 void CScheduler::Mark(TaskFields& task, const char* stateWord) {
     SetState(task, stateWord);
     Post(WM_TASKS_CHANGED);
+}
+
+void CScheduler::Record(HistoryKind step, const std::string& id, const TaskFields* task, std::time_t second) {
+    if (m_pOwner) m_pOwner->BroadcastStep(step, id, task, second);
 }
 
 void CScheduler::Post(WindowMessage message) {

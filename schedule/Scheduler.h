@@ -23,6 +23,7 @@
 #include "schedule/TaskRecord.h"
 #include "schedule/TaskRules.h"
 #include "schedule/WindowMessages.h"
+#include "store/HistoryEvent.h"
 #include "store/TaskTable.h"
 
 namespace lumetra {
@@ -80,17 +81,17 @@ private:
     void Act(TaskFields& task, const DueRules& rules, std::time_t second);
 
     // The rules.
-    void PowerUp(TaskFields& task);
-    void BeginBroadcast(TaskFields& task);
-    void LateStart(TaskFields& task);
+    void PowerUp(TaskFields& task, std::time_t second);
+    void BeginBroadcast(TaskFields& task, std::time_t second);
+    void LateStart(TaskFields& task, std::time_t second);
     void EndBroadcast(TaskFields& task, std::time_t second);
     void StaleClose(TaskFields& task, std::time_t second);
-    void PowerDown(const std::string& id);
+    void PowerDown(const std::string& id, std::time_t second);
 
     // Tasks the ledger holds whose rows are gone or changed, and orphans' power-downs.
     void FollowChangedRows(std::time_t now);
     void PowerDownsDue(std::time_t second);
-    void EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now);
+    void EndEarly(const std::string& id, SwitchedTask& switched, std::time_t now, HistoryKind why);
     void Resynchronise(const TaskFields& task, SwitchedTask& switched);
     bool StillCovers(const TaskFields& task, BroadcastPhase phase, std::time_t now) const;
     TaskFields* FindRow(const std::string& id);
@@ -109,6 +110,7 @@ private:
     void SetState(TaskFields& task, const char* stateWord);
     void Mark(TaskFields& task, const char* stateWord);
     void Post(WindowMessage message);
+    void Record(HistoryKind step, const std::string& id, const TaskFields* task, std::time_t second);
 
     CTransmitterLink& m_link;
     IClock& m_clock;

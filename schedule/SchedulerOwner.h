@@ -8,8 +8,11 @@
 #include <string>
 
 #include "schedule/WindowMessages.h"
+#include "store/HistoryEvent.h"
 
 namespace lumetra {
+
+struct TaskFields;
 
 class ISchedulerOwner {
 public:
@@ -23,6 +26,12 @@ public:
     // True while an emergency broadcast holds every switch on: the schedule keeps its ledger but
     // sends no switch and hands over no list until it is asked to restore (CScheduler::Restore).
     virtual bool SwitchingHeld() const { return false; }
+    // A step of a task's broadcast (HistoryKind's broadcast steps), at the second it belongs to;
+    // `task` is null when its row is gone.
+    virtual void BroadcastStep(HistoryKind step, const std::string& taskId, const TaskFields* task,
+                               std::time_t second) {
+        (void)step, (void)taskId, (void)task, (void)second;
+    }
     // After every tick, also one that failed, with the clock's readings of that tick.
     virtual void AfterTick(std::time_t now, int64_t steadyMillis) {
         (void)now;

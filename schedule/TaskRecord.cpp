@@ -117,6 +117,7 @@ TaskFields::TaskFields(const TaskRecord& record)
       weekDays(record.weekDays),
       power(record.power),
       id(record.id),
+      name(record.name),
       state(record.state),
       playList(record.playList),
       timing(record.date + '|' + record.startTime + '|' + record.endTime + '|' + record.repeatCode + '|' +

@@ -39,7 +39,7 @@ struct TaskFields {
     HourMinuteSecond start, end;
     std::string weekDays;
     std::string power;
-    std::string id, state, playList;
+    std::string id, name, state, playList;
     std::string timing;  // 日期, times, repeat kind and week days as stored: a changed one is re-timed
 
     // Read the first time a rule needs them: most rows of a pass are far from their rules and never do.

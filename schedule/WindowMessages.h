@@ -13,6 +13,7 @@ enum WindowMessage : int {
     WM_LINK_STATUS = 1010,       // main window: the link state may have changed
     WM_EMERGENCY = 1011,         // main window: an emergency broadcast began or ended
     WM_ANNOUNCEMENT = 1012,      // zone control page: an announcement began, ended or has a message
+    WM_HISTORY_FAILURE = 1020,   // main window: a broadcast had a failure; show the mark
 };
 
 }  // namespace lumetra

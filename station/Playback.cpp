@@ -286,6 +286,7 @@ bool CPlayback::PlayEntry(int row) {
     if (!opened.Ok()) {
         const std::string text = OpenFailureText(path, opened);
         Logger().Log("play: %s", text.c_str());
+        TellFile(HistoryKind::kFileFailed, m_state.task, text);
         if (m_taskList)
             SkipFrom(current);
         else
@@ -302,6 +303,9 @@ bool CPlayback::PlayEntry(int row) {
         s.paused = false;
     });
     Logger().Log("play: playing %s (%d s)", path.c_str(), m_state.length);
+    TellFile(HistoryKind::kFileStart, m_state.task, path);
+    m_taskFileTask = m_state.task;
+    m_taskFile = path;
     m_thread.StartTimer(kBeat, [this] { OnBeat(); });
     Publish();
     return true;
@@ -333,6 +337,7 @@ void CPlayback::GoNext() {
 
 // Stopped at the start of the current file, which stays open.
 void CPlayback::Halt() {
+    EndTaskFile();
     if (m_engine.IsOpen()) m_engine.Stop();
     m_thread.StopTimer();
     Change([](PlaybackState& s) {
@@ -366,6 +371,7 @@ void CPlayback::AtEndOfFile() {
 }
 
 void CPlayback::Close() {
+    EndTaskFile();
     m_thread.StopTimer();
     m_engine.Close();
     Change([](PlaybackState& s) { s.playing = s.paused = false; });
@@ -374,6 +380,15 @@ void CPlayback::Close() {
 void CPlayback::Say(std::string text) {
     std::lock_guard lock(m_lock);
     m_messages.push_back(std::move(text));
+}
+
+void CPlayback::TellFile(HistoryKind kind, const std::string& taskId, const std::string& detail) {
+    if (m_fileListener && !taskId.empty()) m_fileListener(kind, taskId, detail);
+}
+
+void CPlayback::EndTaskFile() {
+    if (m_taskFile.empty()) return;
+    TellFile(HistoryKind::kFileEnd, m_taskFileTask, std::exchange(m_taskFile, {}));
 }
 
 void CPlayback::Publish() {

@@ -16,6 +16,7 @@
 #include "audio/MediaEngine.h"
 #include "station/JobThread.h"
 #include "station/PlayMode.h"
+#include "store/HistoryEvent.h"
 
 namespace lumetra {
 
@@ -40,6 +41,12 @@ public:
     // messages; it must only post.
     explicit CPlayback(std::function<void()> changed);
     ~CPlayback();
+
+    // Told on the playback thread when a file of a task's list starts, ends or fails to open
+    // (kFileStart, kFileEnd, kFileFailed), with the path or the failure's text; it must only post.
+    using FileListener =
+        std::function<void(HistoryKind kind, const std::string& taskId, const std::string& detail)>;
+    void SetFileListener(FileListener listener) { m_fileListener = std::move(listener); }  // before Start
 
     void Start();
     // Closes the media and ends the thread; commands after it are dropped.
@@ -88,11 +95,15 @@ private:
     void AtEndOfFile();
     void Close();
     void Say(std::string text);
+    void TellFile(HistoryKind kind, const std::string& taskId, const std::string& detail);
+    void EndTaskFile();
     void Publish();
     template <typename F>
     void Change(F&& change);
 
     std::function<void()> m_changed;
+    FileListener m_fileListener;
+    std::string m_taskFileTask, m_taskFile;  // the task's file that plays, until its end is told
     CMediaEngine m_engine;
     std::mt19937 m_random{std::random_device{}()};
     unsigned m_serial = 0;       // grows with every start, so a skip planned earlier can tell it is stale

@@ -4,6 +4,7 @@
 #include "base/NumberText.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
+#include "schedule/TaskRecord.h"
 #include "store/Database.h"
 #include "store/DbError.h"
 #include "store/TaskModeTable.h"
@@ -39,10 +40,21 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
     : m_db(db),
       m_link(link),
       m_clock(clock),
+      m_history(db, {.linkUp = [this] { return m_link.IsLinkUp(); },
+                     .failed = [this] { Notify(WM_HISTORY_FAILURE); },
+                     .showDatabaseError =
+                         [this](const std::string& text) {
+                             std::lock_guard lock(m_observerLock);
+                             if (m_observer) m_observer->ShowDatabaseError(text);
+                         }}),
       m_ports(link, db, static_cast<IPortSelectionView&>(*this)),
       m_playback([this] { Notify(WM_PLAYBACK_CHANGED); }),
       m_scheduler(db, link, clock),
-      m_announcer(link, m_playback, m_scheduler, [this] { Notify(WM_ANNOUNCEMENT); }) {}
+      m_announcer(link, m_playback, m_scheduler, [this] { Notify(WM_ANNOUNCEMENT); }) {
+    m_playback.SetFileListener([this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
+        m_history.File(kind, taskId, detail, m_clock.Now());
+    });
+}
 
 CStation::~CStation() {
     Shutdown();
@@ -63,6 +75,8 @@ void CStation::Start() {
     m_started = true;
     Logger().Log("station: starting");
     if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+    m_history.Start();
+    m_history.PurgeOld(m_clock.Now());
     m_link.SetNotifier(this);
     m_playback.Start();
     m_announcer.Start();
@@ -83,6 +97,7 @@ void CStation::Shutdown() {
     m_announcer.Stop();
     m_playback.Stop();
     m_scheduler.Stop();
+    m_history.EndAllOnAir(HistoryKind::kEndExit, m_clock.Now());
     if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WM_TASKS_CHANGED);
     CloseAllChannels(m_link);
     // The writer thread sends at most one frame every 100 ms: the last one must have left.
@@ -90,6 +105,7 @@ void CStation::Shutdown() {
     m_link.CloseLink(false);
     m_link.SetNotifier(nullptr);
     m_scheduler.SetOwner(nullptr);
+    m_history.Stop();
 }
 
 void CStation::SelectPort(int index) {
@@ -101,6 +117,8 @@ void CStation::ToggleConnection() {
 }
 
 void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
+    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, ChannelRangesText(flags),
+                     m_clock.Now());
     if (on)
         OpenChannels(m_link, flags);
     else
@@ -108,6 +126,7 @@ void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
 }
 
 void CStation::SwitchAllChannels(bool on) {
+    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, "全部", m_clock.Now());
     if (on)
         m_link.SendAudioCom(AllChannelsImage(1));
     else
@@ -117,6 +136,8 @@ void CStation::SwitchAllChannels(bool on) {
 bool CStation::ToggleOutlet(int outlet) {
     const bool on = !m_link.PowerSwitch(outlet);
     m_link.SetPowerSwitch(outlet, on);
+    m_history.Action(on ? HistoryKind::kOutletOn : HistoryKind::kOutletOff, "电源" + std::to_string(outlet),
+                     m_clock.Now());
     m_link.SendPower();
     return on;
 }
@@ -130,7 +151,7 @@ void CStation::StartEmergency(const std::string& alarmFile) {
     }
     SwitchEverythingOn();
     m_repeatAllOn = true;
-    if (m_recordEmergency) m_recordEmergency(true, alarmFile);
+    m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now());
     Notify(WM_EMERGENCY);
 }
 
@@ -144,7 +165,7 @@ void CStation::StopEmergency() {
     }
     Logger().Log("station: emergency broadcast ended");
     m_scheduler.Restore();
-    if (m_recordEmergency) m_recordEmergency(false, {});
+    m_history.Action(HistoryKind::kEmergencyStop, {}, m_clock.Now());
     Notify(WM_EMERGENCY);
 }
 
@@ -181,17 +202,30 @@ void CStation::StopTask(const std::string& taskId) {
     m_playback.StopTask(taskId);
 }
 
+void CStation::BroadcastStep(HistoryKind step, const std::string& taskId, const TaskFields* task,
+                             std::time_t second) {
+    m_history.Step(step, taskId, task ? task->name : std::string(),
+                   task ? ChannelRangesText(task->Zones()) : std::string(), second);
+}
+
 void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
     if (m_repeatAllOn.exchange(false) && m_emergency) SwitchEverythingOn();
     if (m_lastHeartbeat < 0) m_lastHeartbeat = steadyMillis;  // the first beat comes a period after the start
     if (steadyMillis - m_lastHeartbeat < kHeartbeatPeriod.count()) return;
     m_lastHeartbeat = steadyMillis;
     m_link.SendSCOM();
-    if (IsMidnightMinute(now) && ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+    if (!IsMidnightMinute(now)) return;
+    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+    m_history.PurgeOld(now);
 }
 
 void CStation::PostLinkStatus() {
-    m_ports.OnLinkStatus(m_link.IsLinkUp());
+    const bool up = m_link.IsLinkUp();
+    const int before = m_recordedLink.exchange(up ? 1 : 0);
+    // A link that comes up at start is no news; every change after is.
+    if (before != (up ? 1 : 0) && !(before < 0 && up))
+        m_history.Action(up ? HistoryKind::kLinkUp : HistoryKind::kLinkDown, {}, m_clock.Now());
+    m_ports.OnLinkStatus(up);
     Notify(WM_LINK_STATUS);
 }
 

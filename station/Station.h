@@ -20,6 +20,7 @@
 #include "schedule/Scheduler.h"
 #include "schedule/SchedulerOwner.h"
 #include "station/Announcer.h"
+#include "station/HistoryRecorder.h"
 #include "station/JobThread.h"
 #include "station/Playback.h"
 #include "station/StationObserver.h"
@@ -73,6 +74,8 @@ public:
     void SwitchAllChannels(bool on);
     // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
     bool ToggleOutlet(int outlet);
+    // Who is logged in: the history names them with each of their actions.
+    void SetOperator(const std::string& name) { m_history.SetOperator(name); }
 
     // The emergency broadcast: every receiver and outlet on, `alarmFile` in a loop in place of
     // whatever played. While it lasts the schedule keeps track of its tasks but switches nothing
@@ -82,11 +85,6 @@ public:
     // tick, half a second at most): the rest switched off, a task's list on air played again.
     void StopEmergency();
     bool InEmergency() const { return m_emergency; }
-    // Who is told of every start and stop of an emergency (a record of broadcasts); called on the
-    // caller's thread. Set before Start.
-    void SetEmergencyRecorder(std::function<void(bool started, const std::string& alarmFile)> record) {
-        m_recordEmergency = std::move(record);
-    }
 
     // --- What the pages read when told. ---
     bool IsLinkUp() const;
@@ -103,6 +101,8 @@ private:
     void PostMessage(WindowMessage message) override;
     void PlayTask(const std::string& taskId, const std::string& playList) override;
     void StopTask(const std::string& taskId) override;
+    void BroadcastStep(HistoryKind step, const std::string& taskId, const TaskFields* task,
+                       std::time_t second) override;
     void AfterTick(std::time_t now, int64_t steadyMillis) override;
     bool SwitchingHeld() const override { return m_emergency; }
     // ILinkNotifier, on the link's reader thread.
@@ -138,10 +138,11 @@ private:
     // A switch-off of a tick already under way when the emergency began may cross its all-on
     // frames: they go out once more after that tick.
     std::atomic<bool> m_repeatAllOn{false};
-    std::function<void(bool, const std::string&)> m_recordEmergency;
 
-    int64_t m_lastHeartbeat = -1;  // the schedule thread's steady clock at the last heartbeat
+    std::atomic<int> m_recordedLink{-1};  // the link state the history has, -1 before the first
+    int64_t m_lastHeartbeat = -1;         // the schedule thread's steady clock at the last heartbeat
 
+    CHistoryRecorder m_history;  // before the threads that write to it, so it stops after them
     CPortSelection m_ports;
     CPlayback m_playback;
     CScheduler m_scheduler;

@@ -1,5 +1,7 @@
 #include "store/Labels.h"
 
+#include <vector>
+
 #include "base/NumberText.h"
 
 namespace lumetra {
@@ -27,6 +29,14 @@ std::string ZoneCode(int zone) {
 
 std::string ZoneLabel(int zone, std::string_view name) {
     return WithName(ZoneCode(zone), name);
+}
+
+std::string ChannelRangesText(const ChannelFlags& flags) {
+    std::vector<int> channels;
+    for (int i = 0; i < kChannelCount; ++i)
+        if (flags[static_cast<size_t>(i)]) channels.push_back(i + 1);
+    if (channels.empty()) return "无";
+    return static_cast<int>(channels.size()) == kChannelCount ? "全部" : NumberRanges(channels);
 }
 
 std::string ChannelLabel(int channel, std::string_view speakerName) {

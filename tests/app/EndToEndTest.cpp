@@ -3,7 +3,10 @@
 // ahead. What reaches the transmitter and what the database says are checked as the task runs.
 #include <signal.h>
 
+#include <climits>
+
 #include "AppTestKit.h"
+#include "store/HistoryTable.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -67,6 +70,20 @@ private slots:
                                   std::vector<std::string>{sql::kStateDone}, 3000);
         ExpectFrameAt(rig.simulator, "ClosePower", "all outlets off",
                       static_cast<std::time_t>(off.receivedAtMs / 1000) + 15, 20000);
+        // The history kept every step up to the kill; the stale close and the power-down after the
+        // restart join the same line.
+        auto kinds = [&rig] {
+            CHistoryTable history(rig.db);
+            const std::vector<HistoryRecord> lines = history.Records(0, INT_MAX);
+            std::vector<int> found;
+            for (const HistoryRecord& line : lines)
+                for (const HistoryEventRow& event : history.Events(line.id))
+                    found.push_back(static_cast<int>(event.kind) + 100 * static_cast<int>(lines.size() - 1));
+            return found;
+        };
+        using enum HistoryKind;
+        QTRY_COMPARE_WITH_TIMEOUT(
+            kinds(), (std::vector<int>{int(kPowerUp), int(kStart), int(kStaleClose), int(kPowerDown)}), 3000);
     }
 
     // The station alone, with no widget and no display: it runs the schedule, and a termination

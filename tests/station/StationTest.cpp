@@ -1,26 +1,12 @@
 // The station alone, without any widget: a real database file, the transmitter simulator on a
 // pseudo-terminal, GStreamer with a silent sink, and time running twenty times faster than the
 // wall clock. What reaches the transmitter is read frame by frame from the simulator.
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "link/TransmitterLink.h"
-#include "station/Station.h"
-#include "store/Database.h"
 #include "store/DbError.h"
 #include "store/TaskModeTable.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
-#include "tests/schedule/SchedulerRig.h"
-#include "tests/support/Eventually.h"
-#include "tests/support/LocalTime.h"
-#include "tests/support/PacedClock.h"
-#include "tests/support/TestDatabase.h"
-#include "tools/txsim/SimulatorProcess.h"
+#include "tests/station/StationRig.h"
 
 namespace lumetra {
 namespace {
@@ -38,15 +24,8 @@ public:
     std::atomic<int> tasksChanged{0}, databaseErrors{0};
 };
 
-class StationTest : public testing::Test {
+class StationTest : public CStationRig {
 protected:
-    static void SetUpTestSuite() {
-        setenv("LUMETRA_AUDIO_SINK", "fakesink", 1);
-        KeepGstRegistryInBuildTree();
-    }
-    void SetUp() override { setenv("LUMETRA_COM1", simulator.DevicePath().c_str(), 1); }
-    void TearDown() override { unsetenv("LUMETRA_COM1"); }
-
     // The frames that reach the transmitter from now on, as "command: text", without heartbeats,
     // until `last` has come; empty when it does not come in time.
     std::vector<std::string> FramesUntil(const std::string& last, std::chrono::milliseconds limit = 15s) {
@@ -76,26 +55,11 @@ protected:
         return frames;
     }
     std::string StartStation(std::time_t now, const TaskRow& row) {
-        const std::string id = InsertTask(database.Db(), row);
-        clock = std::make_unique<CPacedClock>(now, 20);
-        station = std::make_unique<CStation>(database.Db(), link, *clock);
-        station->SetObserver(&observer);
-        station->Start();
-        return id;
+        return CStationRig::StartStation(now, row, &observer);
     }
 
-    txsim::CSimulatorProcess simulator{LUMETRA_TXSIM_PATH};
-    TestDatabase database;
-    CTransmitterLink link;
     CCountingObserver observer;
-    std::unique_ptr<CPacedClock> clock;
-    std::unique_ptr<CStation> station;
 };
-
-// Monday 2026-03-02.
-std::time_t Monday(int hour, int minute, int second) {
-    return LocalTime(2026, 3, 2, hour, minute, second);
-}
 
 // From the power-up to the exit: outlets, then receivers half a second later (the second tick of
 // the second repeats both), the task's list played, receivers and outlets off, and at the exit

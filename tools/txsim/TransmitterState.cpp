@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/Gbk.h"
+#include "base/NumberText.h"
 #include "link/Frames.h"
 
 namespace lumetra::txsim {
@@ -37,16 +38,7 @@ std::vector<int> MapChannels(const uint8_t* frame, int lastChannel) {
 std::string ChannelRanges(const std::vector<int>& channels, int total) {
     if (channels.empty()) return "none";
     if (static_cast<int>(channels.size()) == total) return "all";
-    std::string text;
-    for (size_t i = 0; i < channels.size();) {
-        size_t j = i;
-        while (j + 1 < channels.size() && channels[j + 1] == channels[j] + 1) ++j;
-        if (!text.empty()) text += ", ";
-        text += std::to_string(channels[i]);
-        if (j > i) text += "-" + std::to_string(channels[j]);
-        i = j + 1;
-    }
-    return text;
+    return NumberRanges(channels);
 }
 
 FrameSummary CTransmitterState::Apply(const DecodedFrame& frame) {

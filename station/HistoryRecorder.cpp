@@ -1,0 +1,170 @@
+#include "station/HistoryRecorder.h"
+
+#include "base/Logger.h"
+#include "store/Database.h"
+#include "store/DbError.h"
+#include "store/HistoryTable.h"
+
+namespace lumetra {
+
+namespace {
+
+constexpr std::time_t kDay = 24 * 60 * 60;
+constexpr std::time_t kForgetAfter = 60;  // a task powered down this long ago takes no second step
+
+long LocalDayNumber(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    return static_cast<long>((moment + local.tm_gmtoff) / kDay);
+}
+
+bool OpensBroadcast(HistoryKind kind) {
+    return kind == HistoryKind::kPowerUp || kind == HistoryKind::kStart || kind == HistoryKind::kLateStart;
+}
+
+HistoryEvent Event(HistoryKind kind, std::time_t at, const std::string& taskId) {
+    HistoryEvent event;
+    event.kind = kind;
+    event.at = at;
+    event.taskId = taskId;
+    return event;
+}
+
+}  // namespace
+
+CHistoryRecorder::CHistoryRecorder(CDatabase& db, Hooks hooks) : m_db(db), m_hooks(std::move(hooks)) {}
+
+CHistoryRecorder::~CHistoryRecorder() {
+    Stop();
+}
+
+void CHistoryRecorder::Start() {
+    m_thread.Start();
+}
+
+void CHistoryRecorder::Stop() {
+    m_thread.Stop();
+}
+
+void CHistoryRecorder::SetOperator(std::string name) {
+    std::lock_guard lock(m_lock);
+    m_operator = std::move(name);
+}
+
+void CHistoryRecorder::Step(HistoryKind kind, const std::string& taskId, const std::string& name,
+                            const std::string& zones, std::time_t at) {
+    std::lock_guard lock(m_lock);
+    std::erase_if(m_onAir, [at](const auto& entry) {
+        return entry.second.poweredDown && at - entry.second.lastAt > kForgetAfter;
+    });
+    auto found = m_onAir.find(taskId);
+    if (found != m_onAir.end() && found->second.lastStep == kind && found->second.lastAt == at) return;
+    Line line = Line::kKnown;
+    if (found == m_onAir.end() ||
+        ((found->second.ended || found->second.poweredDown) && OpensBroadcast(kind))) {
+        // A new broadcast, or a step of one that a killed Lumetra left unfinished.
+        line = OpensBroadcast(kind) ? Line::kNew : Line::kResume;
+        found = m_onAir.insert_or_assign(taskId, OnAir{m_nextKey++, false}).first;
+    }
+    OnAir& onAir = found->second;
+    onAir.lastStep = kind;
+    onAir.lastAt = at;
+    if (EndsBroadcast(kind)) onAir.ended = true;
+    if (kind == HistoryKind::kPowerDown) onAir.poweredDown = onAir.ended = true;
+    const uint64_t key = onAir.key;
+    HistoryEvent event = Event(kind, at, taskId);
+    event.title = name;
+    event.zones = zones;
+    Queue(key, line, std::move(event));
+}
+
+void CHistoryRecorder::File(HistoryKind kind, const std::string& taskId, const std::string& detail,
+                            std::time_t at) {
+    std::lock_guard lock(m_lock);
+    auto found = m_onAir.find(taskId);
+    Line line = Line::kKnown;
+    if (found == m_onAir.end() || found->second.poweredDown) {
+        line = Line::kResume;
+        found = m_onAir.insert_or_assign(taskId, OnAir{m_nextKey++, false}).first;
+    }
+    HistoryEvent event = Event(kind, at, taskId);
+    event.detail = detail;
+    event.failed = kind == HistoryKind::kFileFailed;
+    Queue(found->second.key, line, std::move(event));
+}
+
+void CHistoryRecorder::Action(HistoryKind kind, const std::string& detail, std::time_t at) {
+    std::lock_guard lock(m_lock);
+    HistoryEvent event = Event(kind, at, {});
+    event.title = HistoryKindText(kind);
+    event.detail = detail;
+    // Receivers switched by hand belong to their zones as a broadcast's do.
+    if (kind == HistoryKind::kChannelsOn || kind == HistoryKind::kChannelsOff) event.zones = detail;
+    event.operatorName = m_operator;
+    Queue(m_nextKey++, Line::kNew, std::move(event));
+}
+
+void CHistoryRecorder::EndAllOnAir(HistoryKind kind, std::time_t at) {
+    std::lock_guard lock(m_lock);
+    for (auto& [taskId, onAir] : m_onAir) {
+        if (onAir.ended) continue;
+        onAir.ended = true;
+        Queue(onAir.key, Line::kKnown, Event(kind, at, taskId));
+    }
+}
+
+void CHistoryRecorder::Queue(uint64_t key, Line line, HistoryEvent event) {
+    if (m_hooks.linkUp) event.linkUp = m_hooks.linkUp();
+    if (event.failed && m_hooks.failed) m_hooks.failed();
+    // A line no later event reaches is forgotten once stored.
+    const bool last =
+        RecordKindOf(event.kind) != RecordKind::kBroadcast || event.kind == HistoryKind::kPowerDown;
+    m_thread.Post([this, key, line, last, event = std::move(event)] { Store(key, line, event, last); });
+}
+
+void CHistoryRecorder::Store(uint64_t key, Line line, const HistoryEvent& event, bool last) {
+    if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
+    try {
+        CHistoryTable table(m_db);
+        if (m_lastRecord < 0) m_lastRecord = table.LastRecordId();
+        auto found = m_records.find(key);
+        bool newRecord = false;
+        if (found == m_records.end()) {
+            const std::optional<int64_t> unfinished =
+                line == Line::kResume ? table.UnfinishedBroadcast(event.taskId) : std::nullopt;
+            newRecord = !unfinished;
+            found = m_records.emplace(key, unfinished.value_or(m_lastRecord + 1)).first;
+            if (newRecord) ++m_lastRecord;
+        }
+        table.Write(found->second, newRecord, event);
+        if (last) m_records.erase(found);
+    } catch (const CDbError& error) {
+        Report("an event was not stored", error);
+    }
+}
+
+void CHistoryRecorder::PurgeOld(std::time_t now) {
+    m_thread.Post([this, now] {
+        const long today = LocalDayNumber(now);
+        if (today == m_purgedDay || !m_db.IsOpen()) return;
+        m_purgedDay = today;
+        try {
+            CHistoryTable table(m_db);
+            const int removed = table.Purge(now - table.RetentionDays() * kDay);
+            Logger().Log("history: %d lines past the retention period removed", removed);
+        } catch (const CDbError& error) {
+            Report("old lines not removed", error);
+        }
+    });
+}
+
+void CHistoryRecorder::Report(const char* what, const std::exception& error) {
+    Logger().Log("history: %s: %s", what, error.what());
+    if (m_hooks.showDatabaseError) m_hooks.showDatabaseError(error.what());
+}
+
+void CHistoryRecorder::Flush() {
+    m_thread.Run([] {});
+}
+
+}  // namespace lumetra

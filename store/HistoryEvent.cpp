@@ -1,0 +1,63 @@
+#include "store/HistoryEvent.h"
+
+namespace lumetra {
+
+const char* HistoryKindText(HistoryKind kind) {
+    switch (kind) {
+        case HistoryKind::kPowerUp:
+            return "开机";
+        case HistoryKind::kStart:
+            return "开始";
+        case HistoryKind::kLateStart:
+            return "迟到开始";
+        case HistoryKind::kEnd:
+            return "结束";
+        case HistoryKind::kStaleClose:
+            return "启动时关闭";
+        case HistoryKind::kEndDeleted:
+            return "任务被删除";
+        case HistoryKind::kEndRetimed:
+            return "任务被重新保存";
+        case HistoryKind::kEndExit:
+            return "程序退出";
+        case HistoryKind::kPowerDown:
+            return "关机";
+        case HistoryKind::kFileStart:
+            return "播放文件";
+        case HistoryKind::kFileEnd:
+            return "文件播完";
+        case HistoryKind::kFileFailed:
+            return "文件失败";
+        case HistoryKind::kChannelsOn:
+            return "打开接收机";
+        case HistoryKind::kChannelsOff:
+            return "关闭接收机";
+        case HistoryKind::kOutletOn:
+            return "打开电源";
+        case HistoryKind::kOutletOff:
+            return "关闭电源";
+        case HistoryKind::kLinkDown:
+            return "通讯中断";
+        case HistoryKind::kLinkUp:
+            return "通讯恢复";
+    }
+    return "?";
+}
+
+bool IsBroadcastStep(HistoryKind kind) {
+    return RecordKindOf(kind) == RecordKind::kBroadcast;
+}
+
+bool EndsBroadcast(HistoryKind kind) {
+    return kind == HistoryKind::kEnd || kind == HistoryKind::kStaleClose ||
+           kind == HistoryKind::kEndDeleted || kind == HistoryKind::kEndRetimed ||
+           kind == HistoryKind::kEndExit;
+}
+
+RecordKind RecordKindOf(HistoryKind kind) {
+    const int number = static_cast<int>(kind);
+    if (number < 40) return RecordKind::kBroadcast;
+    return number < 60 ? RecordKind::kOperator : RecordKind::kLink;
+}
+
+}  // namespace lumetra

@@ -1,0 +1,175 @@
+#include "store/HistoryTable.h"
+
+#include "store/Database.h"
+#include "store/OwnTables.h"
+#include "store/Recordset.h"
+#include "store/SqlFormat.h"
+
+namespace lumetra {
+
+namespace {
+
+// Numbers go into the statements as digits, beyond the range of a C int.
+std::string Num(int64_t value) {
+    return std::to_string(value);
+}
+
+int64_t Int64Field(const CRecordset& rows, std::string_view name) {
+    const std::string text = rows.GetFieldText(name);
+    return text.empty() ? 0 : std::stoll(text);
+}
+
+constexpr const char* kInsertRecord =
+    "insert into lumetra_history_record (id,kind,first_at,last_at,task_id,title,zones,operator) "
+    "values (%s,%d,%s,%s,'%s','%s','%s','%s');";
+constexpr const char* kInsertEvent =
+    "insert into lumetra_history_event (record,at,kind,detail,link_up,failed) values (%s,%s,%d,'%s',%d,%d);";
+constexpr const char* kUpdateRecord =
+    "update lumetra_history_record set last_at=%s, failures=failures+%d, link_down=link_down+%d%s where "
+    "id=%s";
+
+// The lines and their events, created together by the first event.
+constexpr OwnTable kHistory = {
+    "lumetra_history_record",
+    "create table if not exists lumetra_history_record (id integer primary key, kind integer not null, "
+    "first_at integer not null, last_at integer not null, task_id text not null default '', title text not "
+    "null "
+    "default '', zones text not null default '', power_up integer, start_at integer, end_at integer, "
+    "power_down "
+    "integer, ending integer not null default 0, failures integer not null default 0, link_down integer not "
+    "null "
+    "default 0, operator text not null default '');"
+    "create index if not exists lumetra_history_record_first on lumetra_history_record(first_at);"
+    "create table if not exists lumetra_history_event (id integer primary key, record integer not null, at "
+    "integer not null, kind integer not null, detail text not null default '', link_up integer not null, "
+    "failed "
+    "integer not null default 0);"
+    "create index if not exists lumetra_history_event_record on lumetra_history_event(record)",
+    4};
+// Settings of Lumetra's own, by name.
+constexpr OwnTable kSettings = {
+    "lumetra_setting",
+    "create table if not exists lumetra_setting (name text primary key, value text not null)", 8};
+
+// The column a broadcast step fills in its record.
+std::string StepColumn(HistoryKind kind, std::time_t at) {
+    const std::string when = Num(at);
+    if (kind == HistoryKind::kPowerUp) return ", power_up=" + when;
+    if (kind == HistoryKind::kStart || kind == HistoryKind::kLateStart)
+        return ", start_at=coalesce(start_at," + when + ")";
+    if (EndsBroadcast(kind)) return ", end_at=" + when + ", ending=" + std::to_string(static_cast<int>(kind));
+    if (kind == HistoryKind::kPowerDown) return ", power_down=" + when;
+    return {};
+}
+
+}  // namespace
+
+bool CHistoryTable::Exists() {
+    m_exists = m_exists || OwnTableExists(m_db, kHistory);
+    return m_exists;
+}
+
+int64_t CHistoryTable::LastRecordId() {
+    if (!Exists()) return 0;
+    CRecordset rows(m_db);
+    rows.Open("select coalesce(max(id),0) as last from lumetra_history_record");
+    return Int64Field(rows, "last");
+}
+
+std::optional<int64_t> CHistoryTable::UnfinishedBroadcast(const std::string& taskId) {
+    if (!Exists()) return std::nullopt;
+    CRecordset rows(m_db);
+    rows.Open(
+        FormatSql("select coalesce(max(id),0) as open from lumetra_history_record where kind=0 and ending=0 "
+                  "and task_id='%s'",
+                  taskId));
+    const int64_t id = Int64Field(rows, "open");
+    return id ? std::optional<int64_t>(id) : std::nullopt;
+}
+
+void CHistoryTable::Write(int64_t record, bool newRecord, const HistoryEvent& event) {
+    std::vector<std::string> statements;
+    if (newRecord)
+        statements.push_back(FormatSql(kInsertRecord, Num(record), static_cast<int>(RecordKindOf(event.kind)),
+                                       Num(event.at), Num(event.at), event.taskId, event.title, event.zones,
+                                       event.operatorName));
+    statements.push_back(FormatSql(kInsertEvent, Num(record), Num(event.at), static_cast<int>(event.kind),
+                                   event.detail, event.linkUp ? 1 : 0, event.failed ? 1 : 0));
+    statements.push_back(FormatSql(kUpdateRecord, Num(event.at), event.failed ? 1 : 0, event.linkUp ? 0 : 1,
+                                   StepColumn(event.kind, event.at), Num(record)));
+    WriteOwnTable(m_db, kHistory, statements);
+    m_exists = true;
+}
+
+int CHistoryTable::Purge(std::time_t before) {
+    if (!Exists()) return 0;
+    CRecordset count(m_db);
+    const std::string old = "select id from lumetra_history_record where last_at<" + Num(before);
+    count.Open("select count(*) as n from (" + old + ")");
+    const int removed = count.GetFieldInt("n");
+    if (removed == 0) return 0;
+    WriteOwnTable(m_db, kHistory,
+                  {"delete from lumetra_history_event where record in (" + old + ")",
+                   "delete from lumetra_history_record where last_at<" + Num(before)});
+    return removed;
+}
+
+std::vector<HistoryRecord> CHistoryTable::Records(std::time_t from, std::time_t to) {
+    if (!Exists()) return {};
+    CRecordset rows(m_db);
+    rows.Open(
+        "select id,kind,first_at,last_at,task_id,title,zones,coalesce(power_up,0) as power_up,"
+        "coalesce(start_at,0) as start_at,coalesce(end_at,0) as end_at,coalesce(power_down,0) as power_down,"
+        "ending,failures,link_down,operator from lumetra_history_record where first_at>=" +
+        Num(from) + " and first_at<" + Num(to) + " order by first_at, id");
+    std::vector<HistoryRecord> records;
+    records.reserve(static_cast<size_t>(rows.GetRecordCount()));
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        HistoryRecord& r = records.emplace_back();
+        r.id = Int64Field(rows, "id");
+        r.kind = static_cast<RecordKind>(rows.GetFieldInt("kind"));
+        r.firstAt = Int64Field(rows, "first_at");
+        r.lastAt = Int64Field(rows, "last_at");
+        r.taskId = rows.GetFieldText("task_id");
+        r.title = rows.GetFieldText("title");
+        r.zones = rows.GetFieldText("zones");
+        r.powerUp = Int64Field(rows, "power_up");
+        r.start = Int64Field(rows, "start_at");
+        r.end = Int64Field(rows, "end_at");
+        r.powerDown = Int64Field(rows, "power_down");
+        r.ending = rows.GetFieldInt("ending");
+        r.failures = rows.GetFieldInt("failures");
+        r.linkDown = rows.GetFieldInt("link_down");
+        r.operatorName = rows.GetFieldText("operator");
+    }
+    return records;
+}
+
+std::vector<HistoryEventRow> CHistoryTable::Events(int64_t record) {
+    if (!Exists()) return {};
+    CRecordset rows(m_db);
+    rows.Open("select * from lumetra_history_event where record=" + Num(record) + " order by id");
+    std::vector<HistoryEventRow> events;
+    for (; !rows.IsEOF(); rows.MoveNext())
+        events.push_back({Int64Field(rows, "at"), static_cast<HistoryKind>(rows.GetFieldInt("kind")),
+                          rows.GetFieldText("detail"), rows.GetFieldInt("link_up") != 0,
+                          rows.GetFieldInt("failed") != 0});
+    return events;
+}
+
+int CHistoryTable::RetentionDays() {
+    if (!OwnTableExists(m_db, kSettings)) return kDefaultRetentionDays;
+    CRecordset rows(m_db);
+    rows.Open("select value from lumetra_setting where name='history_retention_days'");
+    return rows.IsEOF() ? kDefaultRetentionDays : rows.GetFieldInt("value");
+}
+
+void CHistoryTable::SetRetentionDays(int days) {
+    WriteOwnTable(
+        m_db, kSettings,
+        {FormatSql(
+            "insert or replace into lumetra_setting (name,value) values ('history_retention_days','%d')",
+            days)});
+}
+
+}  // namespace lumetra

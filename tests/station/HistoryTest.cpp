@@ -1,0 +1,149 @@
+// The broadcast history as the station writes it: a real database file, the transmitter simulator
+// on a pseudo-terminal, GStreamer with a silent sink and time twenty times faster than the wall
+// clock. Each test reads back the lines and events the history holds, in order, with their seconds.
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "store/HistoryTable.h"
+#include "tests/station/StationRig.h"
+
+namespace lumetra {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace test;
+
+std::string Clock(std::time_t at) {
+    std::tm local{};
+    localtime_r(&at, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%T", &local);
+    return text;
+}
+
+// An event as "08:00:00 开始" with " [断]" when the link was down and " [失败]" when it failed;
+// a file's events carry no second (the playback's own pace), their detail instead.
+std::string Line(const HistoryEventRow& event) {
+    const bool file = event.kind >= HistoryKind::kFileStart && event.kind <= HistoryKind::kFileFailed;
+    std::string line = file ? std::string(HistoryKindText(event.kind)) + " " + event.detail
+                            : Clock(event.at) + " " + HistoryKindText(event.kind);
+    if (!event.linkUp) line += " [断]";
+    if (event.failed) line += " [失败]";
+    return line;
+}
+
+class HistoryTest : public CStationRig {
+protected:
+    // Away for a minute after a hang-up: the rest of the broadcast goes out with the link down.
+    HistoryTest() : CStationRig({"--down-for", "60"}) {}
+
+    std::vector<HistoryRecord> Records() { return CHistoryTable(database.Db()).Records(0, INT_MAX); }
+    std::vector<std::string> Events(int64_t record) {
+        std::vector<std::string> lines;
+        for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(record))
+            lines.push_back(Line(event));
+        return lines;
+    }
+    bool HasEvent(HistoryKind kind) {
+        for (const HistoryRecord& record : Records())
+            for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(record.id))
+                if (event.kind == kind) return true;
+        return false;
+    }
+};
+
+// A missing file, then one that plays; an operator switches a receiver on; the transmitter hangs
+// up before the end, so the end and the power-down are queued with the link down.
+TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
+    const std::string missing = "/nowhere/缺失的铃声.mp3";
+    StartStation(Monday(7, 59, 30), {.start = "08:00:00",
+                                     .end = "08:01:00",
+                                     .playList = missing + "|" + Fixture(kLongMp3),
+                                     .zones = ZoneText({1, 2}),
+                                     .power = "1000"});
+    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kFileStart); }));
+    station->SetOperator("张老师");
+    ChannelFlags third{};
+    third[2] = 1;
+    station->SwitchChannels(third, true);
+    simulator.Command("hangup");
+    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
+    station->Shutdown();
+
+    const std::vector<HistoryRecord> records = Records();
+    ASSERT_EQ(records.size(), 3u);
+    const HistoryRecord& broadcast = records[0];
+    EXPECT_EQ(broadcast.title, "早间广播");
+    EXPECT_EQ(broadcast.zones, "1-2");
+    EXPECT_EQ(broadcast.ending, static_cast<int>(HistoryKind::kEnd));
+    EXPECT_EQ(broadcast.failures, 1);
+    EXPECT_EQ(broadcast.linkDown, 3);
+    EXPECT_EQ(
+        Clock(broadcast.powerUp) + Clock(broadcast.start) + Clock(broadcast.end) + Clock(broadcast.powerDown),
+        "07:59:5008:00:0008:01:0008:01:15");
+    EXPECT_EQ(Events(broadcast.id),
+              (std::vector<std::string>{"07:59:50 开机", "08:00:00 开始",
+                                        "文件失败 无法播放“" + missing + "”：文件不存在。 [失败]",
+                                        "播放文件 " + Fixture(kLongMp3), "08:01:00 结束 [断]",
+                                        "文件播完 " + Fixture(kLongMp3) + " [断]", "08:01:15 关机 [断]"}));
+    EXPECT_EQ(records[1].title, "打开接收机");
+    EXPECT_EQ(records[1].operatorName, "张老师");
+    EXPECT_EQ(Events(records[1].id).at(0).substr(8), " 打开接收机");
+    EXPECT_EQ(records[2].title, "通讯中断");
+    EXPECT_EQ(records[2].kind, RecordKind::kLink);
+    EXPECT_LE(records[1].firstAt, records[2].firstAt);
+    EXPECT_GE(records[1].firstAt, Monday(8, 0, 0));
+    for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(broadcast.id))
+        EXPECT_LE(event.at - broadcast.start, event.kind == HistoryKind::kFileStart ? 2 : 75) << Line(event);
+}
+
+// Deleted on air: the line says so, its file ends there, the outlets go off fifteen seconds later.
+TEST_F(HistoryTest, ATaskDeletedOnAirEndsItsLineAsDeleted) {
+    StartStation(Monday(8, 0, 30), {.playList = Fixture(kLongMp3), .zones = ZoneText({5}), .power = "1000"});
+    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kFileStart); }));
+    database.Db().ExecuteSql("delete from tb_memo");
+    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
+    station->Shutdown();
+    const std::vector<HistoryRecord> records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].ending, static_cast<int>(HistoryKind::kEndDeleted));
+    EXPECT_EQ(records[0].powerDown - records[0].end, 15);
+    // It starts at once, before the transmitter has answered: the link may still count as down.
+    std::vector<std::string> events = Events(records[0].id);
+    for (std::string& event : events)
+        if (event.ends_with(" [断]")) event.resize(event.size() - std::string(" [断]").size());
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0], "08:00:30 迟到开始");
+    EXPECT_EQ(events[1], "播放文件 " + Fixture(kLongMp3));
+    EXPECT_EQ(events[2].substr(8), " 任务被删除");
+    EXPECT_EQ(events[3], "文件播完 " + Fixture(kLongMp3));
+    EXPECT_EQ(events[4].substr(8), " 关机");
+}
+
+// Lines past the retention period go at midnight, the others stay; the exit ends what is on air.
+TEST_F(HistoryTest, MidnightRemovesWhatIsPastRetentionAndTheExitEndsTheBroadcast) {
+    CHistoryTable table(database.Db());
+    table.SetRetentionDays(30);
+    HistoryEvent action;
+    action.kind = HistoryKind::kChannelsOn;
+    action.at = Monday(23, 59, 55) - 30 * 24 * 3600;  // inside the period until midnight
+    table.Write(1, true, action);
+    action.at = Monday(12, 0, 0) - 29 * 24 * 3600;
+    table.Write(2, true, action);
+    StartStation(Monday(23, 59, 50), {.start = "00:00:10", .playList = "", .power = "1000"});
+    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kStart); }));
+    std::vector<HistoryRecord> records = Records();
+    ASSERT_EQ(records.size(), 2u) << "the line 30 days and 5 seconds old went at midnight";
+    EXPECT_EQ(records[0].id, 2);
+    station->Shutdown();
+    records = Records();
+    const std::vector<std::string> events = Events(records.at(1).id);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0] + events[1], "00:00:00 开机00:00:10 开始");
+    EXPECT_EQ(events[2].substr(8), " 程序退出");
+    EXPECT_EQ(records[1].ending, static_cast<int>(HistoryKind::kEndExit));
+}
+
+}  // namespace
+}  // namespace lumetra

@@ -1,0 +1,116 @@
+// The history's tables on a real database file: created on first use beside the delivered ones,
+// texts stored as typed, one transaction per event, old lines removed with their events.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "store/HistoryTable.h"
+#include "store/OwnTables.h"
+#include "store/Recordset.h"
+#include "tests/support/TestDatabase.h"
+
+namespace lumetra {
+namespace {
+
+int Count(CDatabase& db, const std::string& query) {
+    CRecordset rows(db);
+    rows.Open("select count(*) as n from " + query);
+    return rows.GetFieldInt("n");
+}
+
+HistoryEvent At(std::time_t at, HistoryKind kind, std::string detail = {}) {
+    HistoryEvent event;
+    event.at = at;
+    event.kind = kind;
+    event.detail = std::move(detail);
+    return event;
+}
+
+// Reading and the default period leave a stored database untouched; the first event creates the
+// history's tables beside the delivered ones and sets its bit of user_version, the first setting
+// the settings table and its bit.
+TEST(HistoryTableTest, CreatedByTheFirstWriteBesideTheDeliveredTables) {
+    test::TestDatabase database;
+    CDatabase& db = database.Db();
+    const int delivered = Count(db, "sqlite_master");
+    CHistoryTable table(db);
+    EXPECT_EQ(table.RetentionDays(), CHistoryTable::kDefaultRetentionDays);
+    EXPECT_TRUE(table.Records(0, INT_MAX).empty());
+    EXPECT_EQ(table.LastRecordId(), 0);
+    EXPECT_EQ(table.Purge(INT_MAX), 0);
+    EXPECT_EQ(Count(db, "sqlite_master"), delivered);
+    EXPECT_EQ(OwnSchemaVersion(db), 0);
+    table.Write(1, true, At(1000, HistoryKind::kStart));
+    EXPECT_EQ(OwnSchemaVersion(db), 4);
+    EXPECT_EQ(Count(db, "sqlite_master where tbl_name like 'lumetra_history_%'"), 4)
+        << "two tables, two indexes";
+    table.SetRetentionDays(30);
+    EXPECT_EQ(OwnSchemaVersion(db), 4 | 8);
+    EXPECT_EQ(Count(db, "sqlite_master") - delivered, 6) << "and the settings table with its key";
+}
+
+TEST(HistoryTableTest, ALineAndItsEventsComeBackAsWritten) {
+    test::TestDatabase database;
+    CHistoryTable table(database.Db());
+    HistoryEvent open = At(1000, HistoryKind::kPowerUp);
+    open.taskId = "7";
+    open.title = "it's 早间广播";
+    open.zones = "1-2, 5";
+    table.Write(1, true, open);
+    HistoryEvent failed = At(1010, HistoryKind::kFileFailed, "无法播放“/a/it's.mp3”：文件不存在。");
+    failed.failed = true;
+    failed.linkUp = false;
+    table.Write(1, false, failed);
+    table.Write(1, false, At(1030, HistoryKind::kEndDeleted));
+    EXPECT_EQ(table.UnfinishedBroadcast("7"), std::nullopt) << "its end was stored";
+
+    const std::vector<HistoryRecord> lines = table.Records(1000, 1001);
+    ASSERT_EQ(lines.size(), 1u);
+    const HistoryRecord& line = lines[0];
+    EXPECT_EQ(line.title, "it's 早间广播");
+    EXPECT_EQ(line.zones, "1-2, 5");
+    EXPECT_EQ(line.powerUp, 1000);
+    EXPECT_EQ(line.start, 0) << "it never started";
+    EXPECT_EQ(line.end, 1030);
+    EXPECT_EQ(line.lastAt, 1030);
+    EXPECT_EQ(line.ending, static_cast<int>(HistoryKind::kEndDeleted));
+    EXPECT_EQ(line.failures, 1);
+    EXPECT_EQ(line.linkDown, 1);
+    const std::vector<HistoryEventRow> events = table.Events(1);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[1].detail, failed.detail);
+    EXPECT_TRUE(events[1].failed);
+    EXPECT_FALSE(events[1].linkUp);
+    EXPECT_TRUE(table.Records(1001, INT_MAX).empty()) << "a line belongs to the moment of its first event";
+}
+
+TEST(HistoryTableTest, ARefusedEventLeavesNothingHalfStored) {
+    test::TestDatabase database;
+    CHistoryTable table(database.Db());
+    table.Write(1, true, At(1000, HistoryKind::kStart));
+    EXPECT_THROW(table.Write(1, true, At(1005, HistoryKind::kEnd)), CDbError) << "the line exists";
+    EXPECT_EQ(table.Events(1).size(), 1u);
+    EXPECT_EQ(table.Records(0, INT_MAX).at(0).end, 0);
+    EXPECT_EQ(table.UnfinishedBroadcast(""), std::optional<int64_t>(1));
+}
+
+TEST(HistoryTableTest, PurgeRemovesOldLinesWithTheirEvents) {
+    test::TestDatabase database;
+    CHistoryTable table(database.Db());
+    table.Write(1, true, At(100, HistoryKind::kPowerUp));
+    table.Write(1, false, At(300, HistoryKind::kPowerDown));  // ends after the cut: stays whole
+    table.Write(2, true, At(150, HistoryKind::kChannelsOn));
+    table.Write(3, true, At(400, HistoryKind::kLinkDown));
+    EXPECT_EQ(table.Purge(200), 1);
+    EXPECT_EQ(table.Purge(200), 0);
+    std::vector<int64_t> left;
+    for (const HistoryRecord& line : table.Records(0, INT_MAX)) left.push_back(line.id);
+    EXPECT_EQ(left, (std::vector<int64_t>{1, 3}));
+    EXPECT_EQ(Count(database.Db(), "lumetra_history_event"), 3);
+    EXPECT_EQ(table.LastRecordId(), 3);
+    table.SetRetentionDays(90);
+    EXPECT_EQ(table.RetentionDays(), 90);
+}
+
+}  // namespace
+}  // namespace lumetra
