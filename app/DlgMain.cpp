@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "pages/Autostart.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/DbErrorReport.h"
+#include "pages/DlgHistory.h"
 #include "pages/DlgLED.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPlay.h"
@@ -68,6 +70,7 @@ const ButtonLayout kButtonLayout[] = {
     {CDlgMain::kLED, {32, 342, 118, 60}, ":/images/btn_led.png", "LED管理"},
     {CDlgMain::kUsers, {32, 412, 118, 60}, ":/images/btn_users.png", "用户管理"},
     {CDlgMain::kSettings, {32, 482, 118, 60}, ":/images/btn_settings.png", "系统设置"},
+    {CDlgMain::kHistory, {32, 552, 118, 60}, ":/images/btn_history.png", "播放记录"},
     {CDlgMain::kLogin, {780, 8, 44, 54}, ":/images/btn_login.png", "登录"},
     {CDlgMain::kLogoff, {830, 8, 44, 54}, ":/images/btn_logoff.png", "注销"},
     {CDlgMain::kMinimise, {880, 8, 59, 54}, ":/images/btn_minimise.png", "最小化"},
@@ -75,9 +78,9 @@ const ButtonLayout kButtonLayout[] = {
 };
 
 // The buttons that stay locked until an operator logs in.
-constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks, CDlgMain::kPlay,  CDlgMain::kReceiver,
-                                                 CDlgMain::kLED,   CDlgMain::kUsers, CDlgMain::kSettings,
-                                                 CDlgMain::kLogoff};
+constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks,   CDlgMain::kPlay,  CDlgMain::kReceiver,
+                                                 CDlgMain::kLED,     CDlgMain::kUsers, CDlgMain::kSettings,
+                                                 CDlgMain::kHistory, CDlgMain::kLogoff};
 
 }  // namespace
 
@@ -158,6 +161,15 @@ void CDlgMain::CreateControls() {
     m_linkStatus = new CStaticEx(kLinkDownColour, 14, this);
     m_linkStatus->setGeometry(20, 639, 180, 20);
     m_linkStatus->setText(kLinkDownText);
+    m_failureMark = new QPushButton(QStringLiteral("● 有播放失败"), this);
+    m_failureMark->setGeometry(622, 637, 124, 24);  // between the emergency line and the clock
+    m_failureMark->setFlat(true);
+    m_failureMark->setCursor(Qt::PointingHandCursor);
+    m_failureMark->setToolTip(QStringLiteral("有广播未能按计划播放，点击查看播放记录"));
+    m_failureMark->setStyleSheet(
+        QStringLiteral("QPushButton { color: rgb(255, 90, 90); font-weight: bold; border: none; }"));
+    m_failureMark->hide();
+    connect(m_failureMark, &QPushButton::clicked, this, &CDlgMain::OnFailureMark);
     m_clock = new CStaticEx(kClockColour, 14, this);
     m_clock->setGeometry(750, 639, 250, 20);
     m_emergency = new CEmergencyControl(m_services.station, this, m_pageTitle);
@@ -195,11 +207,14 @@ void CDlgMain::CreatePages() {
     m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.station, m_services.shutdown, db, this));
     m_pUser = AddPage(kUsers, new CDlgUser(db, this));
     m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(m_services.station, db, this));
+    m_pHistory = AddPage(kHistory, new CDlgHistory(db, m_services.clock, this));
     ConnectZonePages();
     connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CDlgMain::ReloadPages);
     m_pLogin = new CDlgLogin(db, this);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
     connect(m_pLogin, &CDlgLogin::LoggedIn, m_pUser, &CDlgUser::SetLoggedInUser);
+    connect(m_pLogin, &CDlgLogin::LoggedIn, this,
+            [this](const QString& name) { m_services.station.SetOperator(name.toStdString()); });
     m_pTaskList->LoadTasks();
     HidePagesBut(m_pTaskList);
     m_pLogin->hide();
@@ -257,6 +272,10 @@ void CDlgMain::ShowPage(ButtonId id) {
     // The chosen page is never hidden on the way, so it sees no hide and show it did not need.
     HidePagesBut(slot->page);
     if (id == kSettings) m_pSYS->ZoneEditor()->LoadZoneTree();
+    if (id == kHistory) {
+        m_failureMark->hide();  // looked at
+        m_pHistory->Load();
+    }
     slot->page->show();
     if (slot->withZoneControl) ShowZoneControl();
     for (const ButtonLayout& layout : kButtonLayout)
@@ -280,6 +299,7 @@ void CDlgMain::LogOff() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
     HidePagesBut(nullptr);
     m_pUser->SetLoggedInUser({});
+    m_services.station.SetOperator({});
 }
 
 void CDlgMain::OnLoggedIn() {
@@ -357,7 +377,21 @@ bool CDlgMain::event(QEvent* event) {
         m_emergency->Show();
         return true;
     }
+    if (event->type() == CWindowEvent::TypeOf(WM_HISTORY_FAILURE)) {
+        m_failureMark->show();
+        return true;
+    }
     return QWidget::event(event);
+}
+
+void CDlgMain::OnFailureMark() {
+    // The history is an operator's page like the others: without a login the login comes first.
+    if (!m_buttons.at(kHistory)->isEnabled()) {
+        m_pLogin->ShowCentred();
+        return;
+    }
+    ShowPage(kHistory);
+    m_pHistory->ShowLatestFailure();
 }
 
 void CDlgMain::OnLinkStatus() {
@@ -381,6 +415,7 @@ void CDlgMain::Notify(WindowMessage message) {
             break;
         case WM_LINK_STATUS:
         case WM_EMERGENCY:
+        case WM_HISTORY_FAILURE:
             PostWindowMessage(this, message);
             break;
     }

@@ -18,12 +18,14 @@
 
 class QMenu;
 class QAbstractButton;
+class QPushButton;
 
 namespace lumetra {
 
 class CAutoShutdown;
 class CButtonEx;
 class CDatabase;
+class CDlgHistory;
 class CDlgLED;
 class CEmergencyControl;
 class CDlgLogin;
@@ -65,6 +67,7 @@ public:
         kLogoff = 1007,
         kExit = 1008,
         kMinimise = 1039,
+        kHistory = 1040,
     };
     static constexpr auto kClockPeriod = std::chrono::milliseconds(1000);
 
@@ -96,6 +99,8 @@ public:
     QAbstractButton* Button(ButtonId id) const;
     CStaticEx* PageTitle() const { return m_pageTitle; }
     CStaticEx* LinkStatus() const { return m_linkStatus; }
+    // Shown when a broadcast failed since the history was last looked at; a click opens it there.
+    QPushButton* FailureMark() const { return m_failureMark; }
     CStaticEx* Clock() const { return m_clock; }
     CEmergencyControl* Emergency() const { return m_emergency; }
     QMenu* SystemMenu() const { return m_systemMenu; }
@@ -110,6 +115,7 @@ public:
     CDlgUser* UserPage() const { return m_pUser; }
     CDlgZoneControl* ZoneControlPage() const { return m_pZoneControl; }
     CDlgLogin* LoginPage() const { return m_pLogin; }
+    CDlgHistory* HistoryPage() const { return m_pHistory; }
 
 signals:
     // The exit sequence has run: the program may end.
@@ -154,6 +160,7 @@ private:
     void RunLogin();
     void ShowAbout();
     void OnLinkStatus();
+    void OnFailureMark();
     void RebuildBackground();
     void CentreOnScreen();
 
@@ -164,7 +171,8 @@ private:
     std::map<int, CButtonEx*> m_buttons;
     CStaticEx* m_pageTitle;   // 1009
     CStaticEx* m_linkStatus;  // 1011
-    CStaticEx* m_clock;       // 1044
+    QPushButton* m_failureMark;
+    CStaticEx* m_clock;  // 1044
     CEmergencyControl* m_emergency;
     QMenu* m_systemMenu;
 
@@ -178,6 +186,7 @@ private:
     CDlgUser* m_pUser;
     CDlgZoneControl* m_pZoneControl;
     CDlgLogin* m_pLogin;
+    CDlgHistory* m_pHistory;
 
     QTimer m_clockTimer;     // timer 5
     QTimer m_shutdownTimer;  // timer 10

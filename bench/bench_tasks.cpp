@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "pages/DlgTaskEdit.h"
 #include "pages/DlgTaskList.h"
 #include "pages/TaskDraft.h"
@@ -25,23 +26,8 @@
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
-
-namespace {
-
-double Milliseconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-void Report(const char* what, std::vector<double> runs, double target) {
-    std::sort(runs.begin(), runs.end());
-    const double median = runs[runs.size() / 2];
-    std::printf("%-44s median %8.1f ms  (min %.1f, max %.1f; target < %.0f ms) %s\n", what, median,
-                runs.front(), runs.back(), target, median < target ? "ok" : "SLOW");
-}
-
-}  // namespace
+using bench::Milliseconds;
+using bench::Report;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

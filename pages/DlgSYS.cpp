@@ -13,6 +13,7 @@
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/PortDeviceBox.h"
+#include "pages/RetentionGroup.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/ZoneEditor.h"
 #include "station/Station.h"
@@ -62,10 +63,12 @@ CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWid
     layout->addWidget(m_alarmGroup, 3, 0);
     layout->addWidget(m_autostartGroup, 4, 0);
     layout->addWidget(m_databaseGroup, 5, 0);
-    layout->addWidget(versionGroup, 6, 0);
-    layout->setRowStretch(7, 1);
+    m_retentionGroup = new CRetentionGroup(db, this);
+    layout->addWidget(m_retentionGroup, 6, 0);
+    layout->addWidget(versionGroup, 7, 0);
+    layout->setRowStretch(8, 1);
     m_zoneEditor = new CZoneEditor(m_db, this);
-    layout->addWidget(m_zoneEditor, 0, 1, 8, 1);
+    layout->addWidget(m_zoneEditor, 0, 1, 9, 1);
     layout->setColumnStretch(1, 1);
 
     m_station.SetPortView(this);
@@ -75,6 +78,7 @@ CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWid
     });
     connect(m_connect, &QPushButton::clicked, this, [this] { m_station.ToggleConnection(); });
     m_shutdownGroup->ShowSetting();
+    if (m_db.IsOpen()) m_retentionGroup->ShowSetting();
     m_zoneEditor->m_bZonesChanged = false;
     // Both groups keep their boxes disabled until their "设  置" button is pressed.
     m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));

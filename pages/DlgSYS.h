@@ -20,6 +20,7 @@ class CAudioOutputBox;
 class CAutoShutdown;
 class CAutostartGroup;
 class CDatabaseGroup;
+class CRetentionGroup;
 class CShutdownGroup;
 class CDatabase;
 class CPortDeviceBox;
@@ -49,6 +50,7 @@ public:
     CAutostartGroup* AutostartGroup() const { return m_autostartGroup; }
     CAlarmFileGroup* AlarmGroup() const { return m_alarmGroup; }
     CDatabaseGroup* DatabaseGroup() const { return m_databaseGroup; }
+    CRetentionGroup* RetentionGroup() const { return m_retentionGroup; }
     QLabel* Copyright() const { return m_copyright; }
 
 private:
@@ -69,6 +71,7 @@ private:
     CAutostartGroup* m_autostartGroup;
     CAlarmFileGroup* m_alarmGroup;
     CDatabaseGroup* m_databaseGroup;
+    CRetentionGroup* m_retentionGroup;
     QLabel* m_copyright;  // 1057, hidden
     CStation& m_station;
     CDatabase& m_db;

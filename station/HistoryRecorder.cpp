@@ -100,6 +100,7 @@ void CHistoryRecorder::Action(HistoryKind kind, const std::string& detail, std::
     event.detail = detail;
     // Receivers switched by hand belong to their zones as a broadcast's do.
     if (kind == HistoryKind::kChannelsOn || kind == HistoryKind::kChannelsOff) event.zones = detail;
+    if (kind == HistoryKind::kEmergencyStart) event.zones = "全部";
     event.operatorName = m_operator;
     Queue(m_nextKey++, Line::kNew, std::move(event));
 }

@@ -20,6 +20,8 @@ const char* HistoryKindText(HistoryKind kind) {
             return "任务被重新保存";
         case HistoryKind::kEndExit:
             return "程序退出";
+        case HistoryKind::kEndClockJump:
+            return "时钟跳过开始";
         case HistoryKind::kPowerDown:
             return "关机";
         case HistoryKind::kFileStart:
@@ -34,6 +36,10 @@ const char* HistoryKindText(HistoryKind kind) {
             return "关闭接收机";
         case HistoryKind::kOutletOn:
             return "打开电源";
+        case HistoryKind::kEmergencyStart:
+            return "紧急广播开始";
+        case HistoryKind::kEmergencyStop:
+            return "紧急广播结束";
         case HistoryKind::kOutletOff:
             return "关闭电源";
         case HistoryKind::kLinkDown:
@@ -51,7 +57,7 @@ bool IsBroadcastStep(HistoryKind kind) {
 bool EndsBroadcast(HistoryKind kind) {
     return kind == HistoryKind::kEnd || kind == HistoryKind::kStaleClose ||
            kind == HistoryKind::kEndDeleted || kind == HistoryKind::kEndRetimed ||
-           kind == HistoryKind::kEndExit;
+           kind == HistoryKind::kEndExit || kind == HistoryKind::kEndClockJump;
 }
 
 RecordKind RecordKindOf(HistoryKind kind) {

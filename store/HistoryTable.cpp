@@ -1,5 +1,7 @@
 #include "store/HistoryTable.h"
 
+#include <sqlite3.h>
+
 #include "store/Database.h"
 #include "store/OwnTables.h"
 #include "store/Recordset.h"
@@ -31,25 +33,37 @@ constexpr const char* kUpdateRecord =
 // The lines and their events, created together by the first event.
 constexpr OwnTable kHistory = {
     "lumetra_history_record",
-    "create table if not exists lumetra_history_record (id integer primary key, kind integer not null, "
-    "first_at integer not null, last_at integer not null, task_id text not null default '', title text not "
-    "null "
-    "default '', zones text not null default '', power_up integer, start_at integer, end_at integer, "
-    "power_down "
-    "integer, ending integer not null default 0, failures integer not null default 0, link_down integer not "
-    "null "
-    "default 0, operator text not null default '');"
+    "create table if not exists lumetra_history_record ("
+    " id integer primary key,"
+    " kind integer not null,"
+    " first_at integer not null,"
+    " last_at integer not null,"
+    " task_id text not null default '',"
+    " title text not null default '',"
+    " zones text not null default '',"
+    " power_up integer, start_at integer, end_at integer, power_down integer,"
+    " ending integer not null default 0,"
+    " failures integer not null default 0,"
+    " link_down integer not null default 0,"
+    " operator text not null default '');"
     "create index if not exists lumetra_history_record_first on lumetra_history_record(first_at);"
-    "create table if not exists lumetra_history_event (id integer primary key, record integer not null, at "
-    "integer not null, kind integer not null, detail text not null default '', link_up integer not null, "
-    "failed "
-    "integer not null default 0);"
+    "create table if not exists lumetra_history_event ("
+    " id integer primary key,"
+    " record integer not null,"
+    " at integer not null,"
+    " kind integer not null,"
+    " detail text not null default '',"
+    " link_up integer not null,"
+    " failed integer not null default 0);"
     "create index if not exists lumetra_history_event_record on lumetra_history_event(record)",
     4};
 // Settings of Lumetra's own, by name.
 constexpr OwnTable kSettings = {
     "lumetra_setting",
     "create table if not exists lumetra_setting (name text primary key, value text not null)", 8};
+constexpr const char* kSelectRecords =
+    "select id,kind,first_at,last_at,task_id,title,zones,power_up,start_at,end_at,power_down,ending,failures,"
+    "link_down,operator from lumetra_history_record where first_at>=?1 and first_at<?2 order by first_at, id";
 
 // The column a broadcast step fills in its record.
 std::string StepColumn(HistoryKind kind, std::time_t at) {
@@ -116,32 +130,42 @@ int CHistoryTable::Purge(std::time_t before) {
 
 std::vector<HistoryRecord> CHistoryTable::Records(std::time_t from, std::time_t to) {
     if (!Exists()) return {};
-    CRecordset rows(m_db);
-    rows.Open(
-        "select id,kind,first_at,last_at,task_id,title,zones,coalesce(power_up,0) as power_up,"
-        "coalesce(start_at,0) as start_at,coalesce(end_at,0) as end_at,coalesce(power_down,0) as power_down,"
-        "ending,failures,link_down,operator from lumetra_history_record where first_at>=" +
-        Num(from) + " and first_at<" + Num(to) + " order by first_at, id");
+    // A hundred thousand lines must open at once: read typed columns straight from SQLite.
     std::vector<HistoryRecord> records;
-    records.reserve(static_cast<size_t>(rows.GetRecordCount()));
-    for (; !rows.IsEOF(); rows.MoveNext()) {
-        HistoryRecord& r = records.emplace_back();
-        r.id = Int64Field(rows, "id");
-        r.kind = static_cast<RecordKind>(rows.GetFieldInt("kind"));
-        r.firstAt = Int64Field(rows, "first_at");
-        r.lastAt = Int64Field(rows, "last_at");
-        r.taskId = rows.GetFieldText("task_id");
-        r.title = rows.GetFieldText("title");
-        r.zones = rows.GetFieldText("zones");
-        r.powerUp = Int64Field(rows, "power_up");
-        r.start = Int64Field(rows, "start_at");
-        r.end = Int64Field(rows, "end_at");
-        r.powerDown = Int64Field(rows, "power_down");
-        r.ending = rows.GetFieldInt("ending");
-        r.failures = rows.GetFieldInt("failures");
-        r.linkDown = rows.GetFieldInt("link_down");
-        r.operatorName = rows.GetFieldText("operator");
-    }
+    m_db.RunLocked([&](sqlite3* db) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, kSelectRecords, -1, &stmt, nullptr) != SQLITE_OK)
+            throw CDbError(std::string(sqlite3_errmsg(db)) + " [" + kSelectRecords + "]");
+        sqlite3_bind_int64(stmt, 1, from);
+        sqlite3_bind_int64(stmt, 2, to);
+        const auto text = [stmt](int column) {
+            const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+            return value ? std::string(value, static_cast<size_t>(sqlite3_column_bytes(stmt, column)))
+                         : std::string();
+        };
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            HistoryRecord& r = records.emplace_back();
+            r.id = sqlite3_column_int64(stmt, 0);
+            r.kind = static_cast<RecordKind>(sqlite3_column_int(stmt, 1));
+            r.firstAt = sqlite3_column_int64(stmt, 2);
+            r.lastAt = sqlite3_column_int64(stmt, 3);
+            r.taskId = text(4);
+            r.title = text(5);
+            r.zones = text(6);
+            r.powerUp = sqlite3_column_int64(stmt, 7);  // a null step reads as 0
+            r.start = sqlite3_column_int64(stmt, 8);
+            r.end = sqlite3_column_int64(stmt, 9);
+            r.powerDown = sqlite3_column_int64(stmt, 10);
+            r.ending = sqlite3_column_int(stmt, 11);
+            r.failures = sqlite3_column_int(stmt, 12);
+            r.linkDown = sqlite3_column_int(stmt, 13);
+            r.operatorName = text(14);
+        }
+        const std::string error = rc == SQLITE_DONE ? std::string() : sqlite3_errmsg(db);
+        sqlite3_finalize(stmt);
+        if (!error.empty()) throw CDbError(error + " [" + kSelectRecords + "]");
+    });
     return records;
 }
 

@@ -168,6 +168,14 @@ void GearGlyph(QPainter& p, QRectF r) {
     p.drawEllipse(c, 3, 3);
 }
 
+// A clock face with a hand turned back: what went out.
+void HistoryGlyph(QPainter& p, QRectF r) {
+    p.drawEllipse(r.adjusted(4, 4, -4, -4));
+    const QPointF centre = r.center();
+    p.drawLine(centre, centre + QPointF(0, -r.height() / 3));
+    p.drawLine(centre, centre + QPointF(-r.width() / 4, 0));
+}
+
 void LoginGlyph(QPainter& p, QRectF r) {
     p.drawEllipse(QPointF(r.left() + 9, r.center().y()), 6, 6);
     p.drawLine(QPointF(r.left() + 15, r.center().y()), QPointF(r.right(), r.center().y()));
@@ -249,6 +257,7 @@ int main(int argc, char** argv) {
         Save(Button(page_w, page_h, QStringLiteral("LED管理"), LedGlyph), dir, "btn_led.png") &&
         Save(Button(page_w, page_h, QStringLiteral("用户管理"), UsersGlyph), dir, "btn_users.png") &&
         Save(Button(page_w, page_h, QStringLiteral("系统设置"), GearGlyph), dir, "btn_settings.png") &&
+        Save(Button(page_w, page_h, QStringLiteral("播放记录"), HistoryGlyph), dir, "btn_history.png") &&
         Save(Button(small_w, small_h, QString(), LoginGlyph), dir, "btn_login.png") &&
         Save(Button(small_w, small_h, QString(), LogoffGlyph), dir, "btn_logoff.png") &&
         Save(Button(59, small_h, QString(), MinimiseGlyph), dir, "btn_minimise.png") &&

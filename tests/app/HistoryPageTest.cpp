@@ -1,0 +1,158 @@
+// The history page "播放记录" in the running program: a broadcast whose file is missing puts the
+// mark on the status bar, the mark opens the page at that broadcast, the page's filters pick the
+// lines, and the export reads back through Python's csv module with the Chinese intact.
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "AppTestKit.h"
+#include "pages/DlgHistory.h"
+#include "pages/HistoryFilter.h"
+#include "pages/HistoryModel.h"
+#include "store/HistoryTable.h"
+#include "store/ZoneCatalog.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+namespace {
+
+const std::time_t kMondayMorning = LocalTime(2026, 3, 2, 8, 0, 30);
+
+void LogIn(CDlgMain& main) {
+    emit main.LoginPage()->LoggedIn("admin");
+    main.LoginPage()->hide();
+}
+
+// The titles of the lines the page shows, in order.
+QStringList ShownTitles(const CDlgHistory& page) {
+    QStringList titles;
+    const CHistoryFilter& filter = page.Filter();
+    for (int row = 0; row < filter.rowCount(); ++row)
+        titles << filter.index(row, CHistoryModel::kTitle).data().toString();
+    return titles;
+}
+
+void WriteLine(CHistoryTable& table, int64_t id, HistoryKind kind, std::time_t at, const std::string& title,
+               const std::string& zones, bool failed = false) {
+    HistoryEvent event;
+    event.kind = kind;
+    event.at = at;
+    event.title = title;
+    event.zones = zones;
+    event.failed = failed;
+    table.Write(id, true, event);
+}
+
+}  // namespace
+
+class HistoryPageTest : public QObject {
+    Q_OBJECT
+
+    TempDir m_config;
+
+private slots:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
+
+    void aMissingFileMarksTheStatusBarAndTheMarkOpensTheBroadcast() {
+        const std::string missing = "/nowhere/晨曲, \"新\".mp3";
+        CMainRig rig(kMondayMorning, [&] {
+            InsertTask(AppConnection(), "早间广播", sql::kStateIdle, "08:00:00", "08:30:00", 3, "1000",
+                       missing);
+        });
+        CDlgMain& main = *rig.main;
+        QTRY_VERIFY_WITH_TIMEOUT(main.FailureMark()->isVisible(), 10000);  // started late, at once
+        LogIn(main);
+        QTest::mouseClick(main.FailureMark(), Qt::LeftButton);
+        CDlgHistory& page = *main.HistoryPage();
+        QVERIFY(page.isVisible());
+        QVERIFY(!main.FailureMark()->isVisible());
+
+        const QModelIndex line = page.View()->currentIndex();
+        QVERIFY(line.isValid());
+        QCOMPARE(line.siblingAtColumn(CHistoryModel::kTitle).data().toString(), QStringLiteral("早间广播"));
+        QCOMPARE(line.siblingAtColumn(CHistoryModel::kOutcome).data().toString(), QStringLiteral("失败(1)"));
+        QVERIFY(line.data(CHistoryModel::kFailedRole).toBool());
+        QVERIFY(page.View()->isExpanded(line));
+        QStringList events;
+        for (int row = 0; row < page.Filter().rowCount(line); ++row)
+            events << page.Filter().index(row, CHistoryModel::kTitle, line).data().toString();
+        QCOMPARE(events.mid(0, 2), (QStringList{"迟到开始", "文件失败"}));
+        const QString failure = page.Filter().index(1, CHistoryModel::kZones, line).data().toString();
+        QVERIFY2(failure.contains(QString::fromStdString(missing)) && failure.contains("文件不存在"),
+                 qPrintable(failure));
+
+        // Exported, the file starts with the byte-order mark and Python's csv module reads the same
+        // texts back, the file name's comma and quotes included.
+        TempDir dir;
+        const QString path = QString::fromStdString(dir.File("记录.csv"));
+        QVERIFY(page.ExportCsv(path));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(3), QByteArray("\xEF\xBB\xBF"));
+        QProcess python;
+        python.start("python3", {"-c",
+                                 "import csv, json, sys\n"
+                                 "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                                 "    print(json.dumps(list(csv.reader(f))))",
+                                 path});
+        QVERIFY(python.waitForFinished(10000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonArray rows = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        QVERIFY(rows.size() >= 3);
+        QCOMPARE(rows[0].toArray()[1].toString(), QStringLiteral("任务/操作"));
+        QCOMPARE(rows[2].toArray()[1].toString(), QStringLiteral("早间广播"));
+        QCOMPARE(rows[2].toArray()[6].toString(), QStringLiteral("文件失败"));
+        QCOMPARE(rows[2].toArray()[7].toString(), failure);
+    }
+
+    void filtersPickLinesByTaskZoneOutcomeAndDays() {
+        const std::time_t monday = LocalTime(2026, 3, 2, 0, 0, 0);
+        CMainRig rig(LocalTime(2026, 3, 2, 13, 0, 0), [&] {
+            CHistoryTable table(AppConnection());
+            WriteLine(table, 1, HistoryKind::kStart, monday + 7 * 3600, "早操", "1-2");
+            WriteLine(table, 2, HistoryKind::kStart, monday + 12 * 3600, "午间", "5", true);
+            WriteLine(table, 3, HistoryKind::kChannelsOn, monday + 9 * 3600, "打开接收机", "2");
+            WriteLine(table, 4, HistoryKind::kLinkDown, monday + 10 * 3600, "通讯中断", "");
+            WriteLine(table, 5, HistoryKind::kStart, monday - 3600, "昨晚", "1");
+            CZoneCatalog zones(AppConnection());
+            zones.AddZone(1, "教学楼");
+            zones.MoveChannelToZone(5, "001FH(教学楼)");
+        });
+        CDlgMain& main = *rig.main;
+        LogIn(main);
+        QTest::mouseClick(main.Button(CDlgMain::kHistory), Qt::LeftButton);
+        CDlgHistory& page = *main.HistoryPage();
+        QVERIFY(page.isVisible());
+        QCOMPARE(ShownTitles(page), (QStringList{"早操", "打开接收机", "通讯中断", "午间"}));
+
+        struct Case {
+            const char* task;
+            const char* zone;
+            CHistoryFilter::Outcome outcome;
+            QStringList shown;
+        };
+        const Case cases[] = {
+            {"全部任务", "全部区域", CHistoryFilter::kFailed, {"午间"}},
+            {"全部任务", "全部区域", CHistoryFilter::kSucceeded, {"早操"}},
+            {"全部任务", "全部区域", CHistoryFilter::kOperator, {"打开接收机"}},
+            {"全部任务", "全部区域", CHistoryFilter::kLink, {"通讯中断"}},
+            {"早操", "全部区域", CHistoryFilter::kAll, {"早操"}},
+            {"全部任务", "001FH(教学楼)", CHistoryFilter::kAll, {"午间"}},
+            {"全部任务", "默认编码", CHistoryFilter::kAll, {"早操", "打开接收机"}},
+        };
+        for (const Case& c : cases) {
+            page.TaskFilter()->setCurrentText(c.task);
+            page.ZoneFilter()->setCurrentText(c.zone);
+            page.OutcomeFilter()->setCurrentIndex(c.outcome);
+            QCOMPARE(ShownTitles(page), c.shown);
+        }
+        page.OutcomeFilter()->setCurrentIndex(CHistoryFilter::kAll);
+        page.ZoneFilter()->setCurrentIndex(0);
+        page.FromDate()->setDate(QDate(2026, 3, 1));
+        QVERIFY(page.Load());
+        QCOMPARE(ShownTitles(page), (QStringList{"昨晚", "早操", "打开接收机", "通讯中断", "午间"}));
+    }
+};
+
+QTEST_MAIN(HistoryPageTest)
+#include "HistoryPageTest.moc"
