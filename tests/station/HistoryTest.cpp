@@ -145,5 +145,19 @@ TEST_F(HistoryTest, MidnightRemovesWhatIsPastRetentionAndTheExitEndsTheBroadcast
     EXPECT_EQ(records[1].ending, static_cast<int>(HistoryKind::kEndExit));
 }
 
+// An emergency broadcast is an operator's action with its start and its end, over every zone.
+TEST_F(HistoryTest, AnEmergencyBroadcastIsRecordedWithTheOperator) {
+    StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
+    station->SetOperator("值班员");
+    station->StartEmergency(Fixture(kWav));
+    station->StopEmergency();
+    ASSERT_TRUE(Eventually([&] { return Records().size() == 2u; }));
+    const std::vector<HistoryRecord> records = Records();
+    EXPECT_EQ(records[0].title + records[0].zones + records[0].operatorName, "紧急广播开始全部值班员");
+    EXPECT_EQ(CHistoryTable(database.Db()).Events(records[0].id).at(0).detail, Fixture(kWav));
+    EXPECT_EQ(records[1].title, "紧急广播结束");
+    station->Shutdown();
+}
+
 }  // namespace
 }  // namespace lumetra
