@@ -19,8 +19,8 @@ inline double Milliseconds(const std::function<void()>& work) {
 inline void Report(const char* what, std::vector<double> runs, double target) {
     std::sort(runs.begin(), runs.end());
     const double median = runs[runs.size() / 2];
-    std::printf("%-52s median %9.4f ms  (min %.4f, max %.4f; target < %.0f ms) %s\n", what, median, runs.front(),
-                runs.back(), target, median < target ? "ok" : "SLOW");
+    std::printf("%-52s median %9.4f ms  (min %.4f, max %.4f; target < %.0f ms) %s\n", what, median,
+                runs.front(), runs.back(), target, median < target ? "ok" : "SLOW");
 }
 
 }  // namespace lumetra::bench
