@@ -116,6 +116,11 @@ void CStation::ToggleConnection() {
     m_portThread.Post([this] { m_ports.OnConnectClicked(); });
 }
 
+void CStation::SetOperator(const std::string& name) {
+    m_history.SetOperator(name);
+    if (!name.empty()) m_history.Action(HistoryKind::kLogin, name, m_clock.Now());
+}
+
 void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
     m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, ChannelRangesText(flags),
                      m_clock.Now());
@@ -221,9 +226,11 @@ void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
 
 void CStation::PostLinkStatus() {
     const bool up = m_link.IsLinkUp();
-    const int before = m_recordedLink.exchange(up ? 1 : 0);
-    // A link that comes up at start is no news; every change after is.
-    if (before != (up ? 1 : 0) && !(before < 0 && up))
+    // Until the first answer the link counts as down: a loss is news once it was up, then a return.
+    const int state = up ? 1 : 0;
+    const int before = m_recordedLink.load();
+    if (before >= 0 || up) m_recordedLink = state;
+    if (before >= 0 && before != state)
         m_history.Action(up ? HistoryKind::kLinkUp : HistoryKind::kLinkDown, {}, m_clock.Now());
     m_ports.OnLinkStatus(up);
     Notify(WM_LINK_STATUS);

@@ -74,8 +74,9 @@ public:
     void SwitchAllChannels(bool on);
     // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
     bool ToggleOutlet(int outlet);
-    // Who is logged in: the history names them with each of their actions.
-    void SetOperator(const std::string& name) { m_history.SetOperator(name); }
+    // Who is logged in (empty after logging off): the history notes the login and names them with
+    // each of their actions.
+    void SetOperator(const std::string& name);
 
     // The emergency broadcast: every receiver and outlet on, `alarmFile` in a loop in place of
     // whatever played. While it lasts the schedule keeps track of its tasks but switches nothing
@@ -139,7 +140,7 @@ private:
     // frames: they go out once more after that tick.
     std::atomic<bool> m_repeatAllOn{false};
 
-    std::atomic<int> m_recordedLink{-1};  // the link state the history has, -1 before the first
+    std::atomic<int> m_recordedLink{-1};  // the link state the history has, -1 until it was first up
     int64_t m_lastHeartbeat = -1;         // the schedule thread's steady clock at the last heartbeat
 
     CHistoryRecorder m_history;  // before the threads that write to it, so it stops after them

@@ -40,6 +40,8 @@ const char* HistoryKindText(HistoryKind kind) {
             return "紧急广播开始";
         case HistoryKind::kEmergencyStop:
             return "紧急广播结束";
+        case HistoryKind::kLogin:
+            return "登录";
         case HistoryKind::kOutletOff:
             return "关闭电源";
         case HistoryKind::kLinkDown:

@@ -31,6 +31,7 @@ enum class HistoryKind : int {
     kOutletOff = 43,
     kEmergencyStart = 44,  // every receiver and outlet on, the alarm in a loop
     kEmergencyStop = 45,
+    kLogin = 46,
     kLinkDown = 60,
     kLinkUp = 61,
 };

@@ -74,7 +74,8 @@ private slots:
         // restart join the same line.
         auto kinds = [&rig] {
             CHistoryTable history(rig.db);
-            const std::vector<HistoryRecord> lines = history.Records(0, INT_MAX);
+            std::vector<HistoryRecord> lines = history.Records(0, INT_MAX);
+            std::erase_if(lines, [](const HistoryRecord& line) { return line.kind == RecordKind::kLink; });
             std::vector<int> found;
             for (const HistoryRecord& line : lines)
                 for (const HistoryEventRow& event : history.Events(line.id))

@@ -106,14 +106,15 @@ private slots:
     }
 
     void filtersPickLinesByTaskZoneOutcomeAndDays() {
-        const std::time_t monday = LocalTime(2026, 3, 2, 0, 0, 0);
+        // Sunday's lines, read on Monday: what the running station records today stays out of them.
+        const std::time_t sunday = LocalTime(2026, 3, 1, 0, 0, 0);
         CMainRig rig(LocalTime(2026, 3, 2, 13, 0, 0), [&] {
             CHistoryTable table(AppConnection());
-            WriteLine(table, 1, HistoryKind::kStart, monday + 7 * 3600, "早操", "1-2");
-            WriteLine(table, 2, HistoryKind::kStart, monday + 12 * 3600, "午间", "5", true);
-            WriteLine(table, 3, HistoryKind::kChannelsOn, monday + 9 * 3600, "打开接收机", "2");
-            WriteLine(table, 4, HistoryKind::kLinkDown, monday + 10 * 3600, "通讯中断", "");
-            WriteLine(table, 5, HistoryKind::kStart, monday - 3600, "昨晚", "1");
+            WriteLine(table, 1, HistoryKind::kStart, sunday + 7 * 3600, "早操", "1-2");
+            WriteLine(table, 2, HistoryKind::kStart, sunday + 12 * 3600, "午间", "5", true);
+            WriteLine(table, 3, HistoryKind::kChannelsOn, sunday + 9 * 3600, "打开接收机", "2");
+            WriteLine(table, 4, HistoryKind::kLinkDown, sunday + 10 * 3600, "通讯中断", "");
+            WriteLine(table, 5, HistoryKind::kStart, sunday - 3600, "前晚", "1");
             CZoneCatalog zones(AppConnection());
             zones.AddZone(1, "教学楼");
             zones.MoveChannelToZone(5, "001FH(教学楼)");
@@ -123,6 +124,10 @@ private slots:
         QTest::mouseClick(main.Button(CDlgMain::kHistory), Qt::LeftButton);
         CDlgHistory& page = *main.HistoryPage();
         QVERIFY(page.isVisible());
+        QCOMPARE(page.FromDate()->date(), QDate(2026, 3, 2));
+        page.FromDate()->setDate(QDate(2026, 3, 1));
+        page.ToDate()->setDate(QDate(2026, 3, 1));
+        QVERIFY(page.Load());
         QCOMPARE(ShownTitles(page), (QStringList{"早操", "打开接收机", "通讯中断", "午间"}));
 
         struct Case {
@@ -148,9 +153,9 @@ private slots:
         }
         page.OutcomeFilter()->setCurrentIndex(CHistoryFilter::kAll);
         page.ZoneFilter()->setCurrentIndex(0);
-        page.FromDate()->setDate(QDate(2026, 3, 1));
+        page.FromDate()->setDate(QDate(2026, 2, 28));
         QVERIFY(page.Load());
-        QCOMPARE(ShownTitles(page), (QStringList{"昨晚", "早操", "打开接收机", "通讯中断", "午间"}));
+        QCOMPARE(ShownTitles(page), (QStringList{"前晚", "早操", "打开接收机", "通讯中断", "午间"}));
     }
 };
 

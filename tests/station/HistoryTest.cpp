@@ -38,11 +38,19 @@ protected:
     // Away for a minute after a hang-up: the rest of the broadcast goes out with the link down.
     HistoryTest() : CStationRig({"--down-for", "60"}) {}
 
-    std::vector<HistoryRecord> Records() { return CHistoryTable(database.Db()).Records(0, INT_MAX); }
+    // A loaded machine may miss a reply and see the link go down and up again: those lines, and
+    // the link marks of events, are checked only where the test brings the link down itself.
+    std::vector<HistoryRecord> Records(bool withLink = false) {
+        std::vector<HistoryRecord> records = CHistoryTable(database.Db()).Records(0, INT_MAX);
+        if (!withLink) std::erase_if(records, [](const auto& r) { return r.kind == RecordKind::kLink; });
+        return records;
+    }
     std::vector<std::string> Events(int64_t record) {
         std::vector<std::string> lines;
-        for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(record))
+        for (HistoryEventRow event : CHistoryTable(database.Db()).Events(record)) {
+            event.linkUp = true;
             lines.push_back(Line(event));
+        }
         return lines;
     }
     bool HasEvent(HistoryKind kind) {
@@ -78,23 +86,28 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
     EXPECT_EQ(broadcast.zones, "1-2");
     EXPECT_EQ(broadcast.ending, static_cast<int>(HistoryKind::kEnd));
     EXPECT_EQ(broadcast.failures, 1);
-    EXPECT_EQ(broadcast.linkDown, 3);
+    EXPECT_GE(broadcast.linkDown, 3);
     EXPECT_EQ(
         Clock(broadcast.powerUp) + Clock(broadcast.start) + Clock(broadcast.end) + Clock(broadcast.powerDown),
         "07:59:5008:00:0008:01:0008:01:15");
     EXPECT_EQ(Events(broadcast.id),
               (std::vector<std::string>{"07:59:50 开机", "08:00:00 开始",
                                         "文件失败 无法播放“" + missing + "”：文件不存在。 [失败]",
-                                        "播放文件 " + Fixture(kLongMp3), "08:01:00 结束 [断]",
-                                        "文件播完 " + Fixture(kLongMp3) + " [断]", "08:01:15 关机 [断]"}));
-    EXPECT_EQ(records[1].title, "打开接收机");
-    EXPECT_EQ(records[1].operatorName, "张老师");
-    EXPECT_EQ(Events(records[1].id).at(0).substr(8), " 打开接收机");
-    EXPECT_EQ(records[2].title, "通讯中断");
-    EXPECT_EQ(records[2].kind, RecordKind::kLink);
-    EXPECT_LE(records[1].firstAt, records[2].firstAt);
-    EXPECT_GE(records[1].firstAt, Monday(8, 0, 0));
-    for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(broadcast.id))
+                                        "播放文件 " + Fixture(kLongMp3), "08:01:00 结束",
+                                        "文件播完 " + Fixture(kLongMp3), "08:01:15 关机"}));
+    const std::vector<HistoryEventRow> events = CHistoryTable(database.Db()).Events(broadcast.id);
+    for (size_t i = events.size() - 3; i < events.size(); ++i)
+        EXPECT_FALSE(events[i].linkUp) << "after the hang-up: " << Line(events[i]);
+    EXPECT_EQ(records[1].title + records[1].operatorName, "登录张老师");
+    EXPECT_EQ(records[2].title, "打开接收机");
+    EXPECT_EQ(records[2].operatorName, "张老师");
+    EXPECT_EQ(Events(records[2].id).at(0).substr(8), " 打开接收机");
+    EXPECT_GE(records[2].firstAt, Monday(8, 0, 0));
+    const std::vector<HistoryRecord> withLink = Records(true);
+    EXPECT_TRUE(std::any_of(withLink.begin(), withLink.end(), [&](const HistoryRecord& r) {
+        return r.title == "通讯中断" && r.kind == RecordKind::kLink && r.firstAt >= records[2].firstAt;
+    })) << "the hang-up has a line of its own";
+    for (const HistoryEventRow& event : events)
         EXPECT_LE(event.at - broadcast.start, event.kind == HistoryKind::kFileStart ? 2 : 75) << Line(event);
 }
 
@@ -109,10 +122,7 @@ TEST_F(HistoryTest, ATaskDeletedOnAirEndsItsLineAsDeleted) {
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].ending, static_cast<int>(HistoryKind::kEndDeleted));
     EXPECT_EQ(records[0].powerDown - records[0].end, 15);
-    // It starts at once, before the transmitter has answered: the link may still count as down.
-    std::vector<std::string> events = Events(records[0].id);
-    for (std::string& event : events)
-        if (event.ends_with(" [断]")) event.resize(event.size() - std::string(" [断]").size());
+    const std::vector<std::string> events = Events(records[0].id);
     ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0], "08:00:30 迟到开始");
     EXPECT_EQ(events[1], "播放文件 " + Fixture(kLongMp3));
@@ -145,17 +155,18 @@ TEST_F(HistoryTest, MidnightRemovesWhatIsPastRetentionAndTheExitEndsTheBroadcast
     EXPECT_EQ(records[1].ending, static_cast<int>(HistoryKind::kEndExit));
 }
 
-// An emergency broadcast is an operator's action with its start and its end, over every zone.
+// A login, and an emergency broadcast: an operator's actions with its start and its end, over every zone.
 TEST_F(HistoryTest, AnEmergencyBroadcastIsRecordedWithTheOperator) {
     StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
     station->SetOperator("值班员");
     station->StartEmergency(Fixture(kWav));
     station->StopEmergency();
-    ASSERT_TRUE(Eventually([&] { return Records().size() == 2u; }));
+    ASSERT_TRUE(Eventually([&] { return Records().size() == 3u; }));
     const std::vector<HistoryRecord> records = Records();
-    EXPECT_EQ(records[0].title + records[0].zones + records[0].operatorName, "紧急广播开始全部值班员");
-    EXPECT_EQ(CHistoryTable(database.Db()).Events(records[0].id).at(0).detail, Fixture(kWav));
-    EXPECT_EQ(records[1].title, "紧急广播结束");
+    EXPECT_EQ(records[0].title + records[0].operatorName, "登录值班员");
+    EXPECT_EQ(records[1].title + records[1].zones + records[1].operatorName, "紧急广播开始全部值班员");
+    EXPECT_EQ(CHistoryTable(database.Db()).Events(records[1].id).at(0).detail, Fixture(kWav));
+    EXPECT_EQ(records[2].title, "紧急广播结束");
     station->Shutdown();
 }
 
