@@ -51,9 +51,10 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
       m_playback([this] { Notify(WM_PLAYBACK_CHANGED); }),
       m_scheduler(db, link, clock),
       m_announcer(link, m_playback, m_scheduler, [this] { Notify(WM_ANNOUNCEMENT); }) {
-    m_playback.SetFileListener([this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
-        m_history.File(kind, taskId, detail, m_clock.Now());
-    });
+    m_playback.SetFileListener(
+        [this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
+            m_history.File(kind, taskId, detail, m_clock.Now());
+        });
 }
 
 CStation::~CStation() {
