@@ -14,6 +14,7 @@
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
 #include "pages/AlarmFileGroup.h"
+#include "pages/DlgHistory.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPlay.h"
 #include "pages/DlgPreview.h"
@@ -23,6 +24,7 @@
 #include "station/Playback.h"
 #include "store/CalendarTable.h"
 #include "store/Database.h"
+#include "store/HistoryTable.h"
 #include "store/Statements.h"
 #include "store/TaskTable.h"
 #include "store/ZoneCatalog.h"
@@ -36,10 +38,10 @@ struct PageButton {
     CDlgMain::ButtonId id;
 };
 
-constexpr PageButton kPages[] = {{"tasks", CDlgMain::kTasks},       {"play", CDlgMain::kPlay},
-                                 {"receiver", CDlgMain::kReceiver}, {"led", CDlgMain::kLED},
-                                 {"users", CDlgMain::kUsers},       {"settings", CDlgMain::kSettings},
-                                 {"preview", CDlgMain::kTasks},     {"emergency", CDlgMain::kPlay}};
+constexpr PageButton kPages[] = {
+    {"tasks", CDlgMain::kTasks},   {"play", CDlgMain::kPlay},      {"receiver", CDlgMain::kReceiver},
+    {"led", CDlgMain::kLED},       {"users", CDlgMain::kUsers},    {"settings", CDlgMain::kSettings},
+    {"preview", CDlgMain::kTasks}, {"emergency", CDlgMain::kPlay}, {"history", CDlgMain::kHistory}};
 
 class CNeverPowerOff : public IPowerControl {
 public:
@@ -75,6 +77,60 @@ void AddSampleTasks(CDatabase& db) {
     }
 }
 
+// Today's history: three broadcasts, one of them with a missing file, an operator's switch and a
+// short loss of the link.
+void AddSampleHistory(CDatabase& db, std::time_t now) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    local.tm_hour = local.tm_min = local.tm_sec = 0;
+    const std::time_t midnight = std::mktime(&local);
+    const auto at = [midnight](int hour, int minute, int second) {
+        return midnight + hour * 3600 + minute * 60 + second;
+    };
+    CHistoryTable table(db);
+    int64_t id = 0;
+    const auto event = [&](bool opens, HistoryKind kind, std::time_t when, const std::string& detail = {},
+                           bool failed = false) {
+        HistoryEvent e;
+        e.kind = kind;
+        e.at = when;
+        e.detail = detail;
+        e.failed = failed;
+        e.linkUp = kind != HistoryKind::kLinkDown;
+        if (opens) {
+            static const char* const kTitles[] = {"早操广播", "眼保健操", "午间新闻"};
+            e.title = id <= 3 ? kTitles[id - 1] : HistoryKindText(kind);
+            e.zones = kind == HistoryKind::kChannelsOn ? "1-3" : kind == HistoryKind::kLinkDown ? "" : "1-9";
+            e.operatorName = kind == HistoryKind::kChannelsOn ? "admin" : "";
+        }
+        table.Write(id, opens, e);
+    };
+    const struct {
+        int hour, minute, seconds;
+        const char* file;
+        bool missing;
+    } broadcasts[] = {{7, 30, 900, "/srv/广播/运动员进行曲.mp3", false},
+                      {10, 0, 300, "/srv/广播/眼保健操.mp3", false},
+                      {12, 0, 1200, "/srv/广播/午间新闻.mp3", true}};
+    for (const auto& b : broadcasts) {
+        ++id;
+        const std::time_t start = at(b.hour, b.minute, 0);
+        event(true, HistoryKind::kPowerUp, start - 10);
+        event(false, HistoryKind::kStart, start);
+        if (b.missing)
+            event(false, HistoryKind::kFileFailed, start,
+                  std::string("无法播放“") + b.file + "”：文件不存在。", true);
+        else
+            event(false, HistoryKind::kFileStart, start, b.file);
+        event(false, HistoryKind::kEnd, start + b.seconds);
+        event(false, HistoryKind::kPowerDown, start + b.seconds + 15);
+    }
+    ++id;
+    event(true, HistoryKind::kChannelsOn, at(12, 5, 12), "1-3");
+    ++id;
+    event(true, HistoryKind::kLinkDown, at(13, 10, 4));
+}
+
 // A few zones with their receivers, so the zone trees show more than the default zone.
 void AddSampleZones(CDatabase& db) {
     CZoneCatalog catalog(db);
@@ -106,10 +162,10 @@ int main(int argc, char** argv) {
     for (const PageButton& candidate : kPages)
         if (argc >= 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
     if (!page || (argc > 3 && page->id != CDlgMain::kPlay)) {
-        std::fprintf(
-            stderr,
-            "usage: lumetra-pageshot tasks|play|receiver|led|users|settings|preview|emergency OUTPUT.png\n"
-            "       lumetra-pageshot play OUTPUT.png FILE...\n");
+        std::fprintf(stderr,
+                     "usage: lumetra-pageshot "
+                     "tasks|play|receiver|led|users|settings|preview|emergency|history OUTPUT.png\n"
+                     "       lumetra-pageshot play OUTPUT.png FILE...\n");
         return 2;
     }
     std::string error;
@@ -119,6 +175,7 @@ int main(int argc, char** argv) {
     }
     const bool preview = std::strcmp(page->name, "preview") == 0;
     if (std::strcmp(page->name, "tasks") == 0 || preview) AddSampleTasks(AppConnection());
+    if (std::strcmp(page->name, "history") == 0) AddSampleHistory(AppConnection(), std::time(nullptr));
     if (preview) AddSampleCalendar(AppConnection());
     const bool emergency = std::strcmp(page->name, "emergency") == 0;
     if (std::strcmp(page->name, "receiver") == 0 || std::strcmp(page->name, "settings") == 0 || emergency)
@@ -133,6 +190,7 @@ int main(int argc, char** argv) {
         QObject::connect(&main, &CDlgMain::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         emit main.LoginPage()->LoggedIn(QStringLiteral("admin"));
         main.Button(page->id)->click();
+        if (page->id == CDlgMain::kHistory) main.HistoryPage()->ShowLatestFailure();
         if (emergency) program.Station().StartEmergency(EmergencyAlarmFile().toStdString());
         if (argc > 3) {
             QStringList files;
