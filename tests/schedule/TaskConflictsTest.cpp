@@ -26,14 +26,6 @@ TaskRecord Record(const Row& row) {
     return t;
 }
 
-std::string DateOf(std::time_t moment) {
-    std::tm local{};
-    localtime_r(&moment, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%m-%d", &local);
-    return text;
-}
-
 long Day(int year, int month, int day) {
     return CivilDayNumber(year, month, day);
 }
@@ -120,7 +112,7 @@ TEST(TaskConflicts, OverlapsAndGapsOverTheYearAhead) {
         std::string found;
         for (const TaskConflict& conflict : FindConflicts(planner, c.others.size(), Day(2026, 10, 5))) {
             found += (found.empty() ? "" : ",") + planner.Tasks()[conflict.task].id + "@" +
-                     DateOf(conflict.theirs.start);
+                     test::LocalText(conflict.theirs.start, "%m-%d");
             EXPECT_LT(conflict.theirs.start, conflict.mine.end + kTaskGap) << c.what;
             EXPECT_LT(conflict.mine.start, conflict.theirs.end + kTaskGap) << c.what;
         }

@@ -7,6 +7,7 @@
 
 #include "store/HistoryTable.h"
 #include "tests/station/StationRig.h"
+#include "tests/support/LocalTime.h"
 
 namespace lumetra {
 namespace {
@@ -15,11 +16,7 @@ using namespace std::chrono_literals;
 using namespace test;
 
 std::string Clock(std::time_t at) {
-    std::tm local{};
-    localtime_r(&at, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%T", &local);
-    return text;
+    return LocalText(at, "%T");
 }
 
 // An event as "08:00:00 开始" with " [断]" when the link was down and " [失败]" when it failed;

@@ -21,6 +21,15 @@ inline std::tm CalendarTm(int year, int month, int day, int hour, int minute, in
     return tm;
 }
 
+// A moment as local text in a strftime format ("%T", "%m-%d").
+inline std::string LocalText(std::time_t moment, const char* format) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    char text[64];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
 // The local time of a calendar date and time of day, with that date's own daylight-saving rule.
 inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
     std::tm tm = CalendarTm(year, month, day, hour, minute, second);
