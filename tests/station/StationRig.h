@@ -1,6 +1,6 @@
 // What the station tests share: a real database file, the transmitter simulator on a
-// pseudo-terminal as COM1, GStreamer with a silent sink, and a station on time running twenty
-// times faster than the wall clock.
+// pseudo-terminal as COM1 (through a stable name, as a USB adapter has), GStreamer with a silent sink, and a
+// station on time running twenty times faster than the wall clock.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,14 +31,19 @@ inline std::time_t Monday(int hour, int minute, int second) {
 
 class CStationRig : public testing::Test {
 protected:
-    explicit CStationRig(const std::vector<std::string>& simulatorArguments = {})
-        : simulator(LUMETRA_TXSIM_PATH, simulatorArguments) {}
+    explicit CStationRig(std::vector<std::string> simulatorArguments = {})
+        : simulator(LUMETRA_TXSIM_PATH, WithStableName(std::move(simulatorArguments))) {}
     static void SetUpTestSuite() {
         setenv("LUMETRA_AUDIO_SINK", "fakesink", 1);
         KeepGstRegistryInBuildTree();
     }
-    void SetUp() override { setenv("LUMETRA_COM1", simulator.DevicePath().c_str(), 1); }
+    void SetUp() override { setenv("LUMETRA_COM1", portName.c_str(), 1); }
     void TearDown() override { unsetenv("LUMETRA_COM1"); }
+
+    std::vector<std::string> WithStableName(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), {"--link", portName});
+        return arguments;
+    }
 
     // Stores the task, then starts a station at `now` that `observer` (if any) watches.
     std::string StartStation(std::time_t now, const TaskRow& row, IStationObserver* observer = nullptr) {
@@ -50,6 +55,8 @@ protected:
         return id;
     }
 
+    TempDir portFolder;
+    const std::string portName = portFolder.File("transmitter");
     txsim::CSimulatorProcess simulator;
     TestDatabase database;
     CTransmitterLink link;

@@ -363,6 +363,9 @@ private:
         m_hangupAt = -1;
         if (!m_pty.IsOpen()) return;
         m_pty.Close();
+        // An unplugged adapter's stable name goes with it; a reader that reopens the old device
+        // path meanwhile could reach whatever pseudo-terminal reuses its number.
+        if (!m_options.link.empty()) ::unlink(m_options.link.c_str());
         m_decoder = CFrameDecoder();
         m_otherEnd = OtherEnd::kUnknown;
         m_backAt = MonotonicMicros() + downForMs * 1000LL;
