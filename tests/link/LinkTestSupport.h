@@ -12,7 +12,6 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -27,24 +26,13 @@ namespace lumetra::test {
 
 using Clock = std::chrono::steady_clock;
 
-// A list that another thread adds to while the test reads it and waits on it. While held, an
-// addition made with AddAndWait blocks its caller like a box nobody has closed yet.
+// A list that another thread adds to while the test reads it and waits on it.
 template <typename T>
 class CRecord {
 public:
     void Add(T item) {
         std::lock_guard lock(m_lock);
         m_items.push_back(std::move(item));
-        m_changed.notify_all();
-    }
-    void AddAndWait(T item) {
-        Add(std::move(item));
-        std::unique_lock lock(m_lock);
-        m_changed.wait(lock, [this] { return !m_held; });
-    }
-    void Hold(bool held) {
-        std::lock_guard lock(m_lock);
-        m_held = held;
         m_changed.notify_all();
     }
     std::vector<T> Items() const {
@@ -66,7 +54,6 @@ protected:
     mutable std::mutex m_lock;
     mutable std::condition_variable m_changed;
     std::vector<T> m_items;
-    bool m_held = false;
 };
 
 struct LogLine {
@@ -85,15 +72,13 @@ public:
             text.erase(0, marker + 7);
         Add({Clock::now(), std::move(text)});
     }
-    static size_t Count(const std::vector<LogLine>& lines, const std::string& message) {
-        return std::count_if(lines.begin(), lines.end(),
-                             [&](const LogLine& l) { return l.message == message; });
-    }
-    size_t Count(const std::string& message) const { return Count(Items(), message); }
-    // Whether `count` lines with this message are logged within `limit`.
-    bool WaitFor(const std::string& message, std::chrono::milliseconds limit, size_t count = 1) const {
-        return WaitUntil(limit,
-                         [&](const std::vector<LogLine>& lines) { return Count(lines, message) >= count; });
+    // Whether `count` lines beginning with `prefix` are logged within `limit`.
+    bool WaitFor(const std::string& prefix, std::chrono::milliseconds limit, size_t count = 1) const {
+        return WaitUntil(limit, [&](const std::vector<LogLine>& lines) {
+            return std::ranges::count_if(lines, [&](const LogLine& l) {
+                       return l.message.starts_with(prefix);
+                   }) >= static_cast<std::ptrdiff_t>(count);
+        });
     }
 };
 
@@ -101,10 +86,7 @@ public:
 class CNotifyRecorder : public ILinkNotifier, public CRecord<bool> {
 public:
     void Attach(const CTransmitterLink* link) { m_link = link; }
-    void PostLinkStatus() override {
-        const bool up = m_link && m_link->IsLinkUp();
-        Add(up);
-    }
+    void PostLinkStatus() override { Add(m_link && m_link->IsLinkUp()); }
     // Whether a notification after the first `after` reports `up` within `limit`.
     bool WaitFor(bool up, size_t after, std::chrono::milliseconds limit) const {
         return WaitUntil(limit, [&](const std::vector<bool>& states) {
@@ -119,12 +101,22 @@ private:
 
 using Alert = std::pair<std::string, std::string>;  // text, caption
 
-// Records alerts; while held they block the caller like a box nobody has closed yet.
+// Records alerts; while held, an alert blocks the thread that raised it, like a box nobody closes.
 class CAlertRecorder : public IPortAlert, public CRecord<Alert> {
 public:
     void ShowPortError(const std::string& text, const std::string& caption) override {
-        AddAndWait({text, caption});
+        Add({text, caption});
+        std::unique_lock lock(m_lock);
+        m_changed.wait(lock, [this] { return !m_held; });
     }
+    void Hold(bool held) {
+        std::lock_guard lock(m_lock);
+        m_held = held;
+        m_changed.notify_all();
+    }
+
+private:
+    bool m_held = false;
 };
 
 // The transmitter's end of a pseudo-terminal, driven by the test.
@@ -138,11 +130,10 @@ public:
     // Every frame so far (cut by its length byte, whether valid or not), after waiting until there are
     // `count` of them or the limit passes.
     std::vector<std::vector<uint8_t>> ReadFrames(size_t count, std::chrono::milliseconds limit) {
-        const auto deadline = Clock::now() + limit;
-        for (auto left = limit.count(); m_frames.size() < count && left > 0;
-             left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()) {
+        for (const auto deadline = Clock::now() + limit;
+             m_frames.size() < count && Clock::now() < deadline;) {
             pollfd p{m_pty.Fd(), POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+            if (::poll(&p, 1, 20) <= 0) continue;
             uint8_t buffer[512];
             const ssize_t n = ::read(m_pty.Fd(), buffer, sizeof buffer);
             if (n <= 0) {

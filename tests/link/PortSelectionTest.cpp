@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <atomic>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -34,15 +34,13 @@ public:
 private:
     std::string Box(const std::string& text) {
         if (!selection) return text;
-        auto done = std::make_shared<std::atomic<bool>>(false);
-        std::thread other([s = selection, done] {
+        auto done = std::make_shared<std::promise<void>>();
+        std::future<void> through = done->get_future();
+        std::thread([s = selection, done] {
             s->PortNumber();
-            *done = true;
-        });
-        for (int i = 0; i < 50 && !*done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const bool free = *done;
-        free ? other.join() : other.detach();
-        return free ? text : text + " with the lock held";
+            done->set_value();
+        }).detach();  // left behind only when the lock is held, which fails the test
+        return through.wait_for(500ms) == std::future_status::ready ? text : text + " with the lock held";
     }
 };
 
@@ -71,16 +69,15 @@ protected:
 };
 
 TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
-    struct StoredCase {
+    const Calls first{"select 0", kOn, "list off"};
+    const struct {
         const char* statement;  // run before the page starts
         Calls calls;
         std::string stored;  // the com row afterwards
         bool connected;
-    };
-    const Calls first{"select 0", kOn, "list off"};
-    const StoredCase cases[] = {
+    } cases[] = {
         {"update com set com='1'", first, "1", true},
-        {"update com set com='5'", first, "1", true},  // one past the last port
+        {"update com set com='5'", first, "1", true},  // outside 1..4
         {"update com set com='0'", first, "1", true},
         {"update com set com='abc'", first, "1", true},
         {"update com set com='3'", {"select 2", kOn, kOff, "open failed"}, "3", false},  // no such device
@@ -88,7 +85,7 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
         // Reading the stored port and storing it fail: both shown, and the link still connects.
         {"drop table com", {"db error", "select 0", kOn, "list off", "db error"}, "no table", true},
     };
-    for (const StoredCase& c : cases) {
+    for (const auto& c : cases) {
         db.Db().ExecuteSql(c.statement);
         CPortSelection selection(link, db.Db(), view);
         view.selection = &selection;

@@ -1,4 +1,4 @@
-// The simulator's understanding of frames: cutting the stream and checking each frame.
+// The transmitter simulator's understanding of frames: cutting the stream and checking each frame.
 #include <gtest/gtest.h>
 
 #include "tests/link/RecordingLink.h"
