@@ -121,7 +121,7 @@ void BM_SimulatedDay(benchmark::State& state) {
             clock.SleepToNextHalfSecond();
         }
         state.counters["ticks"] = static_cast<double>(ticks);
-        state.counters["hand_overs"] = recorder.CountKind("PlayTask");
+        state.counters["hand_overs"] = recorder.Count("PlayTask");
     }
 }
 BENCHMARK(BM_SimulatedDay)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <ctime>
 #include <functional>
 #include <mutex>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,11 +19,12 @@
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "tests/link/RecordingLink.h"
+#include "tests/support/LocalTime.h"
 
 namespace lumetra::test {
 
 // 目标区域: 128 entries "1"/"0" joined by "|", "1" for each listed channel number.
-inline std::string ZoneText(std::initializer_list<int> channels) {
+inline std::string ZoneText(const std::vector<int>& channels) {
     std::string text = "0";
     for (int channel = 2; channel <= 128; ++channel) text += "|0";
     for (int channel : channels) text[2 * (channel - 1)] = '1';
@@ -41,7 +42,43 @@ struct TaskRow {
     std::string playList = "/music/晨曲.mp3|/music/it's news.wav";
     std::string zones = ZoneText({1, 3, 10});
     std::string power = "1010";
+    std::string id{};  // for rows that are never stored
 };
+
+// `base` (a daily row) changed by words: "08:00:00-08:10:00" its times ("08:10:00" its start), "2026-10-01"
+// its date, "z1,2" its channels, "p1000" its outlets, "w27" weekly on those days, "once", "running", "#7".
+inline TaskRow Row(const std::string& words, TaskRow row = {}) {
+    std::istringstream in(words);
+    for (std::string w; in >> w;) {
+        if (w[2] == ':') {
+            row.start = w.substr(0, 8);
+            if (w.size() > 9) row.end = w.substr(9);
+        } else if (w.size() == 10 && w[4] == '-') {
+            row.date = w;
+        } else if (w[0] == 'z') {
+            std::replace(w.begin(), w.end(), ',', ' ');
+            std::istringstream numbers(w.substr(1));
+            std::vector<int> channels;
+            for (int channel; numbers >> channel;) channels.push_back(channel);
+            row.zones = ZoneText(channels);
+        } else if (w[0] == 'p' || w[0] == 'w' || w[0] == '#') {
+            (w[0] == 'p' ? row.power : w[0] == 'w' ? row.weekDays : row.id) = w.substr(1);
+            if (w[0] == 'w') row.code = kRepeatWeekly;
+        } else if (w == "once" || w == "running") {
+            (w == "once" ? row.code : row.state) = w == "once" ? kRepeatOnce : sql::kStateRunning;
+        } else {
+            throw std::invalid_argument("task word " + w);
+        }
+    }
+    return row;
+}
+
+inline TaskRecord Record(const TaskRow& row) {
+    TaskRecord t;
+    t.id = row.id, t.repeatCode = row.code, t.date = row.date, t.weekDays = row.weekDays, t.state = row.state;
+    t.startTime = row.start, t.endTime = row.end, t.zones = row.zones, t.power = row.power;
+    return t;
+}
 
 // Inserts the row and returns its ID as text.
 inline std::string InsertTask(CDatabase& db, const TaskRow& row) {
@@ -57,16 +94,6 @@ inline std::string TaskState(CDatabase& db, const std::string& id) {
     CRecordset rows(db);
     rows.Open(FormatSql("select * from tb_memo where ID=%d", LeadingInt(id)));
     return rows.GetFieldText("状态");
-}
-
-// "HH:MM:SS.mmm" of a moment in milliseconds since the epoch, local time.
-inline std::string ClockText(int64_t millis) {
-    const std::time_t seconds = static_cast<std::time_t>(millis / 1000);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::snprintf(text + std::strftime(text, 16, "%T", &local), 16, ".%03d", static_cast<int>(millis % 1000));
-    return text;
 }
 
 // Stands for both the link and the main window: keeps every frame instead of queueing it for the
@@ -86,12 +113,11 @@ public:
 
     void Enqueue(const LinkCommand& command) override {
         const std::vector<uint8_t>& d = command.data;
-        char mask[4] = "";
-        if (command.name == "SendPower" && d.size() == 7) std::snprintf(mask, sizeof mask, " %02X", d[5]);
-        const char* onOff =
-            command.name == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4 ? (d[69] ? " on" : " off") : "";
+        std::string what = command.name;
+        if (command.name == "SendPower" && d.size() == 7) what += " " + HexByte(d[5]);
+        if (command.name == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4) what += d[69] ? " on" : " off";
         CRecordingLink::Enqueue(command);
-        Add(command.name + mask + onOff);
+        Add(what);
     }
     void PostMessage(WindowMessage message) override {
         Add(message == WM_ZONE_REFRESH    ? "WM_ZONE_REFRESH"
@@ -116,19 +142,17 @@ public:
     // "HH:MM:SS.mmm what" for each event.
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const Event& e : Events()) texts.push_back(ClockText(e.millis) + " " + e.what);
+        for (const Event& e : Events())
+            texts.push_back(LocalText(e.millis / 1000, "%T.") +
+                            std::to_string(1000 + e.millis % 1000).substr(1) + " " + e.what);
         return texts;
     }
+    // Events that are `what` or begin with it and a blank: "PlayTask" counts every hand-over.
     int Count(const std::string& what) const {
         const std::vector<Event> events = Events();
-        return static_cast<int>(
-            std::count_if(events.begin(), events.end(), [&](auto& e) { return e.what == what; }));
-    }
-    // Events that begin with `prefix` and a blank: "PlayTask" counts every hand-over.
-    int CountKind(const std::string& prefix) const {
-        const std::vector<Event> events = Events();
-        return static_cast<int>(std::count_if(events.begin(), events.end(),
-                                              [&](auto& e) { return e.what.starts_with(prefix + " "); }));
+        return static_cast<int>(std::count_if(events.begin(), events.end(), [&](auto& e) {
+            return e.what == what || e.what.starts_with(what + " ");
+        }));
     }
     void Clear() {
         CRecordingLink::Clear();
@@ -137,6 +161,10 @@ public:
     }
 
 private:
+    static std::string HexByte(uint8_t byte) {
+        const char* digits = "0123456789ABCDEF";
+        return {digits[byte >> 4], digits[byte & 15]};
+    }
     void Add(const std::string& what) {
         Event event{m_now(), what, probe ? probe() : ""};
         std::lock_guard lock(m_mutex);

