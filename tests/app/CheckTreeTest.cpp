@@ -64,11 +64,11 @@ const Case kCases[] = {
 class CheckTreeTest : public QObject {
     Q_OBJECT
 private slots:
-    void Propagation_data() {
+    void clicksAndSpacePropagateDownAndUp_data() {
         QTest::addColumn<int>("index");
         for (const Case& c : kCases) QTest::newRow(c.name) << int(&c - kCases);
     }
-    void Propagation() {
+    void clicksAndSpacePropagateDownAndUp() {
         QFETCH(int, index);
         const Case& c = kCases[index];
         Tree t;

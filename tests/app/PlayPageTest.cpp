@@ -62,7 +62,7 @@ private slots:
         KeepGstRegistryInBuildTree();
     }
 
-    void modeTable_data() {
+    void nextAndPreviousFollowThePlayMode_data() {
         QTest::addColumn<PlayMode>("mode");
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("next");
@@ -81,7 +81,7 @@ private slots:
 
     // Next and previous from each entry of three. The player's end of a file goes on as "next" does
     // (checked with a task's list below).
-    void modeTable() {
+    void nextAndPreviousFollowThePlayMode() {
         QFETCH(PlayMode, mode);
         QFETCH(int, from);
         QFETCH(int, next);

@@ -29,7 +29,7 @@ class ShellTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void commandLineOptions() {
+    void commandLineOptionsAreTakenOrRefused() {
         struct Row {
             std::vector<const char*> arguments;
             std::string database;

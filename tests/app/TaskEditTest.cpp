@@ -49,7 +49,7 @@ private slots:
     }
 
     // Each repeat kind typed into the widgets, stored, opened again, changed and stored again.
-    void RoundTrip_data() {
+    void eachRepeatKindIsStoredOpenedAndChanged_data() {
         QTest::addColumn<int>("repeat");
         QTest::addColumn<QString>("insert");
         QTest::addColumn<int>("changedTo");
@@ -63,7 +63,7 @@ private slots:
         QTest::newRow("daily, changed to weekly on Sunday")
             << 2 << "\t\t\t" + values.arg("天", "%1", "%2", "2", "") << 1 << "1";
     }
-    void RoundTrip() {
+    void eachRepeatKindIsStoredOpenedAndChanged() {
         QFETCH(int, repeat);
         QFETCH(QString, insert);
         QFETCH(int, changedTo);
@@ -133,7 +133,7 @@ private slots:
 
     // One apostrophe in a path is stored as "$"; a second one, and one in the name, are escaped.
     // A "$" that is part of an existing file's name stays a "$" when the task is opened again.
-    void ApostrophesAndDollars() {
+    void apostrophesAndDollarsInNamesAndPathsSurvive() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;  // it plays to no receiver: saved all the same
         const QStringList paths = {
@@ -158,7 +158,7 @@ private slots:
 
     // Refused input and a database that refuses the statement leave the dialog open as it was;
     // so does Enter in a field.
-    void Refusals() {
+    void refusedInputLeavesTheEditorOpenAsItWas() {
         const struct {
             const char *name, *repeatCode, *sabotage, *message;
             int endAfterStart;
@@ -193,7 +193,7 @@ private slots:
     // The lengths the scan read are shown; a second scan adds nothing; a deletion reads no file
     // again. A slow scan shows its progress; cancelled, it keeps what it found so far. Which files a
     // scan finds (the play page shares the scan) is checked there.
-    void FolderScan() {
+    void folderScanShowsLengthsAndKeepsWhatItFoundWhenCancelled() {
         CAppDatabase db;
         TempDir root, many;
         QDir().mkpath(QString::fromStdString(root.File("sub")));
@@ -231,7 +231,7 @@ private slots:
     }
 
     // Typed over the whole text, or into one section after a click, a time is taken as typed.
-    void TypedTimesAreStored() {
+    void typedTimesAreStoredAsTyped() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
         const struct {
@@ -264,7 +264,7 @@ private slots:
 
     // A task opened while the zones cannot be read is not saved: it would lose its receivers.
     // Opened again, a file the list plays twice stays twice, and a missing file is marked.
-    void ModifyKeepsReceiversAndRepeatedFiles() {
+    void modifyKeepsReceiversAndRepeatedFiles() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
         const std::string a = m_dir.File("a.mp3"), gone = m_dir.File("gone.mp3");
@@ -295,7 +295,7 @@ private slots:
 
     // Saving a task that plays nothing, reaches no receiver or switches no outlet asks once,
     // naming what is missing; "返回修改" leaves the dialog open with nothing stored.
-    void IncompleteTaskAsksFirst() {
+    void incompleteTaskAsksFirst() {
         const struct {
             bool file, receiver, outlet;
             QString question;

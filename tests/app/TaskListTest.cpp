@@ -28,7 +28,7 @@ class TaskListTest : public QObject {
     Q_OBJECT
 private slots:
     // Start-time order whatever the date, the repeat texts, the colours of the states.
-    void Rows() {
+    void rowsFollowStartTimeWithRepeatTextsAndStateColours() {
         CAppDatabase db;
         Insert("b", "2026-01-01", "08:00:00", "周", "246", "未执行");
         Insert("a", "2027-06-30", "07:30:00", "周", "17x", "已执行");
@@ -53,7 +53,7 @@ private slots:
     }
 
     // Deleting asks first, and takes every task that shares the row's name and start time.
-    void Delete() {
+    void deletingAsksFirstAndTakesEveryTaskOfTheSameNameAndStart() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
         for (const char* date : {"2026-01-01", "2026-05-05"})
@@ -100,7 +100,7 @@ private slots:
 
     // Modify opens the row selected last; a double click on empty space opens nothing; a row
     // that vanished meanwhile is reported and the list reloaded.
-    void Modify() {
+    void modifyOpensTheLastSelectedRowAndReloadsAVanishedOne() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
         for (const char* name : {"a", "b", "c"}) Insert(name, "2026-01-01", "08:00:00", "天", "", "未执行");
