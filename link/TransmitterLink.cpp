@@ -147,16 +147,6 @@ void CloseAllChannels(CTransmitterLink& link) {
     link.SendAudioCom(AllChannelsImage(0));
 }
 
-void OpenChannels(const ChannelFlags& flags) {
-    OpenChannels(TransmitterLink(), flags);
-}
-void CloseChannels(const ChannelFlags& flags) {
-    CloseChannels(TransmitterLink(), flags);
-}
-void CloseAllChannels() {
-    CloseAllChannels(TransmitterLink());
-}
-
 // ---------------------------------------------------------------------------------------------
 // Queue
 

@@ -132,7 +132,7 @@ private:
     std::mutex m_lifecycleLock;  // serialises OpenPort, StartThreads and CloseLink
     LinkThread m_reader;
     LinkThread m_writer;
-    // Threads that did not end within the stop wait (a writer held by the write-failure box).
+    // Threads that did not end within the stop wait (a write the device never finished).
     // They have been told to stop and touch nothing more; they are joined later.
     std::vector<LinkThread> m_lingering;
 
@@ -149,9 +149,5 @@ CTransmitterLink& TransmitterLink();
 void OpenChannels(CTransmitterLink& link, const ChannelFlags& flags);
 void CloseChannels(CTransmitterLink& link, const ChannelFlags& flags);
 void CloseAllChannels(CTransmitterLink& link);
-// The same on the process-wide link.
-void OpenChannels(const ChannelFlags& flags);
-void CloseChannels(const ChannelFlags& flags);
-void CloseAllChannels();
 
 }  // namespace lumetra

@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "pages/Autostart.h"
+#include "store/Autostart.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {

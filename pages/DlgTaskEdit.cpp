@@ -17,10 +17,10 @@
 #include <QRadioButton>
 #include <algorithm>
 
+#include "audio/FolderScan.h"
 #include "base/NumberText.h"
 #include "pages/BroadcastText.h"
 #include "pages/DbErrorReport.h"
-#include "pages/FolderScan.h"
 #include "pages/FolderScanProgress.h"
 #include "schedule/TaskConflicts.h"
 #include "station/PlayMode.h"

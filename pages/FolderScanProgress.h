@@ -6,7 +6,7 @@
 #include <QString>
 #include <functional>
 
-#include "pages/FolderScan.h"
+#include "audio/FolderScan.h"
 
 class QWidget;
 

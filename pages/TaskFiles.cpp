@@ -1,13 +1,6 @@
 #include "pages/TaskFiles.h"
 
-#include "audio/Mp3Info.h"
-
 namespace lumetra {
-
-int ReadPlayingSeconds(const std::string& path) {
-    CMp3Info info;
-    return info.Open(path) ? info.PlayingTime() : 0;
-}
 
 QString DurationText(int seconds) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60);

@@ -4,17 +4,13 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-namespace lumetra {
+#include "audio/FolderScan.h"
 
-// Whole seconds of playing time; 0 when the file says nothing about it.
-using DurationReader = std::function<int(const std::string& path)>;
-// The media information reader on a file.
-int ReadPlayingSeconds(const std::string& path);
+namespace lumetra {
 
 // "%d:%d", minutes and seconds unpadded: 185 -> "3:5".
 QString DurationText(int seconds);

@@ -89,8 +89,4 @@ ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);
 void ApplyPowerSwitches(const std::string& power, std::array<bool, 4>& switches);
 std::array<bool, 4> PowerSwitches(const TaskRecord& task);
 
-inline const std::string& PlayList(const TaskRecord& task) {
-    return task.playList;
-}
-
 }  // namespace lumetra

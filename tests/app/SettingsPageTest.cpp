@@ -7,13 +7,13 @@
 #include "audio/AudioOutput.h"
 #include "link/PortDevices.h"
 #include "pages/AudioOutputBox.h"
-#include "pages/Autostart.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/DlgTaskList.h"
 #include "pages/PortDeviceBox.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/UserSettings.h"
+#include "store/Autostart.h"
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;

@@ -2,9 +2,9 @@
 // when the task is opened again, apostrophes and "$" in names and paths, the refusals, and the
 // folder scan over generated MP3 files.
 #include "AppTestKit.h"
+#include "audio/FolderScan.h"
 #include "base/NumberText.h"
 #include "pages/DlgTaskEdit.h"
-#include "pages/FolderScan.h"
 #include "store/TaskTable.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/CheckTree.h"

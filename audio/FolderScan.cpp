@@ -1,14 +1,21 @@
-#include "pages/FolderScan.h"
+#include "audio/FolderScan.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <utility>
 
+#include "audio/Mp3Info.h"
 #include "base/Logger.h"
 
 namespace lumetra {
+
+int ReadPlayingSeconds(const std::string& path) {
+    CMp3Info info;
+    return info.Open(path) ? info.PlayingTime() : 0;
+}
 
 bool IsMp3Name(const std::string& name) {
     if (name.size() < 4) return false;

@@ -4,14 +4,18 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "pages/TaskFiles.h"
-
 namespace lumetra {
+
+// Whole seconds of playing time; 0 when the file says nothing about it.
+using DurationReader = std::function<int(const std::string& path)>;
+// The media information reader on a file.
+int ReadPlayingSeconds(const std::string& path);
 
 struct FoundFile {
     std::string path;

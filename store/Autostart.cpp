@@ -1,4 +1,4 @@
-#include "pages/Autostart.h"
+#include "store/Autostart.h"
 
 #include <cerrno>
 #include <cstdlib>
