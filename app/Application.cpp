@@ -79,7 +79,7 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
 
     // Watched from the start: a signal during the database's box ends the program there.
     CTerminationSignals termination;
-    CDlgMain* mainWindow = nullptr;
+    CMainWindow* mainWindow = nullptr;
     bool terminated = false;
     QObject::connect(&termination, &CTerminationSignals::TerminationRequested, [&] {
         terminated = true;
@@ -105,8 +105,9 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
         CSystemClock clock;
         CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown);
         mainWindow = &program.Window();
-        QObject::connect(&instance, &CSingleInstance::RaiseRequested, mainWindow, &CDlgMain::BringToFront);
-        QObject::connect(mainWindow, &CDlgMain::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        QObject::connect(&instance, &CSingleInstance::RaiseRequested, mainWindow, &CMainWindow::BringToFront);
+        QObject::connect(mainWindow, &CMainWindow::Exited, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
         app.exec();
         mainWindow = nullptr;
     }

@@ -2,7 +2,7 @@
 // station and the window that observes it, brought up in their order, and taken down in reverse.
 #pragma once
 
-#include "app/DlgMain.h"
+#include "app/MainWindow.h"
 #include "station/Station.h"
 
 namespace lumetra {
@@ -22,11 +22,11 @@ public:
     ~CRunningProgram();
 
     CStation& Station() { return m_station; }
-    CDlgMain& Window() { return m_window; }
+    CMainWindow& Window() { return m_window; }
 
 private:
     CStation m_station;
-    CDlgMain m_window;
+    CMainWindow m_window;
 };
 
 }  // namespace lumetra

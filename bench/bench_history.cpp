@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "bench/BenchTiming.h"
-#include "pages/DlgHistory.h"
 #include "pages/HistoryModel.h"
+#include "pages/HistoryPage.h"
 #include "schedule/SimulatedClock.h"
 #include "station/HistoryRecorder.h"
 #include "store/Database.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     CSimulatedClock clock(day + 43200);
     std::vector<double> opens;
     for (int run = 0; run < 5; ++run) {
-        CDlgHistory page(AppConnection(), clock, nullptr);
+        CHistoryPage page(AppConnection(), clock, nullptr);
         page.FromDate()->setDate(QDate(2026, 3, 1));
         page.ToDate()->setDate(QDate(2026, 3, 3));
         page.resize(770, 470);

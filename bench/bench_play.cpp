@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "BenchSink.h"
-#include "pages/DlgPlay.h"
+#include "pages/PlayPage.h"
 #include "station/Playback.h"
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
@@ -76,12 +76,12 @@ int main(int argc, char** argv) {
 
     CAnsweredBoxes boxes;
     SetMessageBoxes(&boxes);
-    CDlgPlay* shown = nullptr;
+    CPlayPage* shown = nullptr;
     CPlayback playback([&shown] {
         if (shown) PostWindowMessage(shown, WM_PLAYBACK_CHANGED);
     });
     playback.Start();
-    CDlgPlay page(db, playback, nullptr);
+    CPlayPage page(db, playback, nullptr);
     shown = &page;
     std::vector<double> adds, starts, gaps, stalls;
     for (int run = 0; run < 5; ++run) {

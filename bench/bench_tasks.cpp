@@ -15,8 +15,8 @@
 
 #include "bench/BenchTiming.h"
 #include "pages/DlgTaskEdit.h"
-#include "pages/DlgTaskList.h"
 #include "pages/TaskDraft.h"
+#include "pages/TaskListPage.h"
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
 #include "store/SqlFormat.h"
@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
                                              "23:59:59", "周", "1", "", ZoneEntries({1, 2, 3}), "1", "246",
                                              "未执行", "1", "1001"));
     AppConnection().ExecuteSql("commit");
-    CDlgTaskList page(AppConnection(), nullptr);
+    CTaskListPage page(AppConnection(), nullptr);
     std::vector<double> loads;
     for (int run = 0; run < 5; ++run) loads.push_back(Milliseconds([&] { page.LoadTasks(); }));
     Report("load a task list of 5,000 rows", loads, 300);

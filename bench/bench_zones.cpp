@@ -7,7 +7,7 @@
 #include <QTreeWidget>
 
 #include "link/TransmitterLink.h"
-#include "pages/DlgZoneControl.h"
+#include "pages/ZoneControlPage.h"
 #include "pages/ZoneEditor.h"
 #include "schedule/SystemClock.h"
 #include "station/Station.h"
@@ -56,7 +56,7 @@ void BM_ZoneControlReload(benchmark::State& state) {
     CLastFrameLink link;
     CSystemClock clock;
     CStation station(FullDatabase().Db(), link, clock);
-    CDlgZoneControl page(station, FullDatabase().Db(), nullptr);
+    CZoneControlPage page(station, FullDatabase().Db(), nullptr);
     for (int zone = 0; zone < page.Tree()->topLevelItemCount(); zone += 2)
         CCheckTree::SetCheck(page.Tree()->topLevelItem(zone), true);
     for (auto _ : state) page.ReloadZones();
@@ -67,7 +67,7 @@ void BM_RefreshFlagsAndOpenChannels(benchmark::State& state) {
     CLastFrameLink link;
     CSystemClock clock;
     CStation station(FullDatabase().Db(), link, clock);
-    CDlgZoneControl page(station, FullDatabase().Db(), nullptr);
+    CZoneControlPage page(station, FullDatabase().Db(), nullptr);
     for (int zone = 0; zone < page.Tree()->topLevelItemCount(); zone += 2)
         CCheckTree::SetCheck(page.Tree()->topLevelItem(zone), true);
     for (auto _ : state) {

@@ -63,7 +63,7 @@ std::string CPortSelection::ToggleLocked() {
     m_connectOn = !m_connectOn;
     if (!m_connectOn) {
         m_view.SetConnectButtonText(kConnectText);
-        Logger().Log("CDlgSYS::ClosePort%s", kHashes);
+        Logger().Log("CSettingsPage::ClosePort%s", kHashes);
         m_link.CloseLink(true);
         m_view.EnablePortList(true);
         return {};

@@ -16,11 +16,11 @@ const std::time_t kMondayMorning = LocalTime(2026, 3, 2, 9, 0, 0);
 
 // The main window logged in with the zone control page shown and receiver 005CH ticked.
 CAnnouncementGroup& ShowTicked(CMainRig& rig) {
-    CDlgMain& main = *rig.main;
+    CMainWindow& main = *rig.main;
     main.LoginPage()->UserEdit()->setText("admin");
     main.LoginPage()->PasswordEdit()->setText("admin");
     Click(main.LoginPage()->LoginButton());
-    Click(main.Button(CDlgMain::kPlay));
+    Click(main.Button(CMainWindow::kPlay));
     CCheckTree* tree = main.ZoneControlPage()->Tree();
     CCheckTree::SetCheck(tree->findItems("005CH", Qt::MatchExactly | Qt::MatchRecursive).front(), true);
     return *main.ZoneControlPage()->Announcement();

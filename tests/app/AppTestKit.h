@@ -8,17 +8,17 @@
 #include <functional>
 
 #include "Simulator.h"
-#include "app/DlgMain.h"
+#include "app/MainWindow.h"
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
-#include "pages/DlgLED.h"
 #include "pages/DlgLogin.h"
-#include "pages/DlgPlay.h"
-#include "pages/DlgReceiver.h"
-#include "pages/DlgSYS.h"
-#include "pages/DlgTaskList.h"
-#include "pages/DlgUser.h"
-#include "pages/DlgZoneControl.h"
+#include "pages/LedPage.h"
+#include "pages/PlayPage.h"
+#include "pages/ReceiverPage.h"
+#include "pages/SettingsPage.h"
+#include "pages/TaskListPage.h"
+#include "pages/UserPage.h"
+#include "pages/ZoneControlPage.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/PowerControl.h"
 #include "schedule/SimulatedClock.h"
@@ -146,7 +146,7 @@ struct CMainRig {
     CRecordingPower power;
     CAutoShutdown shutdown;
     std::unique_ptr<CRunningProgram> program;
-    CDlgMain* main = nullptr;
+    CMainWindow* main = nullptr;
 };
 
 // The real program run from a copy in a private directory, beside a fresh delivered database (the

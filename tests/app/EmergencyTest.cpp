@@ -41,7 +41,7 @@ private slots:
 
     void confirmedOnceLoggedOutShownAndStopped() {
         CMainRig rig(kMondayMorning);
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         QPushButton* button = main.Emergency()->Button();
         QVERIFY(main.LoginPage()->isVisible());  // nobody is logged in
         QVERIFY(button->isVisible() && button->isEnabled());
@@ -78,8 +78,8 @@ private slots:
     void aTerminationSignalDuringAnEmergencyRunsTheExitSequence() {
         CMainRig rig(kMondayMorning);
         CTerminationSignals termination;
-        connect(&termination, &CTerminationSignals::TerminationRequested, rig.main, &CDlgMain::Terminate);
-        QSignalSpy exited(rig.main, &CDlgMain::Exited);
+        connect(&termination, &CTerminationSignals::TerminationRequested, rig.main, &CMainWindow::Terminate);
+        QSignalSpy exited(rig.main, &CMainWindow::Exited);
         Click(rig.main->Emergency()->Button());
         QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: all", 5000));
         ::raise(SIGTERM);

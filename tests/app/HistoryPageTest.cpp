@@ -5,9 +5,9 @@
 #include <QJsonDocument>
 
 #include "AppTestKit.h"
-#include "pages/DlgHistory.h"
 #include "pages/HistoryFilter.h"
 #include "pages/HistoryModel.h"
+#include "pages/HistoryPage.h"
 #include "store/HistoryTable.h"
 #include "store/ZoneCatalog.h"
 
@@ -18,13 +18,13 @@ namespace {
 
 const std::time_t kMondayMorning = LocalTime(2026, 3, 2, 8, 0, 30);
 
-void LogIn(CDlgMain& main) {
+void LogIn(CMainWindow& main) {
     emit main.LoginPage()->LoggedIn("admin");
     main.LoginPage()->hide();
 }
 
 // The titles of the lines the page shows, in order.
-QStringList ShownTitles(const CDlgHistory& page) {
+QStringList ShownTitles(const CHistoryPage& page) {
     QStringList titles;
     const CHistoryFilter& filter = page.Filter();
     for (int row = 0; row < filter.rowCount(); ++row)
@@ -59,11 +59,11 @@ private slots:
             InsertTask(AppConnection(), "早间广播", sql::kStateIdle, "08:00:00", "08:30:00", 3, "1000",
                        missing);
         });
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         QTRY_VERIFY_WITH_TIMEOUT(main.FailureMark()->isVisible(), 10000);  // started late, at once
         LogIn(main);
         QTest::mouseClick(main.FailureMark(), Qt::LeftButton);
-        CDlgHistory& page = *main.HistoryPage();
+        CHistoryPage& page = *main.HistoryPage();
         QVERIFY(page.isVisible());
         QVERIFY(!main.FailureMark()->isVisible());
 
@@ -119,10 +119,10 @@ private slots:
             zones.AddZone(1, "教学楼");
             zones.MoveChannelToZone(5, "001FH(教学楼)");
         });
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         LogIn(main);
-        QTest::mouseClick(main.Button(CDlgMain::kHistory), Qt::LeftButton);
-        CDlgHistory& page = *main.HistoryPage();
+        QTest::mouseClick(main.Button(CMainWindow::kHistory), Qt::LeftButton);
+        CHistoryPage& page = *main.HistoryPage();
         QVERIFY(page.isVisible());
         QCOMPARE(page.FromDate()->date(), QDate(2026, 3, 2));
         page.FromDate()->setDate(QDate(2026, 3, 1));

@@ -24,7 +24,7 @@ class LedPageTest : public QObject {
     CScriptedMessageBoxes* m_boxes = nullptr;
     std::unique_ptr<CRecordingLink> m_link;
     std::unique_ptr<CSimulatedClock> m_clock;
-    std::unique_ptr<CDlgLED> m_page;
+    std::unique_ptr<CLedPage> m_page;
 
     void Send(int position, const QString& text) {
         m_page->AddressList()->setCurrentIndex(position);
@@ -38,7 +38,7 @@ private slots:
         m_boxes = &m_bed->boxes;
         m_link = std::make_unique<CRecordingLink>();
         m_clock = std::make_unique<CSimulatedClock>(LocalTime(2026, 3, 5, 14, 7, 9));
-        m_page = std::make_unique<CDlgLED>(*m_link, *m_clock, AppConnection(), nullptr);
+        m_page = std::make_unique<CLedPage>(*m_link, *m_clock, AppConnection(), nullptr);
     }
     void cleanup() {
         m_page.reset();

@@ -6,7 +6,7 @@ using namespace lumetra::test;
 
 namespace {
 
-QStringList Cells(const CDlgUser& page, int column) {
+QStringList Cells(const CUserPage& page, int column) {
     QStringList cells;
     for (int row = 0; row < page.List()->rowCount(); ++row) cells << page.List()->item(row, column)->text();
     return cells;
@@ -25,14 +25,14 @@ std::string StoredPassword(const std::string& name) {
     return Stored("密码", FormatSql(" where 用户名='%s'", name)).at(0);
 }
 
-void AddUser(CDlgUser& page, const QString& name, const QString& password) {
+void AddUser(CUserPage& page, const QString& name, const QString& password) {
     Click(page.AddButton());
     page.UserEdit()->setText(name);
     page.PasswordEdit()->setText(password);
     Click(page.SaveButton());
 }
 
-void Modify(CDlgUser& page, int row) {
+void Modify(CUserPage& page, int row) {
     page.List()->selectRow(row);
     Click(page.ModifyButton());
 }
@@ -90,13 +90,13 @@ private slots:
     void listShowsNamesButNoPassword() {
         InsertUser("abc", "abc");
         InsertUser("张三", "密码1");
-        CDlgUser page(AppConnection(), nullptr);
+        CUserPage page(AppConnection(), nullptr);
         QCOMPARE(Cells(page, 1), (QStringList{"admin", "abc", "张三"}));
         QCOMPARE(Cells(page, 2), (QStringList{"******", "******", "******"}));
     }
 
     void addRefusesBadFieldsThenSaves() {
-        CDlgUser page(AppConnection(), nullptr);
+        CUserPage page(AppConnection(), nullptr);
         const char* const refusals[][3] = {
             {"", "pw", "请输入用户名"},
             {"bob", "", "请输入密码"},
@@ -120,7 +120,7 @@ private slots:
 
     void modifyChangesOnlyThePasswordAndAddStillInserts() {
         InsertUser("bob", "old");
-        CDlgUser page(AppConnection(), nullptr);
+        CUserPage page(AppConnection(), nullptr);
         Modify(page, 1);
         QCOMPARE(page.UserEdit()->text(), QString("bob"));
         QVERIFY(!page.UserEdit()->isEnabled());
@@ -153,7 +153,7 @@ private slots:
     void deleteAsksAndKeepsTheOtherNumbers() {
         InsertUser("bob");
         InsertUser("carol");
-        CDlgUser page(AppConnection(), nullptr);
+        CUserPage page(AppConnection(), nullptr);
         Click(page.ModifyButton());
         Click(page.DeleteButton());
         QCOMPARE(m_boxes->Texts(), (QStringList{"请选择要修改的项目！", "请选择要删除的项目！"}));
@@ -180,7 +180,7 @@ private slots:
     void deleteKeepsSomebodyWhoCanLogIn() {
         InsertUser("bob");
         InsertUser("bob");  // a duplicate from before names were checked: deleted together
-        CDlgUser page(AppConnection(), nullptr);
+        CUserPage page(AppConnection(), nullptr);
         page.SetLoggedInUser("admin");
         const struct {
             int row;
@@ -202,21 +202,21 @@ private slots:
     }
 
     void listStopsAtOneHundredAndAddingBeyondIsRefused() {
-        for (int i = 2; i <= CDlgUser::kMaxUsers; ++i) InsertUser("user" + std::to_string(i));
-        CDlgUser page(AppConnection(), nullptr);
-        QCOMPARE(page.List()->rowCount(), CDlgUser::kMaxUsers);
+        for (int i = 2; i <= CUserPage::kMaxUsers; ++i) InsertUser("user" + std::to_string(i));
+        CUserPage page(AppConnection(), nullptr);
+        QCOMPARE(page.List()->rowCount(), CUserPage::kMaxUsers);
         AddUser(page, "one-too-many", "pw");
         QCOMPARE(m_boxes->Texts(), QStringList{"最多只能有100个用户，请先删除不用的用户"});
-        QCOMPARE(Stored().size(), size_t(CDlgUser::kMaxUsers));
+        QCOMPARE(Stored().size(), size_t(CUserPage::kMaxUsers));
 
         InsertUser("from-elsewhere");
         page.LoadUserList();
-        QCOMPARE(page.List()->rowCount(), CDlgUser::kMaxUsers);
-        QCOMPARE(page.List()->item(CDlgUser::kMaxUsers - 1, 1)->text(), QString("user100"));
+        QCOMPARE(page.List()->rowCount(), CUserPage::kMaxUsers);
+        QCOMPARE(page.List()->item(CUserPage::kMaxUsers - 1, 1)->text(), QString("user100"));
     }
 
     void databaseFailureIsReportedAndNothingChanges() {
-        CDlgUser page(AppConnection(), nullptr);
+        CUserPage page(AppConnection(), nullptr);
         AppConnection().ExecuteSql("drop table user");
         AddUser(page, "bob", "pw");
         QCOMPARE(m_boxes->shown.size(), size_t(1));

@@ -16,17 +16,17 @@ namespace {
 
 const std::time_t kThursdayAfternoon = LocalTime(2026, 3, 5, 14, 7, 9);
 
-const CDlgMain::ButtonId kPageButtons[] = {CDlgMain::kTasks, CDlgMain::kPlay,  CDlgMain::kReceiver,
-                                           CDlgMain::kLED,   CDlgMain::kUsers, CDlgMain::kSettings,
-                                           CDlgMain::kLogoff};
+const CMainWindow::ButtonId kPageButtons[] = {
+    CMainWindow::kTasks, CMainWindow::kPlay,     CMainWindow::kReceiver, CMainWindow::kLED,
+    CMainWindow::kUsers, CMainWindow::kSettings, CMainWindow::kLogoff};
 
-bool PageButtonsEnabled(const CDlgMain& main, bool enabled) {
-    for (CDlgMain::ButtonId id : kPageButtons)
+bool PageButtonsEnabled(const CMainWindow& main, bool enabled) {
+    for (CMainWindow::ButtonId id : kPageButtons)
         if (main.Button(id)->isEnabled() != enabled) return false;
     return true;
 }
 
-QStringList ShownPages(const CDlgMain& main) {
+QStringList ShownPages(const CMainWindow& main) {
     const std::pair<QWidget*, const char*> pages[] = {
         {main.TaskListPage(), "tasks"},    {main.PlayPage(), "play"},
         {main.ReceiverPage(), "receiver"}, {main.LEDPage(), "led"},
@@ -70,11 +70,11 @@ private slots:
 
     void loginKeysDraggingAndPages() {
         CMainRig rig(kThursdayAfternoon);
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         CDlgLogin& login = *main.LoginPage();
         QVERIFY(login.isVisible());
         QVERIFY(PageButtonsEnabled(main, false));
-        for (CDlgMain::ButtonId id : {CDlgMain::kLogin, CDlgMain::kMinimise, CDlgMain::kExit})
+        for (CMainWindow::ButtonId id : {CMainWindow::kLogin, CMainWindow::kMinimise, CMainWindow::kExit})
             QVERIFY(main.Button(id)->isEnabled());
         QCOMPARE(ShownPages(main), QStringList());
 
@@ -103,16 +103,16 @@ private slots:
         SendMouse(&main, QEvent::MouseMove, QPoint(300, 300), Qt::LeftButton);
         QCOMPARE(main.pos(), start + QPoint(50, 30));
 
-        const std::pair<CDlgMain::ButtonId, QStringList> switches[] = {
-            {CDlgMain::kTasks, {"tasks"}},
-            {CDlgMain::kPlay, {"play", "zones"}},
-            {CDlgMain::kReceiver, {"receiver", "zones"}},
-            {CDlgMain::kLED, {"led"}},
-            {CDlgMain::kSettings, {"settings"}},
-            {CDlgMain::kUsers, {"users"}}};
+        const std::pair<CMainWindow::ButtonId, QStringList> switches[] = {
+            {CMainWindow::kTasks, {"tasks"}},
+            {CMainWindow::kPlay, {"play", "zones"}},
+            {CMainWindow::kReceiver, {"receiver", "zones"}},
+            {CMainWindow::kLED, {"led"}},
+            {CMainWindow::kSettings, {"settings"}},
+            {CMainWindow::kUsers, {"users"}}};
         for (const auto& [button, shown] : switches) {
             // From a page that shows the zone control page too, so every switch must hide it again.
-            Click(main.Button(CDlgMain::kReceiver));
+            Click(main.Button(CMainWindow::kReceiver));
             Click(main.Button(button));
             QCOMPARE(ShownPages(main), shown);
         }
@@ -129,13 +129,13 @@ private slots:
         rig.boxes.shown.clear();
 
         // Logging off hides every page and its title and opens the way back in.
-        Click(main.Button(CDlgMain::kLogoff));
+        Click(main.Button(CMainWindow::kLogoff));
         QVERIFY(PageButtonsEnabled(main, false));
         QCOMPARE(ShownPages(main), QStringList());
         QCOMPARE(main.PageTitle()->text(), QString());
         QVERIFY(login.isVisible());
         QVERIFY(rig.boxes.shown.empty());
-        Click(main.Button(CDlgMain::kMinimise));
+        Click(main.Button(CMainWindow::kMinimise));
         QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
     }
 
@@ -145,7 +145,7 @@ private slots:
         const std::string song = dir.File("song.mp3");
         WriteSilentMp3(song, 3);
         CMainRig rig(kThursdayAfternoon, [] { InsertTask(AppConnection(), "早操", sql::kStateIdle); });
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         main.show();
         emit main.LoginPage()->LoggedIn("admin");
         main.LoginPage()->hide();
@@ -160,8 +160,8 @@ private slots:
         QTest::keyClick(tasks, Qt::Key_Return);
         QCOMPARE(opened, QString("早操"));
 
-        Click(main.Button(CDlgMain::kPlay));
-        CDlgPlay& play = *main.PlayPage();
+        Click(main.Button(CMainWindow::kPlay));
+        CPlayPage& play = *main.PlayPage();
         play.AddFiles({QString::fromStdString(song)});
         auto* entries = play.findChild<QListView*>();
         entries->setFocus();
@@ -174,7 +174,7 @@ private slots:
     // Each link state in a colour of its own that reads well on the status bar.
     void linkStatesReadClearlyOnTheStatusBar() {
         CMainRig rig(kThursdayAfternoon);
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         main.show();
         const QColor bar = main.grab().toImage().pixelColor(10, 649);
         const QColor down = main.LinkStatus()->TextColour();
@@ -230,8 +230,8 @@ private slots:
 
     void linkStatusFollowsTheLink() {
         CMainRig rig(kThursdayAfternoon);
-        CDlgMain& main = *rig.main;
-        CDlgSYS& settings = *main.SettingsPage();
+        CMainWindow& main = *rig.main;
+        CSettingsPage& settings = *main.SettingsPage();
         // The station connected the stored port (COM1) at start, and its heartbeat draws a reply.
         rig.Station().FlushPort();
         QVERIFY(rig.link.IsRunning());
@@ -264,7 +264,7 @@ private slots:
 
     void stationEventsReachTheirPagesThenExit() {
         CMainRig rig(kThursdayAfternoon);
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         CPlayback& playback = rig.Station().Playback();
         rig.Station().FlushPort();
         InsertTask(AppConnection(), "a", sql::kStateRunning);
@@ -285,7 +285,7 @@ private slots:
         QTRY_VERIFY(playback.State().playing);
 
         // Exit: nothing happens unless confirmed.
-        QSignalSpy exited(&main, &CDlgMain::Exited);
+        QSignalSpy exited(&main, &CMainWindow::Exited);
         rig.boxes.answer = MbResult::Cancel;
         QVERIFY(!main.Exit());
         QCOMPARE(rig.boxes.Texts(), QStringList{"确定要退出吗？"});

@@ -25,7 +25,7 @@ std::string StoredMode() {
     return values.size() == 1 ? values.front() : "rows: " + std::to_string(values.size());
 }
 
-QString TickedMode(CDlgPlay& page) {
+QString TickedMode(CPlayPage& page) {
     QString ticked;
     for (QAction* action : page.findChildren<QAction*>())
         if (action->isChecked()) ticked += action->text();
@@ -45,7 +45,7 @@ class PlayPageTest : public QObject {
                 AppConnection().ExecuteSql(FormatSql(
                     "insert into Dict (DictItem, DictValue) values ('PlayCircle', '%s')", storedMode));
             playback.Start();
-            page = std::make_unique<CDlgPlay>(AppConnection(), playback, nullptr);
+            page = std::make_unique<CPlayPage>(AppConnection(), playback, nullptr);
         }
         ~Rig() { playback.Stop(); }
         PlaybackState State() {
@@ -53,7 +53,7 @@ class PlayPageTest : public QObject {
             return playback.State();
         }
         CPlayback playback{[this] { PostWindowMessage(page.get(), WM_PLAYBACK_CHANGED); }};
-        std::unique_ptr<CDlgPlay> page;
+        std::unique_ptr<CPlayPage> page;
     };
 
 private slots:
@@ -125,7 +125,7 @@ private slots:
 
     void addDeleteAndClearFollowTheListRules() {
         Rig rig;
-        CDlgPlay& page = *rig.page;
+        CPlayPage& page = *rig.page;
         page.AddFiles({"/m/a.mp3", "/m/b.wav"});
         page.AddFiles({"/m/b.wav", "/m/A.mp3", "/m/c.cda", "/m/c.cda"});
         QCOMPARE(page.List().Paths(),
@@ -171,7 +171,7 @@ private slots:
     // Positions in seconds on the slider and as text, whatever the file counts in.
     void pauseResumeStopAndSeekKeepTheirPositions() {
         Rig rig;
-        CDlgPlay& page = *rig.page;
+        CPlayPage& page = *rig.page;
         CPlayback& playback = page.Playback();
         auto* slider = page.findChild<QSlider*>();
         auto* time = page.findChild<QLabel*>();
@@ -218,7 +218,7 @@ private slots:
     // A click on the groove seeks to the clicked place, not one page step towards it.
     void clickOnTheSliderGrooveSeeksThere() {
         Rig rig;
-        CDlgPlay& page = *rig.page;
+        CPlayPage& page = *rig.page;
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         auto* slider = page.findChild<QSlider*>();
@@ -242,7 +242,7 @@ private slots:
         // Two-second files; the last is stored with "$" for its apostrophe.
         const std::vector<std::string> files = {dir.File("1.mp3"), dir.File("2.mp3"), dir.File("it's.mp3")};
         for (const std::string& file : files) std::filesystem::copy_file(Fixture(kV1RockMp3), file);
-        CDlgPlay& page = *rig.page;
+        CPlayPage& page = *rig.page;
         CPlayback& playback = page.Playback();
         const std::string missing = dir.File("missing.mp3");
         playback.PlayTask("1", files[0] + "|" + missing + "|" + StoredPath(files[2]));

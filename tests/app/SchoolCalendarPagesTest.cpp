@@ -11,7 +11,7 @@
 #include "pages/DlgCalendar.h"
 #include "pages/DlgPreview.h"
 #include "pages/DlgTaskEdit.h"
-#include "pages/DlgTaskList.h"
+#include "pages/TaskListPage.h"
 #include "pages/TaskListRows.h"
 #include "store/TaskModeTable.h"
 #include "tests/support/Mp3Fixture.h"
@@ -40,7 +40,7 @@ private slots:
             InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:30:00", 3, "1000", mp3);
         });
         emit rig.main->LoginPage()->LoggedIn("admin");
-        CDlgTaskList& page = *rig.main->TaskListPage();
+        CTaskListPage& page = *rig.main->TaskListPage();
         // The Sunday a week or more ahead runs Monday's timetable; Monday to Wednesday are off.
         QDate sunday = QDate::currentDate().addDays(7);
         while (sunday.dayOfWeek() != Qt::Sunday) sunday = sunday.addDays(1);

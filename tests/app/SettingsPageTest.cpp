@@ -9,9 +9,9 @@
 #include "pages/AudioOutputBox.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
-#include "pages/DlgTaskList.h"
 #include "pages/PortDeviceBox.h"
 #include "pages/ShutdownGroup.h"
+#include "pages/TaskListPage.h"
 #include "pages/UserSettings.h"
 #include "store/Autostart.h"
 #include "widgets/ColorListCtrl.h"
@@ -51,7 +51,7 @@ private slots:
             AppConnection().ExecuteSql("update shut_down set 启用关机= '1' ,关机时间='22:0:0'");
         });
         CDatabaseGroup& group = *rig.main->SettingsPage()->DatabaseGroup();
-        CDlgTaskList& tasks = *rig.main->TaskListPage();
+        CTaskListPage& tasks = *rig.main->TaskListPage();
         TempDir out;
         const std::string copy = out.File("备份.mdb");
         ChooseFile(copy);

@@ -74,7 +74,7 @@ private slots:
         CSingleInstance first(name);
         QVERIFY(first.FindRunningInstance());
         QSignalSpy raised(&first, &CSingleInstance::RaiseRequested);
-        QObject::connect(&first, &CSingleInstance::RaiseRequested, rig.main, &CDlgMain::BringToFront);
+        QObject::connect(&first, &CSingleInstance::RaiseRequested, rig.main, &CMainWindow::BringToFront);
         rig.main->show();
         for (int start = 1; start <= 2; ++start) {
             rig.main->showMinimized();
@@ -137,7 +137,7 @@ private slots:
         QElapsedTimer elapsed;
         elapsed.start();
         QEventLoop loop;  // the program's own loop ends when the window says it has exited
-        QObject::connect(rig.main, &CDlgMain::Exited, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+        QObject::connect(rig.main, &CMainWindow::Exited, &loop, &QEventLoop::quit, Qt::QueuedConnection);
         loop.exec();
         QVERIFY(boxReturned);
         QVERIFY2(elapsed.elapsed() < 3300, qPrintable(QString("%1 ms").arg(elapsed.elapsed())));

@@ -35,7 +35,7 @@ private slots:
         Insert("c", "2025-12-31", "12:00:00", "天", "", "正在执行");
         Insert("d", "2026-02-02", "13:00:00", "次", "", "暂停");
         Insert("e", "2026-02-02", "14:00:00", "月", "", "未执行");
-        CDlgTaskList page(AppConnection(), nullptr);
+        CTaskListPage page(AppConnection(), nullptr);
         page.LoadTasks();
         const std::pair<QString, QColor> rows[] = {
             {"1 a 2027-06-30 07:30:00 23:59:59 周日、六、 已执行", {245, 245, 245}},
@@ -59,7 +59,7 @@ private slots:
         for (const char* date : {"2026-01-01", "2026-05-05"})
             Insert("早操", date, "08:00:00", "天", "", "未执行");
         Insert("午休", "2026-01-01", "12:00:00", "天", "", "未执行");
-        CDlgTaskList page(AppConnection(), nullptr);
+        CTaskListPage page(AppConnection(), nullptr);
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
         page.LoadTasks();
@@ -89,7 +89,7 @@ private slots:
         CPlayback& playback = rig.Station().Playback();
         QTRY_VERIFY(playback.State().playing);
         emit rig.main->LoginPage()->LoggedIn("admin");
-        CDlgTaskList& page = *rig.main->TaskListPage();
+        CTaskListPage& page = *rig.main->TaskListPage();
         QTRY_COMPARE(page.List()->GetItemText(0, kColState), QString(sql::kStateRunning));
         page.List()->SelectRow(0);
         Click(page.DeleteButton());
@@ -104,7 +104,7 @@ private slots:
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
         for (const char* name : {"a", "b", "c"}) Insert(name, "2026-01-01", "08:00:00", "天", "", "未执行");
-        CDlgTaskList page(AppConnection(), nullptr);
+        CTaskListPage page(AppConnection(), nullptr);
         page.resize(790, 470);
         page.show();
         page.LoadTasks();

@@ -258,7 +258,7 @@ private slots:
         CRecordingLink link;
         CSystemClock clock;
         CStation station(AppConnection(), link, clock);  // not started: its commands alone
-        CDlgZoneControl page(station, AppConnection(), nullptr);
+        CZoneControlPage page(station, AppConnection(), nullptr);
         page.show();
         CCheckTree* tree = page.Tree();
         tree->expandAll();
@@ -343,8 +343,8 @@ private slots:
         CRecordingLink link;
         CSystemClock clock;
         CStation station(AppConnection(), link, clock);
-        CDlgZoneControl zones(station, AppConnection(), nullptr);
-        CDlgReceiver page(link, nullptr);
+        CZoneControlPage zones(station, AppConnection(), nullptr);
+        CReceiverPage page(link, nullptr);
         page.SetFlagSource([&zones]() -> const ChannelFlags& { return zones.RefreshFlags(); });
         QTreeWidgetItem* all = zones.Tree()->topLevelItem(0);
         CCheckTree::SetCheck(all->child(0), true);  // channel 1
@@ -407,21 +407,21 @@ private slots:
     void mainWindowCarriesZoneChangesBetweenItsPages() {
         m_bed.reset();  // the rig brings its own database and boxes
         CMainRig rig(LocalTime(2026, 3, 5, 14, 7, 9));
-        CDlgMain& main = *rig.main;
+        CMainWindow& main = *rig.main;
         main.show();
         main.LoginPage()->UserEdit()->setText("admin");
         main.LoginPage()->PasswordEdit()->setText("admin");
         Click(main.LoginPage()->LoginButton());
-        CDlgZoneControl& zones = *main.ZoneControlPage();
+        CZoneControlPage& zones = *main.ZoneControlPage();
         CZoneEditor& editor = *main.SettingsPage()->ZoneEditor();
-        Click(main.Button(CDlgMain::kReceiver));
+        Click(main.Button(CMainWindow::kReceiver));
         CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), true);
 
         // A zone added on the settings page (the editor marks its changes, as checked above) reaches
         // the zone control page when it is shown next, with the ticks kept.
         AddZoneRow("1", "003FH(楼)");
         editor.m_bZonesChanged = true;
-        Click(main.Button(CDlgMain::kPlay));
+        Click(main.Button(CMainWindow::kPlay));
         QVERIFY(!editor.m_bZonesChanged);
         QCOMPARE(zones.Tree()->topLevelItem(0)->text(0), QString("003FH(楼)"));
         QVERIFY(CCheckTree::IsChecked(Item(zones.Tree(), "005CH")));
@@ -433,7 +433,7 @@ private slots:
         QCOMPARE(Shown(editor.Tree()).front(), std::string("003FH(楼): 005CH"));
         QVERIFY(Item(editor.Tree(), "003FH(楼)")->isExpanded());
         CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), false);
-        Click(main.Button(CDlgMain::kReceiver));
+        Click(main.Button(CMainWindow::kReceiver));
         Click(main.ReceiverPage()->SendVolumeButton());
         QCOMPARE(zones.Flags()[4], uint8_t(0));
         QVERIFY(rig.boxes.shown.empty());

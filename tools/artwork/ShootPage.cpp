@@ -14,10 +14,10 @@
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
 #include "pages/AlarmFileGroup.h"
-#include "pages/DlgHistory.h"
 #include "pages/DlgLogin.h"
-#include "pages/DlgPlay.h"
 #include "pages/DlgPreview.h"
+#include "pages/HistoryPage.h"
+#include "pages/PlayPage.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/PowerControl.h"
 #include "schedule/SystemClock.h"
@@ -35,13 +35,13 @@ namespace {
 
 struct PageButton {
     const char* name;
-    CDlgMain::ButtonId id;
+    CMainWindow::ButtonId id;
 };
 
 constexpr PageButton kPages[] = {
-    {"tasks", CDlgMain::kTasks},   {"play", CDlgMain::kPlay},      {"receiver", CDlgMain::kReceiver},
-    {"led", CDlgMain::kLED},       {"users", CDlgMain::kUsers},    {"settings", CDlgMain::kSettings},
-    {"preview", CDlgMain::kTasks}, {"emergency", CDlgMain::kPlay}, {"history", CDlgMain::kHistory}};
+    {"tasks", CMainWindow::kTasks},   {"play", CMainWindow::kPlay},      {"receiver", CMainWindow::kReceiver},
+    {"led", CMainWindow::kLED},       {"users", CMainWindow::kUsers},    {"settings", CMainWindow::kSettings},
+    {"preview", CMainWindow::kTasks}, {"emergency", CMainWindow::kPlay}, {"history", CMainWindow::kHistory}};
 
 class CNeverPowerOff : public IPowerControl {
 public:
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
     const PageButton* page = nullptr;
     for (const PageButton& candidate : kPages)
         if (argc >= 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
-    if (!page || (argc > 3 && page->id != CDlgMain::kPlay)) {
+    if (!page || (argc > 3 && page->id != CMainWindow::kPlay)) {
         std::fprintf(stderr,
                      "usage: lumetra-pageshot "
                      "tasks|play|receiver|led|users|settings|preview|emergency|history OUTPUT.png\n"
@@ -186,11 +186,11 @@ int main(int argc, char** argv) {
     bool saved = false;
     {
         CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown);
-        CDlgMain& main = program.Window();
-        QObject::connect(&main, &CDlgMain::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        CMainWindow& main = program.Window();
+        QObject::connect(&main, &CMainWindow::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         emit main.LoginPage()->LoggedIn(QStringLiteral("admin"));
         main.Button(page->id)->click();
-        if (page->id == CDlgMain::kHistory) main.HistoryPage()->ShowLatestFailure();
+        if (page->id == CMainWindow::kHistory) main.HistoryPage()->ShowLatestFailure();
         if (emergency) program.Station().StartEmergency(EmergencyAlarmFile().toStdString());
         if (argc > 3) {
             QStringList files;

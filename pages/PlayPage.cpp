@@ -1,4 +1,4 @@
-#include "pages/DlgPlay.h"
+#include "pages/PlayPage.h"
 
 #include <QActionGroup>
 #include <QFileDialog>
@@ -46,7 +46,7 @@ QHBoxLayout* Row(const std::initializer_list<QWidget*>& widgets) {
 
 }  // namespace
 
-CDlgPlay::CDlgPlay(CDatabase& db, CPlayback& playback, QWidget* parent)
+CPlayPage::CPlayPage(CDatabase& db, CPlayback& playback, QWidget* parent)
     : CPage(QRect(600, 140, 390, 470), parent), m_db(db), m_playback(playback) {
     auto* player = new QGroupBox(QStringLiteral("文件播放器"), this);
     auto* inner = new QVBoxLayout(player);
@@ -57,15 +57,15 @@ CDlgPlay::CDlgPlay(CDatabase& db, CPlayback& playback, QWidget* parent)
 
     // Every edit of the operator sends the list to the playback.
     for (auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(&m_list, changed, this, &CDlgPlay::SendList);
-    connect(&m_list, &QAbstractItemModel::modelReset, this, &CDlgPlay::SendList);
+        connect(&m_list, changed, this, &CPlayPage::SendList);
+    connect(&m_list, &QAbstractItemModel::modelReset, this, &CPlayPage::SendList);
     ShowPosition(0, 0);
     LoadMode();
 }
 
-CDlgPlay::~CDlgPlay() = default;
+CPlayPage::~CPlayPage() = default;
 
-QWidget* CDlgPlay::BuildListGroup() {
+QWidget* CPlayPage::BuildListGroup() {
     auto* group = new QGroupBox(QStringLiteral("播放列表"), this);
     m_listView = new QListView(group);
     m_listView->setModel(&m_list);
@@ -91,8 +91,8 @@ QWidget* CDlgPlay::BuildListGroup() {
         const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择要添加的目录"));
         if (!folder.isEmpty()) AddFolder(folder);
     });
-    connect(remove, &CButtonEx::clicked, this, &CDlgPlay::DeleteSelected);
-    connect(clear, &CButtonEx::clicked, this, &CDlgPlay::ClearList);
+    connect(remove, &CButtonEx::clicked, this, &CPlayPage::DeleteSelected);
+    connect(clear, &CButtonEx::clicked, this, &CPlayPage::ClearList);
 
     m_modeMenu = new QMenu(QStringLiteral("弹出式菜单"), this);
     m_modeActions = new QActionGroup(this);
@@ -112,7 +112,7 @@ QWidget* CDlgPlay::BuildListGroup() {
     return group;
 }
 
-QWidget* CDlgPlay::BuildControlGroup() {
+QWidget* CPlayPage::BuildControlGroup() {
     auto* group = new QGroupBox(QStringLiteral("播放控制"), this);
     m_slider = new CJumpSlider(Qt::Horizontal, group);
     m_slider->setTickPosition(QSlider::TicksBelow);
@@ -121,7 +121,7 @@ QWidget* CDlgPlay::BuildControlGroup() {
     m_slider->setPageStep(10);
     m_time = new QLabel(group);
     // Dragging, or a click that jumps the handle, seeks when the button is let go; keys seek at once.
-    connect(m_slider, &QSlider::sliderReleased, this, &CDlgPlay::SeekToSlider);
+    connect(m_slider, &QSlider::sliderReleased, this, &CPlayPage::SeekToSlider);
     connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
         if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
             SeekToSlider();
@@ -150,7 +150,7 @@ QWidget* CDlgPlay::BuildControlGroup() {
     return group;
 }
 
-CButtonEx* CDlgPlay::MakeButton(const char* image, const char* toolTip) {
+CButtonEx* CPlayPage::MakeButton(const char* image, const char* toolTip) {
     auto* button = new CButtonEx(QStringLiteral(":/images/%1.svg").arg(QLatin1String(image)),
                                  QString::fromUtf8(toolTip), this);
     button->setObjectName(QLatin1String(image));
@@ -158,7 +158,7 @@ CButtonEx* CDlgPlay::MakeButton(const char* image, const char* toolTip) {
     return button;
 }
 
-bool CDlgPlay::event(QEvent* event) {
+bool CPlayPage::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_PLAYBACK_CHANGED)) {
         ShowPlayback();
         return true;
@@ -166,7 +166,7 @@ bool CDlgPlay::event(QEvent* event) {
     return CPage::event(event);
 }
 
-void CDlgPlay::ShowPlayback() {
+void CPlayPage::ShowPlayback() {
     const PlaybackState state = m_playback.State();
     if (state.listSerial != m_listSerial) {
         m_listSerial = state.listSerial;
@@ -183,11 +183,11 @@ void CDlgPlay::ShowPlayback() {
     for (const std::string& text : m_playback.TakeMessages()) ShowMessage(this, QString::fromStdString(text));
 }
 
-void CDlgPlay::SendList() {
+void CPlayPage::SendList() {
     if (!m_takingList) m_playback.SetOperatorList(m_list.Paths());
 }
 
-bool CDlgPlay::eventFilter(QObject* watched, QEvent* event) {
+bool CPlayPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_listView && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         DeleteSelected();
@@ -196,14 +196,14 @@ bool CDlgPlay::eventFilter(QObject* watched, QEvent* event) {
     return CPage::eventFilter(watched, event);
 }
 
-void CDlgPlay::AddFiles(const QStringList& paths) {
+void CPlayPage::AddFiles(const QStringList& paths) {
     std::vector<std::string> files;
     files.reserve(static_cast<size_t>(paths.size()));
     for (const QString& path : paths) files.push_back(path.toStdString());
     m_list.Append(files);
 }
 
-void CDlgPlay::AddFolder(const QString& folder) {
+void CPlayPage::AddFolder(const QString& folder) {
     if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isReadable()) {
         ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::Ok, MbIcon::Error);
         return;
@@ -219,7 +219,7 @@ void CDlgPlay::AddFolder(const QString& folder) {
     m_list.Append(found);
 }
 
-void CDlgPlay::DeleteSelected() {
+void CPlayPage::DeleteSelected() {
     const int row = SelectedRow();
     if (row < 0) {
         ShowMessage(this, QStringLiteral("请选择歌曲！"));
@@ -228,22 +228,22 @@ void CDlgPlay::DeleteSelected() {
     m_list.RemoveAt(row);
 }
 
-void CDlgPlay::ClearList() {
+void CPlayPage::ClearList() {
     m_list.Clear();
 }
 
-int CDlgPlay::SelectedRow() const {
+int CPlayPage::SelectedRow() const {
     const QModelIndexList selected = m_listView->selectionModel()->selectedRows();
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-void CDlgPlay::SelectRow(int row) {
+void CPlayPage::SelectRow(int row) {
     const QModelIndex index = m_list.index(row);
     m_listView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     m_listView->scrollTo(index);
 }
 
-void CDlgPlay::LoadMode() {
+void CPlayPage::LoadMode() {
     try {
         CDictTable dict(m_db);
         std::optional<int> stored = dict.ReadPlayCircle();
@@ -259,7 +259,7 @@ void CDlgPlay::LoadMode() {
     }
 }
 
-void CDlgPlay::ChooseMode(PlayMode mode) {
+void CPlayPage::ChooseMode(PlayMode mode) {
     try {
         CDictTable(m_db).WritePlayCircle(static_cast<int>(mode));
         m_mode = mode;
@@ -270,20 +270,20 @@ void CDlgPlay::ChooseMode(PlayMode mode) {
     ShowMode();
 }
 
-void CDlgPlay::ShowMode() {
+void CPlayPage::ShowMode() {
     for (QAction* action : m_modeActions->actions()) {
         action->setChecked(action->data().toInt() == static_cast<int>(m_mode));
     }
 }
 
-void CDlgPlay::ShowPosition(int position, int length) {
+void CPlayPage::ShowPosition(int position, int length) {
     if (m_slider->isSliderDown()) return;  // the operator is choosing a position
     m_slider->setRange(0, length);
     m_slider->setValue(position);
     m_time->setText(MinutesAndSeconds(position) + " / " + MinutesAndSeconds(length));
 }
 
-void CDlgPlay::SeekToSlider() {
+void CPlayPage::SeekToSlider() {
     m_playback.Seek(m_slider->sliderPosition());
 }
 

@@ -14,10 +14,10 @@ namespace lumetra {
 class CColorListCtrl;
 class CDatabase;
 
-class CDlgTaskList : public CPage {
+class CTaskListPage : public CPage {
     Q_OBJECT
 public:
-    CDlgTaskList(CDatabase& db, QWidget* parent);
+    CTaskListPage(CDatabase& db, QWidget* parent);
 
     // Reads tb_memo afresh in start-time order; the selection is lost.
     void LoadTasks();

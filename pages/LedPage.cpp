@@ -1,4 +1,4 @@
-#include "pages/DlgLED.h"
+#include "pages/LedPage.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -25,7 +25,7 @@ QString Qt8(const std::string& text) {
 
 }  // namespace
 
-CDlgLED::CDlgLED(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent)
+CLedPage::CLedPage(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_link(link), m_table(db), m_sender(link, m_table, clock) {
     auto* sendGroup = new QGroupBox(QStringLiteral("LED屏幕文字发送"), this);
     m_address = new QComboBox(sendGroup);
@@ -93,13 +93,13 @@ CDlgLED::CDlgLED(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* 
     layout->addWidget(historyGroup, 0, 1, 2, 1);
     layout->setColumnStretch(1, 1);
 
-    connect(m_text, &QPlainTextEdit::textChanged, this, &CDlgLED::OnTextChanged);
-    connect(m_send, &QPushButton::clicked, this, &CDlgLED::OnSend);
-    connect(m_clear, &QPushButton::clicked, this, &CDlgLED::OnClear);
-    connect(m_load, &QPushButton::clicked, this, &CDlgLED::LoadHistory);
+    connect(m_text, &QPlainTextEdit::textChanged, this, &CLedPage::OnTextChanged);
+    connect(m_send, &QPushButton::clicked, this, &CLedPage::OnSend);
+    connect(m_clear, &QPushButton::clicked, this, &CLedPage::OnClear);
+    connect(m_load, &QPushButton::clicked, this, &CLedPage::LoadHistory);
 }
 
-void CDlgLED::OnTextChanged() {
+void CLedPage::OnTextChanged() {
     const std::string text = m_text->toPlainText().toStdString();
     // The cut looks at no more than the characters that fit, so a huge paste costs no more.
     const std::string kept = CutToGbkBytes(text, kMaxLedTextBytes);
@@ -113,7 +113,7 @@ void CDlgLED::OnTextChanged() {
     ShowMessage(this, QStringLiteral("不能输入多于128个字符"));
 }
 
-void CDlgLED::OnSend() {
+void CLedPage::OnSend() {
     LedSendResult result;
     try {
         result = m_sender.Send(m_text->toPlainText().toStdString(), m_address->currentIndex());
@@ -133,13 +133,13 @@ void CDlgLED::OnSend() {
                           : QStringLiteral("联机异常：内容已记入备注，但%1屏幕可能没有收到。").arg(screen));
 }
 
-void CDlgLED::OnClear() {
+void CLedPage::OnClear() {
     m_text->clear();
     m_address->setCurrentIndex(-1);
     m_status->clear();
 }
 
-void CDlgLED::LoadHistory() {
+void CLedPage::LoadHistory() {
     try {
         m_model->SetRows(m_table.History());
     } catch (const CDbError& error) {

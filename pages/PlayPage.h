@@ -21,12 +21,12 @@ class CButtonEx;
 class CDatabase;
 class CPlayback;
 
-class CDlgPlay : public CPage {
+class CPlayPage : public CPage {
     Q_OBJECT
 public:
     // The play mode is kept in `db`'s Dict table.
-    CDlgPlay(CDatabase& db, CPlayback& playback, QWidget* parent);
-    ~CDlgPlay() override;
+    CPlayPage(CDatabase& db, CPlayback& playback, QWidget* parent);
+    ~CPlayPage() override;
 
     CPlayback& Playback() { return m_playback; }
     CPlayListModel& List() { return m_list; }

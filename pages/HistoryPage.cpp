@@ -1,4 +1,4 @@
-#include "pages/DlgHistory.h"
+#include "pages/HistoryPage.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -33,7 +33,7 @@ std::time_t StartOfDay(const QDate& day) {
 
 }  // namespace
 
-CDlgHistory::CDlgHistory(CDatabase& db, IClock& clock, QWidget* parent)
+CHistoryPage::CHistoryPage(CDatabase& db, IClock& clock, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_db(db), m_clock(clock) {
     m_model = new CHistoryModel(
         [this](int64_t record) {
@@ -49,7 +49,7 @@ CDlgHistory::CDlgHistory(CDatabase& db, IClock& clock, QWidget* parent)
     CreateControls();
 }
 
-void CDlgHistory::CreateControls() {
+void CHistoryPage::CreateControls() {
     const QDate today = QDateTime::fromSecsSinceEpoch(m_clock.Now()).date();
     m_from = new QDateEdit(today, this);
     m_to = new QDateEdit(today, this);
@@ -94,16 +94,16 @@ void CDlgHistory::CreateControls() {
     layout->addLayout(filters);
     layout->addWidget(m_view);
 
-    connect(m_query, &QPushButton::clicked, this, &CDlgHistory::Load);
-    connect(m_export, &QPushButton::clicked, this, &CDlgHistory::OnExport);
+    connect(m_query, &QPushButton::clicked, this, &CHistoryPage::Load);
+    connect(m_export, &QPushButton::clicked, this, &CHistoryPage::OnExport);
     connect(m_task, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_filter->SetTask(index > 0 ? m_task->currentText() : QString()); });
-    connect(m_zone, &QComboBox::currentIndexChanged, this, &CDlgHistory::ApplyZone);
+    connect(m_zone, &QComboBox::currentIndexChanged, this, &CHistoryPage::ApplyZone);
     connect(m_outcome, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_filter->SetOutcome(static_cast<CHistoryFilter::Outcome>(index)); });
 }
 
-bool CDlgHistory::Load() {
+bool CHistoryPage::Load() {
     if (m_to->date() < m_from->date()) {
         ShowMessage(this, QStringLiteral("结束日期不能早于开始日期。"), MbButtons::Ok, MbIcon::Warning);
         return false;
@@ -120,7 +120,7 @@ bool CDlgHistory::Load() {
     }
 }
 
-void CDlgHistory::FillTaskFilter() {
+void CHistoryPage::FillTaskFilter() {
     const QString chosen = m_task->currentIndex() > 0 ? m_task->currentText() : QString();
     std::set<QString> titles;
     for (int row = 0; row < m_model->RecordCount(); ++row)
@@ -134,7 +134,7 @@ void CDlgHistory::FillTaskFilter() {
     m_filter->SetTask(m_task->currentIndex() > 0 ? chosen : QString());
 }
 
-void CDlgHistory::FillZoneFilter() {
+void CHistoryPage::FillZoneFilter() {
     const QString chosen = m_zone->currentText();
     const QSignalBlocker block(m_zone);
     m_zone->clear();
@@ -148,7 +148,7 @@ void CDlgHistory::FillZoneFilter() {
     ApplyZone();
 }
 
-void CDlgHistory::ApplyZone() {
+void CHistoryPage::ApplyZone() {
     std::set<int> channels;
     if (m_zone->currentIndex() > 0) {
         for (int channel : ParseNumberRanges(m_zone->currentData().toString().toStdString()))
@@ -158,7 +158,7 @@ void CDlgHistory::ApplyZone() {
     m_filter->SetChannels(std::move(channels));
 }
 
-void CDlgHistory::ShowLatestFailure() {
+void CHistoryPage::ShowLatestFailure() {
     const QDate today = QDateTime::fromSecsSinceEpoch(m_clock.Now()).date();
     m_from->setDate(today);
     m_to->setDate(today);
@@ -176,7 +176,7 @@ void CDlgHistory::ShowLatestFailure() {
     }
 }
 
-bool CDlgHistory::ExportCsv(const QString& path) {
+bool CHistoryPage::ExportCsv(const QString& path) {
     std::vector<int> rows;
     for (int row = 0; row < m_filter->rowCount(); ++row)
         rows.push_back(m_filter->mapToSource(m_filter->index(row, 0)).row());
@@ -189,7 +189,7 @@ bool CDlgHistory::ExportCsv(const QString& path) {
     return true;
 }
 
-void CDlgHistory::OnExport() {
+void CHistoryPage::OnExport() {
     const QString name = QStringLiteral("播放记录_%1_%2.csv")
                              .arg(m_from->date().toString(QStringLiteral("yyyyMMdd")),
                                   m_to->date().toString(QStringLiteral("yyyyMMdd")));

@@ -1,4 +1,4 @@
-#include "app/DlgMain.h"
+#include "app/MainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,16 +20,16 @@
 #include "base/Logger.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/DbErrorReport.h"
-#include "pages/DlgHistory.h"
-#include "pages/DlgLED.h"
 #include "pages/DlgLogin.h"
-#include "pages/DlgPlay.h"
-#include "pages/DlgReceiver.h"
-#include "pages/DlgSYS.h"
-#include "pages/DlgTaskList.h"
-#include "pages/DlgUser.h"
-#include "pages/DlgZoneControl.h"
+#include "pages/HistoryPage.h"
+#include "pages/LedPage.h"
+#include "pages/PlayPage.h"
+#include "pages/ReceiverPage.h"
+#include "pages/SettingsPage.h"
 #include "pages/ShutdownGroup.h"
+#include "pages/TaskListPage.h"
+#include "pages/UserPage.h"
+#include "pages/ZoneControlPage.h"
 #include "pages/ZoneEditor.h"
 #include "schedule/AutoShutdown.h"
 #include "schedule/Clock.h"
@@ -57,34 +57,34 @@ const QColor kLinkDownColour(255, 200, 60);
 const QColor kClockColour(255, 255, 255);
 
 struct ButtonLayout {
-    CDlgMain::ButtonId id;
+    CMainWindow::ButtonId id;
     QRect place;
     const char* image;
     const char* title;  // the page title it shows, or the button's tip
 };
 
 const ButtonLayout kButtonLayout[] = {
-    {CDlgMain::kTasks, {32, 132, 118, 60}, ":/images/btn_tasks.png", "任务列表"},
-    {CDlgMain::kPlay, {32, 202, 118, 60}, ":/images/btn_play.png", "即时播放"},
-    {CDlgMain::kReceiver, {32, 272, 118, 60}, ":/images/btn_receiver.png", "接收管理"},
-    {CDlgMain::kLED, {32, 342, 118, 60}, ":/images/btn_led.png", "LED管理"},
-    {CDlgMain::kUsers, {32, 412, 118, 60}, ":/images/btn_users.png", "用户管理"},
-    {CDlgMain::kSettings, {32, 482, 118, 60}, ":/images/btn_settings.png", "系统设置"},
-    {CDlgMain::kHistory, {32, 552, 118, 60}, ":/images/btn_history.png", "播放记录"},
-    {CDlgMain::kLogin, {780, 8, 44, 54}, ":/images/btn_login.png", "登录"},
-    {CDlgMain::kLogoff, {830, 8, 44, 54}, ":/images/btn_logoff.png", "注销"},
-    {CDlgMain::kMinimise, {880, 8, 59, 54}, ":/images/btn_minimise.png", "最小化"},
-    {CDlgMain::kExit, {945, 8, 44, 54}, ":/images/btn_exit.png", "退出"},
+    {CMainWindow::kTasks, {32, 132, 118, 60}, ":/images/btn_tasks.png", "任务列表"},
+    {CMainWindow::kPlay, {32, 202, 118, 60}, ":/images/btn_play.png", "即时播放"},
+    {CMainWindow::kReceiver, {32, 272, 118, 60}, ":/images/btn_receiver.png", "接收管理"},
+    {CMainWindow::kLED, {32, 342, 118, 60}, ":/images/btn_led.png", "LED管理"},
+    {CMainWindow::kUsers, {32, 412, 118, 60}, ":/images/btn_users.png", "用户管理"},
+    {CMainWindow::kSettings, {32, 482, 118, 60}, ":/images/btn_settings.png", "系统设置"},
+    {CMainWindow::kHistory, {32, 552, 118, 60}, ":/images/btn_history.png", "播放记录"},
+    {CMainWindow::kLogin, {780, 8, 44, 54}, ":/images/btn_login.png", "登录"},
+    {CMainWindow::kLogoff, {830, 8, 44, 54}, ":/images/btn_logoff.png", "注销"},
+    {CMainWindow::kMinimise, {880, 8, 59, 54}, ":/images/btn_minimise.png", "最小化"},
+    {CMainWindow::kExit, {945, 8, 44, 54}, ":/images/btn_exit.png", "退出"},
 };
 
 // The buttons that stay locked until an operator logs in.
-constexpr CDlgMain::ButtonId kLockedButtons[] = {CDlgMain::kTasks,   CDlgMain::kPlay,  CDlgMain::kReceiver,
-                                                 CDlgMain::kLED,     CDlgMain::kUsers, CDlgMain::kSettings,
-                                                 CDlgMain::kHistory, CDlgMain::kLogoff};
+constexpr CMainWindow::ButtonId kLockedButtons[] = {
+    CMainWindow::kTasks, CMainWindow::kPlay,     CMainWindow::kReceiver, CMainWindow::kLED,
+    CMainWindow::kUsers, CMainWindow::kSettings, CMainWindow::kHistory,  CMainWindow::kLogoff};
 
 }  // namespace
 
-CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
+CMainWindow::CMainWindow(const MainServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_keySwallower(new CKeySwallower(this)) {
     InitLumetraResources();
     qApp->installEventFilter(m_keySwallower);
@@ -102,7 +102,7 @@ CDlgMain::CDlgMain(const MainServices& services, QWidget* parent)
     SetUpTimers();
 }
 
-void CDlgMain::SetUpShutdown() {
+void CMainWindow::SetUpShutdown() {
     m_services.shutdown.SetWindow(this);
     m_shutdownNotice = std::make_unique<CShutdownNotice>(m_services.shutdown, this);
     m_services.shutdown.SetNotice(m_shutdownNotice.get());
@@ -118,7 +118,7 @@ void CDlgMain::SetUpShutdown() {
     }
 }
 
-void CDlgMain::SetUpWindow() {
+void CMainWindow::SetUpWindow() {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint);
     setWindowTitle(QStringLiteral("Lumetra"));
     setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
@@ -130,16 +130,16 @@ void CDlgMain::SetUpWindow() {
     m_systemMenu = new QMenu(this);
     m_systemMenu->addAction(QStringLiteral("最小化(&N)"), this, &QWidget::showMinimized);
     m_systemMenu->addSeparator();
-    m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CDlgMain::ShowAbout);
+    m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CMainWindow::ShowAbout);
 }
 
 // The clock is set up here and started once the window is first shown.
-void CDlgMain::SetUpTimers() {
+void CMainWindow::SetUpTimers() {
     m_clockTimer.setInterval(kClockPeriod);
-    m_clockTimer.callOnTimeout(this, &CDlgMain::RefreshClock);
+    m_clockTimer.callOnTimeout(this, &CMainWindow::RefreshClock);
 }
 
-CDlgMain::~CDlgMain() {
+CMainWindow::~CMainWindow() {
     // The pages the station posts to go away now.
     m_services.station.SetObserver(nullptr);
     m_services.station.SetPortView(nullptr);
@@ -148,7 +148,7 @@ CDlgMain::~CDlgMain() {
     qApp->removeEventFilter(m_keySwallower);
 }
 
-void CDlgMain::CreateControls() {
+void CMainWindow::CreateControls() {
     for (const ButtonLayout& layout : kButtonLayout) {
         auto* button = new CButtonEx(QString::fromUtf8(layout.image), QString::fromUtf8(layout.title), this);
         button->setGeometry(layout.place);
@@ -169,13 +169,13 @@ void CDlgMain::CreateControls() {
     m_failureMark->setStyleSheet(
         QStringLiteral("QPushButton { color: rgb(255, 90, 90); font-weight: bold; border: none; }"));
     m_failureMark->hide();
-    connect(m_failureMark, &QPushButton::clicked, this, &CDlgMain::OnFailureMark);
+    connect(m_failureMark, &QPushButton::clicked, this, &CMainWindow::OnFailureMark);
     m_clock = new CStaticEx(kClockColour, 14, this);
     m_clock->setGeometry(750, 639, 250, 20);
     m_emergency = new CEmergencyControl(m_services.station, this, m_pageTitle);
 }
 
-void CDlgMain::OnButton(ButtonId id) {
+void CMainWindow::OnButton(ButtonId id) {
     switch (id) {
         case kLogin:
             RunLogin();
@@ -198,21 +198,21 @@ void CDlgMain::OnButton(ButtonId id) {
     }
 }
 
-void CDlgMain::CreatePages() {
+void CMainWindow::CreatePages() {
     CDatabase& db = m_services.database;
-    m_pTaskList = AddPage(kTasks, new CDlgTaskList(db, this));
-    m_pPlay = AddPage(kPlay, new CDlgPlay(db, m_services.station.Playback(), this), true);
-    m_pReceiver = AddPage(kReceiver, new CDlgReceiver(m_services.link, this), true);
-    m_pLED = AddPage(kLED, new CDlgLED(m_services.link, m_services.clock, db, this));
-    m_pSYS = AddPage(kSettings, new CDlgSYS(m_services.station, m_services.shutdown, db, this));
-    m_pUser = AddPage(kUsers, new CDlgUser(db, this));
-    m_pZoneControl = AddPage(kNoButton, new CDlgZoneControl(m_services.station, db, this));
-    m_pHistory = AddPage(kHistory, new CDlgHistory(db, m_services.clock, this));
+    m_pTaskList = AddPage(kTasks, new CTaskListPage(db, this));
+    m_pPlay = AddPage(kPlay, new CPlayPage(db, m_services.station.Playback(), this), true);
+    m_pReceiver = AddPage(kReceiver, new CReceiverPage(m_services.link, this), true);
+    m_pLED = AddPage(kLED, new CLedPage(m_services.link, m_services.clock, db, this));
+    m_pSYS = AddPage(kSettings, new CSettingsPage(m_services.station, m_services.shutdown, db, this));
+    m_pUser = AddPage(kUsers, new CUserPage(db, this));
+    m_pZoneControl = AddPage(kNoButton, new CZoneControlPage(m_services.station, db, this));
+    m_pHistory = AddPage(kHistory, new CHistoryPage(db, m_services.clock, this));
     ConnectZonePages();
-    connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CDlgMain::ReloadPages);
+    connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CMainWindow::ReloadPages);
     m_pLogin = new CDlgLogin(db, this);
-    connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CDlgMain::OnLoggedIn);
-    connect(m_pLogin, &CDlgLogin::LoggedIn, m_pUser, &CDlgUser::SetLoggedInUser);
+    connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CMainWindow::OnLoggedIn);
+    connect(m_pLogin, &CDlgLogin::LoggedIn, m_pUser, &CUserPage::SetLoggedInUser);
     connect(m_pLogin, &CDlgLogin::LoggedIn, this,
             [this](const QString& name) { m_services.station.SetOperator(name.toStdString()); });
     m_pTaskList->LoadTasks();
@@ -220,18 +220,18 @@ void CDlgMain::CreatePages() {
     m_pLogin->hide();
 }
 
-void CDlgMain::ConnectZonePages() {
+void CMainWindow::ConnectZonePages() {
     m_pReceiver->SetFlagSource(
         [page = m_pZoneControl]() -> const ChannelFlags& { return page->RefreshFlags(); });
     CZoneEditor* editor = m_pSYS->ZoneEditor();
-    connect(m_pZoneControl, &CDlgZoneControl::ChannelMoved, editor,
+    connect(m_pZoneControl, &CZoneControlPage::ChannelMoved, editor,
             [editor](const std::string& target, const std::string& former) {
                 editor->RememberMoveZones(target, former);
                 editor->LoadZoneTree();
             });
 }
 
-void CDlgMain::ReloadPages() {
+void CMainWindow::ReloadPages() {
     m_pTaskList->LoadTasks();
     m_pUser->LoadUserList();
     m_pSYS->ZoneEditor()->LoadZoneTree();
@@ -246,16 +246,16 @@ void CDlgMain::ReloadPages() {
 }
 
 template <typename Page>
-Page* CDlgMain::AddPage(ButtonId button, Page* page, bool withZoneControl) {
+Page* CMainWindow::AddPage(ButtonId button, Page* page, bool withZoneControl) {
     m_pages.push_back({button, page, withZoneControl});
     return page;
 }
 
-QAbstractButton* CDlgMain::Button(ButtonId id) const {
+QAbstractButton* CMainWindow::Button(ButtonId id) const {
     return m_buttons.at(id);
 }
 
-void CDlgMain::showEvent(QShowEvent* event) {
+void CMainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (m_bStarted) return;
     m_bStarted = true;
@@ -265,7 +265,7 @@ void CDlgMain::showEvent(QShowEvent* event) {
     m_clockTimer.start();
 }
 
-void CDlgMain::ShowPage(ButtonId id) {
+void CMainWindow::ShowPage(ButtonId id) {
     const auto slot =
         std::find_if(m_pages.begin(), m_pages.end(), [id](const PageSlot& s) { return s.button == id; });
     if (id == kNoButton || slot == m_pages.end()) return;
@@ -282,7 +282,7 @@ void CDlgMain::ShowPage(ButtonId id) {
         if (layout.id == id) m_emergency->SetPageTitle(QString::fromUtf8(layout.title));
 }
 
-void CDlgMain::ShowZoneControl() {
+void CMainWindow::ShowZoneControl() {
     // Zones changed on the settings page: the ticks survive the reload as switched-on marks.
     bool& zonesChanged = m_pSYS->ZoneEditor()->m_bZonesChanged;
     if (zonesChanged) m_pZoneControl->ReloadZones();
@@ -290,33 +290,33 @@ void CDlgMain::ShowZoneControl() {
     m_pZoneControl->show();
 }
 
-void CDlgMain::HidePagesBut(const QWidget* keep) {
+void CMainWindow::HidePagesBut(const QWidget* keep) {
     for (const PageSlot& slot : m_pages)
         if (slot.page != keep) slot.page->hide();
 }
 
-void CDlgMain::LogOff() {
+void CMainWindow::LogOff() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
     HidePagesBut(nullptr);
     m_pUser->SetLoggedInUser({});
     m_services.station.SetOperator({});
 }
 
-void CDlgMain::OnLoggedIn() {
+void CMainWindow::OnLoggedIn() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(true);
     ShowPage(kTasks);
 }
 
-void CDlgMain::RunLogin() {
+void CMainWindow::RunLogin() {
     m_pLogin->exec();
 }
 
-void CDlgMain::ShowAbout() {
+void CMainWindow::ShowAbout() {
     CDlgAbout about(this);
     about.exec();
 }
 
-void CDlgMain::BringToFront() {
+void CMainWindow::BringToFront() {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
@@ -329,14 +329,14 @@ void CDlgMain::BringToFront() {
     }
 }
 
-void CDlgMain::RefreshClock() {
+void CMainWindow::RefreshClock() {
     const std::time_t now = m_services.clock.Now();
     std::tm local{};
     localtime_r(&now, &local);
     m_clock->setText(QString::fromStdString(ClockText(local)));
 }
 
-bool CDlgMain::Exit() {
+bool CMainWindow::Exit() {
     if (m_bExiting) return false;
     if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) !=
         MbResult::Ok)
@@ -345,7 +345,7 @@ bool CDlgMain::Exit() {
     return true;
 }
 
-void CDlgMain::RunExitSequence() {
+void CMainWindow::RunExitSequence() {
     if (m_bExiting) return;
     m_bExiting = true;
     m_services.station.Shutdown();
@@ -355,20 +355,20 @@ void CDlgMain::RunExitSequence() {
     emit Exited();
 }
 
-void CDlgMain::Terminate() {
+void CMainWindow::Terminate() {
     RunExitSequence();
     CloseModalWindows(this);
     m_modalCloser.callOnTimeout(this, [this] { CloseModalWindows(this); });
     m_modalCloser.start(50);
 }
 
-void CDlgMain::closeEvent(QCloseEvent* event) {
+void CMainWindow::closeEvent(QCloseEvent* event) {
     // A close request from the desktop takes the same road as the exit button.
     event->ignore();
     Exit();
 }
 
-bool CDlgMain::event(QEvent* event) {
+bool CMainWindow::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_LINK_STATUS)) {
         OnLinkStatus();
         return true;
@@ -384,7 +384,7 @@ bool CDlgMain::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void CDlgMain::OnFailureMark() {
+void CMainWindow::OnFailureMark() {
     // The history is an operator's page like the others: without a login the login comes first.
     if (!m_buttons.at(kHistory)->isEnabled()) {
         m_pLogin->ShowCentred();
@@ -394,13 +394,13 @@ void CDlgMain::OnFailureMark() {
     m_pHistory->ShowLatestFailure();
 }
 
-void CDlgMain::OnLinkStatus() {
+void CMainWindow::OnLinkStatus() {
     const bool up = m_services.station.IsLinkUp();
     m_linkStatus->setText(up ? kLinkUpText : kLinkDownText);
     m_linkStatus->SetTextColour(up ? kLinkUpColour : kLinkDownColour);
 }
 
-void CDlgMain::Notify(WindowMessage message) {
+void CMainWindow::Notify(WindowMessage message) {
     switch (message) {
         case WM_ZONE_REFRESH:
         case WM_POWER_REFRESH:
@@ -421,40 +421,40 @@ void CDlgMain::Notify(WindowMessage message) {
     }
 }
 
-void CDlgMain::ShowDatabaseError(const std::string& description) {
+void CMainWindow::ShowDatabaseError(const std::string& description) {
     QMetaObject::invokeMethod(this, [this, description] { ReportDbError(this, CDbError(description)); });
 }
 
-void CDlgMain::StartShutdownTimer(std::chrono::milliseconds period) {
+void CMainWindow::StartShutdownTimer(std::chrono::milliseconds period) {
     m_shutdownTimer.start(period);
 }
 
-void CDlgMain::KillShutdownTimer() {
+void CMainWindow::KillShutdownTimer() {
     m_shutdownTimer.stop();
 }
 
-void CDlgMain::CentreOnScreen() {
+void CMainWindow::CentreOnScreen() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void CDlgMain::RebuildBackground() {
+void CMainWindow::RebuildBackground() {
     m_background =
         QPixmap::fromImage(m_backgroundImage.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     update();
 }
 
-void CDlgMain::resizeEvent(QResizeEvent* event) {
+void CMainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     RebuildBackground();
 }
 
-void CDlgMain::paintEvent(QPaintEvent*) {
+void CMainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);
 }
 
-void CDlgMain::mousePressEvent(QMouseEvent* event) {
+void CMainWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     // Any free point of the background drags the window; the desktop does it where it can.
     if (windowHandle() && windowHandle()->startSystemMove()) return;
@@ -462,17 +462,17 @@ void CDlgMain::mousePressEvent(QMouseEvent* event) {
     m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
-void CDlgMain::mouseMoveEvent(QMouseEvent* event) {
+void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_bDragging && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - m_dragOffset);
 }
 
-void CDlgMain::mouseReleaseEvent(QMouseEvent* event) {
+void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
     m_bDragging = false;
     QWidget::mouseReleaseEvent(event);
 }
 
-void CDlgMain::contextMenuEvent(QContextMenuEvent* event) {
+void CMainWindow::contextMenuEvent(QContextMenuEvent* event) {
     m_systemMenu->exec(event->globalPos());
 }
 

@@ -19,10 +19,10 @@ class CHistoryFilter;
 class CHistoryModel;
 class IClock;
 
-class CDlgHistory : public CPage {
+class CHistoryPage : public CPage {
     Q_OBJECT
 public:
-    CDlgHistory(CDatabase& db, IClock& clock, QWidget* parent);
+    CHistoryPage(CDatabase& db, IClock& clock, QWidget* parent);
 
     // Reads the lines of the chosen days again; false when the database refused (the operator
     // was told).

@@ -19,10 +19,10 @@ class CLedHistoryModel;
 class CTransmitterLink;
 class IClock;
 
-class CDlgLED : public CPage {
+class CLedPage : public CPage {
     Q_OBJECT
 public:
-    CDlgLED(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent);
+    CLedPage(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent);
 
     QComboBox* AddressList() const { return m_address; }
     QPlainTextEdit* TextEdit() const { return m_text; }

@@ -1,4 +1,4 @@
-#include "pages/DlgZoneControl.h"
+#include "pages/ZoneControlPage.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,7 +31,7 @@ void ForEachReceiver(const CCheckTree* tree, Visit&& visit) {
 
 }  // namespace
 
-CDlgZoneControl::CDlgZoneControl(CStation& station, CDatabase& db, QWidget* parent)
+CZoneControlPage::CZoneControlPage(CStation& station, CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 400, 470), parent),
       m_station(station),
       m_db(db),
@@ -49,7 +49,7 @@ CDlgZoneControl::CDlgZoneControl(CStation& station, CDatabase& db, QWidget* pare
         return true;
     });
     auto* drag = new CTreeItemDrag(m_tree, IsChannelItem, CanDropChannel);
-    connect(drag, &CTreeItemDrag::Dropped, this, &CDlgZoneControl::OnDropped);
+    connect(drag, &CTreeItemDrag::Dropped, this, &CZoneControlPage::OnDropped);
     OfferMoveToZone(m_tree, [this](QTreeWidgetItem* receiver) {
         try {
             if (std::optional<std::string> zone = AskZoneToMoveTo(this, m_catalog);
@@ -95,15 +95,15 @@ CDlgZoneControl::CDlgZoneControl(CStation& station, CDatabase& db, QWidget* pare
     layout->addWidget(powerGroup);
     layout->addWidget(m_announcement);
 
-    connect(m_openSelected, &QPushButton::clicked, this, &CDlgZoneControl::OnOpenSelected);
-    connect(m_openAll, &QPushButton::clicked, this, &CDlgZoneControl::OnOpenAll);
-    connect(m_closeSelected, &QPushButton::clicked, this, &CDlgZoneControl::OnCloseSelected);
-    connect(m_closeAll, &QPushButton::clicked, this, &CDlgZoneControl::OnCloseAll);
+    connect(m_openSelected, &QPushButton::clicked, this, &CZoneControlPage::OnOpenSelected);
+    connect(m_openAll, &QPushButton::clicked, this, &CZoneControlPage::OnOpenAll);
+    connect(m_closeSelected, &QPushButton::clicked, this, &CZoneControlPage::OnCloseSelected);
+    connect(m_closeAll, &QPushButton::clicked, this, &CZoneControlPage::OnCloseAll);
     ReloadTree();
     ShowPowerSwitches();
 }
 
-const ChannelFlags& CDlgZoneControl::RefreshFlags() {
+const ChannelFlags& CZoneControlPage::RefreshFlags() {
     CChannelSwitch::Ticks ticks;
     ForEachReceiver(m_tree, [&](const QTreeWidgetItem* receiver) {
         ticks.emplace_back(LabelNumber(ItemLabel(receiver)), CCheckTree::IsChecked(receiver));
@@ -112,11 +112,11 @@ const ChannelFlags& CDlgZoneControl::RefreshFlags() {
     return m_switch.Flags();
 }
 
-void CDlgZoneControl::ReloadTree() {
+void CZoneControlPage::ReloadTree() {
     LoadZones(m_tree, m_db, m_catalog);
 }
 
-void CDlgZoneControl::MarkOn() {
+void CZoneControlPage::MarkOn() {
     const ChannelFlags& flags = m_switch.Flags();
     ForEachReceiver(m_tree, [&](QTreeWidgetItem* receiver) {
         const int channel = LabelNumber(ItemLabel(receiver));
@@ -132,43 +132,43 @@ void CDlgZoneControl::MarkOn() {
     }
 }
 
-void CDlgZoneControl::ReloadZones() {
+void CZoneControlPage::ReloadZones() {
     RefreshFlags();
     ReloadTree();
     MarkOn();
 }
 
-void CDlgZoneControl::OnOpenSelected() {
+void CZoneControlPage::OnOpenSelected() {
     RefreshFlags();
     m_switch.OpenSelected();
 }
 
-void CDlgZoneControl::OnOpenAll() {
+void CZoneControlPage::OnOpenAll() {
     m_switch.OpenAll();
     MarkOn();
 }
 
-void CDlgZoneControl::OnCloseSelected() {
+void CZoneControlPage::OnCloseSelected() {
     RefreshFlags();
     m_switch.CloseSelected();
     m_tree->SetAll(false);
 }
 
-void CDlgZoneControl::OnCloseAll() {
+void CZoneControlPage::OnCloseAll() {
     m_switch.CloseAll();
     m_tree->SetAll(false);
 }
 
-void CDlgZoneControl::OnPower(int outlet) {
+void CZoneControlPage::OnPower(int outlet) {
     m_switch.TogglePower(outlet);
     ShowPowerSwitches();
 }
 
-void CDlgZoneControl::ShowPowerSwitches() {
+void CZoneControlPage::ShowPowerSwitches() {
     for (int outlet = 1; outlet <= 4; ++outlet) PowerButton(outlet)->setChecked(m_station.Outlet(outlet));
 }
 
-bool CDlgZoneControl::event(QEvent* event) {
+bool CZoneControlPage::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_ZONE_REFRESH)) {
         m_tree->SetAll(false);
         MarkOn();
@@ -185,12 +185,12 @@ bool CDlgZoneControl::event(QEvent* event) {
     return CPage::event(event);
 }
 
-void CDlgZoneControl::OnDropped(QTreeWidgetItem* receiver, QTreeWidgetItem* target) {
+void CZoneControlPage::OnDropped(QTreeWidgetItem* receiver, QTreeWidgetItem* target) {
     if (target && target != receiver && CanDropChannel(receiver, target))
         MoveReceiver(receiver, ItemLabel(target));
 }
 
-void CDlgZoneControl::MoveReceiver(const QTreeWidgetItem* receiver, const std::string& zoneLabel) {
+void CZoneControlPage::MoveReceiver(const QTreeWidgetItem* receiver, const std::string& zoneLabel) {
     const std::string former = ItemLabel(receiver->parent());
     const int channel = LabelNumber(ItemLabel(receiver));
     RefreshFlags();  // the ticks survive the reload below

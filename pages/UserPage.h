@@ -14,12 +14,12 @@ class QTableWidget;
 
 namespace lumetra {
 
-class CDlgUser : public CPage {
+class CUserPage : public CPage {
     Q_OBJECT
 public:
     static constexpr int kMaxUsers = 100;
 
-    CDlgUser(CDatabase& db, QWidget* parent);
+    CUserPage(CDatabase& db, QWidget* parent);
 
     // Rebuilds the list from `user`.
     void LoadUserList();

@@ -27,13 +27,13 @@ class CPortDeviceBox;
 class CStation;
 class CZoneEditor;
 
-class CDlgSYS : public CPage, private IPortSelectionView {
+class CSettingsPage : public CPage, private IPortSelectionView {
     Q_OBJECT
 public:
     // Shows the stored settings with both boxes locked until their "设  置" button is pressed,
     // and shows the station's port choice from now on.
-    CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent);
-    ~CDlgSYS() override;
+    CSettingsPage(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent);
+    ~CSettingsPage() override;
 
     const CPortSelection& PortSelection() const;
     // Set once at start from the autostart entry.

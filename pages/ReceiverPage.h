@@ -13,13 +13,13 @@ namespace lumetra {
 
 class CNumberEdit;
 
-class CDlgReceiver : public CPage {
+class CReceiverPage : public CPage {
     Q_OBJECT
 public:
     // The channel flags, refreshed from the ticks of the zone control page's tree.
     using FlagSource = std::function<const ChannelFlags&()>;
 
-    CDlgReceiver(CTransmitterLink& link, QWidget* parent);
+    CReceiverPage(CTransmitterLink& link, QWidget* parent);
 
     void SetFlagSource(FlagSource source) { m_flagSource = std::move(source); }
 

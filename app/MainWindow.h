@@ -25,16 +25,16 @@ namespace lumetra {
 class CAutoShutdown;
 class CButtonEx;
 class CDatabase;
-class CDlgHistory;
-class CDlgLED;
+class CHistoryPage;
+class CLedPage;
 class CEmergencyControl;
 class CDlgLogin;
-class CDlgPlay;
-class CDlgReceiver;
-class CDlgSYS;
-class CDlgTaskList;
-class CDlgUser;
-class CDlgZoneControl;
+class CPlayPage;
+class CReceiverPage;
+class CSettingsPage;
+class CTaskListPage;
+class CUserPage;
+class CZoneControlPage;
 class CKeySwallower;
 class CShutdownNotice;
 class CStaticEx;
@@ -51,7 +51,7 @@ struct MainServices {
     CDatabase& database;
 };
 
-class CDlgMain : public QWidget, public IStationObserver, public IShutdownTimerOwner {
+class CMainWindow : public QWidget, public IStationObserver, public IShutdownTimerOwner {
     Q_OBJECT
 public:
     // Control numbers of the buttons.
@@ -72,8 +72,8 @@ public:
     static constexpr auto kClockPeriod = std::chrono::milliseconds(1000);
 
     // Observes `services.station` from here on; the caller starts it.
-    explicit CDlgMain(const MainServices& services, QWidget* parent = nullptr);
-    ~CDlgMain() override;
+    explicit CMainWindow(const MainServices& services, QWidget* parent = nullptr);
+    ~CMainWindow() override;
 
     // IStationObserver: called on the station's threads.
     void Notify(WindowMessage message) override;
@@ -107,15 +107,15 @@ public:
     const QTimer& ShutdownTimer() const { return m_shutdownTimer; }
     CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice.get(); }
 
-    CDlgTaskList* TaskListPage() const { return m_pTaskList; }
-    CDlgPlay* PlayPage() const { return m_pPlay; }
-    CDlgReceiver* ReceiverPage() const { return m_pReceiver; }
-    CDlgLED* LEDPage() const { return m_pLED; }
-    CDlgSYS* SettingsPage() const { return m_pSYS; }
-    CDlgUser* UserPage() const { return m_pUser; }
-    CDlgZoneControl* ZoneControlPage() const { return m_pZoneControl; }
+    CTaskListPage* TaskListPage() const { return m_pTaskList; }
+    CPlayPage* PlayPage() const { return m_pPlay; }
+    CReceiverPage* ReceiverPage() const { return m_pReceiver; }
+    CLedPage* LEDPage() const { return m_pLED; }
+    CSettingsPage* SettingsPage() const { return m_pSYS; }
+    CUserPage* UserPage() const { return m_pUser; }
+    CZoneControlPage* ZoneControlPage() const { return m_pZoneControl; }
     CDlgLogin* LoginPage() const { return m_pLogin; }
-    CDlgHistory* HistoryPage() const { return m_pHistory; }
+    CHistoryPage* HistoryPage() const { return m_pHistory; }
 
 signals:
     // The exit sequence has run: the program may end.
@@ -178,15 +178,15 @@ private:
 
     // The page table, in creation order, and each page by its type.
     std::vector<PageSlot> m_pages;
-    CDlgTaskList* m_pTaskList;
-    CDlgPlay* m_pPlay;
-    CDlgReceiver* m_pReceiver;
-    CDlgLED* m_pLED;
-    CDlgSYS* m_pSYS;
-    CDlgUser* m_pUser;
-    CDlgZoneControl* m_pZoneControl;
+    CTaskListPage* m_pTaskList;
+    CPlayPage* m_pPlay;
+    CReceiverPage* m_pReceiver;
+    CLedPage* m_pLED;
+    CSettingsPage* m_pSYS;
+    CUserPage* m_pUser;
+    CZoneControlPage* m_pZoneControl;
     CDlgLogin* m_pLogin;
-    CDlgHistory* m_pHistory;
+    CHistoryPage* m_pHistory;
 
     QTimer m_clockTimer;     // timer 5
     QTimer m_shutdownTimer;  // timer 10

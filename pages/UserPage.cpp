@@ -1,4 +1,4 @@
-#include "pages/DlgUser.h"
+#include "pages/UserPage.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,7 +30,7 @@ const QString kPasswordMask = QStringLiteral("******");
 
 }  // namespace
 
-CDlgUser::CDlgUser(CDatabase& db, QWidget* parent)
+CUserPage::CUserPage(CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_table(db), m_db(db) {
     m_list = new QTableWidget(0, 3, this);
     m_list->setHorizontalHeaderLabels(
@@ -68,22 +68,22 @@ CDlgUser::CDlgUser(CDatabase& db, QWidget* parent)
     layout->addWidget(m_list, 3);
     layout->addWidget(fields, 2);
 
-    connect(m_add, &QPushButton::clicked, this, &CDlgUser::OnAdd);
-    connect(m_modify, &QPushButton::clicked, this, &CDlgUser::OnModify);
-    connect(m_delete, &QPushButton::clicked, this, &CDlgUser::OnDelete);
-    connect(m_save, &QPushButton::clicked, this, &CDlgUser::OnSave);
+    connect(m_add, &QPushButton::clicked, this, &CUserPage::OnAdd);
+    connect(m_modify, &QPushButton::clicked, this, &CUserPage::OnModify);
+    connect(m_delete, &QPushButton::clicked, this, &CUserPage::OnDelete);
+    connect(m_save, &QPushButton::clicked, this, &CUserPage::OnSave);
 
     SetEditing(false, false);
     LoadUserList();
 }
 
-void CDlgUser::SetEditing(bool userName, bool password) {
+void CUserPage::SetEditing(bool userName, bool password) {
     m_user->setEnabled(userName);
     m_password->setEnabled(password);
     m_save->setEnabled(userName || password);
 }
 
-void CDlgUser::LoadUserList() {
+void CUserPage::LoadUserList() {
     m_list->setRowCount(0);
     m_userNames.clear();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
@@ -100,12 +100,12 @@ void CDlgUser::LoadUserList() {
     }
 }
 
-int CDlgUser::SelectedRow() const {
+int CUserPage::SelectedRow() const {
     const QList<QModelIndex> rows = m_list->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-void CDlgUser::OnAdd() {
+void CUserPage::OnAdd() {
     // Adding ends a change begun before: the next save inserts.
     m_bModify = false;
     m_user->clear();
@@ -115,7 +115,7 @@ void CDlgUser::OnAdd() {
     m_user->setFocus();
 }
 
-void CDlgUser::OnModify() {
+void CUserPage::OnModify() {
     const int row = SelectedRow();
     if (row < 0) {
         ShowMessage(this, QStringLiteral("请选择要修改的项目！"));
@@ -131,7 +131,7 @@ void CDlgUser::OnModify() {
     m_password->setFocus();
 }
 
-void CDlgUser::OnDelete() {
+void CUserPage::OnDelete() {
     const int row = SelectedRow();
     if (row < 0) {
         ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
@@ -158,7 +158,7 @@ void CDlgUser::OnDelete() {
 
 // Somebody must be able to log in afterwards: neither the operator at the keyboard nor the last
 // one goes. Rows deleted by name take every row of that name with them.
-bool CDlgUser::DeleteAllowed(const std::string& userName) {
+bool CUserPage::DeleteAllowed(const std::string& userName) {
     const QString name = QString::fromStdString(userName);
     if (userName == m_loggedInUser) {
         ShowMessage(this, QStringLiteral("不能删除当前登录的用户“%1”").arg(name));
@@ -174,7 +174,7 @@ bool CDlgUser::DeleteAllowed(const std::string& userName) {
     return false;
 }
 
-bool CDlgUser::InsertAllowed(const QString& userName) {
+bool CUserPage::InsertAllowed(const QString& userName) {
     if (m_table.Exists(userName.toStdString())) {
         ShowMessage(this, QStringLiteral("用户名“%1”已存在，请换一个用户名").arg(userName));
         return false;
@@ -184,7 +184,7 @@ bool CDlgUser::InsertAllowed(const QString& userName) {
     return false;
 }
 
-void CDlgUser::OnSave() {
+void CUserPage::OnSave() {
     const QString userName = m_user->text();
     const QString password = m_password->text();
     if (userName.isEmpty()) {

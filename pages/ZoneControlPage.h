@@ -22,10 +22,10 @@ class CCheckTree;
 class CDatabase;
 class CStation;
 
-class CDlgZoneControl : public CPage {
+class CZoneControlPage : public CPage {
     Q_OBJECT
 public:
-    CDlgZoneControl(CStation& station, CDatabase& db, QWidget* parent);
+    CZoneControlPage(CStation& station, CDatabase& db, QWidget* parent);
 
     // Copies the ticks of the tree into the channel flags and returns them.
     const ChannelFlags& RefreshFlags();

@@ -1,4 +1,4 @@
-#include "pages/DlgReceiver.h"
+#include "pages/ReceiverPage.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,7 +30,7 @@ std::optional<Number> Shown(const CNumberEdit* edit) {
 
 }  // namespace
 
-CDlgReceiver::CDlgReceiver(CTransmitterLink& link, QWidget* parent)
+CReceiverPage::CReceiverPage(CTransmitterLink& link, QWidget* parent)
     : CPage(QRect(600, 140, 390, 470), parent), m_commands(link) {
     auto* frame = new QGroupBox(QStringLiteral("接收机"), this);
 
@@ -65,24 +65,24 @@ CDlgReceiver::CDlgReceiver(CTransmitterLink& link, QWidget* parent)
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
 
-    connect(m_sendFrequency, &QPushButton::clicked, this, &CDlgReceiver::OnSendFrequencies);
-    connect(m_sendVolume, &QPushButton::clicked, this, &CDlgReceiver::OnSendVolume);
+    connect(m_sendFrequency, &QPushButton::clicked, this, &CReceiverPage::OnSendFrequencies);
+    connect(m_sendVolume, &QPushButton::clicked, this, &CReceiverPage::OnSendVolume);
 }
 
-const ChannelFlags& CDlgReceiver::Flags() const {
+const ChannelFlags& CReceiverPage::Flags() const {
     static const ChannelFlags kNone{};
     return m_flagSource ? m_flagSource() : kNone;
 }
 
-void CDlgReceiver::OnSendFrequencies() {
+void CReceiverPage::OnSendFrequencies() {
     Report(m_commands.SendFrequencies(Flags(), Shown<float>(m_frequency2), Shown<float>(m_frequency3)));
 }
 
-void CDlgReceiver::OnSendVolume() {
+void CReceiverPage::OnSendVolume() {
     Report(m_commands.SendVolume(Flags(), Shown<int>(m_volume)));
 }
 
-void CDlgReceiver::Report(const std::string& message) {
+void CReceiverPage::Report(const std::string& message) {
     if (!message.empty()) ShowMessage(this, QString::fromStdString(message), MbButtons::Ok, MbIcon::Warning);
 }
 

@@ -1,4 +1,4 @@
-#include "pages/DlgTaskList.h"
+#include "pages/TaskListPage.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -21,7 +21,7 @@
 
 namespace lumetra {
 
-CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
+CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 790, 470), parent), m_db(db) {
     m_list = new CColorListCtrl({{QStringLiteral("序号"), 50},
                                  {QStringLiteral("任务名称"), 120},
@@ -39,14 +39,14 @@ CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
     m_calendar = new QPushButton(QStringLiteral("节假日与调休"), this);
     connect(m_preview, &QPushButton::clicked, this, [this] { CDlgPreview(m_db, this).exec(); });
     connect(m_calendar, &QPushButton::clicked, this, [this] { CDlgCalendar(m_db, this).exec(); });
-    connect(m_add, &QPushButton::clicked, this, &CDlgTaskList::OnAdd);
-    connect(m_modify, &QPushButton::clicked, this, &CDlgTaskList::OnModify);
-    connect(m_delete, &QPushButton::clicked, this, &CDlgTaskList::OnDelete);
-    connect(m_list, &CColorListCtrl::RowDoubleClicked, this, &CDlgTaskList::OnModify);
+    connect(m_add, &QPushButton::clicked, this, &CTaskListPage::OnAdd);
+    connect(m_modify, &QPushButton::clicked, this, &CTaskListPage::OnModify);
+    connect(m_delete, &QPushButton::clicked, this, &CTaskListPage::OnDelete);
+    connect(m_list, &CColorListCtrl::RowDoubleClicked, this, &CTaskListPage::OnModify);
     // On the list, Delete deletes and Enter modifies, as the buttons do.
-    for (auto [key, slot] : {std::pair{QKeySequence(Qt::Key_Delete), &CDlgTaskList::OnDelete},
-                             std::pair{QKeySequence(Qt::Key_Return), &CDlgTaskList::OnModify},
-                             std::pair{QKeySequence(Qt::Key_Enter), &CDlgTaskList::OnModify}}) {
+    for (auto [key, slot] : {std::pair{QKeySequence(Qt::Key_Delete), &CTaskListPage::OnDelete},
+                             std::pair{QKeySequence(Qt::Key_Return), &CTaskListPage::OnModify},
+                             std::pair{QKeySequence(Qt::Key_Enter), &CTaskListPage::OnModify}}) {
         auto* shortcut = new QShortcut(key, m_list, nullptr, nullptr, Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, slot);
     }
@@ -61,7 +61,7 @@ CDlgTaskList::CDlgTaskList(CDatabase& db, QWidget* parent)
     layout->addLayout(buttons);
 }
 
-void CDlgTaskList::LoadTasks() {
+void CTaskListPage::LoadTasks() {
     m_list->DeleteAllItems();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
@@ -71,12 +71,12 @@ void CDlgTaskList::LoadTasks() {
     }
 }
 
-void CDlgTaskList::OnAdd() {
+void CTaskListPage::OnAdd() {
     CDlgTaskEdit editor(m_db, this);
     if (editor.exec() == QDialog::Accepted) LoadTasks();
 }
 
-std::optional<CDlgTaskList::TaskKey> CDlgTaskList::MarkedTask(const QString& nothingSelected) {
+std::optional<CTaskListPage::TaskKey> CTaskListPage::MarkedTask(const QString& nothingSelected) {
     const int row = m_list->GetSelectionMark();
     if (row < 0) {
         ShowMessage(this, nothingSelected);
@@ -86,7 +86,7 @@ std::optional<CDlgTaskList::TaskKey> CDlgTaskList::MarkedTask(const QString& not
                    m_list->GetItemText(row, kColStart).toStdString()};
 }
 
-void CDlgTaskList::OnModify() {
+void CTaskListPage::OnModify() {
     const std::optional<TaskKey> key = MarkedTask(QStringLiteral("请选择要进行修改的项目！"));
     if (!key) return;
     std::optional<TaskRecord> task;
@@ -106,7 +106,7 @@ void CDlgTaskList::OnModify() {
     if (editor.exec() == QDialog::Accepted) LoadTasks();
 }
 
-void CDlgTaskList::OnDelete() {
+void CTaskListPage::OnDelete() {
     const std::optional<TaskKey> key = MarkedTask(QStringLiteral("请选择要删除的项目！"));
     if (!key) return;
     if (ShowMessage(this, QStringLiteral("确定要删除吗？"), MbButtons::OkCancel, MbIcon::Question) !=
@@ -120,7 +120,7 @@ void CDlgTaskList::OnDelete() {
     LoadTasks();
 }
 
-bool CDlgTaskList::event(QEvent* event) {
+bool CTaskListPage::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WM_TASKS_CHANGED)) {
         LoadTasks();
         return true;

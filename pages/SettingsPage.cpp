@@ -1,4 +1,4 @@
-#include "pages/DlgSYS.h"
+#include "pages/SettingsPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +22,7 @@
 
 namespace lumetra {
 
-CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent)
+CSettingsPage::CSettingsPage(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_station(station), m_db(db) {
     m_shutdownGroup = new CShutdownGroup(shutdown, this);
 
@@ -84,43 +84,43 @@ CDlgSYS::CDlgSYS(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWid
     m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));
 }
 
-CDlgSYS::~CDlgSYS() {
+CSettingsPage::~CSettingsPage() {
     m_station.SetPortView(nullptr);
 }
 
-const CPortSelection& CDlgSYS::PortSelection() const {
+const CPortSelection& CSettingsPage::PortSelection() const {
     return m_station.PortSelection();
 }
 
 template <typename F>
-void CDlgSYS::OnPageThread(F&& action) {
+void CSettingsPage::OnPageThread(F&& action) {
     // Queued from the station's threads, and dropped once the page is gone.
     QMetaObject::invokeMethod(this, std::forward<F>(action), Qt::AutoConnection);
 }
 
-void CDlgSYS::SelectPortEntry(int index) {
+void CSettingsPage::SelectPortEntry(int index) {
     OnPageThread([this, index] {
         m_portList->setCurrentIndex(index);
         m_portDevice->ShowPort(index + 1);
     });
 }
 
-void CDlgSYS::SetConnectButtonText(const std::string& text) {
+void CSettingsPage::SetConnectButtonText(const std::string& text) {
     OnPageThread([this, text = QString::fromStdString(text)] { m_connect->setText(text); });
 }
 
-void CDlgSYS::EnablePortList(bool enable) {
+void CSettingsPage::EnablePortList(bool enable) {
     OnPageThread([this, enable] { m_portList->setEnabled(enable); });
 }
 
-void CDlgSYS::ShowOpenFailed() {
+void CSettingsPage::ShowOpenFailed() {
     OnPageThread([this] {
         ShowMessage(this, QString::fromUtf8(CPortSelection::kOpenFailedText), MbButtons::Ok, MbIcon::Error,
                     QStringLiteral("Error"));
     });
 }
 
-void CDlgSYS::ShowDatabaseError(const std::string& description) {
+void CSettingsPage::ShowDatabaseError(const std::string& description) {
     // Without a database the operator was told so once at start.
     if (!m_db.IsOpen()) return;
     OnPageThread([this, text = QString::fromStdString(description)] {
@@ -128,15 +128,15 @@ void CDlgSYS::ShowDatabaseError(const std::string& description) {
     });
 }
 
-void CDlgSYS::SetStartWithSystem(bool on) {
+void CSettingsPage::SetStartWithSystem(bool on) {
     m_autostartGroup->SetStartWithSystem(on);
 }
 
-bool CDlgSYS::StartWithSystem() const {
+bool CSettingsPage::StartWithSystem() const {
     return m_autostartGroup->StartWithSystem();
 }
 
-QCheckBox* CDlgSYS::StartWithSystemBox() const {
+QCheckBox* CSettingsPage::StartWithSystemBox() const {
     return m_autostartGroup->Box();
 }
 
