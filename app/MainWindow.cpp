@@ -96,7 +96,7 @@ CMainWindow::CMainWindow(const MainServices& services, QWidget* parent)
     CreatePages();
     m_services.station.SetObserver(this);
 
-    m_pSYS->SetStartWithSystem(AutostartEntryExists());
+    m_settingsPage->SetStartWithSystem(AutostartEntryExists());
     LogOff();
     RefreshClock();
     SetUpTimers();
@@ -184,7 +184,7 @@ void CMainWindow::OnButton(ButtonId id) {
             // The way back in opens at once; no page, and no page's title, stays behind.
             LogOff();
             m_emergency->SetPageTitle({});
-            m_pLogin->ShowCentred();
+            m_loginDialog->ShowCentred();
             break;
         case kMinimise:
             showMinimized();
@@ -200,31 +200,31 @@ void CMainWindow::OnButton(ButtonId id) {
 
 void CMainWindow::CreatePages() {
     CDatabase& db = m_services.database;
-    m_pTaskList = AddPage(kTasks, new CTaskListPage(db, this));
-    m_pPlay = AddPage(kPlay, new CPlayPage(db, m_services.station.Playback(), this), true);
-    m_pReceiver = AddPage(kReceiver, new CReceiverPage(m_services.link, this), true);
-    m_pLED = AddPage(kLED, new CLedPage(m_services.link, m_services.clock, db, this));
-    m_pSYS = AddPage(kSettings, new CSettingsPage(m_services.station, m_services.shutdown, db, this));
-    m_pUser = AddPage(kUsers, new CUserPage(db, this));
-    m_pZoneControl = AddPage(kNoButton, new CZoneControlPage(m_services.station, db, this));
-    m_pHistory = AddPage(kHistory, new CHistoryPage(db, m_services.clock, this));
+    m_taskListPage = AddPage(kTasks, new CTaskListPage(db, this));
+    m_playPage = AddPage(kPlay, new CPlayPage(db, m_services.station.Playback(), this), true);
+    m_receiverPage = AddPage(kReceiver, new CReceiverPage(m_services.link, this), true);
+    m_ledPage = AddPage(kLED, new CLedPage(m_services.link, m_services.clock, db, this));
+    m_settingsPage = AddPage(kSettings, new CSettingsPage(m_services.station, m_services.shutdown, db, this));
+    m_userPage = AddPage(kUsers, new CUserPage(db, this));
+    m_zoneControlPage = AddPage(kNoButton, new CZoneControlPage(m_services.station, db, this));
+    m_historyPage = AddPage(kHistory, new CHistoryPage(db, m_services.clock, this));
     ConnectZonePages();
-    connect(m_pSYS->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CMainWindow::ReloadPages);
-    m_pLogin = new CDlgLogin(db, this);
-    connect(m_pLogin, &CDlgLogin::LoggedIn, this, &CMainWindow::OnLoggedIn);
-    connect(m_pLogin, &CDlgLogin::LoggedIn, m_pUser, &CUserPage::SetLoggedInUser);
-    connect(m_pLogin, &CDlgLogin::LoggedIn, this,
+    connect(m_settingsPage->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CMainWindow::ReloadPages);
+    m_loginDialog = new CDlgLogin(db, this);
+    connect(m_loginDialog, &CDlgLogin::LoggedIn, this, &CMainWindow::OnLoggedIn);
+    connect(m_loginDialog, &CDlgLogin::LoggedIn, m_userPage, &CUserPage::SetLoggedInUser);
+    connect(m_loginDialog, &CDlgLogin::LoggedIn, this,
             [this](const QString& name) { m_services.station.SetOperator(name.toStdString()); });
-    m_pTaskList->LoadTasks();
-    HidePagesBut(m_pTaskList);
-    m_pLogin->hide();
+    m_taskListPage->LoadTasks();
+    HidePagesBut(m_taskListPage);
+    m_loginDialog->hide();
 }
 
 void CMainWindow::ConnectZonePages() {
-    m_pReceiver->SetFlagSource(
-        [page = m_pZoneControl]() -> const ChannelFlags& { return page->RefreshFlags(); });
-    CZoneEditor* editor = m_pSYS->ZoneEditor();
-    connect(m_pZoneControl, &CZoneControlPage::ChannelMoved, editor,
+    m_receiverPage->SetFlagSource(
+        [page = m_zoneControlPage]() -> const ChannelFlags& { return page->RefreshFlags(); });
+    CZoneEditor* editor = m_settingsPage->ZoneEditor();
+    connect(m_zoneControlPage, &CZoneControlPage::ChannelMoved, editor,
             [editor](const std::string& target, const std::string& former) {
                 editor->RememberMoveZones(target, former);
                 editor->LoadZoneTree();
@@ -232,17 +232,17 @@ void CMainWindow::ConnectZonePages() {
 }
 
 void CMainWindow::ReloadPages() {
-    m_pTaskList->LoadTasks();
-    m_pUser->LoadUserList();
-    m_pSYS->ZoneEditor()->LoadZoneTree();
-    m_pZoneControl->ReloadTree();
+    m_taskListPage->LoadTasks();
+    m_userPage->LoadUserList();
+    m_settingsPage->ZoneEditor()->LoadZoneTree();
+    m_zoneControlPage->ReloadTree();
     // The restored shutdown setting is armed as well as shown.
     try {
         m_services.shutdown.Arm();
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }
-    m_pSYS->ShutdownGroup()->ShowSetting();
+    m_settingsPage->ShutdownGroup()->ShowSetting();
 }
 
 template <typename Page>
@@ -257,10 +257,10 @@ QAbstractButton* CMainWindow::Button(ButtonId id) const {
 
 void CMainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_bStarted) return;
-    m_bStarted = true;
+    if (m_started) return;
+    m_started = true;
     // The rest of the start-up needs the window on screen: the login window centres over it.
-    m_pLogin->ShowCentred();
+    m_loginDialog->ShowCentred();
     Logger().Log("main window: login window shown");
     m_clockTimer.start();
 }
@@ -271,10 +271,10 @@ void CMainWindow::ShowPage(ButtonId id) {
     if (id == kNoButton || slot == m_pages.end()) return;
     // The chosen page is never hidden on the way, so it sees no hide and show it did not need.
     HidePagesBut(slot->page);
-    if (id == kSettings) m_pSYS->ZoneEditor()->LoadZoneTree();
+    if (id == kSettings) m_settingsPage->ZoneEditor()->LoadZoneTree();
     if (id == kHistory) {
         m_failureMark->hide();  // looked at
-        m_pHistory->Load();
+        m_historyPage->Load();
     }
     slot->page->show();
     if (slot->withZoneControl) ShowZoneControl();
@@ -284,10 +284,10 @@ void CMainWindow::ShowPage(ButtonId id) {
 
 void CMainWindow::ShowZoneControl() {
     // Zones changed on the settings page: the ticks survive the reload as switched-on marks.
-    bool& zonesChanged = m_pSYS->ZoneEditor()->m_bZonesChanged;
-    if (zonesChanged) m_pZoneControl->ReloadZones();
+    bool& zonesChanged = m_settingsPage->ZoneEditor()->m_zonesChanged;
+    if (zonesChanged) m_zoneControlPage->ReloadZones();
     zonesChanged = false;
-    m_pZoneControl->show();
+    m_zoneControlPage->show();
 }
 
 void CMainWindow::HidePagesBut(const QWidget* keep) {
@@ -298,7 +298,7 @@ void CMainWindow::HidePagesBut(const QWidget* keep) {
 void CMainWindow::LogOff() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
     HidePagesBut(nullptr);
-    m_pUser->SetLoggedInUser({});
+    m_userPage->SetLoggedInUser({});
     m_services.station.SetOperator({});
 }
 
@@ -308,7 +308,7 @@ void CMainWindow::OnLoggedIn() {
 }
 
 void CMainWindow::RunLogin() {
-    m_pLogin->exec();
+    m_loginDialog->exec();
 }
 
 void CMainWindow::ShowAbout() {
@@ -322,7 +322,7 @@ void CMainWindow::BringToFront() {
     activateWindow();
     // The window it shows on top of itself comes first: a box, a modal dialog, or the login.
     QWidget* front = QApplication::activeModalWidget();
-    if (!front && m_pLogin->isVisible()) front = m_pLogin;
+    if (!front && m_loginDialog->isVisible()) front = m_loginDialog;
     if (front) {
         front->raise();
         front->activateWindow();
@@ -337,7 +337,7 @@ void CMainWindow::RefreshClock() {
 }
 
 bool CMainWindow::Exit() {
-    if (m_bExiting) return false;
+    if (m_exiting) return false;
     if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) !=
         MbResult::Ok)
         return false;
@@ -346,11 +346,11 @@ bool CMainWindow::Exit() {
 }
 
 void CMainWindow::RunExitSequence() {
-    if (m_bExiting) return;
-    m_bExiting = true;
+    if (m_exiting) return;
+    m_exiting = true;
     m_services.station.Shutdown();
     m_clockTimer.stop();
-    m_pLogin->hide();
+    m_loginDialog->hide();
     hide();
     emit Exited();
 }
@@ -387,11 +387,11 @@ bool CMainWindow::event(QEvent* event) {
 void CMainWindow::OnFailureMark() {
     // The history is an operator's page like the others: without a login the login comes first.
     if (!m_buttons.at(kHistory)->isEnabled()) {
-        m_pLogin->ShowCentred();
+        m_loginDialog->ShowCentred();
         return;
     }
     ShowPage(kHistory);
-    m_pHistory->ShowLatestFailure();
+    m_historyPage->ShowLatestFailure();
 }
 
 void CMainWindow::OnLinkStatus() {
@@ -405,13 +405,13 @@ void CMainWindow::Notify(WindowMessage message) {
         case WM_ZONE_REFRESH:
         case WM_POWER_REFRESH:
         case WM_ANNOUNCEMENT:
-            PostWindowMessage(m_pZoneControl, message);
+            PostWindowMessage(m_zoneControlPage, message);
             break;
         case WM_PLAYBACK_CHANGED:
-            PostWindowMessage(m_pPlay, message);
+            PostWindowMessage(m_playPage, message);
             break;
         case WM_TASKS_CHANGED:
-            PostWindowMessage(m_pTaskList, message);
+            PostWindowMessage(m_taskListPage, message);
             break;
         case WM_LINK_STATUS:
         case WM_EMERGENCY:
@@ -458,17 +458,17 @@ void CMainWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     // Any free point of the background drags the window; the desktop does it where it can.
     if (windowHandle() && windowHandle()->startSystemMove()) return;
-    m_bDragging = true;
+    m_dragging = true;
     m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
 void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
-    if (m_bDragging && (event->buttons() & Qt::LeftButton))
+    if (m_dragging && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - m_dragOffset);
 }
 
 void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
-    m_bDragging = false;
+    m_dragging = false;
     QWidget::mouseReleaseEvent(event);
 }
 

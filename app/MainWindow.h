@@ -107,15 +107,15 @@ public:
     const QTimer& ShutdownTimer() const { return m_shutdownTimer; }
     CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice.get(); }
 
-    CTaskListPage* TaskListPage() const { return m_pTaskList; }
-    CPlayPage* PlayPage() const { return m_pPlay; }
-    CReceiverPage* ReceiverPage() const { return m_pReceiver; }
-    CLedPage* LEDPage() const { return m_pLED; }
-    CSettingsPage* SettingsPage() const { return m_pSYS; }
-    CUserPage* UserPage() const { return m_pUser; }
-    CZoneControlPage* ZoneControlPage() const { return m_pZoneControl; }
-    CDlgLogin* LoginPage() const { return m_pLogin; }
-    CHistoryPage* HistoryPage() const { return m_pHistory; }
+    CTaskListPage* TaskListPage() const { return m_taskListPage; }
+    CPlayPage* PlayPage() const { return m_playPage; }
+    CReceiverPage* ReceiverPage() const { return m_receiverPage; }
+    CLedPage* LEDPage() const { return m_ledPage; }
+    CSettingsPage* SettingsPage() const { return m_settingsPage; }
+    CUserPage* UserPage() const { return m_userPage; }
+    CZoneControlPage* ZoneControlPage() const { return m_zoneControlPage; }
+    CDlgLogin* LoginPage() const { return m_loginDialog; }
+    CHistoryPage* HistoryPage() const { return m_historyPage; }
 
 signals:
     // The exit sequence has run: the program may end.
@@ -178,25 +178,25 @@ private:
 
     // The page table, in creation order, and each page by its type.
     std::vector<PageSlot> m_pages;
-    CTaskListPage* m_pTaskList;
-    CPlayPage* m_pPlay;
-    CReceiverPage* m_pReceiver;
-    CLedPage* m_pLED;
-    CSettingsPage* m_pSYS;
-    CUserPage* m_pUser;
-    CZoneControlPage* m_pZoneControl;
-    CDlgLogin* m_pLogin;
-    CHistoryPage* m_pHistory;
+    CTaskListPage* m_taskListPage;
+    CPlayPage* m_playPage;
+    CReceiverPage* m_receiverPage;
+    CLedPage* m_ledPage;
+    CSettingsPage* m_settingsPage;
+    CUserPage* m_userPage;
+    CZoneControlPage* m_zoneControlPage;
+    CDlgLogin* m_loginDialog;
+    CHistoryPage* m_historyPage;
 
     QTimer m_clockTimer;     // timer 5
     QTimer m_shutdownTimer;  // timer 10
     QTimer m_modalCloser;    // after a termination signal, closes what opens while the rest unwinds
     // A window of its own, not one the main window owns: it shows even while that is minimised.
     std::unique_ptr<CShutdownNotice> m_shutdownNotice;
-    bool m_bStarted = false;  // the first show ran the rest of the start-up
-    bool m_bExiting = false;
+    bool m_started = false;  // the first show ran the rest of the start-up
+    bool m_exiting = false;
     QPoint m_dragOffset;
-    bool m_bDragging = false;
+    bool m_dragging = false;
 };
 
 }  // namespace lumetra

@@ -26,25 +26,25 @@ CShutdownNotice::CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner)
 }
 
 void CShutdownNotice::ShowCountdown(long secondsLeft) {
-    m_bPending = true;
+    m_pending = true;
     Present(QStringLiteral("系统将在%1秒后自动关机。").arg(secondsLeft), QStringLiteral("取消"));
 }
 
 void CShutdownNotice::ShowWaitingForBroadcast() {
-    m_bPending = true;
+    m_pending = true;
     Present(QStringLiteral("自动关机时间已到，正在执行的广播任务结束、外设电源关闭后将自动关机。"),
             QStringLiteral("取消"));
 }
 
 void CShutdownNotice::ShowPowerOffRefused(const std::string& reason) {
-    m_bPending = false;
+    m_pending = false;
     Present(
         QStringLiteral("自动关机失败：%1\n明天同一时间将再次自动关机。").arg(QString::fromStdString(reason)),
         QStringLiteral("关闭"));
 }
 
 void CShutdownNotice::HideNotice() {
-    m_bPending = false;
+    m_pending = false;
     hide();
 }
 
@@ -63,7 +63,7 @@ void CShutdownNotice::Present(const QString& text, const QString& buttonText) {
 
 void CShutdownNotice::OnButton() {
     // Cancelling skips today's shutdown only; the stored setting stays as it is.
-    if (m_bPending)
+    if (m_pending)
         m_shutdown.CancelToday();
     else
         hide();

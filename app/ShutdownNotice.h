@@ -37,7 +37,7 @@ private:
     QWidget* m_owner;
     QLabel* m_message;
     QPushButton* m_button;  // "取消" while the shutdown is pending, "关闭" after a refusal
-    bool m_bPending = false;
+    bool m_pending = false;
 };
 
 }  // namespace lumetra

@@ -17,8 +17,8 @@ public:
 
     // Anything but a regular file stays closed.
     explicit CFileWindow(const std::string& path);
-    bool IsOpen() const { return m_bOpen; }
-    int64_t Size() const { return m_nSize; }
+    bool IsOpen() const { return m_open; }
+    int64_t Size() const { return m_size; }
     // `count` bytes at `offset` (count at most kWindow), valid until the next call; nullptr when
     // the file ends before them or cannot be read.
     const uint8_t* At(int64_t offset, size_t count);
@@ -30,11 +30,11 @@ public:
 
 private:
     std::ifstream m_file;
-    bool m_bOpen = false;
-    int64_t m_nSize = 0;
+    bool m_open = false;
+    int64_t m_size = 0;
     std::vector<uint8_t> m_buffer;
-    int64_t m_nStart = 0;  // file offset of m_buffer[0]
-    size_t m_nFilled = 0;  // bytes of m_buffer that hold file data
+    int64_t m_start = 0;  // file offset of m_buffer[0]
+    size_t m_filled = 0;  // bytes of m_buffer that hold file data
 };
 
 }  // namespace lumetra

@@ -77,7 +77,7 @@ GstBusSyncReply CGstMedia::OnBusMessage(GstBus*, GstMessage* message, gpointer s
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type == GST_MESSAGE_EOS) {
         auto* media = static_cast<CGstMedia*>(self);
-        media->m_bEnded = true;
+        media->m_ended = true;
         if (media->m_endRelay) media->m_endRelay->Notify();
     }
     if (type == GST_MESSAGE_ERROR || type == GST_MESSAGE_DURATION_CHANGED || type == GST_MESSAGE_ASYNC_DONE)
@@ -149,7 +149,7 @@ std::string CGstMedia::Pause() {
 
 std::string CGstMedia::SeekTo(int64_t position) {
     DrainBus();
-    m_bEnded = false;
+    m_ended = false;
     if (!gst_element_seek_simple(m_playbin, GST_FORMAT_TIME,
                                  static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
                                  position)) {

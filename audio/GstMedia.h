@@ -50,7 +50,7 @@ public:
     std::optional<int64_t> Duration();
     std::optional<int64_t> Position();
     // The stream has played to its end since it was opened or last moved.
-    bool Ended() const { return m_bEnded; }
+    bool Ended() const { return m_ended; }
 
 private:
     CGstMedia(GstElement* playbin, std::shared_ptr<CMediaEndRelay> endRelay);
@@ -67,7 +67,7 @@ private:
     GstElement* m_playbin;  // owned
     GstBus* m_bus;          // owned
     std::shared_ptr<CMediaEndRelay> m_endRelay;
-    std::atomic<bool> m_bEnded{false};  // set on a streaming thread, cleared by a seek
+    std::atomic<bool> m_ended{false};  // set on a streaming thread, cleared by a seek
 };
 
 }  // namespace lumetra

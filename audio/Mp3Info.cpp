@@ -115,28 +115,27 @@ CMp3Info::CMp3Info() = default;
 CMp3Info::~CMp3Info() = default;
 
 void CMp3Info::ResetFields() {
-    m_strPath.clear();
-    m_bHasLyrics = m_bHasV1Tag = m_bHasV2Tag = false;
-    m_nFileSize = -1;
-    m_nBitRate = m_nVbrBitRate = m_nEffectiveBitRate = m_nSampleRate = m_nPlayingTime = 0;
-    for (Text* text :
-         {&m_strBitRate, &m_strLayer, &m_strVersion, &m_strChannelMode, &m_strTitle, &m_strArtist,
-          &m_strAlbum, &m_strComment, &m_strYear, &m_strTrack, &m_strGenre, &m_strComposer,
-          &m_strRightsNotice, &m_strEncodedBy, &m_strFirstReleasePerformer, &m_strUserUrl}) {
+    m_path.clear();
+    m_hasLyrics = m_hasV1Tag = m_hasV2Tag = false;
+    m_fileSize = -1;
+    m_bitRate = m_vbrBitRate = m_effectiveBitRate = m_sampleRate = m_playingTime = 0;
+    for (Text* text : {&m_bitRateText, &m_layerText, &m_versionText, &m_channelModeText, &m_title, &m_artist,
+                       &m_album, &m_comment, &m_year, &m_track, &m_genre, &m_composer, &m_rightsNotice,
+                       &m_encodedBy, &m_firstReleasePerformer, &m_userUrl}) {
         text->reset();
     }
-    m_nYear = m_nTrack = 0;
-    m_bValid = false;
+    m_yearNumber = m_trackNumber = 0;
+    m_valid = false;
 }
 
 void CMp3Info::Clear() {
-    if (m_bValid) ResetFields();
+    if (m_valid) ResetFields();
 }
 
 bool CMp3Info::Open(const std::string& path) {
     Clear();
-    m_bValid = true;
-    m_strPath = path;
+    m_valid = true;
+    m_path = path;
 
     CFileWindow file(path);
     const Mp3Layout layout = FindMp3Layout(file);
@@ -145,62 +144,62 @@ bool CMp3Info::Open(const std::string& path) {
         ResetFields();
         return false;
     }
-    m_bHasLyrics = layout.hasLyrics;
-    m_nFileSize = static_cast<int32_t>(std::min<int64_t>(file.Size(), std::numeric_limits<int32_t>::max()));
+    m_hasLyrics = layout.hasLyrics;
+    m_fileSize = static_cast<int32_t>(std::min<int64_t>(file.Size(), std::numeric_limits<int32_t>::max()));
     ReadHeader(*stream);
     TagLib::MPEG::File tags(path.c_str(), false);
     if (tags.isValid()) ReadTexts(tags, Id3v1Year(file));
-    return m_bValid;
+    return m_valid;
 }
 
 void CMp3Info::ReadHeader(const MpegStream& stream) {
-    m_nBitRate = stream.first.bitRate;
-    m_nVbrBitRate = stream.variable ? stream.averageBitRate : 0;
-    m_nSampleRate = stream.first.sampleRate;
-    m_nPlayingTime = static_cast<int32_t>(stream.lengthMs / 1000);
-    if (m_nVbrBitRate < 1) {
-        m_strBitRate = std::to_string(m_nBitRate / 1000) + " kbit/s";
-        m_nEffectiveBitRate = m_nBitRate;
+    m_bitRate = stream.first.bitRate;
+    m_vbrBitRate = stream.variable ? stream.averageBitRate : 0;
+    m_sampleRate = stream.first.sampleRate;
+    m_playingTime = static_cast<int32_t>(stream.lengthMs / 1000);
+    if (m_vbrBitRate < 1) {
+        m_bitRateText = std::to_string(m_bitRate / 1000) + " kbit/s";
+        m_effectiveBitRate = m_bitRate;
     } else {
-        m_strBitRate = std::to_string(m_nVbrBitRate / 1000) + " kbit/s (VBR)";
-        m_nEffectiveBitRate = m_nVbrBitRate;
+        m_bitRateText = std::to_string(m_vbrBitRate / 1000) + " kbit/s (VBR)";
+        m_effectiveBitRate = m_vbrBitRate;
     }
-    m_strLayer = Lookup(kLayers, stream.first.layer);
-    m_strVersion = Lookup(kVersions, stream.first.version);
-    m_strChannelMode = Lookup(kChannelModes, stream.first.channelMode);
+    m_layerText = Lookup(kLayers, stream.first.layer);
+    m_versionText = Lookup(kVersions, stream.first.version);
+    m_channelModeText = Lookup(kChannelModes, stream.first.channelMode);
 }
 
 void CMp3Info::ReadTexts(TagLib::MPEG::File& file, Text v1Year) {
     const TagLib::ID3v2::Tag* v2 = file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
     const TagLib::APE::Tag* ape = file.hasAPETag() ? file.APETag() : nullptr;
     const TagLib::ID3v1::Tag* v1 = file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr;
-    m_bHasV1Tag = v1;
-    m_bHasV2Tag = v2;
+    m_hasV1Tag = v1;
+    m_hasV2Tag = v2;
     const auto pick = [&](const char* frame, const char* item, Text v1Text = std::nullopt) {
         return FirstOf({Id3v2Text(v2, frame), ApeText(ape, item), std::move(v1Text)});
     };
-    m_strAlbum = pick("TALB", "ALBUM", v1 ? Id3v1Text(v1->album()) : std::nullopt);
-    m_strArtist = pick("TPE1", "ARTIST", v1 ? Id3v1Text(v1->artist()) : std::nullopt);
-    m_strComment = pick("COMM", "COMMENT", v1 ? Id3v1Text(v1->comment()) : std::nullopt);
-    m_strTitle = pick("TIT2", "TITLE", v1 ? Id3v1Text(v1->title()) : std::nullopt);
-    m_strTrack = pick("TRCK", "TRACK", v1 ? Id3v1Number(v1->track()) : std::nullopt);
+    m_album = pick("TALB", "ALBUM", v1 ? Id3v1Text(v1->album()) : std::nullopt);
+    m_artist = pick("TPE1", "ARTIST", v1 ? Id3v1Text(v1->artist()) : std::nullopt);
+    m_comment = pick("COMM", "COMMENT", v1 ? Id3v1Text(v1->comment()) : std::nullopt);
+    m_title = pick("TIT2", "TITLE", v1 ? Id3v1Text(v1->title()) : std::nullopt);
+    m_track = pick("TRCK", "TRACK", v1 ? Id3v1Number(v1->track()) : std::nullopt);
     // TagLib reads an ID3v2.3 year (TYER) as the recording time of ID3v2.4.
-    m_strYear = pick("TDRC", "YEAR", v1 ? std::move(v1Year) : std::nullopt);
-    m_strComposer = pick("TCOM", "COMPOSER");
-    m_strRightsNotice = pick("TCOP", "COPYRIGHT");
-    m_strEncodedBy = pick("TENC", "ENCODEDBY");
-    m_strFirstReleasePerformer = pick("TOPE", "ORIGINALARTIST");
-    m_strUserUrl = pick("WXXX", "URL");
+    m_year = pick("TDRC", "YEAR", v1 ? std::move(v1Year) : std::nullopt);
+    m_composer = pick("TCOM", "COMPOSER");
+    m_rightsNotice = pick("TCOP", "COPYRIGHT");
+    m_encodedBy = pick("TENC", "ENCODEDBY");
+    m_firstReleasePerformer = pick("TOPE", "ORIGINALARTIST");
+    m_userUrl = pick("WXXX", "URL");
 
     // An ID3v1 genre is a number into the genre list; 255 stands for none.
     Text v1Genre;
     if (v1 && v1->genreNumber() != 255)
         v1Genre = Id3v1GenreText("(" + std::to_string(v1->genreNumber()) + ")");
-    m_strGenre = FirstOf({Id3v2Genre(Id3v2Text(v2, "TCON")), ApeText(ape, "GENRE"), v1Genre});
+    m_genre = FirstOf({Id3v2Genre(Id3v2Text(v2, "TCON")), ApeText(ape, "GENRE"), v1Genre});
 
     // Decimal, so that the zero-padded "08" and "09" read as 8 and 9.
-    if (m_strYear) m_nYear = LeadingInt(*m_strYear);
-    if (m_strTrack) m_nTrack = LeadingInt(*m_strTrack);
+    if (m_year) m_yearNumber = LeadingInt(*m_year);
+    if (m_track) m_trackNumber = LeadingInt(*m_track);
 }
 
 }  // namespace lumetra

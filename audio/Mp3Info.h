@@ -29,35 +29,35 @@ public:
 
     using Text = std::optional<std::string>;  // absent when the tag has no such frame
 
-    bool IsValid() const { return m_bValid; }
-    const std::string& Path() const { return m_strPath; }
-    bool HasLyrics() const { return m_bHasLyrics; }
-    bool HasV1Tag() const { return m_bHasV1Tag; }
-    bool HasV2Tag() const { return m_bHasV2Tag; }
-    int32_t FileSize() const { return m_nFileSize; }
-    int32_t BitRate() const { return m_nBitRate; }
-    int32_t VbrBitRate() const { return m_nVbrBitRate; }
-    int32_t EffectiveBitRate() const { return m_nEffectiveBitRate; }
-    int32_t SampleRate() const { return m_nSampleRate; }
-    int32_t PlayingTime() const { return m_nPlayingTime; }
-    const Text& BitRateText() const { return m_strBitRate; }
-    const Text& LayerText() const { return m_strLayer; }
-    const Text& VersionText() const { return m_strVersion; }
-    const Text& ChannelModeText() const { return m_strChannelMode; }
-    const Text& Title() const { return m_strTitle; }
-    const Text& Artist() const { return m_strArtist; }
-    const Text& Album() const { return m_strAlbum; }
-    const Text& Comment() const { return m_strComment; }
-    const Text& Year() const { return m_strYear; }
-    const Text& Track() const { return m_strTrack; }
-    const Text& Genre() const { return m_strGenre; }
-    const Text& Composer() const { return m_strComposer; }
-    const Text& RightsNotice() const { return m_strRightsNotice; }
-    const Text& EncodedBy() const { return m_strEncodedBy; }
-    const Text& FirstReleasePerformer() const { return m_strFirstReleasePerformer; }
-    const Text& UserUrl() const { return m_strUserUrl; }
-    int32_t YearNumber() const { return m_nYear; }
-    int32_t TrackNumber() const { return m_nTrack; }
+    bool IsValid() const { return m_valid; }
+    const std::string& Path() const { return m_path; }
+    bool HasLyrics() const { return m_hasLyrics; }
+    bool HasV1Tag() const { return m_hasV1Tag; }
+    bool HasV2Tag() const { return m_hasV2Tag; }
+    int32_t FileSize() const { return m_fileSize; }
+    int32_t BitRate() const { return m_bitRate; }
+    int32_t VbrBitRate() const { return m_vbrBitRate; }
+    int32_t EffectiveBitRate() const { return m_effectiveBitRate; }
+    int32_t SampleRate() const { return m_sampleRate; }
+    int32_t PlayingTime() const { return m_playingTime; }
+    const Text& BitRateText() const { return m_bitRateText; }
+    const Text& LayerText() const { return m_layerText; }
+    const Text& VersionText() const { return m_versionText; }
+    const Text& ChannelModeText() const { return m_channelModeText; }
+    const Text& Title() const { return m_title; }
+    const Text& Artist() const { return m_artist; }
+    const Text& Album() const { return m_album; }
+    const Text& Comment() const { return m_comment; }
+    const Text& Year() const { return m_year; }
+    const Text& Track() const { return m_track; }
+    const Text& Genre() const { return m_genre; }
+    const Text& Composer() const { return m_composer; }
+    const Text& RightsNotice() const { return m_rightsNotice; }
+    const Text& EncodedBy() const { return m_encodedBy; }
+    const Text& FirstReleasePerformer() const { return m_firstReleasePerformer; }
+    const Text& UserUrl() const { return m_userUrl; }
+    int32_t YearNumber() const { return m_yearNumber; }
+    int32_t TrackNumber() const { return m_trackNumber; }
 
 private:
     void ReadHeader(const MpegStream& stream);
@@ -65,22 +65,22 @@ private:
     void ReadTexts(TagLib::MPEG::File& file, Text v1Year);
     void ResetFields();
 
-    std::string m_strPath;
-    bool m_bHasLyrics = false;
-    bool m_bHasV1Tag = false;
-    bool m_bHasV2Tag = false;
-    int32_t m_nFileSize = -1;
-    int32_t m_nBitRate = 0;           // bits per second from the frame header
-    int32_t m_nVbrBitRate = 0;        // average of a file whose frames' bit rates vary, else 0
-    int32_t m_nEffectiveBitRate = 0;  // the VBR average when there is one, else the bit rate
-    int32_t m_nSampleRate = 0;
-    int32_t m_nPlayingTime = 0;  // whole seconds
-    Text m_strBitRate, m_strLayer, m_strVersion, m_strChannelMode;
-    Text m_strTitle, m_strArtist, m_strAlbum, m_strComment, m_strYear, m_strTrack, m_strGenre;
-    Text m_strComposer, m_strRightsNotice, m_strEncodedBy, m_strFirstReleasePerformer, m_strUserUrl;
-    int32_t m_nYear = 0;
-    int32_t m_nTrack = 0;
-    bool m_bValid = false;
+    std::string m_path;
+    bool m_hasLyrics = false;
+    bool m_hasV1Tag = false;
+    bool m_hasV2Tag = false;
+    int32_t m_fileSize = -1;
+    int32_t m_bitRate = 0;           // bits per second from the frame header
+    int32_t m_vbrBitRate = 0;        // average of a file whose frames' bit rates vary, else 0
+    int32_t m_effectiveBitRate = 0;  // the VBR average when there is one, else the bit rate
+    int32_t m_sampleRate = 0;
+    int32_t m_playingTime = 0;  // whole seconds
+    Text m_bitRateText, m_layerText, m_versionText, m_channelModeText;
+    Text m_title, m_artist, m_album, m_comment, m_year, m_track, m_genre;
+    Text m_composer, m_rightsNotice, m_encodedBy, m_firstReleasePerformer, m_userUrl;
+    int32_t m_yearNumber = 0;
+    int32_t m_trackNumber = 0;
+    bool m_valid = false;
 };
 
 }  // namespace lumetra

@@ -26,21 +26,21 @@ CAutostartGroup::CAutostartGroup(QWidget* parent)
 }
 
 void CAutostartGroup::SetStartWithSystem(bool on) {
-    m_bStartWithSystem = on;
+    m_startWithSystem = on;
     m_box->setChecked(on);
 }
 
 void CAutostartGroup::OnButton() {
-    m_bEditing = !m_bEditing;
-    m_box->setEnabled(m_bEditing);
-    m_button->setText(m_bEditing ? QStringLiteral("保存") : QStringLiteral("设置"));
-    if (!m_bEditing) Apply();
+    m_editing = !m_editing;
+    m_box->setEnabled(m_editing);
+    m_button->setText(m_editing ? QStringLiteral("保存") : QStringLiteral("设置"));
+    if (!m_editing) Apply();
 }
 
 void CAutostartGroup::Apply() {
-    m_bStartWithSystem = m_box->isChecked();
+    m_startWithSystem = m_box->isChecked();
     std::string error;
-    if (m_bStartWithSystem) {
+    if (m_startWithSystem) {
         if (WriteAutostartEntry(RunningProgramPath(), &error)) {
             ShowMessage(this, QStringLiteral("设置程序为系统启动自运行程序操作成功"), MbButtons::Ok,
                         MbIcon::Information, kInfoCaption);

@@ -16,7 +16,7 @@ public:
 
     // Set once at start from the autostart entry.
     void SetStartWithSystem(bool on);
-    bool StartWithSystem() const { return m_bStartWithSystem; }
+    bool StartWithSystem() const { return m_startWithSystem; }
 
     QCheckBox* Box() const { return m_box; }
     QPushButton* SetButton() const { return m_button; }
@@ -27,8 +27,8 @@ private:
 
     QCheckBox* m_box;       // 1036
     QPushButton* m_button;  // 1016
-    bool m_bStartWithSystem = false;
-    bool m_bEditing = false;
+    bool m_startWithSystem = false;
+    bool m_editing = false;
 };
 
 }  // namespace lumetra

@@ -56,14 +56,14 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
                            DurationReader reader)
     : QDialog(parent),
       m_db(db),
-      m_modify(edited.has_value()),
+      m_modifying(edited.has_value()),
       m_taskId(edited ? edited->id : 0),
       m_reader(std::move(reader)),
       m_taskFiles(m_reader) {
     BuildControls();
-    setWindowTitle(m_modify ? QStringLiteral("修改任务") : QStringLiteral("新增任务"));
+    setWindowTitle(m_modifying ? QStringLiteral("修改任务") : QStringLiteral("新增任务"));
     TaskDraft draft;
-    if (m_modify) {
+    if (m_modifying) {
         draft = std::move(edited->draft);
     } else {
         const QDateTime now = QDateTime::currentDateTime();
@@ -73,7 +73,7 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
     }
     FillZoneTree();
     m_zoneFlags = draft.zoneFlags;
-    if (m_modify) ApplyZoneFlags();
+    if (m_modifying) ApplyZoneFlags();
     for (const std::string& path : draft.files) m_taskFiles.AddStored(path);
     RefreshFileList();
     ShowDraft(draft);
@@ -83,9 +83,10 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
 // A new task goes round its list until its end; a stored one shows its own mode, or, without one,
 // the instant-play page's, in which it has played so far.
 void CDlgTaskEdit::ShowMode() {
-    std::optional<int> mode = m_modify ? std::nullopt : std::optional<int>(static_cast<int>(PlayMode::kLoop));
+    std::optional<int> mode =
+        m_modifying ? std::nullopt : std::optional<int>(static_cast<int>(PlayMode::kLoop));
     try {
-        if (m_modify) mode = CTaskModeTable(m_db).Find(m_taskId);
+        if (m_modifying) mode = CTaskModeTable(m_db).Find(m_taskId);
         if (!mode) mode = CDictTable(m_db).ReadPlayCircle();
     } catch (const CDbError&) {
         // Unreadable: the first mode shows; saving reports the database's trouble.
@@ -213,7 +214,7 @@ void CDlgTaskEdit::ShowDraft(const TaskDraft& draft) {
     for (int i = 0; i < 4; ++i) m_power[i]->setChecked(draft.power[i]);
     // Weekly tasks written here keep the boxes enabled; a stored repeat text other than "周"
     // disables them whatever the code says.
-    EnableWeekDays(m_modify ? draft.repeat != 0 && draft.weekly : false);
+    EnableWeekDays(m_modifying ? draft.repeat != 0 && draft.weekly : false);
 }
 
 TaskDraft CDlgTaskEdit::DraftFromControls() const {
@@ -374,8 +375,8 @@ bool CDlgTaskEdit::OnSave() {
     if (!ConfirmConflicts(task)) return false;
     try {
         const std::string statement =
-            m_modify ? CTaskTable::UpdateStatement(task, m_taskId) : CTaskTable::InsertStatement(task);
-        if (!CTaskModeTable(m_db).SaveWithTask(statement, m_modify ? m_taskId : -1,
+            m_modifying ? CTaskTable::UpdateStatement(task, m_taskId) : CTaskTable::InsertStatement(task);
+        if (!CTaskModeTable(m_db).SaveWithTask(statement, m_modifying ? m_taskId : -1,
                                                m_mode->currentData().toInt())) {
             ShowMessage(this, QStringLiteral("要修改的任务已不存在，可能已被删除；修改没有保存。"));
             return false;
@@ -412,7 +413,7 @@ bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
     }
     std::vector<TaskRecord>& rows = stored.rows;
     TaskRecord mine = task;
-    mine.id = m_modify ? std::to_string(m_taskId) : std::string();
+    mine.id = m_modifying ? std::to_string(m_taskId) : std::string();
     rows.push_back(mine);
     CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), stored.calendar);
     const QDate today = QDate::currentDate();

@@ -85,7 +85,7 @@ private:
     void ReportUnstorable(const QStringList& paths);
 
     CDatabase& m_db;
-    const bool m_modify;
+    const bool m_modifying;
     const int m_taskId;
     std::vector<std::string> m_zoneFlags;  // the stored 目标区域 entries in modify mode
     bool m_zonesRead = false;              // the zone tree holds every stored zone and channel

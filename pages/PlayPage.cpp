@@ -208,14 +208,14 @@ void CPlayPage::AddFolder(const QString& folder) {
         ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::Ok, MbIcon::Error);
         return;
     }
-    if (m_bScanning) return;
-    m_bScanning = true;
+    if (m_scanning) return;
+    m_scanning = true;
     // The list shows paths only: the scan need not read any file's length.
     CFolderScan scan(folder.toStdString(), [](const std::string&) { return 0; });
     std::vector<std::string> found;
     WaitForFolderScan(this, QStringLiteral("添加文件目录"), scan,
                       [&found](const FoundFile& file) { found.push_back(file.path); });
-    m_bScanning = false;
+    m_scanning = false;
     m_list.Append(found);
 }
 

@@ -68,7 +68,7 @@ private:
     QLabel* m_time;
     QMenu* m_modeMenu;
     QActionGroup* m_modeActions;
-    bool m_bScanning = false;  // a folder scan runs; its box lets other events through
+    bool m_scanning = false;  // a folder scan runs; its box lets other events through
 };
 
 }  // namespace lumetra

@@ -79,7 +79,7 @@ CSettingsPage::CSettingsPage(CStation& station, CAutoShutdown& shutdown, CDataba
     connect(m_connect, &QPushButton::clicked, this, [this] { m_station.ToggleConnection(); });
     m_shutdownGroup->ShowSetting();
     if (m_db.IsOpen()) m_retentionGroup->ShowSetting();
-    m_zoneEditor->m_bZonesChanged = false;
+    m_zoneEditor->m_zonesChanged = false;
     // Both groups keep their boxes disabled until their "设  置" button is pressed.
     m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));
 }

@@ -32,13 +32,13 @@ void CShutdownGroup::ShowSetting() {
 }
 
 void CShutdownGroup::SetEditing(bool editing) {
-    m_bEditing = editing;
+    m_editing = editing;
     m_enabled->setEnabled(editing);
     m_time->setEnabled(editing);
 }
 
 void CShutdownGroup::OnButton() {
-    if (!m_bEditing) {
+    if (!m_editing) {
         SetEditing(true);
         m_button->setText(QStringLiteral("保存"));
         return;

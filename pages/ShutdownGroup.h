@@ -33,7 +33,7 @@ private:
     QCheckBox* m_enabled;   // 1013
     QTimeEdit* m_time;      // 1006
     QPushButton* m_button;  // 1015
-    bool m_bEditing = false;
+    bool m_editing = false;
 };
 
 }  // namespace lumetra

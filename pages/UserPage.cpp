@@ -107,7 +107,7 @@ int CUserPage::SelectedRow() const {
 
 void CUserPage::OnAdd() {
     // Adding ends a change begun before: the next save inserts.
-    m_bModify = false;
+    m_modifying = false;
     m_user->clear();
     m_password->clear();
     m_password->setPlaceholderText({});
@@ -121,7 +121,7 @@ void CUserPage::OnModify() {
         ShowMessage(this, QStringLiteral("请选择要修改的项目！"));
         return;
     }
-    m_bModify = true;
+    m_modifying = true;
     m_user->setText(QString::fromStdString(m_userNames[row]));
     // Left untouched, the field keeps the stored password.
     m_password->clear();
@@ -192,7 +192,7 @@ void CUserPage::OnSave() {
         return;
     }
     // A changed operator whose password field was never touched keeps the stored password.
-    const bool keepPassword = m_bModify && !m_password->isModified();
+    const bool keepPassword = m_modifying && !m_password->isModified();
     if (password.isEmpty() && !keepPassword) {
         ShowMessage(this, QStringLiteral("请输入密码"));
         return;
@@ -203,9 +203,9 @@ void CUserPage::OnSave() {
         return;
     }
     try {
-        if (m_bModify) {
+        if (m_modifying) {
             if (!keepPassword) m_table.SetPassword(userName.toStdString(), password.toStdString());
-            m_bModify = false;
+            m_modifying = false;
         } else {
             if (!InsertAllowed(userName)) return;
             m_table.Insert(userName.toStdString(), password.toStdString());

@@ -51,7 +51,7 @@ private:
     QPushButton* m_modify;  // 2036
     QPushButton* m_delete;  // 2035
     QPushButton* m_save;    // 2038
-    bool m_bModify = false;
+    bool m_modifying = false;
     CUserTable m_table;
     CDatabase& m_db;
     // The listed rows' names, in list order.

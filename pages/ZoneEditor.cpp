@@ -69,7 +69,7 @@ void CZoneEditor::Apply(Change&& change, int number) {
         ShowMessage(this, ZoneCodeTakenText(number), MbButtons::Ok, MbIcon::Warning);
         return;
     }
-    m_bZonesChanged = true;
+    m_zonesChanged = true;
     LoadZoneTree();
 }
 
@@ -143,7 +143,7 @@ void CZoneEditor::OnRemark() {
 }
 
 void CZoneEditor::OnDropped(QTreeWidgetItem* channel, QTreeWidgetItem* target) {
-    m_bZonesChanged = true;
+    m_zonesChanged = true;
     if (!target || target == channel || !CanDropChannel(channel, target)) return;
     MoveAndShow(channel, ItemLabel(target));
 }

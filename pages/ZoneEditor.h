@@ -32,7 +32,7 @@ public:
 
     // Set by every change of the zones; the main window reloads the zone control page and
     // clears it.
-    bool m_bZonesChanged = false;
+    bool m_zonesChanged = false;
 
     QTreeWidget* Tree() const { return m_tree; }
     const CTreeItemDrag& Drag() const { return *m_drag; }

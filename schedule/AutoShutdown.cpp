@@ -23,26 +23,26 @@ CAutoShutdown::CAutoShutdown(CDatabase& db, IClock& clock, IPowerControl& power)
 
 void CAutoShutdown::Load() {
     const ShutdownRow row = m_table.Read();
-    m_bEnabled = row.enabled;
+    m_enabled = row.enabled;
     if (row.time.empty()) return;
     const HourMinuteSecond hms = ParseTimeOfDay(row.time);
-    m_nHour = hms.hour;
-    m_nMinute = hms.minute;
-    m_nSecond = hms.second;
+    m_hour = hms.hour;
+    m_minute = hms.minute;
+    m_second = hms.second;
 }
 
 void CAutoShutdown::Arm() {
     Disarm();
     Load();
-    if (m_bEnabled) ArmFrom(m_clock.Now());
+    if (m_enabled) ArmFrom(m_clock.Now());
 }
 
 void CAutoShutdown::Save(bool enable, int hour, int minute, int second) {
     m_table.Write(enable, hour, minute, second);
-    m_bEnabled = enable;
-    m_nHour = hour;
-    m_nMinute = minute;
-    m_nSecond = second;
+    m_enabled = enable;
+    m_hour = hour;
+    m_minute = minute;
+    m_second = second;
     Disarm();
     if (enable) Arm();
 }
@@ -50,29 +50,29 @@ void CAutoShutdown::Save(bool enable, int hour, int minute, int second) {
 void CAutoShutdown::OnTimer() {
     if (m_deadline < 0) return;
     const std::time_t now = m_clock.Now();
-    if (!m_bCountingDown) {
-        m_bCountingDown = true;
+    if (!m_countingDown) {
+        m_countingDown = true;
         StartTimer(kCountdownStep);
     }
     if (now < m_deadline) {
-        if (m_pNotice) m_pNotice->ShowCountdown(static_cast<long>(m_deadline - now));
+        if (m_notice) m_notice->ShowCountdown(static_cast<long>(m_deadline - now));
         return;
     }
     if (BroadcastHoldsShutdown(now)) {
-        if (m_pNotice) m_pNotice->ShowWaitingForBroadcast();
+        if (m_notice) m_notice->ShowWaitingForBroadcast();
         return;
     }
-    if (m_pNotice) m_pNotice->HideNotice();
+    if (m_notice) m_notice->HideNotice();
     std::string reason;
     const bool accepted = PowerOff(&reason);
     // Tomorrow's shutdown either way: a refusal is not retried in a loop, and an accepted request
     // that the system does not carry out leaves the program running as it was.
     ArmFrom(m_deadline + 1);
-    if (!accepted && m_pNotice) m_pNotice->ShowPowerOffRefused(reason);
+    if (!accepted && m_notice) m_notice->ShowPowerOffRefused(reason);
 }
 
 void CAutoShutdown::CancelToday() {
-    if (!m_bCountingDown) return;
+    if (!m_countingDown) return;
     Logger().Log("AutoShutdown: today's shutdown cancelled by the operator");
     const std::time_t skipped = m_deadline;
     Disarm();
@@ -93,8 +93,8 @@ bool CAutoShutdown::PowerOff(std::string* reason) {
 long CAutoShutdown::SecondsUntilShutdown(std::time_t now) const {
     std::tm local{};
     localtime_r(&now, &local);
-    long delay = ((static_cast<long>(m_nHour) - local.tm_hour) * 60 + (m_nMinute - local.tm_min)) * 60 +
-                 (m_nSecond - local.tm_sec);
+    long delay = ((static_cast<long>(m_hour) - local.tm_hour) * 60 + (m_minute - local.tm_min)) * 60 +
+                 (m_second - local.tm_sec);
     // A time that has passed today is taken tomorrow. Taken modulo a day, a stored time out of
     // range ("25:0:0", "-1:0:0") still gives a period between 0 and one day.
     return ((delay % kSecondsPerDay) + kSecondsPerDay) % kSecondsPerDay;
@@ -102,16 +102,16 @@ long CAutoShutdown::SecondsUntilShutdown(std::time_t now) const {
 
 void CAutoShutdown::ArmFrom(std::time_t from) {
     m_deadline = from + SecondsUntilShutdown(from);
-    m_bCountingDown = false;
+    m_countingDown = false;
     const long untilWarning = std::max<long>(0, static_cast<long>(m_deadline - m_clock.Now()) - kWarningLead);
     StartTimer(std::chrono::seconds(untilWarning));
 }
 
 void CAutoShutdown::Disarm() {
-    if (m_pWindow) m_pWindow->KillShutdownTimer();
-    if (m_bCountingDown && m_pNotice) m_pNotice->HideNotice();
+    if (m_window) m_window->KillShutdownTimer();
+    if (m_countingDown && m_notice) m_notice->HideNotice();
     m_deadline = -1;
-    m_bCountingDown = false;
+    m_countingDown = false;
 }
 
 bool CAutoShutdown::BroadcastHoldsShutdown(std::time_t now) {
@@ -126,7 +126,7 @@ bool CAutoShutdown::BroadcastHoldsShutdown(std::time_t now) {
 }
 
 void CAutoShutdown::StartTimer(std::chrono::milliseconds period) {
-    if (m_pWindow) m_pWindow->StartShutdownTimer(period);
+    if (m_window) m_window->StartShutdownTimer(period);
 }
 
 }  // namespace lumetra

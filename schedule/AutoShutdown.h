@@ -31,9 +31,9 @@ public:
     CAutoShutdown& operator=(const CAutoShutdown&) = delete;
 
     // The window that owns the shutdown timer; set before Arm.
-    void SetWindow(IShutdownTimerOwner* window) { m_pWindow = window; }
+    void SetWindow(IShutdownTimerOwner* window) { m_window = window; }
     // Where the countdown is shown; without one the shutdown happens unannounced.
-    void SetNotice(IShutdownNotice* notice) { m_pNotice = notice; }
+    void SetNotice(IShutdownNotice* notice) { m_notice = notice; }
 
     // Reads the first row of shut_down: on exactly when 启用关机 is "1"; 关机时间 "%d:%d:%d"
     // (an empty time keeps the time loaded so far). Throws CDbError.
@@ -60,11 +60,11 @@ public:
     // it is now, up to one second less than a day.
     long SecondsUntilShutdown(std::time_t now) const;
 
-    bool IsEnabled() const { return m_bEnabled; }
-    int Hour() const { return m_nHour; }
-    int Minute() const { return m_nMinute; }
-    int Second() const { return m_nSecond; }
-    bool IsCountingDown() const { return m_bCountingDown; }
+    bool IsEnabled() const { return m_enabled; }
+    int Hour() const { return m_hour; }
+    int Minute() const { return m_minute; }
+    int Second() const { return m_second; }
+    bool IsCountingDown() const { return m_countingDown; }
     // The moment of the armed shutdown; -1 when none is armed.
     std::time_t Deadline() const { return m_deadline; }
 
@@ -80,14 +80,14 @@ private:
     CTaskTable m_tasks;  // read with the calendar to see whether a broadcast holds the machine on
     IClock& m_clock;
     IPowerControl& m_power;
-    IShutdownTimerOwner* m_pWindow = nullptr;
-    IShutdownNotice* m_pNotice = nullptr;
-    bool m_bEnabled = false;
-    int m_nHour = 0;
-    int m_nMinute = 0;
-    int m_nSecond = 0;
+    IShutdownTimerOwner* m_window = nullptr;
+    IShutdownNotice* m_notice = nullptr;
+    bool m_enabled = false;
+    int m_hour = 0;
+    int m_minute = 0;
+    int m_second = 0;
     std::time_t m_deadline = -1;
-    bool m_bCountingDown = false;  // the timer ticks every second up to the deadline
+    bool m_countingDown = false;  // the timer ticks every second up to the deadline
 };
 
 }  // namespace lumetra

@@ -30,25 +30,25 @@ CScheduler::~CScheduler() {
 }
 
 void CScheduler::Start() {
-    if (m_hThread.joinable()) return;
+    if (m_thread.joinable()) return;
     m_clock.ClearInterrupt();
     m_lastSecond = -1;  // a new run catches up nothing from an earlier one
-    m_bRunning = true;
-    m_hThread = std::thread([this] { Run(); });
+    m_running = true;
+    m_thread = std::thread([this] { Run(); });
 }
 
 void CScheduler::Stop() {
-    m_bRunning = false;
-    if (!m_hThread.joinable()) return;  // the clock may serve others: interrupted only for our thread
+    m_running = false;
+    if (!m_thread.joinable()) return;  // the clock may serve others: interrupted only for our thread
     m_clock.Interrupt();
-    m_hThread.join();
+    m_thread.join();
 }
 
 void CScheduler::Run() {
     try {
-        while (m_bRunning) {
+        while (m_running) {
             TickAndLog();
-            if (!m_bRunning || !m_clock.SleepToNextHalfSecond()) break;
+            if (!m_running || !m_clock.SleepToNextHalfSecond()) break;
         }
     } catch (...) {
         // Nothing may leave a thread body; the loop itself does not throw, the log might.
@@ -63,9 +63,9 @@ void CScheduler::TickAndLog() {
     } catch (...) {
         Logger().Log("Scheduler tick failed");
     }
-    if (!m_pOwner) return;
+    if (!m_owner) return;
     try {
-        m_pOwner->AfterTick(m_clock.Now(), m_clock.SteadyMillis());
+        m_owner->AfterTick(m_clock.Now(), m_clock.SteadyMillis());
     } catch (const std::exception& e) {
         Logger().Log("Station duties failed: %s", e.what());
     }
@@ -105,7 +105,7 @@ void CScheduler::SwitchOffReleased() {
 }
 
 bool CScheduler::Held() const {
-    return m_pOwner && m_pOwner->SwitchingHeld();
+    return m_owner && m_owner->SwitchingHeld();
 }
 
 void CScheduler::RestoreSwitches() {
@@ -247,7 +247,7 @@ void CScheduler::LateStart(TaskFields& task, std::time_t second) {
 void CScheduler::EndBroadcast(TaskFields& task, std::time_t second) {
     Record(HistoryKind::kEnd, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
-    if (m_pOwner) m_pOwner->StopTask(task.id);
+    if (m_owner) m_owner->StopTask(task.id);
     Mark(task, sql::kStateDone);
     SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
     switched.powerDownAt = second + kPowerDownDelay;
@@ -259,7 +259,7 @@ void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
     // after the same delay as after an end.
     Record(HistoryKind::kStaleClose, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
-    if (m_pOwner) m_pOwner->StopTask(task.id);
+    if (m_owner) m_owner->StopTask(task.id);
     Mark(task, sql::kStateDone);
     SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
     switched.powerDownAt = second + kPowerDownDelay;
@@ -311,7 +311,7 @@ void CScheduler::EndEarly(const std::string& id, SwitchedTask& switched, std::ti
     switched.orphan = true;
     switched.powerDownAt = now + kPowerDownDelay;
     SwitchOffChannels(id, switched.channels);
-    if (m_pOwner) m_pOwner->StopTask(id);
+    if (m_owner) m_owner->StopTask(id);
     Post(WM_ZONE_REFRESH);
     Post(WM_TASKS_CHANGED);
 }
@@ -425,7 +425,7 @@ void CScheduler::SwitchOffOutlets(const std::string& id) {
 }
 
 void CScheduler::HandOver(const TaskFields& task) {
-    if (m_pOwner && !Held()) m_pOwner->PlayTask(task.id, task.playList);
+    if (m_owner && !Held()) m_owner->PlayTask(task.id, task.playList);
 }
 
 void CScheduler::SetState(TaskFields& task, const char* stateWord) {
@@ -439,11 +439,11 @@ void CScheduler::Mark(TaskFields& task, const char* stateWord) {
 }
 
 void CScheduler::Record(HistoryKind step, const std::string& id, const TaskFields* task, std::time_t second) {
-    if (m_pOwner) m_pOwner->BroadcastStep(step, id, task, second);
+    if (m_owner) m_owner->BroadcastStep(step, id, task, second);
 }
 
 void CScheduler::Post(WindowMessage message) {
-    if (m_pOwner) m_pOwner->PostMessage(message);
+    if (m_owner) m_owner->PostMessage(message);
 }
 
 }  // namespace lumetra

@@ -48,14 +48,14 @@ public:
     CScheduler& operator=(const CScheduler&) = delete;
 
     // Set before Start. Without an owner, messages and hand-overs go nowhere.
-    void SetOwner(ISchedulerOwner* owner) { m_pOwner = owner; }
+    void SetOwner(ISchedulerOwner* owner) { m_owner = owner; }
 
     // Starts the thread: one tick, then a sleep to the next half second, until Stop. A second
     // Start while it runs does nothing.
     void Start();
     // Cuts the sleep short and joins the thread.
     void Stop();
-    bool IsRunning() const { return m_bRunning; }
+    bool IsRunning() const { return m_running; }
 
     // One pass over all task rows, for every second due. Throws CDbError when the database fails;
     // the thread logs it and tries again on the next tick, which then also catches up.
@@ -114,9 +114,9 @@ private:
 
     CTransmitterLink& m_link;
     IClock& m_clock;
-    ISchedulerOwner* m_pOwner = nullptr;
-    std::atomic<bool> m_bRunning{false};
-    std::thread m_hThread;
+    ISchedulerOwner* m_owner = nullptr;
+    std::atomic<bool> m_running{false};
+    std::thread m_thread;
     std::atomic<bool> m_restore{false};
     std::mutex m_releaseLock;
     ChannelFlags m_released{};  // guarded by m_releaseLock

@@ -40,7 +40,7 @@ bool CTreeItemDrag::eventFilter(QObject* watched, QEvent* event) {
             if (!m_pressed) break;
             auto* mouse = static_cast<QMouseEvent*>(event);
             const QPoint pos = mouse->position().toPoint();
-            if (!m_bDragging) {
+            if (!m_dragging) {
                 if ((pos - m_pressPos).manhattanLength() < QApplication::startDragDistance()) break;
                 Begin();
             }
@@ -51,7 +51,7 @@ bool CTreeItemDrag::eventFilter(QObject* watched, QEvent* event) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() != Qt::LeftButton) break;
             QTreeWidgetItem* dragged = std::exchange(m_pressed, nullptr);
-            if (!m_bDragging) break;
+            if (!m_dragging) break;
             QTreeWidgetItem* target = m_tree->itemAt(mouse->position().toPoint());
             End();
             emit Dropped(dragged, target);
@@ -64,7 +64,7 @@ bool CTreeItemDrag::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CTreeItemDrag::Begin() {
-    m_bDragging = true;
+    m_dragging = true;
     if (!m_image) {
         m_image = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
         m_image->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -99,8 +99,8 @@ void CTreeItemDrag::Highlight(QTreeWidgetItem* item) {
 }
 
 void CTreeItemDrag::End() {
-    if (!m_bDragging) return;
-    m_bDragging = false;
+    if (!m_dragging) return;
+    m_dragging = false;
     Highlight(nullptr);
     m_tree->viewport()->unsetCursor();
     if (m_image) m_image->hide();

@@ -26,7 +26,7 @@ public:
     CTreeItemDrag(QTreeWidget* tree, CanDrag canDrag, CanDrop canDrop);
     ~CTreeItemDrag() override;
 
-    bool IsDragging() const { return m_bDragging; }
+    bool IsDragging() const { return m_dragging; }
     // The item shown as the drop target; null when there is none.
     QTreeWidgetItem* Highlighted() const { return m_highlighted; }
     const QLabel* Image() const { return m_image; }
@@ -50,7 +50,7 @@ private:
     CanDrop m_canDrop;
     QTreeWidgetItem* m_pressed = nullptr;  // the item under a pressed left button
     QPoint m_pressPos;
-    bool m_bDragging = false;
+    bool m_dragging = false;
     QTreeWidgetItem* m_highlighted = nullptr;
     QBrush m_savedBackground;  // the target's own colours, put back after
     QBrush m_savedForeground;

@@ -144,7 +144,7 @@ private slots:
         };
         for (const auto& change : changes) {
             m_boxes->shown.clear();
-            editor.m_bZonesChanged = false;
+            editor.m_zonesChanged = false;
             tree->setCurrentItem(change.select ? Item(tree, change.select) : nullptr);
             const int shown = change.select ? LabelNumber(change.select) : 1;
             const bool refused = !change.message.isEmpty();
@@ -164,7 +164,7 @@ private slots:
             Click(change.button);
             QCOMPARE(m_boxes->Texts(), refused ? QStringList{change.message} : QStringList());
             QCOMPARE(StoredZones(), change.zones);
-            QCOMPARE(editor.m_bZonesChanged, !refused);
+            QCOMPARE(editor.m_zonesChanged, !refused);
         }
 
         // Presses that must show their box, or do nothing at all.
@@ -226,7 +226,7 @@ private slots:
         Drag(tree, Item(tree, "005CH"), Item(tree, "006CH"));
         Drag(tree, Item(tree, "005CH"), Item(tree, "默认编码"));
         QCOMPARE(StoredArea(5), std::string("0"));
-        QVERIFY(editor.m_bZonesChanged);  // a release always counts as a change
+        QVERIFY(editor.m_zonesChanged);  // a release always counts as a change
 
         Drag(tree, Item(tree, "005CH"), Item(tree, "002FH(A)"));
         QCOMPARE(StoredArea(5), std::string("1"));
@@ -420,9 +420,9 @@ private slots:
         // A zone added on the settings page (the editor marks its changes, as checked above) reaches
         // the zone control page when it is shown next, with the ticks kept.
         AddZoneRow("1", "003FH(楼)");
-        editor.m_bZonesChanged = true;
+        editor.m_zonesChanged = true;
         Click(main.Button(CMainWindow::kPlay));
-        QVERIFY(!editor.m_bZonesChanged);
+        QVERIFY(!editor.m_zonesChanged);
         QCOMPARE(zones.Tree()->topLevelItem(0)->text(0), QString("003FH(楼)"));
         QVERIFY(CCheckTree::IsChecked(Item(zones.Tree(), "005CH")));
 
