@@ -169,10 +169,10 @@ private:
     QImage m_backgroundImage;
     QPixmap m_background;  // the image stretched over the client area
     std::map<int, CButtonEx*> m_buttons;
-    CStaticEx* m_pageTitle;   // 1009
-    CStaticEx* m_linkStatus;  // 1011
+    CStaticEx* m_pageTitle;
+    CStaticEx* m_linkStatus;
     QPushButton* m_failureMark;
-    CStaticEx* m_clock;  // 1044
+    CStaticEx* m_clock;
     CEmergencyControl* m_emergency;
     QMenu* m_systemMenu;
 

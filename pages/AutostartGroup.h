@@ -25,8 +25,8 @@ private:
     void OnButton();
     void Apply();
 
-    QCheckBox* m_box;       // 1036
-    QPushButton* m_button;  // 1016
+    QCheckBox* m_box;
+    QPushButton* m_button;
     bool m_startWithSystem = false;
     bool m_editing = false;
 };

@@ -35,10 +35,10 @@ private:
     void OnLogin();
     void CentreOverOwner();
 
-    QLineEdit* m_user;      // 2044
-    QLineEdit* m_password;  // 2042
-    QPushButton* m_login;   // 2043
-    QPushButton* m_exit;    // 2
+    QLineEdit* m_user;
+    QLineEdit* m_password;
+    QPushButton* m_login;
+    QPushButton* m_exit;
     CUserTable m_users;
 };
 

@@ -42,15 +42,15 @@ private:
     CTransmitterLink& m_link;
     CLedTable m_table;
     CLedSender m_sender;
-    QComboBox* m_address;    // 1013
-    QPlainTextEdit* m_text;  // 1000
-    QLabel* m_hint;          // 1045
-    QLabel* m_status;        // what became of the last text sent
-    QPushButton* m_send;     // 1024
-    QPushButton* m_clear;    // 1034
-    QTableView* m_history;   // 1001
+    QComboBox* m_address;
+    QPlainTextEdit* m_text;
+    QLabel* m_hint;
+    QLabel* m_status;  // what became of the last text sent
+    QPushButton* m_send;
+    QPushButton* m_clear;
+    QTableView* m_history;
     CLedHistoryModel* m_model;
-    QPushButton* m_load;  // 1012
+    QPushButton* m_load;
 };
 
 }  // namespace lumetra

@@ -37,11 +37,11 @@ private:
 
     CReceiverCommands m_commands;
     FlagSource m_flagSource;
-    CNumberEdit* m_frequency2;     // 1000
-    CNumberEdit* m_frequency3;     // 1001
-    CNumberEdit* m_volume;         // 1004
-    QPushButton* m_sendFrequency;  // 1032
-    QPushButton* m_sendVolume;     // 1033
+    CNumberEdit* m_frequency2;
+    CNumberEdit* m_frequency3;
+    CNumberEdit* m_volume;
+    QPushButton* m_sendFrequency;
+    QPushButton* m_sendVolume;
 };
 
 }  // namespace lumetra

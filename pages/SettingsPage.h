@@ -64,15 +64,15 @@ private:
     void OnPageThread(F&& action);
 
     CShutdownGroup* m_shutdownGroup;
-    QComboBox* m_portList;   // 1001
-    QPushButton* m_connect;  // 1040
+    QComboBox* m_portList;
+    QPushButton* m_connect;
     CPortDeviceBox* m_portDevice;
     CAudioOutputBox* m_audioOutput;
     CAutostartGroup* m_autostartGroup;
     CAlarmFileGroup* m_alarmGroup;
     CDatabaseGroup* m_databaseGroup;
     CRetentionGroup* m_retentionGroup;
-    QLabel* m_copyright;  // 1057, hidden
+    QLabel* m_copyright;  // hidden
     CStation& m_station;
     CDatabase& m_db;
     CZoneEditor* m_zoneEditor;  // the right half

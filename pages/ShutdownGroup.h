@@ -30,9 +30,9 @@ private:
     void SetEditing(bool editing);
 
     CAutoShutdown& m_shutdown;
-    QCheckBox* m_enabled;   // 1013
-    QTimeEdit* m_time;      // 1006
-    QPushButton* m_button;  // 1015
+    QCheckBox* m_enabled;
+    QTimeEdit* m_time;
+    QPushButton* m_button;
     bool m_editing = false;
 };
 

@@ -44,13 +44,13 @@ private:
     bool InsertAllowed(const QString& userName);
     bool DeleteAllowed(const std::string& userName);
 
-    QTableWidget* m_list;   // 1000
-    QLineEdit* m_user;      // 1021
-    QLineEdit* m_password;  // 2042
-    QPushButton* m_add;     // 2029
-    QPushButton* m_modify;  // 2036
-    QPushButton* m_delete;  // 2035
-    QPushButton* m_save;    // 2038
+    QTableWidget* m_list;
+    QLineEdit* m_user;
+    QLineEdit* m_password;
+    QPushButton* m_add;
+    QPushButton* m_modify;
+    QPushButton* m_delete;
+    QPushButton* m_save;
     bool m_modifying = false;
     CUserTable m_table;
     CDatabase& m_db;

@@ -68,12 +68,12 @@ private:
     CDatabase& m_db;
     CZoneCatalog m_catalog;
     CChannelSwitch m_switch;
-    CCheckTree* m_tree;                     // 1010
-    QPushButton* m_openSelected;            // 1018
-    QPushButton* m_openAll;                 // 1020
-    QPushButton* m_closeSelected;           // 1019
-    QPushButton* m_closeAll;                // 1021
-    std::array<QToolButton*, 4> m_power{};  // 1002, 1003, 1005, 1006
+    CCheckTree* m_tree;
+    QPushButton* m_openSelected;
+    QPushButton* m_openAll;
+    QPushButton* m_closeSelected;
+    QPushButton* m_closeAll;
+    std::array<QToolButton*, 4> m_power{};
     CAnnouncementGroup* m_announcement;
 };
 

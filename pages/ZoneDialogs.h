@@ -44,8 +44,8 @@ public:
     void accept() override;
 
 private:
-    QLineEdit* m_name;    // 1000
-    QComboBox* m_number;  // 1013
+    QLineEdit* m_name;
+    QComboBox* m_number;
     std::set<int> m_taken;
 };
 
@@ -64,8 +64,8 @@ public:
     QLineEdit* RemarkEdit() const { return m_remark; }
 
 private:
-    QLineEdit* m_unitCode;  // 1000
-    QLineEdit* m_remark;    // 1001
+    QLineEdit* m_unitCode;
+    QLineEdit* m_remark;
 };
 
 // "移动到分区": "默认编码" first, then every zone label as stored. OK stays disabled until a
@@ -81,7 +81,7 @@ public:
     QDialogButtonBox* Buttons() const { return m_buttons; }
 
 private:
-    QComboBox* m_zones;  // 1013
+    QComboBox* m_zones;
     QDialogButtonBox* m_buttons;
 };
 

@@ -63,12 +63,12 @@ private:
 
     CDatabase& m_db;
     CZoneCatalog m_catalog;
-    QTreeWidget* m_tree;  // 1010
+    QTreeWidget* m_tree;
     CTreeItemDrag* m_drag;
-    QPushButton* m_add;     // 1014
-    QPushButton* m_edit;    // 1017
-    QPushButton* m_delete;  // 1018
-    QPushButton* m_remark;  // 1019
+    QPushButton* m_add;
+    QPushButton* m_edit;
+    QPushButton* m_delete;
+    QPushButton* m_remark;
     std::string m_rememberedA;
     std::string m_rememberedB;
 };
