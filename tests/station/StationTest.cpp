@@ -27,32 +27,25 @@ public:
 class StationTest : public CStationRig {
 protected:
     // The frames that reach the transmitter from now on, as "command: text", without heartbeats,
-    // until `last` has come; empty when it does not come in time.
-    std::vector<std::string> FramesUntil(const std::string& last, std::chrono::milliseconds limit = 15s) {
-        std::vector<std::string> frames;
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            const auto line = simulator.ReadLine(100ms);
-            if (!line || txsim::JsonField(*line, "event") != "frame") continue;
-            const std::string frame =
-                txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text");
-            if (frame.starts_with("SendSCOM")) continue;
-            frames.push_back(frame);
-            if (frame == last) return frames;
-        }
-        return {};
-    }
-    // Every frame while `going` holds, as FramesUntil shows them.
+    // until `done` holds for them.
     template <typename F>
-    std::vector<std::string> FramesWhile(F going) {
+    std::vector<std::string> ReadFrames(F done) {
         std::vector<std::string> frames;
-        while (going()) {
+        while (!done(frames)) {
             const auto line = simulator.ReadLine(50ms);
-            if (!line || txsim::JsonField(*line, "event") != "frame") continue;
-            if (txsim::JsonField(*line, "command") == "SendSCOM") continue;
-            frames.push_back(txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text"));
+            if (line && txsim::JsonField(*line, "event") == "frame" &&
+                txsim::JsonField(*line, "command") != "SendSCOM")
+                frames.push_back(txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text"));
         }
         return frames;
+    }
+    // ... until `last` has come; empty when it does not come in time.
+    std::vector<std::string> FramesUntil(const std::string& last, std::chrono::milliseconds limit = 15s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        const auto came = [&](const std::vector<std::string>& f) { return !f.empty() && f.back() == last; };
+        const std::vector<std::string> frames =
+            ReadFrames([&](auto& f) { return came(f) || std::chrono::steady_clock::now() >= end; });
+        return came(frames) ? frames : std::vector<std::string>{};
     }
     std::string StartStation(std::time_t now, const TaskRow& row) {
         return CStationRig::StartStation(now, row, &observer);
@@ -65,11 +58,8 @@ protected:
 // the second repeats both), the task's list played, receivers and outlets off, and at the exit
 // every receiver off.
 TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
-    const std::string id = StartStation(Monday(7, 59, 48), {.start = "08:00:00",
-                                                            .end = "08:00:20",
-                                                            .playList = Fixture(kWav),
-                                                            .zones = ZoneText({1, 2, 5}),
-                                                            .power = "1010"});
+    const std::string id =
+        StartStation(Monday(7, 59, 48), Row("08:00:00-08:00:20 z1,2,5 p1010", {.playList = Fixture(kWav)}));
     EXPECT_EQ(FramesUntil("SendAudioCom: channels on: 1-2, 5"),
               (std::vector<std::string>{"SendPower: outlets on: 1, 3", "SendAudioCom: channels on: 1-2, 5"}));
     CPlayback& playback = station->Playback();
@@ -88,8 +78,7 @@ TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
 
 // A task with its own play mode is handed to the playback in it; the operator's mode returns at its end.
 TEST_F(StationTest, ATaskPlaysInItsOwnMode) {
-    const std::string id =
-        InsertTask(database.Db(), {.start = "08:00:00", .end = "08:00:10", .playList = Fixture(kWav)});
+    const std::string id = InsertTask(database.Db(), Row("08:00:00-08:00:10", {.playList = Fixture(kWav)}));
     ASSERT_TRUE(CTaskModeTable(database.Db())
                     .SaveWithTask(FormatSql("update tb_memo set FM='1' where ID=%d", LeadingInt(id)),
                                   LeadingInt(id), static_cast<int>(PlayMode::kSequence)));
@@ -106,8 +95,8 @@ TEST_F(StationTest, ATaskPlaysInItsOwnMode) {
 // Deleted by anyone while on air: its receivers go off at once, its playback stops, its outlets
 // go off fifteen seconds later.
 TEST_F(StationTest, ATaskDeletedOnAirIsSwitchedOffAndFallsSilent) {
-    const std::string id = StartStation(
-        Monday(8, 0, 30), {.playList = Fixture(kV1RockMp3), .zones = ZoneText({1, 2, 5}), .power = "1010"});
+    const std::string id =
+        StartStation(Monday(8, 0, 30), Row("z1,2,5 p1010", {.playList = Fixture(kV1RockMp3)}));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());  // a late start
     CPlayback& playback = station->Playback();
     ASSERT_TRUE(Eventually([&] { return playback.State().playing; }));
@@ -142,16 +131,10 @@ const std::vector<std::string> kAllOn{"SendAudioCom: channels on: all", "SendPow
 // one task and its power-down pass without a frame; the stop switches off all but what the task
 // still on air needs and plays its list again.
 TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAirNeeds) {
-    const std::string shortTask = StartStation(Monday(8, 0, 1), {.start = "08:00:00",
-                                                                 .end = "08:00:20",
-                                                                 .playList = Fixture(kLongMp3),
-                                                                 .zones = ZoneText({1, 2, 5}),
-                                                                 .power = "1010"});
-    const std::string longTask = InsertTask(database.Db(), {.start = "08:00:00",
-                                                            .end = "08:10:00",
-                                                            .playList = Fixture(kLongMp3),
-                                                            .zones = ZoneText({3}),
-                                                            .power = "0100"});
+    const TaskRow longList{.playList = Fixture(kLongMp3)};
+    const std::string shortTask =
+        StartStation(Monday(8, 0, 1), Row("08:00:00-08:00:20 z1,2,5 p1010", longList));
+    const std::string longTask = InsertTask(database.Db(), Row("08:00:00-08:10:00 z3 p0100", longList));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 3").empty()) << "both late starts";
     CPlayback& playback = station->Playback();
     ASSERT_TRUE(Eventually([&] { return !playback.State().task.empty() && playback.State().playing; }));
@@ -168,7 +151,7 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     })) << "the task's playback stopped, the alarm plays";
 
     // Past the short task's end and its power-down fifteen seconds later.
-    const std::vector<std::string> held = FramesWhile([&] { return clock->Now() < Monday(8, 0, 40); });
+    const std::vector<std::string> held = ReadFrames([&](auto&) { return clock->Now() >= Monday(8, 0, 40); });
     for (const std::string& frame : held) EXPECT_EQ(frame.find("off"), std::string::npos) << frame;
     EXPECT_EQ(TaskState(database.Db(), shortTask), sql::kStateDone) << "the schedule kept track";
     EXPECT_FALSE(Eventually([&] { return !playback.State().playing; }, 3s)) << "the alarm loops";
@@ -182,8 +165,9 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     EXPECT_TRUE(Eventually([&] { return playback.State().task == longTask && playback.State().playing; }));
 }
 
-// Stopped with nothing on air: everything goes off.
-TEST_F(StationTest, AnEmergencyWithoutTasksEndsWithEverythingOff) {
+// Stopped with nothing on air: everything goes off. The exit sequence during an emergency (what
+// a termination signal runs) still switches every receiver off and closes the port.
+TEST_F(StationTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOff) {
     StartStation(Monday(9, 0, 0), {});
     ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "the schedule runs";
     station->StartEmergency(Fixture(kWav));
@@ -193,12 +177,7 @@ TEST_F(StationTest, AnEmergencyWithoutTasksEndsWithEverythingOff) {
     EXPECT_EQ(FramesUntil("ClosePower: all outlets off"),
               (std::vector<std::string>{"SendAudioCom: channels off: all", "ClosePower: all outlets off"}));
     EXPECT_TRUE(Eventually([&] { return !station->Playback().State().playing; }));
-}
 
-// The exit sequence during an emergency (what a termination signal runs) still switches every
-// receiver off and closes the port.
-TEST_F(StationTest, TheExitSequenceRunsDuringAnEmergency) {
-    StartStation(Monday(9, 0, 0), {});
     station->StartEmergency(Fixture(kWav));
     ASSERT_EQ(FramesUntil(kAllOn.back()), kAllOn);
     station->Shutdown();
@@ -218,11 +197,8 @@ ChannelFlags Channels(std::initializer_list<int> numbers) {
 // second; at the end the receivers the task does not need go off and the task plays on.
 TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
     setenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440 volume=0.4", 1);
-    const std::string id = StartStation(Monday(8, 0, 1), {.start = "08:00:00",
-                                                          .end = "08:10:00",
-                                                          .playList = Fixture(kLongMp3),
-                                                          .zones = ZoneText({1, 2, 5}),
-                                                          .power = "1000"});
+    const std::string id =
+        StartStation(Monday(8, 0, 1), Row("08:00:00-08:10:00 z1,2,5 p1000", {.playList = Fixture(kLongMp3)}));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());
     CPlayback& playback = station->Playback();
     ASSERT_TRUE(Eventually([&] { return playback.State().task == id && playback.State().playing; }));
@@ -247,11 +223,20 @@ TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
     unsetenv("LUMETRA_PAGING_SOURCE");
 }
 
-// Without a microphone the operator is told, and nothing is switched.
-TEST_F(StationTest, PagingWithoutAMicrophoneSwitchesNothing) {
-    setenv("LUMETRA_PAGING_SOURCE", "none", 1);
+// A spoken file to the ticked receivers: on, the file played out, off again. Paging without a
+// microphone: the operator is told, and nothing is switched.
+TEST_F(StationTest, AnnouncementsWithoutATaskSwitchOnlyTheTickedReceivers) {
     StartStation(Monday(9, 0, 0), {});
+    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "connected";
     CAnnouncer& announcer = station->Announcer();
+    announcer.Speak(Channels({4}), Fixture(kWav));
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels on: 4").empty());
+    ASSERT_TRUE(Eventually([&] { return announcer.Voice().Buffers() > 0; }));
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: 4", 10s).empty()) << "after the file's end";
+    EXPECT_FALSE(announcer.IsOn());
+    EXPECT_TRUE(announcer.TakeMessages().empty());
+
+    setenv("LUMETRA_PAGING_SOURCE", "none", 1);
     announcer.StartPaging(Channels({3}));
     std::vector<std::string> messages;
     EXPECT_TRUE(Eventually([&] {
@@ -265,19 +250,6 @@ TEST_F(StationTest, PagingWithoutAMicrophoneSwitchesNothing) {
               std::vector<std::string>{"SendAudioCom: channels off: all"})
         << "only the exit sequence's frame";
     unsetenv("LUMETRA_PAGING_SOURCE");
-}
-
-// A spoken file to the ticked receivers: on, the file played out, off again.
-TEST_F(StationTest, ASpokenFileIsPlayedToTheTickedReceivers) {
-    StartStation(Monday(9, 0, 0), {});
-    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "connected";
-    CAnnouncer& announcer = station->Announcer();
-    announcer.Speak(Channels({4}), Fixture(kWav));
-    EXPECT_FALSE(FramesUntil("SendAudioCom: channels on: 4").empty());
-    ASSERT_TRUE(Eventually([&] { return announcer.Voice().Buffers() > 0; }));
-    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: 4", 10s).empty()) << "after the file's end";
-    EXPECT_FALSE(announcer.IsOn());
-    EXPECT_TRUE(announcer.TakeMessages().empty());
 }
 
 }  // namespace

@@ -22,11 +22,11 @@ namespace {
 struct Watched {
     std::optional<PlayMode> taskMode;
     std::string expected;  // the start of what plays, and "." when it must stop after it
-    std::mutex lock;
-    std::condition_variable changed;
-    std::string starts;
+    std::mutex lock{};
+    std::condition_variable changed{};
+    std::string starts{};
     bool playing = false;
-    std::unique_ptr<CPlayback> playback;
+    std::unique_ptr<CPlayback> playback{};
 };
 
 TEST(TaskPlayMode, SixFilesUnderEachMode) {
@@ -39,12 +39,12 @@ TEST(TaskPlayMode, SixFilesUnderEachMode) {
         test::WriteSilentMp3(path, 1);
         list += (i ? "|" : "") + path;
     }
-    Watched cases[5];
-    cases[0].taskMode = PlayMode::kSequence, cases[0].expected = "012345.";
-    cases[1].taskMode = PlayMode::kLoop, cases[1].expected = "0123450";
-    cases[2].taskMode = PlayMode::kRepeatOne, cases[2].expected = "000";
-    cases[3].taskMode = PlayMode::kRandom, cases[3].expected = "0";
-    cases[4].expected = "000";  // no mode of its own: the operator's, 单曲循环 on a fresh database
+    // The last has no mode of its own: the operator's, 单曲循环 on a fresh database.
+    Watched cases[] = {{PlayMode::kSequence, "012345."},
+                       {PlayMode::kLoop, "0123450"},
+                       {PlayMode::kRepeatOne, "000"},
+                       {PlayMode::kRandom, "0"},
+                       {std::nullopt, "000"}};
     for (Watched& w : cases) {
         w.playback = std::make_unique<CPlayback>([&w] {
             const PlaybackState state = w.playback->State();

@@ -16,46 +16,30 @@ namespace {
 using test::TempDir;
 
 TEST(DatabaseLocation, ChoosesByTheRules) {
-    struct Case {
+    using enum DatabaseSource;
+    const std::string build = "/home/op/lumetra/build/bin/", usr = "/usr/bin/";
+    const std::string installed = "/x/data/lumetra/dbinfo.mdb";
+    const std::string local = "/home/op/.local/share/lumetra/dbinfo.mdb", srv = "/srv/a.mdb";
+    // Option, environment, program folder, writable, install tree, XDG_DATA_HOME, HOME.
+    const struct {
         const char* name;
         LocationInputs inputs;
-        DatabaseLocation expected;
+        std::string path;
+        DatabaseSource source;
+    } cases[] = {
+        {"portable", {"", "", build, true, false, "/x/data", "/home/op"}, build + "dbinfo.mdb", kPortable},
+        {"folder not writable", {"", "", build, false, false, "/x/data", "/home/op"}, installed, kInstalled},
+        {"under /usr", {"", "", usr, true, false, "/x/data", "/home/op"}, installed, kInstalled},
+        {"install tree", {"", "", build, true, true, "/x/data", "/home/op"}, installed, kInstalled},
+        {"no XDG_DATA_HOME", {"", "", usr, true, false, "", "/home/op"}, local, kInstalled},
+        {"relative XDG_DATA_HOME", {"", "", usr, true, false, "data", "/home/op"}, local, kInstalled},
+        {"environment", {"", srv, usr, true, false, "/x/data", "/home/op"}, srv, kEnvironment},
+        {"option wins", {"b.mdb", srv, build, true, false, "/x/data", "/home/op"}, "b.mdb", kOption},
     };
-    const LocationInputs build{"", "", "/home/op/lumetra/build/bin/", true, false, "/x/data", "/home/op"};
-    auto with = [&](auto change) {
-        LocationInputs inputs = build;
-        change(inputs);
-        return inputs;
-    };
-    const std::string installedPath = "/x/data/lumetra/dbinfo.mdb";
-    const Case cases[] = {
-        {"portable", build, {"/home/op/lumetra/build/bin/dbinfo.mdb", DatabaseSource::kPortable}},
-        {"folder not writable",
-         with([](auto& i) { i.programDirWritable = false; }),
-         {installedPath, DatabaseSource::kInstalled}},
-        {"under /usr",
-         with([](auto& i) { i.programDir = "/usr/bin/"; }),
-         {installedPath, DatabaseSource::kInstalled}},
-        {"install tree",
-         with([](auto& i) { i.installTree = true; }),
-         {installedPath, DatabaseSource::kInstalled}},
-        {"no XDG_DATA_HOME",
-         with([](auto& i) { i.programDir = "/usr/bin/", i.dataHome = ""; }),
-         {"/home/op/.local/share/lumetra/dbinfo.mdb", DatabaseSource::kInstalled}},
-        {"relative XDG_DATA_HOME",
-         with([](auto& i) { i.programDir = "/usr/bin/", i.dataHome = "data"; }),
-         {"/home/op/.local/share/lumetra/dbinfo.mdb", DatabaseSource::kInstalled}},
-        {"environment",
-         with([](auto& i) { i.programDir = "/usr/bin/", i.environment = "/srv/a.mdb"; }),
-         {"/srv/a.mdb", DatabaseSource::kEnvironment}},
-        {"option over environment",
-         with([](auto& i) { i.option = "b.mdb", i.environment = "/srv/a.mdb"; }),
-         {"b.mdb", DatabaseSource::kOption}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const DatabaseLocation chosen = ChooseDatabaseLocation(c.inputs);
-        EXPECT_EQ(chosen.path, c.expected.path) << c.name;
-        EXPECT_EQ(chosen.source, c.expected.source) << c.name;
+        EXPECT_EQ(chosen.path, c.path) << c.name;
+        EXPECT_EQ(chosen.source, c.source) << c.name;
     }
 }
 

@@ -66,16 +66,13 @@ TEST(HistoryTableTest, ALineAndItsEventsComeBackAsWritten) {
 
     const std::vector<HistoryRecord> lines = table.Records(1000, 1001);
     ASSERT_EQ(lines.size(), 1u);
-    const HistoryRecord& line = lines[0];
-    EXPECT_EQ(line.title, "it's 早间广播");
-    EXPECT_EQ(line.zones, "1-2, 5");
-    EXPECT_EQ(line.powerUp, 1000);
-    EXPECT_EQ(line.start, 0) << "it never started";
-    EXPECT_EQ(line.end, 1030);
-    EXPECT_EQ(line.lastAt, 1030);
-    EXPECT_EQ(line.ending, static_cast<int>(HistoryKind::kEndDeleted));
-    EXPECT_EQ(line.failures, 1);
-    EXPECT_EQ(line.linkDown, 1);
+    const HistoryRecord& l = lines[0];  // power-up, start (never), end, last event; failures, link down
+    EXPECT_EQ(l.title + "; " + l.zones, "it's 早间广播; 1-2, 5");
+    EXPECT_EQ(std::to_string(l.powerUp) + " " + std::to_string(l.start) + " " + std::to_string(l.end) + " " +
+                  std::to_string(l.lastAt) + "; " + std::to_string(l.failures) + " " +
+                  std::to_string(l.linkDown),
+              "1000 0 1030 1030; 1 1");
+    EXPECT_EQ(l.ending, static_cast<int>(HistoryKind::kEndDeleted));
     const std::vector<HistoryEventRow> events = table.Events(1);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[1].detail, failed.detail);

@@ -13,23 +13,17 @@ namespace {
 using Pieces = std::vector<std::string>;
 
 TEST(SplitString, OddCases) {
-    const struct {
-        std::string text;
-        Pieces pieces;
-    } cases[] = {
-        {"", {}},
-        {"a", {"a"}},
-        {"a|b|c", {"a", "b", "c"}},
-        {"a|b|", {"a", "b"}},
-        {"a||b|c", {"a", "|b|c"}},
-        {"|a|b", {"|a|b"}},
-        {"|", {"|"}},
-        {"a|b||", {"a", "b", "|"}},
+    const char* cases[][2] = {
+        // the text, its pieces joined by " / "
+        {"", ""},         {"a", "a"}, {"a|b|c", "a / b / c"}, {"a|b|", "a / b"}, {"a||b|c", "a / |b|c"},
+        {"|a|b", "|a|b"}, {"|", "|"}, {"a|b||", "a / b / |"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, joined] : cases) {
         Pieces pieces = {"left over"};
-        SplitString(c.text, pieces, '|');
-        EXPECT_EQ(pieces, c.pieces) << '"' << c.text << '"';
+        SplitString(text, pieces, '|');
+        std::string all;
+        for (const std::string& piece : pieces) all += (all.empty() ? "" : " / ") + piece;
+        EXPECT_EQ(all, joined) << '"' << text << '"';
     }
 }
 
