@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 
 namespace bench {
 

@@ -17,7 +17,7 @@
 #include "link/TransmitterLink.h"
 #include "schedule/SystemClock.h"
 #include "station/Station.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/txsim/SimulatorProcess.h"
 

@@ -19,7 +19,7 @@
 #include "audio/MediaEngine.h"
 #include "audio/Mp3Info.h"
 #include "audio/MpegFrames.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "station/Playback.h"
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"

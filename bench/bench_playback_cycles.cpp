@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "audio/MediaEngine.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 
 using namespace lumetra;
 

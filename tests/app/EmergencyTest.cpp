@@ -9,7 +9,7 @@
 #include "app/TerminationSignals.h"
 #include "audio/SirenTone.h"
 #include "pages/AlarmFileGroup.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "widgets/StaticEx.h"
 
 using namespace lumetra;

@@ -7,7 +7,7 @@
 #include "station/PlayMode.h"
 #include "station/Playback.h"
 #include "store/StoredPath.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "widgets/WindowEvent.h"
 
 using namespace lumetra;

@@ -14,17 +14,15 @@
 #include <thread>
 
 #include "audio/MediaEngine.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
 namespace {
 
-using test::Eventually;
-
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using test::Eventually;
 
 class GstPlaybackTest : public testing::Test {
 protected:
@@ -32,7 +30,6 @@ protected:
         setenv("LUMETRA_AUDIO_SINK", "fakesink", 1);
         test::KeepGstRegistryInBuildTree();
     }
-
     MediaOpenResult Open(const std::string& path) {
         waits = 0;
         return engine.Open(path, [this](std::chrono::milliseconds wait) {
@@ -51,15 +48,11 @@ protected:
 
 // An MP3, a WAV and a video, and an MP3 under a name to escape in the URI.
 TEST_F(GstPlaybackTest, OpensPlaysPausesStopsSeeksAndCloses) {
-    for (const auto& [fixture, name, seconds] : {std::tuple{test::kCbrMp3, "", test::kCbrSeconds},
-                                                 {test::kWav, "", test::kWavSeconds},
-                                                 {test::kAvi, "", test::kAviSeconds},
-                                                 {test::kCbrMp3, "to ne%.MP3", test::kCbrSeconds}}) {
-        std::string path = test::Fixture(fixture);
-        if (*name) {
-            std::filesystem::copy_file(path, dir.File(name));
-            path = dir.File(name);
-        }
+    std::filesystem::copy_file(test::Fixture(test::kCbrMp3), dir.File("to ne%.MP3"));
+    for (const auto& [path, seconds] : {std::pair{test::Fixture(test::kCbrMp3), test::kCbrSeconds},
+                                        {test::Fixture(test::kWav), test::kWavSeconds},
+                                        {test::Fixture(test::kAvi), test::kAviSeconds},
+                                        {dir.File("to ne%.MP3"), test::kCbrSeconds}}) {
         SCOPED_TRACE(path);
         const MediaOpenResult opened = Open(path);
         ASSERT_TRUE(opened.Ok()) << opened.detail;
@@ -69,7 +62,7 @@ TEST_F(GstPlaybackTest, OpensPlaysPausesStopsSeeksAndCloses) {
 
         EXPECT_EQ(engine.Pause(), "");
         const int64_t paused = Position();
-        std::this_thread::sleep_for(200ms);
+        std::this_thread::sleep_for(200ms);  // a span in which playing would move the position
         EXPECT_NEAR(Position(), paused, 20) << "the position holds while paused";
         EXPECT_EQ(engine.Play(), "");
         EXPECT_TRUE(Eventually([&] { return Position() >= paused + 100; })) << "and moves again";
@@ -106,23 +99,20 @@ TEST_F(GstPlaybackTest, TheEndIsToldAndAWithdrawnNoticeStaysQuiet) {
 }
 
 // An MP3's length comes from its frames (the engine's estimate of a VBR file without a header is
-// seconds off); anything else named .mp3 gets the engine's length, not the last MP3's.
-TEST_F(GstPlaybackTest, AnMp3sLengthIsCountedFromItsFramesAndOnlyAnMp3s) {
+// seconds off); anything else named .mp3 gets the engine's length, not the last MP3's. A CD track
+// file names its track, or fails for want of a CD source.
+TEST_F(GstPlaybackTest, LengthsOfMp3sAreCountedAndCdTracksNamed) {
     for (const auto& [file, seconds] : {std::pair{test::kVbrMpeg1, 6}, {test::kWavNamedMp3, 3}}) {
         const MediaOpenResult opened = Open(test::Fixture(file));
         ASSERT_TRUE(opened.Ok()) << file;
         EXPECT_EQ(opened.lengthMs / 1000, seconds) << file;
     }
-}
-
-TEST_F(GstPlaybackTest, CdTrackNumbersComeFromTheNameOrACdSourceIsMissing) {
     const bool cdSource = gst_uri_protocol_is_supported(GST_URI_SRC, "cdda");
     for (const auto& [name, uri] :
          {std::pair{"Track03.cda", "cdda://3"}, {"Track 12.cda", "cdda://12"}, {"Intro.cda", "cdda://1"}}) {
         MediaOpenResult failure;
-        const std::optional<std::string> found =
-            CMediaEngine::UriFor(std::string("/media/cdrom/") + name, failure);
-        EXPECT_EQ(found.value_or(""), cdSource ? uri : "");
+        EXPECT_EQ(CMediaEngine::UriFor(std::string("/media/cdrom/") + name, failure).value_or(""),
+                  cdSource ? uri : "");
         EXPECT_EQ(failure.failure, cdSource ? MediaFailure::kNone : MediaFailure::kNoCdSource);
     }
 }
@@ -150,47 +140,43 @@ TEST_F(GstPlaybackTest, FilesThatCannotPlayFailForTheirReasonAfterTheirTries) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         keepTrying = c.keepTrying;
-        const auto start = Clock::now();
+        const auto start = std::chrono::steady_clock::now();
         const MediaOpenResult result = Open(c.path);
         EXPECT_EQ(result.failure, c.failure);
         EXPECT_EQ(waits, c.waits);
         EXPECT_FALSE(result.detail.empty());
         EXPECT_FALSE(engine.IsOpen());
-        EXPECT_LT(Clock::now() - start, 2s);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
     }
     ::close(holder);
 }
 
-// The process's open descriptors and resident pages.
-size_t OpenDescriptors() {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                             std::filesystem::directory_iterator()));
-}
-long ResidentKilobytes() {
+// The process's open descriptors and resident kilobytes.
+std::pair<long, long> Usage() {
     std::ifstream statm("/proc/self/statm");
     long size = 0, resident = 0;
     statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+    const auto fds = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    return {static_cast<long>(fds), resident * (sysconf(_SC_PAGESIZE) / 1024)};
 }
 
 // A school broadcasts for weeks: a thousand open, play and close cycles of good files, and failed
 // opens of bad ones, leave descriptors and memory where they were.
 TEST_F(GstPlaybackTest, AThousandCyclesOfGoodAndBadFilesLeaveDescriptorsAndMemoryFlat) {
-    const std::string good = test::Fixture(test::kWav), bad = test::Fixture(test::kTextMp3);
     keepTrying = false;  // one try of each bad file
-    auto cycle = [&](int i) {
-        const MediaOpenResult opened = Open(i % 2 ? bad : good);
-        ASSERT_EQ(opened.Ok(), i % 2 == 0) << opened.detail;
-        if (opened.Ok()) engine.Play();
-        engine.Close();
+    auto cycles = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            const MediaOpenResult opened = Open(test::Fixture(i % 2 ? test::kTextMp3 : test::kWav));
+            ASSERT_EQ(opened.Ok(), i % 2 == 0) << opened.detail;
+            if (opened.Ok()) engine.Play();
+            engine.Close();
+        }
     };
-    for (int i = 0; i < 200; ++i) cycle(i);  // GStreamer's own caches fill on the first ones
-    const size_t descriptors = OpenDescriptors();
-    const long resident = ResidentKilobytes();
-    for (int i = 0; i < 1000; ++i) cycle(i);
-    EXPECT_LE(OpenDescriptors(), descriptors + 4);
-    EXPECT_LT(ResidentKilobytes() - resident, 1024)
-        << "a leak of a few KiB per playback adds up to megabytes";
+    cycles(200);  // GStreamer's own caches fill on the first ones
+    const auto [descriptors, resident] = Usage();
+    cycles(1000);
+    EXPECT_LE(Usage().first, descriptors + 4);
+    EXPECT_LT(Usage().second - resident, 1024) << "a leak of a few KiB per playback adds up to megabytes";
 }
 
 }  // namespace

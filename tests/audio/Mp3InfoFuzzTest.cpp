@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "audio/Mp3Info.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -109,6 +109,7 @@ std::vector<Finding> FuzzInChildren(const std::vector<Bytes>& seeds, uint64_t ca
     return findings;
 }
 
+// LUMETRA_FUZZ_CASES or LUMETRA_FUZZ_SEED when set to a positive number, else `fallback`.
 uint64_t FromEnvironment(const char* name, uint64_t fallback) {
     const char* text = std::getenv(name);
     return text && std::atoll(text) > 0 ? std::strtoull(text, nullptr, 10) : fallback;

@@ -11,7 +11,7 @@
 #include "audio/Mp3Info.h"
 #include "audio/MpegFrames.h"
 #include "base/Gbk.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -59,6 +59,17 @@ TEST(Mp3Info, GivesTheLengthAndBitRateOfEveryKindOfStream) {
     }
 }
 
+// A file of the mono fixture's audio, without its own ID3v1 tag, between `front` and `back`.
+std::string Tagged(const test::TempDir& dir, const std::string& name, const test::Bytes& front,
+                   const std::vector<test::Bytes>& back) {
+    const test::Bytes audio = test::ReadBytes(test::Fixture(test::kV1RockMp3));
+    test::Bytes bytes = front;
+    bytes.insert(bytes.end(), audio.begin(), audio.end() - 128);
+    for (const test::Bytes& part : back) bytes.insert(bytes.end(), part.begin(), part.end());
+    test::WriteBytes(dir.File(name), bytes);
+    return dir.File(name);
+}
+
 // UTF-16 little-endian with its byte order mark, from ASCII and CJK characters.
 std::string Utf16(const std::u16string& text) {
     std::string bytes = "\xFF\xFE";
@@ -103,18 +114,11 @@ TEST(Mp3Info, TagTextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
                                       test::Id3v1Tag(test::kV1Title, test::kV1Artist, 200)},
          test::kV1Title, test::kV1Artist, "(200)", 1998, true, false, true}};
     // clang-format on
-    test::Bytes audio = test::ReadBytes(test::Fixture(test::kV1RockMp3));
-    audio.resize(audio.size() - 128);  // its own ID3v1 tag
     test::TempDir dir;
     for (const TagCase& c : cases) {
         SCOPED_TRACE(c.name);
-        test::Bytes bytes = c.front;
-        bytes.insert(bytes.end(), audio.begin(), audio.end());
-        for (const test::Bytes& part : c.back) bytes.insert(bytes.end(), part.begin(), part.end());
-        const std::string path = dir.File(std::string("100% %s ") + c.name + ".mp3");
-        test::WriteBytes(path, bytes);
         CMp3Info info;
-        ASSERT_TRUE(info.Open(path));
+        ASSERT_TRUE(info.Open(Tagged(dir, std::string("100% %s ") + c.name + ".mp3", c.front, c.back)));
         EXPECT_EQ(info.Title(), c.title);
         EXPECT_EQ(info.Artist(), c.artist);
         EXPECT_EQ(info.Genre(), c.genre);
@@ -137,18 +141,11 @@ TEST(Mp3Info, Id3v1YearTextStaysAsStored) {
                  {"20xx", "20xx", 20},
                  {"1999", "1999", 1999},
                  {"", std::nullopt, 0}};
-    test::Bytes audio = test::ReadBytes(test::Fixture(test::kV1RockMp3));
-    audio.resize(audio.size() - 128);  // its own ID3v1 tag
     test::TempDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        test::Bytes bytes = audio;
-        const test::Bytes tag = test::Id3v1Tag("t", "a", 17, c.stored);
-        bytes.insert(bytes.end(), tag.begin(), tag.end());
-        const std::string path = dir.File("year.mp3");
-        test::WriteBytes(path, bytes);
         CMp3Info info;
-        ASSERT_TRUE(info.Open(path));
+        ASSERT_TRUE(info.Open(Tagged(dir, "year.mp3", {}, {test::Id3v1Tag("t", "a", 17, c.stored)})));
         EXPECT_EQ(info.Year(), c.year);
         EXPECT_EQ(info.YearNumber(), c.number);
     }

@@ -5,12 +5,10 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
 
 #include "audio/SirenTone.h"
 #include "audio/SpeechRenderer.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -23,19 +21,13 @@ struct Measured {
 
 // The files are the renderer's own: a 44-byte header, then 16-bit mono samples.
 Measured Measure(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-    if (bytes.size() < 44) return {};
-    const auto rate =
-        static_cast<uint32_t>(static_cast<uint8_t>(bytes[24]) | static_cast<uint8_t>(bytes[25]) << 8 |
-                              static_cast<uint8_t>(bytes[26]) << 16);
-    const size_t count = (bytes.size() - 44) / 2;
+    const test::Bytes b = test::ReadBytes(path);
+    if (b.size() < 44) return {};
+    const uint32_t rate = b[24] | b[25] << 8 | b[26] << 16;
+    const size_t count = (b.size() - 44) / 2;
     double sum = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const auto sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[44 + 2 * i]) |
-                                                 static_cast<uint8_t>(bytes[45 + 2 * i]) << 8);
-        sum += static_cast<double>(sample) * sample;
-    }
+    for (size_t i = 44; i + 1 < b.size(); i += 2)
+        sum += std::pow(static_cast<int16_t>(b[i] | b[i + 1] << 8), 2);
     const double rms = count ? std::sqrt(sum / static_cast<double>(count)) : 0;
     return {static_cast<double>(count) / rate, rms > 0 ? 20 * std::log10(rms / 32768) : -200};
 }

@@ -14,7 +14,7 @@
 #include "link/TransmitterLink.h"
 #include "station/Station.h"
 #include "store/Database.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/LocalTime.h"

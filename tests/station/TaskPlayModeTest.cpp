@@ -10,7 +10,7 @@
 #include <string>
 
 #include "station/Playback.h"
-#include "tests/audio/fixtures/AudioFixtures.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TestDatabase.h"
 
