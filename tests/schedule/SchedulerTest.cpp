@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -167,13 +168,9 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
          "D"},
     };
     std::string id;
-    rec.probe = [&] {
-        const std::string state = State(id);
-        return state == sql::kStateIdle      ? "I"
-               : state == sql::kStateRunning ? "R"
-               : state == sql::kStateDone    ? "D"
-                                             : state;
-    };
+    const std::map<std::string, std::string> letters = {
+        {sql::kStateIdle, "I"}, {sql::kStateRunning, "R"}, {sql::kStateDone, "D"}};
+    rec.probe = [&] { return letters.at(State(id)); };
     for (const auto& c : cases) {
         for (const char* kind = c.kinds; *kind; ++kind) {
             SCOPED_TRACE(std::string(c.rule) + " " + *kind);
