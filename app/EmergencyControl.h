@@ -26,7 +26,7 @@ public:
 
     QPushButton* Button() const { return m_button; }
     QLabel* StatusLine() const { return m_status; }
-    // The station began or ended an emergency (WM_EMERGENCY): show it.
+    // The station began or ended an emergency (WindowMessage::kEmergency): show it.
     void Show();
     // The page title the window sets goes through here, so the emergency's stays on top of it.
     void SetPageTitle(const QString& title);

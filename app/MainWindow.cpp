@@ -369,15 +369,15 @@ void CMainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool CMainWindow::event(QEvent* event) {
-    if (event->type() == CWindowEvent::TypeOf(WM_LINK_STATUS)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kLinkStatus)) {
         OnLinkStatus();
         return true;
     }
-    if (event->type() == CWindowEvent::TypeOf(WM_EMERGENCY)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kEmergency)) {
         m_emergency->Show();
         return true;
     }
-    if (event->type() == CWindowEvent::TypeOf(WM_HISTORY_FAILURE)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kHistoryFailure)) {
         m_failureMark->show();
         return true;
     }
@@ -402,20 +402,20 @@ void CMainWindow::OnLinkStatus() {
 
 void CMainWindow::Notify(WindowMessage message) {
     switch (message) {
-        case WM_ZONE_REFRESH:
-        case WM_POWER_REFRESH:
-        case WM_ANNOUNCEMENT:
+        case WindowMessage::kZoneRefresh:
+        case WindowMessage::kPowerRefresh:
+        case WindowMessage::kAnnouncement:
             PostWindowMessage(m_zoneControlPage, message);
             break;
-        case WM_PLAYBACK_CHANGED:
+        case WindowMessage::kPlaybackChanged:
             PostWindowMessage(m_playPage, message);
             break;
-        case WM_TASKS_CHANGED:
+        case WindowMessage::kTasksChanged:
             PostWindowMessage(m_taskListPage, message);
             break;
-        case WM_LINK_STATUS:
-        case WM_EMERGENCY:
-        case WM_HISTORY_FAILURE:
+        case WindowMessage::kLinkStatus:
+        case WindowMessage::kEmergency:
+        case WindowMessage::kHistoryFailure:
             PostWindowMessage(this, message);
             break;
     }

@@ -122,7 +122,7 @@ signals:
     void Exited();
 
 protected:
-    bool event(QEvent* event) override;  // WM_LINK_STATUS, WM_EMERGENCY
+    bool event(QEvent* event) override;  // WindowMessage::kLinkStatus, WindowMessage::kEmergency
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     SetMessageBoxes(&boxes);
     CPlayPage* shown = nullptr;
     CPlayback playback([&shown] {
-        if (shown) PostWindowMessage(shown, WM_PLAYBACK_CHANGED);
+        if (shown) PostWindowMessage(shown, WindowMessage::kPlaybackChanged);
     });
     playback.Start();
     CPlayPage page(db, playback, nullptr);

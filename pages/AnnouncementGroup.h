@@ -1,7 +1,7 @@
 // The zone control page's "广播讲话" group: "讲话" puts the microphone on air to the ticked
 // receivers, held down (it ends on release) or clicked (it ends on the next click); "文字广播..."
 // opens the spoken text dialog. The station says when an announcement begins or ends
-// (WM_ANNOUNCEMENT), and why one could not begin.
+// (WindowMessage::kAnnouncement), and why one could not begin.
 #pragma once
 
 #include <QElapsedTimer>
@@ -26,7 +26,7 @@ public:
 
     CAnnouncementGroup(CStation& station, std::function<ChannelFlags()> tickedZones, QWidget* parent);
 
-    // WM_ANNOUNCEMENT: the button follows the station; its messages are shown.
+    // WindowMessage::kAnnouncement: the button follows the station; its messages are shown.
     void ShowAnnouncement();
 
     QPushButton* TalkButton() const { return m_talk; }

@@ -159,7 +159,7 @@ CButtonEx* CPlayPage::MakeButton(const char* image, const char* toolTip) {
 }
 
 bool CPlayPage::event(QEvent* event) {
-    if (event->type() == CWindowEvent::TypeOf(WM_PLAYBACK_CHANGED)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kPlaybackChanged)) {
         ShowPlayback();
         return true;
     }

@@ -41,7 +41,7 @@ public:
     PlayMode Mode() const { return m_mode; }
 
 protected:
-    bool event(QEvent* event) override;                          // WM_PLAYBACK_CHANGED
+    bool event(QEvent* event) override;                          // WindowMessage::kPlaybackChanged
     bool eventFilter(QObject* watched, QEvent* event) override;  // keys of the list
 
 private:

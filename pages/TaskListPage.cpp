@@ -121,7 +121,7 @@ void CTaskListPage::OnDelete() {
 }
 
 bool CTaskListPage::event(QEvent* event) {
-    if (event->type() == CWindowEvent::TypeOf(WM_TASKS_CHANGED)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kTasksChanged)) {
         LoadTasks();
         return true;
     }

@@ -33,7 +33,7 @@ public:
     QPushButton* CalendarButton() const { return m_calendar; }
 
 protected:
-    bool event(QEvent* event) override;  // WM_TASKS_CHANGED reloads
+    bool event(QEvent* event) override;  // WindowMessage::kTasksChanged reloads
 
 private:
     // A task is known on this page by its name and start time.

@@ -169,16 +169,16 @@ void CZoneControlPage::ShowPowerSwitches() {
 }
 
 bool CZoneControlPage::event(QEvent* event) {
-    if (event->type() == CWindowEvent::TypeOf(WM_ZONE_REFRESH)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kZoneRefresh)) {
         m_tree->SetAll(false);
         MarkOn();
         return true;
     }
-    if (event->type() == CWindowEvent::TypeOf(WM_ANNOUNCEMENT)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kAnnouncement)) {
         m_announcement->ShowAnnouncement();
         return true;
     }
-    if (event->type() == CWindowEvent::TypeOf(WM_POWER_REFRESH)) {
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kPowerRefresh)) {
         ShowPowerSwitches();
         return true;
     }

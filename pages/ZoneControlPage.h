@@ -52,7 +52,8 @@ signals:
     void ChannelMoved(const std::string& targetZone, const std::string& formerZone);
 
 protected:
-    bool event(QEvent* event) override;  // WM_ZONE_REFRESH, WM_POWER_REFRESH, WM_ANNOUNCEMENT
+    bool event(QEvent* event)
+        override;  // WindowMessage::kZoneRefresh, WindowMessage::kPowerRefresh, WindowMessage::kAnnouncement
 
 private:
     void OnOpenSelected();

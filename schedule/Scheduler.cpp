@@ -101,7 +101,7 @@ void CScheduler::SwitchOffReleased() {
     const ChannelFlags off = ChannelsNotIn(released, m_ledger.ChannelsNeededBesides({}));
     if (!AnyChannel(off)) return;
     CloseChannels(m_link, off);
-    Post(WM_ZONE_REFRESH);
+    Post(WindowMessage::kZoneRefresh);
 }
 
 bool CScheduler::Held() const {
@@ -129,8 +129,8 @@ void CScheduler::RestoreSwitches() {
     for (const auto& [id, switched] : m_ledger.Tasks())
         if (const TaskFields* row = FindRow(id); row && switched.phase == BroadcastPhase::kOnAir)
             HandOver(*row);
-    Post(WM_POWER_REFRESH);
-    Post(WM_ZONE_REFRESH);
+    Post(WindowMessage::kPowerRefresh);
+    Post(WindowMessage::kZoneRefresh);
 }
 
 void CScheduler::ReadTasks() {
@@ -200,12 +200,12 @@ void CScheduler::PowerUp(TaskFields& task, std::time_t second) {
     PowerOn(task);
     if (task.kind == RepeatKind::kWeekly) {
         OpenTaskChannels(task);
-        Post(WM_ZONE_REFRESH);
+        Post(WindowMessage::kZoneRefresh);
         return;
     }
     // The amplifiers get half a second of power before the receivers go on.
     Defer([this, task] {
-        Post(WM_ZONE_REFRESH);
+        Post(WindowMessage::kZoneRefresh);
         OpenTaskChannels(task);
     });
 }
@@ -216,7 +216,7 @@ void CScheduler::BeginBroadcast(TaskFields& task, std::time_t second) {
         // Lumetra came up inside the lead: nobody switched this task's receivers on.
         PowerOn(task);
         Defer([this, task] {
-            Post(WM_ZONE_REFRESH);
+            Post(WindowMessage::kZoneRefresh);
             OpenTaskChannels(task);
         });
     }
@@ -237,10 +237,10 @@ void CScheduler::LateStart(TaskFields& task, std::time_t second) {
     PowerOn(task);
     SetState(task, sql::kStateRunning);
     Defer([this, task] {
-        Post(WM_ZONE_REFRESH);
+        Post(WindowMessage::kZoneRefresh);
         OpenTaskChannels(task);
         HandOver(task);
-        Post(WM_TASKS_CHANGED);
+        Post(WindowMessage::kTasksChanged);
     });
 }
 
@@ -312,8 +312,8 @@ void CScheduler::EndEarly(const std::string& id, SwitchedTask& switched, std::ti
     switched.powerDownAt = now + kPowerDownDelay;
     SwitchOffChannels(id, switched.channels);
     if (m_owner) m_owner->StopTask(id);
-    Post(WM_ZONE_REFRESH);
-    Post(WM_TASKS_CHANGED);
+    Post(WindowMessage::kZoneRefresh);
+    Post(WindowMessage::kTasksChanged);
 }
 
 void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
@@ -335,9 +335,9 @@ void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
             if (before[i] && !outlets[i] && !needed[i]) m_link.SetPowerSwitch(i + 1, false);
         }
         m_link.SendPower();
-        Post(WM_POWER_REFRESH);
+        Post(WindowMessage::kPowerRefresh);
     }
-    Post(WM_ZONE_REFRESH);
+    Post(WindowMessage::kZoneRefresh);
 }
 
 bool CScheduler::StillCovers(const TaskFields& task, BroadcastPhase phase, std::time_t now) const {
@@ -393,7 +393,7 @@ void CScheduler::PowerOn(const TaskFields& task) {
     const OutletSet needed = m_ledger.OutletsNeededBesides(task.id);
     for (int number = 1; number <= 4; ++number)
         m_link.SetPowerSwitch(number, switches[number - 1] || needed[number - 1]);
-    Post(WM_POWER_REFRESH);
+    Post(WindowMessage::kPowerRefresh);
     m_link.SendPower();
 }
 
@@ -421,7 +421,7 @@ void CScheduler::SwitchOffOutlets(const std::string& id) {
             m_link.SetPowerSwitch(number, m_link.PowerSwitch(number) && needed[number - 1]);
         m_link.SendPower();
     }
-    Post(WM_POWER_REFRESH);
+    Post(WindowMessage::kPowerRefresh);
 }
 
 void CScheduler::HandOver(const TaskFields& task) {
@@ -435,7 +435,7 @@ void CScheduler::SetState(TaskFields& task, const char* stateWord) {
 
 void CScheduler::Mark(TaskFields& task, const char* stateWord) {
     SetState(task, stateWord);
-    Post(WM_TASKS_CHANGED);
+    Post(WindowMessage::kTasksChanged);
 }
 
 void CScheduler::Record(HistoryKind step, const std::string& id, const TaskFields* task, std::time_t second) {

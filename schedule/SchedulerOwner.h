@@ -17,7 +17,8 @@ struct TaskFields;
 class ISchedulerOwner {
 public:
     virtual ~ISchedulerOwner() = default;
-    // Posts WM_ZONE_REFRESH, WM_TASKS_CHANGED or WM_POWER_REFRESH to the page that shows it.
+    // Posts WindowMessage::kZoneRefresh, WindowMessage::kTasksChanged or WindowMessage::kPowerRefresh to the
+    // page that shows it.
     virtual void PostMessage(WindowMessage message) = 0;
     // Plays the task's 节目内容 from its first entry.
     virtual void PlayTask(const std::string& taskId, const std::string& playList) = 0;

@@ -41,16 +41,16 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
       m_link(link),
       m_clock(clock),
       m_history(db, {.linkUp = [this] { return m_link.IsLinkUp(); },
-                     .failed = [this] { Notify(WM_HISTORY_FAILURE); },
+                     .failed = [this] { Notify(WindowMessage::kHistoryFailure); },
                      .showDatabaseError =
                          [this](const std::string& text) {
                              std::lock_guard lock(m_observerLock);
                              if (m_observer) m_observer->ShowDatabaseError(text);
                          }}),
       m_ports(link, db, static_cast<IPortSelectionView&>(*this)),
-      m_playback([this] { Notify(WM_PLAYBACK_CHANGED); }),
+      m_playback([this] { Notify(WindowMessage::kPlaybackChanged); }),
       m_scheduler(db, link, clock),
-      m_announcer(link, m_playback, m_scheduler, [this] { Notify(WM_ANNOUNCEMENT); }) {
+      m_announcer(link, m_playback, m_scheduler, [this] { Notify(WindowMessage::kAnnouncement); }) {
     m_playback.SetFileListener(
         [this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
             m_history.File(kind, taskId, detail, m_clock.Now());
@@ -75,7 +75,7 @@ void CStation::Start() {
     if (m_started) return;
     m_started = true;
     Logger().Log("station: starting");
-    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WindowMessage::kTasksChanged);
     m_history.Start();
     m_history.PurgeOld(m_clock.Now());
     m_link.SetNotifier(this);
@@ -99,7 +99,7 @@ void CStation::Shutdown() {
     m_playback.Stop();
     m_scheduler.Stop();
     m_history.EndAllOnAir(HistoryKind::kEndExit, m_clock.Now());
-    if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WM_TASKS_CHANGED);
+    if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WindowMessage::kTasksChanged);
     CloseAllChannels(m_link);
     // The writer thread sends at most one frame every 100 ms: the last one must have left.
     if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the all-off frame did not leave in time");
@@ -158,7 +158,7 @@ void CStation::StartEmergency(const std::string& alarmFile) {
     SwitchEverythingOn();
     m_repeatAllOn = true;
     m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now());
-    Notify(WM_EMERGENCY);
+    Notify(WindowMessage::kEmergency);
 }
 
 void CStation::StopEmergency() {
@@ -172,15 +172,15 @@ void CStation::StopEmergency() {
     Logger().Log("station: emergency broadcast ended");
     m_scheduler.Restore();
     m_history.Action(HistoryKind::kEmergencyStop, {}, m_clock.Now());
-    Notify(WM_EMERGENCY);
+    Notify(WindowMessage::kEmergency);
 }
 
 void CStation::SwitchEverythingOn() {
     m_link.SendAudioCom(AllChannelsImage(1));
     for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, true);
     m_link.SendPower();
-    Notify(WM_ZONE_REFRESH);
-    Notify(WM_POWER_REFRESH);
+    Notify(WindowMessage::kZoneRefresh);
+    Notify(WindowMessage::kPowerRefresh);
 }
 
 bool CStation::IsLinkUp() const {
@@ -221,7 +221,7 @@ void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
     m_lastHeartbeat = steadyMillis;
     m_link.SendSCOM();
     if (!IsMidnightMinute(now)) return;
-    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WM_TASKS_CHANGED);
+    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WindowMessage::kTasksChanged);
     m_history.PurgeOld(now);
 }
 
@@ -234,7 +234,7 @@ void CStation::PostLinkStatus() {
     if (before >= 0 && before != state)
         m_history.Action(up ? HistoryKind::kLinkUp : HistoryKind::kLinkDown, {}, m_clock.Now());
     m_ports.OnLinkStatus(up);
-    Notify(WM_LINK_STATUS);
+    Notify(WindowMessage::kLinkStatus);
 }
 
 void CStation::Notify(WindowMessage message) {

@@ -269,7 +269,7 @@ private slots:
         rig.Station().FlushPort();
         InsertTask(AppConnection(), "a", sql::kStateRunning);
         InsertTask(AppConnection(), "b", sql::kStateIdle);
-        main.Notify(WM_TASKS_CHANGED);
+        main.Notify(WindowMessage::kTasksChanged);
         QTRY_COMPARE(main.TaskListPage()->List()->GetItemCount(), 2);
 
         // A task's list replaces the page's and plays; its end stops it, another task's does not.

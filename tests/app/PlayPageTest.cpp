@@ -52,7 +52,7 @@ class PlayPageTest : public QObject {
             playback.Flush();
             return playback.State();
         }
-        CPlayback playback{[this] { PostWindowMessage(page.get(), WM_PLAYBACK_CHANGED); }};
+        CPlayback playback{[this] { PostWindowMessage(page.get(), WindowMessage::kPlaybackChanged); }};
         std::unique_ptr<CPlayPage> page;
     };
 

@@ -324,8 +324,8 @@ private slots:
         click("005CH");
         link.SetPowerSwitch(1, true);
         link.SetPowerSwitch(3, true);
-        PostWindowMessage(&page, WM_ZONE_REFRESH);
-        PostWindowMessage(&page, WM_POWER_REFRESH);
+        PostWindowMessage(&page, WindowMessage::kZoneRefresh);
+        PostWindowMessage(&page, WindowMessage::kPowerRefresh);
         QCoreApplication::processEvents();
         QCOMPARE(ticked(), QStringList{"003CH"});
         for (int outlet = 1; outlet <= 4; ++outlet)

@@ -120,10 +120,11 @@ public:
         Add(what);
     }
     void PostMessage(WindowMessage message) override {
-        Add(message == WM_ZONE_REFRESH    ? "WM_ZONE_REFRESH"
-            : message == WM_TASKS_CHANGED ? "WM_TASKS_CHANGED"
-            : message == WM_POWER_REFRESH ? "WM_POWER_REFRESH"
-                                          : "message " + std::to_string(message));
+        Add(message == WindowMessage::kZoneRefresh    ? "WM_ZONE_REFRESH"
+            : message == WindowMessage::kTasksChanged ? "WM_TASKS_CHANGED"
+            : message == WindowMessage::kPowerRefresh
+                ? "WM_POWER_REFRESH"
+                : "message " + std::to_string(static_cast<int>(message)));
     }
     void PlayTask(const std::string& id, const std::string& playList) override {
         Add("PlayTask " + id + " " + playList);

@@ -18,7 +18,7 @@ using namespace test;
 class CCountingObserver : public IStationObserver {
 public:
     void Notify(WindowMessage message) override {
-        if (message == WM_TASKS_CHANGED) ++tasksChanged;
+        if (message == WindowMessage::kTasksChanged) ++tasksChanged;
     }
     void ShowDatabaseError(const std::string&) override { ++databaseErrors; }
     std::atomic<int> tasksChanged{0}, databaseErrors{0};
