@@ -23,11 +23,11 @@
 #include "pages/DbErrorReport.h"
 #include "pages/FolderScanProgress.h"
 #include "schedule/TaskConflicts.h"
-#include "station/PlayMode.h"
 #include "store/AreaTable.h"
 #include "store/Database.h"
 #include "store/DictTable.h"
 #include "store/Labels.h"
+#include "store/PlayMode.h"
 #include "store/RoomTable.h"
 #include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
@@ -41,6 +41,7 @@ namespace {
 
 const char* const kWeekDayNames[] = {"星期天", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
 const char* const kRepeatNames[] = {"仅提醒一次", "每周", "每天"};
+constexpr RepeatKind kRepeatButtons[] = {RepeatKind::kOnce, RepeatKind::kWeekly, RepeatKind::kDaily};
 
 const QString kMissingFileText = QStringLiteral("文件不存在");
 const QColor kMissingFileColour(255, 200, 200);
@@ -69,7 +70,7 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
         const QDateTime now = QDateTime::currentDateTime();
         draft.date = now.date();
         draft.start = draft.end = WholeSeconds(now.time());
-        draft.repeat = 0;
+        draft.repeat = RepeatKind::kOnce;
     }
     FillZoneTree();
     m_zoneFlags = draft.zoneFlags;
@@ -83,15 +84,14 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
 // A new task goes round its list until its end; a stored one shows its own mode, or, without one,
 // the instant-play page's, in which it has played so far.
 void CDlgTaskEdit::ShowMode() {
-    std::optional<int> mode =
-        m_modifying ? std::nullopt : std::optional<int>(static_cast<int>(PlayMode::kLoop));
+    std::optional<PlayMode> mode = m_modifying ? std::nullopt : std::optional<PlayMode>(PlayMode::kLoop);
     try {
         if (m_modifying) mode = CTaskModeTable(m_db).Find(m_taskId);
         if (!mode) mode = CDictTable(m_db).ReadPlayCircle();
     } catch (const CDbError&) {
         // Unreadable: the first mode shows; saving reports the database's trouble.
     }
-    const int index = m_mode->findData(static_cast<int>(PlayModeFromNumber(mode.value_or(0))));
+    const int index = m_mode->findData(PlayModeNumber(mode.value_or(PlayMode::kRepeatOne)));
     m_mode->setCurrentIndex(std::max(index, 0));
 }
 
@@ -110,7 +110,7 @@ void CDlgTaskEdit::BuildControls() {
         {"任务名称：", m_name}, {"开始日期：", m_date}, {"开始时间：", m_start}, {"结束时间：", m_end}};
     m_mode = new QComboBox(this);
     for (const PlayModeInfo& info : kPlayModes)
-        m_mode->addItem(QString::fromUtf8(info.text), static_cast<int>(info.mode));
+        m_mode->addItem(QString::fromUtf8(info.text), PlayModeNumber(info.mode));
     form->addWidget(new QLabel(QStringLiteral("播放模式："), this), 5, 0);
     form->addWidget(m_mode, 5, 1);
     for (int row = 0; row < 4; ++row) {
@@ -209,12 +209,13 @@ void CDlgTaskEdit::ShowDraft(const TaskDraft& draft) {
     m_date->setDate(draft.date);
     m_start->setTime(draft.start);
     m_end->setTime(draft.end);
-    if (draft.repeat >= 0 && draft.repeat <= 2) m_repeat[draft.repeat]->setChecked(true);
+    for (int i = 0; i < 3; ++i)
+        if (kRepeatButtons[i] == draft.repeat) m_repeat[i]->setChecked(true);
     for (int day = 0; day < 7; ++day) m_weekDays[day]->setChecked(draft.weekDays[day]);
     for (int i = 0; i < 4; ++i) m_power[i]->setChecked(draft.power[i]);
     // Weekly tasks written here keep the boxes enabled; a stored repeat text other than "周"
     // disables them whatever the code says.
-    EnableWeekDays(m_modifying ? draft.repeat != 0 && draft.weekly : false);
+    EnableWeekDays(m_modifying ? draft.repeat != RepeatKind::kOnce && draft.weekly : false);
 }
 
 TaskDraft CDlgTaskEdit::DraftFromControls() const {
@@ -224,7 +225,7 @@ TaskDraft CDlgTaskEdit::DraftFromControls() const {
     draft.start = WholeSeconds(m_start->time());
     draft.end = WholeSeconds(m_end->time());
     for (int i = 0; i < 3; ++i)
-        if (m_repeat[i]->isChecked()) draft.repeat = i;
+        if (m_repeat[i]->isChecked()) draft.repeat = kRepeatButtons[i];
     for (int day = 0; day < 7; ++day) draft.weekDays[day] = m_weekDays[day]->isChecked();
     for (int i = 0; i < 4; ++i) draft.power[i] = m_power[i]->isChecked();
     draft.files = m_taskFiles.Paths();
@@ -377,7 +378,7 @@ bool CDlgTaskEdit::OnSave() {
         const std::string statement =
             m_modifying ? CTaskTable::UpdateStatement(task, m_taskId) : CTaskTable::InsertStatement(task);
         if (!CTaskModeTable(m_db).SaveWithTask(statement, m_modifying ? m_taskId : -1,
-                                               m_mode->currentData().toInt())) {
+                                               PlayModeFromNumber(m_mode->currentData().toInt()))) {
             ShowMessage(this, QStringLiteral("要修改的任务已不存在，可能已被删除；修改没有保存。"));
             return false;
         }

@@ -99,7 +99,7 @@ QWidget* CPlayPage::BuildListGroup() {
     for (const PlayModeInfo& info : kPlayModes) {
         QAction* action = m_modeMenu->addAction(QString::fromUtf8(info.text));
         action->setCheckable(true);
-        action->setData(static_cast<int>(info.mode));
+        action->setData(PlayModeNumber(info.mode));
         m_modeActions->addAction(action);
         connect(action, &QAction::triggered, this, [this, m = info.mode] { ChooseMode(m); });
     }
@@ -246,12 +246,12 @@ void CPlayPage::SelectRow(int row) {
 void CPlayPage::LoadMode() {
     try {
         CDictTable dict(m_db);
-        std::optional<int> stored = dict.ReadPlayCircle();
+        std::optional<PlayMode> stored = dict.ReadPlayCircle();
         if (!stored) {
             dict.InsertPlayCircle();
-            stored = 1;
+            stored = PlayMode::kRepeatOne;  // the number the inserted row holds
         }
-        ChooseMode(PlayModeFromNumber(*stored));
+        ChooseMode(*stored);
     } catch (const CDbError& error) {
         // Without a database the start has said so once already.
         if (m_db.IsOpen()) ReportDbError(this, error);
@@ -261,7 +261,7 @@ void CPlayPage::LoadMode() {
 
 void CPlayPage::ChooseMode(PlayMode mode) {
     try {
-        CDictTable(m_db).WritePlayCircle(static_cast<int>(mode));
+        CDictTable(m_db).WritePlayCircle(mode);
         m_mode = mode;
         m_playback.SetMode(mode);
     } catch (const CDbError& error) {
@@ -272,7 +272,7 @@ void CPlayPage::ChooseMode(PlayMode mode) {
 
 void CPlayPage::ShowMode() {
     for (QAction* action : m_modeActions->actions()) {
-        action->setChecked(action->data().toInt() == static_cast<int>(m_mode));
+        action->setChecked(action->data().toInt() == PlayModeNumber(m_mode));
     }
 }
 

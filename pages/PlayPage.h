@@ -7,7 +7,7 @@
 
 #include "pages/Page.h"
 #include "pages/PlayListModel.h"
-#include "station/PlayMode.h"
+#include "store/PlayMode.h"
 
 class QActionGroup;
 class QLabel;

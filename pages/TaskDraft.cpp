@@ -37,7 +37,7 @@ TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
     draft.start = TimeOf(task.startTime);
     draft.end = TimeOf(task.endTime);
     const int code = LeadingInt(task.repeatCode);
-    draft.repeat = code >= 0 && code <= 2 ? code : -1;
+    draft.repeat = code >= 0 && code <= 2 ? RepeatKindOf(std::to_string(code)) : RepeatKind::kNone;
     draft.weekly = task.repeatText == "周";
     if (draft.weekly)
         for (char c : task.weekDays)
@@ -54,29 +54,30 @@ TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
 DraftProblem CheckDraft(const TaskDraft& draft) {
     if (draft.name.empty()) return DraftProblem::EmptyName;
     if (draft.start >= draft.end) return DraftProblem::StartNotBeforeEnd;
-    if (draft.repeat < 0 || draft.repeat > 2) return DraftProblem::NoRepeat;
+    if (draft.repeat == RepeatKind::kNone) return DraftProblem::NoRepeat;
     return DraftProblem::None;
 }
 
 TaskRecord RecordFromDraft(const TaskDraft& draft, const std::string& zones) {
-    static const char* const kRepeatTexts[] = {"次", "周", "天"};
     TaskRecord task;
     task.name = draft.name;
     task.date = draft.date.toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     task.startTime = draft.start.toString(QStringLiteral("HH:mm:ss")).toStdString();
     task.endTime = draft.end.toString(QStringLiteral("HH:mm:ss")).toStdString();
-    task.repeatText = kRepeatTexts[draft.repeat];
+    task.repeatText = draft.repeat == RepeatKind::kOnce     ? "次"
+                      : draft.repeat == RepeatKind::kWeekly ? "周"
+                                                            : "天";
     task.source = "1";
     for (const std::string& path : draft.files) {
         if (!task.playList.empty()) task.playList += '|';
         task.playList += StoredPath(path);
     }
     task.zones = zones;
-    task.repeatCode = std::to_string(draft.repeat);
-    if (draft.repeat == 1)
+    task.repeatCode = RepeatCode(draft.repeat);
+    if (draft.repeat == RepeatKind::kWeekly)
         for (int day = 0; day < 7; ++day)
             if (draft.weekDays[day]) task.weekDays += static_cast<char>('1' + day);
-    task.state = sql::kStateIdle;
+    task.state = TaskStateWord(TaskState::kIdle);
     task.fm = "1";
     for (bool on : draft.power) task.power += on ? '1' : '0';
     return task;

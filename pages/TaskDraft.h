@@ -9,16 +9,15 @@
 #include <vector>
 
 #include "store/StoredPath.h"
+#include "store/TaskTable.h"
 
 namespace lumetra {
-
-struct TaskRecord;
 
 struct TaskDraft {
     std::string name;
     QDate date;
     QTime start, end;
-    int repeat = -1;                     // 0 once, 1 weekly, 2 daily; -1 when none is chosen
+    RepeatKind repeat = RepeatKind::kNone;
     bool weekly = false;                 // the stored 重复周期 is "周"
     std::array<bool, 7> weekDays{};      // Sunday first
     std::array<bool, 4> power{};         // outlets 1 to 4

@@ -1,7 +1,7 @@
 #include "pages/TaskListRows.h"
 
 #include "base/NumberText.h"
-#include "station/PlayMode.h"
+#include "store/PlayMode.h"
 #include "store/TaskStates.h"
 #include "store/TaskTable.h"
 
@@ -22,24 +22,31 @@ QString RepeatText(const std::string& repeatText, const std::string& weekDays) {
     return text;
 }
 
-QColor StateColour(const std::string& state) {
-    if (state == sql::kStateIdle) return QColor(160, 160, 160);
-    if (state == sql::kStateDone) return QColor(245, 245, 245);
-    if (state == sql::kStateRunning) return QColor(0, 245, 0);
+QColor StateColour(TaskState state) {
+    switch (state) {
+        case TaskState::kIdle:
+            return QColor(160, 160, 160);
+        case TaskState::kDone:
+            return QColor(245, 245, 245);
+        case TaskState::kRunning:
+            return QColor(0, 245, 0);
+        case TaskState::kOther:
+            break;
+    }
     return {};
 }
 
-QString ModeText(const TaskRecord& task, const std::map<int, int>& modes) {
+QString ModeText(const TaskRecord& task, const std::map<int, PlayMode>& modes) {
     const auto found = modes.find(LeadingInt(task.id));
     if (found == modes.end()) return QStringLiteral("跟随即时播放");
-    const PlayMode mode = PlayModeFromNumber(found->second);
+    const PlayMode mode = found->second;
     for (const PlayModeInfo& info : kPlayModes)
         if (info.mode == mode) return QString::fromUtf8(info.text);
     return {};
 }
 
 std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
-                                       const std::map<int, int>& modes) {
+                                       const std::map<int, PlayMode>& modes) {
     std::vector<ColorListRow> rows;
     rows.reserve(tasks.size());
     for (const TaskRecord& task : tasks) {
@@ -47,7 +54,7 @@ std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
                          QString::fromStdString(task.date), QString::fromStdString(task.startTime),
                          QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
                          QString::fromStdString(task.state), ModeText(task, modes)},
-                        StateColour(task.state)});
+                        StateColour(TaskStateOf(task.state))});
     }
     return rows;
 }

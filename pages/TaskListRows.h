@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "store/PlayMode.h"
 #include "widgets/ColorListCtrl.h"
 
 namespace lumetra {
@@ -18,7 +19,8 @@ QString RepeatText(const std::string& repeatText, const std::string& weekDays);
 QColor StateColour(const std::string& state);
 // Rows in the given order, numbered from 1, with each task's own play mode from `modes` (by task
 // ID); a task without one plays in the instant-play page's mode.
-std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks, const std::map<int, int>& modes);
+std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
+                                       const std::map<int, PlayMode>& modes);
 
 // Columns of the list, by position.
 enum TaskListColumn { kColNumber, kColName, kColDate, kColStart, kColEnd, kColRepeat, kColState, kColMode };

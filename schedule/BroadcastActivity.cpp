@@ -9,7 +9,7 @@
 
 namespace lumetra {
 bool HoldsMachineOn(const TaskRecord& task, std::time_t now, const CSchoolCalendar& calendar) {
-    if (task.state == sql::kStateRunning) return true;
+    if (TaskStateOf(task.state) == TaskState::kRunning) return true;
     if (!IsDueToday(task, now, calendar)) return false;
     const TaskTimesResult times = TaskTimes(task, now);
     return times.sinceStart >= -kPowerUpLead && times.sinceEnd <= kPowerDownDelay;

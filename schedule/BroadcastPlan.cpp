@@ -44,8 +44,8 @@ void CBroadcastPlanner::Plan(size_t index, long firstDay, long lastDay, std::vec
     std::sort(m_candidates.begin(), m_candidates.end());
     m_candidates.erase(std::unique(m_candidates.begin(), m_candidates.end()), m_candidates.end());
 
-    const std::string savedState = task.state;
-    task.state = sql::kStateIdle;
+    const TaskState savedState = task.state;
+    task.state = TaskState::kIdle;
     const size_t first = out.size();
     PlannedBroadcast next{index, -1, 0, 0, 0};  // the power-up waiting for its start
     constexpr size_t kNone = SIZE_MAX;
@@ -55,7 +55,7 @@ void CBroadcastPlanner::Plan(size_t index, long firstDay, long lastDay, std::vec
         const DueRules rules = RulesAt(task, MomentsAt(second));
         if (rules.start == Rule::kPowerUp) next.powerUp = second;
         if (rules.start == Rule::kStart || rules.start == Rule::kLateStart) {
-            task.state = sql::kStateRunning;
+            task.state = TaskState::kRunning;
             next.start = second;
             if (next.powerUp < 0) next.powerUp = second;
             open = out.size();
@@ -67,7 +67,7 @@ void CBroadcastPlanner::Plan(size_t index, long firstDay, long lastDay, std::vec
             closed = kNone;
         }
         if ((rules.end == Rule::kEnd || rules.end == Rule::kStaleClose) && open != kNone) {
-            task.state = sql::kStateDone;
+            task.state = TaskState::kDone;
             out[open].end = second;
             out[open].powerDown = second + kPowerDownDelay;  // a stale close powers down after the same delay
             closed = rules.end == Rule::kEnd ? open : kNone;

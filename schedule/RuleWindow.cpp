@@ -42,7 +42,7 @@ void CRuleWindow::SetNow(std::time_t now) {
 }
 
 bool CRuleWindow::MayAct(const TaskFields& task) const {
-    if (!m_steadyOffset || task.state == sql::kStateRunning) return true;
+    if (!m_steadyOffset || task.state == TaskState::kRunning) return true;
     const long start = SecondOfDay(task.start);
     const long end = SecondOfDay(task.end);
     if (start < 0 || end < 0) return true;

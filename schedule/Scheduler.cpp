@@ -190,8 +190,8 @@ void CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second
     }
 }
 
-void CScheduler::UpdateTaskState(const std::string& idText, const char* stateWord) {
-    m_table.SetState(idText, stateWord);
+void CScheduler::UpdateTaskState(const std::string& idText, TaskState state) {
+    m_table.SetState(idText, state);
 }
 
 void CScheduler::PowerUp(TaskFields& task, std::time_t second) {
@@ -222,20 +222,20 @@ void CScheduler::BeginBroadcast(TaskFields& task, std::time_t second) {
     }
     Remember(task, BroadcastPhase::kOnAir);
     HandOver(task);
-    Mark(task, sql::kStateRunning);
+    Mark(task, TaskState::kRunning);
 }
 
 void CScheduler::LateStart(TaskFields& task, std::time_t second) {
     if (const SwitchedTask* switched = m_ledger.Find(task.id);
         switched && switched->phase == BroadcastPhase::kOnAir) {
         // Saved again while on air, which stored it as waiting: it plays on as it is.
-        Mark(task, sql::kStateRunning);
+        Mark(task, TaskState::kRunning);
         return;
     }
     Record(HistoryKind::kLateStart, task.id, &task, second);
     Remember(task, BroadcastPhase::kOnAir);
     PowerOn(task);
-    SetState(task, sql::kStateRunning);
+    SetState(task, TaskState::kRunning);
     Defer([this, task] {
         Post(WindowMessage::kZoneRefresh);
         OpenTaskChannels(task);
@@ -248,7 +248,7 @@ void CScheduler::EndBroadcast(TaskFields& task, std::time_t second) {
     Record(HistoryKind::kEnd, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
     if (m_owner) m_owner->StopTask(task.id);
-    Mark(task, sql::kStateDone);
+    Mark(task, TaskState::kDone);
     SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
     switched.powerDownAt = second + kPowerDownDelay;
     switched.orphan = false;  // its row brings the power-down
@@ -260,7 +260,7 @@ void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
     Record(HistoryKind::kStaleClose, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
     if (m_owner) m_owner->StopTask(task.id);
-    Mark(task, sql::kStateDone);
+    Mark(task, TaskState::kDone);
     SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
     switched.powerDownAt = second + kPowerDownDelay;
     switched.orphan = true;
@@ -301,7 +301,7 @@ void CScheduler::FollowChangedRows(std::time_t now) {
             continue;
         Logger().Log("Scheduler: task %s no longer covers the present; it ends now", id.c_str());
         EndEarly(id, switched, now, retimed ? HistoryKind::kEndRetimed : HistoryKind::kEndClockJump);
-        if (row->state == sql::kStateRunning) SetState(*row, sql::kStateDone);
+        if (row->state == TaskState::kRunning) SetState(*row, TaskState::kDone);
     }
 }
 
@@ -428,13 +428,13 @@ void CScheduler::HandOver(const TaskFields& task) {
     if (m_owner && !Held()) m_owner->PlayTask(task.id, task.playList);
 }
 
-void CScheduler::SetState(TaskFields& task, const char* stateWord) {
-    UpdateTaskState(task.id, stateWord);
-    task.state = stateWord;  // the next second of this pass sees it as the next pass would
+void CScheduler::SetState(TaskFields& task, TaskState state) {
+    UpdateTaskState(task.id, state);
+    task.state = state;  // the next second of this pass sees it as the next pass would
 }
 
-void CScheduler::Mark(TaskFields& task, const char* stateWord) {
-    SetState(task, stateWord);
+void CScheduler::Mark(TaskFields& task, TaskState state) {
+    SetState(task, state);
     Post(WindowMessage::kTasksChanged);
 }
 

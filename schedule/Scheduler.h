@@ -67,8 +67,8 @@ public:
     // After an announcement to `channels`: the next tick switches off those that no task powered up
     // or on air needs. Callable from any thread.
     void ReleaseChannels(const ChannelFlags& channels);
-    // Stores a state word (sql::kStateRunning, ...) for the row whose ID is `idText`.
-    void UpdateTaskState(const std::string& idText, const char* stateWord);
+    // Stores `state` for the row whose ID is `idText`.
+    void UpdateTaskState(const std::string& idText, TaskState state);
 
 private:
     void Run();  // the thread body
@@ -107,8 +107,8 @@ private:
     bool Held() const;
     void RestoreSwitches();
     void SwitchOffReleased();
-    void SetState(TaskFields& task, const char* stateWord);
-    void Mark(TaskFields& task, const char* stateWord);
+    void SetState(TaskFields& task, TaskState state);
+    void Mark(TaskFields& task, TaskState state);
     void Post(WindowMessage message);
     void Record(HistoryKind step, const std::string& id, const TaskFields* task, std::time_t second);
 

@@ -92,13 +92,6 @@ long FirstDayOf(const std::string& date) {
     return LocalMoment(MakeLocal(year, month, day, 0, 0, 0)).dayNumber;
 }
 
-RepeatKind KindOf(const std::string& code) {
-    if (code == kRepeatOnce) return RepeatKind::kOnce;
-    if (code == kRepeatWeekly) return RepeatKind::kWeekly;
-    if (code == kRepeatDaily) return RepeatKind::kDaily;
-    return RepeatKind::kNone;
-}
-
 long SecondsOf(const HourMinuteSecond& hms) {
     return hms.hour * 3600L + hms.minute * 60L + hms.second;
 }
@@ -111,14 +104,14 @@ LocalMoment::LocalMoment(std::time_t moment) : time(moment), local{} {
 }
 
 TaskFields::TaskFields(const TaskRecord& record)
-    : kind(KindOf(record.repeatCode)),
+    : kind(RepeatKindOf(record.repeatCode)),
       start(ParseTimeOfDay(record.startTime)),
       end(ParseTimeOfDay(record.endTime)),
       weekDays(record.weekDays),
       power(record.power),
       id(record.id),
       name(record.name),
-      state(record.state),
+      state(TaskStateOf(record.state)),
       playList(record.playList),
       timing(record.date + '|' + record.startTime + '|' + record.endTime + '|' + record.repeatCode + '|' +
              record.weekDays),

@@ -17,12 +17,6 @@
 
 namespace lumetra {
 
-inline constexpr const char* kRepeatOnce = "0";
-inline constexpr const char* kRepeatWeekly = "1";
-inline constexpr const char* kRepeatDaily = "2";
-
-enum class RepeatKind { kNone, kOnce, kWeekly, kDaily };
-
 // A moment with its local calendar day, read once and shared by every task evaluated at it.
 struct LocalMoment {
     LocalMoment(std::time_t moment);  // implicit: a plain time reads as its local moment
@@ -39,7 +33,9 @@ struct TaskFields {
     HourMinuteSecond start, end;
     std::string weekDays;
     std::string power;
-    std::string id, name, state, playList;
+    std::string id, name;
+    TaskState state;
+    std::string playList;
     std::string timing;  // 日期, times, repeat kind and week days as stored: a changed one is re-timed
 
     // Read the first time a rule needs them: most rows of a pass are far from their rules and never do.

@@ -9,7 +9,7 @@ RuleMoments::RuleMoments(std::time_t now, const CSchoolCalendar& calendar)
 
 DueRules RulesAt(const TaskFields& task, const RuleMoments& at) {
     DueRules rules;
-    const bool running = task.state == sql::kStateRunning;
+    const bool running = task.state == TaskState::kRunning;
     const int dueToday = DueCountToday(task, at.now, at.calendar);
     const TaskTimesResult today = TaskTimes(task, at.now);
 

@@ -15,7 +15,7 @@
 
 #include "audio/MediaEngine.h"
 #include "station/JobThread.h"
-#include "station/PlayMode.h"
+#include "station/PlayOrder.h"
 #include "store/HistoryEvent.h"
 
 namespace lumetra {

@@ -19,8 +19,7 @@ namespace {
 // mode then plays, as it did for every task before tasks kept their own.
 std::optional<PlayMode> TaskPlayMode(CDatabase& db, const std::string& id) {
     try {
-        if (const std::optional<int> mode = CTaskModeTable(db).Find(LeadingInt(id)))
-            return PlayModeFromNumber(*mode);
+        return CTaskModeTable(db).Find(LeadingInt(id));
     } catch (const CDbError& e) {
         Logger().Log("play: the play mode of task %s is unreadable: %s", id.c_str(), e.what());
     }
@@ -75,7 +74,7 @@ void CStation::Start() {
     if (m_started) return;
     m_started = true;
     Logger().Log("station: starting");
-    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WindowMessage::kTasksChanged);
+    if (ChangeTaskStates(TaskState::kIdle, TaskState::kDone)) Notify(WindowMessage::kTasksChanged);
     m_history.Start();
     m_history.PurgeOld(m_clock.Now());
     m_link.SetNotifier(this);
@@ -99,7 +98,7 @@ void CStation::Shutdown() {
     m_playback.Stop();
     m_scheduler.Stop();
     m_history.EndAllOnAir(HistoryKind::kEndExit, m_clock.Now());
-    if (ChangeTaskStates(sql::kStateDone, sql::kStateRunning)) Notify(WindowMessage::kTasksChanged);
+    if (ChangeTaskStates(TaskState::kDone, TaskState::kRunning)) Notify(WindowMessage::kTasksChanged);
     CloseAllChannels(m_link);
     // The writer thread sends at most one frame every 100 ms: the last one must have left.
     if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the all-off frame did not leave in time");
@@ -221,7 +220,7 @@ void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
     m_lastHeartbeat = steadyMillis;
     m_link.SendSCOM();
     if (!IsMidnightMinute(now)) return;
-    if (ChangeTaskStates(sql::kStateIdle, sql::kStateDone)) Notify(WindowMessage::kTasksChanged);
+    if (ChangeTaskStates(TaskState::kIdle, TaskState::kDone)) Notify(WindowMessage::kTasksChanged);
     m_history.PurgeOld(now);
 }
 
@@ -242,7 +241,7 @@ void CStation::Notify(WindowMessage message) {
     if (m_observer) m_observer->Notify(message);
 }
 
-bool CStation::ChangeTaskStates(const char* to, const char* from) {
+bool CStation::ChangeTaskStates(TaskState to, TaskState from) {
     // Without a database the operator was told so once at start; the station stays quiet about it.
     if (!m_db.IsOpen()) return false;
     try {

@@ -118,7 +118,7 @@ private:
     void Notify(WindowMessage message);
     void SwitchEverythingOn();
     // Every row in state `from` gets state `to`; false when the database refused.
-    bool ChangeTaskStates(const char* to, const char* from);
+    bool ChangeTaskStates(TaskState to, TaskState from);
     template <typename F>
     void WithPortView(F&& call);
 

@@ -12,19 +12,19 @@ constexpr const char* kPlayCircle = "PlayCircle";
 
 }  // namespace
 
-std::optional<int> CDictTable::ReadPlayCircle() const {
+std::optional<PlayMode> CDictTable::ReadPlayCircle() const {
     CRecordset rows(m_db);
     rows.Open(sql::kSelectPlayCircle);
     if (rows.IsEOF()) return std::nullopt;
-    return rows.GetFieldInt("DictValue");
+    return PlayModeFromNumber(rows.GetFieldInt("DictValue"));
 }
 
 void CDictTable::InsertPlayCircle() {
     m_db.ExecuteSql(sql::kInsertPlayCircle);
 }
 
-void CDictTable::WritePlayCircle(int mode) {
-    m_db.ExecuteSql(FormatSql(sql::kSetDictValue, mode, kPlayCircle));
+void CDictTable::WritePlayCircle(PlayMode mode) {
+    m_db.ExecuteSql(FormatSql(sql::kSetDictValue, PlayModeNumber(mode), kPlayCircle));
 }
 
 }  // namespace lumetra

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "store/PlayMode.h"
+
 namespace lumetra {
 
 class CDatabase;
@@ -13,12 +15,12 @@ class CDictTable {
 public:
     explicit CDictTable(CDatabase& db) : m_db(db) {}
 
-    // The stored play mode read from its leading digits (not range-checked); none when the row
-    // is missing.
-    std::optional<int> ReadPlayCircle() const;
+    // The stored play mode, read from its leading digits; a number outside 1 to 4 reads as the
+    // first mode. None when the row is missing.
+    std::optional<PlayMode> ReadPlayCircle() const;
     // Adds the missing row, holding "1".
     void InsertPlayCircle();
-    void WritePlayCircle(int mode);
+    void WritePlayCircle(PlayMode mode);
 
 private:
     CDatabase& m_db;

@@ -13,29 +13,31 @@ constexpr OwnTable kTaskMode = {
 
 }  // namespace
 
-std::optional<int> CTaskModeTable::Find(int taskId) {
+std::optional<PlayMode> CTaskModeTable::Find(int taskId) {
     if (!OwnTableExists(m_db, kTaskMode)) return std::nullopt;
     CRecordset rows(m_db);
     rows.Open(FormatSql("select mode from lumetra_task_mode where task_id=%d", taskId));
     if (rows.IsEOF()) return std::nullopt;
-    return rows.GetFieldInt("mode");
+    return PlayModeFromNumber(rows.GetFieldInt("mode"));
 }
 
-std::map<int, int> CTaskModeTable::ReadAll() {
-    std::map<int, int> modes;
+std::map<int, PlayMode> CTaskModeTable::ReadAll() {
+    std::map<int, PlayMode> modes;
     if (!OwnTableExists(m_db, kTaskMode)) return modes;
     CRecordset rows(m_db);
     rows.Open("select task_id, mode from lumetra_task_mode");
-    for (; !rows.IsEOF(); rows.MoveNext()) modes[rows.GetFieldInt("task_id")] = rows.GetFieldInt("mode");
+    for (; !rows.IsEOF(); rows.MoveNext())
+        modes[rows.GetFieldInt("task_id")] = PlayModeFromNumber(rows.GetFieldInt("mode"));
     return modes;
 }
 
-bool CTaskModeTable::SaveWithTask(const std::string& taskStatement, int taskId, int mode) {
+bool CTaskModeTable::SaveWithTask(const std::string& taskStatement, int taskId, PlayMode mode) {
     const std::string row = taskId < 0 ? std::string("last_insert_rowid()") : std::to_string(taskId);
     return WriteOwnTable(
         m_db, kTaskMode,
         {taskStatement,
-         FormatSql("insert or replace into lumetra_task_mode (task_id, mode) values (%s, %d)", row, mode),
+         FormatSql("insert or replace into lumetra_task_mode (task_id, mode) values (%s, %d)", row,
+                   PlayModeNumber(mode)),
          "delete from lumetra_task_mode where task_id not in (select ID from tb_memo)"},
         true);
 }

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "store/PlayMode.h"
+
 namespace lumetra {
 
 class CDatabase;
@@ -18,14 +20,15 @@ class CTaskModeTable {
 public:
     explicit CTaskModeTable(CDatabase& db) : m_db(db) {}
 
-    std::optional<int> Find(int taskId);
+    // A stored number outside 1 to 4 reads as the first mode.
+    std::optional<PlayMode> Find(int taskId);
     // Every stored mode by task ID; empty while the table was never written.
-    std::map<int, int> ReadAll();
+    std::map<int, PlayMode> ReadAll();
     // Runs the task's own statement (its insert or update) and stores its mode in one transaction:
     // both are kept or neither. `taskId` < 0 names the row the insert adds. Modes of tasks
     // deleted since are dropped, so an ID used again never inherits one.
     // False, with nothing stored, when the task statement changed no row.
-    bool SaveWithTask(const std::string& taskStatement, int taskId, int mode);
+    bool SaveWithTask(const std::string& taskStatement, int taskId, PlayMode mode);
 
 private:
     CDatabase& m_db;

@@ -58,12 +58,33 @@ void CTaskTable::ForEach(const std::function<bool(const TaskRecord&)>& visit) {
         if (!visit(TaskRecord::FromRow(m_rows))) return;
 }
 
-void CTaskTable::SetState(const std::string& idText, const char* state) {
-    m_db.ExecuteSql(FormatSql(sql::kSetStateById, state, LeadingInt(idText)));
+RepeatKind RepeatKindOf(const std::string& code) {
+    if (code == kRepeatOnce) return RepeatKind::kOnce;
+    if (code == kRepeatWeekly) return RepeatKind::kWeekly;
+    if (code == kRepeatDaily) return RepeatKind::kDaily;
+    return RepeatKind::kNone;
 }
 
-void CTaskTable::ChangeStates(const char* to, const char* from) {
-    m_db.ExecuteSql(FormatSql(sql::kSetStateWhereState, to, from));
+const char* RepeatCode(RepeatKind kind) {
+    switch (kind) {
+        case RepeatKind::kOnce:
+            return kRepeatOnce;
+        case RepeatKind::kWeekly:
+            return kRepeatWeekly;
+        case RepeatKind::kDaily:
+            return kRepeatDaily;
+        case RepeatKind::kNone:
+            break;
+    }
+    return "";
+}
+
+void CTaskTable::SetState(const std::string& idText, TaskState state) {
+    m_db.ExecuteSql(FormatSql(sql::kSetStateById, TaskStateWord(state), LeadingInt(idText)));
+}
+
+void CTaskTable::ChangeStates(TaskState to, TaskState from) {
+    m_db.ExecuteSql(FormatSql(sql::kSetStateWhereState, TaskStateWord(to), TaskStateWord(from)));
 }
 
 std::optional<TaskRecord> CTaskTable::FindByNameAndStart(const std::string& name,

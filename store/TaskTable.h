@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/Recordset.h"
+#include "store/TaskStates.h"
 
 namespace lumetra {
 
@@ -34,6 +35,17 @@ struct TaskRecord {
     static TaskRecord FromRow(const CRecordset& rows);
 };
 
+// 提醒次数 as stored.
+inline constexpr const char* kRepeatOnce = "0";
+inline constexpr const char* kRepeatWeekly = "1";
+inline constexpr const char* kRepeatDaily = "2";
+
+enum class RepeatKind { kNone, kOnce, kWeekly, kDaily };
+// kNone for any text but the three codes.
+RepeatKind RepeatKindOf(const std::string& code);
+// The stored code; "" for kNone.
+const char* RepeatCode(RepeatKind kind);
+
 // Every method throws CDbError when the database refuses or is not connected.
 class CTaskTable {
 public:
@@ -47,11 +59,10 @@ public:
     // buffers are kept for the next walk, so repeated walks do not allocate anew.
     void ForEach(const std::function<bool(const TaskRecord&)>& visit);
 
-    // Stores a state word (sql::kStateRunning, ...) for the row whose ID is the leading number of
-    // `idText`.
-    void SetState(const std::string& idText, const char* state);
+    // Stores the word of `state` for the row whose ID is the leading number of `idText`.
+    void SetState(const std::string& idText, TaskState state);
     // Every row in state `from` gets state `to`.
-    void ChangeStates(const char* to, const char* from);
+    void ChangeStates(TaskState to, TaskState from);
 
     // The first task with this name and start time, as the task list finds a task; none when no
     // row matches any more (deleted or changed since the list was read).

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "AppTestKit.h"
-#include "station/PlayMode.h"
+#include "station/PlayOrder.h"
 #include "station/Playback.h"
 #include "store/StoredPath.h"
 #include "tests/support/AudioFixtures.h"

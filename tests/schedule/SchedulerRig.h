@@ -90,7 +90,7 @@ inline std::string InsertTask(CDatabase& db, const TaskRow& row) {
     return rows.GetFieldText("ID");
 }
 
-inline std::string TaskState(CDatabase& db, const std::string& id) {
+inline std::string StoredTaskState(CDatabase& db, const std::string& id) {
     CRecordset rows(db);
     rows.Open(FormatSql("select * from tb_memo where ID=%d", LeadingInt(id)));
     return rows.GetFieldText("状态");

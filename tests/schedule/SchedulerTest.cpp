@@ -79,7 +79,7 @@ protected:
         for (int number = 1; number <= 4; ++number) text += rec.PowerSwitch(number) ? '1' : '0';
         return text;
     }
-    std::string State(const std::string& id) { return TaskState(database.Db(), id); }
+    std::string State(const std::string& id) { return StoredTaskState(database.Db(), id); }
 
     TestDatabase database;
     CSimulatedClock clock{Monday("07:59:40")};

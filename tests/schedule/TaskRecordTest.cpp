@@ -210,8 +210,8 @@ TEST(TaskRules, EachRuleActsOncePerDueDayAtItsSecondAcrossClockChanges) {
                         ADD_FAILURE()
                             << w.zone << ": the filter held back " << fields[i].id << " at " << wall(now);
                 }
-                if (rules.start == Rule::kStart) fields[i].state = sql::kStateRunning;
-                if (rules.end == Rule::kEnd) fields[i].state = sql::kStateDone;
+                if (rules.start == Rule::kStart) fields[i].state = TaskState::kRunning;
+                if (rules.end == Rule::kEnd) fields[i].state = TaskState::kDone;
             }
         }
         for (size_t i = 0; i < fields.size(); ++i) {

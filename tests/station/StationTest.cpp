@@ -70,7 +70,7 @@ TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
     EXPECT_EQ(std::count(end.begin(), end.end(), "SendAudioCom: channels off: 1-2, 5"), 2) << end.size();
     EXPECT_EQ(end.front(), "SendPower: outlets on: 1, 3") << "the power-up's second tick";
     EXPECT_FALSE(playback.State().playing) << "stopped at the end";
-    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateDone);
+    EXPECT_EQ(StoredTaskState(database.Db(), id), sql::kStateDone);
     station->Shutdown();
     EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all", 3s).empty());
     EXPECT_FALSE(link.IsRunning());
@@ -81,7 +81,7 @@ TEST_F(StationTest, ATaskPlaysInItsOwnMode) {
     const std::string id = InsertTask(database.Db(), Row("08:00:00-08:00:10", {.playList = Fixture(kWav)}));
     ASSERT_TRUE(CTaskModeTable(database.Db())
                     .SaveWithTask(FormatSql("update tb_memo set FM='1' where ID=%d", LeadingInt(id)),
-                                  LeadingInt(id), static_cast<int>(PlayMode::kSequence)));
+                                  LeadingInt(id), PlayMode::kSequence));
     clock = std::make_unique<CPacedClock>(Monday(7, 59, 58), 20);
     station = std::make_unique<CStation>(database.Db(), link, *clock);
     station->Start();
@@ -112,10 +112,10 @@ TEST_F(StationTest, ATaskDeletedOnAirIsSwitchedOffAndFallsSilent) {
 // goes out every three seconds.
 TEST_F(StationTest, StartAndMidnightResetExecutedTasksAndTheHeartbeatGoesOn) {
     const std::string id = StartStation(Monday(23, 59, 50), {.state = sql::kStateDone});
-    EXPECT_EQ(TaskState(database.Db(), id), sql::kStateIdle);
+    EXPECT_EQ(StoredTaskState(database.Db(), id), sql::kStateIdle);
     EXPECT_GE(observer.tasksChanged.load(), 1);
     database.Db().ExecuteSql("update tb_memo set 状态='" + std::string(sql::kStateDone) + "'");
-    EXPECT_TRUE(Eventually([&] { return TaskState(database.Db(), id) == sql::kStateIdle; }));
+    EXPECT_TRUE(Eventually([&] { return StoredTaskState(database.Db(), id) == sql::kStateIdle; }));
     EXPECT_GE(clock->Now(), LocalTime(2026, 3, 3, 0, 0, 0)) << "not before midnight";
     int heartbeats = 0;
     for (const std::string& line : simulator.History())
@@ -153,7 +153,7 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     // Past the short task's end and its power-down fifteen seconds later.
     const std::vector<std::string> held = ReadFrames([&](auto&) { return clock->Now() >= Monday(8, 0, 40); });
     for (const std::string& frame : held) EXPECT_EQ(frame.find("off"), std::string::npos) << frame;
-    EXPECT_EQ(TaskState(database.Db(), shortTask), sql::kStateDone) << "the schedule kept track";
+    EXPECT_EQ(StoredTaskState(database.Db(), shortTask), sql::kStateDone) << "the schedule kept track";
     EXPECT_FALSE(Eventually([&] { return !playback.State().playing; }, 3s)) << "the alarm loops";
     EXPECT_EQ(playback.List(), std::vector<std::string>{alarm}) << "no list replaced it";
 

@@ -33,26 +33,30 @@ TEST(OwnTables, TaskAndModeAreStoredTogetherOrNotAtAll) {
     EXPECT_EQ(OwnSchemaVersion(db), 0) << "reading creates nothing";
 
     // A refused task statement keeps nothing: no row, no table, no version.
-    EXPECT_THROW(modes.SaveWithTask("insert into tb_memo (NoSuchColumn) values (1)", -1, 4), CDbError);
+    EXPECT_THROW(modes.SaveWithTask("insert into tb_memo (NoSuchColumn) values (1)", -1, PlayMode::kLoop),
+                 CDbError);
     EXPECT_EQ(OwnSchemaVersion(db), 0);
     EXPECT_EQ(CTaskTable(db).ReadAll().size(), 0u);
 
-    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(Task("早操")), -1, 2));
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(Task("早操")), -1, PlayMode::kSequence));
     const int first = LastId(db);
-    EXPECT_EQ(modes.Find(first), 2);
+    EXPECT_EQ(modes.Find(first), PlayMode::kSequence);
     EXPECT_EQ(OwnSchemaVersion(db), 2);
-    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(Task("午间")), -1, 3));
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(Task("午间")), -1, PlayMode::kRandom));
     const int second = LastId(db);
-    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("早操"), first), first, 4));
-    EXPECT_EQ(modes.ReadAll(), (std::map<int, int>{{first, 4}, {second, 3}}));
+    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("早操"), first), first, PlayMode::kLoop));
+    EXPECT_EQ(modes.ReadAll(),
+              (std::map<int, PlayMode>{{first, PlayMode::kLoop}, {second, PlayMode::kRandom}}));
 
     // The row is deleted meanwhile: the update changes nothing and nothing is stored.
     db.ExecuteSql("delete from tb_memo where 任务名称='早操'");
-    EXPECT_FALSE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("早操"), first), first, 1));
-    EXPECT_EQ(modes.Find(first), 4) << "nothing of the refused save is kept";
+    EXPECT_FALSE(
+        modes.SaveWithTask(CTaskTable::UpdateStatement(Task("早操"), first), first, PlayMode::kRepeatOne));
+    EXPECT_EQ(modes.Find(first), PlayMode::kLoop) << "nothing of the refused save is kept";
     // The next save drops the deleted task's mode, so an ID given out again starts without one.
-    ASSERT_TRUE(modes.SaveWithTask(CTaskTable::UpdateStatement(Task("午间"), second), second, 3));
-    EXPECT_EQ(modes.ReadAll(), (std::map<int, int>{{second, 3}}));
+    ASSERT_TRUE(
+        modes.SaveWithTask(CTaskTable::UpdateStatement(Task("午间"), second), second, PlayMode::kRandom));
+    EXPECT_EQ(modes.ReadAll(), (std::map<int, PlayMode>{{second, PlayMode::kRandom}}));
 
     CCalendarTable(db).Add({0, "2026-10-01", "2026-10-07", 0, "国庆节"});
     EXPECT_EQ(OwnSchemaVersion(db), 3) << "one bit per table";

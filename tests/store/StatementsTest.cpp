@@ -75,10 +75,10 @@ TEST_F(Statements, TaskStatesAndWalk) {
     InsertTask(sql::kInsertTask, "b", "09:00:00", sql::kStateRunning);
     InsertTask(sql::kInsertTask, "c", "10:00:00", sql::kStateDone);
     CTaskTable tasks(db());
-    tasks.ChangeStates(sql::kStateIdle, sql::kStateDone);
+    tasks.ChangeStates(TaskState::kIdle, TaskState::kDone);
     EXPECT_EQ(Read(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "正在执行", "未执行"}));
 
-    tasks.SetState("3x", sql::kStateRunning);  // the ID is read by its leading digits
+    tasks.SetState("3x", TaskState::kRunning);  // the ID is read by its leading digits
     std::vector<TaskRecord> all = tasks.ReadAll();
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[2].id + all[2].name + all[2].state, "3c正在执行");
@@ -88,7 +88,7 @@ TEST_F(Statements, TaskStatesAndWalk) {
     Lines visited;
     tasks.ForEach([&](const TaskRecord& task) {
         visited.push_back(task.name);
-        tasks.SetState(task.id, sql::kStateIdle);
+        tasks.SetState(task.id, TaskState::kIdle);
         return task.name != "b";
     });
     EXPECT_EQ(visited, (Lines{"a", "b"}));

@@ -1,4 +1,4 @@
-#include "station/PlayMode.h"
+#include "station/PlayOrder.h"
 
 #include <algorithm>
 
@@ -26,10 +26,6 @@ std::optional<int> Step(PlayMode mode, int current, int direction, int count, st
 }
 
 }  // namespace
-
-PlayMode PlayModeFromNumber(int number) {
-    return number >= 1 && number <= 4 ? static_cast<PlayMode>(number) : PlayMode::kRepeatOne;
-}
 
 std::optional<int> NextEntry(PlayMode mode, int current, int count, std::mt19937& random) {
     return Step(mode, current, +1, count, random);

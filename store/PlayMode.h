@@ -1,8 +1,6 @@
-// The four play modes of the instant-play page and what "next" and "previous" mean in each.
+// The four play modes. The database keeps them by number (the "PlayCircle" item of Dict and
+// lumetra_task_mode); the table classes turn the numbers into PlayMode and back.
 #pragma once
-
-#include <optional>
-#include <random>
 
 namespace lumetra {
 
@@ -24,13 +22,12 @@ inline constexpr PlayModeInfo kPlayModes[] = {{PlayMode::kRepeatOne, "单曲循�
                                               {PlayMode::kLoop, "列表循环"}};
 
 // A stored number outside 1 to 4 falls back to the first mode.
-PlayMode PlayModeFromNumber(int number);
+inline PlayMode PlayModeFromNumber(int number) {
+    return number >= 1 && number <= 4 ? static_cast<PlayMode>(number) : PlayMode::kRepeatOne;
+}
 
-// The entry to play after `current` in a list of `count` entries, or none: past the last entry in
-// sequence mode, and in every mode when the list is empty. Random draws come from `random`,
-// which the caller seeds once.
-std::optional<int> NextEntry(PlayMode mode, int current, int count, std::mt19937& random);
-// The entry to play before `current`; none only when the list is empty.
-std::optional<int> PreviousEntry(PlayMode mode, int current, int count, std::mt19937& random);
+inline int PlayModeNumber(PlayMode mode) {
+    return static_cast<int>(mode);
+}
 
 }  // namespace lumetra
