@@ -12,8 +12,8 @@
 #include "schedule/Clock.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"
-#include "tests/link/LinkTestSupport.h"
 #include "tests/schedule/SchedulerRig.h"
+#include "tests/support/LogRecorder.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
