@@ -202,8 +202,8 @@ void CMainWindow::CreatePages() {
     CDatabase& db = m_services.database;
     m_taskListPage = AddPage(kTasks, new CTaskListPage(db, this));
     m_playPage = AddPage(kPlay, new CPlayPage(db, m_services.station.Playback(), this), true);
-    m_receiverPage = AddPage(kReceiver, new CReceiverPage(m_services.link, this), true);
-    m_ledPage = AddPage(kLED, new CLedPage(m_services.link, m_services.clock, db, this));
+    m_receiverPage = AddPage(kReceiver, new CReceiverPage(m_services.station, this), true);
+    m_ledPage = AddPage(kLED, new CLedPage(m_services.station, db, this));
     m_settingsPage = AddPage(kSettings, new CSettingsPage(m_services.station, m_services.shutdown, db, this));
     m_userPage = AddPage(kUsers, new CUserPage(db, this));
     m_zoneControlPage = AddPage(kNoButton, new CZoneControlPage(m_services.station, db, this));

@@ -1,12 +1,7 @@
 #include "pages/LedMessage.h"
 
-#include <cstdio>
-#include <ctime>
-
 #include "base/Gbk.h"
-#include "link/TransmitterLink.h"
-#include "schedule/Clock.h"
-#include "store/Labels.h"
+#include "station/Station.h"
 
 namespace lumetra {
 namespace {
@@ -76,10 +71,6 @@ std::string LedHintText(size_t bytesUsed) {
     return "注：能够输入" + std::to_string(left < 0 ? 0 : left) + "个字符";
 }
 
-std::string LedAddressLabel(int position) {
-    return ChannelLabel(position + 1);
-}
-
 LedSendResult CLedSender::Send(const std::string& text, int position) {
     LedSendResult result;
     if (position < 0 || position >= kLedScreenCount) {
@@ -95,18 +86,13 @@ LedSendResult CLedSender::Send(const std::string& text, int position) {
         return result;
     }
     std::string error;
-    if (!m_link.SendLED(text, position, &error)) {
+    const std::optional<LedRow> row = m_station.SendLedText(text, position, &error);
+    if (!row) {
         result.refusal = "内容未能发送：" + error;
         return result;
     }
     result.sent = true;
-    const std::time_t now = m_clock.Now();
-    std::tm local{};
-    localtime_r(&now, &local);
-    char time[32];
-    std::strftime(time, sizeof time, "%Y-%m-%d %H:%M:%S", &local);
-    result.row = LedRow{LedAddressLabel(position), text, "", time};
-    m_table.Insert(result.row);
+    result.row = *row;
     return result;
 }
 

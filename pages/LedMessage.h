@@ -11,8 +11,7 @@
 
 namespace lumetra {
 
-class CTransmitterLink;
-class IClock;
+class CStation;
 
 // Bytes the UTF-8 text takes in GBK: one for ASCII, two for a Chinese character. A character
 // that GBK lacks counts two; such a text is refused when it is sent.
@@ -23,8 +22,6 @@ std::string CutToGbkBytes(std::string_view utf8, size_t limit);
 std::string FirstCharacterWithoutGbk(std::string_view utf8);
 // "注：能够输入%d个字符" with the bytes still free.
 std::string LedHintText(size_t bytesUsed);
-// Position 0 -> "001CH", 127 -> "128CH".
-std::string LedAddressLabel(int position);
 
 struct LedSendResult {
     bool sent = false;
@@ -34,18 +31,15 @@ struct LedSendResult {
 
 class CLedSender {
 public:
-    CLedSender(CTransmitterLink& link, CLedTable& table, IClock& clock)
-        : m_link(link), m_table(table), m_clock(clock) {}
+    explicit CLedSender(CStation& station) : m_station(station) {}
 
-    // Checks the address (position 0..127, -1 for none) and the text, queues the frame and
-    // stores the history row, also while the link is down. Throws CDbError when the row cannot
-    // be stored; the frame has been queued by then.
+    // Checks the address (position 0..127, -1 for none) and the text, then has the station queue
+    // the frame and store the history row, also while the link is down. Throws CDbError when the
+    // row cannot be stored; the frame has been queued by then.
     LedSendResult Send(const std::string& text, int position);
 
 private:
-    CTransmitterLink& m_link;
-    CLedTable& m_table;
-    IClock& m_clock;
+    CStation& m_station;
 };
 
 }  // namespace lumetra

@@ -10,10 +10,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "link/TransmitterLink.h"
 #include "pages/DbErrorReport.h"
 #include "pages/LedHistoryModel.h"
+#include "station/Station.h"
 #include "store/DbError.h"
+#include "store/Labels.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
@@ -25,8 +26,8 @@ QString Qt8(const std::string& text) {
 
 }  // namespace
 
-CLedPage::CLedPage(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent)
-    : CPage(QRect(197, 140, 770, 470), parent), m_link(link), m_table(db), m_sender(link, m_table, clock) {
+CLedPage::CLedPage(CStation& station, CDatabase& db, QWidget* parent)
+    : CPage(QRect(197, 140, 770, 470), parent), m_station(station), m_table(db), m_sender(station) {
     auto* sendGroup = new QGroupBox(QStringLiteral("LED屏幕文字发送"), this);
     m_address = new QComboBox(sendGroup);
     for (int position = 0; position < kLedScreenCount; ++position)
@@ -128,7 +129,7 @@ void CLedPage::OnSend() {
     }
     // Screens do not answer: with the link down the text is only in the history.
     const QString screen = Qt8(result.row.address);
-    m_status->setText(m_link.IsLinkUp()
+    m_status->setText(m_station.IsLinkUp()
                           ? QStringLiteral("已发送到%1，并已记入备注。").arg(screen)
                           : QStringLiteral("联机异常：内容已记入备注，但%1屏幕可能没有收到。").arg(screen));
 }

@@ -16,13 +16,12 @@ namespace lumetra {
 
 class CDatabase;
 class CLedHistoryModel;
-class CTransmitterLink;
-class IClock;
+class CStation;
 
 class CLedPage : public CPage {
     Q_OBJECT
 public:
-    CLedPage(CTransmitterLink& link, IClock& clock, CDatabase& db, QWidget* parent);
+    CLedPage(CStation& station, CDatabase& db, QWidget* parent);
 
     QComboBox* AddressList() const { return m_address; }
     QPlainTextEdit* TextEdit() const { return m_text; }
@@ -39,7 +38,7 @@ private:
     void OnClear();
     void LoadHistory();
 
-    CTransmitterLink& m_link;
+    CStation& m_station;
     CLedTable m_table;
     CLedSender m_sender;
     QComboBox* m_address;

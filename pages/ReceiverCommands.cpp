@@ -1,6 +1,6 @@
 #include "pages/ReceiverCommands.h"
 
-#include "link/TransmitterLink.h"
+#include "station/Station.h"
 
 namespace lumetra {
 namespace {
@@ -20,15 +20,13 @@ std::string CReceiverCommands::SendFrequencies(const ChannelFlags& flags, std::o
     if (!FrequencyInRange(frequency2)) return FrequencyRangeText("频率2");
     if (!FrequencyInRange(frequency3)) return FrequencyRangeText("频率3");
     // Within the range both fit five digits; the frame refuses anything longer all the same.
-    if (!m_link.SetFrequencies(flags, *frequency2, *frequency3)) return "error";
-    m_link.SendFMCom();
-    return {};
+    return m_station.SendFrequencies(flags, *frequency2, *frequency3) ? std::string() : "error";
 }
 
 std::string CReceiverCommands::SendVolume(const ChannelFlags& flags, std::optional<int> volume) {
     if (!volume || *volume < kMinVolume || *volume > kMaxVolume)
         return "音量无法识别或超出范围，请输入0-15之间的整数！";
-    m_link.SendAudioCom(VolumeImage(flags, static_cast<uint8_t>(*volume)));
+    m_station.SendVolume(flags, static_cast<uint8_t>(*volume));
     return {};
 }
 

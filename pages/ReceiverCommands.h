@@ -1,6 +1,6 @@
-// What the receiver page sends: the two frequencies and the volume of the ticked receivers. A
-// value that is unreadable or out of range stops the send with a message naming the field and
-// its range; nothing is queued then.
+// What the receiver page sends, through the station: the two frequencies and the volume of the
+// ticked receivers. A value that is unreadable or out of range stops the send with a message
+// naming the field and its range; nothing is queued then.
 #pragma once
 
 #include <optional>
@@ -10,7 +10,7 @@
 
 namespace lumetra {
 
-class CTransmitterLink;
+class CStation;
 
 class CReceiverCommands {
 public:
@@ -19,7 +19,7 @@ public:
     static constexpr int kMinVolume = 0;
     static constexpr int kMaxVolume = 15;
 
-    explicit CReceiverCommands(CTransmitterLink& link) : m_link(link) {}
+    explicit CReceiverCommands(CStation& station) : m_station(station) {}
 
     // Each returns the message for the operator, or an empty text when the frame was queued.
     // A field that could not be read as a number is passed as none.
@@ -28,7 +28,7 @@ public:
     std::string SendVolume(const ChannelFlags& flags, std::optional<int> volume);
 
 private:
-    CTransmitterLink& m_link;
+    CStation& m_station;
 };
 
 }  // namespace lumetra

@@ -30,8 +30,8 @@ std::optional<Number> Shown(const CNumberEdit* edit) {
 
 }  // namespace
 
-CReceiverPage::CReceiverPage(CTransmitterLink& link, QWidget* parent)
-    : CPage(QRect(600, 140, 390, 470), parent), m_commands(link) {
+CReceiverPage::CReceiverPage(CStation& station, QWidget* parent)
+    : CPage(QRect(600, 140, 390, 470), parent), m_commands(station) {
     auto* frame = new QGroupBox(QStringLiteral("接收机"), this);
 
     auto* frequencyGroup = new QGroupBox(QStringLiteral("接收机频率修改"), frame);

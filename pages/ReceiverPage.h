@@ -19,7 +19,7 @@ public:
     // The channel flags, refreshed from the ticks of the zone control page's tree.
     using FlagSource = std::function<const ChannelFlags&()>;
 
-    CReceiverPage(CTransmitterLink& link, QWidget* parent);
+    CReceiverPage(CStation& station, QWidget* parent);
 
     void SetFlagSource(FlagSource source) { m_flagSource = std::move(source); }
 

@@ -23,8 +23,12 @@ std::string ToneSource(int hz) {
 }  // namespace
 
 CAnnouncer::CAnnouncer(CTransmitterLink& link, CPlayback& playback, CScheduler& scheduler,
-                       std::function<void()> changed)
-    : m_link(link), m_playback(playback), m_scheduler(scheduler), m_changed(std::move(changed)) {}
+                       std::function<void()> changed, Recorder recorded)
+    : m_link(link),
+      m_playback(playback),
+      m_scheduler(scheduler),
+      m_changed(std::move(changed)),
+      m_recorded(std::move(recorded)) {}
 
 CAnnouncer::~CAnnouncer() {
     Stop();
@@ -49,7 +53,7 @@ void CAnnouncer::StartPaging(const ChannelFlags& zones) {
             Say(kNoMicrophoneText);
             return;
         }
-        Begin(zones);
+        Begin(zones, false);
         if (!PlayChime()) return End();
         if (const std::string error = m_live.Start(microphone); !error.empty()) {
             Logger().Log("announce: the microphone does not start: %s", error.c_str());
@@ -73,15 +77,17 @@ void CAnnouncer::Speak(const ChannelFlags& zones, const std::string& file) {
     m_stopAsked = false;
     m_thread.Post([this, zones, file] {
         if (m_on) return;
-        Begin(zones);
+        Begin(zones, true);
         if (PlayChime()) PlayThrough({}, file);
         End();
     });
 }
 
-void CAnnouncer::Begin(const ChannelFlags& zones) {
+void CAnnouncer::Begin(const ChannelFlags& zones, bool spoken) {
     m_on = true;
     m_zones = zones;
+    m_spoken = spoken;
+    if (m_recorded) m_recorded(spoken ? HistoryKind::kSpeechStart : HistoryKind::kTalkStart, zones);
     m_chimeBuffers = 0;
     m_playback.Interrupt(true);
     OpenChannels(m_link, zones);
@@ -95,6 +101,7 @@ void CAnnouncer::End() {
     m_playback.Interrupt(false);
     m_on = false;
     Logger().Log("announce: ended");
+    if (m_recorded) m_recorded(m_spoken ? HistoryKind::kSpeechEnd : HistoryKind::kTalkEnd, m_zones);
     if (m_changed) m_changed();
 }
 

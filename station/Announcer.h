@@ -13,6 +13,7 @@
 
 #include "audio/LiveAudio.h"
 #include "station/JobThread.h"
+#include "store/HistoryEvent.h"
 #include "store/Labels.h"
 
 namespace lumetra {
@@ -30,9 +31,11 @@ public:
     static constexpr std::chrono::milliseconds kChimeTone{350};
 
     // `changed` is called on the announcer's thread when an announcement begins or ends or has a
-    // message for the operator; it must only post.
+    // message for the operator; it must only post. `recorded` gets each begin and end for the
+    // history, with the receivers.
+    using Recorder = std::function<void(HistoryKind, const ChannelFlags&)>;
     CAnnouncer(CTransmitterLink& link, CPlayback& playback, CScheduler& scheduler,
-               std::function<void()> changed);
+               std::function<void()> changed, Recorder recorded);
     ~CAnnouncer();
 
     void Start();
@@ -56,7 +59,7 @@ public:
     const CLiveAudio& Voice() const { return m_live; }
 
 private:
-    void Begin(const ChannelFlags& zones);
+    void Begin(const ChannelFlags& zones, bool spoken);
     void End();
     bool PlayChime();
     // Plays a source that ends (a launch description, or else `file`) to its end; false when cut
@@ -68,8 +71,10 @@ private:
     CPlayback& m_playback;
     CScheduler& m_scheduler;
     std::function<void()> m_changed;
+    Recorder m_recorded;
     CLiveAudio m_live;  // only the thread touches it; its counters are read by anyone
     ChannelFlags m_zones{};
+    bool m_spoken = false;  // what is on air is a spoken file, not the microphone
     std::atomic<bool> m_on{false};
     std::atomic<bool> m_stopAsked{false};
     std::atomic<bool> m_microphoneOn{false};

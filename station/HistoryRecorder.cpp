@@ -46,9 +46,11 @@ void CHistoryRecorder::Stop() {
     m_thread.Stop();
 }
 
-void CHistoryRecorder::SetOperator(std::string name) {
+void CHistoryRecorder::ChangeOperator(const std::string& name, std::time_t at) {
     std::lock_guard lock(m_lock);
-    m_operator = std::move(name);
+    if (!m_operator.empty() && m_operator != name) QueueAction(HistoryKind::kLogoff, m_operator, at, {});
+    m_operator = name;
+    if (!name.empty()) QueueAction(HistoryKind::kLogin, name, at, {});
 }
 
 void CHistoryRecorder::Step(HistoryKind kind, const std::string& taskId, const std::string& name,
@@ -93,14 +95,18 @@ void CHistoryRecorder::File(HistoryKind kind, const std::string& taskId, const s
     Queue(found->second.key, line, std::move(event));
 }
 
-void CHistoryRecorder::Action(HistoryKind kind, const std::string& detail, std::time_t at) {
+void CHistoryRecorder::Action(HistoryKind kind, const std::string& detail, std::time_t at,
+                              const std::string& zones) {
     std::lock_guard lock(m_lock);
+    QueueAction(kind, detail, at, zones);
+}
+
+void CHistoryRecorder::QueueAction(HistoryKind kind, const std::string& detail, std::time_t at,
+                                   const std::string& zones) {
     HistoryEvent event = Event(kind, at, {});
     event.title = HistoryKindText(kind);
     event.detail = detail;
-    // Receivers switched by hand belong to their zones as a broadcast's do.
-    if (kind == HistoryKind::kChannelsOn || kind == HistoryKind::kChannelsOff) event.zones = detail;
-    if (kind == HistoryKind::kEmergencyStart) event.zones = "全部";
+    event.zones = zones;
     event.operatorName = m_operator;
     Queue(m_nextKey++, Line::kNew, std::move(event));
 }

@@ -32,15 +32,18 @@ public:
     void Start();
     // Stores everything queued so far, then ends the thread.
     void Stop();
-    void SetOperator(std::string name);
+    // Who is logged in from now on, empty for nobody: the one before is logged off and the new one
+    // logged in, each on a line of their own.
+    void ChangeOperator(const std::string& name, std::time_t at);
 
     // A step of the task's broadcast; `name` and `zones` matter when it opens one.
     void Step(HistoryKind kind, const std::string& taskId, const std::string& name, const std::string& zones,
               std::time_t at);
     // A file of the task's list: started, ended or failed with the reason in `detail`.
     void File(HistoryKind kind, const std::string& taskId, const std::string& detail, std::time_t at);
-    // An operator's action or a change of the link: a line of its own.
-    void Action(HistoryKind kind, const std::string& detail, std::time_t at);
+    // An operator's action or a change of the link: a line of its own, filed under the receivers
+    // in `zones` ("1-2, 5") when it switched some.
+    void Action(HistoryKind kind, const std::string& detail, std::time_t at, const std::string& zones = {});
     // Every broadcast still on air gets `kind` (the exit).
     void EndAllOnAir(HistoryKind kind, std::time_t at);
     // Removes what is older than the retention period, once per day asked.
@@ -61,6 +64,7 @@ private:
     };
 
     // Caller holds m_lock.
+    void QueueAction(HistoryKind kind, const std::string& detail, std::time_t at, const std::string& zones);
     void Queue(uint64_t key, Line line, HistoryEvent event);
     // On the history's thread.
     void Store(uint64_t key, Line line, const HistoryEvent& event, bool last);

@@ -1,5 +1,8 @@
 #include "station/Station.h"
 
+#include <cstdio>
+#include <ctime>
+
 #include "base/Logger.h"
 #include "base/NumberText.h"
 #include "link/TransmitterLink.h"
@@ -33,6 +36,22 @@ bool IsMidnightMinute(std::time_t now) {
     return local.tm_hour == 0 && local.tm_min == 0;
 }
 
+// A frequency in the hundredths the frame holds.
+std::string Megahertz(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f MHz", static_cast<double>(value));
+    return text;
+}
+
+// The LED table's time text.
+std::string LedSendTime(std::time_t moment) {
+    std::tm local{};
+    localtime_r(&moment, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
 }  // namespace
 
 CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
@@ -49,7 +68,12 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
       m_ports(link, db, static_cast<IPortSelectionView&>(*this)),
       m_playback([this] { Notify(WindowMessage::kPlaybackChanged); }),
       m_scheduler(db, link, clock),
-      m_announcer(link, m_playback, m_scheduler, [this] { Notify(WindowMessage::kAnnouncement); }) {
+      m_announcer(
+          link, m_playback, m_scheduler, [this] { Notify(WindowMessage::kAnnouncement); },
+          [this](HistoryKind kind, const ChannelFlags& zones) {
+              const std::string receivers = ChannelRangesText(zones);
+              m_history.Action(kind, receivers, m_clock.Now(), receivers);
+          }) {
     m_playback.SetFileListener(
         [this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
             m_history.File(kind, taskId, detail, m_clock.Now());
@@ -117,13 +141,13 @@ void CStation::ToggleConnection() {
 }
 
 void CStation::SetOperator(const std::string& name) {
-    m_history.SetOperator(name);
-    if (!name.empty()) m_history.Action(HistoryKind::kLogin, name, m_clock.Now());
+    m_history.ChangeOperator(name, m_clock.Now());
 }
 
 void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
-    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, ChannelRangesText(flags),
-                     m_clock.Now());
+    const std::string receivers = ChannelRangesText(flags);
+    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, receivers, m_clock.Now(),
+                     receivers);
     if (on)
         OpenChannels(m_link, flags);
     else
@@ -131,7 +155,8 @@ void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
 }
 
 void CStation::SwitchAllChannels(bool on) {
-    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, "全部", m_clock.Now());
+    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, "全部", m_clock.Now(),
+                     "全部");
     if (on)
         m_link.SendAudioCom(AllChannelsImage(1));
     else
@@ -147,6 +172,38 @@ bool CStation::ToggleOutlet(int outlet) {
     return on;
 }
 
+bool CStation::SendFrequencies(const ChannelFlags& flags, float frequency2, float frequency3) {
+    if (!m_link.SetFrequencies(flags, frequency2, frequency3)) return false;
+    const std::string receivers = ChannelRangesText(flags);
+    m_history.Action(HistoryKind::kFrequencies,
+                     "频率2 " + Megahertz(frequency2) + "，频率3 " + Megahertz(frequency3) + "：" + receivers,
+                     m_clock.Now(), receivers);
+    m_link.SendFMCom();
+    return true;
+}
+
+void CStation::SendVolume(const ChannelFlags& flags, uint8_t volume) {
+    const std::string receivers = ChannelRangesText(flags);
+    m_history.Action(HistoryKind::kVolume, "音量" + std::to_string(volume) + "：" + receivers, m_clock.Now(),
+                     receivers);
+    m_link.SendAudioCom(VolumeImage(flags, volume));
+}
+
+std::optional<LedRow> CStation::SendLedText(const std::string& text, int position, std::string* refusal) {
+    if (!m_link.SendLED(text, position, refusal)) return std::nullopt;
+    const std::time_t now = m_clock.Now();
+    const LedRow row{LedAddressLabel(position), text, "", LedSendTime(now)};
+    const std::string detail = row.address + "：" + text;
+    try {
+        const int64_t rowid = CLedTable(m_db).Insert(row);
+        m_history.Action(HistoryKind::kLedText, detail + "（LED记录" + std::to_string(rowid) + "）", now);
+    } catch (const CDbError&) {
+        m_history.Action(HistoryKind::kLedText, detail + "（未记入LED记录）", now);
+        throw;
+    }
+    return row;
+}
+
 void CStation::StartEmergency(const std::string& alarmFile) {
     Logger().Log("station: emergency broadcast with %s", alarmFile.c_str());
     {
@@ -156,7 +213,7 @@ void CStation::StartEmergency(const std::string& alarmFile) {
     }
     SwitchEverythingOn();
     m_repeatAllOn = true;
-    m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now());
+    m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now(), "全部");
     Notify(WindowMessage::kEmergency);
 }
 

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "link/LinkNotifier.h"
@@ -25,6 +26,7 @@
 #include "station/Playback.h"
 #include "station/StationObserver.h"
 #include "store/Labels.h"
+#include "store/LedTable.h"
 
 namespace lumetra {
 
@@ -74,8 +76,16 @@ public:
     void SwitchAllChannels(bool on);
     // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
     bool ToggleOutlet(int outlet);
-    // Who is logged in (empty after logging off): the history notes the login and names them with
-    // each of their actions.
+    // The receiver page's sends to the receivers of `flags`. False when a frequency does not fit
+    // the frame's five digits: nothing is sent then. The frequency frame holds its caller 100 ms.
+    bool SendFrequencies(const ChannelFlags& flags, float frequency2, float frequency3);
+    void SendVolume(const ChannelFlags& flags, uint8_t volume);
+    // `text` to LED screen `position` (0..127), and its row in the LED table. When the link refuses
+    // the text nothing is sent and `*refusal` says why. Throws CDbError when the row cannot be
+    // stored; the frame and the history line are queued by then.
+    std::optional<LedRow> SendLedText(const std::string& text, int position, std::string* refusal);
+    // Who is logged in (empty after logging off): the history notes the logoff and the login and
+    // names them with each of their actions.
     void SetOperator(const std::string& name);
 
     // The emergency broadcast: every receiver and outlet on, `alarmFile` in a loop in place of

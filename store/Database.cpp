@@ -62,6 +62,18 @@ sqlite3* CDatabase::Handle() const {
 int CDatabase::ExecuteSql(const std::string& statement) {
     std::lock_guard lock(m_mutex);
     sqlite3* db = Handle();
+    Run(db, statement);
+    return sqlite3_changes(db);
+}
+
+int64_t CDatabase::InsertRow(const std::string& statement) {
+    std::lock_guard lock(m_mutex);
+    sqlite3* db = Handle();
+    Run(db, statement);
+    return sqlite3_last_insert_rowid(db);
+}
+
+void CDatabase::Run(sqlite3* db, const std::string& statement) {
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db, statement.c_str(), -1, &stmt, &tail) != SQLITE_OK)
@@ -72,7 +84,6 @@ int CDatabase::ExecuteSql(const std::string& statement) {
     }
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE) throw CDbError(Describe(db, statement));
-    return sqlite3_changes(db);
 }
 
 void CDatabase::Query(const std::string& statement, CRecordset::Rows& rows) {

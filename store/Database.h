@@ -2,6 +2,7 @@
 // thread and the scheduler thread. Every use of the connection is serialised by its mutex.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -31,6 +32,9 @@ public:
     // Runs a statement that returns no rows. Throws CDbError when it is refused or not connected.
     // Returns how many rows it changed.
     int ExecuteSql(const std::string& statement);
+    // Runs an insert and returns the rowid of its row, read before any other statement can run.
+    // Throws as ExecuteSql does.
+    int64_t InsertRow(const std::string& statement);
 
     // Runs a query and hands every row over to the record set (used by CRecordset::Open).
     void Query(const std::string& statement, CRecordset::Rows& rows);
@@ -40,7 +44,8 @@ public:
     void RunLocked(const std::function<void(sqlite3*)>& use);
 
 private:
-    sqlite3* Handle() const;  // throws when not connected; caller holds m_mutex
+    sqlite3* Handle() const;                              // throws when not connected; caller holds m_mutex
+    void Run(sqlite3* db, const std::string& statement);  // caller holds m_mutex
 
     mutable std::mutex m_mutex;  // guards m_db and every statement run on it
     sqlite3* m_db = nullptr;

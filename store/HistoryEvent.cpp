@@ -44,6 +44,22 @@ const char* HistoryKindText(HistoryKind kind) {
             return "登录";
         case HistoryKind::kOutletOff:
             return "关闭电源";
+        case HistoryKind::kFrequencies:
+            return "修改接收机频率";
+        case HistoryKind::kVolume:
+            return "修改接收机音量";
+        case HistoryKind::kLedText:
+            return "发送LED文字";
+        case HistoryKind::kLogoff:
+            return "注销";
+        case HistoryKind::kTalkStart:
+            return "讲话开始";
+        case HistoryKind::kTalkEnd:
+            return "讲话结束";
+        case HistoryKind::kSpeechStart:
+            return "文字广播开始";
+        case HistoryKind::kSpeechEnd:
+            return "文字广播结束";
         case HistoryKind::kLinkDown:
             return "通讯中断";
         case HistoryKind::kLinkUp:

@@ -32,6 +32,14 @@ enum class HistoryKind : int {
     kEmergencyStart = 44,  // every receiver and outlet on, the alarm in a loop
     kEmergencyStop = 45,
     kLogin = 46,
+    kFrequencies = 47,  // the receiver page's sends
+    kVolume = 48,
+    kLedText = 49,  // its detail names the row of the LED table
+    kLogoff = 50,
+    kTalkStart = 51,  // the microphone's announcement
+    kTalkEnd = 52,
+    kSpeechStart = 53,  // a spoken text
+    kSpeechEnd = 54,
     kLinkDown = 60,
     kLinkUp = 61,
 };

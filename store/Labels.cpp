@@ -43,6 +43,10 @@ std::string ChannelLabel(int channel, std::string_view speakerName) {
     return WithName(Padded(channel, "CH"), speakerName);
 }
 
+std::string LedAddressLabel(int position) {
+    return ChannelLabel(position + 1);
+}
+
 bool IsChannelLabel(std::string_view label) {
     return label.size() >= 5 && label.substr(3, 2) == "CH";
 }

@@ -23,6 +23,8 @@ std::string ZoneCode(int zone);
 std::string ZoneLabel(int zone, std::string_view name);
 // 7 -> "007CH", 12 -> "012CH", 128 -> "128CH"; "(name)" follows when the speaker has a name
 std::string ChannelLabel(int channel, std::string_view speakerName = {});
+// An LED screen's label by its position in the list: 0 -> "001CH", 127 -> "128CH".
+std::string LedAddressLabel(int position);
 // The receivers switched by a map: "1-2, 5", "全部" or "无".
 std::string ChannelRangesText(const ChannelFlags& flags);
 // An item is a channel when characters 3 and 4 of its label are "CH".

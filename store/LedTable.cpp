@@ -6,8 +6,8 @@
 
 namespace lumetra {
 
-void CLedTable::Insert(const LedRow& row) {
-    m_db.ExecuteSql(FormatSql(sql::kInsertLed, row.address, row.content, row.remark, row.sendTime));
+int64_t CLedTable::Insert(const LedRow& row) {
+    return m_db.InsertRow(FormatSql(sql::kInsertLed, row.address, row.content, row.remark, row.sendTime));
 }
 
 std::vector<LedRow> CLedTable::History() {

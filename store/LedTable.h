@@ -1,6 +1,7 @@
 // The LED table: one row for every text sent to an LED screen, newest first when read back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,8 @@ class CLedTable {
 public:
     explicit CLedTable(CDatabase& db) : m_db(db) {}
 
-    // Both throw CDbError.
-    void Insert(const LedRow& row);
+    // Both throw CDbError. Insert returns the row's rowid, by which the history names it.
+    int64_t Insert(const LedRow& row);
     std::vector<LedRow> History();
 
 private:

@@ -2,6 +2,7 @@
 #include "AppTestKit.h"
 #include "app/KeySwallower.h"
 #include "pages/LedHistoryModel.h"
+#include "station/Station.h"
 #include "tests/link/RecordingLink.h"
 
 using namespace lumetra;
@@ -24,6 +25,7 @@ class LedPageTest : public QObject {
     CScriptedMessageBoxes* m_boxes = nullptr;
     std::unique_ptr<CRecordingLink> m_link;
     std::unique_ptr<CSimulatedClock> m_clock;
+    std::unique_ptr<CStation> m_station;
     std::unique_ptr<CLedPage> m_page;
 
     void Send(int position, const QString& text) {
@@ -38,10 +40,12 @@ private slots:
         m_boxes = &m_bed->boxes;
         m_link = std::make_unique<CRecordingLink>();
         m_clock = std::make_unique<CSimulatedClock>(LocalTime(2026, 3, 5, 14, 7, 9));
-        m_page = std::make_unique<CLedPage>(*m_link, *m_clock, AppConnection(), nullptr);
+        m_station = std::make_unique<CStation>(AppConnection(), *m_link, *m_clock);
+        m_page = std::make_unique<CLedPage>(*m_station, AppConnection(), nullptr);
     }
     void cleanup() {
         m_page.reset();
+        m_station.reset();
         m_bed.reset();
     }
 

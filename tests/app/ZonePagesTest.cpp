@@ -1,10 +1,13 @@
 // The zone dialogs, the zone editor, the zone control page and the receiver page on a real
 // database file, with the real frame builders recording into the link.
+#include <climits>
+
 #include "AppTestKit.h"
 #include "pages/ZoneDialogs.h"
 #include "pages/ZoneEditor.h"
 #include "pages/ZoneTree.h"
 #include "station/Station.h"
+#include "store/HistoryTable.h"
 #include "store/Labels.h"
 #include "tests/link/RecordingLink.h"
 #include "widgets/CheckTree.h"
@@ -344,7 +347,7 @@ private slots:
         CSystemClock clock;
         CStation station(AppConnection(), link, clock);
         CZoneControlPage zones(station, AppConnection(), nullptr);
-        CReceiverPage page(link, nullptr);
+        CReceiverPage page(station, nullptr);
         page.SetFlagSource([&zones]() -> const ChannelFlags& { return zones.RefreshFlags(); });
         QTreeWidgetItem* all = zones.Tree()->topLevelItem(0);
         CCheckTree::SetCheck(all->child(0), true);  // channel 1
@@ -437,6 +440,14 @@ private slots:
         Click(main.ReceiverPage()->SendVolumeButton());
         QCOMPARE(zones.Flags()[4], uint8_t(0));
         QVERIFY(rig.boxes.shown.empty());
+        // The send is on the history, with who sent it.
+        const auto volumeLine = [] {
+            for (const HistoryRecord& r : CHistoryTable(AppConnection()).Records(0, INT_MAX))
+                if (r.kind == RecordKind::kOperator && r.title != "登录")
+                    return QString::fromStdString(r.title + " " + r.operatorName + " " + r.zones);
+            return QString();
+        };
+        QTRY_COMPARE(volumeLine(), QStringLiteral("修改接收机音量 admin 无"));
     }
 };
 

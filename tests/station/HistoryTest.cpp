@@ -2,6 +2,8 @@
 // on a pseudo-terminal, GStreamer with a silent sink and time twenty times faster than the wall
 // clock. Each test reads back the lines and events the history holds, in order, with their seconds.
 #include <climits>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,17 @@ protected:
             lines.push_back(Line(event));
         }
         return lines;
+    }
+    // The simulator's line of the next frame to reach the transmitter, heartbeats aside.
+    std::optional<std::string> NextFrame() {
+        const auto end = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < end) {
+            const auto line = simulator.ReadLine(100ms);
+            if (line && txsim::JsonField(*line, "event") == "frame" &&
+                txsim::JsonField(*line, "command") != "SendSCOM")
+                return line;
+        }
+        return std::nullopt;
     }
     bool HasEvent(HistoryKind kind) {
         for (const HistoryRecord& record : Records())
@@ -165,6 +178,65 @@ TEST_F(HistoryTest, AnEmergencyBroadcastIsRecordedWithTheOperator) {
     EXPECT_EQ(CHistoryTable(database.Db()).Events(records[1].id).at(0).detail, Fixture(kWav));
     EXPECT_EQ(records[2].title, "紧急广播结束");
     station->Shutdown();
+}
+
+// The operator's sends, an announcement and the changes of operator: the frames reach the
+// transmitter as sent (a short one byte for byte), each with a line naming who sent what where.
+TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
+    StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
+    station->SetOperator("王老师");
+    ASSERT_TRUE(Eventually([&] { return Records().size() == 1u; }));
+    std::string refusal;
+    const struct {
+        std::function<void()> send;
+        std::vector<std::string> frames;  // "command: text", with the bytes of one under 20
+        std::vector<std::string> lines;   // "title|operator|zones|detail"
+    } cases[] = {
+        {[&] {
+             EXPECT_TRUE(station->SendFrequencies(Channels({1, 2, 3}), 98.5f, 88.0f));
+         },
+         {"SendFMCom: frequency 2 98.50 MHz, frequency 3 88.00 MHz: 1-3"},
+         {"修改接收机频率|王老师|1-3|频率2 98.50 MHz，频率3 88.00 MHz：1-3"}},
+        {[&] {
+             station->SendVolume(Channels({5, 6, 9}), 12);
+         },
+         {"SendAudioCom: volume 12: 5-6, 9"},
+         {"修改接收机音量|王老师|5-6, 9|音量12：5-6, 9"}},
+        {[&] { EXPECT_TRUE(station->SendLedText("abc", 0, &refusal)); },
+         {R"(SendLED: screen 1: \"abc\" [81 40 01 0A AD 01 61 62 63 87])"},
+         {"发送LED文字|王老师||001CH：abc（LED记录1）"}},
+        {[&] { EXPECT_FALSE(station->SendLedText(std::string(129, 'x'), 0, &refusal)); }, {}, {}},
+        {[&] { station->Announcer().Speak(Channels({4}), Fixture(kWav)); },
+         {"SendAudioCom: channels on: 4", "SendAudioCom: channels off: 4"},
+         {"文字广播开始|王老师|4|4", "文字广播结束|王老师|4|4"}},
+        {[&] { station->SetOperator("李老师"); }, {}, {"注销|王老师||王老师", "登录|李老师||李老师"}},
+        {[&] { station->SetOperator({}); }, {}, {"注销|李老师||李老师"}},
+    };
+    size_t seen = Records().size();
+    for (const auto& c : cases) {
+        c.send();
+        std::vector<std::string> frames;
+        for (size_t i = 0; i < c.frames.size(); ++i) {
+            const auto line = NextFrame();
+            if (!line) break;
+            const std::string length = txsim::JsonField(*line, "length");
+            frames.push_back(txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text") +
+                             (std::stoi(length) < 20 ? " [" + txsim::JsonField(*line, "hex") + "]" : ""));
+        }
+        EXPECT_EQ(frames, c.frames);
+        ASSERT_TRUE(Eventually([&] { return Records().size() == seen + c.lines.size(); })) << c.lines.size();
+        const std::vector<HistoryRecord> records = Records();
+        std::vector<std::string> lines;
+        for (auto r = records.begin() + static_cast<long>(seen); r != records.end(); ++r)
+            lines.push_back(r->title + "|" + r->operatorName + "|" + r->zones + "|" +
+                            CHistoryTable(database.Db()).Events(r->id).at(0).detail);
+        EXPECT_EQ(lines, c.lines);
+        seen += c.lines.size();
+    }
+    CRecordset led(database.Db());
+    led.Open("select rowid as id from LED where LedContent='abc'");
+    EXPECT_EQ(led.GetFieldText("id"), "1") << "the line names the row";
+    EXPECT_NE(refusal, "");
 }
 
 }  // namespace

@@ -29,6 +29,12 @@ inline std::time_t Monday(int hour, int minute, int second) {
     return LocalTime(2026, 3, 2, hour, minute, second);
 }
 
+inline ChannelFlags Channels(std::initializer_list<int> numbers) {
+    ChannelFlags flags{};
+    for (int number : numbers) flags[static_cast<size_t>(number - 1)] = 1;
+    return flags;
+}
+
 class CStationRig : public testing::Test {
 protected:
     explicit CStationRig(std::vector<std::string> simulatorArguments = {})

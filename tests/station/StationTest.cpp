@@ -186,12 +186,6 @@ TEST_F(StationTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOff) {
     EXPECT_FALSE(station->Playback().State().playing);
 }
 
-ChannelFlags Channels(std::initializer_list<int> numbers) {
-    ChannelFlags flags{};
-    for (int number : numbers) flags[static_cast<size_t>(number - 1)] = 1;
-    return flags;
-}
-
 // A live announcement over a task on air, with a test tone as the microphone: the ticked
 // receivers on, the task paused, the chime and the voice at the output within a tenth of a
 // second; at the end the receivers the task does not need go off and the task plays on.
