@@ -42,7 +42,7 @@ void CEmergencyControl::OnButton() {
     }
     if (ShowMessage(m_window,
                     QStringLiteral("确定要开始紧急广播吗？\n所有接收机和电源将打开，并循环播放警报音。"),
-                    MbButtons::OkCancel, MbIcon::Warning) != MbResult::Ok)
+                    MbButtons::kOkCancel, MbIcon::kWarning) != MbResult::kOk)
         return;
     const QString alarm = EmergencyAlarmFile();
     if (alarm.isEmpty()) Logger().Log("emergency: no alarm file; the receivers are switched on without it");

@@ -338,8 +338,8 @@ void CMainWindow::RefreshClock() {
 
 bool CMainWindow::Exit() {
     if (m_exiting) return false;
-    if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::OkCancel, MbIcon::Question) !=
-        MbResult::Ok)
+    if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::kOkCancel, MbIcon::kQuestion) !=
+        MbResult::kOk)
         return false;
     RunExitSequence();
     return true;

@@ -12,7 +12,7 @@ bool OpenStartDatabase(const std::string& option, std::unique_ptr<QWidget>* noti
     const DatabaseLocation location = ChooseDatabaseLocation(CurrentLocationInputs(option));
     std::string created, error;
     if (!PrepareDatabase(location, &created, &error)) {
-        ShowMessage(nullptr, QString::fromStdString(error), MbButtons::Ok, MbIcon::Error);
+        ShowMessage(nullptr, QString::fromStdString(error), MbButtons::kOk, MbIcon::kError);
         return false;
     }
     if (!OpenAppDatabase(location.path)) return false;

@@ -46,7 +46,7 @@ bool RunUntil(Done done, double seconds) {
 // The box that names a file that would not play is answered at once: nobody sits at the bench.
 struct CAnsweredBoxes : IMessageBox {
     MbResult Show(QWidget*, const QString&, const QString&, MbButtons, MbIcon) override {
-        return MbResult::Ok;
+        return MbResult::kOk;
     }
 };
 

@@ -84,7 +84,7 @@ BENCHMARK(BM_OpenQueryWalk)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_PlainSqliteScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Prints the ratio of the two scans next to Google Benchmark's own table.
-class RatioReporter : public benchmark::ConsoleReporter {
+class CRatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
@@ -114,7 +114,7 @@ private:
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    CRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -47,8 +47,8 @@ CAlarmFileGroup::CAlarmFileGroup(QWidget* parent) : QGroupBox(QStringLiteral("�
 
 void CAlarmFileGroup::Choose(const QString& path) {
     if (!QFileInfo(path).isFile()) {
-        ShowMessage(this, QStringLiteral("文件“%1”不存在，警报音未更改。").arg(path), MbButtons::Ok,
-                    MbIcon::Warning);
+        ShowMessage(this, QStringLiteral("文件“%1”不存在，警报音未更改。").arg(path), MbButtons::kOk,
+                    MbIcon::kWarning);
         return;
     }
     CUserSettings().setValue(kAlarmKey, path);

@@ -41,7 +41,7 @@ void CAnnouncementGroup::OnPressed() {
     }
     const ChannelFlags zones = m_tickedZones();
     if (std::none_of(zones.begin(), zones.end(), [](uint8_t flag) { return flag != 0; })) {
-        ShowMessage(this, QStringLiteral("请先勾选要讲话的区域。"), MbButtons::Ok, MbIcon::Warning);
+        ShowMessage(this, QStringLiteral("请先勾选要讲话的区域。"), MbButtons::kOk, MbIcon::kWarning);
         return;
     }
     m_station.Announcer().StartPaging(zones);
@@ -62,7 +62,7 @@ void CAnnouncementGroup::OnReleased() {
 void CAnnouncementGroup::ShowAnnouncement() {
     const std::vector<std::string> messages = m_station.Announcer().TakeMessages();
     for (const std::string& text : messages)
-        ShowMessage(this, QString::fromStdString(text), MbButtons::Ok, MbIcon::Warning);
+        ShowMessage(this, QString::fromStdString(text), MbButtons::kOk, MbIcon::kWarning);
     if (m_station.Announcer().IsOn()) {
         m_seenOn = true;
         return;

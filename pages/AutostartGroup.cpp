@@ -42,24 +42,24 @@ void CAutostartGroup::Apply() {
     std::string error;
     if (m_startWithSystem) {
         if (WriteAutostartEntry(RunningProgramPath(), &error)) {
-            ShowMessage(this, QStringLiteral("设置程序为系统启动自运行程序操作成功"), MbButtons::Ok,
-                        MbIcon::Information, kInfoCaption);
+            ShowMessage(this, QStringLiteral("设置程序为系统启动自运行程序操作成功"), MbButtons::kOk,
+                        MbIcon::kInformation, kInfoCaption);
             return;
         }
     } else {
         switch (RemoveAutostartEntry(&error)) {
-            case EntryRemoval::Removed:
-                ShowMessage(this, QStringLiteral("设置程序不启动自运行操作成功"), MbButtons::Ok,
-                            MbIcon::Information, kInfoCaption);
+            case EntryRemoval::kRemoved:
+                ShowMessage(this, QStringLiteral("设置程序不启动自运行操作成功"), MbButtons::kOk,
+                            MbIcon::kInformation, kInfoCaption);
                 return;
-            case EntryRemoval::Absent:
+            case EntryRemoval::kAbsent:
                 return;
-            case EntryRemoval::Refused:
+            case EntryRemoval::kRefused:
                 break;
         }
     }
     ShowMessage(this, QStringLiteral("自启动设置未能保存：%1").arg(QString::fromStdString(error)),
-                MbButtons::Ok, MbIcon::Error);
+                MbButtons::kOk, MbIcon::kError);
     // The box tells the truth about the entry, not what was asked for.
     SetStartWithSystem(AutostartEntryExists());
 }

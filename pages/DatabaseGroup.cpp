@@ -38,11 +38,11 @@ void CDatabaseGroup::Backup() {
     if (target.isEmpty()) return;
     std::string error;
     if (!BackupDatabase(m_db, target.toStdString(), &error)) {
-        ShowMessage(this, QStringLiteral("备份失败：") + QString::fromStdString(error), MbButtons::Ok,
-                    MbIcon::Error);
+        ShowMessage(this, QStringLiteral("备份失败：") + QString::fromStdString(error), MbButtons::kOk,
+                    MbIcon::kError);
         return;
     }
-    ShowMessage(this, QStringLiteral("数据库已备份到 ") + target, MbButtons::Ok, MbIcon::Information);
+    ShowMessage(this, QStringLiteral("数据库已备份到 ") + target, MbButtons::kOk, MbIcon::kInformation);
 }
 
 void CDatabaseGroup::Restore() {
@@ -51,19 +51,19 @@ void CDatabaseGroup::Restore() {
     if (source.isEmpty()) return;
     const QString question =
         QStringLiteral("用 %1 替换当前的数据库吗？\n当前的数据库会另存为一份带日期的副本。").arg(source);
-    if (ShowMessage(this, question, MbButtons::OkCancel, MbIcon::Question) != MbResult::Ok) return;
+    if (ShowMessage(this, question, MbButtons::kOkCancel, MbIcon::kQuestion) != MbResult::kOk) return;
     std::string kept, error;
     if (!RestoreDatabase(m_db, source.toStdString(), std::time(nullptr), &kept, &error)) {
         ShowMessage(
             this, QStringLiteral("无法恢复数据库，当前的数据库没有改动。\n") + QString::fromStdString(error),
-            MbButtons::Ok, MbIcon::Error);
+            MbButtons::kOk, MbIcon::kError);
         return;
     }
     emit Restored();
     ShowMessage(this,
                 QStringLiteral("数据库已从 %1 恢复。\n原来的数据库保存为 %2。")
                     .arg(source, QString::fromStdString(kept)),
-                MbButtons::Ok, MbIcon::Information);
+                MbButtons::kOk, MbIcon::kInformation);
 }
 
 }  // namespace lumetra

@@ -8,7 +8,7 @@ namespace lumetra {
 
 void ReportDbError(QWidget* parent, const CDbError& error) {
     Logger().Log("database error: %s", error.what());
-    ShowMessage(parent, QString::fromUtf8(error.what()), MbButtons::Ok, MbIcon::Error);
+    ShowMessage(parent, QString::fromUtf8(error.what()), MbButtons::kOk, MbIcon::kError);
 }
 
 }  // namespace lumetra

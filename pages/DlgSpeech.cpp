@@ -74,7 +74,7 @@ CDlgSpeech::~CDlgSpeech() {
 void CDlgSpeech::OnPlay() {
     const ChannelFlags zones = m_tickedZones();
     if (std::none_of(zones.begin(), zones.end(), [](uint8_t flag) { return flag != 0; })) {
-        ShowMessage(this, QStringLiteral("请先在左侧勾选要广播的区域。"), MbButtons::Ok, MbIcon::Warning);
+        ShowMessage(this, QStringLiteral("请先在左侧勾选要广播的区域。"), MbButtons::kOk, MbIcon::kWarning);
         return;
     }
     Render([this, zones](const std::string& file) { m_station.Announcer().Speak(zones, file); });
@@ -84,7 +84,7 @@ void CDlgSpeech::SaveTo(const QString& path) {
     Render([this, path](const std::string& file) {
         QFile::remove(path);
         if (!QFile::copy(QString::fromStdString(file), path))
-            ShowMessage(this, QStringLiteral("无法保存到“%1”。").arg(path), MbButtons::Ok, MbIcon::Error);
+            ShowMessage(this, QStringLiteral("无法保存到“%1”。").arg(path), MbButtons::kOk, MbIcon::kError);
     });
 }
 
@@ -99,7 +99,7 @@ void CDlgSpeech::Render(std::function<void(const std::string& file)> use) {
                 if (result.Ok())
                     use(result.path);
                 else
-                    ShowMessage(this, QString::fromStdString(result.error), MbButtons::Ok, MbIcon::Warning);
+                    ShowMessage(this, QString::fromStdString(result.error), MbButtons::kOk, MbIcon::kWarning);
                 emit Done();
             });
         });

@@ -296,7 +296,7 @@ void CDlgTaskEdit::RefreshFileList() {
 void CDlgTaskEdit::AddFiles(const QStringList& paths) {
     QStringList unstorable;
     for (const QString& path : paths)
-        if (m_taskFiles.Add(path.toStdString()) == CTaskFiles::AddResult::Unstorable) unstorable << path;
+        if (m_taskFiles.Add(path.toStdString()) == CTaskFiles::AddResult::kUnstorable) unstorable << path;
     RefreshFileList();
     ReportUnstorable(unstorable);
 }
@@ -305,7 +305,7 @@ void CDlgTaskEdit::AddFolder(const QString& folder) {
     CFolderScan scan(folder.toStdString(), m_reader);
     QStringList unstorable;
     WaitForFolderScan(this, QStringLiteral("添加文件夹"), scan, [&](const FoundFile& file) {
-        if (m_taskFiles.Add(file.path, file.seconds) == CTaskFiles::AddResult::Unstorable)
+        if (m_taskFiles.Add(file.path, file.seconds) == CTaskFiles::AddResult::kUnstorable)
             unstorable << QString::fromStdString(file.path);
     });
     RefreshFileList();
@@ -315,7 +315,7 @@ void CDlgTaskEdit::AddFolder(const QString& folder) {
 void CDlgTaskEdit::ReportUnstorable(const QStringList& paths) {
     if (paths.isEmpty()) return;
     ShowMessage(this, QStringLiteral("以下文件的路径含有“|”，不能加入任务：\n") + paths.join('\n'),
-                MbButtons::Ok, MbIcon::Warning);
+                MbButtons::kOk, MbIcon::kWarning);
 }
 
 void CDlgTaskEdit::OnAddFiles() {
@@ -328,7 +328,7 @@ void CDlgTaskEdit::OnAddFolder() {
     const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择要添加的目录"));
     if (folder.isEmpty()) return;
     if (!QFileInfo(folder).isDir()) {
-        ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::Ok, MbIcon::Error);
+        ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::kOk, MbIcon::kError);
         return;
     }
     AddFolder(folder);
@@ -352,23 +352,23 @@ void CDlgTaskEdit::OnDeleteAll() {
 bool CDlgTaskEdit::OnSave() {
     const TaskDraft draft = DraftFromControls();
     switch (CheckDraft(draft)) {
-        case DraftProblem::EmptyName:
+        case DraftProblem::kEmptyName:
             ShowMessage(this, QStringLiteral("任务名称不能为空！"));
             return false;
-        case DraftProblem::StartNotBeforeEnd:
+        case DraftProblem::kStartNotBeforeEnd:
             ShowMessage(this, QStringLiteral("开始时间不能大于或等于结束时间"));
             return false;
-        case DraftProblem::NoRepeat:
+        case DraftProblem::kNoRepeat:
             ShowMessage(this, QStringLiteral("请选择重复周期！"));
             return false;
-        case DraftProblem::None:
+        case DraftProblem::kNone:
             break;
     }
     // Saved now, the task would lose every receiver it had.
     if (!m_zonesRead) {
         ShowMessage(this,
                     QStringLiteral("分区和接收机没有读出，任务不能保存。请排除数据库故障后重新打开任务。"),
-                    MbButtons::Ok, MbIcon::Warning);
+                    MbButtons::kOk, MbIcon::kWarning);
         return false;
     }
     if (!ConfirmIncomplete(draft)) return false;
@@ -401,7 +401,7 @@ bool CDlgTaskEdit::ConfirmIncomplete(const TaskDraft& draft) {
     return ShowMessage(
                this,
                QStringLiteral("此任务没有选择%1。\n仍然保存吗？").arg(missing.join(QStringLiteral("、"))),
-               MbButtons::SaveAnywayOrReturn, MbIcon::Question) == MbResult::Ok;
+               MbButtons::kSaveAnywayOrReturn, MbIcon::kQuestion) == MbResult::kOk;
 }
 
 bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
@@ -428,7 +428,7 @@ bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
                QStringLiteral(
                    "以下任务与此任务使用相同的接收机或外设，时间重叠或间隔不足30秒：\n\n%1\n\n仍然保存吗？")
                    .arg(lines.join(QStringLiteral("\n"))),
-               MbButtons::SaveAnywayOrReturn, MbIcon::Warning) == MbResult::Ok;
+               MbButtons::kSaveAnywayOrReturn, MbIcon::kWarning) == MbResult::kOk;
 }
 
 void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {

@@ -105,7 +105,7 @@ void CHistoryPage::CreateControls() {
 
 bool CHistoryPage::Load() {
     if (m_to->date() < m_from->date()) {
-        ShowMessage(this, QStringLiteral("结束日期不能早于开始日期。"), MbButtons::Ok, MbIcon::Warning);
+        ShowMessage(this, QStringLiteral("结束日期不能早于开始日期。"), MbButtons::kOk, MbIcon::kWarning);
         return false;
     }
     try {
@@ -182,8 +182,8 @@ bool CHistoryPage::ExportCsv(const QString& path) {
         rows.push_back(m_filter->mapToSource(m_filter->index(row, 0)).row());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(HistoryCsv(*m_model, rows)) < 0 || !file.commit()) {
-        ShowMessage(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, file.errorString()), MbButtons::Ok,
-                    MbIcon::Warning);
+        ShowMessage(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, file.errorString()),
+                    MbButtons::kOk, MbIcon::kWarning);
         return false;
     }
     return true;

@@ -205,7 +205,7 @@ void CPlayPage::AddFiles(const QStringList& paths) {
 
 void CPlayPage::AddFolder(const QString& folder) {
     if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isReadable()) {
-        ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::Ok, MbIcon::Error);
+        ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::kOk, MbIcon::kError);
         return;
     }
     if (m_scanning) return;

@@ -83,7 +83,8 @@ void CReceiverPage::OnSendVolume() {
 }
 
 void CReceiverPage::Report(const std::string& message) {
-    if (!message.empty()) ShowMessage(this, QString::fromStdString(message), MbButtons::Ok, MbIcon::Warning);
+    if (!message.empty())
+        ShowMessage(this, QString::fromStdString(message), MbButtons::kOk, MbIcon::kWarning);
 }
 
 }  // namespace lumetra

@@ -115,7 +115,7 @@ void CSettingsPage::EnablePortList(bool enable) {
 
 void CSettingsPage::ShowOpenFailed() {
     OnPageThread([this] {
-        ShowMessage(this, QString::fromUtf8(CPortSelection::kOpenFailedText), MbButtons::Ok, MbIcon::Error,
+        ShowMessage(this, QString::fromUtf8(CPortSelection::kOpenFailedText), MbButtons::kOk, MbIcon::kError,
                     QStringLiteral("Error"));
     });
 }
@@ -124,7 +124,7 @@ void CSettingsPage::ShowDatabaseError(const std::string& description) {
     // Without a database the operator was told so once at start.
     if (!m_db.IsOpen()) return;
     OnPageThread([this, text = QString::fromStdString(description)] {
-        ShowMessage(this, text, MbButtons::Ok, MbIcon::Error);
+        ShowMessage(this, text, MbButtons::kOk, MbIcon::kError);
     });
 }
 

@@ -52,10 +52,10 @@ TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
 }
 
 DraftProblem CheckDraft(const TaskDraft& draft) {
-    if (draft.name.empty()) return DraftProblem::EmptyName;
-    if (draft.start >= draft.end) return DraftProblem::StartNotBeforeEnd;
-    if (draft.repeat == RepeatKind::kNone) return DraftProblem::NoRepeat;
-    return DraftProblem::None;
+    if (draft.name.empty()) return DraftProblem::kEmptyName;
+    if (draft.start >= draft.end) return DraftProblem::kStartNotBeforeEnd;
+    if (draft.repeat == RepeatKind::kNone) return DraftProblem::kNoRepeat;
+    return DraftProblem::kNone;
 }
 
 TaskRecord RecordFromDraft(const TaskDraft& draft, const std::string& zones) {

@@ -29,7 +29,7 @@ struct TaskDraft {
 // on disk as it is stored and the apostrophe form does not.
 TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists);
 
-enum class DraftProblem { None, EmptyName, StartNotBeforeEnd, NoRepeat };
+enum class DraftProblem { kNone, kEmptyName, kStartNotBeforeEnd, kNoRepeat };
 DraftProblem CheckDraft(const TaskDraft& draft);
 
 // The row to store. `zones` is 目标区域 as ZoneEntries builds it.

@@ -7,26 +7,26 @@ QString DurationText(int seconds) {
 }
 
 CTaskFiles::AddResult CTaskFiles::Check(const std::string& path) const {
-    if (path.find('|') != std::string::npos) return AddResult::Unstorable;
-    return Contains(path) ? AddResult::Listed : AddResult::Added;
+    if (path.find('|') != std::string::npos) return AddResult::kUnstorable;
+    return Contains(path) ? AddResult::kListed : AddResult::kAdded;
 }
 
 CTaskFiles::AddResult CTaskFiles::Add(const std::string& path) {
-    if (Check(path) != AddResult::Added) return Check(path);
+    if (Check(path) != AddResult::kAdded) return Check(path);
     const auto known = m_seconds.find(path);
     return Add(path, known != m_seconds.end() ? known->second : m_reader(path));
 }
 
 CTaskFiles::AddResult CTaskFiles::Add(const std::string& path, int seconds) {
     const AddResult result = Check(path);
-    if (result == AddResult::Added) Append(path, seconds);
+    if (result == AddResult::kAdded) Append(path, seconds);
     return result;
 }
 
 CTaskFiles::AddResult CTaskFiles::AddStored(const std::string& path) {
     if (!Contains(path)) return Add(path);
     Append(path, m_seconds.at(path));
-    return AddResult::Added;
+    return AddResult::kAdded;
 }
 
 void CTaskFiles::Append(const std::string& path, int seconds) {

@@ -19,7 +19,7 @@ class CTaskFiles {
 public:
     explicit CTaskFiles(DurationReader reader) : m_reader(std::move(reader)) {}
 
-    enum class AddResult { Added, Listed, Unstorable };
+    enum class AddResult { kAdded, kListed, kUnstorable };
     // Appends a path unless it is listed already (compared byte for byte). A path holding "|"
     // cannot be stored, since "|" separates the stored paths.
     AddResult Add(const std::string& path);

@@ -109,8 +109,8 @@ void CTaskListPage::OnModify() {
 void CTaskListPage::OnDelete() {
     const std::optional<TaskKey> key = MarkedTask(QStringLiteral("请选择要删除的项目！"));
     if (!key) return;
-    if (ShowMessage(this, QStringLiteral("确定要删除吗？"), MbButtons::OkCancel, MbIcon::Question) !=
-        MbResult::Ok)
+    if (ShowMessage(this, QStringLiteral("确定要删除吗？"), MbButtons::kOkCancel, MbIcon::kQuestion) !=
+        MbResult::kOk)
         return;
     try {
         CTaskTable(m_db).DeleteByNameAndStart(key->name, key->startTime);

@@ -138,8 +138,8 @@ void CUserPage::OnDelete() {
         return;
     }
     if (!DeleteAllowed(m_userNames[row])) return;
-    if (ShowMessage(this, QStringLiteral("确定要删除记录吗?"), MbButtons::OkCancel, MbIcon::Question,
-                    QStringLiteral("删除询问")) != MbResult::Ok)
+    if (ShowMessage(this, QStringLiteral("确定要删除记录吗?"), MbButtons::kOkCancel, MbIcon::kQuestion,
+                    QStringLiteral("删除询问")) != MbResult::kOk)
         return;
     try {
         m_table.Delete(m_userNames[row]);

@@ -43,9 +43,9 @@ CZoneControlPage::CZoneControlPage(CStation& station, CDatabase& db, QWidget* pa
     // The page's own rule: unticking a receiver unticks its zone as well, whatever its other
     // receivers show; every other click is the tree's (a zone passes its tick to its receivers).
     m_tree->SetClickRule([](QTreeWidgetItem* item, CheckState before) {
-        if (!IsChannelItem(item) || !item->parent() || before == CheckState::Unchecked) return false;
-        CCheckTree::SetState(item->parent(), CheckState::Unchecked);
-        CCheckTree::SetState(item, CheckState::Unchecked);
+        if (!IsChannelItem(item) || !item->parent() || before == CheckState::kUnchecked) return false;
+        CCheckTree::SetState(item->parent(), CheckState::kUnchecked);
+        CCheckTree::SetState(item, CheckState::kUnchecked);
         return true;
     });
     auto* drag = new CTreeItemDrag(m_tree, IsChannelItem, CanDropChannel);
@@ -121,14 +121,14 @@ void CZoneControlPage::MarkOn() {
     ForEachReceiver(m_tree, [&](QTreeWidgetItem* receiver) {
         const int channel = LabelNumber(ItemLabel(receiver));
         if (channel >= 1 && channel <= kChannelCount && flags[static_cast<size_t>(channel - 1)])
-            CCheckTree::SetState(receiver, CheckState::Checked);
+            CCheckTree::SetState(receiver, CheckState::kChecked);
     });
     // A zone without receivers has nothing switched on.
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* zone = m_tree->topLevelItem(i);
         bool allOn = zone->childCount() > 0;
         for (int j = 0; allOn && j < zone->childCount(); ++j) allOn = CCheckTree::IsChecked(zone->child(j));
-        if (allOn) CCheckTree::SetState(zone, CheckState::Checked);
+        if (allOn) CCheckTree::SetState(zone, CheckState::kChecked);
     }
 }
 

@@ -77,7 +77,7 @@ int CDlgZone::Number() const {
 
 void CDlgZone::accept() {
     if (m_taken.count(Number())) {
-        ShowMessage(this, ZoneCodeTakenText(Number()), MbButtons::Ok, MbIcon::Warning);
+        ShowMessage(this, ZoneCodeTakenText(Number()), MbButtons::kOk, MbIcon::kWarning);
         m_number->setFocus();
         return;
     }

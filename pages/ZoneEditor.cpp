@@ -66,7 +66,7 @@ void CZoneEditor::Apply(Change&& change, int number) {
         ReportDbError(this, error);  // part of it may be stored: the reload shows what is
     }
     if (!stored) {
-        ShowMessage(this, ZoneCodeTakenText(number), MbButtons::Ok, MbIcon::Warning);
+        ShowMessage(this, ZoneCodeTakenText(number), MbButtons::kOk, MbIcon::kWarning);
         return;
     }
     m_zonesChanged = true;
@@ -85,7 +85,7 @@ std::set<int> CZoneEditor::TakenZoneNumbers(const std::string& exceptLabel) {
 }
 
 void CZoneEditor::Warn(const char* text) {
-    ShowMessage(this, QString::fromUtf8(text), MbButtons::Ok, MbIcon::Warning);
+    ShowMessage(this, QString::fromUtf8(text), MbButtons::kOk, MbIcon::kWarning);
 }
 
 void CZoneEditor::SelectChannel(int channel) {

@@ -85,10 +85,10 @@ bool WriteAutostartEntry(const std::string& programPath, std::string* error) {
 EntryRemoval RemoveAutostartEntry(std::string* error) {
     const fs::path entry = AutostartEntryPath();
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(entry, ec))) return EntryRemoval::Absent;
-    if (fs::remove(entry, ec) && !ec) return EntryRemoval::Removed;
+    if (!fs::exists(fs::symlink_status(entry, ec))) return EntryRemoval::kAbsent;
+    if (fs::remove(entry, ec) && !ec) return EntryRemoval::kRemoved;
     *error = "无法删除 " + entry.string() + "：" + ec.message();
-    return EntryRemoval::Refused;
+    return EntryRemoval::kRefused;
 }
 
 }  // namespace lumetra

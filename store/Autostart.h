@@ -20,8 +20,8 @@ std::string DesktopExecValue(const std::string& path);
 // whole or not at all.
 bool WriteAutostartEntry(const std::string& programPath, std::string* error);
 
-enum class EntryRemoval { Removed, Absent, Refused };
-// Refused comes with the reason in *error.
+enum class EntryRemoval { kRemoved, kAbsent, kRefused };
+// kRefused comes with the reason in *error.
 EntryRemoval RemoveAutostartEntry(std::string* error);
 
 }  // namespace lumetra

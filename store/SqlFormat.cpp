@@ -27,9 +27,9 @@ void CheckConversions(const char* tmpl, const ArgKind* kinds, size_t count) {
         if (*p == '%') continue;
         ArgKind wanted;
         if (*p == 's')
-            wanted = ArgKind::Text;
+            wanted = ArgKind::kText;
         else if (*p == 'd')
-            wanted = ArgKind::Integer;
+            wanted = ArgKind::kInteger;
         else
             throw std::logic_error(std::string("unsupported conversion in SQL template: ") + tmpl);
         if (used >= count || kinds[used] != wanted)

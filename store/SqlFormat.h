@@ -15,7 +15,7 @@ std::string EscapeSql(std::string_view text);
 
 namespace detail {
 
-enum class ArgKind { Text, Integer };
+enum class ArgKind { kText, kInteger };
 
 // Formats with vsnprintf after checking that the template's conversions (%s, %d) match the
 // argument kinds one for one; a mismatch is a programming error and throws std::logic_error.
@@ -46,7 +46,7 @@ inline int Pass(int value) {
 template <typename... Args>
 std::string FormatSql(const char* tmpl, const Args&... args) {
     static constexpr detail::ArgKind kinds[sizeof...(Args) + 1] = {
-        (detail::TextLike<Args> ? detail::ArgKind::Text : detail::ArgKind::Integer)...};
+        (detail::TextLike<Args> ? detail::ArgKind::kText : detail::ArgKind::kInteger)...};
     auto prepared = std::make_tuple(detail::Prepare(args)...);
     return std::apply(
         [&](const auto&... values) {

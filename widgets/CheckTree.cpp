@@ -29,7 +29,7 @@ public:
         const int state = index.data(kStateRole).toInt();
         painter->save();
         m_tree->PaintStateImage(*painter, CCheckTree::StateImageRect(option.rect),
-                                state == 0 ? CheckState::Unchecked : static_cast<CheckState>(state));
+                                state == 0 ? CheckState::kUnchecked : static_cast<CheckState>(state));
         painter->restore();
     }
 
@@ -67,7 +67,7 @@ CCheckTree::CCheckTree(QWidget* parent) : QTreeWidget(parent) {
 
 CheckState CCheckTree::State(const QTreeWidgetItem* item) {
     const int state = item->data(0, kStateRole).toInt();
-    return state >= 1 && state <= 3 ? static_cast<CheckState>(state) : CheckState::Unchecked;
+    return state >= 1 && state <= 3 ? static_cast<CheckState>(state) : CheckState::kUnchecked;
 }
 
 void CCheckTree::SetState(QTreeWidgetItem* item, CheckState state) {
@@ -75,12 +75,12 @@ void CCheckTree::SetState(QTreeWidgetItem* item, CheckState state) {
 }
 
 void CCheckTree::SetCheck(QTreeWidgetItem* item, bool checked) {
-    const CheckState state = checked ? CheckState::Checked : CheckState::Unchecked;
+    const CheckState state = checked ? CheckState::kChecked : CheckState::kUnchecked;
     SetState(item, state);
     SetStateBelow(item, state);
     for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent()) {
         if (!ChildrenShare(parent, state)) {
-            for (; parent; parent = parent->parent()) SetState(parent, CheckState::Partial);
+            for (; parent; parent = parent->parent()) SetState(parent, CheckState::kPartial);
             return;
         }
         SetState(parent, state);
@@ -93,7 +93,7 @@ void CCheckTree::SetAll(bool checked) {
 
 void CCheckTree::Toggle(QTreeWidgetItem* item) {
     const CheckState before = State(item);
-    if (!m_clickRule || !m_clickRule(item, before)) SetCheck(item, before == CheckState::Unchecked);
+    if (!m_clickRule || !m_clickRule(item, before)) SetCheck(item, before == CheckState::kUnchecked);
     emit ItemToggled(item);
 }
 
@@ -141,15 +141,15 @@ void CCheckTree::PaintStateImage(QPainter& painter, const QRect& box, CheckState
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(QColor(90, 90, 90), 1));
-    painter.setBrush(state == CheckState::Partial ? QColor(192, 192, 192) : QColor(Qt::white));
+    painter.setBrush(state == CheckState::kPartial ? QColor(192, 192, 192) : QColor(Qt::white));
     painter.drawRect(frame);
-    if (state == CheckState::Unchecked) return;
+    if (state == CheckState::kUnchecked) return;
     // The tick, laid out on the 13-pixel grid and scaled with the box.
     const qreal unit = box.width() / qreal(kImageSize);
     QPainterPath tick(QPointF(box.left() + 3 * unit, box.top() + 6.5 * unit));
     tick.lineTo(box.left() + 5.5 * unit, box.top() + 9 * unit);
     tick.lineTo(box.left() + 10 * unit, box.top() + 4 * unit);
-    painter.setPen(QPen(state == CheckState::Partial ? QColor(80, 80, 80) : QColor(Qt::black), 1.7 * unit,
+    painter.setPen(QPen(state == CheckState::kPartial ? QColor(80, 80, 80) : QColor(Qt::black), 1.7 * unit,
                         Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(tick);

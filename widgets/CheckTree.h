@@ -13,7 +13,7 @@ namespace lumetra {
 
 // The numbers are the state images: 1 an empty box, 2 a grey box with a tick, 3 a white box with
 // a tick. A page may give image 3 a meaning of its own (a receiver that is switched on).
-enum class CheckState { Unchecked = 1, Partial = 2, Checked = 3 };
+enum class CheckState { kUnchecked = 1, kPartial = 2, kChecked = 3 };
 
 class CCheckTree : public QTreeWidget {
     Q_OBJECT
@@ -24,7 +24,7 @@ public:
     explicit CCheckTree(QWidget* parent = nullptr);
 
     static CheckState State(const QTreeWidgetItem* item);
-    static bool IsChecked(const QTreeWidgetItem* item) { return State(item) != CheckState::Unchecked; }
+    static bool IsChecked(const QTreeWidgetItem* item) { return State(item) != CheckState::kUnchecked; }
     // Sets the state image of this item alone.
     static void SetState(QTreeWidgetItem* item, CheckState state);
     // Checks or unchecks an item with the propagation down and up.

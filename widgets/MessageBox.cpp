@@ -11,28 +11,28 @@ public:
     MbResult Show(QWidget* parent, const QString& text, const QString& caption, MbButtons buttons,
                   MbIcon icon) override {
         QMessageBox box(ToQt(icon), caption, text,
-                        buttons == MbButtons::Ok ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
+                        buttons == MbButtons::kOk ? QMessageBox::Ok : QMessageBox::Ok | QMessageBox::Cancel,
                         parent);
-        if (buttons == MbButtons::SaveAnywayOrReturn) {
+        if (buttons == MbButtons::kSaveAnywayOrReturn) {
             box.button(QMessageBox::Ok)->setText(QStringLiteral("仍然保存"));
             box.button(QMessageBox::Cancel)->setText(QStringLiteral("返回修改"));
             box.setDefaultButton(QMessageBox::Cancel);
         }
-        return box.exec() == QMessageBox::Ok ? MbResult::Ok : MbResult::Cancel;
+        return box.exec() == QMessageBox::Ok ? MbResult::kOk : MbResult::kCancel;
     }
 
 private:
     static QMessageBox::Icon ToQt(MbIcon icon) {
         switch (icon) {
-            case MbIcon::Information:
+            case MbIcon::kInformation:
                 return QMessageBox::Information;
-            case MbIcon::Question:
+            case MbIcon::kQuestion:
                 return QMessageBox::Question;
-            case MbIcon::Warning:
+            case MbIcon::kWarning:
                 return QMessageBox::Warning;
-            case MbIcon::Error:
+            case MbIcon::kError:
                 return QMessageBox::Critical;
-            case MbIcon::None:
+            case MbIcon::kNone:
                 break;
         }
         return QMessageBox::NoIcon;

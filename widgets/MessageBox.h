@@ -11,9 +11,9 @@ namespace lumetra {
 inline constexpr const char* kAppCaption = "Lumetra";
 
 // SaveAnywayOrReturn: "仍然保存" answers Ok, "返回修改" Cancel.
-enum class MbButtons { Ok, OkCancel, SaveAnywayOrReturn };
-enum class MbIcon { None, Information, Question, Warning, Error };
-enum class MbResult { Ok, Cancel };
+enum class MbButtons { kOk, kOkCancel, kSaveAnywayOrReturn };
+enum class MbIcon { kNone, kInformation, kQuestion, kWarning, kError };
+enum class MbResult { kOk, kCancel };
 
 class IMessageBox {
 public:
@@ -27,7 +27,7 @@ public:
 IMessageBox& MessageBoxes();
 void SetMessageBoxes(IMessageBox* boxes);
 
-MbResult ShowMessage(QWidget* parent, const QString& text, MbButtons buttons = MbButtons::Ok,
-                     MbIcon icon = MbIcon::None, const QString& caption = QString::fromUtf8(kAppCaption));
+MbResult ShowMessage(QWidget* parent, const QString& text, MbButtons buttons = MbButtons::kOk,
+                     MbIcon icon = MbIcon::kNone, const QString& caption = QString::fromUtf8(kAppCaption));
 
 }  // namespace lumetra

@@ -52,14 +52,14 @@ public:
     MbResult Show(QWidget*, const QString& text, const QString& caption, MbButtons buttons,
                   MbIcon icon) override {
         shown.push_back({text, caption, buttons, icon});
-        return std::exchange(answer, MbResult::Ok);
+        return std::exchange(answer, MbResult::kOk);
     }
     QStringList Texts() const {
         QStringList texts;
         for (const ShownBox& box : shown) texts << box.text;
         return texts;
     }
-    MbResult answer = MbResult::Ok;
+    MbResult answer = MbResult::kOk;
     std::vector<ShownBox> shown;
 };
 

@@ -78,9 +78,9 @@ private slots:
             t.tree.SetClickRule([&](QTreeWidgetItem* item, CheckState before) {
                 seen += QString::number(int(before));
                 // Receiver-like: unticking a ticked leaf unticks its parent alone and nothing else.
-                if (item->childCount() > 0 || before == CheckState::Unchecked) return false;
-                CCheckTree::SetState(item, CheckState::Unchecked);
-                if (item->parent()) CCheckTree::SetState(item->parent(), CheckState::Unchecked);
+                if (item->childCount() > 0 || before == CheckState::kUnchecked) return false;
+                CCheckTree::SetState(item, CheckState::kUnchecked);
+                if (item->parent()) CCheckTree::SetState(item->parent(), CheckState::kUnchecked);
                 return true;
             });
         QSignalSpy toggled(&t.tree, &CCheckTree::ItemToggled);

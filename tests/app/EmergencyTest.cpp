@@ -47,10 +47,10 @@ private slots:
         QVERIFY(button->isVisible() && button->isEnabled());
         QCOMPARE(button->text(), Utf8(CEmergencyControl::kStartText));
 
-        rig.boxes.answer = MbResult::Cancel;
+        rig.boxes.answer = MbResult::kCancel;
         Click(button);
         QCOMPARE(rig.boxes.shown.size(), size_t{1});
-        QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::OkCancel);
+        QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::kOkCancel);
         QVERIFY(!rig.Station().InEmergency());
 
         Click(button);

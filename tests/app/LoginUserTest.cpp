@@ -160,11 +160,11 @@ private slots:
         m_boxes->shown.clear();
 
         page.List()->selectRow(1);
-        m_boxes->answer = MbResult::Cancel;
+        m_boxes->answer = MbResult::kCancel;
         Click(page.DeleteButton());
         QCOMPARE(page.List()->rowCount(), 3);
         QCOMPARE(Stored().size(), size_t(3));
-        QCOMPARE(m_boxes->shown.at(0).buttons, MbButtons::OkCancel);  // a question it can decline
+        QCOMPARE(m_boxes->shown.at(0).buttons, MbButtons::kOkCancel);  // a question it can decline
 
         Click(page.DeleteButton());
         QCOMPARE(Cells(page, 0), (QStringList{"1", "3"}));
@@ -220,7 +220,7 @@ private slots:
         AppConnection().ExecuteSql("drop table user");
         AddUser(page, "bob", "pw");
         QCOMPARE(m_boxes->shown.size(), size_t(1));
-        QCOMPARE(m_boxes->shown.at(0).icon, MbIcon::Error);
+        QCOMPARE(m_boxes->shown.at(0).icon, MbIcon::kError);
         QCOMPARE(page.UserEdit()->text(), QString("bob"));  // kept for another try
         QCOMPARE(page.List()->rowCount(), 1);
     }

@@ -286,7 +286,7 @@ private slots:
 
         // Exit: nothing happens unless confirmed.
         QSignalSpy exited(&main, &CMainWindow::Exited);
-        rig.boxes.answer = MbResult::Cancel;
+        rig.boxes.answer = MbResult::kCancel;
         QVERIFY(!main.Exit());
         QCOMPARE(rig.boxes.Texts(), QStringList{"确定要退出吗？"});
         QVERIFY(main.isVisible() && playback.State().playing && exited.isEmpty());

@@ -101,7 +101,7 @@ private slots:
                 editor.ZoneTree()->Toggle(editor.ZoneTree()->topLevelItem(0)->child(2));  // channel 3
                 editor.AddFiles({QString::fromStdString(mp3)});
                 editor.ModeBox()->setCurrentIndex(editor.ModeBox()->findText("顺序播放"));
-                rig.boxes.answer = MbResult::Cancel;  // "返回修改"
+                rig.boxes.answer = MbResult::kCancel;  // "返回修改"
                 firstSave = editor.OnSave();
                 secondSave = editor.OnSave();  // "仍然保存"
             },
@@ -109,7 +109,7 @@ private slots:
         Click(page.AddButton());
         QVERIFY(!firstSave && secondSave);
         const ShownBox& warning = rig.boxes.shown.back();
-        QCOMPARE(warning.buttons, MbButtons::SaveAnywayOrReturn);
+        QCOMPARE(warning.buttons, MbButtons::kSaveAnywayOrReturn);
         QVERIFY2(warning.text.contains("“早操”") && warning.text.contains("08:00:00–08:30:00") &&
                      warning.text.contains("本任务 08:30:20–08:40:00") &&
                      warning.text.contains("共用接收机 3"),

@@ -56,7 +56,7 @@ private slots:
         const std::string copy = out.File("备份.mdb");
         ChooseFile(copy);
         Click(group.BackupButton());
-        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Information);
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QVERIFY(std::filesystem::exists(copy));
 
         AppConnection().ExecuteSql("delete from tb_memo");
@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(tasks.List()->GetItemCount(), 0);
         ChooseFile(copy);
         Click(group.RestoreButton());  // the question is answered with OK
-        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Information);
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QCOMPARE(Column("select * from tb_memo", "状态"), std::vector<std::string>{sql::kStateRunning});
         QCOMPARE(tasks.List()->GetItemCount(), 1);
         QVERIFY(rig.main->SettingsPage()->ShutdownGroup()->EnableBox()->isChecked());
@@ -78,7 +78,7 @@ private slots:
         std::ofstream(other) << "not a database";
         ChooseFile(other);
         Click(group.RestoreButton());
-        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::Error);
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kError);
         QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
         QCOMPARE(tasks.List()->GetItemCount(), 1);
     }
@@ -154,7 +154,7 @@ private slots:
         AppConnection().ExecuteSql("drop table shut_down");
         Edit(group, [&] { group.TimePicker()->setTime(QTime(8, 0, 0)); });
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QCOMPARE(rig.boxes.shown[0].icon, MbIcon::Error);
+        QCOMPARE(rig.boxes.shown[0].icon, MbIcon::kError);
         QCOMPARE(group.TimePicker()->time(), QTime(7, 5, 0));
         QVERIFY(group.EnableBox()->isChecked());
     }
@@ -189,7 +189,7 @@ private slots:
         Edit(group, [&] { group.Box()->setChecked(false); });
         QCOMPARE(rig.boxes.shown.size(), size_t(2));
         for (const ShownBox& box : rig.boxes.shown) {
-            QCOMPARE(box.icon, MbIcon::Error);
+            QCOMPARE(box.icon, MbIcon::kError);
             QVERIFY2(box.text.contains(QString::fromStdString(m_config.Path())), qPrintable(box.text));
         }
     }

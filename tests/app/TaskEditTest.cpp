@@ -114,7 +114,7 @@ private slots:
         QVERIFY(editor.RepeatButton(repeat)->isChecked());
         QCOMPARE(editor.WeekDayBox(1)->isChecked() && editor.WeekDayBox(1)->isEnabled(), repeat == 1);
         QVERIFY(editor.PowerBox(0)->isChecked() && !editor.PowerBox(1)->isChecked());
-        QCOMPARE(CCheckTree::State(editor.ZoneTree()->topLevelItem(0)), CheckState::Partial);
+        QCOMPARE(CCheckTree::State(editor.ZoneTree()->topLevelItem(0)), CheckState::kPartial);
         QVERIFY(CCheckTree::IsChecked(Channel(editor, 1, 124)) &&
                 !CCheckTree::IsChecked(Channel(editor, 1, 0)));
         QCOMPARE(FileColumn(editor, 1).join('|').toStdString(), files);
@@ -314,10 +314,10 @@ private slots:
             if (c.receiver) editor.ZoneTree()->Toggle(Channel(editor, 0, 1));
             editor.PowerBox(2)->setChecked(c.outlet);
             if (!c.question.isEmpty()) {
-                boxes.answer = MbResult::Cancel;
+                boxes.answer = MbResult::kCancel;
                 QVERIFY(!editor.OnSave());
                 QCOMPARE(boxes.Texts(), QStringList{c.question});
-                QCOMPARE(boxes.shown[0].buttons, MbButtons::SaveAnywayOrReturn);
+                QCOMPARE(boxes.shown[0].buttons, MbButtons::kSaveAnywayOrReturn);
                 QVERIFY(editor.isVisible() && CTaskTable(AppConnection()).ReadAll().empty());
             }
             QVERIFY(editor.OnSave());

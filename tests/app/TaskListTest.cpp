@@ -66,7 +66,7 @@ private slots:
         Click(page.DeleteButton());
         QCOMPARE(boxes.Texts(), QStringList({"请选择要删除的项目！"}));
         page.List()->SelectRow(1);
-        boxes.answer = MbResult::Cancel;
+        boxes.answer = MbResult::kCancel;
         Click(page.DeleteButton());
         QCOMPARE(page.List()->GetItemCount(), 3);
         page.List()->SelectRow(1);
