@@ -101,9 +101,7 @@ std::string ResolvePortName(std::string_view portName) {
         number = number * 10 + (c - '0');
     }
     if (number < 1) return std::string(portName);
-    const std::string variable = "LUMETRA_COM" + std::to_string(number);
-    const char* device = std::getenv(variable.c_str());
-    if (device && *device) return device;
+    if (std::string device = PortDeviceOverride(number); !device.empty()) return device;
     if (std::string chosen = ChosenPortDevice(number); !chosen.empty()) return chosen;
     return "/dev/ttyS" + std::to_string(number - 1);
 }

@@ -1,7 +1,6 @@
 #include "pages/PortDeviceBox.h"
 
 #include "link/PortDevices.h"
-#include "link/SerialDevices.h"
 #include "pages/UserSettings.h"
 
 namespace lumetra {
@@ -9,10 +8,6 @@ namespace {
 
 QString SettingKey(int number) {
     return QStringLiteral("serial/com%1").arg(number);
-}
-
-QString Override(int number) {
-    return qEnvironmentVariable(qPrintable(QStringLiteral("LUMETRA_COM%1").arg(number)));
 }
 
 }  // namespace
@@ -36,22 +31,11 @@ void CPortDeviceBox::showPopup() {
 
 void CPortDeviceBox::Fill() {
     clear();
-    if (const QString device = Override(m_number); !device.isEmpty()) {
-        addItem(QStringLiteral("LUMETRA_COM%1: %2").arg(m_number).arg(device), device);
-        setEnabled(false);
-        return;
-    }
-    setEnabled(true);
-    addItem(QStringLiteral("默认 (/dev/ttyS%1)").arg(m_number - 1), QString());
-    for (const SerialDevice& device : ListSerialDevices(m_devRoot.toStdString()))
-        addItem(QString::fromStdString(device.label), QString::fromStdString(device.path));
-    const QString chosen = QString::fromStdString(ChosenPortDevice(m_number));
-    int index = findData(chosen);
-    if (index < 0) {  // unplugged: the choice stays and is found again when the adapter returns
-        addItem(QStringLiteral("%1（未连接）").arg(chosen), chosen);
-        index = count() - 1;
-    }
-    setCurrentIndex(index);
+    const PortDeviceOffer offer = OfferPortDevices(m_number, m_devRoot.toStdString());
+    for (const PortDeviceEntry& entry : offer.entries)
+        addItem(QString::fromStdString(entry.label), QString::fromStdString(entry.device));
+    setCurrentIndex(static_cast<int>(offer.chosen));
+    setEnabled(!offer.locked);
 }
 
 void CPortDeviceBox::OnChosen(int index) {
