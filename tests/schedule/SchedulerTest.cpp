@@ -320,53 +320,102 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
     }
 }
 
-// The preview is the scheduler's own plan: over a week in Berlin that ends with the autumn clock
-// change (02:00-03:00 comes twice on 10-25), with a holiday that only a once task runs on and a
-// make-up Saturday that runs Friday's timetable, the power-ups, hand-overs, stops and power-downs
-// the scheduler carries out are exactly the planned ones.
-TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossAClockChange) {
-    CZone zone("Europe/Berlin");
-    CCalendarTable calendar(database.Db());
-    calendar.Add({0, "2026-10-21", "2026-10-21", 0, "秋假"});
-    calendar.Add({0, "2026-10-24", "2026-10-24", 6, "调休"});
-    Only({Row("2026-10-01 02:30:00-02:40:00"), Row("2026-10-01 08:00:00-08:05:00 w6"),
-          Row("2026-10-21 12:00:00-12:01:00 once"), Row("2026-10-01 23:59:50-23:59:55")},
-         "00:00:00");
-    std::vector<TaskFields> fields;
-    for (const TaskRecord& task : CTaskTable(database.Db()).ReadAll()) fields.emplace_back(task);
-    const CSchoolCalendar school = ReadSchoolCalendar(database.Db());  // the planner keeps a reference
-    CBroadcastPlanner planner(fields, school);
-    const std::vector<PlannedBroadcast> plan =
-        planner.PlanAll(CivilDayNumber(2026, 10, 19), CivilDayNumber(2026, 10, 25));
-    EXPECT_EQ(plan.size(), 6u + 2u + 1u + 6u) << "daily twice over six working days, Fridays twice, once";
-    std::set<std::pair<std::time_t, std::string>> planned, done;
-    for (const PlannedBroadcast& b : plan) {
-        const std::string& id = fields[b.task].id;
-        planned.insert({b.powerUp, "SendPower 05"});
-        planned.insert({b.start, "PlayTask " + id});
-        planned.insert({b.end, "StopTask " + id});
-        planned.insert({b.powerDown, "ClosePower"});
-    }
+// The preview is the scheduler's own plan, and the plan is right. Over weeks in zones whose clocks
+// change at 02:00 (Berlin), at midnight (Havana) or never (Shanghai), and across a year's end,
+// tasks powered up the day before, in the repeated or skipped hour, powered down the day after,
+// and on week ends, each with its own receiver and outlet; and over a Berlin week that ends with the autumn
+// change, with a holiday that only a once task runs on and a make-up Saturday that runs Friday's timetable:
+// the power-ups, hand-overs, stops and power-downs the scheduler carries out are exactly the planned ones,
+// and each task goes on air once per due day at its time of day (an hour later only when the clock skipped
+// that hour), powered up 10 s before its start and down 15 s after its end.
+TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
+    const char* rules =
+        "00:00:05-00:09:00 z1 p1000; 00:10:00-00:20:00 z2 p0100; 02:30:00-03:15:00 z3 p0010; "
+        "23:59:40-23:59:50 z4 p0001; 00:00:00-00:05:00 w17 z2 p0100";
+    const char* term =
+        "02:30:00-02:40:00; 08:00:00-08:05:00 w6; 2026-10-21 12:00:00-12:01:00 once; "
+        "23:59:50-23:59:55";
+    const struct {
+        const char* zone;
+        int year, month, day;  // the first of seven days
+        const char *tasks, *broadcasts;
+    } weeks[] = {// broadcasts of each task in start order{"Europe/Berlin", 2026, 3, 26, rules, "2 7 7 7 7"},
+                 // {"Europe/Berlin", 2026, 10, 22, rules, "2 7 7 7 7"},
+                 {"America/Havana", 2026, 3, 5, rules, "2 7 7 7 7"},
+                 {"America/Havana", 2026, 10, 29, rules, "2 7 7 7 7"},
+                 {"Asia/Shanghai", 2026, 3, 2, rules, "2 7 7 7 7"},
+                 {"Asia/Shanghai", 2026, 12, 28, rules, "2 7 7 7 7"},
+                 {"Europe/Berlin", 2026, 10, 19, term, "6 2 1 6"}};
+    const auto offset = [](std::time_t moment) {
+        std::tm local{};
+        return localtime_r(&moment, &local)->tm_gmtoff;
+    };
+    for (const auto& w : weeks) {
+        CZone zone(w.zone);
+        SCOPED_TRACE(std::string(w.zone) + " " + std::to_string(w.month) + "-" + std::to_string(w.day));
+        if (w.tasks == term) {
+            CCalendarTable calendar(database.Db());
+            calendar.Add({0, "2026-10-21", "2026-10-21", 0, "秋假"});
+            calendar.Add({0, "2026-10-24", "2026-10-24", 6, "调休"});
+        }
+        std::vector<std::string> pieces;
+        std::vector<TaskRow> rows;
+        SplitString(w.tasks, pieces, ';');
+        for (const std::string& task : pieces) rows.push_back(Row(task, {.date = "2026-01-01"}));
+        Only(rows, "00:00:00");
+        const std::vector<TaskRecord> stored = CTaskTable(database.Db()).ReadAll();  // in start order
+        const std::vector<TaskFields> fields(stored.begin(), stored.end());
+        const CSchoolCalendar school = ReadSchoolCalendar(database.Db());  // the planner keeps a reference
+        CBroadcastPlanner planner(fields, school);
+        const std::time_t from = LocalTime(w.year, w.month, w.day, 0, 0, 0) - 60;
+        const std::time_t to = LocalTime(w.year, w.month, w.day + 7, 0, 0, 0) - 60;
+        const long first = CivilDayNumber(w.year, w.month, w.day);
+        std::set<std::pair<std::time_t, std::string>> planned, done;
+        std::vector<int> broadcasts(fields.size());
+        for (const PlannedBroadcast& b : planner.PlanAll(first - 1, first + 7)) {
+            const std::string& id = fields[b.task].id;
+            for (const auto& [at, what] : {std::pair{b.powerUp, std::string("outlets")},
+                                           {b.start, "PlayTask " + id},
+                                           {b.end, "StopTask " + id},
+                                           {b.powerDown, std::string("outlets")}})
+                if (at >= from && at < to) planned.insert({at, what});
+            if (b.start < from || b.start >= to) continue;
+            ++broadcasts[b.task];
+            EXPECT_EQ(b.start - b.powerUp, 10) << LocalText(b.start, "%F %T");
+            EXPECT_EQ(b.powerDown - b.end, 15) << LocalText(b.start, "%F %T");
+            EXPECT_GT(b.end, b.start) << LocalText(b.start, "%F %T");
+            std::string atDayTime = LocalText(b.start, "%T");
+            const std::string& nominal = stored[b.task].startTime;
+            if (offset(b.start) - offset(b.start - 7200) == 3600 && atDayTime != nominal) --atDayTime[1];
+            EXPECT_EQ(atDayTime, nominal) << LocalText(b.start, "%F %T");
+        }
+        std::string counts;
+        for (int n : broadcasts) counts += (counts.empty() ? "" : " ") + std::to_string(n);
+        EXPECT_EQ(counts, w.broadcasts);
 
-    // The scheduler ticks twice a second near a planned second and every 50 s elsewhere, which it
-    // catches up second by second; anything it does away from the plan shows at a later time.
-    clock.SetTime(LocalTime(2026, 10, 19, 0, 0, 30));
-    for (const std::time_t end = LocalTime(2026, 10, 26, 0, 1, 0); clock.Now() < end;) {
-        scheduler->Tick();
-        const auto next = planned.lower_bound({clock.Now(), ""});
-        if (next != planned.end() && next->first - clock.Now() < 60)
-            clock.SleepToNextHalfSecond();
-        else
-            clock.SleepFor(std::chrono::seconds(50));
+        // The scheduler ticks twice a second from a second before a planned one and otherwise
+        // sleeps up to 50 s, which it catches up second by second; anything it does away from
+        // the plan shows at another second. An outlet frame (on or off) must come at each power-up and
+        // power-down.
+        clock.SetTime(from);
+        while (clock.Now() < to) {
+            scheduler->Tick();
+            const auto next = planned.lower_bound({clock.Now() + 1, ""});
+            const std::time_t ahead = next == planned.end() ? 50 : next->first - clock.Now() - 1;
+            if (ahead < 1)
+                clock.SleepToNextHalfSecond();
+            else
+                clock.SleepFor(std::chrono::seconds(std::min<std::time_t>(ahead, 50)));
+        }
+        for (const CRecorder::Event& e : rec.Events()) {
+            std::string what =
+                e.what.starts_with("PlayTask ") ? e.what.substr(0, e.what.find(' ', 9)) : e.what;
+            if (what.starts_with("SendPower") || what == "ClosePower") what = "outlets";
+            if (what == "outlets" || what.starts_with("PlayTask") || what.starts_with("StopTask"))
+                done.insert({static_cast<std::time_t>(e.millis / 1000), what});
+        }
+        EXPECT_EQ(done, planned);
     }
-    for (const CRecorder::Event& e : rec.Events()) {
-        std::string what = e.what;
-        if (what.starts_with("PlayTask ")) what = what.substr(0, what.find(' ', 9));
-        if (what.starts_with("SendPower") || what.starts_with("PlayTask") || what.starts_with("StopTask") ||
-            what == "ClosePower")
-            done.insert({static_cast<std::time_t>(e.millis / 1000), what});
-    }
-    EXPECT_EQ(done, planned);
 }
 
 }  // namespace

@@ -1,16 +1,12 @@
 // The calendar rules of a task: which days it is due, and the seconds that matter on such a day.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <ctime>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "schedule/RuleWindow.h"
 #include "schedule/SchoolCalendar.h"
 #include "schedule/TaskRecord.h"
-#include "schedule/TaskRules.h"
 #include "store/CalendarTable.h"
 #include "store/OwnTables.h"
 #include "store/SqlFormat.h"
@@ -159,80 +155,6 @@ TEST(TaskRecordFromRow, ReadsEveryColumnAndToleratesNulls) {
     EXPECT_EQ(fields(sparse), "1,早操,,,,,,,,2,,,,");
     EXPECT_TRUE(IsDueToday(sparse, std::time(nullptr), CSchoolCalendar()))
         << "a daily task without a date counts from long ago";
-}
-
-// The rules over weeks of seconds, one second at a time as the scheduler evaluates them, in zones
-// whose clocks change at 02:00 (Berlin), at midnight (Havana) or never (Shanghai). The cheap row
-// filter must let through every row on which a rule acts, and with the task's state following
-// its start and end, each of power-up, start, end and power-down acts exactly once per due day,
-// at its time of day, across a year's end too.
-TEST(TaskRules, EachRuleActsOncePerDueDayAtItsSecondAcrossClockChanges) {
-    const struct {
-        const char* zone;
-        int year, month, day;  // the first of seven days
-    } weeks[] = {{"Europe/Berlin", 2026, 3, 26}, {"Europe/Berlin", 2026, 10, 22},
-                 {"America/Havana", 2026, 3, 5}, {"America/Havana", 2026, 10, 29},
-                 {"Asia/Shanghai", 2026, 3, 2},  {"Asia/Shanghai", 2026, 12, 28}};
-    const struct {
-        TaskRecord task;
-        int dueDays;
-    } tasks[] = {
-        {Task("2", "2026-01-01", "", "00:00:05", "00:09:00"), 7},    // powered up the day before
-        {Task("2", "2026-01-01", "", "00:10:00", "00:20:00"), 7},    // in Havana's repeated or skipped hour
-        {Task("2", "2026-01-01", "", "02:30:00", "03:15:00"), 7},    // in Berlin's repeated or skipped hour
-        {Task("2", "2026-01-01", "", "23:59:40", "23:59:50"), 7},    // powered down the day after
-        {Task("1", "2026-01-01", "17", "00:00:00", "00:05:00"), 2},  // Sundays and Saturdays
-    };
-    const auto wall = [](std::time_t moment) { return test::LocalText(moment, "%m-%d %T"); };
-    const auto offset = [](std::time_t moment) {
-        std::tm local{};
-        return localtime_r(&moment, &local)->tm_gmtoff;
-    };
-    for (const auto& w : weeks) {
-        CZone zone(w.zone);
-        const std::time_t from = Local(w.year, w.month, w.day, 0, 0, 0) - 60;
-        const std::time_t to = Local(w.year, w.month, w.day + 7, 0, 0, 0) - 60;
-        std::vector<TaskFields> fields;
-        for (const auto& t : tasks) fields.emplace_back(t.task);
-        std::vector<std::map<Rule, std::vector<std::time_t>>> acted(std::size(tasks));
-        CRuleWindow window;
-        const CSchoolCalendar calendar;
-        int heldBack = 0;
-        for (std::time_t now = from; now < to; ++now) {
-            const RuleMoments at(now, calendar);
-            window.SetNow(now);
-            for (size_t i = 0; i < fields.size(); ++i) {
-                const DueRules rules = RulesAt(fields[i], at);
-                for (Rule rule : {rules.start, rules.end}) {
-                    if (rule == Rule::kNone) continue;
-                    acted[i][rule].push_back(now);
-                    if (!window.MayAct(fields[i]) && ++heldBack <= 5)
-                        ADD_FAILURE()
-                            << w.zone << ": the filter held back " << fields[i].id << " at " << wall(now);
-                }
-                if (rules.start == Rule::kStart) fields[i].state = TaskState::kRunning;
-                if (rules.end == Rule::kEnd) fields[i].state = TaskState::kDone;
-            }
-        }
-        for (size_t i = 0; i < fields.size(); ++i) {
-            const std::string nominal = tasks[i].task.startTime;
-            SCOPED_TRACE(std::string(w.zone) + " from " + wall(from) + ", task " + nominal);
-            auto& a = acted[i];
-            EXPECT_EQ(a[Rule::kLateStart].size() + a[Rule::kStaleClose].size(), 0u);
-            for (Rule rule : {Rule::kPowerUp, Rule::kStart, Rule::kEnd, Rule::kPowerDown})
-                ASSERT_EQ(a[rule].size(), size_t(tasks[i].dueDays)) << int(rule);
-            for (int d = 0; d < tasks[i].dueDays; ++d) {
-                const std::time_t start = a[Rule::kStart][d], end = a[Rule::kEnd][d];
-                EXPECT_EQ(start - a[Rule::kPowerUp][d], 10) << wall(start);
-                EXPECT_EQ(a[Rule::kPowerDown][d] - end, 15) << wall(end);
-                EXPECT_GT(end, start) << wall(start);
-                std::string expected = nominal;  // an hour later when the clock skipped it
-                if (offset(start) - offset(start - 7200) == 3600 && wall(start).substr(6) != nominal)
-                    ++expected[1];
-                EXPECT_EQ(wall(start).substr(6), expected);
-            }
-        }
-    }
 }
 
 }  // namespace
