@@ -27,6 +27,7 @@
 #include "store/DeliveredDatabase.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "tests/support/AudioFixtures.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 #include "widgets/MessageBox.h"
@@ -36,6 +37,40 @@ namespace lumetra::test {
 inline void Click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
+
+inline QString ToQ(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+inline QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// The item labelled `label`, at any depth.
+inline QTreeWidgetItem* Item(const QTreeWidget* tree, const QString& label) {
+    const QList<QTreeWidgetItem*> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+// One mouse event at `at`, the left button held from the press until the release.
+inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+// The configuration, data and cache of a suite in a directory of its own, never the developer's;
+// GStreamer's registry stays in the build tree, not built anew in every process.
+struct CPrivateHome {
+    CPrivateHome() {
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+            qputenv(name, QByteArray::fromStdString(dir.Path()));
+        KeepGstRegistryInBuildTree();
+    }
+    QString File(const QString& name) const { return QString::fromStdString(dir.Path()) + "/" + name; }
+    TempDir dir;
+};
 
 struct ShownBox {
     QString text, caption;
@@ -137,6 +172,12 @@ struct CMainRig {
     }
     ~CMainRig() { program.reset(); }
     CStation& Station() { return program->Station(); }
+    // Logs in on the login page as the operator does.
+    void LogIn() {
+        main->LoginPage()->UserEdit()->setText("admin");
+        main->LoginPage()->PasswordEdit()->setText("admin");
+        Click(main->LoginPage()->LoginButton());
+    }
     CScriptedMessageBoxes boxes;
     CSimulator simulator;
     CAppDatabase db;

@@ -54,14 +54,14 @@ private slots:
         ExpectFrameAt(rig.simulator, "SendPower", "outlets on: 1, 3", start - 10, 20000);
         ExpectFrameAt(rig.simulator, "SendAudioCom", "channels on: 1-3", start - 10, 3000);
         if (QTest::currentTestFailed()) return;
-        while (std::time(nullptr) < start + 2) QTest::qWait(200);
+        QTRY_VERIFY_WITH_TIMEOUT(std::time(nullptr) >= start + 2, 15000);
         QCOMPARE(Column("select * from tb_memo", "状态", rig.db),
                  std::vector<std::string>{sql::kStateRunning});
         // Killed during the broadcast and started again after its end: the task left marked running
         // gets its receivers switched off at once and its outlets fifteen seconds later.
         lumetra.kill();
         QVERIFY(lumetra.waitForFinished(5000));
-        while (std::time(nullptr) <= end) QTest::qWait(200);
+        QTRY_VERIFY_WITH_TIMEOUT(std::time(nullptr) > end, 15000);
         lumetra.start(rig.program, {});
         QVERIFY(lumetra.waitForStarted(5000));
         SimFrame off;

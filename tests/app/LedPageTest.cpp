@@ -49,27 +49,26 @@ private slots:
         m_bed.reset();
     }
 
-    void textIsCountedAndCutInGbkBytes_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("kept");
-        QTest::addColumn<int>("left");
-        const QString a = QStringLiteral("a"), zh = QStringLiteral("中");
-        QTest::newRow("mixed with a line break")
-            << QStringLiteral("第1行\n第2行") << QStringLiteral("第1行\n第2行") << 117;
-        QTest::newRow("128 latin") << a.repeated(128) << a.repeated(128) << 0;
-        QTest::newRow("129th latin byte") << a.repeated(129) << a.repeated(128) << 0;
-        QTest::newRow("128th byte inside a character") << a.repeated(127) + zh << a.repeated(127) << 1;
-        QTest::newRow("emoji counts two") << QStringLiteral("a😀") << QStringLiteral("a😀") << 125;
-        QTest::newRow("emoji at the limit") << a.repeated(127) + QStringLiteral("😀") << a.repeated(127) << 1;
-    }
+    // Typed text is counted in GBK bytes and cut at 128 with a message, never inside a character.
     void textIsCountedAndCutInGbkBytes() {
-        QFETCH(QString, typed);
-        QFETCH(QString, kept);
-        QFETCH(int, left);
-        m_page->TextEdit()->setPlainText(typed);
-        QCOMPARE(m_page->TextEdit()->toPlainText(), kept);
-        QCOMPARE(m_page->Hint()->text(), QStringLiteral("注：能够输入%1个字符").arg(left));
-        QCOMPARE(m_boxes->Texts(), kept == typed ? QStringList() : QStringList{"不能输入多于128个字符"});
+        const QString a = QStringLiteral("a"), zh = QStringLiteral("中"), emoji = QStringLiteral("😀");
+        const struct {
+            QString typed, kept;
+            int left;
+        } cases[] = {{QStringLiteral("第1行\n第2行"), QStringLiteral("第1行\n第2行"), 117},
+                     {a.repeated(128), a.repeated(128), 0},
+                     {a.repeated(129), a.repeated(128), 0},
+                     {a.repeated(127) + zh, a.repeated(127), 1},
+                     {a + emoji, a + emoji, 125},  // an emoji counts two
+                     {a.repeated(127) + emoji, a.repeated(127), 1}};
+        for (const auto& c : cases) {
+            m_boxes->shown.clear();
+            m_page->TextEdit()->setPlainText(c.typed);
+            QCOMPARE(m_page->TextEdit()->toPlainText(), c.kept);
+            QCOMPARE(m_page->Hint()->text(), QStringLiteral("注：能够输入%1个字符").arg(c.left));
+            QCOMPARE(m_boxes->Texts(),
+                     c.kept == c.typed ? QStringList() : QStringList{"不能输入多于128个字符"});
+        }
     }
 
     void sendQueuesTheFrameAndStoresTheRow() {
@@ -109,11 +108,14 @@ private slots:
         QVERIFY(StoredRows().empty());
     }
 
+    // Newest first, numbered down; the columns fit the list with the time shown whole.
     void historyListsNewestFirstNumberedDown() {
         for (int i = 1; i <= 3; ++i) {
             Send(i - 1, QStringLiteral("通知%1").arg(i));
             m_clock->SetTime(m_clock->Now() + 60);
         }
+        m_page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
         QCOMPARE(m_page->History()->model()->rowCount(), 0);  // only the button loads it
         Click(m_page->HistoryButton());
         const QAbstractItemModel& model = *m_page->History()->model();
@@ -123,25 +125,14 @@ private slots:
                         model.index(row, CLedHistoryModel::kAddress).data().toString() + " " +
                         model.index(row, CLedHistoryModel::kContent).data(Qt::ToolTipRole).toString();
         QCOMPARE(rows, (QStringList{"3 003CH 通知3", "2 002CH 通知2", "1 001CH 通知1"}));
-        QCOMPARE(model.index(0, CLedHistoryModel::kTime).data().toString(),
-                 QStringLiteral("2026-03-05 14:09:09"));
-    }
-
-    // The history's columns fit the list: the time is shown whole, no column is pushed out.
-    void historyColumnsFitTheList() {
-        for (int i = 0; i < 3; ++i) Send(i, QStringLiteral("第%1条通知").arg(i));
-        m_page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
-        Click(m_page->HistoryButton());
-        QTableView* list = m_page->History();
-        QHeaderView* header = list->horizontalHeader();
+        const QString time = model.index(0, CLedHistoryModel::kTime).data().toString();
+        QCOMPARE(time, QStringLiteral("2026-03-05 14:09:09"));
+        const QHeaderView* header = m_page->History()->horizontalHeader();
         int total = 0;
         for (int column = 0; column < header->count(); ++column) total += header->sectionSize(column);
-        QVERIFY2(total <= list->viewport()->width(),
-                 qPrintable(QString("%1 > %2").arg(total).arg(list->viewport()->width())));
-        const QString time = list->model()->index(0, CLedHistoryModel::kTime).data().toString();
-        QCOMPARE(time, QString("2026-03-05 14:07:09"));
-        QVERIFY(header->sectionSize(CLedHistoryModel::kTime) > list->fontMetrics().horizontalAdvance(time));
+        QVERIFY2(total <= m_page->History()->viewport()->width(), qPrintable(QString::number(total)));
+        QVERIFY(header->sectionSize(CLedHistoryModel::kTime) >
+                m_page->History()->fontMetrics().horizontalAdvance(time));
         QVERIFY(header->sectionSize(CLedHistoryModel::kContent) >= 80);
     }
 

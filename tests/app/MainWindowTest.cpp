@@ -52,31 +52,36 @@ double ContrastRatio(const QColor& a, const QColor& b) {
     return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 
-void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(local), QPointF(target->mapToGlobal(local)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
-
 }  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    TempDir m_config;  // the autostart check reads this directory, not the developer's
+    CPrivateHome m_home;  // also $HOME, for the autostart entry
 
 private slots:
-    void initTestCase() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
+    void initTestCase() {
+        qputenv("HOME", QByteArray::fromStdString(m_home.dir.Path()));
+        qputenv("XDG_CONFIG_HOME", "");
+    }
 
+    // The login, its keys, dragging, the pages the buttons show, Enter on the lists (a task opens for
+    // change, an instant-play entry plays), the user at the keyboard kept, the log-off.
     void loginKeysDraggingAndPages() {
-        CMainRig rig(kThursdayAfternoon);
+        TempDir dir;
+        const std::string song = dir.File("song.mp3");
+        WriteSilentMp3(song, 3);
+        CMainRig rig(kThursdayAfternoon, [] { InsertTask(AppConnection(), "早操", sql::kStateIdle); });
         CMainWindow& main = *rig.main;
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
         CDlgLogin& login = *main.LoginPage();
         QVERIFY(login.isVisible());
         QVERIFY(PageButtonsEnabled(main, false));
         for (CMainWindow::ButtonId id : {CMainWindow::kLogin, CMainWindow::kMinimise, CMainWindow::kExit})
             QVERIFY(main.Button(id)->isEnabled());
         QCOMPARE(ShownPages(main), QStringList());
+        QVERIFY(!main.SettingsPage()->StartWithSystemBox()->isChecked());
 
         // Escape neither closes the login nor asks to exit; Enter left to the main window does
         // nothing; Enter in the password field logs in.
@@ -92,15 +97,22 @@ private slots:
         QVERIFY(PageButtonsEnabled(main, true));
         QVERIFY(!login.isVisible());
         QCOMPARE(ShownPages(main), QStringList{"tasks"});
+        auto* tasks = main.TaskListPage()->findChild<CColorListCtrl*>();
+        tasks->SelectRow(0);
+        tasks->setFocus();
+        QString opened;
+        Answer<CDlgTaskEdit>([&](CDlgTaskEdit& editor) { opened = editor.NameEdit()->text(); }, false);
+        QTest::keyClick(tasks, Qt::Key_Return);
+        QCOMPARE(opened, QString("早操"));
 
         // The background drags the window; a page does not.
         const QPoint start = main.pos();
-        SendMouse(&main, QEvent::MouseButtonPress, QPoint(600, 80), Qt::LeftButton);
-        SendMouse(&main, QEvent::MouseMove, QPoint(650, 110), Qt::LeftButton);
-        SendMouse(&main, QEvent::MouseButtonRelease, QPoint(650, 110), Qt::NoButton);
+        SendMouse(&main, QEvent::MouseButtonPress, QPoint(600, 80));
+        SendMouse(&main, QEvent::MouseMove, QPoint(650, 110));
+        SendMouse(&main, QEvent::MouseButtonRelease, QPoint(650, 110));
         QCOMPARE(main.pos(), start + QPoint(50, 30));
-        SendMouse(main.TaskListPage(), QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
-        SendMouse(&main, QEvent::MouseMove, QPoint(300, 300), Qt::LeftButton);
+        SendMouse(main.TaskListPage(), QEvent::MouseButtonPress, QPoint(5, 5));
+        SendMouse(&main, QEvent::MouseMove, QPoint(300, 300));
         QCOMPARE(main.pos(), start + QPoint(50, 30));
 
         const std::pair<CMainWindow::ButtonId, QStringList> switches[] = {
@@ -116,6 +128,14 @@ private slots:
             Click(main.Button(button));
             QCOMPARE(ShownPages(main), shown);
         }
+        Click(main.Button(CMainWindow::kPlay));
+        main.PlayPage()->AddFiles({ToQ(song)});
+        auto* entries = main.PlayPage()->findChild<QListView*>();
+        entries->setFocus();
+        entries->setCurrentIndex(entries->model()->index(0, 0));
+        QTest::keyClick(entries, Qt::Key_Return);
+        QTRY_VERIFY(main.PlayPage()->Playback().State().playing);
+        Click(main.Button(CMainWindow::kUsers));
         Click(main.UserPage()->AddButton());
         QTest::keyClick(main.UserPage()->UserEdit(), Qt::Key_Return);
         QTest::keyClick(main.UserPage()->UserEdit(), Qt::Key_Escape);
@@ -139,54 +159,14 @@ private slots:
         QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
     }
 
-    // Enter on a task opens it for change, and Enter on an instant-play entry plays it.
-    void enterActsOnTheListsOfTheMainWindow() {
-        TempDir dir;
-        const std::string song = dir.File("song.mp3");
-        WriteSilentMp3(song, 3);
-        CMainRig rig(kThursdayAfternoon, [] { InsertTask(AppConnection(), "早操", sql::kStateIdle); });
-        CMainWindow& main = *rig.main;
-        main.show();
-        emit main.LoginPage()->LoggedIn("admin");
-        main.LoginPage()->hide();
-        main.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-
-        auto* tasks = main.TaskListPage()->findChild<CColorListCtrl*>();
-        tasks->SelectRow(0);
-        tasks->setFocus();
-        QString opened;
-        Answer<CDlgTaskEdit>([&](CDlgTaskEdit& editor) { opened = editor.NameEdit()->text(); }, false);
-        QTest::keyClick(tasks, Qt::Key_Return);
-        QCOMPARE(opened, QString("早操"));
-
-        Click(main.Button(CMainWindow::kPlay));
-        CPlayPage& play = *main.PlayPage();
-        play.AddFiles({QString::fromStdString(song)});
-        auto* entries = play.findChild<QListView*>();
-        entries->setFocus();
-        entries->setCurrentIndex(entries->model()->index(0, 0));
-        QTest::keyClick(entries, Qt::Key_Return);
-        QTRY_VERIFY(play.Playback().State().playing);
-        QVERIFY(main.isVisible() && rig.boxes.shown.empty());
-    }
-
-    // Each link state in a colour of its own that reads well on the status bar.
-    void linkStatesReadClearlyOnTheStatusBar() {
-        CMainRig rig(kThursdayAfternoon);
-        CMainWindow& main = *rig.main;
-        main.show();
-        const QColor bar = main.grab().toImage().pixelColor(10, 649);
-        const QColor down = main.LinkStatus()->TextColour();
-        QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 8000);
-        const QColor up = main.LinkStatus()->TextColour();
-        QVERIFY(up != down);
-        for (const QColor& text : {up, down, main.Clock()->TextColour()})
-            QVERIFY2(ContrastRatio(text, bar) >= 4.5, qPrintable(text.name() + " on " + bar.name()));
-    }
-
-    void clockStaticShowsDateWeekdayAndTime() {
-        CMainRig rig(kThursdayAfternoon);
+    // The clock, and the settings box ticked by an autostart entry under $HOME/.config, where it
+    // lives when $XDG_CONFIG_HOME is empty (no entry: the box stays clear, checked at the login).
+    void startShowsTheClockAndTheAutostartEntry() {
+        CMainRig rig(kThursdayAfternoon, [this] {
+            QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
+            QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
+        });
+        QVERIFY(rig.main->SettingsPage()->StartWithSystemBox()->isChecked());
         QCOMPARE(rig.main->Clock()->text(), QString("2026年03月05日 星期四 14:07:09"));
         const std::pair<std::time_t, QString> times[] = {
             // The first and the last of the weekday names.
@@ -228,38 +208,25 @@ private slots:
         QCOMPARE(rig.power.requests, 0);
     }
 
-    void linkStatusFollowsTheLink() {
+    // The station connects the stored port (COM1) at start and its heartbeat draws a reply; each
+    // link state shows in a colour of its own that reads well on the status bar.
+    void linkStatusFollowsTheLinkInColoursThatReadWell() {
         CMainRig rig(kThursdayAfternoon);
         CMainWindow& main = *rig.main;
-        CSettingsPage& settings = *main.SettingsPage();
-        // The station connected the stored port (COM1) at start, and its heartbeat draws a reply.
-        rig.Station().FlushPort();
+        main.show();
+        const QColor bar = main.grab().toImage().pixelColor(10, 649);
+        const QColor down = main.LinkStatus()->TextColour();
         QVERIFY(rig.link.IsRunning());
         QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 8000);
+        const QColor up = main.LinkStatus()->TextColour();
+        QVERIFY(up != down);
+        for (const QColor& text : {up, down, main.Clock()->TextColour()})
+            QVERIFY2(ContrastRatio(text, bar) >= 4.5, qPrintable(text.name() + " on " + bar.name()));
 
         rig.link.CloseLink(true);
         QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机异常"), 5000);
-        QCOMPARE(settings.ConnectButton()->text(), QString("连  接"));  // the page hears of it too
-    }
-
-    void autostartEntryTicksTheSettingsBox() {
-        // No entry, then one under $HOME/.config: where it lives when $XDG_CONFIG_HOME is empty.
-        const QByteArray oldHome = qgetenv("HOME");
-        const QString home = QString::fromStdString(m_config.Path());
-        qputenv("XDG_CONFIG_HOME", "");
-        qputenv("HOME", home.toLocal8Bit());
-        QFile file(home + "/.config/autostart/Corvala.desktop");
-        for (const bool entry : {false, true}) {
-            if (entry) {
-                QVERIFY(QDir().mkpath(home + "/.config/autostart") && file.open(QIODevice::WriteOnly));
-                file.close();
-            }
-            CMainRig rig(kThursdayAfternoon);
-            QCOMPARE(rig.main->SettingsPage()->StartWithSystemBox()->isChecked(), entry);
-        }
-        QVERIFY(file.remove());
-        qputenv("HOME", oldHome);
-        qputenv("XDG_CONFIG_HOME", home.toLocal8Bit());
+        QCOMPARE(main.SettingsPage()->ConnectButton()->text(),
+                 QString("连  接"));  // the page hears of it too
     }
 
     void stationEventsReachTheirPagesThenExit() {

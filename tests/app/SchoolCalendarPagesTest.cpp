@@ -1,12 +1,6 @@
 // The operator's way through the school calendar, in the running program: an autumn holiday and a
 // make-up Sunday entered on "节假日与调休", the week seen in "播放预览", a colliding task warned
 // about on save ("返回修改" keeps the editor open, "仍然保存" stores it with its own play mode).
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
-#include <QTimeEdit>
-#include <QTreeWidget>
-
 #include "AppTestKit.h"
 #include "pages/DlgCalendar.h"
 #include "pages/DlgPreview.h"
@@ -21,14 +15,6 @@
 using namespace lumetra;
 using namespace lumetra::test;
 
-namespace {
-
-QString DayItemText(QTreeWidget* days, int day) {
-    return days->topLevelItem(day)->text(0);
-}
-
-}  // namespace
-
 class SchoolCalendarPagesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -39,7 +25,7 @@ private slots:
         CMainRig rig(std::time(nullptr), [&] {
             InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:30:00", 3, "1000", mp3);
         });
-        emit rig.main->LoginPage()->LoggedIn("admin");
+        rig.LogIn();
         CTaskListPage& page = *rig.main->TaskListPage();
         // The Sunday a week or more ahead runs Monday's timetable; Monday to Wednesday are off.
         QDate sunday = QDate::currentDate().addDays(7);
@@ -73,10 +59,11 @@ private slots:
             dialog.Refresh();
             QTreeWidget* days = dialog.Days();
             QCOMPARE(days->topLevelItemCount(), 7);
-            QVERIFY(DayItemText(days, 0).contains("调休：调休，按星期一的安排"));
+            QVERIFY(days->topLevelItem(0)->text(0).contains("调休：调休，按星期一的安排"));
             QCOMPARE(days->topLevelItem(0)->child(0)->text(CDlgPreview::kColName), QString("早操"));
             for (int day = 1; day <= 3; ++day) {
-                QVERIFY2(DayItemText(days, day).contains("节假日：秋假"), qPrintable(DayItemText(days, day)));
+                QVERIFY2(days->topLevelItem(day)->text(0).contains("节假日：秋假"),
+                         qPrintable(QString::number(day)));
                 QCOMPARE(days->topLevelItem(day)->child(0)->text(0), QString("（无广播）"));
             }
             QTreeWidgetItem* thursday = days->topLevelItem(4)->child(0);

@@ -22,7 +22,8 @@ using namespace lumetra::test;
 class SettingsPageTest : public QObject {
     Q_OBJECT
 
-    TempDir m_config;  // the autostart entry goes here, never into the developer's own
+    CPrivateHome m_home;  // the autostart entry goes here, never into the developer's own
+    const TempDir& m_config = m_home.dir;
 
     // Presses "设  置", lets `change` alter the group, presses "保存".
     template <typename Group, typename Change>
@@ -39,7 +40,7 @@ class SettingsPageTest : public QObject {
         QTimer::singleShot(0, [path] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY2(dialog, "no file dialog opened");
-            dialog->selectFile(QString::fromStdString(path));
+            dialog->selectFile(ToQ(path));
             static_cast<QDialog*>(dialog)->accept();
         });
     }
@@ -90,7 +91,7 @@ private slots:
         const std::string byId = dev.File("serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0");
         std::filesystem::create_symlink(dev.File("ttyUSB0"), byId);
         qunsetenv("LUMETRA_COM2");
-        CPortDeviceBox box(nullptr, QString::fromStdString(dev.Path()));
+        CPortDeviceBox box(nullptr, ToQ(dev.Path()));
         box.ShowPort(2);
         QCOMPARE(box.itemText(0), QStringLiteral("默认 (/dev/ttyS1)"));
         QCOMPARE(box.itemText(1), QStringLiteral("FTDI FT232R USB UART A1 (ttyUSB0)"));
@@ -105,7 +106,7 @@ private slots:
         QCOMPARE(ChosenPortDevice(2), byId);
         std::filesystem::remove(byId);
         box.ShowPort(2);
-        QCOMPARE(box.currentText(), QString::fromStdString(byId) + QStringLiteral("（未连接）"));
+        QCOMPARE(box.currentText(), ToQ(byId) + QStringLiteral("（未连接）"));
         qputenv("LUMETRA_COM2", "/dev/ttyACM3");
         box.ShowPort(2);
         QVERIFY(!box.isEnabled());
@@ -127,8 +128,6 @@ private slots:
         QCOMPARE(ChosenAudioOutput(), std::string());
         QVERIFY(!CUserSettings().contains("audio/output"));
     }
-
-    void init() { qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_config.Path())); }
 
     void shutdownGroupStoresAndArms() {
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
@@ -190,24 +189,18 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t(2));
         for (const ShownBox& box : rig.boxes.shown) {
             QCOMPARE(box.icon, MbIcon::kError);
-            QVERIFY2(box.text.contains(QString::fromStdString(m_config.Path())), qPrintable(box.text));
+            QVERIFY2(box.text.contains(ToQ(m_config.Path())), qPrintable(box.text));
         }
     }
 
-    void execValueQuotesEveryPath_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("exec");
-        QTest::newRow("blanks and Chinese")
-            << QString("/home/李 雷/广播 系统/lumetra") << QString("\"/home/李 雷/广播 系统/lumetra\"");
-        // In the file a backslash is written twice: \\" stands for a quote, \\\\ for a backslash.
-        QTest::newRow("reserved characters")
-            << QString("/a\"b/$c/`d`/e\\f") << QString("\"/a\\\\\"b/\\\\$c/\\\\`d\\\\`/e\\\\\\\\f\"");
-        QTest::newRow("percent") << QString("/opt/100%/lumetra") << QString("\"/opt/100%%/lumetra\"");
-    }
+    // Blanks, Chinese, the reserved characters and "%" in the program's path: quoted and escaped. In
+    // the file a backslash is written twice: \\" stands for a quote, \\\\ for a backslash.
     void execValueQuotesEveryPath() {
-        QFETCH(QString, path);
-        QFETCH(QString, exec);
-        QCOMPARE(QString::fromStdString(DesktopExecValue(path.toStdString())), exec);
+        const std::pair<const char*, const char*> paths[] = {
+            {"/home/李 雷/广播 系统/lumetra", "\"/home/李 雷/广播 系统/lumetra\""},
+            {"/a\"b/$c/`d`/e\\f", "\"/a\\\\\"b/\\\\$c/\\\\`d\\\\`/e\\\\\\\\f\""},
+            {"/opt/100%/lumetra", "\"/opt/100%%/lumetra\""}};
+        for (const auto& [path, exec] : paths) QCOMPARE(DesktopExecValue(path), std::string(exec));
     }
 };
 

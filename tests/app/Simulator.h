@@ -6,6 +6,7 @@
 #include <QString>
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "tools/txsim/SimulatorProcess.h"
 
@@ -21,9 +22,9 @@ public:
     const QString& Device() const { return m_device; }
 
     // Reads lines until a valid frame of `command` whose text contains `text` arrives, passing over
-    // the frames before it. False on time-out.
+    // the frames before it (their "command: text" go to `passed`). False on time-out.
     bool WaitForFrame(const std::string& command, const std::string& text, int timeoutMs,
-                      SimFrame* found = nullptr) {
+                      SimFrame* found = nullptr, std::vector<std::string>* passed = nullptr) {
         using namespace std::chrono;
         using txsim::JsonField;
         const auto deadline = steady_clock::now() + milliseconds(timeoutMs);
@@ -31,12 +32,13 @@ public:
             const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
             const auto line = left.count() > 0 ? m_process.ReadLine(left) : std::nullopt;
             if (!line) return false;
-            if (JsonField(*line, "event") == "frame" && JsonField(*line, "valid") == "true" &&
-                JsonField(*line, "command") == command &&
+            if (JsonField(*line, "event") != "frame" || JsonField(*line, "valid") != "true") continue;
+            if (JsonField(*line, "command") == command &&
                 JsonField(*line, "text").find(text) != std::string::npos) {
                 if (found) found->receivedAtMs = QDateTime::currentMSecsSinceEpoch();
                 return true;
             }
+            if (passed) passed->push_back(JsonField(*line, "command") + ": " + JsonField(*line, "text"));
         }
     }
 

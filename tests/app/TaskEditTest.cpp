@@ -6,6 +6,7 @@
 #include "base/NumberText.h"
 #include "pages/DlgTaskEdit.h"
 #include "store/TaskTable.h"
+#include "store/ZoneCatalog.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/CheckTree.h"
 #include "widgets/ColorListCtrl.h"
@@ -30,6 +31,12 @@ QStringList FileColumn(CDlgTaskEdit& editor, int column) {
     for (int row = 0; row < editor.FileList()->GetItemCount(); ++row)
         cells << editor.FileList()->GetItemText(row, column);
     return cells;
+}
+
+// The stored task opened for change; `exists` tells which files are there (all, when empty).
+std::unique_ptr<CDlgTaskEdit> Reopen(const TaskRecord& task, const FileExists& exists = {}) {
+    return std::make_unique<CDlgTaskEdit>(AppConnection(), nullptr,
+                                          EditedTask{LeadingInt(task.id), DraftFromRecord(task, exists)});
 }
 
 // Clicks a radio button or check box on its indicator: a box stretched by its layout takes
@@ -70,11 +77,11 @@ private slots:
         QFETCH(QString, weekDaysAfter);
         CAppDatabase db;
         // Zone 001FH(楼) holds channels 1 to 3; the others stay in the default zone.
-        AppConnection().ExecuteSql(
-            "insert into AeraOfTarget (AreaID,AreaName,AreaAddr,Remark) values ('1','001FH(楼)','','')");
+        CZoneCatalog(AppConnection()).AddZone(1, "楼");
         AppConnection().ExecuteSql("update Room set AreaID='1' where RoomID<=3");
         InsertTask(AppConnection(), "其他", sql::kStateDone);  // must stay as it is
         const std::string other = CTaskTable::InsertStatement(TaskNamed("其他"));
+        const QStringList files = {ToQ(m_dir.File("a.mp3")), ToQ(m_dir.File("b.mp3"))};
         {
             CDlgTaskEdit editor(AppConnection(), nullptr);
             editor.show();
@@ -85,49 +92,43 @@ private slots:
             editor.EndEdit()->setTime({8, 10, 30});
             Press(editor.RepeatButton(repeat));
             QCOMPARE(editor.WeekDayBox(3)->isEnabled(), repeat == 1);
-            for (int day : {1, 3, 5}) Press(editor.WeekDayBox(day));  // ignored unless weekly
-            Press(editor.PowerBox(0));
-            Press(editor.PowerBox(3));
-            editor.ZoneTree()->Toggle(Channel(editor, 0, 0));
-            editor.ZoneTree()->Toggle(Channel(editor, 0, 2));
-            editor.ZoneTree()->Toggle(Channel(editor, 1, 124));  // channel 128
-            editor.AddFiles(
-                {QString::fromStdString(m_dir.File("a.mp3")), QString::fromStdString(m_dir.File("b.mp3"))});
+            for (QAbstractButton* box : {editor.WeekDayBox(1), editor.WeekDayBox(3), editor.WeekDayBox(5),
+                                         editor.PowerBox(0), editor.PowerBox(3)})
+                Press(box);  // the days are ignored unless weekly
+            for (auto [zone, index] : {std::pair{0, 0}, {0, 2}, {1, 124}})  // channels 1, 3 and 128
+                editor.ZoneTree()->Toggle(Channel(editor, zone, index));
+            editor.AddFiles(files);
             QCOMPARE(FileColumn(editor, 2), QStringList({"0:3", "1:5"}));
             Click(editor.Button(CDlgTaskEdit::kSave));
         }
         const TaskRecord stored = TaskNamed("早操");
-        const std::string files = m_dir.File("a.mp3") + "|" + m_dir.File("b.mp3");
         QCOMPARE(stored.zones, ZoneEntries({1, 3, 128}));
-        const QString expected =
-            "insert into tb_memo (任务名称,日期,开始时间,结束时间,重复周期,音源,节目内容,目标区域,"
-            "提醒次数,一周时间,状态,FM,外设) " +
-            insert.arg(QString::fromStdString(files), QString::fromStdString(stored.zones));
-        QCOMPARE(QString::fromStdString(CTaskTable::InsertStatement(stored)), expected);
+        QCOMPARE(ToQ(CTaskTable::InsertStatement(stored)),
+                 "insert into tb_memo (任务名称,日期,开始时间,结束时间,重复周期,音源,节目内容,目标区域,"
+                 "提醒次数,一周时间,状态,FM,外设) " +
+                     insert.arg(files.join('|'), ToQ(stored.zones)));
 
-        CDlgTaskEdit editor(AppConnection(), nullptr,
-                            EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, {})});
-        editor.show();
-        QCOMPARE(editor.NameEdit()->text(), QString("早操"));
-        QCOMPARE(editor.DateEdit()->date(), QDate(2026, 3, 5));
-        QCOMPARE(editor.EndEdit()->time(), QTime(8, 10, 30));
-        QVERIFY(editor.RepeatButton(repeat)->isChecked());
-        QCOMPARE(editor.WeekDayBox(1)->isChecked() && editor.WeekDayBox(1)->isEnabled(), repeat == 1);
-        QVERIFY(editor.PowerBox(0)->isChecked() && !editor.PowerBox(1)->isChecked());
-        QCOMPARE(CCheckTree::State(editor.ZoneTree()->topLevelItem(0)), CheckState::kPartial);
-        QVERIFY(CCheckTree::IsChecked(Channel(editor, 1, 124)) &&
-                !CCheckTree::IsChecked(Channel(editor, 1, 0)));
-        QCOMPARE(FileColumn(editor, 1).join('|').toStdString(), files);
-        editor.EndEdit()->setTime({8, 20, 0});
-        Press(editor.RepeatButton(changedTo));
-        for (int day = 0; day < 7; ++day) editor.WeekDayBox(day)->setChecked(day == 0);
-        QVERIFY(editor.OnSave());
+        const auto editor = Reopen(stored);
+        editor->show();
+        QCOMPARE(editor->NameEdit()->text() + editor->DateEdit()->date().toString(Qt::ISODate) +
+                     editor->EndEdit()->time().toString(),
+                 "早操2026-03-0508:10:30");
+        QVERIFY(editor->RepeatButton(repeat)->isChecked());
+        QCOMPARE(editor->WeekDayBox(1)->isChecked() && editor->WeekDayBox(1)->isEnabled(), repeat == 1);
+        QVERIFY(editor->PowerBox(0)->isChecked() && !editor->PowerBox(1)->isChecked());
+        QCOMPARE(CCheckTree::State(editor->ZoneTree()->topLevelItem(0)), CheckState::kPartial);
+        QVERIFY(CCheckTree::IsChecked(Channel(*editor, 1, 124)) &&
+                !CCheckTree::IsChecked(Channel(*editor, 1, 0)));
+        QCOMPARE(FileColumn(*editor, 1), files);
+        editor->EndEdit()->setTime({8, 20, 0});
+        Press(editor->RepeatButton(changedTo));
+        for (int day = 0; day < 7; ++day) editor->WeekDayBox(day)->setChecked(day == 0);
+        QVERIFY(editor->OnSave());
 
         QCOMPARE(CTaskTable(AppConnection()).ReadAll().size(), size_t(2));
         const TaskRecord changed = TaskNamed("早操");
-        QCOMPARE(changed.id + changed.endTime + changed.repeatCode,
-                 stored.id + "08:20:00" + std::to_string(changedTo));
-        QCOMPARE(QString::fromStdString(changed.weekDays), weekDaysAfter);
+        QCOMPARE(changed.id + changed.endTime + changed.repeatCode + "/" + changed.weekDays,
+                 stored.id + "08:20:00" + std::to_string(changedTo) + "/" + weekDaysAfter.toStdString());
         QCOMPARE(CTaskTable::InsertStatement(TaskNamed("其他")), other);
     }
 
@@ -136,9 +137,8 @@ private slots:
     void apostrophesAndDollarsInNamesAndPathsSurvive() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;  // it plays to no receiver: saved all the same
-        const QStringList paths = {
-            QString::fromStdString(m_dir.File("it's.mp3")), QString::fromStdString(m_dir.File("a'b'c.mp3")),
-            QString::fromStdString(m_dir.File("cost$5.mp3")), QString::fromStdString(m_dir.File("歌曲.mp3"))};
+        const QStringList paths = {ToQ(m_dir.File("it's.mp3")), ToQ(m_dir.File("a'b'c.mp3")),
+                                   ToQ(m_dir.File("cost$5.mp3")), ToQ(m_dir.File("歌曲.mp3"))};
         for (const QString& path : paths) WriteSilentMp3(path.toStdString(), 1);
         {
             CDlgTaskEdit editor(AppConnection(), nullptr);
@@ -150,10 +150,8 @@ private slots:
         const TaskRecord stored = TaskNamed("O'Neil's 早操");
         QCOMPARE(stored.playList, m_dir.File("it$s.mp3") + "|" + m_dir.File("a$b'c.mp3") + "|" +
                                       m_dir.File("cost$5.mp3") + "|" + m_dir.File("歌曲.mp3"));
-        auto exists = [](const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); };
-        CDlgTaskEdit editor(AppConnection(), nullptr,
-                            EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, exists)});
-        QCOMPARE(FileColumn(editor, 1), paths);
+        const auto exists = [](const std::string& path) { return QFileInfo::exists(ToQ(path)); };
+        QCOMPARE(FileColumn(*Reopen(stored, exists), 1), paths);
     }
 
     // Refused input and a database that refuses the statement leave the dialog open as it was;
@@ -171,13 +169,11 @@ private slots:
             CAppDatabase db;
             CScriptedMessageBoxes boxes;
             TaskRecord task;
-            task.name = c.name;
-            task.startTime = task.endTime = "08:00:00";
-            task.repeatCode = c.repeatCode;
-            task.power = "1000";
-            task.playList = m_dir.File("a.mp3");
+            task.id = "7", task.name = c.name, task.startTime = task.endTime = "08:00:00";
+            task.repeatCode = c.repeatCode, task.power = "1000", task.playList = m_dir.File("a.mp3");
             task.zones = ZoneEntries({1});
-            CDlgTaskEdit editor(AppConnection(), nullptr, EditedTask{7, DraftFromRecord(task, {})});
+            const auto opened = Reopen(task);
+            CDlgTaskEdit& editor = *opened;
             editor.EndEdit()->setTime(QTime(8, 0).addSecs(c.endAfterStart));
             editor.show();
             if (*c.sabotage) AppConnection().ExecuteSql(c.sabotage);
@@ -196,21 +192,22 @@ private slots:
     void folderScanShowsLengthsAndKeepsWhatItFoundWhenCancelled() {
         CAppDatabase db;
         TempDir root, many;
-        QDir().mkpath(QString::fromStdString(root.File("sub")));
+        QDir().mkpath(ToQ(root.File("sub")));
         WriteSilentMp3(root.File("a.mp3"), 2);
         WriteSilentMp3(root.File("sub/b.mp3"), 1);
         for (int i = 0; i < 200; ++i) WriteSilentMp3(many.File(std::to_string(i) + ".mp3"), 1);
         std::atomic<int> reads = 0;
-        std::atomic<bool> slow = false;
+        std::atomic<bool> held = false;  // reads wait until the progress shows
+        std::mutex mutex;
+        std::condition_variable progressShown;
         CDlgTaskEdit editor(AppConnection(), nullptr, {}, [&](const std::string& path) {
             ++reads;
-            if (slow) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::unique_lock lock(mutex);
+            progressShown.wait_for(lock, std::chrono::seconds(10), [&] { return !held; });
             return ReadPlayingSeconds(path);
         });
-        editor.AddFolder(QString::fromStdString(root.Path()));
-        editor.AddFolder(QString::fromStdString(root.Path()));
-        QCOMPARE(FileColumn(editor, 1), QStringList({QString::fromStdString(root.File("a.mp3")),
-                                                     QString::fromStdString(root.File("sub/b.mp3"))}));
+        for (int scan = 0; scan < 2; ++scan) editor.AddFolder(ToQ(root.Path()));
+        QCOMPARE(FileColumn(editor, 1), QStringList({ToQ(root.File("a.mp3")), ToQ(root.File("sub/b.mp3"))}));
         QCOMPARE(FileColumn(editor, 2), QStringList({"0:2", "0:1"}));
         const int readsBefore = reads;
         editor.FileList()->SelectRow(1);
@@ -218,16 +215,20 @@ private slots:
         QCOMPARE(editor.FileList()->GetItemCount(), 1);
         QCOMPARE(reads.load(), readsBefore);
 
-        slow = true;
-        QTimer poll;  // cancels as soon as the progress shows
+        held = true;
+        QTimer poll;  // cancels as soon as the progress shows, then lets the read go on
         connect(&poll, &QTimer::timeout, [&] {
             auto* progress = editor.findChild<QProgressDialog*>();
-            if (progress && progress->isVisible()) progress->cancel();
+            if (!progress || !progress->isVisible() || !held) return;
+            progress->cancel();
+            std::lock_guard lock(mutex);
+            held = false;
+            progressShown.notify_all();
         });
         poll.start(20);
-        editor.AddFolder(QString::fromStdString(many.Path()));
+        editor.AddFolder(ToQ(many.Path()));
         const int found = editor.FileList()->GetItemCount() - 1;
-        QVERIFY2(found > 0 && found < 200, qPrintable(QString::number(found)));
+        QVERIFY2(!held && found > 0 && found < 200, qPrintable(QString::number(found)));
     }
 
     // Typed over the whole text, or into one section after a click, a time is taken as typed.
@@ -245,7 +246,7 @@ private slots:
             editor.show();
             QVERIFY(QTest::qWaitForWindowExposed(&editor));
             const std::string name = std::string("t") + c.keys + std::to_string(c.section);
-            editor.NameEdit()->setText(QString::fromStdString(name));
+            editor.NameEdit()->setText(ToQ(name));
             editor.StartEdit()->setTime({0, 0, 0});
             editor.EndEdit()->setTime({6, 10, 20});
             auto* field = editor.EndEdit()->findChild<QLineEdit*>();
@@ -258,7 +259,7 @@ private slots:
             }
             QTest::keyClicks(editor.EndEdit(), c.keys);  // keys reach the picker, which has the focus
             Click(editor.Button(CDlgTaskEdit::kSave));
-            QCOMPARE(QString::fromStdString(TaskNamed(name).endTime), QString(c.stored));
+            QCOMPARE(TaskNamed(name).endTime, std::string(c.stored));
         }
     }
 
@@ -271,19 +272,15 @@ private slots:
         InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:10:00", 2, "1000",
                    a + "|" + a + "|" + gone);
         const TaskRecord stored = TaskNamed("早操");
-        auto open = [&] {
-            return std::make_unique<CDlgTaskEdit>(
-                AppConnection(), nullptr, EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, {})});
-        };
         AppConnection().ExecuteSql("alter table Room rename to Room_away");
-        auto editor = open();
+        auto editor = Reopen(stored);
         QCOMPARE(boxes.shown.size(), size_t(1));  // the read failure
         QVERIFY(!editor->OnSave());
         QVERIFY(boxes.shown.back().text.startsWith("分区和接收机没有读出，任务不能保存"));
         QCOMPARE(CTaskTable::InsertStatement(TaskNamed("早操")), CTaskTable::InsertStatement(stored));
 
         AppConnection().ExecuteSql("alter table Room_away rename to Room");
-        editor = open();
+        editor = Reopen(stored);
         QCOMPARE(FileColumn(*editor, 2), (QStringList{"0:3", "0:3", "文件不存在"}));
         QVERIFY(!editor->FileList()->GetItemColor(1).isValid() &&
                 editor->FileList()->GetItemColor(2).isValid());
@@ -310,7 +307,7 @@ private slots:
             editor.show();
             editor.NameEdit()->setText("早操");
             editor.EndEdit()->setTime(editor.StartEdit()->time().addSecs(60));
-            if (c.file) editor.AddFiles({QString::fromStdString(m_dir.File("a.mp3"))});
+            if (c.file) editor.AddFiles({ToQ(m_dir.File("a.mp3"))});
             if (c.receiver) editor.ZoneTree()->Toggle(Channel(editor, 0, 1));
             editor.PowerBox(2)->setChecked(c.outlet);
             if (!c.question.isEmpty()) {

@@ -12,15 +12,21 @@ using namespace lumetra::test;
 namespace {
 
 void Insert(const std::string& name, const std::string& date, const std::string& start,
-            const char* repeatText, const char* weekDays, const char* state) {
+            const char* repeatText = "天", const char* weekDays = "", const char* state = "未执行") {
     AppConnection().ExecuteSql(FormatSql(sql::kInsertTask, name, date, start, "23:59:59", repeatText, "1", "",
                                          "", "1", weekDays, state, "1", "0000"));
 }
 
-TempDir& TempDirForFiles() {
-    static TempDir dir;
-    return dir;
-}
+// A page on the tasks inserted so far, shown, with empty space below the rows.
+struct Shown {
+    Shown() {
+        page.resize(790, 470);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        page.LoadTasks();
+    }
+    CTaskListPage page{AppConnection(), nullptr};
+};
 
 }  // namespace
 
@@ -35,20 +41,19 @@ private slots:
         Insert("c", "2025-12-31", "12:00:00", "天", "", "正在执行");
         Insert("d", "2026-02-02", "13:00:00", "次", "", "暂停");
         Insert("e", "2026-02-02", "14:00:00", "月", "", "未执行");
-        CTaskListPage page(AppConnection(), nullptr);
-        page.LoadTasks();
+        Shown shown;
         const std::pair<QString, QColor> rows[] = {
             {"1 a 2027-06-30 07:30:00 23:59:59 周日、六、 已执行", {245, 245, 245}},
             {"2 b 2026-01-01 08:00:00 23:59:59 周一、三、五 未执行", {160, 160, 160}},
             {"3 c 2025-12-31 12:00:00 23:59:59 每天 正在执行", {0, 245, 0}},
             {"4 d 2026-02-02 13:00:00 23:59:59 仅一次 暂停", {}},
             {"5 e 2026-02-02 14:00:00 23:59:59  未执行", {160, 160, 160}}};
-        QCOMPARE(page.List()->GetItemCount(), 5);
+        QCOMPARE(shown.page.List()->GetItemCount(), 5);
         for (int row = 0; row < 5; ++row) {
             QStringList cells;
-            for (int column = 0; column < 7; ++column) cells << page.List()->GetItemText(row, column);
+            for (int column = 0; column < 7; ++column) cells << shown.page.List()->GetItemText(row, column);
             QCOMPARE(cells.join(' '), rows[row].first);
-            QCOMPARE(page.List()->GetItemColor(row), rows[row].second);
+            QCOMPARE(shown.page.List()->GetItemColor(row), rows[row].second);
         }
     }
 
@@ -56,13 +61,10 @@ private slots:
     void deletingAsksFirstAndTakesEveryTaskOfTheSameNameAndStart() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
-        for (const char* date : {"2026-01-01", "2026-05-05"})
-            Insert("早操", date, "08:00:00", "天", "", "未执行");
-        Insert("午休", "2026-01-01", "12:00:00", "天", "", "未执行");
-        CTaskListPage page(AppConnection(), nullptr);
-        page.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&page));
-        page.LoadTasks();
+        for (const char* date : {"2026-01-01", "2026-05-05"}) Insert("早操", date, "08:00:00");
+        Insert("午休", "2026-01-01", "12:00:00");
+        Shown shown;
+        CTaskListPage& page = shown.page;
         Click(page.DeleteButton());
         QCOMPARE(boxes.Texts(), QStringList({"请选择要删除的项目！"}));
         page.List()->SelectRow(1);
@@ -80,7 +82,8 @@ private slots:
     // A task deleted on the page while it is on air goes off the air: its receivers off at once,
     // its playback stopped. The program's own start path and event loop, with the simulator.
     void deletingATaskOnAirSwitchesItOff() {
-        const std::string mp3 = TempDirForFiles().File("bell.mp3");
+        TempDir dir;
+        const std::string mp3 = dir.File("bell.mp3");
         WriteSilentMp3(mp3, 30);
         CMainRig rig(LocalTime(2026, 3, 2, 8, 0, 30), [&] {
             InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:10:00", 3, "1010", mp3);
@@ -88,7 +91,7 @@ private slots:
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-3", 8000));  // a late start
         CPlayback& playback = rig.Station().Playback();
         QTRY_VERIFY(playback.State().playing);
-        emit rig.main->LoginPage()->LoggedIn("admin");
+        rig.LogIn();
         CTaskListPage& page = *rig.main->TaskListPage();
         QTRY_COMPARE(page.List()->GetItemText(0, kColState), QString(sql::kStateRunning));
         page.List()->SelectRow(0);
@@ -103,34 +106,32 @@ private slots:
     void modifyOpensTheLastSelectedRowAndReloadsAVanishedOne() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
-        for (const char* name : {"a", "b", "c"}) Insert(name, "2026-01-01", "08:00:00", "天", "", "未执行");
-        CTaskListPage page(AppConnection(), nullptr);
-        page.resize(790, 470);
-        page.show();
-        page.LoadTasks();
-        QString opened;
-        Answer<CDlgTaskEdit>([&](CDlgTaskEdit& editor) { opened = editor.NameEdit()->text(); }, false);
+        for (const char* name : {"a", "b", "c"}) Insert(name, "2026-01-01", "08:00:00");
+        Shown shown;
+        CTaskListPage& page = shown.page;
+        QStringList opened;
+        QTimer guard;  // closes, and so reveals, any editor that opens
+        connect(&guard, &QTimer::timeout, [&] {
+            if (auto* editor = qobject_cast<CDlgTaskEdit*>(QApplication::activeModalWidget()))
+                opened << editor->NameEdit()->text(), editor->reject();
+        });
+        guard.start(5);
         page.List()->SelectRow(0);
         page.List()->SelectRow(2, true);
         Click(page.ModifyButton());
-        QCOMPARE(opened, QString("c"));
-
-        QTimer guard;  // closes, and so reveals, an editor that should not have opened
-        connect(&guard, &QTimer::timeout, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close(), opened = "wrongly";
-        });
-        guard.start(10);
         QTest::mouseDClick(page.List()->viewport(), Qt::LeftButton, {},
                            {20, page.List()->viewport()->height() - 5});
-        QTest::qWait(50);
-        QCOMPARE(opened, QString("c"));
-        guard.stop();
+        bool handled = false;  // queued behind whatever the double click set going
+        QTimer::singleShot(0, [&] { handled = true; });
+        QTRY_VERIFY(handled);
+        QCOMPARE(opened, QStringList{"c"});
 
         page.List()->SelectRow(1);
         AppConnection().ExecuteSql("delete from tb_memo where 任务名称='b'");
         Click(page.ModifyButton());
         QCOMPARE(boxes.Texts(), QStringList({"该任务已被删除或修改，任务列表将重新载入。"}));
         QCOMPARE(page.List()->GetItemCount(), 2);
+        QCOMPARE(opened, QStringList{"c"});
     }
 };
 

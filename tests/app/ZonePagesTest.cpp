@@ -56,29 +56,17 @@ Lines Shown(const QTreeWidget* tree) {
     return lines;
 }
 
-QTreeWidgetItem* Item(const QTreeWidget* tree, const QString& label) {
-    const QList<QTreeWidgetItem*> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.front();
-}
-
-void Mouse(QWidget* viewport, QEvent::Type type, QPoint at) {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), QPointF(viewport->mapToGlobal(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &event);
-}
-
 // Drags `from` over `over` (checking the highlight and cursor there) and drops it on `to`.
 void Drag(QTreeWidget* tree, QTreeWidgetItem* from, QTreeWidgetItem* to) {
     QWidget* viewport = tree->viewport();
     const auto* drag = tree->findChild<CTreeItemDrag*>();
-    Mouse(viewport, QEvent::MouseButtonPress, tree->visualItemRect(from).center());
+    SendMouse(viewport, QEvent::MouseButtonPress, tree->visualItemRect(from).center());
     const QPoint target = tree->visualItemRect(to).center();
-    Mouse(viewport, QEvent::MouseMove, target);
+    SendMouse(viewport, QEvent::MouseMove, target);
     const bool droppable = CanDropChannel(from, to) && from != to;
     QCOMPARE(drag->Highlighted(), droppable ? to : nullptr);
     QCOMPARE(viewport->cursor().shape(), droppable ? Qt::DragMoveCursor : Qt::ForbiddenCursor);
-    Mouse(viewport, QEvent::MouseButtonRelease, target);
+    SendMouse(viewport, QEvent::MouseButtonRelease, target);
     QVERIFY(!drag->IsDragging());
 }
 
@@ -128,22 +116,14 @@ private slots:
             QString message;
             Lines zones;
         } changes[] = {
+            // clang-format off
             {nullptr, editor.AddButton(), "教学楼", 3, "", {"1 003FH(教学楼)"}},
             {nullptr, editor.AddButton(), "", 1, "", {"1 003FH(教学楼)", "2 001FH"}},
-            {nullptr,
-             editor.AddButton(),
-             "x",
-             3,
-             "分区编码003FH已被其他分区使用，请选择其他编码！",
-             {"1 003FH(教学楼)", "2 001FH"}},
+            {nullptr, editor.AddButton(), "x", 3, "分区编码003FH已被其他分区使用，请选择其他编码！", {"1 003FH(教学楼)", "2 001FH"}},
             {"003FH(教学楼)", editor.EditButton(), "it's", 3, "", {"1 003FH(it's)", "2 001FH"}},
-            {"003FH(it's)",
-             editor.EditButton(),
-             "y",
-             1,
-             "分区编码001FH已被其他分区使用，请选择其他编码！",
-             {"1 003FH(it's)", "2 001FH"}},
+            {"003FH(it's)", editor.EditButton(), "y", 1, "分区编码001FH已被其他分区使用，请选择其他编码！", {"1 003FH(it's)", "2 001FH"}},
             {"003FH(it's)", editor.EditButton(), "y", 9, "", {"1 009FH(y)", "2 001FH"}},
+            // clang-format on
         };
         for (const auto& change : changes) {
             m_boxes->shown.clear();
@@ -288,27 +268,18 @@ private slots:
             QStringList ticked;
         };
         const Step steps[] = {
+            // clang-format off
             {"tick a zone", [&] { click("001FH(一楼)"); }, {}, {"001FH(一楼)", "003CH", "012CH"}},
             {"untick one of its receivers", [&] { click("012CH"); }, {}, {"003CH"}},
-            {"close selected",
-             press(page.CloseSelectedButton()),
-             {LongFrame(0xA4, {{68, 0x04}, {69, 0}})},
-             {}},
-            {"tick two receivers",
-             [&] {
-                 click("200CH");
-                 click("005CH");
-             },
-             {},
-             {"002FH", "005CH", "200CH"}},
-            {"open selected",
-             press(page.OpenSelectedButton()),
-             {LongFrame(0xA4, {{68, 0x10}, {69, 1}})},
+            {"close selected", press(page.CloseSelectedButton()), {LongFrame(0xA4, {{68, 0x04}, {69, 0}})}, {}},
+            {"tick two receivers", [&] { click("200CH"), click("005CH"); }, {}, {"002FH", "005CH", "200CH"}},
+            {"open selected", press(page.OpenSelectedButton()), {LongFrame(0xA4, {{68, 0x10}, {69, 1}})},
              {"002FH", "005CH", "200CH"}},
             {"open all", press(page.OpenAllButton()), {AllChannelsFrame(1)}, watched},
             {"close all", press(page.CloseAllButton()), {AllChannelsFrame(0)}, {}},
             {"outlet 2 on", press(page.PowerButton(2)), {HexBytes("81 40 01 07 AC 02 E8")}, {}},
             {"outlet 2 off", press(page.PowerButton(2)), {HexBytes("81 40 01 07 AC 00 EA")}, {}},
+            // clang-format on
         };
         for (const Step& step : steps) {
             link.Clear();

@@ -1,0 +1,192 @@
+// Broadcasts the operator starts by hand, run through the program's start path against the
+// simulator. The emergency button: logged out, one question, everything on with the generated
+// siren, the state shown on the button, the status bar and the page title; a termination signal
+// during it still runs the exit sequence; the alarm file chosen on the settings page. Announcements
+// from the zone control page, with a test tone as the microphone: "讲话" clicked (talks on until the
+// next click) or held (ends on release), refused without ticks or without a microphone; the spoken
+// text dialog refusing an empty text, saving a file and playing it to the ticked receivers.
+#include <csignal>
+
+#include "AppTestKit.h"
+#include "app/EmergencyControl.h"
+#include "app/TerminationSignals.h"
+#include "audio/SirenTone.h"
+#include "pages/AlarmFileGroup.h"
+#include "pages/AnnouncementGroup.h"
+#include "pages/DlgSpeech.h"
+#include "widgets/CheckTree.h"
+#include "widgets/StaticEx.h"
+
+using namespace lumetra;
+using namespace lumetra::test;
+
+namespace {
+
+const std::time_t kMondayMorning = LocalTime(2026, 3, 2, 9, 0, 0);
+
+// The main window logged in with the zone control page shown and receiver 005CH ticked.
+CAnnouncementGroup& ShowTicked(CMainRig& rig) {
+    rig.LogIn();
+    Click(rig.main->Button(CMainWindow::kPlay));
+    CCheckTree::SetCheck(Item(rig.main->ZoneControlPage()->Tree(), "005CH"), true);
+    return *rig.main->ZoneControlPage()->Announcement();
+}
+
+}  // namespace
+
+class OperatorBroadcastTest : public QObject {
+    Q_OBJECT
+
+    CPrivateHome m_home;  // the configuration and the siren go here
+
+    QString SirenPath() const { return m_home.File("lumetra/siren.wav"); }
+
+private slots:
+    void init() { qputenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440"); }
+
+    void emergencyIsConfirmedOnceLoggedOutShownAndStopped() {
+        CMainRig rig(kMondayMorning);
+        CMainWindow& main = *rig.main;
+        QPushButton* button = main.Emergency()->Button();
+        QVERIFY(main.LoginPage()->isVisible());  // nobody is logged in
+        QVERIFY(button->isVisible() && button->isEnabled());
+        QCOMPARE(button->text(), Utf8(CEmergencyControl::kStartText));
+
+        rig.boxes.answer = MbResult::kCancel;
+        Click(button);
+        QCOMPARE(rig.boxes.shown.size(), size_t{1});
+        QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::kOkCancel);
+        QVERIFY(!rig.Station().InEmergency());
+
+        Click(button);
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: all", 5000));
+        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: all", 1000));
+        QTRY_COMPARE(button->text(), Utf8(CEmergencyControl::kStopText));
+        const QString onAir = Utf8(CEmergencyControl::kOnAirText);
+        QCOMPARE(main.Emergency()->StatusLine()->text(), onAir);
+        QVERIFY(main.PageTitle()->text().contains(onAir) && main.windowTitle().contains(onAir));
+        CPlayback& playback = rig.Station().Playback();
+        QTRY_VERIFY(playback.State().playing);
+        QCOMPARE(playback.List(), std::vector<std::string>{SirenPath().toStdString()});
+        QCOMPARE(QFileInfo(SirenPath()).size(), qint64{44 + 2 * kSirenRate * kSirenSeconds});
+
+        Click(button);  // the stop asks nothing
+        QCOMPARE(rig.boxes.shown.size(), size_t{2});
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 5000));
+        QVERIFY(rig.simulator.WaitForFrame("ClosePower", "all outlets off", 1000));
+        QTRY_COMPARE(button->text(), Utf8(CEmergencyControl::kStartText));
+        QCOMPARE(main.Emergency()->StatusLine()->text(), QString());
+        QVERIFY(!main.PageTitle()->text().contains(onAir));
+        QTRY_VERIFY(!playback.State().playing);
+    }
+
+    // A termination signal during an emergency, while a box waits for an operator who is not there:
+    // the exit sequence runs at once, the box goes, the window ends, the all-off frame goes out.
+    void aTerminationSignalDuringAnEmergencyRunsTheExitSequence() {
+        CMainRig rig(kMondayMorning);
+        CTerminationSignals termination;
+        connect(&termination, &CTerminationSignals::TerminationRequested, rig.main, &CMainWindow::Terminate);
+        QSignalSpy exited(rig.main, &CMainWindow::Exited);
+        Click(rig.main->Emergency()->Button());
+        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: all", 5000));
+        QMessageBox box(QMessageBox::Question, "Lumetra", "确定要退出吗？",
+                        QMessageBox::Ok | QMessageBox::Cancel, rig.main);
+        QElapsedTimer elapsed;
+        QTimer::singleShot(0, &box, [&] {  // runs in the box's own loop
+            QCOMPARE(QApplication::activeModalWidget(), &box);
+            elapsed.start();
+            ::raise(SIGTERM);
+        });
+        box.exec();
+        QTRY_COMPARE(exited.count(), 1);
+        QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString("%1 ms").arg(elapsed.elapsed())));
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 3000));
+        QVERIFY(!rig.link.IsRunning() && !rig.main->isVisible());
+    }
+
+    void theAlarmFileIsChosenOnTheSettingsPage() {
+        CMainRig rig(kMondayMorning);
+        CAlarmFileGroup& group = *rig.main->SettingsPage()->AlarmGroup();
+        const QString chosen = QString::fromStdString(Fixture(kWav));
+        group.Choose(chosen);
+        QCOMPARE(EmergencyAlarmFile(), chosen);
+        QVERIFY(group.FileLabel()->text().endsWith(QFileInfo(chosen).fileName()));
+
+        group.Choose(m_home.File("没有.mp3"));
+        QVERIFY(rig.boxes.Texts().back().contains(m_home.File("没有.mp3")));
+        QCOMPARE(EmergencyAlarmFile(), chosen);  // unchanged
+
+        QVERIFY(QFile::copy(chosen, m_home.File("gone.wav")));
+        group.Choose(m_home.File("gone.wav"));
+        QVERIFY(QFile::remove(m_home.File("gone.wav")));
+        QCOMPARE(EmergencyAlarmFile(), SirenPath());  // a file gone since falls back to the siren
+
+        group.ChooseSiren();
+        QCOMPARE(EmergencyAlarmFile(), SirenPath());
+        QVERIFY(group.FileLabel()->text().contains(Utf8("警笛")));
+    }
+
+    void talkClickedThenHeld() {
+        CMainRig rig(kMondayMorning);
+        QPushButton* talk = ShowTicked(rig).TalkButton();
+        CAnnouncer& announcer = rig.Station().Announcer();
+        for (const bool held : {false, true}) {  // clicked, it talks on after the release
+            held ? QTest::mousePress(talk, Qt::LeftButton) : Click(talk);
+            QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 5", 5000));
+            QTRY_VERIFY_WITH_TIMEOUT(announcer.IsLive(), 5000);
+            if (!held) QCOMPARE(talk->text(), Utf8(CAnnouncementGroup::kEndTalkText));
+            held ? QTest::mouseRelease(talk, Qt::LeftButton, {}, {}, CAnnouncementGroup::kHoldMs)
+                 : Click(talk);
+            QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 5", 5000));
+            QTRY_VERIFY(!announcer.IsOn());
+            QCOMPARE(talk->text(), Utf8(CAnnouncementGroup::kTalkText));
+        }
+        QVERIFY(rig.boxes.shown.empty());
+    }
+
+    void talkRefusedWithoutTicksOrMicrophone() {
+        CMainRig rig(kMondayMorning);
+        CAnnouncementGroup& group = ShowTicked(rig);
+        QTreeWidgetItem* ticked = Item(rig.main->ZoneControlPage()->Tree(), "005CH");
+        CCheckTree::SetCheck(ticked, false);
+        Click(group.TalkButton());
+        QCOMPARE(rig.boxes.Texts(), QStringList{"请先勾选要讲话的区域。"});
+
+        qputenv("LUMETRA_PAGING_SOURCE", "none");
+        CCheckTree::SetCheck(ticked, true);
+        Click(group.TalkButton());
+        QTRY_COMPARE(rig.boxes.Texts().size(), 2);
+        QCOMPARE(rig.boxes.Texts().back(), Utf8(CAnnouncer::kNoMicrophoneText));
+        QCOMPARE(group.TalkButton()->text(), Utf8(CAnnouncementGroup::kTalkText));
+        // A frame sent after both refusals arrives with no receiver switched on before it.
+        rig.Station().ToggleOutlet(4);
+        std::vector<std::string> before;
+        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 4", 5000, nullptr, &before));
+        for (const std::string& frame : before)
+            QVERIFY2(frame.find("channels on") == std::string::npos, frame.c_str());
+    }
+
+    void spokenTextRefusedSavedAndPlayed() {
+        CMainRig rig(kMondayMorning);
+        CAnnouncementGroup& group = ShowTicked(rig);
+        Click(group.SpeechButton());
+        CDlgSpeech& dialog = *group.SpeechDialog();
+        QSignalSpy done(&dialog, &CDlgSpeech::Done);
+        Click(dialog.PlayButton());
+        QVERIFY(done.wait(5000));
+        QCOMPARE(rig.boxes.Texts(), QStringList{"请输入要朗读的文字。"});
+
+        dialog.TextEdit()->setPlainText("请注意，下午三点开会。");
+        dialog.SaveTo(m_home.File("通知.wav"));
+        QVERIFY(done.wait(5000));
+        QVERIFY(QFileInfo(m_home.File("通知.wav")).size() > 22050);  // more than half a second of speech
+        Click(dialog.PlayButton());
+        QVERIFY(done.wait(5000));
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 5", 5000));
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 5", 15000));
+        QCOMPARE(rig.boxes.Texts().size(), 1);
+    }
+};
+
+QTEST_MAIN(OperatorBroadcastTest)
+#include "OperatorBroadcastTest.moc"
