@@ -159,26 +159,6 @@ private slots:
         QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
     }
 
-    // The clock, and the settings box ticked by an autostart entry under $HOME/.config, where it
-    // lives when $XDG_CONFIG_HOME is empty (no entry: the box stays clear, checked at the login).
-    void startShowsTheClockAndTheAutostartEntry() {
-        CMainRig rig(kThursdayAfternoon, [this] {
-            QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
-            QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
-        });
-        QVERIFY(rig.main->SettingsPage()->StartWithSystemBox()->isChecked());
-        QCOMPARE(rig.main->Clock()->text(), QString("2026年03月05日 星期四 14:07:09"));
-        const std::pair<std::time_t, QString> times[] = {
-            // The first and the last of the weekday names.
-            {LocalTime(2026, 3, 8, 0, 0, 0), "2026年03月08日 星期日 00:00:00"},
-            {LocalTime(2025, 12, 27, 23, 59, 59), "2025年12月27日 星期六 23:59:59"}};
-        for (const auto& [time, text] : times) {
-            rig.clock.SetTime(time);
-            rig.main->RefreshClock();
-            QCOMPARE(rig.main->Clock()->text(), text);
-        }
-    }
-
     void startResetsExecutedTasksAndArmsTheShutdownTimer() {
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
             InsertTask(AppConnection(), "a", sql::kStateDone);
@@ -208,14 +188,32 @@ private slots:
         QCOMPARE(rig.power.requests, 0);
     }
 
-    // The station connects the stored port (COM1) at start and its heartbeat draws a reply; each
-    // link state shows in a colour of its own that reads well on the status bar.
-    void linkStatusFollowsTheLinkInColoursThatReadWell() {
-        CMainRig rig(kThursdayAfternoon);
+    // At start the settings box is ticked by an autostart entry under $HOME/.config, where it lives
+    // when $XDG_CONFIG_HOME is empty (no entry: the box stays clear, checked at the login). The clock
+    // shows the date, the weekday and the time. The station connects the stored port (COM1) and its
+    // heartbeat draws a reply; each link state shows in a colour of its own that reads well on the
+    // status bar.
+    void startShowsTheAutostartEntryTheClockAndTheLinkState() {
+        CMainRig rig(kThursdayAfternoon, [this] {
+            QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
+            QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
+        });
         CMainWindow& main = *rig.main;
+        const QColor down = main.LinkStatus()->TextColour();  // before the first reply
+        QVERIFY(main.SettingsPage()->StartWithSystemBox()->isChecked());
+        QCOMPARE(main.Clock()->text(), QString("2026年03月05日 星期四 14:07:09"));
+        const std::pair<std::time_t, QString> times[] = {
+            // The first and the last of the weekday names.
+            {LocalTime(2026, 3, 8, 0, 0, 0), "2026年03月08日 星期日 00:00:00"},
+            {LocalTime(2025, 12, 27, 23, 59, 59), "2025年12月27日 星期六 23:59:59"}};
+        for (const auto& [time, text] : times) {
+            rig.clock.SetTime(time);
+            main.RefreshClock();
+            QCOMPARE(main.Clock()->text(), text);
+        }
+
         main.show();
         const QColor bar = main.grab().toImage().pixelColor(10, 649);
-        const QColor down = main.LinkStatus()->TextColour();
         QVERIFY(rig.link.IsRunning());
         QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 8000);
         const QColor up = main.LinkStatus()->TextColour();
