@@ -49,7 +49,7 @@ void CPlayback::Start() {
         m_engine.SetEndNotify([this] {
             // From a streaming thread: only a job is queued; the beat looks at the engine itself.
             m_thread.Post([this] {
-                if (m_state.playing && m_engine.Ended()) AtEndOfFile();
+                if (m_state.status == PlayStatus::kPlaying && m_engine.Ended()) AtEndOfFile();
             });
         });
     });
@@ -103,14 +103,11 @@ void CPlayback::Previous() {
 
 void CPlayback::PauseResume() {
     m_thread.Post([this] {
-        if (!m_engine.IsOpen() || (!m_state.playing && !m_state.paused)) return;
-        const bool pause = m_state.playing;
+        if (!m_engine.IsOpen() || m_state.status == PlayStatus::kStopped) return;
+        const bool pause = m_state.status == PlayStatus::kPlaying;
         const std::string error = pause ? m_engine.Pause() : m_engine.Play();
         if (!error.empty()) Logger().Log("play: %s failed: %s", pause ? "pause" : "resume", error.c_str());
-        Change([pause](PlaybackState& s) {
-            s.playing = !pause;
-            s.paused = pause;
-        });
+        Change([pause](PlaybackState& s) { s.status = pause ? PlayStatus::kPaused : PlayStatus::kPlaying; });
         Publish();
     });
 }
@@ -131,8 +128,7 @@ void CPlayback::Seek(int seconds) {
         if (!error.empty()) Logger().Log("play: seek to %d s failed: %s", to, error.c_str());
         Change([to](PlaybackState& s) {
             s.position = to;
-            s.playing = true;
-            s.paused = false;
+            s.status = PlayStatus::kPlaying;
         });
         m_thread.StartTimer(kBeat, [this] { OnBeat(); });
         Publish();
@@ -164,16 +160,15 @@ void CPlayback::StopTask(const std::string& taskId) {
 void CPlayback::Interrupt(bool interrupt) {
     m_thread.Post([this, interrupt] {
         if (interrupt == m_interrupted) return;
-        if (interrupt && !m_state.playing) return;  // nothing to resume afterwards
+        if (interrupt && m_state.status != PlayStatus::kPlaying) return;  // nothing to resume afterwards
         m_interrupted = interrupt;
         // What the operator did meanwhile stands: only a playback still paused resumes.
-        if (!interrupt && (!m_state.paused || !m_engine.IsOpen())) return;
+        if (!interrupt && (m_state.status != PlayStatus::kPaused || !m_engine.IsOpen())) return;
         const std::string error = interrupt ? m_engine.Pause() : m_engine.Play();
         if (!error.empty())
             Logger().Log("play: %s failed: %s", interrupt ? "pause" : "resume", error.c_str());
         Change([interrupt](PlaybackState& s) {
-            s.playing = !interrupt;
-            s.paused = interrupt;
+            s.status = interrupt ? PlayStatus::kPaused : PlayStatus::kPlaying;
         });
         if (!interrupt) m_thread.StartTimer(kBeat, [this] { OnBeat(); });
         Publish();
@@ -299,8 +294,7 @@ bool CPlayback::PlayEntry(int row) {
     m_skipsLeft = count;
     Change([&opened](PlaybackState& s) {
         s.length = WholeSeconds(opened.lengthMs);
-        s.playing = true;
-        s.paused = false;
+        s.status = PlayStatus::kPlaying;
     });
     Logger().Log("play: playing %s (%d s)", path.c_str(), m_state.length);
     TellFile(HistoryKind::kFileStart, m_state.task, path);
@@ -342,12 +336,12 @@ void CPlayback::Halt() {
     m_thread.StopTimer();
     Change([](PlaybackState& s) {
         s.position = 0;
-        s.playing = s.paused = false;
+        s.status = PlayStatus::kStopped;
     });
 }
 
 void CPlayback::OnBeat() {
-    if (!m_state.playing) return m_thread.StopTimer();
+    if (m_state.status != PlayStatus::kPlaying) return m_thread.StopTimer();
     if (m_engine.Ended()) return AtEndOfFile();
     const int position = m_engine.PositionMs() ? WholeSeconds(*m_engine.PositionMs()) : m_state.position + 1;
     // Some files tell their length only once they play.
@@ -374,7 +368,7 @@ void CPlayback::Close() {
     EndTaskFile();
     m_thread.StopTimer();
     m_engine.Close();
-    Change([](PlaybackState& s) { s.playing = s.paused = false; });
+    Change([](PlaybackState& s) { s.status = PlayStatus::kStopped; });
 }
 
 void CPlayback::Say(std::string text) {

@@ -20,13 +20,15 @@
 
 namespace lumetra {
 
+// Whether a file is open and sounding: paused keeps the file open at its position, stopped does not.
+enum class PlayStatus { kStopped, kPlaying, kPaused };
+
 struct PlaybackState {
     unsigned listSerial = 0;  // grows whenever the playback replaced the list (a task's list)
     int current = 0;          // the entry that plays or last played
     int position = 0;         // seconds into the file
     int length = 0;           // the file's length in whole seconds
-    bool playing = false;     // neither paused nor stopped
-    bool paused = false;
+    PlayStatus status = PlayStatus::kStopped;
     PlayMode mode = PlayMode::kRepeatOne;
     std::string task;  // the ID of the task whose list plays; empty for the operator's
 };

@@ -134,7 +134,7 @@ private slots:
         entries->setFocus();
         entries->setCurrentIndex(entries->model()->index(0, 0));
         QTest::keyClick(entries, Qt::Key_Return);
-        QTRY_VERIFY(main.PlayPage()->Playback().State().playing);
+        QTRY_VERIFY(main.PlayPage()->Playback().State().status == PlayStatus::kPlaying);
         Click(main.Button(CMainWindow::kUsers));
         Click(main.UserPage()->AddButton());
         QTest::keyClick(main.UserPage()->UserEdit(), Qt::Key_Return);
@@ -241,23 +241,23 @@ private slots:
         const std::string mp3 = rig.db.Dir().File("silence.mp3");
         WriteSilentMp3(mp3, 5);
         playback.PlayTask("7", mp3);
-        QTRY_VERIFY(playback.State().playing);
+        QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
         QTRY_COMPARE(main.PlayPage()->List().Paths(), std::vector<std::string>{mp3});
         playback.StopTask("8");
         playback.StopTask("7");
-        QTRY_VERIFY(!playback.State().playing);
+        QTRY_VERIFY(playback.State().status != PlayStatus::kPlaying);
         playback.PlayTask("9", mp3);
-        QTRY_VERIFY(playback.State().playing);
+        QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
 
         // Exit: nothing happens unless confirmed.
         QSignalSpy exited(&main, &CMainWindow::Exited);
         rig.boxes.answer = MbResult::kCancel;
         QVERIFY(!main.Exit());
         QCOMPARE(rig.boxes.Texts(), QStringList{"确定要退出吗？"});
-        QVERIFY(main.isVisible() && playback.State().playing && exited.isEmpty());
+        QVERIFY(main.isVisible() && playback.State().status == PlayStatus::kPlaying && exited.isEmpty());
 
         QVERIFY(main.Exit());
-        QVERIFY(!playback.State().playing);
+        QVERIFY(playback.State().status != PlayStatus::kPlaying);
         QVERIFY(!main.isVisible());
         QCOMPARE(exited.count(), 1);
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateDone, sql::kStateIdle}));

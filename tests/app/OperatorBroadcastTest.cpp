@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(main.Emergency()->StatusLine()->text(), onAir);
         QVERIFY(main.PageTitle()->text().contains(onAir) && main.windowTitle().contains(onAir));
         CPlayback& playback = rig.Station().Playback();
-        QTRY_VERIFY(playback.State().playing);
+        QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
         QCOMPARE(playback.List(), std::vector<std::string>{SirenPath().toStdString()});
         QCOMPARE(QFileInfo(SirenPath()).size(), qint64{44 + 2 * kSirenRate * kSirenSeconds});
 
@@ -77,7 +77,7 @@ private slots:
         QTRY_COMPARE(button->text(), Utf8(CEmergencyControl::kStartText));
         QCOMPARE(main.Emergency()->StatusLine()->text(), QString());
         QVERIFY(!main.PageTitle()->text().contains(onAir));
-        QTRY_VERIFY(!playback.State().playing);
+        QTRY_VERIFY(playback.State().status != PlayStatus::kPlaying);
     }
 
     // A termination signal during an emergency, while a box waits for an operator who is not there:

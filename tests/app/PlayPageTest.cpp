@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(rig.boxes.Texts().mid(0, 2), (QStringList{"不能得到所选的文件夹！", "请选择歌曲！"}));
         QVERIFY(rig.boxes.Texts().at(2).startsWith("无法播放“" + ToQ(tree.File("a.mp3")) + "”"));
         QCOMPARE(rig.boxes.Texts().at(3), QString("请添加歌曲！"));
-        QVERIFY(!rig.State().playing);
+        QVERIFY(rig.State().status != PlayStatus::kPlaying);
     }
 
     // Positions in seconds on the slider and as text, whatever the file counts in.
@@ -158,22 +158,22 @@ private slots:
         auto* time = page.findChild<QLabel*>();
         page.AddFiles({ToQ(Fixture(kCbrMp3)), ToQ(Fixture(kAvi))});
         playback.Play(-1);
-        QVERIFY(rig.State().playing);
+        QVERIFY(rig.State().status == PlayStatus::kPlaying);
         QCOMPARE(rig.State().length, kCbrSeconds);
         playback.Seek(2);
         QCOMPARE(rig.State().position, 2);
         QTRY_COMPARE(slider->value(), 2);
         QCOMPARE(time->text(), QString("00:02 / 00:03"));
         playback.PauseResume();
-        QVERIFY(!rig.State().playing && rig.State().paused);
+        QVERIFY(rig.State().status == PlayStatus::kPaused);
         playback.PauseResume();
-        QVERIFY(rig.State().playing);
+        QVERIFY(rig.State().status == PlayStatus::kPlaying);
         playback.StopPlaying();
-        QVERIFY(!rig.State().playing && !rig.State().paused);
+        QVERIFY(rig.State().status == PlayStatus::kStopped);
         QTRY_COMPARE(slider->value(), 0);
         slider->setSliderPosition(1);  // a drag let go at one second
         emit slider->sliderReleased();
-        QVERIFY(rig.State().playing);
+        QVERIFY(rig.State().status == PlayStatus::kPlaying);
         QCOMPARE(rig.State().position, 1);
 
         playback.Play(1);  // a video: seconds all the same
@@ -191,7 +191,7 @@ private slots:
         auto* slider = page.findChild<QSlider*>();
         page.AddFiles({ToQ(Fixture(kLongMp3))});
         page.Playback().Play(0);
-        QVERIFY(rig.State().playing);
+        QVERIFY(rig.State().status == PlayStatus::kPlaying);
         QTRY_COMPARE(slider->maximum(), kLongSeconds);  // the page has been told the length
         QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() * 3 / 4, slider->height() / 2));
         const int aimed = kLongSeconds * 3 / 4;
@@ -213,7 +213,7 @@ private slots:
         CPlayback& playback = page.Playback();
         const std::string missing = dir.File("missing.mp3");
         playback.PlayTask("1", files[0] + "|" + missing + "|" + StoredPath(files[2]));
-        QTRY_VERIFY(rig.State().playing);
+        QTRY_VERIFY(rig.State().status == PlayStatus::kPlaying);
         QCOMPARE(rig.State().current, 0);
         QTRY_COMPARE(rig.State().position, 1);
         playback.PlayTask("1",
@@ -227,15 +227,16 @@ private slots:
         QVERIFY(!list.index(0).data(Qt::ForegroundRole).isValid() &&
                 list.index(1).data(Qt::ForegroundRole).isValid());
         playback.Seek(rig.State().length);  // the end of the last file
-        QTRY_VERIFY_WITH_TIMEOUT(!rig.State().playing, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.State().status != PlayStatus::kPlaying, 3000);
         QTRY_COMPARE(page.SelectedRow(), 2);
 
         playback.PlayTask("2", missing + "|" + files[1]);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.State().playing && rig.State().current == 1, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.State().status == PlayStatus::kPlaying && rig.State().current == 1,
+                                 3000);
         playback.StopTask("1");
-        QVERIFY2(rig.State().playing, "an earlier task's end leaves this one alone");
+        QVERIFY2(rig.State().status == PlayStatus::kPlaying, "an earlier task's end leaves this one alone");
         playback.StopTask("2");
-        QVERIFY(!rig.State().playing);
+        QVERIFY(rig.State().status != PlayStatus::kPlaying);
         QTRY_COMPARE(page.List().Paths(), (std::vector<std::string>{missing, files[1]}));
         QVERIFY(rig.boxes.shown.empty());
     }

@@ -90,14 +90,14 @@ private slots:
         });
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-3", 8000));  // a late start
         CPlayback& playback = rig.Station().Playback();
-        QTRY_VERIFY(playback.State().playing);
+        QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
         rig.LogIn();
         CTaskListPage& page = *rig.main->TaskListPage();
         QTRY_COMPARE(page.List()->GetItemText(0, kColState), QString(sql::kStateRunning));
         page.List()->SelectRow(0);
         Click(page.DeleteButton());
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 1-3", 3000));
-        QTRY_VERIFY(!playback.State().playing);
+        QTRY_VERIFY(playback.State().status != PlayStatus::kPlaying);
         QCOMPARE(page.List()->GetItemCount(), 0);
     }
 

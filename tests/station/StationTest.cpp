@@ -63,13 +63,14 @@ TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
     EXPECT_EQ(FramesUntil("SendAudioCom: channels on: 1-2, 5"),
               (std::vector<std::string>{"SendPower: outlets on: 1, 3", "SendAudioCom: channels on: 1-2, 5"}));
     CPlayback& playback = station->Playback();
-    EXPECT_TRUE(Eventually([&] { return playback.State().task == id && playback.State().playing; }));
+    EXPECT_TRUE(Eventually(
+        [&] { return playback.State().task == id && playback.State().status == PlayStatus::kPlaying; }));
     EXPECT_EQ(playback.List(), std::vector<std::string>{Fixture(kWav)});
     const std::vector<std::string> end = FramesUntil("ClosePower: all outlets off");
     ASSERT_FALSE(end.empty());
     EXPECT_EQ(std::count(end.begin(), end.end(), "SendAudioCom: channels off: 1-2, 5"), 2) << end.size();
     EXPECT_EQ(end.front(), "SendPower: outlets on: 1, 3") << "the power-up's second tick";
-    EXPECT_FALSE(playback.State().playing) << "stopped at the end";
+    EXPECT_EQ(playback.State().status, PlayStatus::kStopped) << "stopped at the end";
     EXPECT_EQ(StoredTaskState(database.Db(), id), sql::kStateDone);
     station->Shutdown();
     EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all", 3s).empty());
@@ -99,12 +100,12 @@ TEST_F(StationTest, ATaskDeletedOnAirIsSwitchedOffAndFallsSilent) {
         StartStation(Monday(8, 0, 30), Row("z1,2,5 p1010", {.playList = Fixture(kV1RockMp3)}));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());  // a late start
     CPlayback& playback = station->Playback();
-    ASSERT_TRUE(Eventually([&] { return playback.State().playing; }));
+    ASSERT_TRUE(Eventually([&] { return playback.State().status == PlayStatus::kPlaying; }));
     database.Db().ExecuteSql("delete from tb_memo");
     EXPECT_EQ(
         FramesUntil("ClosePower: all outlets off"),
         (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
-    EXPECT_FALSE(playback.State().playing);
+    EXPECT_EQ(playback.State().status, PlayStatus::kStopped);
     EXPECT_EQ(playback.State().task, id) << "what played stays shown";
 }
 
@@ -137,7 +138,8 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     const std::string longTask = InsertTask(database.Db(), Row("08:00:00-08:10:00 z3 p0100", longList));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 3").empty()) << "both late starts";
     CPlayback& playback = station->Playback();
-    ASSERT_TRUE(Eventually([&] { return !playback.State().task.empty() && playback.State().playing; }));
+    ASSERT_TRUE(Eventually(
+        [&] { return !playback.State().task.empty() && playback.State().status == PlayStatus::kPlaying; }));
 
     const std::string alarm = Fixture(kV1RockMp3);  // two seconds, so the loop is heard
     playback.SetMode(PlayMode::kSequence);          // which would end after the one file
@@ -147,14 +149,16 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn) << "once more after the next tick";
     EXPECT_TRUE(Eventually([&] {
         const PlaybackState state = playback.State();
-        return state.playing && state.task.empty() && playback.List() == std::vector<std::string>{alarm};
+        return state.status == PlayStatus::kPlaying && state.task.empty() &&
+               playback.List() == std::vector<std::string>{alarm};
     })) << "the task's playback stopped, the alarm plays";
 
     // Past the short task's end and its power-down fifteen seconds later.
     const std::vector<std::string> held = ReadFrames([&](auto&) { return clock->Now() >= Monday(8, 0, 40); });
     for (const std::string& frame : held) EXPECT_EQ(frame.find("off"), std::string::npos) << frame;
     EXPECT_EQ(StoredTaskState(database.Db(), shortTask), sql::kStateDone) << "the schedule kept track";
-    EXPECT_FALSE(Eventually([&] { return !playback.State().playing; }, 3s)) << "the alarm loops";
+    EXPECT_FALSE(Eventually([&] { return playback.State().status != PlayStatus::kPlaying; }, 3s))
+        << "the alarm loops";
     EXPECT_EQ(playback.List(), std::vector<std::string>{alarm}) << "no list replaced it";
 
     station->StopEmergency();
@@ -162,7 +166,9 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     EXPECT_EQ(
         FramesUntil("SendPower: outlets on: 2"),
         (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 4-128", "SendPower: outlets on: 2"}));
-    EXPECT_TRUE(Eventually([&] { return playback.State().task == longTask && playback.State().playing; }));
+    EXPECT_TRUE(Eventually([&] {
+        return playback.State().task == longTask && playback.State().status == PlayStatus::kPlaying;
+    }));
 }
 
 // Stopped with nothing on air: everything goes off. The exit sequence during an emergency (what
@@ -176,14 +182,14 @@ TEST_F(StationTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOff) {
     station->StopEmergency();
     EXPECT_EQ(FramesUntil("ClosePower: all outlets off"),
               (std::vector<std::string>{"SendAudioCom: channels off: all", "ClosePower: all outlets off"}));
-    EXPECT_TRUE(Eventually([&] { return !station->Playback().State().playing; }));
+    EXPECT_TRUE(Eventually([&] { return station->Playback().State().status != PlayStatus::kPlaying; }));
 
     station->StartEmergency(Fixture(kWav));
     ASSERT_EQ(FramesUntil(kAllOn.back()), kAllOn);
     station->Shutdown();
     EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all", 3s).empty());
     EXPECT_FALSE(link.IsRunning());
-    EXPECT_FALSE(station->Playback().State().playing);
+    EXPECT_NE(station->Playback().State().status, PlayStatus::kPlaying);
 }
 
 // A live announcement over a task on air, with a test tone as the microphone: the ticked
@@ -195,14 +201,15 @@ TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
         StartStation(Monday(8, 0, 1), Row("08:00:00-08:10:00 z1,2,5 p1000", {.playList = Fixture(kLongMp3)}));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());
     CPlayback& playback = station->Playback();
-    ASSERT_TRUE(Eventually([&] { return playback.State().task == id && playback.State().playing; }));
+    ASSERT_TRUE(Eventually(
+        [&] { return playback.State().task == id && playback.State().status == PlayStatus::kPlaying; }));
 
     CAnnouncer& announcer = station->Announcer();
     announcer.StartPaging(Channels({2, 7, 8}));
     EXPECT_EQ(FramesUntil("SendAudioCom: channels on: 2, 7-8"),
               std::vector<std::string>{"SendAudioCom: channels on: 2, 7-8"});
     ASSERT_TRUE(Eventually([&] { return announcer.IsLive() && announcer.Voice().Buffers() >= 20; }));
-    EXPECT_TRUE(playback.State().paused);
+    EXPECT_EQ(playback.State().status, PlayStatus::kPaused);
     EXPECT_GE(announcer.ChimeBuffers(), 2 * CAnnouncer::kChimeTone.count() / 10) << "both tones played out";
     EXPECT_GT(announcer.Voice().PeakLevel(), 10000) << "the voice reaches the output";
     ASSERT_TRUE(announcer.Voice().LatencyMs().has_value());
@@ -211,7 +218,7 @@ TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
     announcer.StopPaging();
     EXPECT_EQ(FramesUntil("SendAudioCom: channels off: 7-8"),
               std::vector<std::string>{"SendAudioCom: channels off: 7-8"});
-    EXPECT_TRUE(Eventually([&] { return playback.State().playing && !playback.State().paused; }));
+    EXPECT_TRUE(Eventually([&] { return playback.State().status == PlayStatus::kPlaying; }));
     EXPECT_EQ(playback.State().task, id);
     EXPECT_FALSE(announcer.IsOn());
     unsetenv("LUMETRA_PAGING_SOURCE");

@@ -49,8 +49,9 @@ TEST(TaskPlayMode, SixFilesUnderEachMode) {
         w.playback = std::make_unique<CPlayback>([&w] {
             const PlaybackState state = w.playback->State();
             std::lock_guard guard(w.lock);
-            if (state.playing && !w.playing) w.starts += static_cast<char>('0' + state.current);
-            w.playing = state.playing;
+            const bool playing = state.status == PlayStatus::kPlaying;
+            if (playing && !w.playing) w.starts += static_cast<char>('0' + state.current);
+            w.playing = playing;
             w.changed.notify_all();
         });
         w.playback->Start();
