@@ -4,17 +4,18 @@
 
 #include <chrono>
 #include <limits>
-#include <tuple>
+#include <optional>
+#include <sstream>
 
 #include "link/Frames.h"
 #include "tests/link/RecordingLink.h"
+#include "tools/txsim/FrameDecoder.h"
 
 namespace lumetra {
 namespace {
 
-using test::CRecordingLink;
 using test::HexBytes;
-using Frames = std::vector<std::pair<std::string, std::vector<uint8_t>>>;  // name, bytes
+using Bytes = std::vector<uint8_t>;
 
 ChannelFlags Flags(std::initializer_list<int> channels) {
     ChannelFlags flags{};
@@ -22,37 +23,43 @@ ChannelFlags Flags(std::initializer_list<int> channels) {
     return flags;
 }
 
-// A long frame of `length` bytes: header, the given (offset, value) bytes, zeros, then the XOR of
-// bytes 1 to length-2, computed here independently of the link.
-std::vector<uint8_t> LongFrame(uint8_t length, uint8_t code, std::vector<std::pair<size_t, uint8_t>> set) {
-    std::vector<uint8_t> frame(length, 0);
-    frame[0] = 0x81, frame[1] = 0x40, frame[2] = 0x01, frame[3] = length, frame[4] = code;
-    for (auto [offset, value] : set) frame[offset] = value;
-    for (size_t i = 1; i + 1 < length; ++i) frame.back() ^= frame[i];
-    return frame;
-}
-std::vector<uint8_t> Audio(uint8_t code, std::vector<std::pair<size_t, uint8_t>> map, uint8_t state) {
-    map.emplace_back(69, state);
-    return LongFrame(71, code, map);
-}
-std::vector<std::pair<size_t, uint8_t>> AllMap() {
-    std::vector<std::pair<size_t, uint8_t>> map;
-    for (size_t offset = 5; offset <= 68; ++offset) map.emplace_back(offset, 0xFF);
-    return map;
+// "name hex" as on the line, or for a long frame "name length code offset=byte first-last=byte ...":
+// the header, those bytes, zeros, and the XOR of bytes 1 to length-2 computed here, not by the link.
+std::string Frame(const std::string& text) {
+    if (text.find('=') == std::string::npos) return text;
+    std::istringstream in(text);
+    std::string name, word;
+    unsigned length = 0, code = 0;
+    in >> name >> length >> std::hex >> code;
+    Bytes frame = HexBytes("81 40 01");
+    frame.resize(length), frame[3] = static_cast<uint8_t>(length), frame[4] = static_cast<uint8_t>(code);
+    while (in >> word) {
+        unsigned first = 0, last = 0, value = 0;
+        if (std::sscanf(word.c_str(), "%u-%u=%x", &first, &last, &value) != 3)
+            std::sscanf(word.c_str(), "%u=%x", &first, &value), last = first;
+        for (unsigned offset = first; offset <= last; ++offset) frame[offset] = static_cast<uint8_t>(value);
+    }
+    uint8_t sum = 0;
+    for (size_t i = 1; i + 1 < length; ++i) sum ^= frame[i];
+    if (frame.back()) {  // a checksum given
+        EXPECT_EQ(frame.back(), sum) << text;
+    }
+    frame.back() = sum;
+    return name + " " + txsim::Hex(frame.data(), frame.size());
 }
 
 TEST(BuildersTest, BuildersQueueTheirFrames) {
     std::string fullGbk;
     for (int i = 0; i < 64; ++i) fullGbk += "中";  // 192 bytes of UTF-8, 128 of GBK
-    std::vector<uint8_t> fullLed = HexBytes("81 40 01 87 AD 01");
-    for (int i = 0; i < 64; ++i) fullLed.insert(fullLed.end(), {0xD6, 0xD0});
-    fullLed.push_back(0x87 ^ 0xAD ^ 0x01 ^ 0x40 ^ 0x01);  // the 64 pairs cancel out
+    std::string fullLed = "SendLED 81 40 01 87 AD 01";
+    for (int i = 0; i < 64; ++i) fullLed += " D6 D0";
+    fullLed += " 6A";  // 87^AD^01^40^01: the 64 pairs cancel out
     ChannelFlags anyNonZero{};
     anyNonZero[0] = 7, anyNonZero[127] = 0xFF;
     AudioImage callersImage = VolumeImage(Flags({128}), 9);
     callersImage[6] = 0x33;  // a caller may use the map bytes beyond channel 128
 
-    CRecordingLink l;
+    test::CRecordingLink l;
     l.SendSCOM();
     l.SetPowerSwitch(0, true), l.SetPowerSwitch(5, true);  // no such outlets: ignored
     l.SendPower();
@@ -60,9 +67,8 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
     l.SetPowerSwitch(1, false), l.SetPowerSwitch(3, false), l.SetPowerSwitch(4, true), l.SendPower();
     l.SetPowerSwitch(1, true), l.SetPowerSwitch(2, true), l.SetPowerSwitch(3, true), l.ClosePower();
     l.SendPower();  // ClosePower left the switches as they were
-    for (auto [text, index] : std::initializer_list<std::pair<std::string, int>>{
-             {"abcdef", 0}, {"abc", 0}, {"", 4}, {"中", 127}, {fullGbk, 0}})
-        EXPECT_TRUE(l.SendLED(text, index)) << text;
+    EXPECT_TRUE(l.SendLED("abcdef", 0) && l.SendLED("abc", 0) && l.SendLED("", 4) && l.SendLED("中", 127) &&
+                l.SendLED(fullGbk, 0));
     // Refused with a clear error, and nothing queued.
     for (auto [text, index, reason] : std::initializer_list<std::tuple<std::string, int, std::string>>{
              {"bad \xC3", 0, "GBK cannot encode"},
@@ -91,73 +97,49 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
     EXPECT_FALSE(l.SetFrequencies(Flags({2}), 98.5f, 1000.0f));
     l.SendFMCom();
 
-    const Frames expected{
-        {"SendSCOM", HexBytes("81 40 01 07 AA 00 EC")},
-        {"SendPower", HexBytes("81 40 01 07 AC 00 EA")},
-        {"SendPower", HexBytes("81 40 01 07 AC 05 EF")},
-        {"SendPower", HexBytes("81 40 01 07 AC 08 E2")},
-        {"ClosePower", HexBytes("81 40 01 07 AC 80 6A")},
-        {"SendPower", HexBytes("81 40 01 07 AC 0F E5")},
-        {"SendLED", HexBytes("81 40 01 0D AD 01 61 62 63 64 65 66 E7")},
-        {"SendLED", HexBytes("81 40 01 0A AD 01 61 62 63 87")},  // nothing left of the longer text
-        {"SendLED", HexBytes("81 40 01 07 AD 05 EE")},
-        {"SendLED", HexBytes("81 40 01 09 AD 80 D6 D0 63")},
-        {"SendLED", fullLed},
-        {"SendAudioCom", Audio(0xA4, {{68, 0x01}}, 1)},
-        {"SendAudioCom", Audio(0xA4, {{68, 0x80}}, 1)},
-        {"SendAudioCom", Audio(0xA4, {{67, 0x01}}, 1)},
-        {"SendAudioCom", Audio(0xA4, {{53, 0x80}}, 1)},
-        {"SendAudioCom", Audio(0xA4, {{68, 0x07}, {66, 0x01}, {53, 0x80}}, 1)},
-        {"SendAudioCom", Audio(0xA4, {}, 1)},
-        {"SendAudioCom", Audio(0xA4, {{68, 0x01}, {53, 0x80}}, 0)},
-        {"SendAudioCom", Audio(0xA4, AllMap(), 1)},
-        {"SendAudioCom", Audio(0xA4, AllMap(), 0)},
-        {"SendAudioCom", Audio(0xA5, {{68, 0x04}}, 15)},
-        {"SendAudioCom", Audio(0xA5, {{6, 0x33}, {53, 0x80}}, 9)},
-        {"SendFMCom",
-         LongFrame(73, 0xA6, {{6, 0x88}, {7, 0x10}, {67, 0x01}, {68, 0x03}, {70, 0x98}, {71, 0x50}})},
-        {"SendFMCom", LongFrame(73, 0xA6, {{6, 0x98}, {7, 0x50}, {68, 0x01}, {70, 0x98}, {71, 0x50}})},
-    };
-    const auto commands = l.Commands();
-    ASSERT_EQ(commands.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i)
-        EXPECT_EQ(std::make_pair(commands[i].name, commands[i].data), expected[i]) << "frame " << i;
-    // The long frames' checksums computed above, against the documentation's worked values.
-    EXPECT_EQ(Audio(0xA4, AllMap(), 1).back(), 0xA3);
-    EXPECT_EQ(Audio(0xA4, AllMap(), 0).back(), 0xA2);
+    // The second SendLED leaves nothing of the longer text; "LED" is the full screen; 70=A3 and 70=A2
+    // are the documentation's worked checksums.
+    std::vector<std::string> expected, queued;
+    std::istringstream frames(
+        "SendSCOM 81 40 01 07 AA 00 EC; SendPower 81 40 01 07 AC 00 EA; "
+        "SendPower 81 40 01 07 AC 05 EF; SendPower 81 40 01 07 AC 08 E2; "
+        "ClosePower 81 40 01 07 AC 80 6A; SendPower 81 40 01 07 AC 0F E5; "
+        "SendLED 81 40 01 0D AD 01 61 62 63 64 65 66 E7; SendLED 81 40 01 0A AD 01 61 62 63 87; "
+        "SendLED 81 40 01 07 AD 05 EE; SendLED 81 40 01 09 AD 80 D6 D0 63; LED; "
+        "SendAudioCom 71 A4 68=01 69=01; SendAudioCom 71 A4 68=80 69=01; "
+        "SendAudioCom 71 A4 67=01 69=01; SendAudioCom 71 A4 53=80 69=01; "
+        "SendAudioCom 71 A4 68=07 66=01 53=80 69=01; SendAudioCom 71 A4 69=01; "
+        "SendAudioCom 71 A4 68=01 53=80 69=00; SendAudioCom 71 A4 5-68=FF 69=01 70=A3; "
+        "SendAudioCom 71 A4 5-68=FF 69=00 70=A2; SendAudioCom 71 A5 68=04 69=0F; "
+        "SendAudioCom 71 A5 6=33 53=80 69=09; SendFMCom 73 A6 6=88 7=10 67=01 68=03 70=98 71=50; "
+        "SendFMCom 73 A6 6=98 7=50 68=01 70=98 71=50");
+    for (std::string frame; std::getline(frames >> std::ws, frame, ';');)
+        expected.push_back(Frame(frame == "LED" ? fullLed : frame));
+    for (const LinkCommand& command : l.Commands())
+        queued.push_back(command.name + " " + txsim::Hex(command.data.data(), command.data.size()));
+    EXPECT_EQ(queued, expected);
 }
 
-struct FrequencyCase {
-    float megahertz;
-    long n;
-    const char* bcd;  // null: refused
-};
-
 TEST(BuildersTest, FrequencySnapsAndPacksAsBcd) {
-    const FrequencyCase cases[] = {
-        {98.5f, 9850, "00 98 50"},
-        {88.1f, 8810, "00 88 10"},  // 88.0999984 x 100 is just below 8810
-        {100.01f, 10001, "01 00 01"},
-        {0.0f, 0, "00 00 00"},
-        {999.99f, 99999, "09 99 99"},
-        {1.0099f, 100, "00 01 00"},   // remainder about 0.99: truncated
-        {1.00995f, 101, "00 01 01"},  // remainder about 0.995: snapped up
-        // The float products leave 0.99000001: beyond the rule's 0.99, though equal to 0.99f.
-        {0.0099f, 1, "00 00 01"},
-        {-0.0099f, -1, nullptr},  // snaps below zero: refused, not sent as 00 00 00
-        {1000.0f, 100000, nullptr},
-        {-1.0f, -100, nullptr},
+    const struct {
+        float megahertz;
+        std::optional<long> n;  // none: not checked
+        const char* bcd;        // null: refused
+    } cases[] = {
+        {98.5f, 9850, "00 98 50"},    {88.1f, 8810, "00 88 10"},  // 88.0999984 x 100 is just below 8810
+        {100.01f, 10001, "01 00 01"}, {0.0f, 0, "00 00 00"},
+        {999.99f, 99999, "09 99 99"}, {1.0099f, 100, "00 01 00"},  // remainder about 0.99: truncated
+        {1.00995f, 101, "00 01 01"},                               // remainder about 0.995: snapped up
+        {0.0099f, 1, "00 00 01"},  // the float products leave 0.99000001: beyond the rule's 0.99
+        {-0.0099f, -1, nullptr},   // snaps below zero: refused, not sent as 00 00 00
+        {1000.0f, 100000, nullptr},   {-1.0f, -100, nullptr},
+        {1.0e30f, {}, nullptr},       {std::numeric_limits<float>::quiet_NaN(), {}, nullptr},
     };
-    for (const FrequencyCase& c : cases) {
-        EXPECT_EQ(SnapFrequency(c.megahertz), c.n) << c.megahertz;
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.n.value_or(SnapFrequency(c.megahertz)), SnapFrequency(c.megahertz)) << c.megahertz;
         uint8_t bcd[3] = {0xEE, 0xEE, 0xEE};
         EXPECT_EQ(EncodeFrequency(c.megahertz, bcd), c.bcd != nullptr) << c.megahertz;
-        EXPECT_EQ(std::vector<uint8_t>(bcd, bcd + 3), HexBytes(c.bcd ? c.bcd : "EE EE EE")) << c.megahertz;
-    }
-    for (float megahertz : {1.0e30f, std::numeric_limits<float>::quiet_NaN()}) {
-        uint8_t bcd[3] = {0xEE, 0xEE, 0xEE};
-        EXPECT_FALSE(EncodeFrequency(megahertz, bcd)) << megahertz;
-        EXPECT_EQ(bcd[0], 0xEE);
+        EXPECT_EQ(Bytes(bcd, bcd + 3), HexBytes(c.bcd ? c.bcd : "EE EE EE")) << c.megahertz;
     }
 }
 
