@@ -35,13 +35,15 @@ std::time_t Monday(const std::string& time) {
 }
 
 // What the receivers and outlets are after every frame so far, as the transmitter keeps them:
-// "on 2 3 | outlets 0100".
-std::string OnAir(const std::vector<Frame>& frames) {
+// "on 2 3 | outlets 0100"; and, into `said`, what each frame did as it tells ("SendPower: outlets on: 2").
+std::string OnAir(const std::vector<Frame>& frames, Texts* said = nullptr) {
     txsim::CTransmitterState transmitter;
     txsim::CFrameDecoder decoder;
     for (const Frame& frame : frames)
-        for (const txsim::DecodedFrame& decoded : decoder.Push(frame.data(), frame.size()))
-            transmitter.Apply(decoded);
+        for (const txsim::DecodedFrame& decoded : decoder.Push(frame.data(), frame.size())) {
+            const txsim::FrameSummary summary = transmitter.Apply(decoded);
+            if (said) said->push_back(summary.command + ": " + summary.text);
+        }
     std::string text = "on";
     for (int channel = 1; channel <= 128; ++channel)
         if (transmitter.ReceiverOn(channel)) text += " " + std::to_string(channel);
@@ -74,11 +76,6 @@ protected:
         }
     }
     void RunUntil(const std::string& until) { RunUntil(Monday(until)); }
-    std::string Outlets() const {
-        std::string text;
-        for (int number = 1; number <= 4; ++number) text += rec.PowerSwitch(number) ? '1' : '0';
-        return text;
-    }
     std::string State(const std::string& id) { return StoredTaskState(database.Db(), id); }
 
     TestDatabase database;
@@ -87,85 +84,48 @@ protected:
     std::unique_ptr<CScheduler> scheduler;
 };
 
-// Each rule acts on every tick of its second, twice; the receivers follow the outlets by half a
-// second, at the next tick, which no pause holds up. The bytes of every frame: outlets 1 and 3;
-// channels 10 (byte 67), 1 and 3 (byte 68).
-TEST_F(SchedulerTest, DailyTaskThroughItsDay) {
-    const std::string id = Only({TaskRow{}}, "07:59:40");
-    const std::string play = "PlayTask " + id + " " + TaskRow().playList;
-    RunUntil("08:31:00");
-    EXPECT_EQ(
-        rec.Texts(),
-        (Texts{
-            "07:59:50.000 WM_POWER_REFRESH", "07:59:50.000 SendPower 05",     "07:59:50.500 WM_ZONE_REFRESH",
-            "07:59:50.500 SendAudioCom on",  "07:59:50.500 WM_POWER_REFRESH", "07:59:50.500 SendPower 05",
-            "07:59:51.000 WM_ZONE_REFRESH",  "07:59:51.000 SendAudioCom on",  "08:00:00.000 " + play,
-            "08:00:00.000 WM_TASKS_CHANGED", "08:00:00.500 " + play,          "08:00:00.500 WM_TASKS_CHANGED",
-            "08:30:00.000 SendAudioCom off", "08:30:00.000 StopTask " + id,   "08:30:00.000 WM_TASKS_CHANGED",
-            "08:30:00.500 SendAudioCom off", "08:30:00.500 StopTask " + id,   "08:30:00.500 WM_TASKS_CHANGED",
-            "08:30:15.000 ClosePower",       "08:30:15.000 WM_POWER_REFRESH", "08:30:15.500 ClosePower",
-            "08:30:15.500 WM_POWER_REFRESH"}));
-    EXPECT_EQ(State(id), sql::kStateDone);
-    EXPECT_EQ(Outlets(), "0000");
-    auto audio = [](bool on) {
-        Frame frame(71, 0);
-        frame[0] = 0x81, frame[1] = 0x40, frame[2] = 0x01, frame[3] = 0x47, frame[4] = 0xA4;
-        frame[67] = 0x02, frame[68] = 0x05, frame[69] = on, frame[70] = on ? 0xA4 : 0xA5;
-        return frame;
-    };
-    const Frame power = HexBytes("81 40 01 07 AC 05 EF"), closePower = HexBytes("81 40 01 07 AC 80 6A");
-    EXPECT_EQ(rec.Frames(), (std::vector<Frame>{power, audio(true), power, audio(true), audio(false),
-                                                audio(false), closePower, closePower}));
-
-    // A task still marked running after its end (the program was killed during it): receivers
-    // off at once, outlets off fifteen seconds later, as after an end.
-    const std::string stale = Only({Row("running")}, "09:00:00");
-    RunUntil("09:00:16");
-    EXPECT_EQ(rec.Texts(), (Texts{"09:00:00.000 SendAudioCom off", "09:00:00.000 StopTask " + stale,
-                                  "09:00:00.000 WM_TASKS_CHANGED", "09:00:15.000 ClosePower",
-                                  "09:00:15.000 WM_POWER_REFRESH"}));
-    EXPECT_EQ(State(stale), sql::kStateDone);
-}
-
-TEST_F(SchedulerTest, OutletsTheTaskDoesNotNameKeepTheirSetting) {
-    Only({Row("p1x0"), Row("08:00:01-08:30:00 px0x100")}, "07:59:40");  // "x": untouched; past 4: ignored
-    for (int number : {2, 3, 4}) rec.SetPowerSwitch(number, true);
-    RunUntil("07:59:51");
-    EXPECT_EQ(Outlets(), "1101");
-    EXPECT_EQ(rec.Frames().front()[5], 0x0B);
-    RunUntil("07:59:52");
-    EXPECT_EQ(Outlets(), "1001");
-}
-
-// The two ticks of a rule's second, for each repeat kind listed (weekly, daily, once): the steps
-// in order as "milliseconds into the second, step, the task's stored state then" (I 未执行,
-// R 正在执行, D 已执行), which places the state update among the steps too. "#" is the task's ID.
+// The two ticks of each rule's second, for each repeat kind listed (weekly, daily, once), and a
+// daily task's whole day: the steps in order as "seconds from the start, step, the task's stored
+// state then" (I 未执行, R 正在执行, D 已执行), which places the state update among the steps too.
+// "#" is the task's ID. Each rule acts on every tick of its second, twice; the receivers follow the
+// outlets by half a second, at the next tick. A task still marked running after its end (the program
+// was killed during it) has its receivers off at once and its outlets fifteen seconds later.
 TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
     const struct {
-        const char *rule, *kinds, *at, *state;
+        const char *rule, *kinds, *at;
+        int seconds;  // run from `at`
+        const char* state;
         std::string steps;
     } cases[] = {
-        {"power-up", "w", "07:59:50", sql::kStateIdle,
+        {"power-up", "w", "07:59:50", 1, sql::kStateIdle,
          "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 WM_ZONE_REFRESH I, "
-         "500 WM_POWER_REFRESH I, 500 SendPower 05 I, 500 SendAudioCom on I, 500 WM_ZONE_REFRESH I"},
-        {"power-up", "do", "07:59:50", sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 500 WM_ZONE_REFRESH I, 500 SendAudioCom on I, "
-         "500 WM_POWER_REFRESH I, 500 SendPower 05 I"},
-        {"start without the power-up seen", "wdo", "08:00:00", sql::kStateIdle,
+         "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I, 0.5 SendAudioCom on I, 0.5 WM_ZONE_REFRESH I"},
+        {"power-up", "do", "07:59:50", 1, sql::kStateIdle,
+         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0.5 WM_ZONE_REFRESH I, 0.5 SendAudioCom on I, "
+         "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I"},
+        {"a day", "d", "07:59:50", 1826, sql::kStateIdle,
+         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0.5 WM_ZONE_REFRESH I, 0.5 SendAudioCom on I, "
+         "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I, 1 WM_ZONE_REFRESH I, 1 SendAudioCom on I, "
+         "10 PlayTask # a.mp3 I, 10 WM_TASKS_CHANGED R, 10.5 PlayTask # a.mp3 R, 10.5 WM_TASKS_CHANGED R, "
+         "1810 SendAudioCom off R, 1810 StopTask # R, 1810 WM_TASKS_CHANGED D, 1810.5 SendAudioCom off D, "
+         "1810.5 StopTask # D, 1810.5 WM_TASKS_CHANGED D, 1825 ClosePower D, 1825 WM_POWER_REFRESH D, "
+         "1825.5 ClosePower D, 1825.5 WM_POWER_REFRESH D"},
+        {"start without the power-up seen", "wdo", "08:00:00", 1, sql::kStateIdle,
          "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 PlayTask # a.mp3 I, 0 WM_TASKS_CHANGED R, "
-         "500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, 500 PlayTask # a.mp3 R, 500 WM_TASKS_CHANGED R"},
-        {"late start", "wdo", "08:10:00", sql::kStateDone,
-         "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 500 WM_ZONE_REFRESH R, 500 SendAudioCom on R, "
-         "500 PlayTask # a.mp3 R, 500 WM_TASKS_CHANGED R"},
-        {"no late start while running", "wdo", "08:10:00", sql::kStateRunning, ""},
-        {"end", "wdo", "08:30:00", sql::kStateRunning,
+         "0.5 WM_ZONE_REFRESH R, 0.5 SendAudioCom on R, 0.5 PlayTask # a.mp3 R, 0.5 WM_TASKS_CHANGED R"},
+        {"late start", "wdo", "08:10:00", 1, sql::kStateDone,
+         "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 0.5 WM_ZONE_REFRESH R, 0.5 SendAudioCom on R, "
+         "0.5 PlayTask # a.mp3 R, 0.5 WM_TASKS_CHANGED R"},
+        {"no late start while running", "wdo", "08:10:00", 1, sql::kStateRunning, ""},
+        {"end", "wdo", "08:30:00", 1, sql::kStateRunning,
          "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, "
-         "500 SendAudioCom off D, 500 StopTask # D, 500 WM_TASKS_CHANGED D"},
-        {"stale close", "wdo", "08:45:00", sql::kStateRunning,
-         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D"},
-        {"stale close instead of power-down", "d", "08:30:15", sql::kStateRunning,
-         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 500 ClosePower D, 500 WM_POWER_REFRESH "
+         "0.5 SendAudioCom off D, 0.5 StopTask # D, 0.5 WM_TASKS_CHANGED D"},
+        {"stale close", "wdo", "08:45:00", 16, sql::kStateRunning,
+         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 15 ClosePower D, 15 WM_POWER_REFRESH "
          "D"},
+        {"stale close instead of power-down", "d", "08:30:15", 1, sql::kStateRunning,
+         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 0.5 ClosePower D, "
+         "0.5 WM_POWER_REFRESH D"},
     };
     std::string id;
     const std::map<std::string, std::string> letters = {
@@ -176,14 +136,15 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
             SCOPED_TRACE(std::string(c.rule) + " " + *kind);
             const char* code = *kind == 'w' ? kRepeatWeekly : *kind == 'd' ? kRepeatDaily : kRepeatOnce;
             id = Only({{.code = code, .weekDays = "2", .state = c.state, .playList = "a.mp3"}}, c.at);
-            RunUntil(Monday(c.at) + 1);
+            RunUntil(Monday(c.at) + c.seconds);
             std::string steps;
             for (const CRecorder::Event& e : rec.Events()) {
                 std::string what = e.what;
                 if (const size_t at = what.find(" " + id); at != std::string::npos)
                     what.replace(at + 1, id.size(), "#");
-                steps += (steps.empty() ? "" : ", ") + std::to_string(e.millis % 1000) + " " + what + " " +
-                         e.state;
+                const int64_t millis = e.millis - Monday(c.at) * 1000LL;
+                steps += (steps.empty() ? "" : ", ") + std::to_string(millis / 1000) +
+                         (millis % 1000 ? ".5 " : " ") + what + " " + e.state;
             }
             EXPECT_EQ(steps, c.steps);
         }
@@ -213,25 +174,25 @@ TEST_F(SchedulerTest, LatePassesCatchUpAndAClockJumpReplaysNothing) {
         clock.SleepFor(std::chrono::milliseconds(2300));
     }
 
-    Texts powers, channels, plays;
-    for (const Frame& f : rec.Frames()) {
-        if (f[4] == 0xAC && f[5] != 0x80) powers.push_back(std::to_string(f[5]));
-        if (f[4] == 0xA4) {
-            std::string text = f[69] ? "on" : "off";
-            for (int channel = 1; channel <= 128; ++channel)
-                if (f[68 - (channel - 1) / 8] & (1 << ((channel - 1) % 8)))
-                    text += " " + std::to_string(channel);
-            channels.push_back(text);
-        }
-    }
+    Texts said, powers, channels, plays;
+    OnAir(rec.Frames(), &said);
+    for (const std::string& text : said)
+        if (!text.starts_with("ClosePower"))
+            (text.starts_with("SendPower") ? powers : channels).push_back(text);
     for (const CRecorder::Event& e : rec.Events())
         if (e.what.starts_with("PlayTask")) plays.push_back(e.what.substr(e.what.rfind(' ') + 1));
     // Each power-up second once; a task's "0" leaves on what the tasks powered up before it need,
     // and the early task's power-down at 08:00:06 keeps all four for the five on air.
-    EXPECT_EQ(powers, (Texts{"2", "6", "14", "15", "15", "15"}));
+    EXPECT_EQ(powers, (Texts{"SendPower: outlets on: 2", "SendPower: outlets on: 2-3",
+                             "SendPower: outlets on: 2-4", "SendPower: outlets on: all",
+                             "SendPower: outlets on: all", "SendPower: outlets on: all"}));
     std::sort(channels.begin(), channels.end());
-    EXPECT_EQ(channels, (Texts{"off 1", "off 2", "off 20", "off 3", "off 4", "off 5", "on 1", "on 2", "on 3",
-                               "on 4", "on 5"}));
+    EXPECT_EQ(channels, (Texts{"SendAudioCom: channels off: 1", "SendAudioCom: channels off: 2",
+                               "SendAudioCom: channels off: 20", "SendAudioCom: channels off: 3",
+                               "SendAudioCom: channels off: 4", "SendAudioCom: channels off: 5",
+                               "SendAudioCom: channels on: 1", "SendAudioCom: channels on: 2",
+                               "SendAudioCom: channels on: 3", "SendAudioCom: channels on: 4",
+                               "SendAudioCom: channels on: 5"}));
     EXPECT_EQ(plays, (Texts{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3"}));
     EXPECT_EQ(State(ending), sql::kStateDone);
 
@@ -247,9 +208,9 @@ TEST_F(SchedulerTest, LatePassesCatchUpAndAClockJumpReplaysNothing) {
 // switched on is ended at the next tick: receivers off, its playback stopped, outlets off 15 s
 // later; in its tail, its outlets still go off. A row saved again on air has its switches follow
 // the new row, and a row re-timed away from the present ends, as does one whose start the clock
-// skipped. Each case: its daily tasks, where the clock starts, and at moments of the day what is
-// on, the hand-overs and stops of the last task so far, its state, or what is done then ("#" is
-// the last task's ID).
+// skipped. Outlets a task leaves as "x" keep the setting they had. Each case: its daily tasks, where
+// the clock starts, and at moments of the day what is on, the hand-overs and stops of the last task
+// so far, its state, or what is done then ("#" is the last task's ID).
 TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFollow) {
     const char* cases[][4] = {
         {"apart: all off after each", "08:00:00-08:10:00 z1 p1000; 09:00:00-09:10:00 z2 p0100", "07:59:40",
@@ -288,6 +249,9 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
          "08:05:02 update tb_memo set 结束时间='08:04:00'; 08:05:03 on | outlets 0011; 08:05:03 played 1, "
          "stopped 1; "
          "08:05:03 已执行; 08:05:18 on | outlets 0000"},
+        {"outlets a task leaves as x or names past the fourth keep their setting",
+         "p1x0; 08:00:01-08:30:00 px0x100", "07:59:40",
+         "07:59:40 switches 0111; 07:59:51 on 1 3 10 | outlets 1101; 07:59:52 on 1 3 10 | outlets 1001"},
         {"powered up, then the clock set past its whole broadcast", "z1,2,5 p1010", "07:59:49",
          "07:59:52 on 1 2 5 | outlets 1010; 07:59:52 clock 09:00:00; 09:00:16 on | outlets 0000"},
     };
@@ -310,6 +274,9 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
                               std::to_string(rec.Count("StopTask " + id)),
                           what)
                     << step;
+            else if (what.starts_with("switches "))
+                for (int outlet = 1; outlet <= 4; ++outlet)
+                    rec.SetPowerSwitch(outlet, what[8 + outlet] == '1');
             else if (what.starts_with("clock "))
                 clock.SetTime(Monday(what.substr(6)));
             else if (what.starts_with("update ") || what.starts_with("delete "))
@@ -337,10 +304,10 @@ TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
         "23:59:50-23:59:55";
     const struct {
         const char* zone;
-        int year, month, day;  // the first of seven days
-        const char *tasks, *broadcasts;
-    } weeks[] = {// broadcasts of each task in start order{"Europe/Berlin", 2026, 3, 26, rules, "2 7 7 7 7"},
-                 // {"Europe/Berlin", 2026, 10, 22, rules, "2 7 7 7 7"},
+        int year, month, day;            // the first of seven days
+        const char *tasks, *broadcasts;  // the broadcasts of each task in start order
+    } weeks[] = {{"Europe/Berlin", 2026, 3, 26, rules, "2 7 7 7 7"},
+                 {"Europe/Berlin", 2026, 10, 22, rules, "2 7 7 7 7"},
                  {"America/Havana", 2026, 3, 5, rules, "2 7 7 7 7"},
                  {"America/Havana", 2026, 10, 29, rules, "2 7 7 7 7"},
                  {"Asia/Shanghai", 2026, 3, 2, rules, "2 7 7 7 7"},
