@@ -56,6 +56,11 @@ protected:
     }
     // The period of the timer left running, or -1 when none is.
     long long Pending() const { return events.empty() ? -1 : events.back(); }
+    // What the operator sees, the timer left running and how often a power-off was asked for.
+    std::string Seen() const {
+        return notice + ", timer " + std::to_string(Pending()) + ", " + std::to_string(requests) +
+               " requests";
+    }
     void Store(const std::string& enabled, const std::string& time) {
         database.Db().ExecuteSql("update shut_down set 启用关机='" + enabled + "', 关机时间='" + time + "'");
     }
@@ -68,9 +73,10 @@ protected:
                rows.GetFieldText("启用关机") + " " + rows.GetFieldText("关机时间");
     }
     // Sets the clock and lets the timer fire.
-    void FireAt(const char* time, int day = 5) {
+    std::string FireAt(const char* time, int day = 5) {
         clock.SetTime(At(time, day));
         shutdown.OnTimer();
+        return Seen();
     }
 
     Events events;
@@ -140,42 +146,26 @@ TEST_F(AutoShutdownTest, SavingWithTheBoxOffStopsAPendingShutdownUnlessRefused) 
     EXPECT_EQ(events, Events{-1});
 }
 
-TEST_F(AutoShutdownTest, WarnsAMinuteAheadThenPowersOffAndArmsTomorrow) {
+// A minute ahead the countdown starts and ticks every second; a cancel skips today only and keeps
+// the setting; a refused power-off waits for tomorrow, it never loops.
+TEST_F(AutoShutdownTest, WarnsAMinuteAheadCancelSkipsTodayAndARefusalWaitsForTomorrow) {
     clock.SetTime(At("21:58:00"));
     shutdown.Save(true, 22, 0, 0);
-    ASSERT_EQ(Pending(), 60000);
-    FireAt("21:59:00");
-    EXPECT_EQ(notice, "countdown 60");
-    EXPECT_EQ(Pending(), 1000) << "the countdown ticks every second";
-    FireAt("21:59:59");
-    EXPECT_EQ(notice, "countdown 1");
-    EXPECT_EQ(requests, 0);
-
-    FireAt("22:00:00");
-    EXPECT_EQ(requests, 1);
-    EXPECT_EQ(notice, "refused: not allowed in a test");
-    EXPECT_EQ(Pending(), (86400 - 60) * 1000LL) << "a refusal waits for tomorrow, it never loops";
-    EXPECT_EQ(shutdown.Deadline(), At("22:00:00", 6));
-
-    accept = true;
-    FireAt("22:00:00", 6);
-    EXPECT_EQ(requests, 2);
-    EXPECT_EQ(notice, "hidden");
-}
-
-TEST_F(AutoShutdownTest, CancelSkipsTodayOnlyAndKeepsTheSetting) {
-    clock.SetTime(At("21:59:30"));
-    shutdown.Save(true, 22, 0, 0);
-    ASSERT_EQ(Pending(), 0) << "half a minute left: the countdown starts at once";
-    FireAt("21:59:30");
-    ASSERT_EQ(notice, "countdown 30");
+    EXPECT_EQ(Seen(), "none, timer 60000, 0 requests");
+    EXPECT_EQ(FireAt("21:59:00"), "countdown 60, timer 1000, 0 requests");
+    EXPECT_EQ(FireAt("21:59:59"), "countdown 1, timer 1000, 0 requests");
     shutdown.CancelToday();
-    EXPECT_EQ(notice, "hidden");
-    EXPECT_EQ(Pending(), (86400 + 30 - 60) * 1000LL);
+    EXPECT_EQ(Seen(), "hidden, timer " + std::to_string((86400 + 1 - 60) * 1000) + ", 0 requests");
     EXPECT_FALSE(shutdown.IsCountingDown());
     EXPECT_EQ(Setting(), "on 22:0:0, stored 1 22:0:0");
-    FireAt("22:00:00");  // a stray tick of the old timer changes nothing
-    EXPECT_EQ(requests, 0);
+    FireAt("22:00:00");
+    EXPECT_EQ(requests, 0) << "a stray tick of the old timer powered off";
+
+    EXPECT_EQ(FireAt("21:59:30", 6), "countdown 30, timer 1000, 0 requests");
+    EXPECT_EQ(FireAt("22:00:00", 6), "refused: not allowed in a test, timer 86340000, 1 requests");
+    EXPECT_EQ(shutdown.Deadline(), At("22:00:00", 7));
+    accept = true;
+    EXPECT_EQ(FireAt("22:00:00", 7), "hidden, timer 86340000, 2 requests");
 }
 
 // A daily task 21:30:00 to 22:00:10 on the air: the scheduler switches its outlets off at 22:00:25.
@@ -183,14 +173,11 @@ TEST_F(AutoShutdownTest, ABroadcastHoldsThePowerOffUntilItsOutletsAreOff) {
     const std::string id = test::InsertTask(database.Db(), test::Row("21:30:00-22:00:10 running"));
     shutdown.Save(true, 22, 0, 0);
     FireAt("21:59:00");
-    FireAt("22:00:00");
-    EXPECT_EQ(notice, "waiting");
+    EXPECT_EQ(FireAt("22:00:00"), "waiting, timer 1000, 0 requests");
     database.Db().ExecuteSql("update tb_memo set 状态='已执行' where ID=" + id);
-    FireAt("22:00:25");
-    EXPECT_EQ(notice, "waiting");
-    EXPECT_EQ(requests, 0);
-    FireAt("22:00:26");
-    EXPECT_EQ(requests, 1);
+    EXPECT_EQ(FireAt("22:00:25"), "waiting, timer 1000, 0 requests");
+    EXPECT_EQ(FireAt("22:00:26"),
+              "refused: not allowed in a test, timer 86314000, 1 requests");  // to 21:59:00 tomorrow
     EXPECT_EQ(shutdown.Deadline(), At("22:00:00", 6));
 }
 

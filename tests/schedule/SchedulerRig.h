@@ -140,14 +140,6 @@ public:
         for (const LinkCommand& c : Commands()) frames.push_back(c.data);
         return frames;
     }
-    // "HH:MM:SS.mmm what" for each event.
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const Event& e : Events())
-            texts.push_back(LocalText(e.millis / 1000, "%T.") +
-                            std::to_string(1000 + e.millis % 1000).substr(1) + " " + e.what);
-        return texts;
-    }
     // Events that are `what` or begin with it and a blank: "PlayTask" counts every hand-over.
     int Count(const std::string& what) const {
         const std::vector<Event> events = Events();
