@@ -100,10 +100,7 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         {"power-up", "w", "07:59:50", 1, sql::kStateIdle,
          "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 WM_ZONE_REFRESH I, "
          "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I, 0.5 SendAudioCom on I, 0.5 WM_ZONE_REFRESH I"},
-        {"power-up", "do", "07:59:50", 1, sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0.5 WM_ZONE_REFRESH I, 0.5 SendAudioCom on I, "
-         "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I"},
-        {"a day", "d", "07:59:50", 1826, sql::kStateIdle,
+        {"a day", "do", "07:59:50", 1826, sql::kStateIdle,
          "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0.5 WM_ZONE_REFRESH I, 0.5 SendAudioCom on I, "
          "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I, 1 WM_ZONE_REFRESH I, 1 SendAudioCom on I, "
          "10 PlayTask # a.mp3 I, 10 WM_TASKS_CHANGED R, 10.5 PlayTask # a.mp3 R, 10.5 WM_TASKS_CHANGED R, "
