@@ -52,17 +52,6 @@ protected:
         }
         return lines;
     }
-    // The simulator's line of the next frame to reach the transmitter, heartbeats aside.
-    std::optional<std::string> NextFrame() {
-        const auto end = std::chrono::steady_clock::now() + 15s;
-        while (std::chrono::steady_clock::now() < end) {
-            const auto line = simulator.ReadLine(100ms);
-            if (line && txsim::JsonField(*line, "event") == "frame" &&
-                txsim::JsonField(*line, "command") != "SendSCOM")
-                return line;
-        }
-        return std::nullopt;
-    }
     bool HasEvent(HistoryKind kind) {
         for (const HistoryRecord& record : Records())
             for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(record.id))
@@ -82,9 +71,7 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
                                      .power = "1000"});
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kFileStart); }));
     station->SetOperator("张老师");
-    ChannelFlags third{};
-    third[2] = 1;
-    station->SwitchChannels(third, true);
+    station->SwitchChannels(Channels({3}), true);
     simulator.Command("hangup");
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
     station->Shutdown();
@@ -121,11 +108,20 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
         EXPECT_LE(event.at - broadcast.start, event.kind == HistoryKind::kFileStart ? 2 : 75) << Line(event);
 }
 
-// Deleted on air: the line says so, its file ends there, the outlets go off fifteen seconds later.
-TEST_F(HistoryTest, ATaskDeletedOnAirEndsItsLineAsDeleted) {
-    StartStation(Monday(8, 0, 30), {.playList = Fixture(kLongMp3), .zones = ZoneText({5}), .power = "1000"});
-    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kFileStart); }));
+// Deleted by anyone while on air: its receivers go off at once, its playback stops, its outlets go
+// off fifteen seconds later; the line says so and its file ends there.
+TEST_F(HistoryTest, ATaskDeletedOnAirIsSwitchedOffFallsSilentAndEndsItsLineAsDeleted) {
+    const std::string id =
+        StartStation(Monday(8, 0, 30), Row("z1,2,5 p1010", {.playList = Fixture(kLongMp3)}));
+    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());  // a late start
+    CPlayback& playback = station->Playback();
+    ASSERT_TRUE(Eventually([&] { return playback.State().playing && HasEvent(HistoryKind::kFileStart); }));
     database.Db().ExecuteSql("delete from tb_memo");
+    EXPECT_EQ(
+        FramesUntil("ClosePower: all outlets off"),
+        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
+    EXPECT_FALSE(playback.State().playing);
+    EXPECT_EQ(playback.State().task, id) << "what played stays shown";
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
     station->Shutdown();
     const std::vector<HistoryRecord> records = Records();
@@ -134,15 +130,15 @@ TEST_F(HistoryTest, ATaskDeletedOnAirEndsItsLineAsDeleted) {
     EXPECT_EQ(records[0].powerDown - records[0].end, 15);
     const std::vector<std::string> events = Events(records[0].id);
     ASSERT_EQ(events.size(), 5u);
-    EXPECT_EQ(events[0], "08:00:30 迟到开始");
-    EXPECT_EQ(events[1], "播放文件 " + Fixture(kLongMp3));
-    EXPECT_EQ(events[2].substr(8), " 任务被删除");
-    EXPECT_EQ(events[3], "文件播完 " + Fixture(kLongMp3));
+    EXPECT_EQ(events[0] + events[1], "08:00:30 迟到开始播放文件 " + Fixture(kLongMp3));
+    EXPECT_EQ(events[2].substr(8) + events[3], " 任务被删除文件播完 " + Fixture(kLongMp3));
     EXPECT_EQ(events[4].substr(8), " 关机");
 }
 
-// Lines past the retention period go at midnight, the others stay; the exit ends what is on air.
-TEST_F(HistoryTest, MidnightRemovesWhatIsPastRetentionAndTheExitEndsTheBroadcast) {
+// At the start executed tasks wait again, and at midnight once more, when the history's lines past
+// the retention period go and the others stay; the heartbeat goes out every three seconds; the
+// exit ends what is on air.
+TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsTheBroadcast) {
     CHistoryTable table(database.Db());
     table.SetRetentionDays(30);
     HistoryEvent action;
@@ -151,11 +147,23 @@ TEST_F(HistoryTest, MidnightRemovesWhatIsPastRetentionAndTheExitEndsTheBroadcast
     table.Write(1, true, action);
     action.at = Monday(12, 0, 0) - 29 * 24 * 3600;
     table.Write(2, true, action);
+    const std::string done = InsertTask(database.Db(), {.state = sql::kStateDone});
     StartStation(Monday(23, 59, 50), {.start = "00:00:10", .playList = "", .power = "1000"});
+    EXPECT_EQ(StoredTaskState(database.Db(), done), sql::kStateIdle);
+    EXPECT_GE(observer.tasksChanged.load(), 1);
+    database.Db().ExecuteSql("update tb_memo set 状态='" + std::string(sql::kStateDone) +
+                             "' where ID=" + done);
+    EXPECT_TRUE(Eventually([&] { return StoredTaskState(database.Db(), done) == sql::kStateIdle; }));
+    EXPECT_GE(clock->Now(), LocalTime(2026, 3, 3, 0, 0, 0)) << "not before midnight";
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kStart); }));
     std::vector<HistoryRecord> records = Records();
     ASSERT_EQ(records.size(), 2u) << "the line 30 days and 5 seconds old went at midnight";
     EXPECT_EQ(records[0].id, 2);
+    int heartbeats = 0;
+    for (const std::string& line : simulator.History())
+        heartbeats += txsim::JsonField(line, "command") == "SendSCOM";
+    for (int i = 0; i < 3; ++i) heartbeats += simulator.WaitForLine("SendSCOM", 2s).has_value();
+    EXPECT_GE(heartbeats, 3);
     station->Shutdown();
     records = Records();
     const std::vector<std::string> events = Events(records.at(1).id);
@@ -163,29 +171,49 @@ TEST_F(HistoryTest, MidnightRemovesWhatIsPastRetentionAndTheExitEndsTheBroadcast
     EXPECT_EQ(events[0] + events[1], "00:00:00 开机00:00:10 开始");
     EXPECT_EQ(events[2].substr(8), " 程序退出");
     EXPECT_EQ(records[1].ending, static_cast<int>(HistoryKind::kEndExit));
+    EXPECT_EQ(observer.databaseErrors.load(), 0);
 }
 
-// A login, and an emergency broadcast: an operator's actions with its start and its end, over every zone.
-TEST_F(HistoryTest, AnEmergencyBroadcastIsRecordedWithTheOperator) {
+// An emergency with nothing on air, after a login: everything on (again at the next tick), and at
+// its stop everything off; the operator's line of its start (over every zone, with its file) and
+// of its end. The exit sequence during an emergency (what a termination signal runs) still
+// switches every receiver off and closes the port.
+TEST_F(HistoryTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOffAndIsRecorded) {
     StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
+    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "the schedule runs";
     station->SetOperator("值班员");
     station->StartEmergency(Fixture(kWav));
+    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
+    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
     station->StopEmergency();
+    EXPECT_EQ(FramesUntil("ClosePower: all outlets off"),
+              (std::vector<std::string>{"SendAudioCom: channels off: all", "ClosePower: all outlets off"}));
+    EXPECT_TRUE(Eventually([&] { return !station->Playback().State().playing; }));
     ASSERT_TRUE(Eventually([&] { return Records().size() == 3u; }));
     const std::vector<HistoryRecord> records = Records();
     EXPECT_EQ(records[0].title + records[0].operatorName, "登录值班员");
     EXPECT_EQ(records[1].title + records[1].zones + records[1].operatorName, "紧急广播开始全部值班员");
     EXPECT_EQ(CHistoryTable(database.Db()).Events(records[1].id).at(0).detail, Fixture(kWav));
     EXPECT_EQ(records[2].title, "紧急广播结束");
+
+    station->StartEmergency(Fixture(kWav));
+    ASSERT_EQ(FramesUntil(kAllOn.back()), kAllOn);
     station->Shutdown();
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
+    EXPECT_FALSE(link.IsRunning());
+    EXPECT_FALSE(station->Playback().State().playing);
 }
 
-// The operator's sends, an announcement and the changes of operator: the frames reach the
+// The operator's sends, announcements and the changes of operator: the frames reach the
 // transmitter as sent (a short one byte for byte), each with a line naming who sent what where.
+// A spoken file switches only its receivers, on and then off after it played out; paging without
+// a microphone tells the operator and switches nothing; at the exit only the exit's frame follows.
 TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
+    shortFrameBytes = true;
     StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
     station->SetOperator("王老师");
     ASSERT_TRUE(Eventually([&] { return Records().size() == 1u; }));
+    CAnnouncer& announcer = station->Announcer();
     std::string refusal;
     const struct {
         std::function<void()> send;
@@ -206,24 +234,30 @@ TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
          {R"(SendLED: screen 1: \"abc\" [81 40 01 0A AD 01 61 62 63 87])"},
          {"发送LED文字|王老师||001CH：abc（LED记录1）"}},
         {[&] { EXPECT_FALSE(station->SendLedText(std::string(129, 'x'), 0, &refusal)); }, {}, {}},
-        {[&] { station->Announcer().Speak(Channels({4}), Fixture(kWav)); },
+        {[&] {
+             announcer.Speak(Channels({4}), Fixture(kWav));
+             EXPECT_TRUE(Eventually([&] { return announcer.Voice().Buffers() > 0; })) << "the file plays";
+         },
          {"SendAudioCom: channels on: 4", "SendAudioCom: channels off: 4"},
          {"文字广播开始|王老师|4|4", "文字广播结束|王老师|4|4"}},
+        {[&] {
+             EXPECT_TRUE(announcer.TakeMessages().empty());
+             setenv("LUMETRA_PAGING_SOURCE", "none", 1);
+             announcer.StartPaging(Channels({3}));
+             std::vector<std::string> messages;
+             EXPECT_TRUE(Eventually([&] { return !(messages = announcer.TakeMessages()).empty(); }));
+             EXPECT_EQ(messages, std::vector<std::string>{CAnnouncer::kNoMicrophoneText});
+             announcer.StopPaging();
+         },
+         {},
+         {}},
         {[&] { station->SetOperator("李老师"); }, {}, {"注销|王老师||王老师", "登录|李老师||李老师"}},
         {[&] { station->SetOperator({}); }, {}, {"注销|李老师||李老师"}},
     };
     size_t seen = Records().size();
     for (const auto& c : cases) {
         c.send();
-        std::vector<std::string> frames;
-        for (size_t i = 0; i < c.frames.size(); ++i) {
-            const auto line = NextFrame();
-            if (!line) break;
-            const std::string length = txsim::JsonField(*line, "length");
-            frames.push_back(txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text") +
-                             (std::stoi(length) < 20 ? " [" + txsim::JsonField(*line, "hex") + "]" : ""));
-        }
-        EXPECT_EQ(frames, c.frames);
+        EXPECT_EQ(ReadFrames([&](auto& f) { return f.size() == c.frames.size(); }), c.frames);
         ASSERT_TRUE(Eventually([&] { return Records().size() == seen + c.lines.size(); })) << c.lines.size();
         const std::vector<HistoryRecord> records = Records();
         std::vector<std::string> lines;
@@ -231,12 +265,17 @@ TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
             lines.push_back(r->title + "|" + r->operatorName + "|" + r->zones + "|" +
                             CHistoryTable(database.Db()).Events(r->id).at(0).detail);
         EXPECT_EQ(lines, c.lines);
+        EXPECT_FALSE(announcer.IsOn());
         seen += c.lines.size();
     }
     CRecordset led(database.Db());
     led.Open("select rowid as id from LED where LedContent='abc'");
     EXPECT_EQ(led.GetFieldText("id"), "1") << "the line names the row";
     EXPECT_NE(refusal, "");
+    station->Shutdown();
+    EXPECT_EQ(FramesUntil("SendAudioCom: channels off: all"),
+              std::vector<std::string>{"SendAudioCom: channels off: all"})
+        << "nothing the refusals or the paging without a microphone switched";
 }
 
 }  // namespace

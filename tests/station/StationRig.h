@@ -8,12 +8,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "link/TransmitterLink.h"
 #include "station/Station.h"
 #include "store/Database.h"
+#include "store/TaskModeTable.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Eventually.h"
@@ -35,6 +37,19 @@ inline ChannelFlags Channels(std::initializer_list<int> numbers) {
     return flags;
 }
 
+// What an emergency sends at its start and again at the next tick.
+inline const std::vector<std::string> kAllOn{"SendAudioCom: channels on: all", "SendPower: outlets on: all"};
+
+// Counts what the station tells the pages.
+class CCountingObserver : public IStationObserver {
+public:
+    void Notify(WindowMessage message) override {
+        if (message == WindowMessage::kTasksChanged) ++tasksChanged;
+    }
+    void ShowDatabaseError(const std::string&) override { ++databaseErrors; }
+    std::atomic<int> tasksChanged{0}, databaseErrors{0};
+};
+
 class CStationRig : public testing::Test {
 protected:
     explicit CStationRig(std::vector<std::string> simulatorArguments = {})
@@ -44,21 +59,53 @@ protected:
         KeepGstRegistryInBuildTree();
     }
     void SetUp() override { setenv("LUMETRA_COM1", portName.c_str(), 1); }
-    void TearDown() override { unsetenv("LUMETRA_COM1"); }
+    void TearDown() override {
+        unsetenv("LUMETRA_COM1");
+        unsetenv("LUMETRA_PAGING_SOURCE");
+    }
 
     std::vector<std::string> WithStableName(std::vector<std::string> arguments) const {
         arguments.insert(arguments.begin(), {"--link", portName});
         return arguments;
     }
 
-    // Stores the task, then starts a station at `now` that `observer` (if any) watches.
-    std::string StartStation(std::time_t now, const TaskRow& row, IStationObserver* observer = nullptr) {
+    // Stores the task (with its own play mode, if any), then starts a station at `now` that
+    // `observer` watches.
+    std::string StartStation(std::time_t now, const TaskRow& row, std::optional<PlayMode> mode = {}) {
         const std::string id = InsertTask(database.Db(), row);
+        if (mode)
+            CTaskModeTable(database.Db())
+                .SaveWithTask(FormatSql("update tb_memo set FM='1' where ID=%d", LeadingInt(id)),
+                              LeadingInt(id), *mode);
         clock = std::make_unique<CPacedClock>(now, 20);
         station = std::make_unique<CStation>(database.Db(), link, *clock);
-        station->SetObserver(observer);
+        station->SetObserver(&observer);
         station->Start();
         return id;
+    }
+
+    // The frames that reach the transmitter from now on, heartbeats aside, as "command: text" (with
+    // the bytes of a frame under 20 when `shortFrameBytes`), until `done` holds for them or 15 s pass.
+    template <typename F>
+    std::vector<std::string> ReadFrames(F done) {
+        std::vector<std::string> frames;
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+             !done(frames) && std::chrono::steady_clock::now() < end;) {
+            const auto line = simulator.ReadLine(std::chrono::milliseconds(50));
+            if (!line || txsim::JsonField(*line, "event") != "frame" ||
+                txsim::JsonField(*line, "command") == "SendSCOM")
+                continue;
+            frames.push_back(txsim::JsonField(*line, "command") + ": " + txsim::JsonField(*line, "text"));
+            if (shortFrameBytes && std::stoi(txsim::JsonField(*line, "length")) < 20)
+                frames.back() += " [" + txsim::JsonField(*line, "hex") + "]";
+        }
+        return frames;
+    }
+    // ... until `last` has come; empty when it does not come in time.
+    std::vector<std::string> FramesUntil(const std::string& last) {
+        const auto came = [&](const std::vector<std::string>& f) { return !f.empty() && f.back() == last; };
+        const std::vector<std::string> frames = ReadFrames(came);
+        return came(frames) ? frames : std::vector<std::string>{};
     }
 
     TempDir portFolder;
@@ -68,6 +115,8 @@ protected:
     CTransmitterLink link;
     std::unique_ptr<CPacedClock> clock;
     std::unique_ptr<CStation> station;
+    CCountingObserver observer;
+    bool shortFrameBytes = false;
 };
 
 }  // namespace lumetra::test
