@@ -40,6 +40,7 @@ protected:
     int64_t Position() { return engine.PositionMs().value_or(-1); }
 
     test::TempDir dir;
+    std::atomic<int> ends{0};  // told by the engine below
     CMediaEngine engine;
     int waits = 0;
     bool keepTrying = true;
@@ -47,19 +48,24 @@ protected:
 
 // An MP3, a WAV and a video, an MP3 under a name to escape in the URI, a VBR MP3 without a header
 // (whose length the engine would estimate seconds off: it is counted from the frames) and a WAV
-// named .mp3 (the engine's length, not the last MP3's).
-TEST_F(GstPlaybackTest, OpensPlaysPausesStopsSeeksAndCloses) {
+// named .mp3 (the engine's length, not the last MP3's). The end of the file is told once, on a
+// streaming thread, and seen by Ended(); a withdrawn notice is never called, and the end still seen.
+TEST_F(GstPlaybackTest, OpensPlaysPausesStopsSeeksEndsAndCloses) {
     std::filesystem::copy_file(test::Fixture(test::kCbrMp3), dir.File("to ne%.MP3"));
     // Plays all along: its moving position shows that time passes while the file under test is paused.
     CMediaEngine reference;
     ASSERT_TRUE(reference.Open(test::Fixture(test::kLongMp3), [](auto) { return true; }).Ok());
     ASSERT_EQ(reference.Play(), "");
-    for (const auto& [path, seconds] : {std::pair{test::Fixture(test::kCbrMp3), test::kCbrSeconds},
-                                        {test::Fixture(test::kWav), test::kWavSeconds},
-                                        {test::Fixture(test::kAvi), test::kAviSeconds},
-                                        {dir.File("to ne%.MP3"), test::kCbrSeconds},
-                                        {test::Fixture(test::kVbrMpeg1), 6},
-                                        {test::Fixture(test::kWavNamedMp3), 3}}) {
+    for (const auto& [path, seconds, told] :
+         {std::tuple{test::Fixture(test::kCbrMp3), test::kCbrSeconds, true},
+          {test::Fixture(test::kWav), test::kWavSeconds, false},
+          {test::Fixture(test::kAvi), test::kAviSeconds, true},
+          {dir.File("to ne%.MP3"), test::kCbrSeconds, false},
+          {test::Fixture(test::kVbrMpeg1), 6, true},
+          {test::Fixture(test::kWavNamedMp3), 3, false}}) {
+        ends = 0;
+        engine.SetEndNotify([this] { ++ends; });
+        if (!told) engine.SetEndNotify({});
         SCOPED_TRACE(path);
         const MediaOpenResult opened = Open(path);
         ASSERT_TRUE(opened.Ok()) << opened.detail;
@@ -79,29 +85,16 @@ TEST_F(GstPlaybackTest, OpensPlaysPausesStopsSeeksAndCloses) {
         EXPECT_EQ(engine.PlayFrom(1500), "");  // a seek from the slider
         EXPECT_NEAR(Position(), 1500, 50);
         EXPECT_NE(engine.PlayFrom(seconds * 1000 + 5000), "") << "beyond the end";
+        ASSERT_EQ(engine.PlayFrom(opened.lengthMs - 300), "");
+        EXPECT_TRUE(Eventually([&] { return engine.Ended(); }));
+        EXPECT_EQ(ends.load(), told ? 1 : 0);
+        engine.PlayFrom(0);
+        EXPECT_FALSE(engine.Ended()) << "a seek starts it anew";
 
         engine.Close();
         EXPECT_FALSE(engine.IsOpen());
         EXPECT_FALSE(engine.PositionMs());
         EXPECT_NE(engine.Play(), "") << "nothing open";
-    }
-}
-
-// The end of the file is told once, on a streaming thread, and seen by Ended(); a withdrawn
-// notice is never called again, and the end is still seen.
-TEST_F(GstPlaybackTest, TheEndIsToldAndAWithdrawnNoticeStaysQuiet) {
-    std::atomic<int> ends{0};
-    for (bool withdrawn : {false, true}) {
-        SCOPED_TRACE(withdrawn ? "withdrawn" : "told");
-        ends = 0;
-        engine.SetEndNotify([&ends] { ++ends; });
-        if (withdrawn) engine.SetEndNotify({});
-        ASSERT_TRUE(Open(test::Fixture(test::kV1RockMp3)).Ok());
-        ASSERT_EQ(engine.PlayFrom(1800), "");
-        EXPECT_TRUE(Eventually([&] { return engine.Ended(); }));
-        EXPECT_EQ(ends.load(), withdrawn ? 0 : 1);
-        engine.PlayFrom(0);
-        EXPECT_FALSE(engine.Ended()) << "a seek starts it anew";
     }
 }
 
