@@ -19,9 +19,7 @@ using test::TempDir;
 using test::TestDatabase;
 
 std::string Count(CDatabase& db, const std::string& table) {
-    CRecordset rows(db);
-    rows.Open("select count(*) as n from " + table);
-    return rows.GetFieldText("n");
+    return test::Rows(db, "select count(*) as n from " + table, {"n"}).at(0);
 }
 
 size_t FilesIn(const std::string& dir) {

@@ -3,11 +3,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "store/Database.h"
 #include "store/DatabaseLocation.h"
-#include "store/Recordset.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -43,13 +41,6 @@ TEST(DatabaseLocation, ChoosesByTheRules) {
     }
 }
 
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(DatabaseLocation, InstalledFirstStartMakesTheDeliveredDatabaseWithItsFolder) {
     TempDir dir;
     const std::string path = dir.File("data/lumetra/dbinfo.mdb");
@@ -59,17 +50,14 @@ TEST(DatabaseLocation, InstalledFirstStartMakesTheDeliveredDatabaseWithItsFolder
     EXPECT_NE(notice.find("admin"), std::string::npos);
     CDatabase db;
     ASSERT_TRUE(db.Open(path, &error)) << error;
-    CRecordset users(db);
-    users.Open("select * from user");
-    EXPECT_EQ(users.GetFieldText("用户名"), "admin");
+    EXPECT_EQ(test::Rows(db, "select * from user", {"用户名"}), std::vector<std::string>{"admin"});
 
     // The second start finds it and says nothing.
     notice.clear();
     db.ExecuteSql("delete from user");
     EXPECT_TRUE(PrepareDatabase({path, DatabaseSource::kInstalled}, &notice, &error));
     EXPECT_EQ(notice, "");
-    users.Open("select count(*) as n from user");
-    EXPECT_EQ(users.GetFieldText("n"), "0");
+    EXPECT_TRUE(test::Rows(db, "select * from user", {"用户名"}).empty());
 }
 
 TEST(DatabaseLocation, MissingNamedOrPortableFileIsNeverMadeAndExistingOnesAreNeverTouched) {
@@ -88,7 +76,9 @@ TEST(DatabaseLocation, MissingNamedOrPortableFileIsNeverMadeAndExistingOnesAreNe
     for (DatabaseSource source : {DatabaseSource::kInstalled, DatabaseSource::kOption}) {
         std::string notice, error;
         EXPECT_TRUE(PrepareDatabase({existing, source}, &notice, &error));
-        EXPECT_EQ(Contents(existing), "not even a database");
+        std::string text;
+        std::getline(std::ifstream(existing), text);
+        EXPECT_EQ(text, "not even a database");
     }
 }
 

@@ -1,8 +1,12 @@
-// Lumetra's own tables: a stored database is untouched until one is first written; a task and its
-// play mode are stored together or not at all; IDs used again never inherit a mode.
+// Lumetra's own tables: a stored database is untouched until one is first written, and each table
+// then sets its bit of user_version; a task and its play mode are stored together or not at all;
+// IDs used again never inherit a mode.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "store/CalendarTable.h"
+#include "store/HistoryTable.h"
 #include "store/OwnTables.h"
 #include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
@@ -19,12 +23,10 @@ TaskRecord Task(const char* name) {
 }
 
 int LastId(CDatabase& db) {
-    CRecordset rows(db);
-    rows.Open("select max(ID) as ID from tb_memo");
-    return rows.GetFieldInt("ID");
+    return std::stoi(test::Rows(db, "select max(ID) as ID from tb_memo", {"ID"}).at(0));
 }
 
-TEST(OwnTables, TaskAndModeAreStoredTogetherOrNotAtAll) {
+TEST(OwnTables, CreatedOnFirstWriteAndATaskAndItsModeStoredTogetherOrNotAtAll) {
     test::TestDatabase database;
     CDatabase& db = database.Db();
     CTaskModeTable modes(db);
@@ -60,6 +62,20 @@ TEST(OwnTables, TaskAndModeAreStoredTogetherOrNotAtAll) {
 
     CCalendarTable(db).Add({0, "2026-10-01", "2026-10-07", 0, "国庆节"});
     EXPECT_EQ(OwnSchemaVersion(db), 3) << "one bit per table";
+
+    // The history: reading it and its default period create nothing; its first event creates its
+    // tables, its first setting the settings table.
+    const std::vector<std::string> schema = test::Rows(db, "select name from sqlite_master", {"name"});
+    CHistoryTable history(db);
+    EXPECT_EQ(history.RetentionDays(), CHistoryTable::kDefaultRetentionDays);
+    EXPECT_TRUE(history.Records(0, INT_MAX).empty());
+    EXPECT_EQ(history.LastRecordId(), 0);
+    EXPECT_EQ(history.Purge(INT_MAX), 0);
+    EXPECT_EQ(test::Rows(db, "select name from sqlite_master", {"name"}), schema);
+    history.Write(1, true, HistoryEvent{});
+    EXPECT_EQ(OwnSchemaVersion(db), 3 | 4);
+    history.SetRetentionDays(30);
+    EXPECT_EQ(OwnSchemaVersion(db), 3 | 4 | 8);
 }
 
 }  // namespace

@@ -16,14 +16,8 @@ using Lines = std::vector<std::string>;
 
 class ZoneCatalog : public ::testing::Test {
 protected:
-    // "AreaID AreaName" of every zone row, in stored order.
-    Lines Zones() {
-        Lines lines;
-        CRecordset rows(m_t.Db());
-        for (rows.Open("select * from AeraOfTarget"); !rows.IsEOF(); rows.MoveNext())
-            lines.push_back(rows.GetFieldText("AreaID") + " " + rows.GetFieldText("AreaName"));
-        return lines;
-    }
+    // "AreaID,AreaName" of every zone row, in stored order.
+    Lines Zones() { return test::Rows(m_t.Db(), "select * from AeraOfTarget", {"AreaID", "AreaName"}); }
     test::TestDatabase m_t;
     CZoneCatalog m_catalog{m_t.Db()};
 };
@@ -35,9 +29,9 @@ TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumber) {
         ZoneChange result;
         std::string stored;  // the row it added, if any
     } adds[] = {
-        {3, "", ZoneChange::kDone, "1 003FH"},           {1, "教学楼", ZoneChange::kDone, "2 001FH(教学楼)"},
-        {2, "it's", ZoneChange::kDone, "3 002FH(it's)"}, {3, "other", ZoneChange::kDuplicateCode, ""},
-        {12, "", ZoneChange::kDone, "4 012FH"},
+        {3, "", ZoneChange::kDone, "1,003FH"},           {1, "教学楼", ZoneChange::kDone, "2,001FH(教学楼)"},
+        {2, "it's", ZoneChange::kDone, "3,002FH(it's)"}, {3, "other", ZoneChange::kDuplicateCode, ""},
+        {12, "", ZoneChange::kDone, "4,012FH"},
     };
     Lines expected;
     for (const auto& add : adds) {
@@ -57,11 +51,11 @@ TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumber) {
     m_catalog.DeleteZone("002FH(it's)");
     m_catalog.DeleteZone("012FH");
     EXPECT_EQ(m_catalog.AddZone(20, ""), ZoneChange::kDone);
-    EXPECT_EQ(Zones().back(), "4 020FH");
+    EXPECT_EQ(Zones().back(), "4,020FH");
     m_catalog.DeleteZone("020FH");
     CZoneCatalog restarted(m_t.Db());
     EXPECT_EQ(restarted.AddZone(21, ""), ZoneChange::kDone);
-    EXPECT_EQ(Zones().back(), "3 021FH");
+    EXPECT_EQ(Zones().back(), "3,021FH");
 }
 
 TEST_F(ZoneCatalog, ALabelThatIsNotStoredIsAnErrorAndChangesNothing) {
@@ -70,10 +64,8 @@ TEST_F(ZoneCatalog, ALabelThatIsNotStoredIsAnErrorAndChangesNothing) {
     EXPECT_THROW(m_catalog.MoveChannelToZone(7, "009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.DeleteZone("009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.EditZone("009FH(x)", 9, "y"), CDbError);
-    CRecordset room(m_t.Db());
-    room.Open("select AreaID from Room where RoomID=7");
-    EXPECT_EQ(room.GetFieldText("AreaID"), "1");
-    EXPECT_EQ(Zones(), Lines{"1 005FH"});
+    EXPECT_EQ(test::Rows(m_t.Db(), "select AreaID from Room where RoomID=7", {"AreaID"}), Lines{"1"});
+    EXPECT_EQ(Zones(), Lines{"1,005FH"});
 }
 
 }  // namespace

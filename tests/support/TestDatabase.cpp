@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "store/DeliveredDatabase.h"
+#include "store/Recordset.h"
 
 namespace lumetra::test {
 
@@ -28,6 +29,19 @@ TestDatabase::TestDatabase(CDatabase* connection)
     std::string error;
     if (!MakeDeliveredDatabase(m_path, &error) || !m_connection.Open(m_path, &error))
         throw std::runtime_error("test database: " + error);
+}
+
+std::vector<std::string> Rows(CDatabase& db, const std::string& query,
+                              const std::vector<std::string>& columns) {
+    CRecordset rows(db);
+    rows.Open(query);
+    std::vector<std::string> out;
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        std::string line;
+        for (const auto& c : columns) line += (line.empty() ? "" : ",") + rows.GetFieldText(c);
+        out.push_back(line);
+    }
+    return out;
 }
 
 }  // namespace lumetra::test

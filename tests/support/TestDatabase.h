@@ -1,7 +1,8 @@
-// Test helpers: a private temporary directory, and a fresh delivered database inside it.
+// Test helpers: a private temporary directory, a fresh delivered database inside it, and rows read back.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "store/Database.h"
 
@@ -36,5 +37,9 @@ private:
     CDatabase m_db;
     CDatabase& m_connection;
 };
+
+// The rows of `query`, each row's named columns joined by ",".
+std::vector<std::string> Rows(CDatabase& db, const std::string& query,
+                              const std::vector<std::string>& columns);
 
 }  // namespace lumetra::test
