@@ -36,7 +36,7 @@ TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
     ASSERT_FALSE(end.empty());
     EXPECT_EQ(std::count(end.begin(), end.end(), "SendAudioCom: channels off: 1-2, 5"), 2) << end.size();
     EXPECT_EQ(end.front(), "SendPower: outlets on: 1, 3") << "the power-up's second tick";
-    EXPECT_FALSE(playback.State().playing) << "stopped at the end, before the file's";
+    EXPECT_EQ(playback.State().status, PlayStatus::kStopped) << "stopped at the end, before the file's";
     EXPECT_EQ(playback.State().mode, PlayMode::kRepeatOne);
     EXPECT_EQ(StoredTaskState(database.Db(), id), sql::kStateDone);
     station->Shutdown();
@@ -76,7 +76,8 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
     int lastPosition = 0;  // in seconds: the two-second alarm starts again when it falls back
     EXPECT_TRUE(Eventually([&] {
         const PlaybackState state = playback.State();
-        return state.playing && state.position < std::exchange(lastPosition, state.position);
+        return state.status == PlayStatus::kPlaying &&
+               state.position < std::exchange(lastPosition, state.position);
     })) << "the alarm loops";
     EXPECT_EQ(playback.List(), std::vector<std::string>{alarm}) << "no list replaced it";
 
@@ -174,12 +175,14 @@ TEST_F(HistoryTest, ATaskDeletedOnAirIsSwitchedOffFallsSilentAndEndsItsLineAsDel
         StartStation(Monday(8, 0, 30), Row("z1,2,5 p1010", {.playList = Fixture(kLongMp3)}));
     ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());  // a late start
     CPlayback& playback = station->Playback();
-    ASSERT_TRUE(Eventually([&] { return playback.State().playing && HasEvent(HistoryKind::kFileStart); }));
+    ASSERT_TRUE(Eventually([&] {
+        return playback.State().status == PlayStatus::kPlaying && HasEvent(HistoryKind::kFileStart);
+    }));
     database.Db().ExecuteSql("delete from tb_memo");
     EXPECT_EQ(
         FramesUntil("ClosePower: all outlets off"),
         (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
-    EXPECT_FALSE(playback.State().playing);
+    EXPECT_EQ(playback.State().status, PlayStatus::kStopped);
     EXPECT_EQ(playback.State().task, id) << "what played stays shown";
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
     station->Shutdown();
@@ -247,7 +250,7 @@ TEST_F(HistoryTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOffAndIs
     station->StopEmergency();
     EXPECT_EQ(FramesUntil("ClosePower: all outlets off"),
               (std::vector<std::string>{"SendAudioCom: channels off: all", "ClosePower: all outlets off"}));
-    EXPECT_TRUE(Eventually([&] { return !station->Playback().State().playing; }));
+    EXPECT_TRUE(Eventually([&] { return station->Playback().State().status != PlayStatus::kPlaying; }));
     ASSERT_TRUE(Eventually([&] { return Records().size() == 3u; }));
     const std::vector<HistoryRecord> records = Records();
     EXPECT_EQ(records[0].title + records[0].operatorName, "登录值班员");
@@ -260,7 +263,7 @@ TEST_F(HistoryTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOffAndIs
     station->Shutdown();
     EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
     EXPECT_FALSE(link.IsRunning());
-    EXPECT_FALSE(station->Playback().State().playing);
+    EXPECT_NE(station->Playback().State().status, PlayStatus::kPlaying);
 }
 
 // The operator's sends, announcements and the changes of operator: the frames reach the
