@@ -46,7 +46,8 @@ struct TaskRow {
 };
 
 // `base` (a daily row) changed by words: "08:00:00-08:10:00" its times ("08:10:00" its start), "2026-10-01"
-// its date, "z1,2" its channels, "p1000" its outlets, "w27" weekly on those days, "once", "running", "#7".
+// its date, "z1,2" its channels, "p1000" its outlets, "w27" weekly on those days, "once", "running", "#7",
+// "/a.mp3" its play list.
 inline TaskRow Row(const std::string& words, TaskRow row = {}) {
     std::istringstream in(words);
     for (std::string w; in >> w;) {
@@ -61,6 +62,8 @@ inline TaskRow Row(const std::string& words, TaskRow row = {}) {
             std::vector<int> channels;
             for (int channel; numbers >> channel;) channels.push_back(channel);
             row.zones = ZoneText(channels);
+        } else if (w[0] == '/') {
+            row.playList = w;
         } else if (w[0] == 'p' || w[0] == 'w' || w[0] == '#') {
             (w[0] == 'p' ? row.power : w[0] == 'w' ? row.weekDays : row.id) = w.substr(1);
             if (w[0] == 'w') row.code = kRepeatWeekly;
@@ -71,6 +74,14 @@ inline TaskRow Row(const std::string& words, TaskRow row = {}) {
         }
     }
     return row;
+}
+
+// Rows of words separated by ";".
+inline std::vector<TaskRow> Rows(const std::string& words, const TaskRow& base = {}) {
+    std::vector<TaskRow> rows;
+    std::istringstream in(words);
+    for (std::string row; std::getline(in, row, ';');) rows.push_back(Row(row, base));
+    return rows;
 }
 
 inline TaskRecord Record(const TaskRow& row) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "schedule/TaskConflicts.h"
-#include "store/SplitString.h"
 #include "tests/schedule/SchedulerRig.h"
 
 namespace lumetra {
@@ -40,15 +39,13 @@ TEST(TaskConflicts, OverlapsAndGapsOverTheYearAhead) {
         {"same name and start twice", "#1", "#2 08:10:00; #3 08:10:00; #4 08:40:00", "2@10-05,3@10-05"},
     };
     for (const auto& [what, edited, others, conflicts] : cases) {
-        std::vector<std::string> rows;
-        SplitString(others, rows, ';');
         std::vector<TaskFields> tasks;
-        for (const std::string& row : rows) tasks.emplace_back(test::Record(test::Row(row, base)));
+        for (const test::TaskRow& row : test::Rows(others, base)) tasks.emplace_back(test::Record(row));
+        const size_t mine = tasks.size();
         tasks.emplace_back(test::Record(test::Row(edited, base)));
         CBroadcastPlanner planner(std::move(tasks), calendar);
         std::string found;
-        for (const TaskConflict& conflict :
-             FindConflicts(planner, rows.size(), CivilDayNumber(2026, 10, 5))) {
+        for (const TaskConflict& conflict : FindConflicts(planner, mine, CivilDayNumber(2026, 10, 5))) {
             found += (found.empty() ? "" : ",") + planner.Tasks()[conflict.task].id + "@" +
                      test::LocalText(conflict.theirs.start, "%m-%d");
             EXPECT_LT(conflict.theirs.start, conflict.mine.end + kTaskGap) << what;
