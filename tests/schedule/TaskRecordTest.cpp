@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -48,47 +49,42 @@ TEST(DueCountToday, RepeatKindsHolidaysAndMakeUpDays) {
     const CSchoolCalendar calendar = ReadSchoolCalendar(db.Db());
     EXPECT_EQ(calendar.Entries().size(), std::size(rows) - 1) << "a date that does not exist is left out";
 
-    const struct {
-        TaskRecord task;
-        int month, day;         // the first day, in 2026: 02-28 is a Saturday, 09-26 too
-        const char* dueOnDays;  // one character per day from there
-    } cases[] = {
-        {Task("0", "2026-03-03"), 2, 28, "...1....."},
-        {Task("2", "2026-03-03"), 2, 28, "...111111"},
-        {Task("1", "2026-02-01", "17"), 2, 28, "11.....11"},
-        {Task("1", "2026-03-02", "17"), 2, 28, ".......11"},
-        {Task("1", "2026-02-01", "2722"), 2, 28, "1.3....1."},
-        {Task("2", "2026-02-01", "22"), 2, 28, "111111111"},
-        {Task("1", "2026-02-01", ""), 2, 28, "........."},
-        {Task("1", "2026-02-01", "089x"), 2, 28, "........."},
-        {Task("", "2026-02-01"), 2, 28, "........."},
-        {Task("02", "2026-02-01"), 2, 28, "........."},
-        {Task("2", "2026-09-01"), 9, 26, "1111.......11111"},
-        {Task("1", "2026-09-01", "2"), 9, 26, ".11............."},  // Mondays
-        {Task("1", "2026-09-01", "1"), 9, 26, "...............1"},  // Sundays
-        {Task("1", "2026-09-01", "6"), 9, 26, ".............11."},  // Fridays
-        {Task("0", "2026-10-03"), 9, 26, ".......1........"},
-        {Task("2", "2026-09-01"), 12, 29, "11...11"},
-        {Task("1", "2026-09-01", "2"), 12, 29, ".....11"},
-        {Task("1", "2026-09-01", "1"), 12, 29, "......."},  // 01-03 runs Monday's timetable
-        {Task("1", "2026-09-01", "6"), 12, 29, "......."},  // 01-01 is a holiday
-    };
-    for (const auto& c : cases) {
-        std::string due;
-        for (int day = 0; c.dueOnDays[day]; ++day) {
-            const std::time_t noon = Local(2026, c.month, c.day + day, 12, 0, 0);
-            const int count = DueCountToday(c.task, noon, calendar);
+    // Each case: the repeat code, the date, the week days ("-": none), the first day (in 2026: 02-28
+    // is a Saturday, 09-26 too) and a character per day from there. 09-27 and 01-03 run Monday's
+    // timetable, 10-10 Friday's; 01-01 is a holiday.
+    std::istringstream cases(
+        "0 2026-03-03 - 02-28 ...1.....; 2 2026-03-03 - 02-28 ...111111; 1 2026-02-01 17 02-28 11.....11; "
+        "1 2026-03-02 17 02-28 .......11; 1 2026-02-01 2722 02-28 1.3....1.; 2 2026-02-01 22 02-28 "
+        "111111111; "
+        "1 2026-02-01 - 02-28 .........; 1 2026-02-01 089x 02-28 .........; - 2026-02-01 - 02-28 .........; "
+        "02 2026-02-01 - 02-28 .........; 2 2026-09-01 - 09-26 1111.......11111; "
+        "1 2026-09-01 2 09-26 .11.............; 1 2026-09-01 1 09-26 ...............1; "
+        "1 2026-09-01 6 09-26 .............11.; 0 2026-10-03 - 09-26 .......1........; "
+        "2 2026-09-01 - 12-29 11...11; 1 2026-09-01 2 12-29 .....11; 1 2026-09-01 1 12-29 .......; "
+        "1 2026-09-01 6 12-29 .......");
+    for (std::string text; std::getline(cases, text, ';');) {
+        std::istringstream row(text);
+        std::string code, date, weekDays, expected, due;
+        int month = 0, day = 0;
+        char dash = 0;
+        row >> code >> date >> weekDays >> month >> dash >> day >> expected;
+        const TaskRecord task =
+            Task(code == "-" ? "" : code.c_str(), date.c_str(), weekDays == "-" ? "" : weekDays.c_str());
+        for (size_t k = 0; k < expected.size(); ++k) {
+            const std::time_t noon = Local(2026, month, day + static_cast<int>(k), 12, 0, 0);
+            const int count = DueCountToday(task, noon, calendar);
             due += count ? static_cast<char>('0' + count) : '.';
-            EXPECT_EQ(IsDueToday(c.task, noon, calendar), count > 0);
+            EXPECT_EQ(IsDueToday(task, noon, calendar), count > 0);
         }
-        EXPECT_EQ(due, c.dueOnDays) << c.task.repeatCode << " " << c.task.date << " " << c.task.weekDays;
+        EXPECT_EQ(due, expected) << text;
     }
     const CalendarDay madeUp = calendar.Day(Local(2026, 10, 7, 12, 0, 0));
     EXPECT_TRUE(madeUp.madeUp && !madeUp.holiday && madeUp.weekDay == 5 && *madeUp.name == "调休");
     EXPECT_EQ(*calendar.Day(Local(2026, 10, 1, 9, 0, 0)).name, "国庆节");
 
     table.Remove(table.ReadAll().at(1).id);  // 09-27 (after 02-30): a Sunday again
-    EXPECT_FALSE(IsDueToday(cases[11].task, Local(2026, 9, 27, 12, 0, 0), ReadSchoolCalendar(db.Db())));
+    EXPECT_FALSE(
+        IsDueToday(Task("1", "2026-09-01", "2"), Local(2026, 9, 27, 12, 0, 0), ReadSchoolCalendar(db.Db())));
 
     long dayNumber = 0;
     EXPECT_TRUE(ParseCalendarDate("2028-02-29", dayNumber));
