@@ -28,28 +28,24 @@ using test::CAlertRecorder;
 using test::CPeer;
 
 // The environment variable wins over the device chosen on the settings page, which wins over the
-// fixed node; anything but "comN" with N from 1 is a path.
+// fixed node; anything but "comN" with N from 1 is a path. Each case: the name, LUMETRA_COM<N> (unset
+// when null, empty counts as unset), the chosen device and the device opened.
 TEST(SerialPortTest, PortNamesResolve) {
-    const struct {
-        const char* name;
-        const char* variable;  // LUMETRA_COM<N>, unset when null
-        const char* chosen;
-        const char* device;
-    } cases[] = {
+    const char* cases[][4] = {
         {"com3", "/tmp/transmitter", "/dev/serial/by-id/usb-a", "/tmp/transmitter"},
         {"COM3", nullptr, "/dev/serial/by-id/usb-a", "/dev/serial/by-id/usb-a"},
-        {"com4", "", "", "/dev/ttyS3"},  // empty counts as unset
+        {"com4", "", "", "/dev/ttyS3"},
         {"com12", nullptr, "", "/dev/ttyS11"},
         {"/dev/pts/7", nullptr, "", "/dev/pts/7"},
         {"com0", nullptr, "", "com0"},
         {"comx", nullptr, "", "comx"},
     };
-    for (const auto& c : cases) {
-        const std::string variable = "LUMETRA_COM" + std::string(c.name).substr(3);
-        c.variable ? setenv(variable.c_str(), c.variable, 1) : unsetenv(variable.c_str());
-        SetChosenPortDevice(3, c.chosen);
-        EXPECT_EQ(ResolvePortName(c.name), c.device) << c.name;
-        unsetenv(variable.c_str());
+    for (const auto& [name, variable, chosen, device] : cases) {
+        const std::string key = "LUMETRA_COM" + std::string(name).substr(3);
+        variable ? setenv(key.c_str(), variable, 1) : unsetenv(key.c_str());
+        SetChosenPortDevice(3, chosen);
+        EXPECT_EQ(ResolvePortName(name), device) << name;
+        unsetenv(key.c_str());
     }
     SetChosenPortDevice(3, "");
 }

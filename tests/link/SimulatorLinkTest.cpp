@@ -71,16 +71,14 @@ TEST_F(SimulatorLinkTest, CorruptRepliesKeepTheLinkDownAndReopenThePortUntilRigh
     ASSERT_TRUE(notes.WaitFor(false, 0, 3s));
     EXPECT_FALSE(link.IsLinkUp());
     ASSERT_TRUE(log.WaitFor("open port success", 1s, 2));  // the first open was the test's own
-    std::vector<std::string> afterLoss;
+    std::string afterLoss;                                 // the port's lines once the link was lost
     bool lost = false;
     for (const auto& l : log.Items()) {
         lost = lost || l.message.starts_with("ReadFromCoomm");
         if (lost && (l.message.starts_with("close port") || l.message.starts_with("open port")))
-            afterLoss.push_back(l.message);
+            afterLoss += l.message + "; ";
     }
-    ASSERT_GE(afterLoss.size(), 2u);
-    EXPECT_EQ(afterLoss[0], "close port success");
-    EXPECT_EQ(afterLoss[1], "open port success");
+    EXPECT_TRUE(afterLoss.starts_with("close port success; open port success; ")) << afterLoss;
     EXPECT_EQ(std::ranges::count(notes.Items(), true), 0);
 
     simulator.Command("normal");
