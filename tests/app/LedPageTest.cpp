@@ -3,7 +3,7 @@
 #include "app/KeySwallower.h"
 #include "pages/LedHistoryModel.h"
 #include "station/Station.h"
-#include "tests/link/RecordingLink.h"
+#include "tests/support/RecordingLink.h"
 
 using namespace lumetra;
 using namespace lumetra::test;

@@ -9,7 +9,7 @@
 #include "station/Station.h"
 #include "store/HistoryTable.h"
 #include "store/Labels.h"
-#include "tests/link/RecordingLink.h"
+#include "tests/support/RecordingLink.h"
 #include "widgets/CheckTree.h"
 #include "widgets/NumberEdit.h"
 #include "widgets/TreeItemDrag.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "link/Frames.h"
-#include "tests/link/RecordingLink.h"
+#include "tests/support/RecordingLink.h"
 #include "tools/txsim/FrameDecoder.h"
 
 namespace lumetra {

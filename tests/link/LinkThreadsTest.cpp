@@ -8,7 +8,7 @@
 
 #include "link/TransmitterLink.h"
 #include "tests/link/LinkTestSupport.h"
-#include "tests/link/RecordingLink.h"
+#include "tests/support/RecordingLink.h"
 
 namespace lumetra {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "link/TransmitterLink.h"
 #include "tests/link/LinkTestSupport.h"
-#include "tests/link/RecordingLink.h"
+#include "tests/support/RecordingLink.h"
 #include "tools/txsim/SimulatorProcess.h"
 
 namespace lumetra {

@@ -1,7 +1,7 @@
 // The transmitter simulator's understanding of frames: cutting the stream and checking each frame.
 #include <gtest/gtest.h>
 
-#include "tests/link/RecordingLink.h"
+#include "tests/support/RecordingLink.h"
 #include "tools/txsim/FrameDecoder.h"
 
 namespace lumetra::txsim {
