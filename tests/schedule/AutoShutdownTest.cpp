@@ -181,17 +181,16 @@ TEST_F(AutoShutdownTest, ABroadcastHoldsThePowerOffUntilItsOutletsAreOff) {
     EXPECT_EQ(shutdown.Deadline(), At("22:00:00", 6));
 }
 
+// A task 08:00:00 to 08:30:00, daily unless said, holds the machine from its power-up; a running
+// one always does; a weekly one on its days only (w2: Mondays); on a holiday only once tasks run,
+// on their date. Each case: the task, a time on Thursday 03-05, whether the machine is held.
 TEST(BroadcastActivity, TasksHoldTheMachineFromPowerUpToPowerDown) {
     const long march5 = CivilDayNumber(2026, 3, 5);
     const CSchoolCalendar holiday({{march5, march5, 0, "校庆"}});
     const char* cases[][3] = {
-        // a task 08:00:00 to 08:30:00, daily unless said; a time on Thursday 03-05; does it hold the machine
-        {"", "07:59:49", "no"},
-        {"", "07:59:50", "holds"},  // outlets go on
-        {"running", "12:00:00", "holds"},
-        {"w2", "08:10:00", "no"},                          // Mondays
-        {"", "08:10:00 holiday", "no"},                    // only once tasks run on a holiday
-        {"once 2026-03-05", "08:10:00 holiday", "holds"},  // its date rules
+        {"", "07:59:49", "no"},           {"", "07:59:50", "holds"},
+        {"running", "12:00:00", "holds"}, {"w2", "08:10:00", "no"},
+        {"", "08:10:00 holiday", "no"},   {"once 2026-03-05", "08:10:00 holiday", "holds"},
     };
     for (const auto& [task, time, holds] : cases) {
         const bool onHoliday = std::strstr(time, "holiday");
