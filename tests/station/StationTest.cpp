@@ -18,10 +18,10 @@ using namespace test;
 using StationTest = CStationRig;
 using HistoryTest = CStationRig;
 
-// From the power-up to the exit: outlets, then receivers half a second later (the second tick of
-// the second repeats both), the task's list played in the task's own mode, receivers and outlets
-// off, the operator's mode back, and at the exit every receiver off.
-TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
+// From the power-up to the power-down: outlets, then receivers half a second later (the second
+// tick of the second repeats both), the task's list played in the task's own mode, receivers and
+// outlets off, the operator's mode back. The exit's frames: the emergency and sends tests.
+TEST_F(StationTest, ATaskFromPowerUpToPowerDownOnTheWire) {
     const std::string id =
         StartStation(Monday(7, 59, 48), Row("08:00:00-08:00:20 z1,2,5 p1010", {.playList = Fixture(kWav)}),
                      PlayMode::kSequence);
@@ -39,9 +39,6 @@ TEST_F(StationTest, ATaskFromPowerUpToTheExitOnTheWire) {
     EXPECT_EQ(playback.State().status, PlayStatus::kStopped) << "stopped at the end, before the file's";
     EXPECT_EQ(playback.State().mode, PlayMode::kRepeatOne);
     EXPECT_EQ(StoredTaskState(database.Db(), id), sql::kStateDone);
-    station->Shutdown();
-    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
-    EXPECT_FALSE(link.IsRunning());
 }
 
 // An emergency during two tasks: everything on, the alarm in place of the task's list; the end of
@@ -93,8 +90,10 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
 
 // A live announcement over a task on air, with a test tone as the microphone: the ticked
 // receivers on, the task paused, the chime and the voice at the output within a tenth of a
-// second; at the end the receivers the task does not need go off and the task plays on.
-TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
+// second; at the end the receivers the task does not need go off and the task plays on. Then
+// the task is deleted by anyone while on air: its receivers go off at once, its playback stops,
+// its outlets go off fifteen seconds later; its line says so and its file ends there.
+TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBackThenTheTaskIsDeletedOnAir) {
     setenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440 volume=0.4", 1);
     const std::string id =
         StartStation(Monday(8, 0, 1), Row("08:00:00-08:10:00 z1,2,5 p1000", {.playList = Fixture(kLongMp3)}));
@@ -120,6 +119,23 @@ TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBack) {
     EXPECT_TRUE(Eventually([&] { return playback.State().status == PlayStatus::kPlaying; }));
     EXPECT_EQ(playback.State().task, id);
     EXPECT_FALSE(announcer.IsOn());
+
+    database.Db().ExecuteSql("delete from tb_memo");
+    EXPECT_EQ(
+        FramesUntil("ClosePower: all outlets off"),
+        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
+    EXPECT_EQ(playback.State().status, PlayStatus::kStopped);
+    EXPECT_EQ(playback.State().task, id) << "what played stays shown";
+    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
+    station->Shutdown();
+    const HistoryRecord broadcast = Records().at(0);
+    EXPECT_EQ(broadcast.ending, static_cast<int>(HistoryKind::kEndDeleted));
+    EXPECT_EQ(broadcast.powerDown - broadcast.end, 15);
+    const std::vector<std::string> events = Events(broadcast.id);
+    ASSERT_EQ(events.size(), 5u);
+    EXPECT_EQ(events[0] + events[1], "08:00:01 迟到开始播放文件 " + Fixture(kLongMp3));
+    EXPECT_EQ(events[2].substr(8) + events[3], " 任务被删除文件播完 " + Fixture(kLongMp3));
+    EXPECT_EQ(events[4].substr(8), " 关机");
 }
 
 // A missing file, then one that plays; an operator switches a receiver on; the transmitter hangs
@@ -168,35 +184,6 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
         EXPECT_LE(event.at - broadcast.start, event.kind == HistoryKind::kFileStart ? 2 : 75) << Line(event);
 }
 
-// Deleted by anyone while on air: its receivers go off at once, its playback stops, its outlets go
-// off fifteen seconds later; the line says so and its file ends there.
-TEST_F(HistoryTest, ATaskDeletedOnAirIsSwitchedOffFallsSilentAndEndsItsLineAsDeleted) {
-    const std::string id =
-        StartStation(Monday(8, 0, 30), Row("z1,2,5 p1010", {.playList = Fixture(kLongMp3)}));
-    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1-2, 5").empty());  // a late start
-    CPlayback& playback = station->Playback();
-    ASSERT_TRUE(Eventually([&] {
-        return playback.State().status == PlayStatus::kPlaying && HasEvent(HistoryKind::kFileStart);
-    }));
-    database.Db().ExecuteSql("delete from tb_memo");
-    EXPECT_EQ(
-        FramesUntil("ClosePower: all outlets off"),
-        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
-    EXPECT_EQ(playback.State().status, PlayStatus::kStopped);
-    EXPECT_EQ(playback.State().task, id) << "what played stays shown";
-    ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
-    station->Shutdown();
-    const std::vector<HistoryRecord> records = Records();
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].ending, static_cast<int>(HistoryKind::kEndDeleted));
-    EXPECT_EQ(records[0].powerDown - records[0].end, 15);
-    const std::vector<std::string> events = Events(records[0].id);
-    ASSERT_EQ(events.size(), 5u);
-    EXPECT_EQ(events[0] + events[1], "08:00:30 迟到开始播放文件 " + Fixture(kLongMp3));
-    EXPECT_EQ(events[2].substr(8) + events[3], " 任务被删除文件播完 " + Fixture(kLongMp3));
-    EXPECT_EQ(events[4].substr(8), " 关机");
-}
-
 // At the start executed tasks wait again, and at midnight once more, when the history's lines past
 // the retention period go and the others stay; the heartbeat goes out every three seconds; the
 // exit ends what is on air.
@@ -236,46 +223,20 @@ TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsThe
     EXPECT_EQ(observer.databaseErrors.load(), 0);
 }
 
-// An emergency with nothing on air, after a login: everything on (again at the next tick), and at
-// its stop everything off; the operator's line of its start (over every zone, with its file) and
-// of its end. The exit sequence during an emergency (what a termination signal runs) still
-// switches every receiver off and closes the port.
-TEST_F(HistoryTest, AnEmergencyWithoutTasksOrAtTheExitEndsWithEverythingOffAndIsRecorded) {
-    StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
-    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "the schedule runs";
-    station->SetOperator("值班员");
-    station->StartEmergency(Fixture(kWav));
-    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
-    EXPECT_EQ(FramesUntil(kAllOn.back()), kAllOn);
-    station->StopEmergency();
-    EXPECT_EQ(FramesUntil("ClosePower: all outlets off"),
-              (std::vector<std::string>{"SendAudioCom: channels off: all", "ClosePower: all outlets off"}));
-    EXPECT_TRUE(Eventually([&] { return station->Playback().State().status != PlayStatus::kPlaying; }));
-    ASSERT_TRUE(Eventually([&] { return Records().size() == 3u; }));
-    const std::vector<HistoryRecord> records = Records();
-    EXPECT_EQ(records[0].title + records[0].operatorName, "登录值班员");
-    EXPECT_EQ(records[1].title + records[1].zones + records[1].operatorName, "紧急广播开始全部值班员");
-    EXPECT_EQ(CHistoryTable(database.Db()).Events(records[1].id).at(0).detail, Fixture(kWav));
-    EXPECT_EQ(records[2].title, "紧急广播结束");
-
-    station->StartEmergency(Fixture(kWav));
-    ASSERT_EQ(FramesUntil(kAllOn.back()), kAllOn);
-    station->Shutdown();
-    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
-    EXPECT_FALSE(link.IsRunning());
-    EXPECT_NE(station->Playback().State().status, PlayStatus::kPlaying);
-}
-
-// The operator's sends, announcements and the changes of operator: the frames reach the
-// transmitter as sent (a short one byte for byte), each with a line naming who sent what where.
-// A spoken file switches only its receivers, on and then off after it played out; paging without
-// a microphone tells the operator and switches nothing; at the exit only the exit's frame follows.
-TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
+// The operator's sends, announcements, emergencies and changes of operator with nothing on air:
+// the frames reach the transmitter as sent (a short one byte for byte), each with a line naming
+// who sent what where. A spoken file switches only its receivers, on and then off after it played
+// out; paging without a microphone tells the operator and switches nothing; an emergency switches
+// everything on (again at the next tick) and at its stop everything off. The exit sequence during
+// an emergency (what a termination signal runs) switches every receiver off and closes the port.
+TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
     shortFrameBytes = true;
     StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
+    ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "connected";
     station->SetOperator("王老师");
     ASSERT_TRUE(Eventually([&] { return Records().size() == 1u; }));
     CAnnouncer& announcer = station->Announcer();
+    const std::vector<std::string> allOn{kAllOn[0], kAllOn[1] + " [81 40 01 07 AC 0F E5]"};
     std::string refusal;
     const struct {
         std::function<void()> send;
@@ -313,6 +274,16 @@ TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
          },
          {},
          {}},
+        {[&] { station->StartEmergency(Fixture(kWav)); },
+         {allOn[0], allOn[1], allOn[0], allOn[1]},
+         {"紧急广播开始|王老师|全部|" + Fixture(kWav)}},
+        {[&] {
+             station->StopEmergency();
+             EXPECT_TRUE(
+                 Eventually([&] { return station->Playback().State().status != PlayStatus::kPlaying; }));
+         },
+         {"SendAudioCom: channels off: all", "ClosePower: all outlets off [81 40 01 07 AC 80 6A]"},
+         {"紧急广播结束|王老师||"}},
         {[&] { station->SetOperator("李老师"); }, {}, {"注销|王老师||王老师", "登录|李老师||李老师"}},
         {[&] { station->SetOperator({}); }, {}, {"注销|李老师||李老师"}},
     };
@@ -334,10 +305,13 @@ TEST_F(HistoryTest, SendsAnnouncementsAndLogoffsNameTheOperator) {
     led.Open("select rowid as id from LED where LedContent='abc'");
     EXPECT_EQ(led.GetFieldText("id"), "1") << "the line names the row";
     EXPECT_NE(refusal, "");
-    station->Shutdown();
-    EXPECT_EQ(FramesUntil("SendAudioCom: channels off: all"),
-              std::vector<std::string>{"SendAudioCom: channels off: all"})
+    station->StartEmergency(Fixture(kWav));
+    ASSERT_EQ(FramesUntil(allOn.back()), allOn)
         << "nothing the refusals or the paging without a microphone switched";
+    station->Shutdown();
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
+    EXPECT_FALSE(link.IsRunning());
+    EXPECT_NE(station->Playback().State().status, PlayStatus::kPlaying);
 }
 
 }  // namespace
