@@ -3,12 +3,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "base/NumberText.h"
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
-#include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "tests/support/TestDatabase.h"
 
@@ -90,24 +88,6 @@ TEST(LeadingInt, ReadsTheLeadingDecimalInteger) {
         {" - 3", 0},     {"默认编码", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(LeadingInt(c.text), c.value) << '"' << c.text << '"';
-}
-
-// The scheduler thread and the user-interface thread share one connection.
-TEST(Database, TwoThreadsShareTheConnection) {
-    TestDatabase t;
-    constexpr int kRounds = 300;
-    std::thread writer([&] {
-        for (int i = 0; i < kRounds; ++i)
-            t.Db().ExecuteSql(FormatSql(sql::kSetSpeakerName, "name " + std::to_string(i), 1 + i % 128));
-    });
-    CRecordset rows(t.Db());
-    for (int i = 0; i < kRounds; ++i) {
-        rows.Open("select * from Room");
-        ASSERT_EQ(rows.GetRecordCount(), 128);
-    }
-    writer.join();
-    rows.Open("select * from Room where RoomID=44");
-    EXPECT_EQ(rows.GetFieldText("SpeakerName"), "name 299");
 }
 
 }  // namespace

@@ -42,9 +42,8 @@ TEST(Labels, BuildAndReadBack) {
         {"003FHx(y)", false, false, 3, ""},
     };
     for (const auto& c : cases) {
-        if (c.built) {
+        if (c.built)
             EXPECT_EQ(c.channel ? ChannelLabel(c.number, c.name) : ZoneLabel(c.number, c.name), c.label);
-        }
         EXPECT_EQ(IsChannelLabel(c.label), c.channel) << c.label;
         EXPECT_EQ(LabelNumber(c.label), c.number) << c.label;
         EXPECT_EQ(LabelName(c.label), c.name) << c.label;

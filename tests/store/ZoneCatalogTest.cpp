@@ -22,7 +22,7 @@ protected:
     CZoneCatalog m_catalog{m_t.Db()};
 };
 
-TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumber) {
+TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumberOrALabelNotStored) {
     const struct {
         int number;
         std::string name;
@@ -56,16 +56,14 @@ TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumber) {
     CZoneCatalog restarted(m_t.Db());
     EXPECT_EQ(restarted.AddZone(21, ""), ZoneChange::kDone);
     EXPECT_EQ(Zones().back(), "3,021FH");
-}
 
-TEST_F(ZoneCatalog, ALabelThatIsNotStoredIsAnErrorAndChangesNothing) {
-    ASSERT_EQ(m_catalog.AddZone(5, ""), ZoneChange::kDone);
-    m_catalog.MoveChannelToZone(7, "005FH");
+    // A label that is not stored is an error and changes nothing.
+    m_catalog.MoveChannelToZone(7, "021FH");
     EXPECT_THROW(m_catalog.MoveChannelToZone(7, "009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.DeleteZone("009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.EditZone("009FH(x)", 9, "y"), CDbError);
-    EXPECT_EQ(test::Rows(m_t.Db(), "select AreaID from Room where RoomID=7", {"AreaID"}), Lines{"1"});
-    EXPECT_EQ(Zones(), Lines{"1,005FH"});
+    EXPECT_EQ(test::Rows(m_t.Db(), "select AreaID from Room where RoomID=7", {"AreaID"}), Lines{"3"});
+    EXPECT_EQ(Zones(), (Lines{"1,003FH", "2,001FH(教学楼)", "3,021FH"}));
 }
 
 }  // namespace
