@@ -98,8 +98,11 @@ TEST_F(GstPlaybackTest, OpensPlaysPausesStopsSeeksEndsAndCloses) {
     }
 }
 
-// A CD track file names its track, or fails for want of a CD source.
-TEST_F(GstPlaybackTest, CdTrackFilesNameTheirTrack) {
+// Why a file does not open, and how often it is tried: a file the engine refuses three times,
+// half a second apart unless the wait gives up; a missing file, a folder and a pipe someone holds
+// open (which would never deliver its data) at once. A CD track file names its track, or fails
+// for want of a CD source.
+TEST_F(GstPlaybackTest, FilesThatCannotPlayFailForTheirReasonAfterTheirTries) {
     const bool cdSource = gst_uri_protocol_is_supported(GST_URI_SRC, "cdda");
     for (const auto& [name, uri] :
          {std::pair{"Track03.cda", "cdda://3"}, {"Track 12.cda", "cdda://12"}, {"Intro.cda", "cdda://1"}}) {
@@ -108,12 +111,6 @@ TEST_F(GstPlaybackTest, CdTrackFilesNameTheirTrack) {
                   cdSource ? uri : "");
         EXPECT_EQ(failure.failure, cdSource ? MediaFailure::kNone : MediaFailure::kNoCdSource);
     }
-}
-
-// Why a file does not open, and how often it is tried: a file the engine refuses three times,
-// half a second apart unless the wait gives up; a missing file, a folder and a pipe someone holds
-// open (which would never deliver its data) at once.
-TEST_F(GstPlaybackTest, FilesThatCannotPlayFailForTheirReasonAfterTheirTries) {
     const std::string pipe = dir.File("stalled.mp3");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const int holder = ::open(pipe.c_str(), O_RDWR | O_CLOEXEC);

@@ -141,21 +141,6 @@ TEST(Mp3Info, TagTextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
     }
 }
 
-TEST(Mp3Info, FullyTaggedFileGivesEveryFrameAndItsHeaderFacts) {
-    const std::string path = test::Fixture(test::kCbrMp3);
-    CMp3Info info;
-    ASSERT_TRUE(info.Open(path));
-    EXPECT_EQ(info.FileSize(), static_cast<int32_t>(std::filesystem::file_size(path)));
-    EXPECT_EQ(info.BitRate(), test::kCbrKbps * 1000);
-    EXPECT_EQ(info.VbrBitRate(), 0);
-    EXPECT_EQ(info.BitRateText(), std::to_string(test::kCbrKbps) + " kbit/s");
-    EXPECT_EQ(info.SampleRate(), test::kCbrRate);
-    EXPECT_EQ(info.ChannelModeText(), "Joint Stereo");  // what the encoder picks at 128 kbit/s
-    for (size_t i = 0; i < std::size(kTagTexts); ++i)
-        EXPECT_EQ((info.*kTagTexts[i].first)(), test::kV23Frames[i].second) << kTagTexts[i].second;
-    EXPECT_EQ(info.TrackNumber(), 8) << "the track \"08/12\" is track 8";
-}
-
 void ExpectCleared(const CMp3Info& info) {
     EXPECT_FALSE(info.IsValid() || info.HasLyrics() || info.HasV1Tag() || info.HasV2Tag());
     EXPECT_EQ(info.Path(), "");
@@ -169,10 +154,22 @@ void ExpectCleared(const CMp3Info& info) {
     for (const auto& [get, id] : kTagTexts) EXPECT_FALSE((info.*get)().has_value()) << id;
 }
 
-// Every open clears first, so these also check Clear().
-TEST(Mp3Info, FailedOpensLeaveEverythingCleared) {
+// The fully tagged file gives every frame and its header facts. Every open clears first, so a
+// failed one after it leaves everything cleared, which also checks Clear().
+TEST(Mp3Info, FullyTaggedFileGivesEverythingAndAFailedOpenAfterItNothing) {
+    const std::string path = test::Fixture(test::kCbrMp3);
     CMp3Info info;
     ExpectCleared(info);
+    ASSERT_TRUE(info.Open(path));
+    EXPECT_EQ(info.FileSize(), static_cast<int32_t>(std::filesystem::file_size(path)));
+    EXPECT_EQ(info.BitRate(), test::kCbrKbps * 1000);
+    EXPECT_EQ(info.VbrBitRate(), 0);
+    EXPECT_EQ(info.BitRateText(), std::to_string(test::kCbrKbps) + " kbit/s");
+    EXPECT_EQ(info.SampleRate(), test::kCbrRate);
+    EXPECT_EQ(info.ChannelModeText(), "Joint Stereo");  // what the encoder picks at 128 kbit/s
+    for (size_t i = 0; i < std::size(kTagTexts); ++i)
+        EXPECT_EQ((info.*kTagTexts[i].first)(), test::kV23Frames[i].second) << kTagTexts[i].second;
+    EXPECT_EQ(info.TrackNumber(), 8) << "the track \"08/12\" is track 8";
     test::TempDir dir;
     ASSERT_EQ(mkfifo(dir.File("pipe.mp3").c_str(), 0600), 0);
     // Cut inside its tag, no audio but false frame syncs (in the video), no bytes at all, no file;
@@ -181,7 +178,7 @@ TEST(Mp3Info, FailedOpensLeaveEverythingCleared) {
          {test::Fixture(test::kTruncatedMp3), test::Fixture(test::kAvi), test::Fixture(test::kEmptyMp3),
           dir.File("none.mp3"), dir.File("pipe.mp3"), dir.Path()}) {
         SCOPED_TRACE(bad);
-        ASSERT_TRUE(info.Open(test::Fixture(test::kCbrMp3)));
+        ASSERT_TRUE(info.Open(path));
         EXPECT_FALSE(info.Open(bad));
         ExpectCleared(info);
     }

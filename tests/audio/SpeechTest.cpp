@@ -33,10 +33,20 @@ Measured Measure(const std::string& path) {
     return {static_cast<double>(count) / rate, rms > 0 ? 20 * std::log10(rms / 32768) : -200};
 }
 
-// Each text rendered afresh, then taken from the cache by its trimmed text and its speed.
-TEST(SpeechTest, TextsAreSpokenAtAPlausibleLengthAndLevelAndCachedBySpeed) {
+// Texts that cannot be spoken are refused and leave nothing in the cache; the others are rendered
+// afresh, then taken from the cache by their trimmed text and their speed.
+TEST(SpeechTest, TextsAreRefusedOrSpokenAtAPlausibleLengthAndLevelThenCachedBySpeed) {
     test::TempDir cache;
     const CSpeechRenderer renderer(cache.Path());
+    for (const std::string& text :
+         {std::string(), std::string(" \n\t "), std::string(600, 'a') + " " + std::string(1000, 'b'),
+          std::string("\xe3\x80\x82\xe3\x80\x82\xe3\x80\x82")}) {
+        SCOPED_TRACE(text.substr(0, 20));
+        const SpeechResult result = renderer.Render(text, 170);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_TRUE(result.path.empty());
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(cache.Path())) << "nothing cached for a refusal";
     struct Case {
         const char* text;
         int wordsPerMinute;
@@ -67,20 +77,6 @@ TEST(SpeechTest, TextsAreSpokenAtAPlausibleLengthAndLevelAndCachedBySpeed) {
         renderer.Render(std::string("  ") + cases[0].text + "\n", cases[0].wordsPerMinute);
     EXPECT_TRUE(again.cached);
     EXPECT_EQ(again.path, results[0].path);
-}
-
-TEST(SpeechTest, TextsThatCannotBeSpokenAreRefused) {
-    test::TempDir cache;
-    const CSpeechRenderer renderer(cache.Path());
-    for (const std::string& text :
-         {std::string(), std::string(" \n\t "), std::string(600, 'a') + " " + std::string(1000, 'b'),
-          std::string("\xe3\x80\x82\xe3\x80\x82\xe3\x80\x82")}) {
-        SCOPED_TRACE(text.substr(0, 20));
-        const SpeechResult result = renderer.Render(text, 170);
-        EXPECT_FALSE(result.Ok());
-        EXPECT_TRUE(result.path.empty());
-    }
-    EXPECT_TRUE(std::filesystem::is_empty(cache.Path())) << "nothing cached for a refusal";
 }
 
 TEST(SpeechTest, TheSirenSweepsAtAFullLevel) {

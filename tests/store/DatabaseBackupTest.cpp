@@ -10,6 +10,7 @@
 #include "store/DatabaseBackup.h"
 #include "store/DeliveredDatabase.h"
 #include "store/Recordset.h"
+#include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -52,31 +53,9 @@ TEST(DatabaseBackup, CopyTakenWhileAnotherThreadWritesHoldsWholeStatements) {
     EXPECT_EQ(FilesIn(out.Path()), 5u) << "no partial file is left behind";
 }
 
-TEST(DatabaseBackup, RestorePutsTheCopyBackAndKeepsTheReplacedDatabaseDated) {
-    TestDatabase live;
-    TempDir out;
-    std::string error, kept;
-    const std::string copy = out.File("copy.mdb");
-    ASSERT_TRUE(BackupDatabase(live.Db(), copy, &error)) << error;
-    live.Db().ExecuteSql("delete from user");
-
-    std::tm day{};
-    day.tm_year = 126, day.tm_mon = 11, day.tm_mday = 9, day.tm_hour = 12, day.tm_isdst = -1;
-    const std::time_t noon = std::mktime(&day);
-    ASSERT_TRUE(RestoreDatabase(live.Db(), copy, noon, &kept, &error)) << error;
-    EXPECT_EQ(Count(live.Db(), "user"), "1") << "the same connection reads the restored rows";
-    EXPECT_EQ(std::filesystem::path(kept).parent_path(), std::filesystem::path(live.Path()).parent_path());
-    EXPECT_TRUE(std::filesystem::path(kept).filename().string().starts_with("dbinfo-20261209-")) << kept;
-    CDatabase replaced;
-    ASSERT_TRUE(replaced.Open(kept, &error)) << error;
-    EXPECT_EQ(Count(replaced, "user"), "0");
-
-    std::string second;
-    ASSERT_TRUE(RestoreDatabase(live.Db(), copy, noon, &second, &error)) << error;
-    EXPECT_NE(second, kept) << "a second restore in the same second keeps both copies";
-}
-
-TEST(DatabaseBackup, RestoreRefusesWhatIsNotASoundLumetraDatabaseAndChangesNothing) {
+// What is not a sound Lumetra database is refused and changes nothing; a sound copy is put back
+// and the database it replaced is kept, dated, beside it.
+TEST(DatabaseBackup, RestoreRefusesWhatIsNotSoundThenPutsTheCopyBackAndKeepsTheReplacedOneDated) {
     TestDatabase live;
     TempDir out;
     std::string error;
@@ -116,6 +95,22 @@ TEST(DatabaseBackup, RestoreRefusesWhatIsNotASoundLumetraDatabaseAndChangesNothi
         EXPECT_EQ(Count(live.Db(), "user where 用户名='marker'"), "1");
         EXPECT_EQ(FilesIn(std::filesystem::path(live.Path()).parent_path()), 1u) << "no dated copy";
     }
+
+    std::string kept;
+    const std::string copy = out.File("copy.mdb");
+    ASSERT_TRUE(BackupDatabase(live.Db(), copy, &error)) << error;
+    live.Db().ExecuteSql("delete from user");
+    const std::time_t noon = test::LocalTime(2026, 12, 9, 12, 0, 0);
+    ASSERT_TRUE(RestoreDatabase(live.Db(), copy, noon, &kept, &error)) << error;
+    EXPECT_EQ(Count(live.Db(), "user"), "2") << "the same connection reads the restored rows";
+    EXPECT_EQ(std::filesystem::path(kept).parent_path(), std::filesystem::path(live.Path()).parent_path());
+    EXPECT_TRUE(std::filesystem::path(kept).filename().string().starts_with("dbinfo-20261209-")) << kept;
+    CDatabase replaced;
+    ASSERT_TRUE(replaced.Open(kept, &error)) << error;
+    EXPECT_EQ(Count(replaced, "user"), "0");
+    std::string second;
+    ASSERT_TRUE(RestoreDatabase(live.Db(), copy, noon, &second, &error)) << error;
+    EXPECT_NE(second, kept) << "a second restore in the same second keeps both copies";
 }
 
 }  // namespace
