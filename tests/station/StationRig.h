@@ -20,11 +20,11 @@
 #include "store/Database.h"
 #include "store/HistoryTable.h"
 #include "store/TaskModeTable.h"
-#include "tests/schedule/SchedulerRig.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/PacedClock.h"
+#include "tests/support/TaskRows.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/txsim/SimulatorProcess.h"
 

@@ -20,7 +20,7 @@ using test::TempDir;
 using test::TestDatabase;
 
 std::string Count(CDatabase& db, const std::string& table) {
-    return test::Rows(db, "select count(*) as n from " + table, {"n"}).at(0);
+    return test::QueryRows(db, "select count(*) as n from " + table, {"n"}).at(0);
 }
 
 size_t FilesIn(const std::string& dir) {

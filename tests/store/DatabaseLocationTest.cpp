@@ -50,7 +50,7 @@ TEST(DatabaseLocation, InstalledFirstStartMakesTheDeliveredDatabaseWithItsFolder
     EXPECT_NE(notice.find("admin"), std::string::npos);
     CDatabase db;
     ASSERT_TRUE(db.Open(path, &error)) << error;
-    EXPECT_EQ(test::Rows(db, "select * from user", {"用户名"}), std::vector<std::string>{"admin"});
+    EXPECT_EQ(test::QueryRows(db, "select * from user", {"用户名"}), std::vector<std::string>{"admin"});
 }
 
 TEST(DatabaseLocation, MissingNamedOrPortableFileIsNeverMadeAndExistingOnesAreNeverTouched) {

@@ -67,7 +67,8 @@ TEST(HistoryTableTest, PurgeRemovesOldLinesWithTheirEvents) {
     std::vector<int64_t> left;
     for (const HistoryRecord& line : table.Records(0, INT_MAX)) left.push_back(line.id);
     EXPECT_EQ(left, (std::vector<int64_t>{1, 3}));
-    EXPECT_EQ(test::Rows(database.Db(), "select count(*) as n from lumetra_history_event", {"n"}).at(0), "3");
+    EXPECT_EQ(test::QueryRows(database.Db(), "select count(*) as n from lumetra_history_event", {"n"}).at(0),
+              "3");
     EXPECT_EQ(table.LastRecordId(), 3);
 }
 

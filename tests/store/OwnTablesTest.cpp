@@ -23,7 +23,7 @@ TaskRecord Task(const char* name) {
 }
 
 int LastId(CDatabase& db) {
-    return std::stoi(test::Rows(db, "select max(ID) as ID from tb_memo", {"ID"}).at(0));
+    return std::stoi(test::QueryRows(db, "select max(ID) as ID from tb_memo", {"ID"}).at(0));
 }
 
 TEST(OwnTables, CreatedOnFirstWriteAndATaskAndItsModeStoredTogetherOrNotAtAll) {
@@ -65,13 +65,13 @@ TEST(OwnTables, CreatedOnFirstWriteAndATaskAndItsModeStoredTogetherOrNotAtAll) {
 
     // The history: reading it and its default period create nothing; its first event creates its
     // tables, its first setting the settings table.
-    const std::vector<std::string> schema = test::Rows(db, "select name from sqlite_master", {"name"});
+    const std::vector<std::string> schema = test::QueryRows(db, "select name from sqlite_master", {"name"});
     CHistoryTable history(db);
     EXPECT_EQ(history.RetentionDays(), CHistoryTable::kDefaultRetentionDays);
     EXPECT_TRUE(history.Records(0, INT_MAX).empty());
     EXPECT_EQ(history.LastRecordId(), 0);
     EXPECT_EQ(history.Purge(INT_MAX), 0);
-    EXPECT_EQ(test::Rows(db, "select name from sqlite_master", {"name"}), schema);
+    EXPECT_EQ(test::QueryRows(db, "select name from sqlite_master", {"name"}), schema);
     history.Write(1, true, HistoryEvent{});
     EXPECT_EQ(OwnSchemaVersion(db), 3 | 4);
     history.SetRetentionDays(30);

@@ -14,7 +14,7 @@
 namespace lumetra {
 namespace {
 
-using test::Rows;
+using test::QueryRows;
 using Lines = std::vector<std::string>;
 const std::string kZones = "1|1|1|0";  // stored as text: its length does not matter here
 
@@ -34,27 +34,28 @@ TEST_F(Statements, TaskInsertSelectUpdateDelete) {
     const std::vector<std::string> all = {"ID",       "任务名称", "日期",     "开始时间", "结束时间",
                                           "重复周期", "音源",     "节目内容", "提醒次数", "一周时间",
                                           "状态",     "FM",       "外设"};
-    EXPECT_EQ(Rows(db(), sql::kSelectTasks, all),
+    EXPECT_EQ(QueryRows(db(), sql::kSelectTasks, all),
               (Lines{"2,午休,2026-03-05,07:00:00,08:30:00,周,1,/a.mp3|/b.mp3,1,246,未执行,1,1001",
                      "1,早操,2026-03-05,08:00:00,08:30:00,周,1,/a.mp3|/b.mp3,1,246,未执行,1,1001"}));
 
-    EXPECT_EQ(Rows(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "08:00:00"), {"ID"}),
+    EXPECT_EQ(QueryRows(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "08:00:00"), {"ID"}),
               (Lines{"1"}));
-    EXPECT_TRUE(Rows(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "07:00:00"), {"ID"}).empty());
+    EXPECT_TRUE(
+        QueryRows(db(), FormatSql(sql::kSelectTaskByNameAndStart, "早操", "07:00:00"), {"ID"}).empty());
 
     db().ExecuteSql(FormatSql(sql::kUpdateTask, "2026-04-01", "09:00:00", "09:10:00", "天", "1", "/c.wav",
                               kZones, "", "1", sql::kStateIdle, "0110", 2, "早操改", 1));
-    EXPECT_EQ(Rows(db(), "select * from tb_memo where ID=1", all),
+    EXPECT_EQ(QueryRows(db(), "select * from tb_memo where ID=1", all),
               (Lines{"1,早操改,2026-04-01,09:00:00,09:10:00,天,1,/c.wav,2,,未执行,1,0110"}));
 
     db().ExecuteSql(FormatSql(sql::kUpdateTaskKeepWeekDays, "2026-04-02", "10:00:00", "10:10:00", "次", "1",
                               "/d.mp3", kZones, "1", sql::kStateIdle, "1111", 0, "午休", 2));
-    EXPECT_EQ(Rows(db(), "select * from tb_memo where ID=2", all),
+    EXPECT_EQ(QueryRows(db(), "select * from tb_memo where ID=2", all),
               (Lines{"2,午休,2026-04-02,10:00:00,10:10:00,次,1,/d.mp3,0,246,未执行,1,1111"}))
         << "一周时间 stays as it was";
 
     db().ExecuteSql(FormatSql(sql::kDeleteTaskByNameAndStart, "午休", "10:00:00"));
-    EXPECT_EQ(Rows(db(), sql::kSelectTasks, {"ID"}), (Lines{"1"}));
+    EXPECT_EQ(QueryRows(db(), sql::kSelectTasks, {"ID"}), (Lines{"1"}));
 }
 
 TEST_F(Statements, TaskStatesAndWalk) {
@@ -63,7 +64,7 @@ TEST_F(Statements, TaskStatesAndWalk) {
     InsertTask(sql::kInsertTask, "c", "10:00:00", sql::kStateDone);
     CTaskTable tasks(db());
     tasks.ChangeStates(TaskState::kIdle, TaskState::kDone);
-    EXPECT_EQ(Rows(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "正在执行", "未执行"}));
+    EXPECT_EQ(QueryRows(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "正在执行", "未执行"}));
 
     tasks.SetState("3x", TaskState::kRunning);  // the ID is read by its leading digits
     std::vector<TaskRecord> all = tasks.ReadAll();
@@ -79,7 +80,7 @@ TEST_F(Statements, TaskStatesAndWalk) {
         return task.name != "b";
     });
     EXPECT_EQ(visited, (Lines{"a", "b"}));
-    EXPECT_EQ(Rows(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "未执行", "正在执行"}));
+    EXPECT_EQ(QueryRows(db(), sql::kSelectTasks, {"状态"}), (Lines{"未执行", "未执行", "正在执行"}));
     db().Close();
     EXPECT_THROW(tasks.ForEach([](const TaskRecord&) { return true; }), CDbError);
 }
@@ -97,7 +98,7 @@ TEST_F(Statements, OperatorTextIsStoredExactly) {
         EXPECT_EQ(users.CheckLogin(text, text), LoginCheck::kAccepted);
         users.Delete(text);
     }
-    EXPECT_EQ(Rows(db(), sql::kSelectUsers, {"用户名"}), (Lines{"admin"}));
+    EXPECT_EQ(QueryRows(db(), sql::kSelectUsers, {"用户名"}), (Lines{"admin"}));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 class ZoneCatalog : public ::testing::Test {
 protected:
     // "AreaID,AreaName" of every zone row, in stored order.
-    Lines Zones() { return test::Rows(m_t.Db(), "select * from AeraOfTarget", {"AreaID", "AreaName"}); }
+    Lines Zones() { return test::QueryRows(m_t.Db(), "select * from AeraOfTarget", {"AreaID", "AreaName"}); }
     test::TestDatabase m_t;
     CZoneCatalog m_catalog{m_t.Db()};
 };
@@ -62,7 +62,7 @@ TEST_F(ZoneCatalog, AddGivesNextIdentifierAndRefusesATakenNumberOrALabelNotStore
     EXPECT_THROW(m_catalog.MoveChannelToZone(7, "009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.DeleteZone("009FH(x)"), CDbError);
     EXPECT_THROW(m_catalog.EditZone("009FH(x)", 9, "y"), CDbError);
-    EXPECT_EQ(test::Rows(m_t.Db(), "select AreaID from Room where RoomID=7", {"AreaID"}), Lines{"3"});
+    EXPECT_EQ(test::QueryRows(m_t.Db(), "select AreaID from Room where RoomID=7", {"AreaID"}), Lines{"3"});
     EXPECT_EQ(Zones(), (Lines{"1,003FH", "2,001FH(教学楼)", "3,021FH"}));
 }
 

@@ -31,8 +31,8 @@ TestDatabase::TestDatabase(CDatabase* connection)
         throw std::runtime_error("test database: " + error);
 }
 
-std::vector<std::string> Rows(CDatabase& db, const std::string& query,
-                              const std::vector<std::string>& columns) {
+std::vector<std::string> QueryRows(CDatabase& db, const std::string& query,
+                                   const std::vector<std::string>& columns) {
     CRecordset rows(db);
     rows.Open(query);
     std::vector<std::string> out;

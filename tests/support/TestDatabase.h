@@ -39,7 +39,7 @@ private:
 };
 
 // The rows of `query`, each row's named columns joined by ",".
-std::vector<std::string> Rows(CDatabase& db, const std::string& query,
-                              const std::vector<std::string>& columns);
+std::vector<std::string> QueryRows(CDatabase& db, const std::string& query,
+                                   const std::vector<std::string>& columns);
 
 }  // namespace lumetra::test
