@@ -18,11 +18,6 @@ namespace {
 
 const std::time_t kMondayMorning = LocalTime(2026, 3, 2, 8, 0, 30);
 
-void LogIn(CMainWindow& main) {
-    emit main.LoginPage()->LoggedIn("admin");
-    main.LoginPage()->hide();
-}
-
 // The titles of the lines the page shows, in order.
 QStringList ShownTitles(const CHistoryPage& page) {
     QStringList titles;
@@ -30,17 +25,6 @@ QStringList ShownTitles(const CHistoryPage& page) {
     for (int row = 0; row < filter.rowCount(); ++row)
         titles << filter.index(row, CHistoryModel::kTitle).data().toString();
     return titles;
-}
-
-void WriteLine(CHistoryTable& table, int64_t id, HistoryKind kind, std::time_t at, const std::string& title,
-               const std::string& zones, bool failed = false) {
-    HistoryEvent event;
-    event.kind = kind;
-    event.at = at;
-    event.title = title;
-    event.zones = zones;
-    event.failed = failed;
-    table.Write(id, true, event);
 }
 
 }  // namespace
@@ -61,7 +45,7 @@ private slots:
         });
         CMainWindow& main = *rig.main;
         QTRY_VERIFY_WITH_TIMEOUT(main.FailureMark()->isVisible(), 10000);  // started late, at once
-        LogIn(main);
+        rig.LogIn();
         QTest::mouseClick(main.FailureMark(), Qt::LeftButton);
         CHistoryPage& page = *main.HistoryPage();
         QVERIFY(page.isVisible());
@@ -109,18 +93,25 @@ private slots:
         // Sunday's lines, read on Monday: what the running station records today stays out of them.
         const std::time_t sunday = LocalTime(2026, 3, 1, 0, 0, 0);
         CMainRig rig(LocalTime(2026, 3, 2, 13, 0, 0), [&] {
-            CHistoryTable table(AppConnection());
-            WriteLine(table, 1, HistoryKind::kStart, sunday + 7 * 3600, "早操", "1-2");
-            WriteLine(table, 2, HistoryKind::kStart, sunday + 12 * 3600, "午间", "5", true);
-            WriteLine(table, 3, HistoryKind::kChannelsOn, sunday + 9 * 3600, "打开接收机", "2");
-            WriteLine(table, 4, HistoryKind::kLinkDown, sunday + 10 * 3600, "通讯中断", "");
-            WriteLine(table, 5, HistoryKind::kStart, sunday - 3600, "前晚", "1");
+            using enum HistoryKind;
+            const std::tuple<HistoryKind, int, const char*, const char*> lines[] = {
+                {kStart, 7, "早操", "1-2"},
+                {kStart, 12, "午间", "5"},  // failed
+                {kChannelsOn, 9, "打开接收机", "2"},
+                {kLinkDown, 10, "通讯中断", ""},
+                {kStart, -1, "前晚", "1"}};
+            int64_t id = 0;
+            for (auto [kind, hour, title, zones] : lines) {
+                HistoryEvent event{.at = sunday + hour * 3600, .kind = kind, .title = title, .zones = zones};
+                event.failed = ++id == 2;
+                CHistoryTable(AppConnection()).Write(id, true, event);
+            }
             CZoneCatalog zones(AppConnection());
             zones.AddZone(1, "教学楼");
             zones.MoveChannelToZone(5, "001FH(教学楼)");
         });
         CMainWindow& main = *rig.main;
-        LogIn(main);
+        rig.LogIn();
         QTest::mouseClick(main.Button(CMainWindow::kHistory), Qt::LeftButton);
         CHistoryPage& page = *main.HistoryPage();
         QVERIFY(page.isVisible());
