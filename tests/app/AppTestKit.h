@@ -42,10 +42,6 @@ inline QString ToQ(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-inline QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 // The item labelled `label`, at any depth.
 inline QTreeWidgetItem* Item(const QTreeWidget* tree, const QString& label) {
     const QList<QTreeWidgetItem*> found = tree->findItems(label, Qt::MatchExactly | Qt::MatchRecursive);

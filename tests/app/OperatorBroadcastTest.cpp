@@ -49,8 +49,8 @@ private slots:
 
         Click(button);
         QVERIFY(rig.Station().InEmergency());
-        QTRY_COMPARE(button->text(), Utf8(CEmergencyControl::kStopText));
-        const QString onAir = Utf8(CEmergencyControl::kOnAirText);
+        QTRY_COMPARE(button->text(), QString(CEmergencyControl::kStopText));
+        const QString onAir = QString(CEmergencyControl::kOnAirText);
         QCOMPARE(main.Emergency()->StatusLine()->text(), onAir);
         QVERIFY(main.PageTitle()->text().contains(onAir) && main.windowTitle().contains(onAir));
         CPlayback& playback = rig.Station().Playback();
@@ -61,7 +61,7 @@ private slots:
         Click(button);  // the stop asks nothing
         QCOMPARE(rig.boxes.shown.size(), size_t{2});
         QVERIFY(!rig.Station().InEmergency());
-        QTRY_COMPARE(button->text(), Utf8(CEmergencyControl::kStartText));
+        QTRY_COMPARE(button->text(), QString(CEmergencyControl::kStartText));
         QCOMPARE(main.Emergency()->StatusLine()->text(), QString());
         QVERIFY(!main.PageTitle()->text().contains(onAir));
         QTRY_VERIFY(playback.State().status != PlayStatus::kPlaying);
@@ -110,7 +110,7 @@ private slots:
 
         group.ChooseSiren();
         QCOMPARE(EmergencyAlarmFile(), SirenPath());
-        QVERIFY(group.FileLabel()->text().contains(Utf8("警笛")));
+        QVERIFY(group.FileLabel()->text().contains(QString("警笛")));
     }
 
     // On the zone control page with 005CH ticked. "讲话" clicked talks on until the next click, held
@@ -129,12 +129,12 @@ private slots:
             held ? QTest::mousePress(talk, Qt::LeftButton) : Click(talk);
             QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 5", 5000));
             QTRY_VERIFY_WITH_TIMEOUT(announcer.IsLive(), 5000);
-            if (!held) QCOMPARE(talk->text(), Utf8(CAnnouncementGroup::kEndTalkText));
+            if (!held) QCOMPARE(talk->text(), QString(CAnnouncementGroup::kEndTalkText));
             held ? QTest::mouseRelease(talk, Qt::LeftButton, {}, {}, CAnnouncementGroup::kHoldMs)
                  : Click(talk);
             QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 5", 5000));
             QTRY_VERIFY(!announcer.IsOn());
-            QCOMPARE(talk->text(), Utf8(CAnnouncementGroup::kTalkText));
+            QCOMPARE(talk->text(), QString(CAnnouncementGroup::kTalkText));
         }
 
         CCheckTree::SetCheck(ticked, false);
@@ -144,8 +144,8 @@ private slots:
         CCheckTree::SetCheck(ticked, true);
         Click(talk);
         QTRY_COMPARE(rig.boxes.Texts().size(), 2);
-        QCOMPARE(rig.boxes.Texts().back(), Utf8(CAnnouncer::kNoMicrophoneText));
-        QCOMPARE(talk->text(), Utf8(CAnnouncementGroup::kTalkText));
+        QCOMPARE(rig.boxes.Texts().back(), QString(CAnnouncer::kNoMicrophoneText));
+        QCOMPARE(talk->text(), QString(CAnnouncementGroup::kTalkText));
         // A frame sent after both refusals arrives with no receiver switched on before it.
         rig.Station().ToggleOutlet(4);
         std::vector<std::string> before;

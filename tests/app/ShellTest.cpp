@@ -55,7 +55,7 @@ private slots:
         }
     }
 
-    // Without a locale Qt's own texts read in Chinese: box buttons and the file dialog.
+    // Without a locale Qt's own texts read in Chinese.
     void qtTextsAreChineseWithoutALocale() {
         QCOMPARE(QtTextLocale(QLocale::c()), QLocale(QLocale::Chinese, QLocale::China));
         const QLocale german(QLocale::German, QLocale::Germany);
@@ -64,10 +64,6 @@ private slots:
         QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Ok)->text(), QString("确定"));
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("取消"));
-        QFileDialog files;
-        files.setOption(QFileDialog::DontUseNativeDialog);
-        auto* lookIn = files.findChild<QLabel*>("lookInLabel");
-        QVERIFY(lookIn && lookIn->text().startsWith("查找范围"));
     }
 
     // A crashed instance leaves its socket file behind, nobody listening on it: the next start is

@@ -2,8 +2,6 @@
 #include "AppTestKit.h"
 #include "pages/DlgTaskEdit.h"
 #include "pages/TaskListRows.h"
-#include "station/Playback.h"
-#include "tests/support/Mp3Fixture.h"
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
@@ -57,7 +55,8 @@ private slots:
         }
     }
 
-    // Deleting asks first, and takes every task that shares the row's name and start time.
+    // Deleting asks first, and takes every task that shares the row's name and start time. (A task
+    // deleted on air goes off the air: StationTest.ATaskDeletedOnAirIsSwitchedOffAndFallsSilent.)
     void deletingAsksFirstAndTakesEveryTaskOfTheSameNameAndStart() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
@@ -77,28 +76,6 @@ private slots:
         QCOMPARE(boxes.shown.back().text, QString("确定要删除吗？"));
         QCOMPARE(Column("select * from tb_memo", "任务名称"), std::vector<std::string>{"午休"});
         QCOMPARE(page.List()->GetItemCount(), 1);
-    }
-
-    // A task deleted on the page while it is on air goes off the air: its receivers off at once,
-    // its playback stopped. The program's own start path and event loop, with the simulator.
-    void deletingATaskOnAirSwitchesItOff() {
-        TempDir dir;
-        const std::string mp3 = dir.File("bell.mp3");
-        WriteSilentMp3(mp3, 30);
-        CMainRig rig(LocalTime(2026, 3, 2, 8, 0, 30), [&] {
-            InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:10:00", 3, "1010", mp3);
-        });
-        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 1-3", 8000));  // a late start
-        CPlayback& playback = rig.Station().Playback();
-        QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
-        rig.LogIn();
-        CTaskListPage& page = *rig.main->TaskListPage();
-        QTRY_COMPARE(page.List()->GetItemText(0, kColState), QString(sql::kStateRunning));
-        page.List()->SelectRow(0);
-        Click(page.DeleteButton());
-        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 1-3", 3000));
-        QTRY_VERIFY(playback.State().status != PlayStatus::kPlaying);
-        QCOMPARE(page.List()->GetItemCount(), 0);
     }
 
     // Modify opens the row selected last; a double click on empty space opens nothing; a row
