@@ -1,13 +1,13 @@
-// Parts for the user-interface tests: scripted message boxes, a fresh application database, task
-// rows, and a main window on real parts.
+// Parts for the user-interface tests: the transmitter simulator, scripted message boxes, a fresh
+// application database, task rows, and a main window on real parts.
 #pragma once
 
 #include <QtTest>
 #include <QtWidgets>
+#include <chrono>
 #include <fstream>
 #include <functional>
 
-#include "Simulator.h"
 #include "app/MainWindow.h"
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
@@ -30,6 +30,7 @@
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
+#include "tools/txsim/SimulatorProcess.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra::test {
@@ -55,6 +56,40 @@ inline void SendMouse(QWidget* target, QEvent::Type type, QPoint at) {
                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
+
+// The transmitter simulator's process: a link (or the program) is pointed at its device, and the
+// test waits, frame by frame, for what reaches the transmitter.
+class CSimulator {
+public:
+    CSimulator() : m_process(LUMETRA_TXSIM_PATH), m_device(QString::fromStdString(m_process.DevicePath())) {}
+    const QString& Device() const { return m_device; }
+
+    // Reads lines until a valid frame of `command` whose text contains `text` arrives, passing over
+    // the frames before it (their "command: text" go to `passed`); `readAtMs` is the wall clock when
+    // the test read it. False on time-out.
+    bool WaitForFrame(const std::string& command, const std::string& text, int timeoutMs,
+                      qint64* readAtMs = nullptr, std::vector<std::string>* passed = nullptr) {
+        using namespace std::chrono;
+        using txsim::JsonField;
+        const auto deadline = steady_clock::now() + milliseconds(timeoutMs);
+        for (;;) {
+            const auto left = duration_cast<milliseconds>(deadline - steady_clock::now());
+            const auto line = left.count() > 0 ? m_process.ReadLine(left) : std::nullopt;
+            if (!line) return false;
+            if (JsonField(*line, "event") != "frame" || JsonField(*line, "valid") != "true") continue;
+            if (JsonField(*line, "command") == command &&
+                JsonField(*line, "text").find(text) != std::string::npos) {
+                if (readAtMs) *readAtMs = QDateTime::currentMSecsSinceEpoch();
+                return true;
+            }
+            if (passed) passed->push_back(JsonField(*line, "command") + ": " + JsonField(*line, "text"));
+        }
+    }
+
+private:
+    txsim::CSimulatorProcess m_process;
+    QString m_device;
+};
 
 // The configuration, data and cache of a suite in a directory of its own, never the developer's;
 // GStreamer's registry stays in the build tree, not built anew in every process.
@@ -184,39 +219,6 @@ struct CMainRig {
     CAutoShutdown shutdown;
     std::unique_ptr<CRunningProgram> program;
     CMainWindow* main = nullptr;
-};
-
-// The real program run from a copy in a private directory, beside a fresh delivered database (the
-// program keeps its database next to itself), with the simulator on COM1. The autostart entry and
-// the single-instance socket live in the directory too: a Lumetra the developer runs at the same
-// time is neither found nor disturbed.
-struct CProgramRig {
-    CProgramRig() {
-        if (!QFile::copy(QStringLiteral(LUMETRA_PROGRAM_PATH), program))
-            throw std::runtime_error("cannot copy the program");
-        for (const auto& [name, value] : {std::pair<QString, QString>{"QT_QPA_PLATFORM", "offscreen"},
-                                          {"LUMETRA_COM1", simulator.Device()},
-                                          {"LUMETRA_AUDIO_SINK", "fakesink"},
-                                          {"XDG_CONFIG_HOME", QString::fromStdString(dir.Path())},
-                                          {"TMPDIR", QString::fromStdString(dir.Path())}})
-            environment.insert(name, value);
-    }
-    // "HH:mm:ss" of a moment, as the task editor stores start and end.
-    static std::string TimeOfDay(std::time_t when) {
-        return QDateTime::fromSecsSinceEpoch(when).toString("HH:mm:ss").toStdString();
-    }
-    // A task placed a few seconds ahead would cross midnight.
-    static bool NearMidnight(std::time_t now) {
-        std::tm local{};
-        localtime_r(&now, &local);
-        return local.tm_hour == 23 && local.tm_min >= 58;
-    }
-    TestDatabase database;
-    const TempDir& dir = database.Dir();
-    CDatabase& db = database.Db();
-    QString program = QString::fromStdString(dir.File("lumetra"));
-    CSimulator simulator;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
 };
 
 // Answers the next modal dialog: `fill` sees it, then it is accepted (or cancelled).

@@ -16,10 +16,15 @@ namespace {
 // Waits for the frame and checks it was read within 1.5 s of the moment it was due.
 void ExpectFrameAt(CSimulator& simulator, const char* command, const char* text, std::time_t due,
                    int timeoutMs) {
-    SimFrame frame;
-    QVERIFY2(simulator.WaitForFrame(command, text, timeoutMs, &frame), text);
-    const double late = (frame.receivedAtMs - static_cast<qint64>(due) * 1000) / 1000.0;
+    qint64 readAtMs = 0;
+    QVERIFY2(simulator.WaitForFrame(command, text, timeoutMs, &readAtMs), text);
+    const double late = (readAtMs - static_cast<qint64>(due) * 1000) / 1000.0;
     QVERIFY2(qAbs(late) < 1.5, qPrintable(QString("%1: %2 s late").arg(text).arg(late)));
+}
+
+// "HH:mm:ss" of a moment, as the task editor stores start and end.
+std::string TimeOfDay(std::time_t when) {
+    return QDateTime::fromSecsSinceEpoch(when).toString("HH:mm:ss").toStdString();
 }
 
 }  // namespace
@@ -29,51 +34,61 @@ class EndToEndTest : public QObject {
 
 private slots:
     void dailyTaskSwitchesPowerAndChannelsOnTime() {
-        CProgramRig rig;
-        const std::time_t now = std::time(nullptr);
-        if (CProgramRig::NearMidnight(now)) QSKIP("too close to midnight for a same-day task");
-        const std::time_t start = now + 20;  // power-on 10 s before: time for a slow start
+        const std::time_t start = std::time(nullptr) + 20;  // power-on 10 s before: time for a slow start
         const std::time_t end = start + 8;
-        InsertTask(rig.db, "端到端", sql::kStateIdle, CProgramRig::TimeOfDay(start),
-                   CProgramRig::TimeOfDay(end), 3, "1010");
+        if (TimeOfDay(end + 60) < TimeOfDay(start)) QSKIP("too close to midnight for a same-day task");
+        // A copy of the program beside its database, with the simulator on COM1; the autostart entry
+        // and the single-instance socket in the same private directory.
+        TestDatabase database;
+        CDatabase& db = database.Db();
+        InsertTask(db, "端到端", sql::kStateIdle, TimeOfDay(start), TimeOfDay(end), 3, "1010");
+        CSimulator simulator;
+        const QString dir = ToQ(database.Dir().Path()), program = dir + "/lumetra";
+        QVERIFY(QFile::copy(LUMETRA_PROGRAM_PATH, program));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const auto& [name, value] : {std::pair<QString, QString>{"QT_QPA_PLATFORM", "offscreen"},
+                                          {"LUMETRA_COM1", simulator.Device()},
+                                          {"LUMETRA_AUDIO_SINK", "fakesink"},
+                                          {"XDG_CONFIG_HOME", dir},
+                                          {"TMPDIR", dir}})
+            environment.insert(name, value);
         QProcess lumetra, second;
-        lumetra.setProcessEnvironment(rig.environment);
+        lumetra.setProcessEnvironment(environment);
         lumetra.setProcessChannelMode(QProcess::ForwardedChannels);
-        lumetra.start(rig.program, {});
+        lumetra.start(program, {});
         QVERIFY(lumetra.waitForStarted(5000));
-        QVERIFY(rig.simulator.WaitForFrame("SendSCOM", "heartbeat", 8000));  // the link is up
+        QVERIFY(simulator.WaitForFrame("SendSCOM", "heartbeat", 8000));  // the link is up
 
         // A second start finds the first, asks it to come forward and ends without a window.
-        second.setProcessEnvironment(rig.environment);
-        second.start(rig.program, {});
+        second.setProcessEnvironment(environment);
+        second.start(program, {});
         QVERIFY(second.waitForFinished(5000));
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(lumetra.state(), QProcess::Running);
 
-        ExpectFrameAt(rig.simulator, "SendPower", "outlets on: 1, 3", start - 10, 20000);
-        ExpectFrameAt(rig.simulator, "SendAudioCom", "channels on: 1-3", start - 10, 3000);
+        ExpectFrameAt(simulator, "SendPower", "outlets on: 1, 3", start - 10, 20000);
+        ExpectFrameAt(simulator, "SendAudioCom", "channels on: 1-3", start - 10, 3000);
         if (QTest::currentTestFailed()) return;
         QTRY_VERIFY_WITH_TIMEOUT(std::time(nullptr) >= start + 2, 15000);
-        QCOMPARE(Column("select * from tb_memo", "状态", rig.db),
-                 std::vector<std::string>{sql::kStateRunning});
+        QCOMPARE(Column("select * from tb_memo", "状态", db), std::vector<std::string>{sql::kStateRunning});
         // Killed during the broadcast and started again after its end: the task left marked running
         // gets its receivers switched off at once and its outlets fifteen seconds later.
         lumetra.kill();
         QVERIFY(lumetra.waitForFinished(5000));
         QTRY_VERIFY_WITH_TIMEOUT(std::time(nullptr) > end, 15000);
-        lumetra.start(rig.program, {});
+        lumetra.start(program, {});
         QVERIFY(lumetra.waitForStarted(5000));
-        SimFrame off;
-        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 1-3", 10000, &off));
-        QTRY_COMPARE_WITH_TIMEOUT(Column("select * from tb_memo", "状态", rig.db),
+        qint64 offAtMs = 0;
+        QVERIFY(simulator.WaitForFrame("SendAudioCom", "channels off: 1-3", 10000, &offAtMs));
+        QTRY_COMPARE_WITH_TIMEOUT(Column("select * from tb_memo", "状态", db),
                                   std::vector<std::string>{sql::kStateDone}, 3000);
-        ExpectFrameAt(rig.simulator, "ClosePower", "all outlets off",
-                      static_cast<std::time_t>(off.receivedAtMs / 1000) + 15, 20000);
+        ExpectFrameAt(simulator, "ClosePower", "all outlets off",
+                      static_cast<std::time_t>(offAtMs / 1000) + 15, 20000);
         // The history kept every step up to the kill; the stale close and the power-down after the
         // restart join the same line.
-        auto kinds = [&rig] {
-            CHistoryTable history(rig.db);
+        auto kinds = [&db] {
+            CHistoryTable history(db);
             std::vector<HistoryRecord> lines = history.Records(0, INT_MAX);
             std::erase_if(lines, [](const HistoryRecord& line) { return line.kind == RecordKind::kLink; });
             std::vector<int> found;
@@ -91,11 +106,11 @@ private slots:
     // a terminal stops it (Ctrl+C reaches the whole process group), the receivers go off, the frame
     // reaches the simulator, then all ends.
     void headlessRunRunsTheScheduleAndEndsWithTheReceiversOff() {
-        TestDatabase database;
         const std::time_t start = std::time(nullptr) + 14;
-        if (CProgramRig::NearMidnight(start)) QSKIP("too close to midnight for a same-day task");
-        InsertTask(database.Db(), "无窗口", sql::kStateIdle, CProgramRig::TimeOfDay(start),
-                   CProgramRig::TimeOfDay(start + 60), 2, "1000");
+        if (TimeOfDay(start + 60) < TimeOfDay(start)) QSKIP("too close to midnight for a same-day task");
+        TestDatabase database;
+        InsertTask(database.Db(), "无窗口", sql::kStateIdle, TimeOfDay(start), TimeOfDay(start + 60), 2,
+                   "1000");
         const QString dir = ToQ(database.Dir().Path()), bin = dir + "/bin";
         QVERIFY(QDir().mkpath(bin) && QFile::copy(ToQ(database.Path()), bin + "/dbinfo.mdb"));
         for (const char* program : {LUMETRA_PROGRAM_PATH, LUMETRA_TXSIM_PATH, LUMETRA_INITDB_PATH})

@@ -28,10 +28,13 @@ class LedPageTest : public QObject {
     std::unique_ptr<CStation> m_station;
     std::unique_ptr<CLedPage> m_page;
 
-    void Send(int position, const QString& text) {
+    // Sends `text` to the screen at `position`; the boxes it showed.
+    QStringList Send(int position, const QString& text) {
+        m_boxes->shown.clear();
         m_page->AddressList()->setCurrentIndex(position);
         m_page->TextEdit()->setPlainText(text);
         Click(m_page->SendButton());
+        return m_boxes->Texts();
     }
 
 private slots:
@@ -71,10 +74,16 @@ private slots:
         }
     }
 
-    void sendQueuesTheFrameAndStoresTheRow() {
+    // Refused sends queue and store nothing; a good one queues its frame and stores its row; the
+    // list shows the rows newest first, numbered down, once its button is pressed.
+    void sendQueuesTheFrameStoresTheRowAndListsIt() {
+        QCOMPARE(Send(-1, "text"), QStringList{"请选择编码"});
+        QCOMPARE(Send(0, ""), QStringList{"请输入内容"});
+        QCOMPARE(Send(5, "晚安😀"), QStringList{"字符“😀”无法在LED屏幕上显示，请删除后再发送"});
+        QVERIFY(m_link->Commands().empty() && StoredRows().empty());
+
         const QString text = QStringLiteral("集合\nGate 2");
-        Send(127, text);
-        QVERIFY(m_boxes->shown.empty());
+        QCOMPARE(Send(127, text), QStringList());
         QCOMPARE(m_link->Commands().size(), size_t(1));
         // Screen 128, the text in GBK.
         QCOMPARE(m_link->Commands()[0].data,
@@ -84,38 +93,14 @@ private slots:
         // The recording link never hears from a transmitter: the page says the screen may have
         // missed it.
         QVERIFY(m_page->Status()->text().contains(QStringLiteral("可能没有收到")));
-
         Click(m_page->ClearButton());
-        QCOMPARE(m_page->TextEdit()->toPlainText(), QString());
-        QCOMPARE(m_page->AddressList()->currentIndex(), -1);
-    }
+        QVERIFY(m_page->TextEdit()->toPlainText().isEmpty() && m_page->AddressList()->currentIndex() == -1);
 
-    void refusalsQueueAndStoreNothing() {
-        const struct {
-            int position;
-            QString text, message;
-        } cases[] = {
-            {-1, QStringLiteral("text"), QStringLiteral("请选择编码")},
-            {0, QString(), QStringLiteral("请输入内容")},
-            {5, QStringLiteral("晚安😀"), QStringLiteral("字符“😀”无法在LED屏幕上显示，请删除后再发送")},
-        };
-        for (const auto& c : cases) {
-            m_boxes->shown.clear();
-            Send(c.position, c.text);
-            QCOMPARE(m_boxes->Texts(), QStringList{c.message});
-        }
-        QVERIFY(m_link->Commands().empty());
-        QVERIFY(StoredRows().empty());
-    }
-
-    // Newest first, numbered down.
-    void historyListsNewestFirstNumberedDown() {
-        for (int i = 1; i <= 3; ++i) {
-            Send(i - 1, QStringLiteral("通知%1").arg(i));
+        for (int i = 1; i <= 2; ++i) {
             m_clock->SetTime(m_clock->Now() + 60);
+            Send(i - 1, QStringLiteral("通知%1").arg(i));
         }
         m_page->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_page.get()));
         QCOMPARE(m_page->History()->model()->rowCount(), 0);  // only the button loads it
         Click(m_page->HistoryButton());
         const QAbstractItemModel& model = *m_page->History()->model();
@@ -124,7 +109,7 @@ private slots:
             rows << model.index(row, CLedHistoryModel::kNumber).data().toString() + " " +
                         model.index(row, CLedHistoryModel::kAddress).data().toString() + " " +
                         model.index(row, CLedHistoryModel::kContent).data(Qt::ToolTipRole).toString();
-        QCOMPARE(rows, (QStringList{"3 003CH 通知3", "2 002CH 通知2", "1 001CH 通知1"}));
+        QCOMPARE(rows, (QStringList{"3 002CH 通知2", "2 001CH 通知1", "1 128CH " + text}));
         QCOMPARE(model.index(0, CLedHistoryModel::kTime).data().toString(),
                  QStringLiteral("2026-03-05 14:09:09"));
     }
