@@ -102,7 +102,8 @@ private slots:
                 {kStart, -1, "前晚", "1"}};
             int64_t id = 0;
             for (auto [kind, hour, title, zones] : lines) {
-                HistoryEvent event{.at = sunday + hour * 3600, .kind = kind, .title = title, .zones = zones};
+                HistoryEvent event;
+                event.at = sunday + hour * 3600, event.kind = kind, event.title = title, event.zones = zones;
                 event.failed = ++id == 2;
                 CHistoryTable(AppConnection()).Write(id, true, event);
             }
