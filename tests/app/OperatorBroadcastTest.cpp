@@ -36,7 +36,7 @@ class OperatorBroadcastTest : public QObject {
 private slots:
     void init() { qputenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440"); }
 
-    // The frames of an emergency's start and stop: StationTest.AnEmergencyWithoutTasksOrAtTheExit...
+    // The frames of an emergency's start and stop: HistoryTest.AnEmergencyWithoutTasksOrAtTheExit...
     void emergencyIsConfirmedOnceLoggedOutShownAndStopped() {
         CMainRig rig(kMondayMorning);
         CMainWindow& main = *rig.main;

@@ -56,7 +56,7 @@ private slots:
     }
 
     // Deleting asks first, and takes every task that shares the row's name and start time. (A task
-    // deleted on air goes off the air: StationTest.ATaskDeletedOnAirIsSwitchedOffAndFallsSilent.)
+    // deleted on air goes off the air: HistoryTest.ATaskDeletedOnAirIsSwitchedOffFallsSilent...)
     void deletingAsksFirstAndTakesEveryTaskOfTheSameNameAndStart() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
