@@ -1,7 +1,6 @@
 // The diagnostic log: line layout and whole lines from concurrent threads.
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <regex>
 #include <string>
 #include <thread>

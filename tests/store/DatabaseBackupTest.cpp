@@ -9,7 +9,6 @@
 #include "store/Database.h"
 #include "store/DatabaseBackup.h"
 #include "store/DeliveredDatabase.h"
-#include "store/Recordset.h"
 #include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 
