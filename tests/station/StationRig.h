@@ -48,15 +48,14 @@ inline std::string Clock(std::time_t at) {
     return LocalText(at, "%T");
 }
 
-// An event as "08:00:00 开始" with " [断]" when the link was down and " [失败]" when it failed;
-// a file's events carry no second (the playback's own pace), their detail instead.
+// An event as "08:00:00 开始" with " [失败]" when it failed; a file's events carry no second (the
+// playback's own pace), their detail instead. Whether the link was up is checked where the test
+// brings it down.
 inline std::string Line(const HistoryEventRow& event) {
     const bool file = event.kind >= HistoryKind::kFileStart && event.kind <= HistoryKind::kFileFailed;
-    std::string line = file ? std::string(HistoryKindText(event.kind)) + " " + event.detail
-                            : Clock(event.at) + " " + HistoryKindText(event.kind);
-    if (!event.linkUp) line += " [断]";
-    if (event.failed) line += " [失败]";
-    return line;
+    return (file ? std::string(HistoryKindText(event.kind)) + " " + event.detail
+                 : Clock(event.at) + " " + HistoryKindText(event.kind)) +
+           (event.failed ? " [失败]" : "");
 }
 
 // Counts what the station tells the pages.
@@ -129,10 +128,8 @@ protected:
     }
     std::vector<std::string> Events(int64_t record) {
         std::vector<std::string> lines;
-        for (HistoryEventRow event : CHistoryTable(database.Db()).Events(record)) {
-            event.linkUp = true;
+        for (const HistoryEventRow& event : CHistoryTable(database.Db()).Events(record))
             lines.push_back(Line(event));
-        }
         return lines;
     }
     bool HasEvent(HistoryKind kind) {
