@@ -35,7 +35,9 @@ public:
     void Enqueue(const LinkCommand& command) override {
         const std::vector<uint8_t>& d = command.data;
         std::string what = command.name;
-        if (command.name == "SendPower" && d.size() == 7) what += " " + HexByte(d[5]);
+        const char* digits = "0123456789ABCDEF";
+        if (command.name == "SendPower" && d.size() == 7)
+            what += std::string{' ', digits[d[5] >> 4], digits[d[5] & 15]};
         if (command.name == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4) what += d[69] ? " on" : " off";
         CRecordingLink::Enqueue(command);
         Add(what);
@@ -56,11 +58,6 @@ public:
         std::lock_guard lock(m_mutex);  // the scheduler thread adds while a test reads
         return m_events;
     }
-    std::vector<std::vector<uint8_t>> Frames() const {
-        std::vector<std::vector<uint8_t>> frames;
-        for (const LinkCommand& c : Commands()) frames.push_back(c.data);
-        return frames;
-    }
     // Events that are `what` or begin with it and a blank: "PlayTask" counts every hand-over.
     int Count(const std::string& what) const {
         const std::vector<Event> events = Events();
@@ -75,10 +72,6 @@ public:
     }
 
 private:
-    static std::string HexByte(uint8_t byte) {
-        const char* digits = "0123456789ABCDEF";
-        return {digits[byte >> 4], digits[byte & 15]};
-    }
     void Add(const std::string& what) {
         Event event{m_now(), what, probe ? probe() : ""};
         std::lock_guard lock(m_mutex);

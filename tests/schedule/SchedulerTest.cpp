@@ -26,7 +26,6 @@ namespace {
 
 using namespace test;
 using Texts = std::vector<std::string>;
-using Frame = std::vector<uint8_t>;
 
 // "08:00:00" on Monday 2026-03-02; "24:00:05" is on Tuesday.
 std::time_t Monday(const std::string& time) {
@@ -37,11 +36,11 @@ std::time_t Monday(const std::string& time) {
 
 // What the receivers and outlets are after every frame so far, as the transmitter keeps them:
 // "on 2 3 | outlets 0100"; and, into `said`, what each frame did as it tells ("SendPower: outlets on: 2").
-std::string OnAir(const std::vector<Frame>& frames, Texts* said = nullptr) {
+std::string OnAir(const std::vector<LinkCommand>& frames, Texts* said = nullptr) {
     txsim::CTransmitterState transmitter;
     txsim::CFrameDecoder decoder;
-    for (const Frame& frame : frames)
-        for (const txsim::DecodedFrame& decoded : decoder.Push(frame.data(), frame.size())) {
+    for (const LinkCommand& frame : frames)
+        for (const txsim::DecodedFrame& decoded : decoder.Push(frame.data.data(), frame.data.size())) {
             const txsim::FrameSummary summary = transmitter.Apply(decoded);
             if (said) said->push_back(summary.command + ": " + summary.text);
         }
@@ -164,7 +163,7 @@ TEST_F(SchedulerTest, LatePassesCatchUpInOrder) {
     }
 
     Texts said, powers, channels, plays;
-    OnAir(rec.Frames(), &said);
+    OnAir(rec.Commands(), &said);
     for (const std::string& text : said)
         if (!text.starts_with("ClosePower"))
             (text.starts_with("SendPower") ? powers : channels).push_back(text);
@@ -248,7 +247,7 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
             RunUntil(step.substr(0, 8));
             const std::string what = step.substr(9);
             if (what.starts_with("on "))
-                EXPECT_EQ(OnAir(rec.Frames()), what) << step;
+                EXPECT_EQ(OnAir(rec.Commands()), what) << step;
             else if (what.starts_with("played "))
                 EXPECT_EQ("played " + std::to_string(rec.Count("PlayTask " + id)) + ", stopped " +
                               std::to_string(rec.Count("StopTask " + id)),
