@@ -190,9 +190,12 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
 TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsTheBroadcast) {
     CHistoryTable table(database.Db());
     table.SetRetentionDays(30);
-    // At midnight the first is 30 days and 5 seconds old, the second 29 days and 12 hours.
-    table.Write(1, true, {.at = Monday(23, 59, 55) - 30 * 24 * 3600, .kind = HistoryKind::kChannelsOn});
-    table.Write(2, true, {.at = Monday(12, 0, 0) - 29 * 24 * 3600, .kind = HistoryKind::kChannelsOn});
+    HistoryEvent action;
+    action.kind = HistoryKind::kChannelsOn;
+    action.at = Monday(23, 59, 55) - 30 * 24 * 3600;  // inside the period until midnight
+    table.Write(1, true, action);
+    action.at = Monday(12, 0, 0) - 29 * 24 * 3600;
+    table.Write(2, true, action);
     const std::string done = InsertTask(database.Db(), {.state = sql::kStateDone});
     StartStation(Monday(23, 59, 50), {.start = "00:00:10", .playList = "", .power = "1000"});
     EXPECT_EQ(StoredTaskState(database.Db(), done), sql::kStateIdle);

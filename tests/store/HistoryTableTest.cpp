@@ -11,24 +11,29 @@
 namespace lumetra {
 namespace {
 
+HistoryEvent At(std::time_t at, HistoryKind kind, std::string detail = {}) {
+    HistoryEvent event;
+    event.at = at;
+    event.kind = kind;
+    event.detail = std::move(detail);
+    return event;
+}
+
 // Texts stored as typed; a line's times, failures and link losses gathered from its events; an
 // event the table refuses (a second start of a line) leaves nothing half stored.
 TEST(HistoryTableTest, ALineAndItsEventsComeBackAsWritten) {
     test::TestDatabase database;
     CHistoryTable table(database.Db());
-    table.Write(1, true,
-                {.at = 1000,
-                 .kind = HistoryKind::kPowerUp,
-                 .taskId = "7",
-                 .title = "it's 早间广播",
-                 .zones = "1-2, 5"});
-    const HistoryEvent failed{.at = 1010,
-                              .kind = HistoryKind::kFileFailed,
-                              .detail = "无法播放“/a/it's.mp3”：文件不存在。",
-                              .linkUp = false,
-                              .failed = true};
+    HistoryEvent open = At(1000, HistoryKind::kPowerUp);
+    open.taskId = "7";
+    open.title = "it's 早间广播";
+    open.zones = "1-2, 5";
+    table.Write(1, true, open);
+    HistoryEvent failed = At(1010, HistoryKind::kFileFailed, "无法播放“/a/it's.mp3”：文件不存在。");
+    failed.failed = true;
+    failed.linkUp = false;
     table.Write(1, false, failed);
-    table.Write(1, false, {.at = 1030, .kind = HistoryKind::kEndDeleted});
+    table.Write(1, false, At(1030, HistoryKind::kEndDeleted));
     EXPECT_EQ(table.UnfinishedBroadcast("7"), std::nullopt) << "its end was stored";
 
     const std::vector<HistoryRecord> lines = table.Records(1000, 1001);
@@ -47,9 +52,8 @@ TEST(HistoryTableTest, ALineAndItsEventsComeBackAsWritten) {
     EXPECT_FALSE(events[1].linkUp);
     EXPECT_TRUE(table.Records(1001, INT_MAX).empty()) << "a line belongs to the moment of its first event";
 
-    table.Write(2, true, {.at = 2000, .kind = HistoryKind::kStart});
-    EXPECT_THROW(table.Write(2, true, {.at = 2005, .kind = HistoryKind::kEnd}), CDbError)
-        << "the line exists";
+    table.Write(2, true, At(2000, HistoryKind::kStart));
+    EXPECT_THROW(table.Write(2, true, At(2005, HistoryKind::kEnd)), CDbError) << "the line exists";
     EXPECT_EQ(table.Events(2).size(), 1u);
     EXPECT_EQ(table.Records(2000, INT_MAX).at(0).end, 0);
     EXPECT_EQ(table.UnfinishedBroadcast(""), std::optional<int64_t>(2));
@@ -58,10 +62,10 @@ TEST(HistoryTableTest, ALineAndItsEventsComeBackAsWritten) {
 TEST(HistoryTableTest, PurgeRemovesOldLinesWithTheirEvents) {
     test::TestDatabase database;
     CHistoryTable table(database.Db());
-    table.Write(1, true, {.at = 100, .kind = HistoryKind::kPowerUp});
-    table.Write(1, false, {.at = 300, .kind = HistoryKind::kPowerDown});  // ends after the cut: stays whole
-    table.Write(2, true, {.at = 150, .kind = HistoryKind::kChannelsOn});
-    table.Write(3, true, {.at = 400, .kind = HistoryKind::kLinkDown});
+    table.Write(1, true, At(100, HistoryKind::kPowerUp));
+    table.Write(1, false, At(300, HistoryKind::kPowerDown));  // ends after the cut: stays whole
+    table.Write(2, true, At(150, HistoryKind::kChannelsOn));
+    table.Write(3, true, At(400, HistoryKind::kLinkDown));
     EXPECT_EQ(table.Purge(200), 1);
     EXPECT_EQ(table.Purge(200), 0);
     std::vector<int64_t> left;
