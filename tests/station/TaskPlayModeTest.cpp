@@ -66,8 +66,9 @@ TEST(TaskPlayMode, SixFilesUnderEachMode) {
                                        [&] { return w.starts.size() >= starts && (!stops || !w.playing); }))
             << "mode " << (w.taskMode ? static_cast<int>(*w.taskMode) : 0) << " played " << w.starts;
         EXPECT_EQ(w.starts.substr(0, stops ? starts : w.expected.size()) + (stops ? "." : ""), w.expected);
-        if (w.taskMode == PlayMode::kRandom)
+        if (w.taskMode == PlayMode::kRandom) {
             EXPECT_EQ(w.starts.find_first_not_of("012345"), std::string::npos) << w.starts;
+        }
     }
     for (Watched& w : cases) {
         EXPECT_EQ(w.playback->State().mode, w.taskMode.value_or(PlayMode::kRepeatOne));
