@@ -1,11 +1,16 @@
-// SplitString, the zone and channel labels, and the program directory.
+// The store's small helpers: statement templates filled (quotes doubled in text, numbers as they
+// are, mismatches refused), salted password hashes, SplitString, the zone and channel labels, and
+// the program directory.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "store/Labels.h"
+#include "store/PasswordHash.h"
 #include "store/ProgramDir.h"
 #include "store/SplitString.h"
+#include "store/SqlFormat.h"
 
 namespace lumetra {
 namespace {
@@ -42,8 +47,9 @@ TEST(Labels, BuildAndReadBack) {
         {"003FHx(y)", false, false, 3, ""},
     };
     for (const auto& c : cases) {
-        if (c.built)
+        if (c.built) {
             EXPECT_EQ(c.channel ? ChannelLabel(c.number, c.name) : ZoneLabel(c.number, c.name), c.label);
+        }
         EXPECT_EQ(IsChannelLabel(c.label), c.channel) << c.label;
         EXPECT_EQ(LabelNumber(c.label), c.number) << c.label;
         EXPECT_EQ(LabelName(c.label), c.name) << c.label;
@@ -55,6 +61,49 @@ TEST(ProgramDirectory, IsTheDirectoryOfTheRunningProgram) {
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
     EXPECT_TRUE(std::filesystem::exists(dir + "store_tests"));
+}
+
+TEST(EscapeSql, DoublesEverySingleQuote) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"", ""},
+        {"'a'b'", "''a''b''"},
+        {"\"double\" stays", "\"double\" stays"},
+        {std::string("nul\0'x", 6), std::string("nul\0''x", 7)},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EscapeSql(c.in), c.out) << c.in;
+}
+
+TEST(FormatSql, FillsTextAndNumbers) {
+    EXPECT_EQ(FormatSql("set s= '%s' where ID=%d", "正在执行", 42), "set s= '正在执行' where ID=42");
+    EXPECT_EQ(FormatSql("values ('%s','%s')", std::string("o'neil"), "p'w"), "values ('o''neil','p''w')");
+    EXPECT_EQ(FormatSql("100%% of '%s'", "x"), "100% of 'x'");
+    const std::string longText(100000, 'z');
+    EXPECT_EQ(FormatSql("'%s'", longText), "'" + longText + "'");
+}
+
+TEST(FormatSql, RefusesArgumentsThatDoNotMatchTheTemplate) {
+    EXPECT_THROW(FormatSql("s='%s' where ID=%d", "a"), std::logic_error);        // too few
+    EXPECT_THROW(FormatSql("s='%s' where ID=%d", "a", 1, 2), std::logic_error);  // too many
+    EXPECT_THROW(FormatSql("s='%s' where ID=%d", 1, "a"), std::logic_error);     // swapped kinds
+    EXPECT_THROW(FormatSql("select %x from t", 1), std::logic_error);            // unsupported
+}
+
+TEST(PasswordHash, SaltedHashMatchesOnlyTheRightPassword) {
+    const std::string first = HashPassword("密码1"), second = HashPassword("密码1");
+    EXPECT_NE(first, second);  // salted: equal passwords do not show in the table
+    EXPECT_TRUE(IsPasswordHash(first));
+    EXPECT_EQ(first.find("密码1"), std::string::npos);
+    const struct {
+        std::string stored, typed;
+        bool matches;
+    } cases[] = {{first, "密码1", true},    {second, "密码1", true}, {first, "密码", false},
+                 {first, "", false},        {first, first, false},   {"admin", "admin", true},
+                 {"admin", "Admin", false}, {"", "", true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PasswordMatches(c.stored, c.typed), c.matches) << c.stored << " " << c.typed;
+    EXPECT_FALSE(IsPasswordHash("admin"));
 }
 
 }  // namespace
