@@ -1,5 +1,5 @@
 // The main window on the program's start path: pages and buttons, keys, the clock, the start reset, the
-// link state, the shutdown timer, dragging and the exit sequence.
+// link state, the shutdown timer and the exit sequence.
 #include "AppTestKit.h"
 #include "app/ShutdownNotice.h"
 #include "pages/DlgTaskEdit.h"
@@ -55,9 +55,9 @@ private slots:
         qputenv("XDG_CONFIG_HOME", "");
     }
 
-    // The login, its keys, dragging, the pages the buttons show, Enter on the lists (a task opens for
+    // The login, its keys, the pages the buttons show, Enter on the lists (a task opens for
     // change, an instant-play entry plays), the user at the keyboard kept, the log-off.
-    void loginKeysDraggingAndPages() {
+    void loginKeysAndPages() {
         TempDir dir;
         const std::string song = dir.File("song.mp3");
         WriteSilentMp3(song, 3);
@@ -92,16 +92,6 @@ private slots:
         Answer<CDlgTaskEdit>([&](CDlgTaskEdit& editor) { opened = editor.NameEdit()->text(); }, false);
         QTest::keyClick(tasks, Qt::Key_Return);
         QCOMPARE(opened, QString("早操"));
-
-        // The background drags the window; a page does not.
-        const QPoint start = main.pos();
-        SendMouse(&main, QEvent::MouseButtonPress, QPoint(600, 80));
-        SendMouse(&main, QEvent::MouseMove, QPoint(650, 110));
-        SendMouse(&main, QEvent::MouseButtonRelease, QPoint(650, 110));
-        QCOMPARE(main.pos(), start + QPoint(50, 30));
-        SendMouse(main.TaskListPage(), QEvent::MouseButtonPress, QPoint(5, 5));
-        SendMouse(&main, QEvent::MouseMove, QPoint(300, 300));
-        QCOMPARE(main.pos(), start + QPoint(50, 30));
 
         const std::pair<CMainWindow::ButtonId, QStringList> switches[] = {
             {CMainWindow::kTasks, {"tasks"}},
@@ -143,36 +133,6 @@ private slots:
         QCOMPARE(main.PageTitle()->text(), QString());
         QVERIFY(login.isVisible());
         QVERIFY(rig.boxes.shown.empty());
-        Click(main.Button(CMainWindow::kMinimise));
-        QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
-    }
-
-    void startResetsExecutedTasksAndArmsTheShutdownTimer() {
-        CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
-            InsertTask(AppConnection(), "a", sql::kStateDone);
-            InsertTask(AppConnection(), "b", sql::kStateRunning, "21:00:00", "23:00:00");  // on air
-            AppConnection().ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
-        });
-        QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
-        // The task list shows what is stored now, though it was loaded before the reset.
-        QTRY_COMPARE(rig.main->TaskListPage()->List()->GetItemText(0, kColState), QString(sql::kStateIdle));
-        QVERIFY(rig.main->ShutdownTimer().isActive() && rig.main->ShutdownTimer().interval() == 60000);
-        // When it fires, a minute ahead, the countdown shows and goes on every second; "取消"
-        // skips today's shutdown and arms tomorrow's.
-        rig.main->StartShutdownTimer(std::chrono::milliseconds(0));
-        CShutdownNotice& notice = *rig.main->ShutdownNotice();
-        QTRY_VERIFY(notice.isVisible());
-        // The main window runs as a window: a modal one would keep every click from the notice.
-        QCOMPARE(rig.main->windowModality(), Qt::NonModal);
-        QVERIFY(!QApplication::activeModalWidget());
-        QVERIFY(notice.Message()->text().contains(QStringLiteral("120秒")));
-        QCOMPARE(rig.main->ShutdownTimer().interval(), 1000);
-        rig.clock.SetTime(LocalTime(2026, 3, 5, 22, 0, 59));
-        QTRY_COMPARE(notice.Message()->text(), QStringLiteral("系统将在1秒后自动关机。"));
-        Click(notice.Button());
-        QVERIFY(!notice.isVisible());
-        QCOMPARE(rig.main->ShutdownTimer().interval(), (86400 + 1 - 60) * 1000);
-        QCOMPARE(rig.power.requests, 0);
     }
 
     // At start the settings box is ticked by an autostart entry under $HOME/.config, where it lives
@@ -204,17 +164,41 @@ private slots:
                  QString("连  接"));  // the page hears of it too
     }
 
-    void stationEventsReachTheirPagesThenExit() {
-        CMainRig rig(kThursdayAfternoon);
+    // At start executed tasks wait again and the task list shows it, though it was loaded before
+    // the reset; the shutdown timer is armed. When it fires, a minute ahead, the countdown shows and
+    // goes on every second; "取消" skips today's shutdown and arms tomorrow's. Then the station's
+    // events reach their pages, and the exit asks first and runs the exit sequence.
+    void startShutdownNoticeEventsAndExit() {
+        CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
+            InsertTask(AppConnection(), "a", sql::kStateDone);
+            InsertTask(AppConnection(), "b", sql::kStateRunning, "21:00:00", "23:00:00");  // on air
+            AppConnection().ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
+        });
         CMainWindow& main = *rig.main;
-        CPlayback& playback = rig.Station().Playback();
-        rig.Station().FlushPort();
-        InsertTask(AppConnection(), "a", sql::kStateRunning);
-        InsertTask(AppConnection(), "b", sql::kStateIdle);
-        main.Notify(WindowMessage::kTasksChanged);
-        QTRY_COMPARE(main.TaskListPage()->List()->GetItemCount(), 2);
+        QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
+        QTRY_COMPARE(main.TaskListPage()->List()->GetItemText(0, kColState), QString(sql::kStateIdle));
+        QVERIFY(main.ShutdownTimer().isActive() && main.ShutdownTimer().interval() == 60000);
+        main.StartShutdownTimer(std::chrono::milliseconds(0));
+        CShutdownNotice& notice = *main.ShutdownNotice();
+        QTRY_VERIFY(notice.isVisible());
+        // The main window runs as a window: a modal one would keep every click from the notice.
+        QCOMPARE(main.windowModality(), Qt::NonModal);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(notice.Message()->text().contains(QStringLiteral("120秒")));
+        QCOMPARE(main.ShutdownTimer().interval(), 1000);
+        rig.clock.SetTime(LocalTime(2026, 3, 5, 22, 0, 59));
+        QTRY_COMPARE(notice.Message()->text(), QStringLiteral("系统将在1秒后自动关机。"));
+        Click(notice.Button());
+        QVERIFY(!notice.isVisible());
+        QCOMPARE(main.ShutdownTimer().interval(), (86400 + 1 - 60) * 1000);
+        QCOMPARE(rig.power.requests, 0);
 
+        rig.Station().FlushPort();
+        InsertTask(AppConnection(), "c", sql::kStateIdle);
+        main.Notify(WindowMessage::kTasksChanged);
+        QTRY_COMPARE(main.TaskListPage()->List()->GetItemCount(), 3);
         // A task's list reaches the play page. (Which task's end stops it: PlayPage.TaskLists...)
+        CPlayback& playback = rig.Station().Playback();
         const std::string mp3 = rig.db.Dir().File("silence.mp3");
         WriteSilentMp3(mp3, 5);
         playback.PlayTask("7", mp3);
@@ -227,12 +211,10 @@ private slots:
         QVERIFY(!main.Exit());
         QCOMPARE(rig.boxes.Texts(), QStringList{"确定要退出吗？"});
         QVERIFY(main.isVisible() && playback.State().status == PlayStatus::kPlaying && exited.isEmpty());
-
         QVERIFY(main.Exit());
-        QVERIFY(playback.State().status != PlayStatus::kPlaying);
-        QVERIFY(!main.isVisible());
+        QVERIFY(playback.State().status != PlayStatus::kPlaying && !main.isVisible());
         QCOMPARE(exited.count(), 1);
-        QCOMPARE(States(), (std::vector<std::string>{sql::kStateDone, sql::kStateIdle}));
+        QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateDone, sql::kStateIdle}));
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 3000));
     }
 };
