@@ -43,6 +43,8 @@ class SettingsPageTest : public QObject {
     }
 
 private slots:
+    // A backup taken while a task runs restores the task and the shutdown setting, and the pages and
+    // the timer follow; a file of another program is refused.
     void backupWhileATaskRunsThenRestoreReloadsThePages() {
         CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0), [] {
             InsertTask(AppConnection(), "早操", sql::kStateRunning, "08:00:00", "08:30:00", 3);
@@ -79,6 +81,27 @@ private slots:
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kError);
         QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
         QCOMPARE(tasks.List()->GetItemCount(), 1);
+
+        // The shutdown group stores what it is set to and arms the timer for it: from 08:05:00 to
+        // 07:05:00 the next morning, less the minute of warning.
+        CShutdownGroup& shutdown = *rig.main->SettingsPage()->ShutdownGroup();
+        QCOMPARE(shutdown.TimePicker()->time(), QTime(22, 0, 0));
+        Edit(shutdown, [&] { shutdown.EnableBox()->setChecked(false); });
+        QVERIFY(!rig.main->ShutdownTimer().isActive());
+        Edit(shutdown, [&] {
+            shutdown.EnableBox()->setChecked(true);
+            shutdown.TimePicker()->setTime(QTime(7, 5, 0));
+        });
+        QCOMPARE(Column("select 启用关机 || ' ' || 关机时间 as v from shut_down", "v"),
+                 std::vector<std::string>{"1 7:5:0"});
+        QCOMPARE(rig.main->ShutdownTimer().interval(), (23 * 3600 - 60) * 1000);
+        // A refused statement stores nothing and the group shows what still holds.
+        rig.boxes.shown.clear();
+        AppConnection().ExecuteSql("drop table shut_down");
+        Edit(shutdown, [&] { shutdown.TimePicker()->setTime(QTime(8, 0, 0)); });
+        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QCOMPARE(rig.boxes.shown[0].icon, MbIcon::kError);
+        QVERIFY(shutdown.EnableBox()->isChecked() && shutdown.TimePicker()->time() == QTime(7, 5, 0));
     }
 
     void adapterAndSoundOutputChoicesAreStoredAndHandedOver() {
@@ -123,31 +146,6 @@ private slots:
         emit output.activated(0);
         LoadAudioOutputChoice();
         QCOMPARE(ChosenAudioOutput(), std::string());
-    }
-
-    void shutdownGroupStoresAndArms() {
-        CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
-            AppConnection().ExecuteSql("update shut_down  set 启用关机= '0' ,关机时间='23:5:9'");
-        });
-        CShutdownGroup& group = *rig.main->SettingsPage()->ShutdownGroup();
-        QCOMPARE(group.TimePicker()->time(), QTime(23, 5, 9));
-        QVERIFY(!group.EnableBox()->isChecked());
-        Edit(group, [&] {
-            group.EnableBox()->setChecked(true);
-            group.TimePicker()->setTime(QTime(7, 5, 0));
-        });
-        QCOMPARE(Column("select * from shut_down", "关机时间"), std::vector<std::string>{"7:5:0"});
-        QCOMPARE(Column("select * from shut_down", "启用关机"), std::vector<std::string>{"1"});
-        // 21:59:00 to 07:05:00 the next morning, less the minute of warning.
-        QCOMPARE(rig.main->ShutdownTimer().interval(), ((2 * 60 + 1 + 7 * 60 + 5) * 60 - 60) * 1000);
-
-        // A refused statement stores nothing and the group shows what still holds.
-        AppConnection().ExecuteSql("drop table shut_down");
-        Edit(group, [&] { group.TimePicker()->setTime(QTime(8, 0, 0)); });
-        QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QCOMPARE(rig.boxes.shown[0].icon, MbIcon::kError);
-        QCOMPARE(group.TimePicker()->time(), QTime(7, 5, 0));
-        QVERIFY(group.EnableBox()->isChecked());
     }
 
     void autostartEntryIsWrittenRewrittenAndRemoved() {
