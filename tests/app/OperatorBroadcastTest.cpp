@@ -41,30 +41,32 @@ private slots:
         CMainRig rig(kMondayMorning);
         CMainWindow& main = *rig.main;
         QPushButton* button = main.Emergency()->Button();
-        QVERIFY(main.LoginPage()->isVisible() && button->isEnabled());  // nobody is logged in
+        CPlayback& playback = rig.Station().Playback();
+        // The station's emergency, the button, the status line, the titles and the playback.
+        const auto seen = [&] {
+            const QString onAir = CEmergencyControl::kOnAirText;
+            const bool titled =
+                main.PageTitle()->text().contains(onAir) && main.windowTitle().contains(onAir);
+            return QString("%1|%2|%3|%4|%5")
+                .arg(rig.Station().InEmergency())
+                .arg(button->text(), main.Emergency()->StatusLine()->text())
+                .arg(titled)
+                .arg(playback.State().status == PlayStatus::kPlaying);
+        };
+        const QString off = QString("0|%1||0|0").arg(CEmergencyControl::kStartText);
+        QVERIFY(main.LoginPage()->isVisible());  // nobody is logged in
         rig.boxes.answer = MbResult::kCancel;
         Click(button);
         QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::kOkCancel);
-        QVERIFY(!rig.Station().InEmergency());
-
+        QCOMPARE(seen(), off);
         Click(button);
-        QVERIFY(rig.Station().InEmergency());
-        QTRY_COMPARE(button->text(), QString(CEmergencyControl::kStopText));
-        const QString onAir = QString(CEmergencyControl::kOnAirText);
-        QCOMPARE(main.Emergency()->StatusLine()->text(), onAir);
-        QVERIFY(main.PageTitle()->text().contains(onAir) && main.windowTitle().contains(onAir));
-        CPlayback& playback = rig.Station().Playback();
-        QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
+        QTRY_COMPARE(seen(),
+                     QString("1|%1|%2|1|1").arg(CEmergencyControl::kStopText, CEmergencyControl::kOnAirText));
         QCOMPARE(playback.List(), std::vector<std::string>{SirenPath().toStdString()});
         QCOMPARE(QFileInfo(SirenPath()).size(), qint64{44 + 2 * kSirenRate * kSirenSeconds});
-
         Click(button);  // the stop asks nothing
         QCOMPARE(rig.boxes.shown.size(), size_t{2});
-        QVERIFY(!rig.Station().InEmergency());
-        QTRY_COMPARE(button->text(), QString(CEmergencyControl::kStartText));
-        QCOMPARE(main.Emergency()->StatusLine()->text(), QString());
-        QVERIFY(!main.PageTitle()->text().contains(onAir));
-        QTRY_VERIFY(playback.State().status != PlayStatus::kPlaying);
+        QTRY_COMPARE(seen(), off);
     }
 
     // A termination signal during an emergency, while a box waits for an operator who is not there:
