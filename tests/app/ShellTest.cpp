@@ -12,7 +12,6 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/PortAlertBox.h"
-#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "tools/txsim/SimulatorProcess.h"
 
@@ -53,17 +52,6 @@ private slots:
             QCOMPARE(line.exitCode, row.exitCode);
             QCOMPARE(line.output.empty(), !row.exitCode);
         }
-    }
-
-    // Without a locale Qt's own texts read in Chinese.
-    void qtTextsAreChineseWithoutALocale() {
-        QCOMPARE(QtTextLocale(QLocale::c()), QLocale(QLocale::Chinese, QLocale::China));
-        const QLocale german(QLocale::German, QLocale::Germany);
-        QCOMPARE(QtTextLocale(german), german);
-        QVERIFY(InstallQtTranslations(QtTextLocale(QLocale::c())));
-        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Ok | QMessageBox::Cancel);
-        QCOMPARE(box.button(QMessageBox::Ok)->text(), QString("确定"));
-        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("取消"));
     }
 
     // A crashed instance leaves its socket file behind, nobody listening on it: the next start is
