@@ -210,8 +210,6 @@ private slots:
         const CPlayListModel& list = page.List();
         QCOMPARE(list.index(0).data().toString() + "|" + list.index(1).data().toString(),
                  ToQ(files[0] + "|" + missing) + "（文件不存在）");
-        QVERIFY(!list.index(0).data(Qt::ForegroundRole).isValid() &&
-                list.index(1).data(Qt::ForegroundRole).isValid());
         playback.Seek(rig.State().length);  // the end of the last file
         QTRY_VERIFY_WITH_TIMEOUT(rig.State().status != PlayStatus::kPlaying, 3000);
         QTRY_COMPARE(page.SelectedRow(), 2);
