@@ -184,38 +184,6 @@ private slots:
         QVERIFY(m_boxes->shown.empty());
     }
 
-    void editorMovesChannelsByDragAndByMenu() {
-        CZoneCatalog catalog(AppConnection());
-        catalog.AddZone(2, "A");
-        catalog.AddZone(1, "");
-        CZoneEditor editor(AppConnection(), nullptr);
-        editor.resize(400, 600);
-        editor.show();
-        QTreeWidget* tree = editor.Tree();
-        QCOMPARE(Shown(tree), (Lines{"001FH:", "002FH(A):", "默认编码: 001CH 002CH 003CH"}));
-        tree->topLevelItem(2)->setExpanded(true);
-
-        // Over a channel, or back over its own zone, nothing is highlighted and nothing moves.
-        Drag(tree, Item(tree, "005CH"), Item(tree, "006CH"));
-        Drag(tree, Item(tree, "005CH"), Item(tree, "默认编码"));
-        QCOMPARE(StoredArea(5), std::string("0"));
-        Drag(tree, Item(tree, "005CH"), Item(tree, "002FH(A)"));
-        QCOMPARE(StoredArea(5), std::string("1"));
-        QCOMPARE(Shown(tree), (Lines{"001FH:", "002FH(A): 005CH", "默认编码: 001CH 002CH 003CH"}));
-
-        // The context menu's move goes through the move-to-zone dialog and is stored the same way.
-        tree->setCurrentItem(Item(tree, "007CH"));
-        QAction* move = tree->actions().value(0);
-        Answer<CDlgMoveToZone>([](CDlgMoveToZone& d) {
-            QVERIFY(!d.Buttons()->button(QDialogButtonBox::Ok)->isEnabled());  // nothing chosen yet
-            d.ZoneList()->setCurrentText("001FH");
-        });
-        move->trigger();
-        QCOMPARE(StoredArea(7), std::string("2"));
-        QCOMPARE(Shown(tree).front(), std::string("001FH: 007CH"));
-        tree->setCurrentItem(Item(tree, "001FH"));
-        QVERIFY(!move->isEnabled());
-    }
     void zoneControlSwitchesReceiversAndOutlets() {
         CZoneCatalog catalog(AppConnection());
         catalog.AddZone(1, "一楼");
@@ -390,6 +358,29 @@ private slots:
         QTRY_VERIFY(std::ranges::any_of(CHistoryTable(AppConnection()).Records(0, INT_MAX), [](auto& r) {
             return r.title + " " + r.operatorName + " " + r.zones == "修改接收机音量 admin 无";
         }));
+
+        // On the settings page's own tree: over a channel, or back over its own zone, nothing is
+        // highlighted and nothing moves; over another zone the channel moves there. The context
+        // menu's move goes through the move-to-zone dialog and is stored the same way; a zone has none.
+        Click(main.Button(CMainWindow::kSettings));
+        QTreeWidget* tree = editor.Tree();
+        tree->expandAll();
+        Drag(tree, Item(tree, "006CH"), Item(tree, "007CH"));
+        Drag(tree, Item(tree, "006CH"), Item(tree, "默认编码"));
+        QCOMPARE(StoredArea(6), std::string("0"));
+        Drag(tree, Item(tree, "006CH"), Item(tree, "003FH(楼)"));
+        QCOMPARE(StoredArea(6), std::string("1"));
+        tree->setCurrentItem(Item(tree, "007CH"));
+        QAction* move = tree->actions().value(0);
+        Answer<CDlgMoveToZone>([](CDlgMoveToZone& d) {
+            QVERIFY(!d.Buttons()->button(QDialogButtonBox::Ok)->isEnabled());  // nothing chosen yet
+            d.ZoneList()->setCurrentText("003FH(楼)");
+        });
+        move->trigger();
+        QCOMPARE(StoredArea(7), std::string("1"));
+        QCOMPARE(Shown(tree).front(), std::string("003FH(楼): 005CH 006CH 007CH"));
+        tree->setCurrentItem(Item(tree, "003FH(楼)"));
+        QVERIFY(!move->isEnabled());
     }
 };
 
