@@ -184,7 +184,9 @@ private slots:
         QVERIFY(m_boxes->shown.empty());
     }
 
-    void zoneControlSwitchesReceiversAndOutlets() {
+    // The zone control page switches the ticked receivers and the outlets; the receiver page sends
+    // frequencies and volume to the ticked receivers and refuses what it cannot read.
+    void zoneControlAndReceiverPagesSwitchAndTuneTheTickedReceivers() {
         CZoneCatalog catalog(AppConnection());
         catalog.AddZone(1, "一楼");
         catalog.AddZone(2, "");
@@ -256,29 +258,23 @@ private slots:
         QCOMPARE(ticked(), QStringList{"003CH"});
         for (int outlet = 1; outlet <= 4; ++outlet)
             QCOMPARE(page.PowerButton(outlet)->isChecked(), outlet % 2 == 1);
-    }
 
-    void receiverPageSendsFrequenciesAndVolumeToTheTickedReceivers() {
-        CRecordingLink link;
-        CSystemClock clock;
-        CStation station(AppConnection(), link, clock);
-        CZoneControlPage zones(station, AppConnection(), nullptr);
-        CReceiverPage page(station, nullptr);
-        page.SetFlagSource([&zones]() -> const ChannelFlags& { return zones.RefreshFlags(); });
-        QTreeWidgetItem* all = zones.Tree()->topLevelItem(0);
-        CCheckTree::SetCheck(all->child(0), true);  // channel 1
+        // The receiver page sends to what is ticked (003CH here), frequency 3 first, as BCD.
+        CReceiverPage receiver(station, nullptr);
+        receiver.SetFlagSource([&page]() -> const ChannelFlags& { return page.RefreshFlags(); });
 
-        Type(page.Frequency2(), "98.5");
-        Type(page.Frequency3(), "88");
-        Click(page.SendFrequencyButton());
-        // Frequency 3 first, as BCD.
-        QCOMPARE(link.Commands().at(0).data,
-                 LongFrame(0xA6, {{6, 0x88}, {68, 0x01}, {70, 0x98}, {71, 0x50}}, 73));
-
-        for (int i = 1; i < 8; ++i) CCheckTree::SetCheck(all->child(i), true);  // channels 1..8
-        Type(page.Volume(), "15");
+        Type(receiver.Frequency2(), "98.5");
+        Type(receiver.Frequency3(), "88");
         link.Clear();
-        Click(page.SendVolumeButton());
+        Click(receiver.SendFrequencyButton());
+        QCOMPARE(link.Commands().at(0).data,
+                 LongFrame(0xA6, {{6, 0x88}, {68, 0x04}, {70, 0x98}, {71, 0x50}}, 73));
+
+        for (int channel = 1; channel <= 8; ++channel)
+            CCheckTree::SetCheck(Item(tree, QString("%1CH").arg(channel, 3, 10, QChar('0'))), true);
+        Type(receiver.Volume(), "15");
+        link.Clear();
+        Click(receiver.SendVolumeButton());
         QCOMPARE(link.Commands().at(0).data, LongFrame(0xA5, {{68, 0xFF}, {69, 0x0F}}));
 
         // What was typed reaches the check as typed: empty, unreadable or out-of-range text stops
@@ -286,14 +282,14 @@ private slots:
         const QString badFrequency2 = "频率2无法识别或超出范围，请输入68.0-108.0之间的数值！",
                       badVolume = "音量无法识别或超出范围，请输入0-15之间的整数！";
         const std::tuple<CNumberEdit*, const char*, QAbstractButton*, QString> refusals[] = {
-            {page.Frequency2(), "67.9", page.SendFrequencyButton(), badFrequency2},
-            {page.Frequency2(), "108.1", page.SendFrequencyButton(), badFrequency2},
-            {page.Frequency2(), "", page.SendFrequencyButton(), badFrequency2},
-            {page.Frequency3(), "9x", page.SendFrequencyButton(),
+            {receiver.Frequency2(), "67.9", receiver.SendFrequencyButton(), badFrequency2},
+            {receiver.Frequency2(), "108.1", receiver.SendFrequencyButton(), badFrequency2},
+            {receiver.Frequency2(), "", receiver.SendFrequencyButton(), badFrequency2},
+            {receiver.Frequency3(), "9x", receiver.SendFrequencyButton(),
              "频率3无法识别或超出范围，请输入68.0-108.0之间的数值！"},
-            {page.Volume(), "16", page.SendVolumeButton(), badVolume},
-            {page.Volume(), "1.5", page.SendVolumeButton(), badVolume},
-            {page.Volume(), "", page.SendVolumeButton(), badVolume}};
+            {receiver.Volume(), "16", receiver.SendVolumeButton(), badVolume},
+            {receiver.Volume(), "1.5", receiver.SendVolumeButton(), badVolume},
+            {receiver.Volume(), "", receiver.SendVolumeButton(), badVolume}};
         for (auto [edit, text, send, message] : refusals) {
             link.Clear();
             m_boxes->shown.clear();
@@ -302,25 +298,25 @@ private slots:
             QCOMPARE(edit->LineEdit()->text(), QString(text));
             QCOMPARE(m_boxes->Texts(), QStringList{message});
             QVERIFY(link.Commands().empty());
-            Type(edit, edit == page.Volume() ? "10" : "100");
+            Type(edit, edit == receiver.Volume() ? "10" : "100");
         }
 
         // The spin buttons and arrow keys step within the range and leave a bad text alone.
-        const std::tuple<const char*, QWidget*, QString> steps[] = {
-            {"108", page.Frequency2()->UpButton(), "108.0"},
-            {"68", page.Frequency2()->DownButton(), "68.0"},
-            {"98.5", page.Frequency2()->UpButton(), "98.6"},
-            {"120", page.Frequency2()->DownButton(), "108.0"},
-            {"x", page.Frequency2()->UpButton(), "x"}};
-        for (auto [typed, button, shown] : steps) {
-            Type(page.Frequency2(), typed);
+        const std::tuple<const char*, QWidget*, QString> spins[] = {
+            {"108", receiver.Frequency2()->UpButton(), "108.0"},
+            {"68", receiver.Frequency2()->DownButton(), "68.0"},
+            {"98.5", receiver.Frequency2()->UpButton(), "98.6"},
+            {"120", receiver.Frequency2()->DownButton(), "108.0"},
+            {"x", receiver.Frequency2()->UpButton(), "x"}};
+        for (auto [typed, button, shown] : spins) {
+            Type(receiver.Frequency2(), typed);
             QTest::mouseClick(button, Qt::LeftButton);
-            QCOMPARE(page.Frequency2()->LineEdit()->text(), shown);
+            QCOMPARE(receiver.Frequency2()->LineEdit()->text(), shown);
         }
-        Type(page.Volume(), "14");
-        QTest::keyClick(page.Volume()->LineEdit(), Qt::Key_Up);
-        QTest::keyClick(page.Volume()->LineEdit(), Qt::Key_Up);
-        QCOMPARE(page.Volume()->LineEdit()->text(), QString("15"));
+        Type(receiver.Volume(), "14");
+        QTest::keyClick(receiver.Volume()->LineEdit(), Qt::Key_Up);
+        QTest::keyClick(receiver.Volume()->LineEdit(), Qt::Key_Up);
+        QCOMPARE(receiver.Volume()->LineEdit()->text(), QString("15"));
     }
 
     void mainWindowCarriesZoneChangesBetweenItsPages() {
