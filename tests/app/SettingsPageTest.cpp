@@ -44,8 +44,8 @@ class SettingsPageTest : public QObject {
 
 private slots:
     // A backup taken while a task runs restores the task and the shutdown setting, and the pages and
-    // the timer follow; a file of another program is refused.
-    void backupWhileATaskRunsThenRestoreReloadsThePages() {
+    // the timer follow; a file of another program is refused. Then the shutdown and autostart groups.
+    void backupRestoreShutdownAndAutostartGroups() {
         CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0), [] {
             InsertTask(AppConnection(), "早操", sql::kStateRunning, "08:00:00", "08:30:00", 3);
             AppConnection().ExecuteSql("update shut_down set 启用关机= '1' ,关机时间='22:0:0'");
@@ -102,6 +102,40 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t(1));
         QCOMPARE(rig.boxes.shown[0].icon, MbIcon::kError);
         QVERIFY(shutdown.EnableBox()->isChecked() && shutdown.TimePicker()->time() == QTime(7, 5, 0));
+
+        // The autostart entry is written, written again, removed; refusals are reported.
+        rig.boxes.shown.clear();
+        CAutostartGroup& autostart = *rig.main->SettingsPage()->AutostartGroup();
+        const QString written = QStringLiteral("设置程序为系统启动自运行程序操作成功");
+        const QString removed = QStringLiteral("设置程序不启动自运行操作成功");
+        const std::string entry = m_config.File("autostart/Corvala.desktop");
+        const std::string exec =
+            "Exec=" + DesktopExecValue(std::filesystem::canonical("/proc/self/exe")) + "\n";
+
+        Edit(autostart, [&] { autostart.Box()->setChecked(true); });
+        std::ifstream file(entry);
+        QVERIFY(std::string(std::istreambuf_iterator<char>(file), {}).find(exec) != std::string::npos);
+        Edit(autostart, [] {});  // unchanged: written again
+        Edit(autostart, [&] { autostart.Box()->setChecked(false); });
+        QVERIFY(!std::filesystem::exists(entry));
+        Edit(autostart, [] {});  // nothing to remove: nothing to say
+        QCOMPARE(rig.boxes.Texts(), (QStringList{written, written, removed}));
+
+        // Refused: a file where the directory should be, then a directory where the entry should
+        // be. Each is reported and the box shows whether an entry exists.
+        rig.boxes.shown.clear();
+        std::filesystem::remove_all(m_config.File("autostart"));
+        std::ofstream(m_config.File("autostart")) << "in the way";
+        Edit(autostart, [&] { autostart.Box()->setChecked(true); });
+        QVERIFY(!autostart.Box()->isChecked() && !autostart.StartWithSystem());
+        std::filesystem::remove(m_config.File("autostart"));
+        std::filesystem::create_directories(entry + "/kept");
+        Edit(autostart, [&] { autostart.Box()->setChecked(false); });
+        QCOMPARE(rig.boxes.shown.size(), size_t(2));
+        for (const ShownBox& box : rig.boxes.shown) {
+            QCOMPARE(box.icon, MbIcon::kError);
+            QVERIFY2(box.text.contains(ToQ(m_config.Path())), qPrintable(box.text));
+        }
     }
 
     void adapterAndSoundOutputChoicesAreStoredAndHandedOver() {
@@ -146,41 +180,6 @@ private slots:
         emit output.activated(0);
         LoadAudioOutputChoice();
         QCOMPARE(ChosenAudioOutput(), std::string());
-    }
-
-    void autostartEntryIsWrittenRewrittenAndRemoved() {
-        CMainRig rig(LocalTime(2026, 3, 5, 14, 7, 9));
-        CAutostartGroup& group = *rig.main->SettingsPage()->AutostartGroup();
-        const QString written = QStringLiteral("设置程序为系统启动自运行程序操作成功");
-        const QString removed = QStringLiteral("设置程序不启动自运行操作成功");
-        const std::string entry = m_config.File("autostart/Corvala.desktop");
-        const std::string exec =
-            "Exec=" + DesktopExecValue(std::filesystem::canonical("/proc/self/exe")) + "\n";
-
-        Edit(group, [&] { group.Box()->setChecked(true); });
-        std::ifstream file(entry);
-        QVERIFY(std::string(std::istreambuf_iterator<char>(file), {}).find(exec) != std::string::npos);
-        Edit(group, [] {});  // unchanged: written again
-        Edit(group, [&] { group.Box()->setChecked(false); });
-        QVERIFY(!std::filesystem::exists(entry));
-        Edit(group, [] {});  // nothing to remove: nothing to say
-        QCOMPARE(rig.boxes.Texts(), (QStringList{written, written, removed}));
-
-        // Refused: a file where the directory should be, then a directory where the entry should
-        // be. Each is reported and the box shows whether an entry exists.
-        rig.boxes.shown.clear();
-        std::filesystem::remove_all(m_config.File("autostart"));
-        std::ofstream(m_config.File("autostart")) << "in the way";
-        Edit(group, [&] { group.Box()->setChecked(true); });
-        QVERIFY(!group.Box()->isChecked() && !group.StartWithSystem());
-        std::filesystem::remove(m_config.File("autostart"));
-        std::filesystem::create_directories(entry + "/kept");
-        Edit(group, [&] { group.Box()->setChecked(false); });
-        QCOMPARE(rig.boxes.shown.size(), size_t(2));
-        for (const ShownBox& box : rig.boxes.shown) {
-            QCOMPARE(box.icon, MbIcon::kError);
-            QVERIFY2(box.text.contains(ToQ(m_config.Path())), qPrintable(box.text));
-        }
     }
 
     // Blanks, Chinese, the reserved characters and "%" in the program's path: quoted and escaped. In
