@@ -88,15 +88,21 @@ protected:
     CAutoShutdown shutdown{database.Db(), clock, *this};
 };
 
-TEST_F(AutoShutdownTest, ArmsTheTimerForTheNextOccurrenceOfTheTime) {
+// Arming reads the switch exactly and the time by its leading digits (an empty time keeps the one
+// read before), and arms the timer a minute ahead of the time's next occurrence, for the warning: at
+// once when less is left, tomorrow when it has just passed. Each case: the stored switch and time,
+// the moment of arming, what was read and the seconds until the shutdown (-1: none).
+TEST_F(AutoShutdownTest, ArmsTheTimerForTheNextOccurrenceOfTheTimeAsStored) {
     const struct {
-        const char *enabled, *stored, *armedAt;
-        long long seconds;  // until the shutdown, -1 for none
+        const char *enabled, *stored, *armedAt, *loaded;
+        long long seconds;
     } cases[] = {
-        {"1", "22:0:0", "21:59:00", 60}, {"1", "22:0:0", "22:00:01", 86399},  // just passed: tomorrow
-        {"1", "22:0:0", "22:00:00", 0},                                       // now: at once
-        {"1", "0:0:0", "23:59:59", 1},   {"1", "23:5:9", "00:00:00", 83109},
-        {"0", "22:0:0", "21:59:00", -1},  // off: no timer
+        {"1", "22:0:0", "21:59:00", "on 22:0:0", 60},    {"1", "22:0:0", "22:00:01", "on 22:0:0", 86399},
+        {"1", "22:0:0", "22:00:00", "on 22:0:0", 0},     {"1", "0:0:0", "23:59:59", "on 0:0:0", 1},
+        {"1", "23:5:9", "00:00:00", "on 23:5:9", 83109}, {"0", "22:0:0", "21:59:00", "off 22:0:0", -1},
+        {"1 ", "8:0:0", "21:59:00", "off 8:0:0", -1},    {"2", "08:30:15", "21:59:00", "off 8:30:15", -1},
+        {"1", "12:7", "12:00:00", "on 12:7:0", 420},     {"1", "", "12:00:00", "on 12:7:0", 420},
+        {"1", "x:y:z", "23:00:00", "on 0:0:0", 3600},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.enabled) + " " + c.stored + " armed at " + c.armedAt);
@@ -104,23 +110,10 @@ TEST_F(AutoShutdownTest, ArmsTheTimerForTheNextOccurrenceOfTheTime) {
         clock.SetTime(At(c.armedAt));
         events.clear();
         shutdown.Arm();
-        // The timer fires a minute ahead, for the warning; at once when less is left.
+        EXPECT_EQ(Setting(), std::string(c.loaded) + ", stored " + c.enabled + " " + c.stored);
         const long long warning = std::max(0LL, c.seconds - CAutoShutdown::kWarningLead);
         EXPECT_EQ(events, c.seconds < 0 ? Events{-1} : (Events{-1, warning * 1000}));
         EXPECT_EQ(shutdown.Deadline(), c.seconds < 0 ? -1 : clock.Now() + c.seconds);
-    }
-}
-
-TEST_F(AutoShutdownTest, LoadReadsTheSwitchExactlyAndTheTimeByLeadingDigits) {
-    const char* cases[][3] = {
-        {"1", "23:5:9", "on 23:5:9"}, {"1 ", "8:0:0", "off 8:0:0"}, {"2", "08:30:15", "off 8:30:15"},
-        {"1", "12:7", "on 12:7:0"},   {"1", "", "on 12:7:0"},  // an empty time keeps the one loaded before
-        {"1", "x:y:z", "on 0:0:0"},
-    };
-    for (const auto& [enabled, time, loaded] : cases) {
-        Store(enabled, time);
-        shutdown.Load();
-        EXPECT_EQ(Setting(), std::string(loaded) + ", stored " + enabled + " " + time);
     }
 }
 
