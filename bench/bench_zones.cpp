@@ -41,7 +41,10 @@ test::TestDatabase& FullDatabase() {
 // Keeps only the last frame, so the queue does not grow over millions of iterations.
 class CLastFrameLink : public CTransmitterLink {
 public:
-    void Enqueue(const LinkCommand& command) override { last = command; }
+    bool Enqueue(const LinkCommand& command) override {
+        last = command;
+        return true;
+    }
     LinkCommand last;
 };
 

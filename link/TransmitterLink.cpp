@@ -55,8 +55,8 @@ void CTransmitterLink::SetPowerSwitch(int number, bool on) {
 // ---------------------------------------------------------------------------------------------
 // Frame builders
 
-void CTransmitterLink::EnqueueFrame(const uint8_t* frame, size_t size, const char* name) {
-    Enqueue(LinkCommand{std::vector<uint8_t>(frame, frame + size), name});
+bool CTransmitterLink::EnqueueFrame(const uint8_t* frame, size_t size, const char* name) {
+    return Enqueue(LinkCommand{std::vector<uint8_t>(frame, frame + size), name});
 }
 
 void CTransmitterLink::SendPower() {
@@ -99,8 +99,10 @@ bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::stri
     frame[5] = static_cast<uint8_t>(screenIndex + 1);
     std::copy(gbk->begin(), gbk->end(), frame.begin() + 6);
     SealFrame(frame.data(), size);
-    EnqueueFrame(frame.data(), size, "SendLED");
-    return true;
+    if (EnqueueFrame(frame.data(), size, "SendLED")) return true;
+    Logger().Log("LED text dropped: the port is closed");
+    if (error) *error = kPortClosedText;
+    return false;
 }
 
 void CTransmitterLink::SendAudioCom(AudioImage image) {
@@ -150,17 +152,18 @@ void CloseAllChannels(CTransmitterLink& link) {
 // ---------------------------------------------------------------------------------------------
 // Queue
 
-void CTransmitterLink::Enqueue(const LinkCommand& command) {
+bool CTransmitterLink::Enqueue(const LinkCommand& command) {
     {
         std::lock_guard lock(m_queueLock);
-        if (!m_writerRunning) return;
+        if (!m_writerRunning) return false;
         if (command.name == kHeartbeatName &&
             std::any_of(m_queue.begin(), m_queue.end(),
                         [](const LinkCommand& c) { return c.name == kHeartbeatName; }))
-            return;
+            return true;
         m_queue.push_back(command);
     }
     m_queueChanged.notify_all();
+    return true;
 }
 
 bool CTransmitterLink::WaitUntilSent(milliseconds limit) {

@@ -57,8 +57,9 @@ public:
     void ClosePower();  // 81 40 01 07 AC 80 6A
     void SendSCOM();    // the heartbeat 81 40 01 07 AA 00 EC
     // The UTF-8 text goes out as GBK bytes to screen `screenIndex` + 1. Refused (false, `*error`
-    // set, nothing queued) when GBK cannot encode it, when it is longer than 128 GBK bytes, or
-    // when the index is not 0..127.
+    // set, nothing queued) when GBK cannot encode it, when it is longer than 128 GBK bytes, when
+    // the index is not 0..127, or when the port is closed (`kPortClosedText`).
+    static constexpr const char* kPortClosedText = "串口未打开";
     bool SendLED(std::string_view text, int screenIndex, std::string* error = nullptr);
     // Adds the checksum to a 70-byte image whose code and length byte the caller has set.
     void SendAudioCom(AudioImage image);
@@ -69,10 +70,10 @@ public:
     void SendFMCom();
     FrequencyFrame FrequencyBuffer() const;
 
-    // Appends a copy to the queue while the writer runs; drops it silently otherwise. A heartbeat
-    // is also dropped while another one still waits: heartbeats that piled up behind a slow line
-    // would otherwise leave in a burst.
-    virtual void Enqueue(const LinkCommand& command);
+    // Appends a copy to the queue while the writer runs; drops it otherwise and returns false: the
+    // port is closed. A heartbeat is also dropped while another one still waits (heartbeats that
+    // piled up behind a slow line would otherwise leave in a burst); one is queued, so that is true.
+    virtual bool Enqueue(const LinkCommand& command);
     size_t QueuedCount() const;
     // Waits until every queued frame has been written (or given up) or the link has stopped;
     // false when `limit` passed first.
@@ -106,7 +107,7 @@ private:
     bool ConfigurePort();
     void Notify();
     bool Nap(std::stop_token stop, std::chrono::milliseconds duration);  // false when stopped
-    void EnqueueFrame(const uint8_t* frame, size_t size, const char* name);
+    bool EnqueueFrame(const uint8_t* frame, size_t size, const char* name);
 
     std::array<std::atomic<bool>, 4> m_power{};
     const ShortFrame m_heartbeat;

@@ -32,7 +32,7 @@ public:
 
     std::function<std::string()> probe;
 
-    void Enqueue(const LinkCommand& command) override {
+    bool Enqueue(const LinkCommand& command) override {
         const std::vector<uint8_t>& d = command.data;
         std::string what = command.name;
         const char* digits = "0123456789ABCDEF";
@@ -41,6 +41,7 @@ public:
         if (command.name == "SendAudioCom" && d.size() == 71 && d[4] == 0xA4) what += d[69] ? " on" : " off";
         CRecordingLink::Enqueue(command);
         Add(what);
+        return true;
     }
     void PostMessage(WindowMessage message) override {
         Add(message == WindowMessage::kZoneRefresh    ? "WM_ZONE_REFRESH"

@@ -318,6 +318,10 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
     station->Shutdown();
     EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
     EXPECT_FALSE(link.IsRunning());
+    EXPECT_FALSE(station->SendLedText("abc", 0, &refusal)) << "a text the closed port dropped is not sent";
+    EXPECT_EQ(refusal, CTransmitterLink::kPortClosedText);
+    led.Open("select count(*) as n from LED");
+    EXPECT_EQ(led.GetFieldText("n"), "1") << "nor stored";
     EXPECT_NE(station->Playback().State().status, PlayStatus::kPlaying);
 }
 

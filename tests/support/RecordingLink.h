@@ -16,9 +16,10 @@ class CRecordingLink : public CTransmitterLink {
 public:
     using CTransmitterLink::CTransmitterLink;
 
-    void Enqueue(const LinkCommand& command) override {
+    bool Enqueue(const LinkCommand& command) override {
         std::lock_guard lock(m_lock);
         m_commands.push_back(command);
+        return true;
     }
 
     std::vector<LinkCommand> Commands() const {
