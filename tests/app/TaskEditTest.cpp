@@ -126,28 +126,6 @@ private slots:
         QCOMPARE(CTaskTable::InsertStatement(TaskNamed("其他")), other);
     }
 
-    // One apostrophe in a path is stored as "$"; a second one, and one in the name, are escaped.
-    // A "$" that is part of an existing file's name stays a "$" when the task is opened again.
-    void apostrophesAndDollarsInNamesAndPathsSurvive() {
-        CAppDatabase db;
-        CScriptedMessageBoxes boxes;  // it plays to no receiver: saved all the same
-        const QStringList paths = {ToQ(m_dir.File("it's.mp3")), ToQ(m_dir.File("a'b'c.mp3")),
-                                   ToQ(m_dir.File("cost$5.mp3")), ToQ(m_dir.File("歌曲.mp3"))};
-        for (const QString& path : paths) WriteSilentMp3(path.toStdString(), 1);
-        {
-            CDlgTaskEdit editor(AppConnection(), nullptr);
-            editor.NameEdit()->setText("O'Neil's 早操");
-            editor.EndEdit()->setTime(editor.StartEdit()->time().addSecs(60));
-            editor.AddFiles(paths + QStringList{paths[0]});  // the repeated path is skipped
-            QVERIFY(editor.OnSave());
-        }
-        const TaskRecord stored = TaskNamed("O'Neil's 早操");
-        QCOMPARE(stored.playList, m_dir.File("it$s.mp3") + "|" + m_dir.File("a$b'c.mp3") + "|" +
-                                      m_dir.File("cost$5.mp3") + "|" + m_dir.File("歌曲.mp3"));
-        const auto exists = [](const std::string& path) { return QFileInfo::exists(ToQ(path)); };
-        QCOMPARE(FileColumn(*Reopen(stored, exists), 1), paths);
-    }
-
     // Refused input and a database that refuses the statement leave the dialog open as it was;
     // so does Enter in a field.
     void refusedInputLeavesTheEditorOpenAsItWas() {
@@ -251,11 +229,29 @@ private slots:
         }
     }
 
-    // A task opened while the zones cannot be read is not saved: it would lose its receivers.
-    // Opened again, a file the list plays twice stays twice, and a missing file is marked.
-    void modifyKeepsReceiversAndRepeatedFiles() {
+    // One apostrophe in a path is stored as "$"; a second one, and one in the name, are escaped. A
+    // "$" that is part of an existing file's name stays a "$" when the task is opened again; a file
+    // the list plays twice stays twice, and a missing file is marked. A task opened while the zones
+    // cannot be read is not saved: it would lose its receivers.
+    void pathsAndReceiversSurviveOpeningAgain() {
         CAppDatabase db;
-        CScriptedMessageBoxes boxes;
+        CScriptedMessageBoxes boxes;  // the first plays to no receiver: saved all the same
+        const QStringList paths = {ToQ(m_dir.File("it's.mp3")), ToQ(m_dir.File("a'b'c.mp3")),
+                                   ToQ(m_dir.File("cost$5.mp3")), ToQ(m_dir.File("歌曲.mp3"))};
+        for (const QString& path : paths) WriteSilentMp3(path.toStdString(), 1);
+        {
+            CDlgTaskEdit editor(AppConnection(), nullptr);
+            editor.NameEdit()->setText("O'Neil's 早操");
+            editor.EndEdit()->setTime(editor.StartEdit()->time().addSecs(60));
+            editor.AddFiles(paths + QStringList{paths[0]});  // the repeated path is skipped
+            QVERIFY(editor.OnSave());
+        }
+        const TaskRecord named = TaskNamed("O'Neil's 早操");
+        QCOMPARE(named.playList, m_dir.File("it$s.mp3") + "|" + m_dir.File("a$b'c.mp3") + "|" +
+                                     m_dir.File("cost$5.mp3") + "|" + m_dir.File("歌曲.mp3"));
+        const auto exists = [](const std::string& path) { return QFileInfo::exists(ToQ(path)); };
+        QCOMPARE(FileColumn(*Reopen(named, exists), 1), paths);
+        boxes.shown.clear();
         const std::string a = m_dir.File("a.mp3"), gone = m_dir.File("gone.mp3");
         InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:10:00", 2, "1000",
                    a + "|" + a + "|" + gone);
