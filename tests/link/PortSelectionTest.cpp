@@ -78,7 +78,6 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
     } cases[] = {
         {"update com set com='1'", first, "1", true},
         {"update com set com='5'", first, "1", true},  // outside 1..4
-        {"update com set com='0'", first, "1", true},
         {"update com set com='abc'", first, "1", true},
         {"update com set com='3'", {"select 2", kOn, kOff, "open failed"}, "3", false},  // no such device
         {"delete from com", first, "", true},

@@ -61,9 +61,6 @@ protected:
         return notice + ", timer " + std::to_string(Pending()) + ", " + std::to_string(requests) +
                " requests";
     }
-    void Store(const std::string& enabled, const std::string& time) {
-        database.Db().ExecuteSql("update shut_down set 启用关机='" + enabled + "', 关机时间='" + time + "'");
-    }
     // "on" or "off" and hour:minute:second as loaded, then the stored row.
     std::string Setting() {
         CRecordset rows(database.Db());
@@ -106,7 +103,8 @@ TEST_F(AutoShutdownTest, ArmsTheTimerForTheNextOccurrenceOfTheTimeAsStored) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.enabled) + " " + c.stored + " armed at " + c.armedAt);
-        Store(c.enabled, c.stored);
+        database.Db().ExecuteSql(std::string("update shut_down set 启用关机='") + c.enabled +
+                                 "', 关机时间='" + c.stored + "'");
         clock.SetTime(At(c.armedAt));
         events.clear();
         shutdown.Arm();
@@ -139,26 +137,20 @@ TEST_F(AutoShutdownTest, SavingWithTheBoxOffStopsAPendingShutdownUnlessRefused) 
     EXPECT_EQ(events, Events{-1});
 }
 
-// A minute ahead the countdown starts and ticks every second; a cancel skips today only and keeps
-// the setting; a refused power-off waits for tomorrow, it never loops.
-TEST_F(AutoShutdownTest, WarnsAMinuteAheadCancelSkipsTodayAndARefusalWaitsForTomorrow) {
-    clock.SetTime(At("21:58:00"));
+// A cancel skips today only and keeps the setting; tomorrow the countdown comes again. (The
+// countdown's start and the timer a cancel arms: MainWindowTest's startShutdownNoticeEventsAndExit;
+// a refused power-off waits for tomorrow: ABroadcastHoldsThePowerOffUntilItsOutletsAreOff.)
+TEST_F(AutoShutdownTest, ACancelSkipsTodayOnlyAndKeepsTheSetting) {
     shutdown.Save(true, 22, 0, 0);
-    EXPECT_EQ(Seen(), "none, timer 60000, 0 requests");
-    EXPECT_EQ(FireAt("21:59:00"), "countdown 60, timer 1000, 0 requests");
-    EXPECT_EQ(FireAt("21:59:59"), "countdown 1, timer 1000, 0 requests");
+    FireAt("21:59:59");
     shutdown.CancelToday();
-    EXPECT_EQ(Seen(), "hidden, timer " + std::to_string((86400 + 1 - 60) * 1000) + ", 0 requests");
     EXPECT_FALSE(shutdown.IsCountingDown());
     EXPECT_EQ(Setting(), "on 22:0:0, stored 1 22:0:0");
     FireAt("22:00:00");
     EXPECT_EQ(requests, 0) << "a stray tick of the old timer powered off";
-
     EXPECT_EQ(FireAt("21:59:30", 6), "countdown 30, timer 1000, 0 requests");
-    EXPECT_EQ(FireAt("22:00:00", 6), "refused: not allowed in a test, timer 86340000, 1 requests");
-    EXPECT_EQ(shutdown.Deadline(), At("22:00:00", 7));
     accept = true;
-    EXPECT_EQ(FireAt("22:00:00", 7), "hidden, timer 86340000, 2 requests");
+    EXPECT_EQ(FireAt("22:00:00", 6), "hidden, timer 86340000, 1 requests");
 }
 
 // A daily task 21:30:00 to 22:00:10 on the air: the scheduler switches its outlets off at 22:00:25.

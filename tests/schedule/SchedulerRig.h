@@ -44,11 +44,9 @@ public:
         return true;
     }
     void PostMessage(WindowMessage message) override {
-        Add(message == WindowMessage::kZoneRefresh    ? "WM_ZONE_REFRESH"
-            : message == WindowMessage::kTasksChanged ? "WM_TASKS_CHANGED"
-            : message == WindowMessage::kPowerRefresh
-                ? "WM_POWER_REFRESH"
-                : "message " + std::to_string(static_cast<int>(message)));
+        const char* names[] = {"WM_ZONE_REFRESH", "WM_TASKS_CHANGED", "WM_POWER_REFRESH"};  // in enum order
+        const auto n = static_cast<size_t>(message);
+        Add(n < std::size(names) ? std::string(names[n]) : "message " + std::to_string(n));
     }
     void PlayTask(const std::string& id, const std::string& playList) override {
         Add("PlayTask " + id + " " + playList);

@@ -75,7 +75,6 @@ protected:
             clock.SleepToNextHalfSecond();
         }
     }
-    void RunUntil(const std::string& until) { RunUntil(Monday(until)); }
     std::string State(const std::string& id) { return StoredTaskState(database.Db(), id); }
 
     TestDatabase database;
@@ -114,9 +113,6 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
          "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 0.5 WM_ZONE_REFRESH R, 0.5 SendAudioCom on R, "
          "0.5 PlayTask # a.mp3 R, 0.5 WM_TASKS_CHANGED R"},
         {"no late start while running", "wdo", "08:10:00", 1, sql::kStateRunning, ""},
-        {"end", "wdo", "08:30:00", 1, sql::kStateRunning,
-         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, "
-         "0.5 SendAudioCom off D, 0.5 StopTask # D, 0.5 WM_TASKS_CHANGED D"},
         {"stale close", "wdo", "08:45:00", 16, sql::kStateRunning,
          "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 15 ClosePower D, 15 WM_POWER_REFRESH "
          "D"},
@@ -244,7 +240,7 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
         const std::string id = Only(Rows(tasks), from);
         std::istringstream in(steps);
         for (std::string step; std::getline(in >> std::ws, step, ';');) {
-            RunUntil(step.substr(0, 8));
+            RunUntil(Monday(step.substr(0, 8)));
             const std::string what = step.substr(9);
             if (what.starts_with("on "))
                 EXPECT_EQ(OnAir(rec.Commands()), what) << step;
@@ -290,7 +286,6 @@ TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
                  {"Europe/Berlin", 2026, 10, 22, rules, {2, 7, 7, 7, 7}},
                  {"America/Havana", 2026, 3, 5, rules, {2, 7, 7, 7, 7}},
                  {"America/Havana", 2026, 10, 29, rules, {2, 7, 7, 7, 7}},
-                 {"Asia/Shanghai", 2026, 3, 2, rules, {2, 7, 7, 7, 7}},
                  {"Asia/Shanghai", 2026, 12, 28, rules, {2, 7, 7, 7, 7}},
                  {"Europe/Berlin", 2026, 10, 19, term, {6, 2, 1, 6}}};
     const auto offset = [](std::time_t moment) {
