@@ -161,15 +161,8 @@ TEST_F(SimulatorLinkTest, CorruptRepliesKeepTheLinkDownAndReopenThePortUntilRigh
     });
     ASSERT_TRUE(notes.WaitFor(false, 0, 3s));
     EXPECT_FALSE(link.IsLinkUp());
-    ASSERT_TRUE(log.WaitFor("open port success", 1s, 2));  // the first open was the test's own
-    std::string afterLoss;                                 // the port's lines once the link was lost
-    bool lost = false;
-    for (const auto& l : log.Items()) {
-        lost = lost || l.message.starts_with("ReadFromCoomm");
-        if (lost && (l.message.starts_with("close port") || l.message.starts_with("open port")))
-            afterLoss += l.message + "; ";
-    }
-    EXPECT_TRUE(afterLoss.starts_with("close port success; open port success; ")) << afterLoss;
+    // The first open was the test's own. (An open closes what was open: SerialPortTest.Failures...)
+    EXPECT_TRUE(log.WaitFor("open port success", 1s, 2)) << "the port was not opened again";
     EXPECT_EQ(std::ranges::count(notes.Items(), true), 0);
 
     simulator.Command("normal");
