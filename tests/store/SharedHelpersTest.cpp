@@ -63,27 +63,17 @@ TEST(ProgramDirectory, IsTheDirectoryOfTheRunningProgram) {
     EXPECT_TRUE(std::filesystem::exists(dir + "store_tests"));
 }
 
-TEST(EscapeSql, DoublesEverySingleQuote) {
-    const struct {
-        std::string in, out;
-    } cases[] = {
-        {"", ""},
-        {"'a'b'", "''a''b''"},
-        {"\"double\" stays", "\"double\" stays"},
-        {std::string("nul\0'x", 6), std::string("nul\0''x", 7)},
-    };
-    for (const auto& c : cases) EXPECT_EQ(EscapeSql(c.in), c.out) << c.in;
-}
-
-TEST(FormatSql, FillsTextAndNumbers) {
+// Every single quote doubled (EscapeSql past a NUL byte too); double quotes, numbers and "%%" as
+// they are; arguments that do not match the template refused.
+TEST(FormatSql, FillsTextAndNumbersAndRefusesArgumentsThatDoNotMatch) {
+    using namespace std::string_literals;
     EXPECT_EQ(FormatSql("set s= '%s' where ID=%d", "正在执行", 42), "set s= '正在执行' where ID=42");
-    EXPECT_EQ(FormatSql("values ('%s','%s')", std::string("o'neil"), "p'w"), "values ('o''neil','p''w')");
-    EXPECT_EQ(FormatSql("100%% of '%s'", "x"), "100% of 'x'");
+    EXPECT_EQ(FormatSql("values ('%s','%s')", std::string("'o'neil'"), "\"p\""),
+              "values ('''o''neil''','\"p\"')");
+    EXPECT_EQ(EscapeSql("nul\0'x"s), "nul\0''x"s);
+    EXPECT_EQ(FormatSql("100%% of '%s'", ""), "100% of ''");
     const std::string longText(100000, 'z');
     EXPECT_EQ(FormatSql("'%s'", longText), "'" + longText + "'");
-}
-
-TEST(FormatSql, RefusesArgumentsThatDoNotMatchTheTemplate) {
     EXPECT_THROW(FormatSql("s='%s' where ID=%d", "a"), std::logic_error);        // too few
     EXPECT_THROW(FormatSql("s='%s' where ID=%d", "a", 1, 2), std::logic_error);  // too many
     EXPECT_THROW(FormatSql("s='%s' where ID=%d", 1, "a"), std::logic_error);     // swapped kinds
