@@ -8,57 +8,42 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "schedule/Clock.h"
+#include "schedule/SimulatedClock.h"
 
 namespace lumetra::test {
 
-class CPacedClock : public IClock {
+class CPacedClock : public CSimulatedClock {
 public:
-    CPacedClock(std::time_t start, int speed)
-        : m_millis(static_cast<int64_t>(start) * 1000), m_speed(speed) {}
+    CPacedClock(std::time_t start, int speed) : CSimulatedClock(start), m_speed(speed) {}
 
-    std::time_t Now() override {
-        std::lock_guard lock(m_lock);
-        return static_cast<std::time_t>(m_millis / 1000);
+    bool SleepFor(std::chrono::milliseconds duration) override {
+        return Pace(duration.count()) && CSimulatedClock::SleepFor(duration);
     }
-    int64_t SteadyMillis() override {
-        std::lock_guard lock(m_lock);
-        return m_steady;
-    }
-    bool SleepFor(std::chrono::milliseconds duration) override { return Advance(duration.count()); }
     bool SleepToNextHalfSecond() override {
-        int64_t now;
-        {
-            std::lock_guard lock(m_lock);
-            now = m_millis;
-        }
-        return Advance((now / 500 + 1) * 500 - now);
+        return Pace(500 - NowMillis() % 500) && CSimulatedClock::SleepToNextHalfSecond();
     }
     void Interrupt() override {
         std::lock_guard lock(m_lock);
         m_interrupted = true;
+        CSimulatedClock::Interrupt();
         m_changed.notify_all();
     }
     void ClearInterrupt() override {
         std::lock_guard lock(m_lock);
         m_interrupted = false;
+        CSimulatedClock::ClearInterrupt();
     }
 
 private:
-    bool Advance(int64_t millis) {
+    // Whether the real wait for `millis` of simulated time ran to its end.
+    bool Pace(int64_t millis) {
         std::unique_lock lock(m_lock);
-        if (m_changed.wait_for(lock, std::chrono::milliseconds(millis / m_speed),
-                               [this] { return m_interrupted; }))
-            return false;
-        m_millis += millis;
-        m_steady += millis;
-        return true;
+        return !m_changed.wait_for(lock, std::chrono::milliseconds(millis / m_speed),
+                                   [this] { return m_interrupted; });
     }
 
-    std::mutex m_lock;  // guards everything below
+    std::mutex m_lock;  // guards m_interrupted
     std::condition_variable m_changed;
-    int64_t m_millis;
-    int64_t m_steady = 0;
     const int m_speed;
     bool m_interrupted = false;
 };

@@ -10,9 +10,9 @@
 
 #include "base/NumberText.h"
 #include "schedule/TaskRecord.h"
-#include "store/Database.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "tests/support/TestDatabase.h"
 
 namespace lumetra::test {
 
@@ -89,15 +89,11 @@ inline std::string InsertTask(CDatabase& db, const TaskRow& row) {
     const char* repeatText = row.code == kRepeatOnce ? "次" : row.code == kRepeatWeekly ? "周" : "天";
     db.ExecuteSql(FormatSql(sql::kInsertTask, row.name, row.date, row.start, row.end, repeatText, "1",
                             row.playList, row.zones, row.code, row.weekDays, row.state, "1", row.power));
-    CRecordset rows(db);
-    rows.Open("select max(ID) as ID from tb_memo");
-    return rows.GetFieldText("ID");
+    return QueryRows(db, "select max(ID) as ID from tb_memo", {"ID"}).at(0);
 }
 
 inline std::string StoredTaskState(CDatabase& db, const std::string& id) {
-    CRecordset rows(db);
-    rows.Open(FormatSql("select * from tb_memo where ID=%d", LeadingInt(id)));
-    return rows.GetFieldText("状态");
+    return QueryRows(db, FormatSql("select 状态 from tb_memo where ID=%d", LeadingInt(id)), {"状态"}).at(0);
 }
 
 }  // namespace lumetra::test
