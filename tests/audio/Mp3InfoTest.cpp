@@ -133,12 +133,9 @@ TEST(Mp3Info, TagTextsComeOutAsUtf8AndTheAudioKeepsItsLength) {
         EXPECT_EQ(info.HasLyrics(), c.lyrics);
         EXPECT_EQ(info.PlayingTime(), test::kV1Seconds);
     }
-    // The ID3v1 year is shown as stored; its number reads the leading decimal digits.
-    for (const auto& [stored, year, number] : {std::tuple<std::string, Text, int>{"08", "08", 8},
-                                               {"0099", "0099", 99},
-                                               {"20xx", "20xx", 20},
-                                               {"1999", "1999", 1999},
-                                               {"", std::nullopt, 0}}) {
+    // The ID3v1 year is shown as stored; its number reads the leading digits (LeadingInt's cases).
+    for (const auto& [stored, year, number] :
+         {std::tuple<std::string, Text, int>{"08", "08", 8}, {"20xx", "20xx", 20}, {"", std::nullopt, 0}}) {
         CMp3Info info;
         ASSERT_TRUE(info.Open(Tagged(dir, "year.mp3", {}, {test::Id3v1Tag("t", "a", 17, stored)}))) << stored;
         EXPECT_EQ(info.Year(), year) << stored;
