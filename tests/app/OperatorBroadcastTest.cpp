@@ -36,7 +36,7 @@ class OperatorBroadcastTest : public QObject {
 private slots:
     void init() { qputenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440"); }
 
-    // The frames of an emergency's start and stop: HistoryTest.AnEmergencyWithoutTasksOrAtTheExit...
+    // The frames of an emergency's start and stop: HistoryTest.SendsAnnouncementsEmergencies...
     // The alarm file chosen on the settings page: a missing one refused, one gone since falls back
     // to the siren, which the emergency then plays.
     void emergencyIsConfirmedOnceLoggedOutShownAndStopped() {

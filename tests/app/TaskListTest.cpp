@@ -56,7 +56,7 @@ private slots:
     }
 
     // Deleting asks first, and takes every task that shares the row's name and start time. (A task
-    // deleted on air goes off the air: HistoryTest.ATaskDeletedOnAirIsSwitchedOffFallsSilent...)
+    // deleted on air goes off the air: StationTest.PagingPausesTheTask...ThenTheTaskIsDeletedOnAir.)
     void deletingAsksFirstAndTakesEveryTaskOfTheSameNameAndStart() {
         CAppDatabase db;
         CScriptedMessageBoxes boxes;
