@@ -60,21 +60,15 @@ private:
     int m_interrupted = 0, m_steps = 0, m_sleepsBegun = 0;
 };
 
-class SchedulerThreadTest : public ::testing::Test {
-protected:
-    void SetUp() override { scheduler.SetOwner(&rec); }
-    void TearDown() override { scheduler.Stop(); }
-
+// The first tick meets a database error: it reaches the log with the database's own words and the
+// thread lives on; the next tick, with the table back, acts, and so does each one after a sleep.
+TEST(SchedulerThreadTest, TicksBetweenSleepsOutlivesDatabaseErrorsAndStartsAndStopsInAnyOrder) {
     CLogRecorder log;
     TestDatabase database;
     CSteppedClock clock{LocalTime(2026, 3, 2, 8, 0, 0)};  // a default task's start second
-    CRecorder rec{[this] { return static_cast<int64_t>(clock.Now()) * 1000; }};
-    CScheduler scheduler{database.Db(), rec, clock};
-};
-
-// The first tick meets a database error: it reaches the log with the database's own words and the
-// thread lives on; the next tick, with the table back, acts, and so does each one after a sleep.
-TEST_F(SchedulerThreadTest, TicksBetweenSleepsOutlivesDatabaseErrorsAndStartsAndStopsInAnyOrder) {
+    CRecorder rec{[&] { return static_cast<int64_t>(clock.Now()) * 1000; }};
+    CScheduler scheduler{database.Db(), rec, clock};  // its destructor stops it, also after a failure
+    scheduler.SetOwner(&rec);
     scheduler.Stop();  // without a start
     database.Db().ExecuteSql("alter table tb_memo rename to tb_memo_away");
     scheduler.Start();
