@@ -145,18 +145,16 @@ TEST(LinkLifetimeTest, AStuckWriterHoldsNoLockAndNoThreadOutlivesTheLink) {
     EXPECT_EQ(ThreadCount(before), before);
 }
 
-// The same link on the simulator's port instead of the peer's.
-class SimulatorLinkTest : public LinkThreadsTest {
-protected:
-    void SetUp() override { notes.Attach(&link); }
-};
-
 // Replies that fail their checksum never bring the link up: each takes it down and reopens the
 // port, on which right replies bring it up again.
-TEST_F(SimulatorLinkTest, CorruptRepliesKeepTheLinkDownAndReopenThePortUntilRightOnesReturn) {
+TEST(SimulatorLinkTest, CorruptRepliesKeepTheLinkDownAndReopenThePortUntilRightOnesReturn) {
+    test::CLogRecorder log;
+    test::CNotifyRecorder notes;
+    CTransmitterLink link{&notes};
+    notes.Attach(&link);
     txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH, {"--corrupt"});
     ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
-    const std::jthread heartbeat([this](std::stop_token stop) {  // as the main window's, 10 times as often
+    const std::jthread heartbeat([&link](std::stop_token stop) {  // as the main window's, 10 times as often
         for (; !stop.stop_requested(); std::this_thread::sleep_for(300ms)) link.SendSCOM();
     });
     ASSERT_TRUE(notes.WaitFor(false, 0, 3s));
