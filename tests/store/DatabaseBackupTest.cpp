@@ -52,16 +52,15 @@ TEST(DatabaseBackup, CopyTakenWhileAnotherThreadWritesHoldsWholeStatements) {
     EXPECT_EQ(FilesIn(out.Path()), 5u) << "no partial file is left behind";
 }
 
-// What is not a sound Lumetra database is refused and changes nothing; a sound copy is put back
-// and the database it replaced is kept, dated, beside it.
+// What is not a sound Lumetra database is refused and changes nothing (a text file:
+// SettingsPageTest.backupRestoreShutdownAndAutostartGroups); a sound copy is put back and the
+// database it replaced is kept, dated, beside it.
 TEST(DatabaseBackup, RestoreRefusesWhatIsNotSoundThenPutsTheCopyBackAndKeepsTheReplacedOneDated) {
     TestDatabase live;
     TempDir out;
     std::string error;
     live.Db().ExecuteSql("insert into user (用户名, 密码) values ('marker', '')");
 
-    const std::string text = out.File("text.mdb");
-    std::ofstream(text) << "a text file, not a database";
     const std::string foreign = out.File("foreign.mdb");
     CDatabase other;
     std::ofstream(foreign).close();
@@ -84,8 +83,8 @@ TEST(DatabaseBackup, RestoreRefusesWhatIsNotSoundThenPutsTheCopyBackAndKeepsTheR
     const struct {
         std::string path, reason;
     } refused[] = {
-        {text, "不是可用的数据库"}, {foreign, "缺少表"},       {lacking, "表 tb_memo 缺少列 状态"},
-        {corrupt, "已损坏"},        {live.Path(), "正在使用"}, {out.File("missing.mdb"), "不是可用的数据库"},
+        {foreign, "缺少表"},       {lacking, "表 tb_memo 缺少列 状态"},           {corrupt, "已损坏"},
+        {live.Path(), "正在使用"}, {out.File("missing.mdb"), "不是可用的数据库"},
     };
     for (const auto& file : refused) {
         std::string kept, reason;

@@ -1,14 +1,12 @@
 // The store's small helpers: statement templates filled (quotes doubled in text, numbers as they
-// are, mismatches refused), salted password hashes, SplitString, the zone and channel labels, and
-// the program directory.
+// are, mismatches refused), salted password hashes, SplitString, the zone and channel labels. The
+// program directory: EndToEndTest runs a copy of the program beside its database.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "store/Labels.h"
 #include "store/PasswordHash.h"
-#include "store/ProgramDir.h"
 #include "store/SplitString.h"
 #include "store/SqlFormat.h"
 
@@ -54,13 +52,6 @@ TEST(Labels, BuildAndReadBack) {
         EXPECT_EQ(LabelNumber(c.label), c.number) << c.label;
         EXPECT_EQ(LabelName(c.label), c.name) << c.label;
     }
-}
-
-TEST(ProgramDirectory, IsTheDirectoryOfTheRunningProgram) {
-    const std::string dir = ProgramDirectory();
-    ASSERT_FALSE(dir.empty());
-    EXPECT_EQ(dir.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(dir + "store_tests"));
 }
 
 // Every single quote doubled (EscapeSql past a NUL byte too); double quotes, numbers and "%%" as
