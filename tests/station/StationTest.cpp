@@ -28,6 +28,7 @@
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/LocalTime.h"
+#include "tests/support/LogRecorder.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TaskRows.h"
 #include "tests/support/TestDatabase.h"
@@ -498,10 +499,8 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
 struct Watched {
     std::optional<PlayMode> taskMode;
     std::string expected;  // the start of what plays, and "." when it must stop after it
-    std::mutex lock{};
-    std::condition_variable changed{};
-    std::string starts{};
-    bool playing = false;
+    CRecord<char> starts{};
+    bool playing = false;  // on the playback's thread, the one that tells every change
     std::unique_ptr<CPlayback> playback{};
 };
 
@@ -524,11 +523,9 @@ TEST(TaskPlayMode, SixFilesUnderEachMode) {
     for (Watched& w : cases) {
         w.playback = std::make_unique<CPlayback>([&w] {
             const PlaybackState state = w.playback->State();
-            std::lock_guard guard(w.lock);
             const bool playing = state.status == PlayStatus::kPlaying;
-            if (playing && !w.playing) w.starts += static_cast<char>('0' + state.current);
+            if (playing && !w.playing) w.starts.Add(static_cast<char>('0' + state.current));
             w.playing = playing;
-            w.changed.notify_all();
         });
         w.playback->Start();
         w.playback->SetMode(PlayMode::kRepeatOne);
@@ -536,14 +533,15 @@ TEST(TaskPlayMode, SixFilesUnderEachMode) {
     }
     for (Watched& w : cases) {
         const bool stops = w.expected.back() == '.';
-        const size_t starts = stops ? w.expected.size() - 1 : std::max<size_t>(w.expected.size(), 4);
-        std::unique_lock guard(w.lock);
-        EXPECT_TRUE(w.changed.wait_for(guard, std::chrono::seconds(30),
-                                       [&] { return w.starts.size() >= starts && (!stops || !w.playing); }))
-            << "mode " << (w.taskMode ? static_cast<int>(*w.taskMode) : 0) << " played " << w.starts;
-        EXPECT_EQ(w.starts.substr(0, stops ? starts : w.expected.size()) + (stops ? "." : ""), w.expected);
+        const size_t count = stops ? w.expected.size() - 1 : std::max<size_t>(w.expected.size(), 4);
+        EXPECT_TRUE(w.starts.WaitUntil(30s, [&](const std::vector<char>& s) { return s.size() >= count; }));
+        EXPECT_TRUE(!stops || Eventually([&] { return w.playback->State().status == PlayStatus::kStopped; }));
+        const std::vector<char> starts = w.starts.Items();
+        const std::string played(starts.begin(), starts.end());
+        EXPECT_EQ(stops ? played + "." : played.substr(0, w.expected.size()), w.expected)
+            << "mode " << (w.taskMode ? static_cast<int>(*w.taskMode) : 0);
         if (w.taskMode == PlayMode::kRandom) {
-            EXPECT_EQ(w.starts.find_first_not_of("012345"), std::string::npos) << w.starts;
+            EXPECT_EQ(played.find_first_not_of("012345"), std::string::npos) << played;
         }
     }
     for (Watched& w : cases) {
