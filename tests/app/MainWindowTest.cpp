@@ -38,6 +38,16 @@ std::vector<std::string> States() {
     return Column("select * from tb_memo order by 任务名称", "状态");
 }
 
+// The contrast ratio of two colours, 1 to 21, by their relative luminance.
+double ContrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double first = luminance(a), second = luminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -51,7 +61,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", "");
     }
 
-    // The login, its keys, the pages the buttons show, Enter on the lists (a task opens for
+    // The login, its keys, dragging, the pages the buttons show, Enter on the lists (a task opens for
     // change, an instant-play entry plays), the user at the keyboard kept, the log-off.
     void loginKeysAndPages() {
         TempDir dir;
@@ -76,6 +86,16 @@ private slots:
         QCOMPARE(Seen(main), QString("login 0"));
         QTest::keyClick(login.PasswordEdit(), Qt::Key_Return);
         QCOMPARE(Seen(main), QString("- 7 tasks"));
+
+        // The background drags the window; a page does not.
+        const QPoint start = main.pos();
+        SendMouse(&main, QEvent::MouseButtonPress, QPoint(600, 80));
+        SendMouse(&main, QEvent::MouseMove, QPoint(650, 110));
+        SendMouse(&main, QEvent::MouseButtonRelease, QPoint(650, 110));
+        QCOMPARE(main.pos(), start + QPoint(50, 30));
+        SendMouse(main.TaskListPage(), QEvent::MouseButtonPress, QPoint(5, 5));
+        SendMouse(&main, QEvent::MouseMove, QPoint(300, 300));
+        QCOMPARE(main.pos(), start + QPoint(50, 30));
         auto* tasks = main.TaskListPage()->findChild<CColorListCtrl*>();
         tasks->SelectRow(0);
         tasks->setFocus();
@@ -121,18 +141,22 @@ private slots:
         Click(main.Button(CMainWindow::kLogoff));
         QCOMPARE(Seen(main), QString("login 0"));
         QVERIFY(main.PageTitle()->text().isEmpty() && rig.boxes.shown.empty());
+        Click(main.Button(CMainWindow::kMinimise));
+        QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
     }
 
     // At start the settings box is ticked by an autostart entry under $HOME/.config, where it lives
     // when $XDG_CONFIG_HOME is empty (no entry: the box stays clear, checked at the login). The clock
     // shows the date, the weekday and the time. The station connects the stored port (COM1) and its
-    // heartbeat draws a reply; the status bar and the settings page show the link's state.
+    // heartbeat draws a reply; the status bar and the settings page show the link's state, each
+    // state in a colour of its own that reads well on the status bar.
     void startShowsTheAutostartEntryTheClockAndTheLinkState() {
         CMainRig rig(kThursdayAfternoon, [this] {
             QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
             QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
         });
         CMainWindow& main = *rig.main;
+        const QColor down = main.LinkStatus()->TextColour();  // before the first reply
         QVERIFY(main.SettingsPage()->StartWithSystemBox()->isChecked());
         QCOMPARE(main.Clock()->text(), QString("2026年03月05日 星期四 14:07:09"));
         const std::pair<std::time_t, QString> times[] = {
@@ -145,7 +169,12 @@ private slots:
             QCOMPARE(main.Clock()->text(), text);
         }
 
+        const QColor bar = main.grab().toImage().pixelColor(10, 649);
         QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机正常"), 8000);
+        const QColor up = main.LinkStatus()->TextColour();
+        QVERIFY(up != down);
+        for (const QColor& text : {up, down, main.Clock()->TextColour()})
+            QVERIFY2(ContrastRatio(text, bar) >= 4.5, qPrintable(text.name() + " on " + bar.name()));
         rig.link.CloseLink(true);
         QTRY_COMPARE_WITH_TIMEOUT(main.LinkStatus()->text(), QString("联机控制:联机异常"), 5000);
         QCOMPARE(main.SettingsPage()->ConnectButton()->text(),

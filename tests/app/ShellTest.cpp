@@ -12,6 +12,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/PortAlertBox.h"
+#include "app/QtTranslations.h"
 #include "app/SingleInstance.h"
 #include "tools/txsim/SimulatorProcess.h"
 
@@ -52,6 +53,17 @@ private slots:
             QCOMPARE(line.exitCode, row.exitCode);
             QCOMPARE(line.output.empty(), !row.exitCode);
         }
+    }
+
+    // Without a locale Qt's own texts read in Chinese.
+    void qtTextsAreChineseWithoutALocale() {
+        QCOMPARE(QtTextLocale(QLocale::c()), QLocale(QLocale::Chinese, QLocale::China));
+        const QLocale german(QLocale::German, QLocale::Germany);
+        QCOMPARE(QtTextLocale(german), german);
+        QVERIFY(InstallQtTranslations(QtTextLocale(QLocale::c())));
+        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QString("确定"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("取消"));
     }
 
     // Started on a database that cannot be opened: one message, and the window still comes up and
