@@ -271,9 +271,8 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
 // A live announcement over a task on air, with a test tone as the microphone: the ticked
 // receivers on, the task paused, the chime and the voice at the output within a tenth of a
 // second; at the end the receivers the task does not need go off and the task plays on. Then
-// the task is deleted by anyone while on air: its playback stops, its outlets go off fifteen
-// seconds later, its line says so and its file ends there. The frames of a deletion on air:
-// SchedulerTest.OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFollow ("deleted on air").
+// the task is deleted by anyone while on air: its receivers go off at once, its playback stops,
+// its outlets go off fifteen seconds later; its line says so and its file ends there.
 TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBackThenTheTaskIsDeletedOnAir) {
     setenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440 volume=0.4", 1);
     const std::string id =
@@ -302,6 +301,9 @@ TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBackThenTheTaskIsDele
     EXPECT_FALSE(announcer.IsOn());
 
     database.Db().ExecuteSql("delete from tb_memo");
+    EXPECT_EQ(
+        FramesUntil("ClosePower: all outlets off"),
+        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 5", "ClosePower: all outlets off"}));
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
     EXPECT_EQ(playback.State().status, PlayStatus::kStopped);
     EXPECT_EQ(playback.State().task, id) << "what played stays shown";

@@ -1,6 +1,6 @@
 // The task table's statements, run against the delivered schema, checking what they changed. The
 // other tables' statements are checked by the pages that use them; operator text in statements by
-// FormatSql.FillsTextAndNumbers... and LoginUserTest.addRefusesBadFieldsAndTheHundredAndFirst.
+// FormatSql.FillsTextAndNumbers... and LoginUserTest.addAndModifyRefuseBadFieldsAndTheHundredAndFirst.
 #include <gtest/gtest.h>
 
 #include <string>
