@@ -145,11 +145,7 @@ struct CPageTestBed {
 // One field of every row of a query, in order.
 inline std::vector<std::string> Column(const std::string& query, const std::string& field,
                                        CDatabase& db = AppConnection()) {
-    CRecordset rows(db);
-    rows.Open(query);
-    std::vector<std::string> values;
-    for (; !rows.IsEOF(); rows.MoveNext()) values.push_back(rows.GetFieldText(field));
-    return values;
+    return QueryRows(db, query, {field});
 }
 
 // A daily tb_memo row as the task editor stores it, channels 1..`channels` selected, playing

@@ -38,7 +38,7 @@ std::vector<std::string> QueryRows(CDatabase& db, const std::string& query,
     std::vector<std::string> out;
     for (; !rows.IsEOF(); rows.MoveNext()) {
         std::string line;
-        for (const auto& c : columns) line += (line.empty() ? "" : ",") + rows.GetFieldText(c);
+        for (size_t i = 0; i < columns.size(); ++i) line += (i ? "," : "") + rows.GetFieldText(columns[i]);
         out.push_back(line);
     }
     return out;
