@@ -66,22 +66,6 @@ void Drag(QTreeWidget* tree, QTreeWidgetItem* from, QTreeWidgetItem* to) {
     QVERIFY(!drag->IsDragging());
 }
 
-// A long frame of `length` bytes with `code`: the given bytes at their offsets, zeros elsewhere,
-// sealed. Channel (0xA4) and volume (0xA5) frames carry their state or volume at offset 69.
-std::vector<uint8_t> LongFrame(uint8_t code, std::vector<std::pair<int, uint8_t>> set, uint8_t length = 71) {
-    std::vector<uint8_t> frame = {0x81, 0x40, 0x01, length, code};
-    frame.resize(length, 0);
-    for (auto [offset, byte] : set) frame[static_cast<size_t>(offset)] = byte;
-    SealFrame(frame.data(), frame.size());
-    return frame;
-}
-
-std::vector<uint8_t> AllChannelsFrame(uint8_t state) {
-    std::vector<std::pair<int, uint8_t>> set = {{69, state}};
-    for (int offset = 5; offset < 69; ++offset) set.emplace_back(offset, 0xFF);
-    return LongFrame(0xA4, set);
-}
-
 }  // namespace
 
 class ZonePagesTest : public QObject {
@@ -227,12 +211,12 @@ private slots:
             // clang-format off
             {"tick a zone", [&] { click("001FH(一楼)"); }, {}, {"001FH(一楼)", "003CH", "012CH"}},
             {"untick one of its receivers", [&] { click("012CH"); }, {}, {"003CH"}},
-            {"close selected", press(page.CloseSelectedButton()), {LongFrame(0xA4, {{68, 0x04}, {69, 0}})}, {}},
+            {"close selected", press(page.CloseSelectedButton()), {SpelledFrame("71 A4 68=04")}, {}},
             {"tick two receivers", [&] { click("200CH"), click("005CH"); }, {}, {"002FH", "005CH", "200CH"}},
-            {"open selected", press(page.OpenSelectedButton()), {LongFrame(0xA4, {{68, 0x10}, {69, 1}})},
+            {"open selected", press(page.OpenSelectedButton()), {SpelledFrame("71 A4 68=10 69=01")},
              {"002FH", "005CH", "200CH"}},
-            {"open all", press(page.OpenAllButton()), {AllChannelsFrame(1)}, watched},
-            {"close all", press(page.CloseAllButton()), {AllChannelsFrame(0)}, {}},
+            {"open all", press(page.OpenAllButton()), {SpelledFrame("71 A4 5-68=FF 69=01")}, watched},
+            {"close all", press(page.CloseAllButton()), {SpelledFrame("71 A4 5-68=FF")}, {}},
             {"outlet 2 on", press(page.PowerButton(2)), {HexBytes("81 40 01 07 AC 02 E8")}, {}},
             {"outlet 2 off", press(page.PowerButton(2)), {HexBytes("81 40 01 07 AC 00 EA")}, {}},
             // clang-format on
@@ -267,15 +251,14 @@ private slots:
         Type(receiver.Frequency3(), "88");
         link.Clear();
         Click(receiver.SendFrequencyButton());
-        QCOMPARE(link.Commands().at(0).data,
-                 LongFrame(0xA6, {{6, 0x88}, {68, 0x04}, {70, 0x98}, {71, 0x50}}, 73));
+        QCOMPARE(link.Commands().at(0).data, SpelledFrame("73 A6 6=88 68=04 70=98 71=50"));
 
         for (int channel = 1; channel <= 8; ++channel)
             CCheckTree::SetCheck(Item(tree, QString("%1CH").arg(channel, 3, 10, QChar('0'))), true);
         Type(receiver.Volume(), "15");
         link.Clear();
         Click(receiver.SendVolumeButton());
-        QCOMPARE(link.Commands().at(0).data, LongFrame(0xA5, {{68, 0xFF}, {69, 0x0F}}));
+        QCOMPARE(link.Commands().at(0).data, SpelledFrame("71 A5 68=FF 69=0F"));
 
         // What was typed reaches the check as typed: empty, unreadable or out-of-range text stops
         // the send with a message naming the field and its range.

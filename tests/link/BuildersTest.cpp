@@ -23,29 +23,12 @@ ChannelFlags Flags(std::initializer_list<int> channels) {
     return flags;
 }
 
-// "name hex" as on the line, or for a long frame "name length code offset=byte first-last=byte ...":
-// the header, those bytes, zeros, and the XOR of bytes 1 to length-2 computed here, not by the link.
+// "name hex" as on the line, or for a long frame "name length code offset=byte ..." (SpelledFrame).
 std::string Frame(const std::string& text) {
     if (text.find('=') == std::string::npos) return text;
-    std::istringstream in(text);
-    std::string name, word;
-    unsigned length = 0, code = 0;
-    in >> name >> length >> std::hex >> code;
-    Bytes frame = HexBytes("81 40 01");
-    frame.resize(length), frame[3] = static_cast<uint8_t>(length), frame[4] = static_cast<uint8_t>(code);
-    while (in >> word) {
-        unsigned first = 0, last = 0, value = 0;
-        if (std::sscanf(word.c_str(), "%u-%u=%x", &first, &last, &value) != 3)
-            std::sscanf(word.c_str(), "%u=%x", &first, &value), last = first;
-        for (unsigned offset = first; offset <= last; ++offset) frame[offset] = static_cast<uint8_t>(value);
-    }
-    uint8_t sum = 0;
-    for (size_t i = 1; i + 1 < length; ++i) sum ^= frame[i];
-    if (frame.back()) {  // a checksum given
-        EXPECT_EQ(frame.back(), sum) << text;
-    }
-    frame.back() = sum;
-    return name + " " + txsim::Hex(frame.data(), frame.size());
+    const size_t name = text.find(' ');
+    const Bytes frame = test::SpelledFrame(text.substr(name + 1));
+    return text.substr(0, name) + " " + txsim::Hex(frame.data(), frame.size());
 }
 
 TEST(BuildersTest, BuildersQueueTheirFrames) {

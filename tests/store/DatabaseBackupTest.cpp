@@ -1,7 +1,6 @@
 // Backup and restore of the open application database, on real SQLite files.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -29,10 +28,10 @@ size_t FilesIn(const std::string& dir) {
 TEST(DatabaseBackup, CopyTakenWhileAnotherThreadWritesHoldsWholeStatements) {
     TestDatabase live;
     TempDir out;
-    std::atomic<bool> stop{false};
-    // Like the scheduler marking tasks during a broadcast: every statement adds two rows at once.
-    std::thread writer([&] {
-        for (int i = 0; !stop; ++i)
+    // Like the scheduler marking tasks during a broadcast: every statement adds two rows at once. The
+    // thread is stopped and joined however the test ends, a failed assertion too.
+    std::jthread writer([&](std::stop_token stop) {
+        for (int i = 0; !stop.stop_requested(); ++i)
             live.Db().ExecuteSql("insert into LED (LedAddrID, LedContent, sendtime) select '1', 'a', '" +
                                  std::to_string(i) + "' union all select '2', 'b', ''");
     });
@@ -47,7 +46,7 @@ TEST(DatabaseBackup, CopyTakenWhileAnotherThreadWritesHoldsWholeStatements) {
         // The user-interface thread reads on the connection the other thread writes on.
         for (int read = 0; read < 100; ++read) EXPECT_EQ(std::stoi(Count(live.Db(), "LED")) % 2, 0);
     }
-    stop = true;
+    writer.request_stop();
     writer.join();
     EXPECT_EQ(FilesIn(out.Path()), 5u) << "no partial file is left behind";
 }
