@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <numeric>
 
 #include "app/MainWindow.h"
 #include "app/RunningProgram.h"
@@ -29,6 +30,7 @@
 #include "store/Statements.h"
 #include "tests/support/AudioFixtures.h"
 #include "tests/support/LocalTime.h"
+#include "tests/support/TaskRows.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/txsim/SimulatorProcess.h"
 #include "widgets/MessageBox.h"
@@ -148,15 +150,21 @@ inline std::vector<std::string> Column(const std::string& query, const std::stri
     return QueryRows(db, query, {field});
 }
 
-// A daily tb_memo row as the task editor stores it, channels 1..`channels` selected, playing
-// `files` (paths joined by "|").
+// A daily row dated 2026-01-01 as the task editor stores it, channels 1..`channels` selected,
+// playing `files` (paths joined by "|").
 inline void InsertTask(CDatabase& db, const std::string& name, const std::string& state,
                        const std::string& start = "08:00:00", const std::string& end = "08:10:00",
                        int channels = 0, const std::string& power = "0000", const std::string& files = "") {
-    std::string zones;
-    for (int i = 0; i < 128; ++i) zones += std::string(i ? "|" : "") + (i < channels ? "1" : "0");
-    db.ExecuteSql(FormatSql(sql::kInsertTask, name, "2026-01-01", start, end, "天", "本地", files, zones, "2",
-                            "", state, "", power));
+    std::vector<int> selected(static_cast<size_t>(channels));
+    std::iota(selected.begin(), selected.end(), 1);
+    InsertTask(db, TaskRow{.name = name,
+                           .date = "2026-01-01",
+                           .start = start,
+                           .end = end,
+                           .state = state,
+                           .playList = files,
+                           .zones = ZoneText(selected),
+                           .power = power});
 }
 
 struct CRecordingPower : IPowerControl {
