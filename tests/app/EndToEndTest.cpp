@@ -24,7 +24,7 @@ void ExpectFrameAt(CSimulator& simulator, const char* command, const char* text,
 
 // "HH:mm:ss" of a moment, as the task editor stores start and end.
 std::string TimeOfDay(std::time_t when) {
-    return QDateTime::fromSecsSinceEpoch(when).toString("HH:mm:ss").toStdString();
+    return LocalText(when, "%T");
 }
 
 }  // namespace

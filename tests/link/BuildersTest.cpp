@@ -14,14 +14,9 @@
 namespace lumetra {
 namespace {
 
+using test::Channels;
 using test::HexBytes;
 using Bytes = std::vector<uint8_t>;
-
-ChannelFlags Flags(std::initializer_list<int> channels) {
-    ChannelFlags flags{};
-    for (int channel : channels) flags[static_cast<size_t>(channel - 1)] = 1;
-    return flags;
-}
 
 // "name hex" as on the line, or for a long frame "name length code offset=byte ..." (SpelledFrame).
 std::string Frame(const std::string& text) {
@@ -39,7 +34,7 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
     fullLed += " 6A";  // 87^AD^01^40^01: the 64 pairs cancel out
     ChannelFlags anyNonZero{};
     anyNonZero[0] = 7, anyNonZero[127] = 0xFF;
-    AudioImage callersImage = VolumeImage(Flags({128}), 9);
+    AudioImage callersImage = VolumeImage(Channels({128}), 9);
     callersImage[6] = 0x33;  // a caller may use the map bytes beyond channel 128
 
     test::CRecordingLink l;
@@ -62,22 +57,22 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
         EXPECT_FALSE(l.SendLED(text, index, &error)) << text;
         EXPECT_NE(error.find(reason), std::string::npos) << error;
     }
-    for (auto channels :
-         {Flags({1}), Flags({8}), Flags({9}), Flags({128}), Flags({1, 2, 3, 17, 128}), Flags({})})
+    for (auto channels : {Channels({1}), Channels({8}), Channels({9}), Channels({128}),
+                          Channels({1, 2, 3, 17, 128}), Channels({})})
         OpenChannels(l, channels);
     CloseChannels(l, anyNonZero);
     l.SendAudioCom(AllChannelsImage(1));
     CloseAllChannels(l);
-    l.SendAudioCom(VolumeImage(Flags({3}), 15));
+    l.SendAudioCom(VolumeImage(Channels({3}), 15));
     l.SendAudioCom(callersImage);
-    EXPECT_TRUE(l.SetFrequencies(Flags({1, 2, 9}), 98.5f, 88.1f));
+    EXPECT_TRUE(l.SetFrequencies(Channels({1, 2, 9}), 98.5f, 88.1f));
     const auto start = std::chrono::steady_clock::now();
     l.SendFMCom();
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    EXPECT_TRUE(l.SetFrequencies(Flags({1}), 108.0f, 108.0f));
-    EXPECT_TRUE(l.SetFrequencies(Flags({1}), 98.5f, 98.5f));     // leaves no digit of 108
-    EXPECT_FALSE(l.SetFrequencies(Flags({2}), 1000.0f, 98.5f));  // refused: frame unchanged
-    EXPECT_FALSE(l.SetFrequencies(Flags({2}), 98.5f, 1000.0f));
+    EXPECT_TRUE(l.SetFrequencies(Channels({1}), 108.0f, 108.0f));
+    EXPECT_TRUE(l.SetFrequencies(Channels({1}), 98.5f, 98.5f));     // leaves no digit of 108
+    EXPECT_FALSE(l.SetFrequencies(Channels({2}), 1000.0f, 98.5f));  // refused: frame unchanged
+    EXPECT_FALSE(l.SetFrequencies(Channels({2}), 98.5f, 1000.0f));
     l.SendFMCom();
 
     // The second SendLED leaves nothing of the longer text; "LED" is the full screen; 70=A3 and 70=A2

@@ -2,7 +2,6 @@
 // it is given and an owner that records messages and hand-overs.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
@@ -29,9 +28,7 @@ using Texts = std::vector<std::string>;
 
 // "08:00:00" on Monday 2026-03-02; "24:00:05" is on Tuesday.
 std::time_t Monday(const std::string& time) {
-    int hour = 0, minute = 0, second = 0;
-    std::sscanf(time.c_str(), "%d:%d:%d", &hour, &minute, &second);
-    return LocalTime(2026, 3, 2, hour, minute, second);
+    return LocalTime(2026, 3, 2, time);
 }
 
 // What the receivers and outlets are after every frame so far, as the transmitter keeps them:

@@ -17,7 +17,7 @@ namespace lumetra {
 namespace {
 
 using test::CZone;
-constexpr auto Local = test::LocalTime;
+using test::LocalTime;
 TaskRecord Task(const char* code, const char* date, const char* weekDays = "", const char* start = "08:00:00",
                 const char* end = "08:30:00") {
     TaskRecord t;
@@ -68,18 +68,18 @@ TEST(DueCountToday, RepeatKindsHolidaysAndMakeUpDays) {
         const TaskRecord task =
             Task(code == "-" ? "" : code.c_str(), date.c_str(), weekDays == "-" ? "" : weekDays.c_str());
         for (size_t k = 0; k < expected.size(); ++k) {
-            const std::time_t noon = Local(2026, month, day + static_cast<int>(k), 12, 0, 0);
+            const std::time_t noon = LocalTime(2026, month, day + static_cast<int>(k), 12, 0, 0);
             const int count = DueCountToday(task, noon, calendar);
             due += count ? static_cast<char>('0' + count) : '.';
             EXPECT_EQ(IsDueToday(task, noon, calendar), count > 0);
         }
         EXPECT_EQ(due, expected) << text;
     }
-    EXPECT_EQ(*calendar.Day(Local(2026, 10, 1, 9, 0, 0)).name, "国庆节");
+    EXPECT_EQ(*calendar.Day(LocalTime(2026, 10, 1, 9, 0, 0)).name, "国庆节");
 
     table.Remove(table.ReadAll().at(1).id);  // 09-27 (after 02-30): a Sunday again
-    EXPECT_FALSE(
-        IsDueToday(Task("1", "2026-09-01", "2"), Local(2026, 9, 27, 12, 0, 0), ReadSchoolCalendar(db.Db())));
+    EXPECT_FALSE(IsDueToday(Task("1", "2026-09-01", "2"), LocalTime(2026, 9, 27, 12, 0, 0),
+                            ReadSchoolCalendar(db.Db())));
 
     long dayNumber = 0;
     EXPECT_TRUE(ParseCalendarDate("2028-02-29", dayNumber));
@@ -93,7 +93,7 @@ TEST(DueCountToday, RepeatKindsHolidaysAndMakeUpDays) {
 // in spring and four in autumn.
 TEST(TaskTimes, OddTextsAndClockChangeDays) {
     CZone tz("Europe/Berlin");
-    const std::time_t now = Local(2026, 3, 5, 9, 0, 0);
+    const std::time_t now = LocalTime(2026, 3, 5, 9, 0, 0);
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5", "", "9:0:0", "9:1"), now).sinceStart, 0);
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5", "", "9:0:0", "9:1"), now).duration, 60);
     EXPECT_EQ(TaskTimes(Task("2", "2026-3-5"), now).dayOffset, 0);
@@ -102,13 +102,13 @@ TEST(TaskTimes, OddTextsAndClockChangeDays) {
         EXPECT_EQ(TaskTimes(Task("2", date, "", "", ""), now).sinceStart, 9 * 3600) << date;  // as midnight
 
     const TaskTimesResult spring =
-        TaskTimes(Task("2", "2026-03-28", "", "01:00:00", "04:00:00"), Local(2026, 3, 29, 4, 0, 0));
+        TaskTimes(Task("2", "2026-03-28", "", "01:00:00", "04:00:00"), LocalTime(2026, 3, 29, 4, 0, 0));
     EXPECT_EQ(spring.dayOffset, 1);
     EXPECT_EQ(spring.sinceEnd, 0);
     EXPECT_EQ(spring.duration, 2 * 3600);
-    EXPECT_EQ(
-        TaskTimes(Task("2", "2026-10-25", "", "01:00:00", "04:00:00"), Local(2026, 10, 25, 4, 0, 0)).duration,
-        4 * 3600);
+    EXPECT_EQ(TaskTimes(Task("2", "2026-10-25", "", "01:00:00", "04:00:00"), LocalTime(2026, 10, 25, 4, 0, 0))
+                  .duration,
+              4 * 3600);
 }
 
 // An entry selects its channel when it reads as a non-zero number; missing entries count as "0",
@@ -119,11 +119,9 @@ TEST(ZoneFlags, EntriesReadAsNumbersSelectChannels) {
         std::vector<int> channels;
     } cases[] = {{"0|2|x|01|0|1", {2, 4, 6}}, {"", {}}, {test::ZoneText({128}) + "|1|1", {128}}};
     for (const auto& c : cases) {
-        ChannelFlags expected{};
-        for (int channel : c.channels) expected[size_t(channel - 1)] = 1;
         TaskRecord task;
         task.zones = c.zones;
-        EXPECT_EQ(TaskFields(task).Zones(), expected) << c.zones;
+        EXPECT_EQ(TaskFields(task).Zones(), test::Channels(c.channels)) << c.zones;
     }
 }
 

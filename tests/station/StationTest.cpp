@@ -30,6 +30,7 @@
 #include "tests/support/LocalTime.h"
 #include "tests/support/LogRecorder.h"
 #include "tests/support/Mp3Fixture.h"
+#include "tests/support/RecordingLink.h"
 #include "tests/support/TaskRows.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/txsim/SimulatorProcess.h"
@@ -83,12 +84,6 @@ private:
 // Monday 2026-03-02.
 inline std::time_t Monday(int hour, int minute, int second) {
     return LocalTime(2026, 3, 2, hour, minute, second);
-}
-
-inline ChannelFlags Channels(std::initializer_list<int> numbers) {
-    ChannelFlags flags{};
-    for (int number : numbers) flags[static_cast<size_t>(number - 1)] = 1;
-    return flags;
 }
 
 // What an emergency sends at its start and again at the next tick.

@@ -2,6 +2,7 @@
 // zone set for the length of a test.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
@@ -35,6 +36,13 @@ inline std::time_t LocalTime(int year, int month, int day, int hour, int minute,
     std::tm tm = CalendarTm(year, month, day, hour, minute, second);
     tm.tm_isdst = -1;
     return std::mktime(&tm);
+}
+
+// The same with the time of day written "08:00:00"; "24:00:05" is five seconds into the next day.
+inline std::time_t LocalTime(int year, int month, int day, const std::string& timeOfDay) {
+    int hour = 0, minute = 0, second = 0;
+    std::sscanf(timeOfDay.c_str(), "%d:%d:%d", &hour, &minute, &second);
+    return LocalTime(year, month, day, hour, minute, second);
 }
 
 // Sets the time zone (TZ) for the life of the object.

@@ -37,6 +37,13 @@ private:
     std::vector<LinkCommand> m_commands;
 };
 
+// The map with the listed receivers (1..128) selected.
+inline ChannelFlags Channels(const std::vector<int>& numbers) {
+    ChannelFlags flags{};
+    for (int number : numbers) flags.at(static_cast<size_t>(number - 1)) = 1;
+    return flags;
+}
+
 // "81 40 01 07 AA 00 EC" -> bytes; lets tests write frames as they appear on the line.
 inline std::vector<uint8_t> HexBytes(const std::string& hex) {
     std::istringstream in(hex);
