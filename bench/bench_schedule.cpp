@@ -81,7 +81,8 @@ void BM_TickNoneDue(benchmark::State& state) {
     test::TestDatabase& database = NotDueDatabase(static_cast<int>(state.range(0)));
     CSimulatedClock clock(test::LocalTime(2026, 3, 2, 12, 0, 0));
     CRecorder recorder([] { return 0; });
-    CScheduler scheduler(database.Db(), recorder, clock);
+    CSwitchBoard board(recorder);
+    CScheduler scheduler(database.Db(), board, clock);
     scheduler.SetOwner(&recorder);
     auto began = steady_clock::now();
     for (auto _ : state) scheduler.Tick();
@@ -113,7 +114,8 @@ void BM_SimulatedDay(benchmark::State& state) {
     for (auto _ : state) {
         CSimulatedClock clock(test::LocalTime(2026, 3, 2, 0, 0, 0));
         CRecorder recorder([&] { return clock.NowMillis(); });
-        CScheduler scheduler(database.Db(), recorder, clock);
+        CSwitchBoard board(recorder);
+        CScheduler scheduler(database.Db(), board, clock);
         scheduler.SetOwner(&recorder);
         long ticks = 0;
         for (const std::time_t end = test::LocalTime(2026, 3, 3, 0, 0, 0); clock.Now() < end; ++ticks) {
@@ -150,7 +152,8 @@ void BM_HandOverDelayOnTheWallClock(benchmark::State& state) {
         CSystemClock clock;
         CRecorder recorder(
             [] { return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count(); });
-        CScheduler scheduler(database.Db(), recorder, clock);
+        CSwitchBoard board(recorder);
+        CScheduler scheduler(database.Db(), board, clock);
         scheduler.SetOwner(&recorder);
         scheduler.Start();
         const auto last = [&] {

@@ -13,13 +13,9 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kReaderNap{10};
-constexpr milliseconds kFrequencyHold{100};
+constexpr milliseconds kFrequencyPause{100};
 constexpr const char* kHashes = "################################";
 constexpr const char* kHeartbeatName = "SendSCOM";
-
-bool ValidSwitch(int number) {
-    return number >= 1 && number <= 4;
-}
 
 }  // namespace
 
@@ -44,14 +40,6 @@ void CTransmitterLink::SetPortAlert(IPortAlert* alert) {
     m_port.SetAlert(alert);
 }
 
-bool CTransmitterLink::PowerSwitch(int number) const {
-    return ValidSwitch(number) && m_power[static_cast<size_t>(number - 1)].load();
-}
-
-void CTransmitterLink::SetPowerSwitch(int number, bool on) {
-    if (ValidSwitch(number)) m_power[static_cast<size_t>(number - 1)] = on;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Frame builders
 
@@ -59,9 +47,9 @@ bool CTransmitterLink::EnqueueFrame(const uint8_t* frame, size_t size, const cha
     return Enqueue(LinkCommand{std::vector<uint8_t>(frame, frame + size), name});
 }
 
-void CTransmitterLink::SendPower() {
+void CTransmitterLink::SendPower(const std::array<bool, 4>& outlets) {
     Logger().Log("SendPower");
-    const ShortFrame frame = PowerFrame(PowerMask({m_power[0], m_power[1], m_power[2], m_power[3]}));
+    const ShortFrame frame = PowerFrame(PowerMask(outlets));
     EnqueueFrame(frame.data(), frame.size(), "SendPower");
 }
 
@@ -133,8 +121,7 @@ void CTransmitterLink::SendFMCom() {
     Logger().Log("SendFMCom");
     FrequencyFrame frame = FrequencyBuffer();
     SealFrame(frame.data(), frame.size());
-    EnqueueFrame(frame.data(), frame.size(), "SendFMCom");
-    std::this_thread::sleep_for(kFrequencyHold);
+    Enqueue(LinkCommand{std::vector<uint8_t>(frame.begin(), frame.end()), "SendFMCom", kFrequencyPause});
 }
 
 void OpenChannels(CTransmitterLink& link, const ChannelFlags& flags) {
@@ -319,7 +306,7 @@ void CTransmitterLink::WriteCom(std::stop_token stop) {
         {
             std::lock_guard lock(m_queueLock);
             m_writing = false;
-            m_nextWrite = Clock::now() + kWriteSpacing;
+            m_nextWrite = Clock::now() + kWriteSpacing + command.pauseAfter;
         }
         m_queueChanged.notify_all();  // for WaitUntilSent
     }

@@ -48,14 +48,10 @@ public:
     void SetNotifier(ILinkNotifier* notifier);
     void SetPortAlert(IPortAlert* alert);
 
-    // --- Peripheral power outlets 1..4: read and written from any thread without a lock. ---
-    bool PowerSwitch(int number) const;
-    void SetPowerSwitch(int number, bool on);
-
     // --- Frame builders. Each logs, builds its frame and enqueues it; none waits for the port. ---
-    void SendPower();   // 81 40 01 07 AC mask CS, from the four power switches
-    void ClosePower();  // 81 40 01 07 AC 80 6A
-    void SendSCOM();    // the heartbeat 81 40 01 07 AA 00 EC
+    void SendPower(const std::array<bool, 4>& outlets);  // 81 40 01 07 AC mask CS, outlets 1..4
+    void ClosePower();                                   // 81 40 01 07 AC 80 6A
+    void SendSCOM();                                     // the heartbeat 81 40 01 07 AA 00 EC
     // The UTF-8 text goes out as GBK bytes to screen `screenIndex` + 1. Refused (false, `*error`
     // set, nothing queued) when GBK cannot encode it, when it is longer than 128 GBK bytes, when
     // the index is not 0..127, or when the port is closed (`kPortClosedText`).
@@ -66,7 +62,8 @@ public:
     // Fills the frequency frame: frequency3 at offsets 5..7, the channel map at 53..68, frequency2
     // at 69..71. Refused (false, frame unchanged) when either frequency does not fit five digits.
     bool SetFrequencies(const ChannelFlags& flags, float frequency2, float frequency3);
-    // Sends the frequency frame, then holds its caller for 100 ms.
+    // Queues the frequency frame and returns; the writer leaves 100 ms more than the usual spacing
+    // before the frame after it.
     void SendFMCom();
     FrequencyFrame FrequencyBuffer() const;
 
@@ -109,7 +106,6 @@ private:
     bool Nap(std::stop_token stop, std::chrono::milliseconds duration);  // false when stopped
     bool EnqueueFrame(const uint8_t* frame, size_t size, const char* name);
 
-    std::array<std::atomic<bool>, 4> m_power{};
     const ShortFrame m_heartbeat;
     FrequencyFrame m_frequencyBuffer{};
     mutable std::mutex m_frequencyLock;  // guards m_frequencyBuffer between the page and a reader of it

@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "base/Logger.h"
-#include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
 #include "schedule/RuleWindow.h"
 #include "schedule/SchedulerOwner.h"
@@ -22,8 +21,8 @@ constexpr int64_t kJumpToleranceMs = 2000;
 
 }  // namespace
 
-CScheduler::CScheduler(CDatabase& db, CTransmitterLink& link, IClock& clock)
-    : m_link(link), m_clock(clock), m_table(db), m_db(db) {}
+CScheduler::CScheduler(CDatabase& db, CSwitchBoard& board, IClock& clock)
+    : m_board(board), m_clock(clock), m_table(db), m_db(db) {}
 
 CScheduler::~CScheduler() {
     Stop();
@@ -96,36 +95,24 @@ void CScheduler::SwitchOffReleased() {
         std::lock_guard lock(m_releaseLock);
         released = std::exchange(m_released, {});
     }
-    // During a hold every receiver stays on; its end restores them all.
+    // During a hold every receiver stays on (the board sends nothing); its end restores them all.
     if (!AnyChannel(released) || Held()) return;
     const ChannelFlags off = ChannelsNotIn(released, m_ledger.ChannelsNeededBesides({}));
     if (!AnyChannel(off)) return;
-    CloseChannels(m_link, off);
+    m_board.SwitchChannels(off, false, SwitchSource::kAnnouncement);
     Post(WindowMessage::kZoneRefresh);
 }
 
 bool CScheduler::Held() const {
-    return m_owner && m_owner->SwitchingHeld();
+    return m_board.Held();
 }
 
 void CScheduler::RestoreSwitches() {
-    const ChannelFlags needed = m_ledger.ChannelsNeededBesides({});
-    if (AnyChannel(needed)) {
-        ChannelFlags all{};
-        all.fill(1);
-        CloseChannels(m_link, ChannelsNotIn(all, needed));
-    } else {
-        CloseAllChannels(m_link);
-    }
     // A task in its tail keeps its outlets until its power-down, as it would have without the hold.
     OutletSet outlets{};
     for (const auto& [id, switched] : m_ledger.Tasks())
         for (size_t i = 0; i < outlets.size(); ++i) outlets[i] = outlets[i] || switched.outlets[i];
-    for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, outlets[number - 1]);
-    if (std::none_of(outlets.begin(), outlets.end(), [](bool on) { return on; }))
-        m_link.ClosePower();
-    else
-        m_link.SendPower();
+    m_board.Restore(m_ledger.ChannelsNeededBesides({}), outlets);
     for (const auto& [id, switched] : m_ledger.Tasks())
         if (const TaskFields* row = FindRow(id); row && switched.phase == BroadcastPhase::kOnAir)
             HandOver(*row);
@@ -326,15 +313,13 @@ void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
     switched.outlets = outlets;
     switched.power = task.power;
     if (Held()) return;  // the ledger follows the row; the restore switches
-    if (AnyChannel(added)) OpenChannels(m_link, added);
+    if (AnyChannel(added)) m_board.SwitchChannels(added, true, SwitchSource::kTask);
     if (AnyChannel(dropped)) SwitchOffChannels(task.id, dropped);
     if (outlets != before) {
         const OutletSet needed = m_ledger.OutletsNeededBesides(task.id);
-        for (int i = 0; i < 4; ++i) {
-            if (outlets[i]) m_link.SetPowerSwitch(i + 1, true);
-            if (before[i] && !outlets[i] && !needed[i]) m_link.SetPowerSwitch(i + 1, false);
-        }
-        m_link.SendPower();
+        OutletSet off{};
+        for (size_t i = 0; i < off.size(); ++i) off[i] = before[i] && !outlets[i] && !needed[i];
+        m_board.ChangeOutlets(outlets, off);
         Post(WindowMessage::kPowerRefresh);
     }
     Post(WindowMessage::kZoneRefresh);
@@ -386,41 +371,25 @@ SwitchedTask& CScheduler::Remember(const TaskFields& task, BroadcastPhase phase)
 
 void CScheduler::PowerOn(const TaskFields& task) {
     if (Held()) return;  // every outlet is on
-    std::array<bool, 4> switches;
-    for (int number = 1; number <= 4; ++number) switches[number - 1] = m_link.PowerSwitch(number);
-    ApplyPowerSwitches(task.power, switches);
-    // A "0" of this task never switches off an outlet that another task on air needs.
-    const OutletSet needed = m_ledger.OutletsNeededBesides(task.id);
-    for (int number = 1; number <= 4; ++number)
-        m_link.SetPowerSwitch(number, switches[number - 1] || needed[number - 1]);
     Post(WindowMessage::kPowerRefresh);
-    m_link.SendPower();
+    // A "0" of this task never switches off an outlet that another task on air needs.
+    m_board.PowerUp(task.power, m_ledger.OutletsNeededBesides(task.id));
 }
 
 void CScheduler::OpenTaskChannels(const TaskFields& task) {
-    if (Held()) return;  // every receiver is on
-    OpenChannels(m_link, task.Zones());
+    m_board.SwitchChannels(task.Zones(), true, SwitchSource::kTask);
 }
 
 void CScheduler::SwitchOffChannels(const std::string& id, const ChannelFlags& channels) {
-    if (Held()) return;
     const ChannelFlags needed = m_ledger.ChannelsNeededBesides(id);
     const ChannelFlags off = ChannelsNotIn(channels, needed);
     // Without another task the frame goes out as it always has, also with an empty map.
-    if (!AnyChannel(needed) || AnyChannel(off)) CloseChannels(m_link, off);
+    if (!AnyChannel(needed) || AnyChannel(off)) m_board.SwitchChannels(off, false, SwitchSource::kTask);
 }
 
 void CScheduler::SwitchOffOutlets(const std::string& id) {
     if (Held()) return;
-    const OutletSet needed = m_ledger.OutletsNeededBesides(id);
-    if (std::none_of(needed.begin(), needed.end(), [](bool on) { return on; })) {
-        m_link.ClosePower();
-        for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, false);
-    } else {
-        for (int number = 1; number <= 4; ++number)
-            m_link.SetPowerSwitch(number, m_link.PowerSwitch(number) && needed[number - 1]);
-        m_link.SendPower();
-    }
+    m_board.PowerDown(m_ledger.OutletsNeededBesides(id));
     Post(WindowMessage::kPowerRefresh);
 }
 

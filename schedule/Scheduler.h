@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "schedule/SchoolCalendar.h"
+#include "schedule/SwitchBoard.h"
 #include "schedule/SwitchLedger.h"
 #include "schedule/TaskRecord.h"
 #include "schedule/TaskRules.h"
@@ -29,7 +30,6 @@
 namespace lumetra {
 
 class CDatabase;
-class CTransmitterLink;
 class IClock;
 class ISchedulerOwner;
 
@@ -41,7 +41,8 @@ public:
     // the rest.
     static constexpr std::time_t kMaxCatchUp = 60;
 
-    CScheduler(CDatabase& db, CTransmitterLink& link, IClock& clock);
+    // Every switch goes through `board`.
+    CScheduler(CDatabase& db, CSwitchBoard& board, IClock& clock);
     // Stops and joins the thread if it still runs.
     ~CScheduler();
     CScheduler(const CScheduler&) = delete;
@@ -60,7 +61,7 @@ public:
     // One pass over all task rows, for every second due. Throws CDbError when the database fails;
     // the thread logs it and tries again on the next tick, which then also catches up.
     void Tick();
-    // After a hold (ISchedulerOwner::SwitchingHeld): the next tick switches on what the tasks
+    // After the board's hold (CSwitchBoard::Hold): the next tick switches on what the tasks
     // powered up or on air need, switches off the rest, and hands the list of a task on air over
     // again. Callable from any thread.
     void Restore() { m_restore = true; }
@@ -112,7 +113,7 @@ private:
     void Post(WindowMessage message);
     void Record(HistoryKind step, const std::string& id, const TaskFields* task, std::time_t second);
 
-    CTransmitterLink& m_link;
+    CSwitchBoard& m_board;
     IClock& m_clock;
     ISchedulerOwner* m_owner = nullptr;
     std::atomic<bool> m_running{false};

@@ -24,9 +24,6 @@ public:
     virtual void PlayTask(const std::string& taskId, const std::string& playList) = 0;
     // Stops the playback if it is this task's.
     virtual void StopTask(const std::string& taskId) = 0;
-    // True while an emergency broadcast holds every switch on: the schedule keeps its ledger but
-    // sends no switch and hands over no list until it is asked to restore (CScheduler::Restore).
-    virtual bool SwitchingHeld() const { return false; }
     // A step of a task's broadcast (HistoryKind's broadcast steps), at the second it belongs to;
     // `task` is null when its row is gone.
     virtual void BroadcastStep(HistoryKind step, const std::string& taskId, const TaskFields* task,

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "base/Logger.h"
-#include "link/TransmitterLink.h"
 #include "schedule/Scheduler.h"
+#include "schedule/SwitchBoard.h"
 #include "station/Playback.h"
 
 namespace lumetra {
@@ -22,9 +22,9 @@ std::string ToneSource(int hz) {
 
 }  // namespace
 
-CAnnouncer::CAnnouncer(CTransmitterLink& link, CPlayback& playback, CScheduler& scheduler,
+CAnnouncer::CAnnouncer(CSwitchBoard& board, CPlayback& playback, CScheduler& scheduler,
                        std::function<void()> changed, Recorder recorded)
-    : m_link(link),
+    : m_board(board),
       m_playback(playback),
       m_scheduler(scheduler),
       m_changed(std::move(changed)),
@@ -90,7 +90,7 @@ void CAnnouncer::Begin(const ChannelFlags& zones, bool spoken) {
     if (m_recorded) m_recorded(spoken ? HistoryKind::kSpeechStart : HistoryKind::kTalkStart, zones);
     m_chimeBuffers = 0;
     m_playback.Interrupt(true);
-    OpenChannels(m_link, zones);
+    m_board.SwitchChannels(zones, true, SwitchSource::kAnnouncement);
     if (m_changed) m_changed();
 }
 

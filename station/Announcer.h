@@ -20,7 +20,7 @@ namespace lumetra {
 
 class CPlayback;
 class CScheduler;
-class CTransmitterLink;
+class CSwitchBoard;
 
 class CAnnouncer {
 public:
@@ -34,8 +34,8 @@ public:
     // message for the operator; it must only post. `recorded` gets each begin and end for the
     // history, with the receivers.
     using Recorder = std::function<void(HistoryKind, const ChannelFlags&)>;
-    CAnnouncer(CTransmitterLink& link, CPlayback& playback, CScheduler& scheduler,
-               std::function<void()> changed, Recorder recorded);
+    CAnnouncer(CSwitchBoard& board, CPlayback& playback, CScheduler& scheduler, std::function<void()> changed,
+               Recorder recorded);
     ~CAnnouncer();
 
     void Start();
@@ -67,7 +67,7 @@ private:
     bool PlayThrough(const std::string& source, const std::string& file = {});
     void Say(std::string text);
 
-    CTransmitterLink& m_link;
+    CSwitchBoard& m_board;
     CPlayback& m_playback;
     CScheduler& m_scheduler;
     std::function<void()> m_changed;

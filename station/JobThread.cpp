@@ -41,18 +41,15 @@ void CJobThread::Post(Job job) {
 }
 
 bool CJobThread::Run(Job job) {
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
+    std::packaged_task<void()> task(std::move(job));
+    std::future<void> finished = task.get_future();
     {
         std::lock_guard lock(m_lock);
         if (!m_running || m_stopping) return false;
-        m_jobs.push_back([&job, &done] {
-            job();
-            done.set_value();
-        });
+        m_jobs.push_back([&task] { task(); });
         m_changed.notify_all();
     }
-    finished.wait();
+    finished.get();  // rethrows what the job threw
     return true;
 }
 

@@ -30,7 +30,7 @@ public:
     // Queues `job`; dropped when the thread is not running.
     void Post(Job job);
     // Runs `job` on the thread and waits for it (for tests and the exit sequence only; never from
-    // the thread itself). False when the thread is not running.
+    // the thread itself). False when the thread is not running; what the job throws is thrown here.
     bool Run(Job job);
 
     // Calls `onTimer` on the thread every `period` from now, between jobs, until StopTimer.

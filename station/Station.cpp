@@ -66,10 +66,11 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
                              if (m_observer) m_observer->ShowDatabaseError(text);
                          }}),
       m_ports(link, db, static_cast<IPortSelectionView&>(*this)),
+      m_board(link),
       m_playback([this] { Notify(WindowMessage::kPlaybackChanged); }),
-      m_scheduler(db, link, clock),
+      m_scheduler(db, m_board, clock),
       m_announcer(
-          link, m_playback, m_scheduler, [this] { Notify(WindowMessage::kAnnouncement); },
+          m_board, m_playback, m_scheduler, [this] { Notify(WindowMessage::kAnnouncement); },
           [this](HistoryKind kind, const ChannelFlags& zones) {
               const std::string receivers = ChannelRangesText(zones);
               m_history.Action(kind, receivers, m_clock.Now(), receivers);
@@ -106,10 +107,14 @@ void CStation::Start() {
     m_announcer.Start();
     m_scheduler.SetOwner(this);
     m_portThread.Start();
-    // The schedule starts once the port has been tried: a frame queued before the link runs is lost.
+    m_heartbeat.Start();
+    // The schedule and the heartbeat start once the port has been tried: a frame queued before the
+    // link runs is lost. The first beat comes a period later.
     m_portThread.Post([this] {
         m_ports.Initialise();
-        if (!m_shutDown) m_scheduler.Start();
+        if (m_shutDown) return;
+        m_scheduler.Start();
+        m_heartbeat.StartTimer(kHeartbeatPeriod, [this] { m_link.SendSCOM(); });
     });
 }
 
@@ -118,12 +123,13 @@ void CStation::Shutdown() {
     m_shutDown = true;
     Logger().Log("station: exit sequence");
     m_portThread.Stop();  // a connection under way ends first, and starts no schedule any more
+    m_heartbeat.Stop();
     m_announcer.Stop();
     m_playback.Stop();
     m_scheduler.Stop();
     m_history.EndAllOnAir(HistoryKind::kEndExit, m_clock.Now());
     if (ChangeTaskStates(TaskState::kDone, TaskState::kRunning)) Notify(WindowMessage::kTasksChanged);
-    CloseAllChannels(m_link);
+    m_board.SwitchAllChannels(false, SwitchSource::kExit);
     // The writer thread sends at most one frame every 100 ms: the last one must have left.
     if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the all-off frame did not leave in time");
     m_link.CloseLink(false);
@@ -148,27 +154,19 @@ void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
     const std::string receivers = ChannelRangesText(flags);
     m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, receivers, m_clock.Now(),
                      receivers);
-    if (on)
-        OpenChannels(m_link, flags);
-    else
-        CloseChannels(m_link, flags);
+    m_board.SwitchChannels(flags, on, SwitchSource::kOperator);
 }
 
 void CStation::SwitchAllChannels(bool on) {
     m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, "全部", m_clock.Now(),
                      "全部");
-    if (on)
-        m_link.SendAudioCom(AllChannelsImage(1));
-    else
-        CloseAllChannels(m_link);
+    m_board.SwitchAllChannels(on, SwitchSource::kOperator);
 }
 
 bool CStation::ToggleOutlet(int outlet) {
-    const bool on = !m_link.PowerSwitch(outlet);
-    m_link.SetPowerSwitch(outlet, on);
+    const bool on = m_board.ToggleOutlet(outlet);
     m_history.Action(on ? HistoryKind::kOutletOn : HistoryKind::kOutletOff, "电源" + std::to_string(outlet),
                      m_clock.Now());
-    m_link.SendPower();
     return on;
 }
 
@@ -211,8 +209,9 @@ void CStation::StartEmergency(const std::string& alarmFile) {
         m_emergency = true;
         m_playback.PlayAlarm(alarmFile);
     }
-    SwitchEverythingOn();
-    m_repeatAllOn = true;
+    m_board.Hold();
+    Notify(WindowMessage::kZoneRefresh);
+    Notify(WindowMessage::kPowerRefresh);
     m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now(), "全部");
     Notify(WindowMessage::kEmergency);
 }
@@ -222,21 +221,13 @@ void CStation::StopEmergency() {
         std::lock_guard lock(m_emergencyLock);
         if (!m_emergency) return;
         m_emergency = false;
-        m_repeatAllOn = false;
         m_playback.StopAlarm();
     }
     Logger().Log("station: emergency broadcast ended");
+    m_board.EndHold();
     m_scheduler.Restore();
     m_history.Action(HistoryKind::kEmergencyStop, {}, m_clock.Now());
     Notify(WindowMessage::kEmergency);
-}
-
-void CStation::SwitchEverythingOn() {
-    m_link.SendAudioCom(AllChannelsImage(1));
-    for (int number = 1; number <= 4; ++number) m_link.SetPowerSwitch(number, true);
-    m_link.SendPower();
-    Notify(WindowMessage::kZoneRefresh);
-    Notify(WindowMessage::kPowerRefresh);
 }
 
 bool CStation::IsLinkUp() const {
@@ -244,7 +235,7 @@ bool CStation::IsLinkUp() const {
 }
 
 bool CStation::Outlet(int number) const {
-    return m_link.PowerSwitch(number);
+    return m_board.Outlet(number);
 }
 
 void CStation::PostMessage(WindowMessage message) {
@@ -252,12 +243,14 @@ void CStation::PostMessage(WindowMessage message) {
 }
 
 void CStation::PlayTask(const std::string& taskId, const std::string& playList) {
+    // Read before the lock, which an emergency start takes on the user-interface thread.
+    const std::optional<PlayMode> mode = TaskPlayMode(m_db, taskId);
     std::lock_guard lock(m_emergencyLock);
     if (m_emergency) {
         Logger().Log("station: the list of task %s waits for the end of the emergency", taskId.c_str());
         return;
     }
-    m_playback.PlayTask(taskId, playList, TaskPlayMode(m_db, taskId));
+    m_playback.PlayTask(taskId, playList, mode);
 }
 
 void CStation::StopTask(const std::string& taskId) {
@@ -271,11 +264,9 @@ void CStation::BroadcastStep(HistoryKind step, const std::string& taskId, const 
 }
 
 void CStation::AfterTick(std::time_t now, int64_t steadyMillis) {
-    if (m_repeatAllOn.exchange(false) && m_emergency) SwitchEverythingOn();
-    if (m_lastHeartbeat < 0) m_lastHeartbeat = steadyMillis;  // the first beat comes a period after the start
-    if (steadyMillis - m_lastHeartbeat < kHeartbeatPeriod.count()) return;
-    m_lastHeartbeat = steadyMillis;
-    m_link.SendSCOM();
+    if (m_lastMidnightCheck < 0) m_lastMidnightCheck = steadyMillis;
+    if (steadyMillis - m_lastMidnightCheck < kMidnightCheckPeriod.count()) return;
+    m_lastMidnightCheck = steadyMillis;
     if (!IsMidnightMinute(now)) return;
     if (ChangeTaskStates(TaskState::kIdle, TaskState::kDone)) Notify(WindowMessage::kTasksChanged);
     m_history.PurgeOld(now);

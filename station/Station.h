@@ -20,6 +20,7 @@
 #include "link/PortSelection.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SchedulerOwner.h"
+#include "schedule/SwitchBoard.h"
 #include "station/Announcer.h"
 #include "station/HistoryRecorder.h"
 #include "station/JobThread.h"
@@ -37,6 +38,8 @@ class IClock;
 class CStation : private ISchedulerOwner, private ILinkNotifier, private IPortSelectionView {
 public:
     static constexpr std::chrono::milliseconds kHeartbeatPeriod{3000};
+    // How often the tick looks whether executed tasks go back to "未执行" at midnight.
+    static constexpr std::chrono::milliseconds kMidnightCheckPeriod{3000};
     static constexpr std::chrono::milliseconds kExitWriterWait{1000};  // at most
 
     CStation(CDatabase& db, CTransmitterLink& link, IClock& clock);
@@ -55,12 +58,13 @@ public:
     //  2. the link reports to the station;
     //  3. the playback and announcement threads start;
     //  4. the stored port is connected, on the port thread;
-    //  5. then the schedule starts: it ticks twice a second, and after each tick the station sends
-    //     the heartbeat every three seconds and, during the minute 00:00, resets executed tasks.
+    //  5. then the schedule starts: it ticks twice a second, and during the minute 00:00 the station
+    //     resets executed tasks after a tick every three seconds; the heartbeat goes out every three
+    //     seconds from a timer of its own, which neither the tick nor the database holds back.
     void Start();
-    // The exit sequence: an announcement ended, the playback closed, the schedule stopped, running tasks
-    // marked "已执行", every receiver switched off with one last frame, which is given up to a second to
-    // leave, then the port closed. Runs once; later calls return at once.
+    // The exit sequence: the heartbeat, an announcement ended, the playback closed, the schedule stopped,
+    // running tasks marked "已执行", every receiver switched off with one last frame, which is given up to a
+    // second to leave, then the port closed. Runs once; later calls return at once.
     void Shutdown();
     bool IsStarted() const { return m_started; }
 
@@ -71,13 +75,13 @@ public:
     // The port list's entry `index` (0 for COM1) was confirmed, and the connect button.
     void SelectPort(int index);
     void ToggleConnection();
-    // Manual switching.
+    // Manual switching, through the switch board.
     void SwitchChannels(const ChannelFlags& flags, bool on);
     void SwitchAllChannels(bool on);
     // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
     bool ToggleOutlet(int outlet);
     // The receiver page's sends to the receivers of `flags`. False when a frequency does not fit
-    // the frame's five digits: nothing is sent then. The frequency frame holds its caller 100 ms.
+    // the frame's five digits: nothing is sent then.
     bool SendFrequencies(const ChannelFlags& flags, float frequency2, float frequency3);
     void SendVolume(const ChannelFlags& flags, uint8_t volume);
     // `text` to LED screen `position` (0..127), and its row in the LED table. When the link refuses
@@ -115,7 +119,6 @@ private:
     void BroadcastStep(HistoryKind step, const std::string& taskId, const TaskFields* task,
                        std::time_t second) override;
     void AfterTick(std::time_t now, int64_t steadyMillis) override;
-    bool SwitchingHeld() const override { return m_emergency; }
     // ILinkNotifier, on the link's reader thread.
     void PostLinkStatus() override;
     // IPortSelectionView, on the port thread: passed on to the page's view.
@@ -126,7 +129,6 @@ private:
     void ShowDatabaseError(const std::string& description) override;
 
     void Notify(WindowMessage message);
-    void SwitchEverythingOn();
     // Every row in state `from` gets state `to`; false when the database refused.
     bool ChangeTaskStates(TaskState to, TaskState from);
     template <typename F>
@@ -142,23 +144,22 @@ private:
     IStationObserver* m_observer = nullptr;
     IPortSelectionView* m_portView = nullptr;
 
-    // Set and cleared with the alarm's start or stop, and read with a task's hand-over, under the
-    // lock, so a list handed over at that moment never replaces the alarm.
+    // Guards m_emergency with the alarm's start or stop and a task's hand-over, so a list handed
+    // over at that moment never replaces the alarm. Never held across a database statement.
     std::mutex m_emergencyLock;
     std::atomic<bool> m_emergency{false};
-    // A switch-off of a tick already under way when the emergency began may cross its all-on
-    // frames: they go out once more after that tick.
-    std::atomic<bool> m_repeatAllOn{false};
 
     std::atomic<int> m_recordedLink{-1};  // the link state the history has, -1 until it was first up
-    int64_t m_lastHeartbeat = -1;         // the schedule thread's steady clock at the last heartbeat
+    int64_t m_lastMidnightCheck = -1;     // the schedule thread's steady clock then
 
     CHistoryRecorder m_history;  // before the threads that write to it, so it stops after them
     CPortSelection m_ports;
+    CSwitchBoard m_board;  // before everything that switches through it
     CPlayback m_playback;
     CScheduler m_scheduler;
     CAnnouncer m_announcer;
     CJobThread m_portThread{"port"};
+    CJobThread m_heartbeat{"heartbeat"};
 };
 
 }  // namespace lumetra

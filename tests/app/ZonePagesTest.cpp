@@ -234,8 +234,7 @@ private slots:
         click("003CH");
         Click(page.OpenSelectedButton());
         click("005CH");
-        link.SetPowerSwitch(1, true);
-        link.SetPowerSwitch(3, true);
+        station.ToggleOutlet(1), station.ToggleOutlet(3);  // not through the page
         PostWindowMessage(&page, WindowMessage::kZoneRefresh);
         PostWindowMessage(&page, WindowMessage::kPowerRefresh);
         QCoreApplication::processEvents();

@@ -87,9 +87,10 @@ TEST_F(LinkThreadsTest, OpenPortStopsARunningLinkAndRefusedSettingsLeaveItStoppe
     EXPECT_EQ(peer.ReadFrames(1, 1s).size(), 1u);
 }
 
-// The writer's own lines: each write starts no sooner than 100 ms after the last one ended.
-TEST_F(LinkThreadsTest, EachWriteStartsAtLeast100msAfterTheLastEnded) {
-    link.SendSCOM(), link.SendPower(), link.SendFMCom(), CloseAllChannels(link);
+// The writer's own lines: each write starts no sooner than 100 ms after the last one ended, and
+// 200 ms after the frequency frame, which its caller queues without waiting.
+TEST_F(LinkThreadsTest, EachWriteStartsAtLeast100msAfterTheLastEndedAndTheFrequencyFrame200ms) {
+    link.SendSCOM(), link.SendPower({true, false, false, false}), link.SendFMCom(), CloseAllChannels(link);
     ASSERT_TRUE(log.WaitFor("write byte success", 2s, 4));
     std::vector<Clock::time_point> starts, ends;
     for (const auto& line : log.Items()) {
@@ -98,7 +99,8 @@ TEST_F(LinkThreadsTest, EachWriteStartsAtLeast100msAfterTheLastEnded) {
     }
     ASSERT_EQ(starts.size(), 4u);
     ASSERT_EQ(ends.size(), 4u);
-    for (size_t i = 1; i < starts.size(); ++i) EXPECT_GE(starts[i] - ends[i - 1], 100ms) << "frame " << i;
+    for (size_t i = 1; i < starts.size(); ++i)
+        EXPECT_GE(starts[i] - ends[i - 1], i == 3 ? 200ms : 100ms) << "frame " << i;
     EXPECT_EQ(peer.ReadFrames(4, 1s).size(), 4u);
 }
 

@@ -58,9 +58,10 @@ protected:
         std::string id;
         for (const TaskRow& row : rows) id = InsertTask(database.Db(), row);
         rec.Clear();
-        for (int number = 1; number <= 4; ++number) rec.SetPowerSwitch(number, false);
         clock.SetTime(Monday(now));
-        scheduler = std::make_unique<CScheduler>(database.Db(), rec, clock);
+        scheduler.reset();
+        board = std::make_unique<CSwitchBoard>(rec);  // every outlet off
+        scheduler = std::make_unique<CScheduler>(database.Db(), *board, clock);
         scheduler->SetOwner(&rec);
         return id;
     }
@@ -77,6 +78,7 @@ protected:
     TestDatabase database;
     CSimulatedClock clock{Monday("07:59:40")};
     CRecorder rec{[this] { return clock.NowMillis(); }};
+    std::unique_ptr<CSwitchBoard> board;
     std::unique_ptr<CScheduler> scheduler;
 };
 
@@ -237,10 +239,10 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
                               std::to_string(rec.Count("StopTask " + id)),
                           what)
                     << step;
-            else if (what.starts_with("switches "))
+            else if (what.starts_with("switches ")) {  // by hand, from all off
                 for (int outlet = 1; outlet <= 4; ++outlet)
-                    rec.SetPowerSwitch(outlet, what[8 + outlet] == '1');
-            else if (what.starts_with("clock "))
+                    if (what[8 + outlet] == '1') board->ToggleOutlet(outlet);
+            } else if (what.starts_with("clock "))
                 clock.SetTime(Monday(what.substr(6)));
             else if (what.starts_with("update ") || what.starts_with("delete "))
                 database.Db().ExecuteSql(what + (what.starts_with("update ") ? " where ID=" + id : ""));

@@ -67,7 +67,8 @@ TEST(SchedulerThreadTest, TicksBetweenSleepsOutlivesDatabaseErrorsAndStartsAndSt
     TestDatabase database;
     CSteppedClock clock{LocalTime(2026, 3, 2, 8, 0, 0)};  // a default task's start second
     CRecorder rec{[&] { return static_cast<int64_t>(clock.Now()) * 1000; }};
-    CScheduler scheduler{database.Db(), rec, clock};  // its destructor stops it, also after a failure
+    CSwitchBoard board{rec};
+    CScheduler scheduler{database.Db(), board, clock};  // its destructor stops it, also after a failure
     scheduler.SetOwner(&rec);
     scheduler.Stop();  // without a start
     database.Db().ExecuteSql("alter table tb_memo rename to tb_memo_away");
@@ -98,7 +99,7 @@ TEST(SchedulerThreadTest, TicksBetweenSleepsOutlivesDatabaseErrorsAndStartsAndSt
 
     CSteppedClock otherClock(clock.Now());
     {
-        CScheduler another(database.Db(), rec, otherClock);
+        CScheduler another(database.Db(), board, otherClock);
         another.Start();
         ASSERT_TRUE(otherClock.AwaitSleeps(1));
     }  // destroyed while running: the destructor stops and joins
