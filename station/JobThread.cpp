@@ -80,8 +80,8 @@ void CJobThread::Loop() {
         };
         if (m_onTimer)
             m_changed.wait_until(lock, m_nextTimer, ready);
-        else
-            m_changed.wait(lock, ready);
+        else  // a timer started meanwhile is waited for on the next round
+            m_changed.wait(lock, [&] { return ready() || m_onTimer; });
         Job job;
         if (!m_jobs.empty()) {
             job = std::move(m_jobs.front());
