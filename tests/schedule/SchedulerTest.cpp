@@ -16,9 +16,8 @@
 #include "store/CalendarTable.h"
 #include "store/TaskTable.h"
 #include "tests/schedule/SchedulerRig.h"
+#include "tests/support/OnAir.h"
 #include "tests/support/TestDatabase.h"
-#include "tools/txsim/FrameDecoder.h"
-#include "tools/txsim/TransmitterState.h"
 
 namespace lumetra {
 namespace {
@@ -29,24 +28,6 @@ using Texts = std::vector<std::string>;
 // "08:00:00" on Monday 2026-03-02; "24:00:05" is on Tuesday.
 std::time_t Monday(const std::string& time) {
     return LocalTime(2026, 3, 2, time);
-}
-
-// What the receivers and outlets are after every frame so far, as the transmitter keeps them:
-// "on 2 3 | outlets 0100"; and, into `said`, what each frame did as it tells ("SendPower: outlets on: 2").
-std::string OnAir(const std::vector<LinkCommand>& frames, Texts* said = nullptr) {
-    txsim::CTransmitterState transmitter;
-    txsim::CFrameDecoder decoder;
-    for (const LinkCommand& frame : frames)
-        for (const txsim::DecodedFrame& decoded : decoder.Push(frame.data.data(), frame.data.size())) {
-            const txsim::FrameSummary summary = transmitter.Apply(decoded);
-            if (said) said->push_back(summary.command + ": " + summary.text);
-        }
-    std::string text = "on";
-    for (int channel = 1; channel <= 128; ++channel)
-        if (transmitter.ReceiverOn(channel)) text += " " + std::to_string(channel);
-    text += " | outlets ";
-    for (int outlet = 1; outlet <= 4; ++outlet) text += transmitter.OutletOn(outlet) ? '1' : '0';
-    return text;
 }
 
 class SchedulerTest : public ::testing::Test {
