@@ -78,12 +78,12 @@ inline void UseBenchSink() {
 
 inline void Print(const char* what, std::vector<double> ms, double target) {
     if (ms.empty()) {
-        std::printf("%-56s no runs\n", what);
+        std::printf("%s: no runs\n", what);
         return;
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("%-56s median %8.1f ms  max %8.1f ms  (%zu runs; target under %.0f ms)\n", what,
-                ms[ms.size() / 2], ms.back(), ms.size(), target);
+    std::printf("%s: median %.1f ms, max %.1f ms (%zu runs; target under %.0f ms)\n", what, ms[ms.size() / 2],
+                ms.back(), ms.size(), target);
 }
 
 }  // namespace bench
