@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <utility>
 
 #include "audio/Mp3Info.h"
@@ -24,43 +26,19 @@ bool IsMp3Name(const std::string& name) {
     return tail == ".mp3";
 }
 
-CFolderScan::CFolderScan(std::string folder, DurationReader reader) : m_reader(std::move(reader)) {
-    m_thread = std::thread([this, folder = std::move(folder)] { Run(folder); });
-}
+struct CFolderScan::Progress {
+    std::mutex mutex;  // guards found and done
+    std::condition_variable doneChanged;
+    std::vector<FoundFile> found;
+    bool done = false;
+};
 
-CFolderScan::~CFolderScan() {
-    Cancel();
-    m_thread.join();
-}
+namespace {
 
-void CFolderScan::Cancel() {
-    m_cancel = true;
-}
+using FolderIds = std::vector<std::pair<unsigned long, unsigned long>>;
 
-bool CFolderScan::WaitDone(int ms) {
-    std::unique_lock lock(m_mutex);
-    return m_doneChanged.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_done; });
-}
-
-std::vector<FoundFile> CFolderScan::TakeFound() {
-    std::lock_guard lock(m_mutex);
-    return std::exchange(m_found, {});
-}
-
-void CFolderScan::Run(const std::string& folder) {
-    try {
-        std::vector<std::pair<unsigned long, unsigned long>> seen;
-        Walk(folder, seen);
-    } catch (const std::exception& error) {
-        Logger().Log("folder scan of %s ended early: %s", folder.c_str(), error.what());
-    }
-    std::lock_guard lock(m_mutex);
-    m_done = true;
-    m_doneChanged.notify_all();
-}
-
-void CFolderScan::Walk(const std::string& folder,
-                       std::vector<std::pair<unsigned long, unsigned long>>& seen) {
+void Walk(const std::string& folder, const DurationReader& reader, CFolderScan::Progress& progress,
+          FolderIds& seen, std::stop_token stop) {
     struct stat info {};
     if (stat(folder.c_str(), &info) != 0) return;
     const std::pair<unsigned long, unsigned long> id(info.st_dev, info.st_ino);
@@ -74,17 +52,45 @@ void CFolderScan::Walk(const std::string& folder,
         names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
-        if (m_cancel) return;
+        if (stop.stop_requested()) return;
         if (name.front() == '.') continue;
         const std::string path = (folder.ends_with('/') ? folder : folder + "/") + name;
         if (fs::is_directory(path, error)) {
-            Walk(path, seen);
+            Walk(path, reader, progress, seen, stop);
         } else if (IsMp3Name(name)) {
-            FoundFile found{path, m_reader(path)};
-            std::lock_guard lock(m_mutex);
-            m_found.push_back(std::move(found));
+            FoundFile found{path, reader(path)};
+            std::lock_guard lock(progress.mutex);
+            progress.found.push_back(std::move(found));
         }
     }
+}
+
+}  // namespace
+
+CFolderScan::CFolderScan(std::string folder, DurationReader reader)
+    : m_progress(std::make_shared<Progress>()),
+      m_thread("the folder scan of " + folder,
+               [progress = m_progress, folder, reader = std::move(reader)](std::stop_token stop) {
+                   try {
+                       FolderIds seen;
+                       Walk(folder, reader, *progress, seen, stop);
+                   } catch (const std::exception& error) {
+                       Logger().Log("folder scan of %s ended early: %s", folder.c_str(), error.what());
+                   }
+                   std::lock_guard lock(progress->mutex);
+                   progress->done = true;
+                   progress->doneChanged.notify_all();
+               }) {}
+
+bool CFolderScan::WaitDone(int ms) {
+    std::unique_lock lock(m_progress->mutex);
+    return m_progress->doneChanged.wait_for(lock, std::chrono::milliseconds(ms),
+                                            [this] { return m_progress->done; });
+}
+
+std::vector<FoundFile> CFolderScan::TakeFound() {
+    std::lock_guard lock(m_progress->mutex);
+    return std::exchange(m_progress->found, {});
 }
 
 }  // namespace lumetra

@@ -2,13 +2,12 @@
 // file's playing time there too, while the user interface shows progress and may cancel.
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "base/WorkerThread.h"
 
 namespace lumetra {
 
@@ -31,27 +30,24 @@ public:
     // where its name comes. Names beginning with "." are skipped; a folder reached twice
     // (through a symbolic link) is entered once. Paths are the folder and the names joined by "/".
     CFolderScan(std::string folder, DurationReader reader);
-    ~CFolderScan();  // cancels and joins
+    // Cancels. A scan blocked in a file (a named pipe, a hung network share) is left to end on its
+    // own; what it finds from then on is dropped.
+    ~CFolderScan() = default;
     CFolderScan(const CFolderScan&) = delete;
     CFolderScan& operator=(const CFolderScan&) = delete;
 
-    void Cancel();
+    // The scan stops before the next file.
+    void Cancel() { m_thread.RequestStop(); }
     // Waits up to `ms` milliseconds for the scan to finish; true when it has.
     bool WaitDone(int ms);
     // What was found since the last call, in scan order.
     std::vector<FoundFile> TakeFound();
 
-private:
-    void Run(const std::string& folder);
-    void Walk(const std::string& folder, std::vector<std::pair<unsigned long, unsigned long>>& seen);
+    struct Progress;  // shared with the scan's thread, which may outlive this object
 
-    DurationReader m_reader;
-    std::atomic<bool> m_cancel{false};
-    std::mutex m_mutex;  // guards m_found and m_done
-    std::condition_variable m_doneChanged;
-    std::vector<FoundFile> m_found;
-    bool m_done = false;
-    std::thread m_thread;
+private:
+    std::shared_ptr<Progress> m_progress;
+    CWorkerThread m_thread;
 };
 
 }  // namespace lumetra

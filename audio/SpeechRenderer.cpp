@@ -3,6 +3,7 @@
 #include <espeak-ng/speak_lib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -20,10 +21,13 @@ namespace {
 // Below this peak a rendering counts as silence: espeak-ng spoke nothing of the text.
 constexpr int kSilentPeak = 300;
 
-std::mutex& EspeakLock() {
-    static std::mutex lock;
+// Timed, so a render waiting for its turn still sees its stop.
+std::timed_mutex& EspeakLock() {
+    static std::timed_mutex lock;
     return lock;
 }
+
+constexpr std::chrono::milliseconds kTurnPoll{20};
 
 // The sample rate, or 0 when espeak-ng or its data cannot be loaded; under the lock.
 int EspeakRate() {
@@ -34,10 +38,16 @@ int EspeakRate() {
     return rate;
 }
 
+struct Collected {
+    std::vector<int16_t> samples;
+    std::stop_token stop;
+};
+
+// Called for every short stretch of speech; 1 makes espeak-ng abort the text.
 int Collect(short* wav, int count, espeak_EVENT* events) {
-    auto* samples = static_cast<std::vector<int16_t>*>(events->user_data);
-    if (wav && count > 0) samples->insert(samples->end(), wav, wav + count);
-    return 0;
+    auto* collected = static_cast<Collected*>(events->user_data);
+    if (wav && count > 0) collected->samples.insert(collected->samples.end(), wav, wav + count);
+    return collected->stop.stop_requested() ? 1 : 0;
 }
 
 uint64_t Fnv1a(const std::string& text) {
@@ -86,7 +96,7 @@ std::string CSpeechRenderer::CachePath(const std::string& text, int wordsPerMinu
     return m_folder + "/" + name;
 }
 
-SpeechResult CSpeechRenderer::Render(const std::string& text, int wordsPerMinute) const {
+SpeechResult CSpeechRenderer::Render(const std::string& text, int wordsPerMinute, std::stop_token stop) const {
     const std::string spoken = Trimmed(text);
     if (spoken.empty()) return Refused("请输入要朗读的文字。");
     if (spoken.size() > kMaxBytes) return Refused("文字太长，请分段朗读（每段最多约 500 字）。");
@@ -95,10 +105,13 @@ SpeechResult CSpeechRenderer::Render(const std::string& text, int wordsPerMinute
     std::error_code error;
     if (std::filesystem::is_regular_file(path, error)) return Rendered(path, true);
 
-    std::vector<int16_t> samples;
+    Collected collected{{}, stop};
+    std::vector<int16_t>& samples = collected.samples;
     int sampleRate = 0;
     {
-        std::lock_guard lock(EspeakLock());
+        std::unique_lock lock(EspeakLock(), std::defer_lock);
+        while (!lock.try_lock_for(kTurnPoll))
+            if (stop.stop_requested()) return Refused(kStoppedText);
         sampleRate = EspeakRate();
         if (sampleRate == 0) return Refused("无法启动 espeak-ng 语音合成，请安装 espeak-ng-data。");
         const char* voice = VoiceFor(spoken);
@@ -107,10 +120,11 @@ SpeechResult CSpeechRenderer::Render(const std::string& text, int wordsPerMinute
         espeak_SetParameter(espeakRATE, rate, 0);
         espeak_SetSynthCallback(Collect);
         const espeak_ERROR result = espeak_Synth(spoken.c_str(), spoken.size() + 1, 0, POS_CHARACTER, 0,
-                                                 espeakCHARS_UTF8, nullptr, &samples);
+                                                 espeakCHARS_UTF8, nullptr, &collected);
         if (result != EE_OK) return Refused("espeak-ng 无法朗读这段文字。");
         espeak_Synchronize();
     }
+    if (stop.stop_requested()) return Refused(kStoppedText);
     const int peak = std::accumulate(samples.begin(), samples.end(), 0, [](int m, int16_t s) {
         return std::max(m, std::abs(static_cast<int>(s)));
     });

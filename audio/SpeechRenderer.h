@@ -4,6 +4,7 @@
 // process takes turns. A render takes a moment; never call it on the user-interface thread.
 #pragma once
 
+#include <stop_token>
 #include <string>
 
 namespace lumetra {
@@ -21,12 +22,15 @@ public:
     static constexpr int kFastest = 400;
     static constexpr int kNormal = 170;
     static constexpr size_t kMaxBytes = 1500;  // about 500 Chinese characters
+    static constexpr const char* kStoppedText = "朗读已中止。";
 
     explicit CSpeechRenderer(std::string cacheFolder);
 
     // The file for `text` spoken at `wordsPerMinute` (clamped to kSlowest..kFastest). Refuses an
     // empty or over-long text, and one espeak-ng renders as silence (nothing in it it can speak).
-    SpeechResult Render(const std::string& text, int wordsPerMinute) const;
+    // A stop ends a render within a short stretch of speech, refused with kStoppedText and
+    // leaving no file.
+    SpeechResult Render(const std::string& text, int wordsPerMinute, std::stop_token stop = {}) const;
     // Where Render keeps that text's file.
     std::string CachePath(const std::string& text, int wordsPerMinute) const;
 

@@ -35,7 +35,7 @@ void CPortSelection::Initialise() {
         m_dataBits = 8;
         m_view.SelectPortEntry(number - 1);
     }
-    OnConnectClicked();
+    OnConnectClicked(true);
 }
 
 void CPortSelection::OnPortSelected(int index) {
@@ -45,11 +45,11 @@ void CPortSelection::OnPortSelected(int index) {
     if (index >= 0 && index < kPortCount) m_portNumber = index + 1;
 }
 
-void CPortSelection::OnConnectClicked() {
+void CPortSelection::OnConnectClicked(bool connect) {
     std::string boxText;
     {
         std::lock_guard lock(m_lock);
-        boxText = ToggleLocked();
+        boxText = connect ? ConnectLocked() : DisconnectLocked();
     }
     // A box may wait for the operator, so it opens only after the lock is released: the worker
     // thread must never wait behind a box on the user-interface thread.
@@ -59,22 +59,24 @@ void CPortSelection::OnConnectClicked() {
         m_view.ShowDatabaseError(boxText);
 }
 
-std::string CPortSelection::ToggleLocked() {
-    m_connectOn = !m_connectOn;
-    if (!m_connectOn) {
-        m_view.SetConnectButtonText(kConnectText);
-        Logger().Log("CSettingsPage::ClosePort%s", kHashes);
-        m_link.CloseLink(true);
-        m_view.EnablePortList(true);
-        return {};
-    }
+std::string CPortSelection::DisconnectLocked() {
+    m_view.SetConnectButtonText(kConnectText);
+    Logger().Log("CSettingsPage::ClosePort%s", kHashes);
+    m_link.CloseLink(true);
+    m_view.EnablePortList(true);
+    return {};
+}
+
+// Opens the port again even when the link still runs: after a loss the button reads "连  接", and
+// the operator's click asks for a fresh connection.
+std::string CPortSelection::ConnectLocked() {
     m_view.SetConnectButtonText(kDisconnectText);
     if (!m_link.OpenPort("com" + std::to_string(m_portNumber), m_baudRate, m_dataBits)) {
         m_view.SetConnectButtonText(kConnectText);
-        m_connectOn = false;
         m_connectFailed = true;
         return kOpenFailedText;
     }
+    m_connectFailed = false;  // the button follows the link again
     m_view.EnablePortList(false);
     return StorePort(m_portNumber);
 }
@@ -107,11 +109,6 @@ int CPortSelection::PortNumber() const {
 std::string CPortSelection::PortName() const {
     std::lock_guard lock(m_lock);
     return "com" + std::to_string(m_portNumber);
-}
-
-bool CPortSelection::IsConnectOn() const {
-    std::lock_guard lock(m_lock);
-    return m_connectOn;
 }
 
 }  // namespace lumetra

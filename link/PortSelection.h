@@ -1,6 +1,7 @@
 // The port choice of the system settings page, without widgets: which of COM1..COM4 is chosen,
-// the connect/disconnect toggle, the connection of the stored port at start, and storing the port
-// that connected. The station owns it and calls it on a thread of its own, since opening and
+// the connect/disconnect button, the connection of the stored port at start, and storing the port
+// that connected. The button shows the link's state, and a click does what the button said when
+// the operator clicked it, never what an older state would have meant. The station owns it and calls it on a thread of its own, since opening and
 // closing a port may wait on the device; the page implements IPortSelectionView and sends its list
 // and button events through the station.
 #pragma once
@@ -47,8 +48,8 @@ public:
     void Initialise();
     // The operator confirmed list entry `index`: the link closes and the new port is chosen.
     void OnPortSelected(int index);
-    // The connect button: connects when disconnected and disconnects when connected.
-    void OnConnectClicked();
+    // The connect button as the operator saw it: `connect` when it read kConnectText.
+    void OnConnectClicked(bool connect);
     // The link's state may have changed (the main window read IsLinkUp).
     void OnLinkStatus(bool linkUp);
 
@@ -56,14 +57,14 @@ public:
     std::string PortName() const;  // "com3"
     uint32_t BaudRate() const { return m_baudRate; }
     uint8_t DataBits() const { return m_dataBits; }
-    bool IsConnectOn() const;
     bool ConnectFailed() const { return m_connectFailed; }
 
 private:
     int ReadStoredPort();
     // Each returns the text of the box to show once the lock is released, or nothing.
     std::string StorePort(int number);
-    std::string ToggleLocked();
+    std::string ConnectLocked();
+    std::string DisconnectLocked();
 
     CTransmitterLink& m_link;
     CComTable m_table;
@@ -75,9 +76,8 @@ private:
     int m_portNumber = 1;
     uint32_t m_baudRate = 9600;
     uint8_t m_dataBits = 8;
-    bool m_connectOn = false;
 
-    std::atomic<bool> m_connectFailed{false};  // set by a failed connect, never cleared
+    std::atomic<bool> m_connectFailed{false};  // from a failed connect to the next that succeeds
 };
 
 }  // namespace lumetra

@@ -1,5 +1,6 @@
 #include "pages/AudioOutputBox.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 
 #include "audio/AudioOutput.h"
@@ -16,18 +17,16 @@ CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Fill({});
     connect(this, &QComboBox::activated, this, &CAudioOutputBox::OnChosen);
-    m_probe = std::thread([box = QPointer<CAudioOutputBox>(this)] {
+    m_probe = CWorkerThread("the sound output probe", [box = QPointer<CAudioOutputBox>(this)](std::stop_token stop) {
         QStringList outputs;
         for (const std::string& name : ListAudioOutputs()) outputs << QString::fromStdString(name);
-        // Queued to the box's thread; dropped when the box has gone meanwhile.
-        QMetaObject::invokeMethod(box.data(), [box, outputs] {
+        if (stop.stop_requested()) return;  // the box has gone
+        // Queued to the user-interface thread, where the pointer is read; dropped when the box has
+        // gone meanwhile.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [box, outputs] {
             if (box) box->Fill(outputs);
         });
     });
-}
-
-CAudioOutputBox::~CAudioOutputBox() {
-    m_probe.join();
 }
 
 void CAudioOutputBox::Fill(const QStringList& outputs) {

@@ -1,11 +1,12 @@
 // The sound output's drop-down on the settings page: "默认输出" and the machine's audio outputs.
 // Probing the outputs may take a moment, so it runs on a thread of its own and the list fills in
-// when it is done. The choice is stored in the user's configuration and used from the next
-// playback on.
+// when it is done; a box closed meanwhile drops the list and never waits for the probe. The
+// choice is stored in the user's configuration and used from the next playback on.
 #pragma once
 
 #include <QComboBox>
-#include <thread>
+
+#include "base/WorkerThread.h"
 
 namespace lumetra {
 
@@ -13,7 +14,6 @@ class CAudioOutputBox : public QComboBox {
     Q_OBJECT
 public:
     explicit CAudioOutputBox(QWidget* parent);
-    ~CAudioOutputBox() override;
 
 signals:
     // The outputs found are in the list.
@@ -23,7 +23,7 @@ private:
     void Fill(const QStringList& outputs);
     void OnChosen(int index);
 
-    std::thread m_probe;
+    CWorkerThread m_probe;
 };
 
 // Hands the output stored in the user's configuration to playback; run once at start.

@@ -1,11 +1,13 @@
 #include "pages/DlgSpeech.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSlider>
 #include <QStandardPaths>
@@ -67,8 +69,15 @@ CDlgSpeech::CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZo
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-CDlgSpeech::~CDlgSpeech() {
-    if (m_render.joinable()) m_render.join();
+void CDlgSpeech::done(int result) {
+    // Closed mid-render: the render is cut short and its result dropped.
+    m_render.Release();
+    EnableButtons(true);
+    QDialog::done(result);
+}
+
+void CDlgSpeech::EnableButtons(bool enable) {
+    for (QPushButton* button : {m_listen, m_play, m_save}) button->setEnabled(enable);
 }
 
 void CDlgSpeech::OnPlay() {
@@ -89,20 +98,28 @@ void CDlgSpeech::SaveTo(const QString& path) {
 }
 
 void CDlgSpeech::Render(std::function<void(const std::string& file)> use) {
-    if (m_render.joinable()) m_render.join();  // the last render has already finished
-    for (QPushButton* button : {m_listen, m_play, m_save}) button->setEnabled(false);
-    m_render = std::thread(
-        [this, text = m_text->toPlainText().toStdString(), speed = m_speed->value(), use = std::move(use)] {
-            const SpeechResult result = m_renderer.Render(text, speed);
-            QMetaObject::invokeMethod(this, [this, result, use] {
-                for (QPushButton* button : {m_listen, m_play, m_save}) button->setEnabled(true);
-                if (result.Ok())
-                    use(result.path);
-                else
-                    ShowMessage(this, QString::fromStdString(result.error), MbButtons::kOk, MbIcon::kWarning);
-                emit Done();
+    EnableButtons(false);
+    m_render = CWorkerThread(
+        "the speech render", [renderer = m_renderer, dialog = QPointer<CDlgSpeech>(this),
+                              text = m_text->toPlainText().toStdString(), speed = m_speed->value(),
+                              use = std::move(use)](std::stop_token stop) {
+            SpeechResult result = renderer.Render(text, speed, stop);
+            if (stop.stop_requested()) return;
+            // Queued to the user-interface thread, where the dialog and the stop are read: a
+            // dialog closed or gone meanwhile drops the result.
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [dialog, stop, result = std::move(result), use] {
+                if (dialog && !stop.stop_requested()) dialog->Finish(result, use);
             });
         });
+}
+
+void CDlgSpeech::Finish(const SpeechResult& result, const std::function<void(const std::string& file)>& use) {
+    EnableButtons(true);
+    if (result.Ok())
+        use(result.path);
+    else
+        ShowMessage(this, QString::fromStdString(result.error), MbButtons::kOk, MbIcon::kWarning);
+    emit Done();
 }
 
 }  // namespace lumetra

@@ -1,15 +1,16 @@
 // "文字广播": a text in Chinese or English, spoken by espeak-ng at the chosen speed. It can be heard
 // first on the PC ("试听", no receiver switched on), played now to the receivers ticked on the zone
 // control page, or saved as a WAV file to add to a task. Rendering runs off the user-interface
-// thread; a text that cannot be spoken is refused with the renderer's message.
+// thread; a text that cannot be spoken is refused with the renderer's message. Closing the dialog
+// cuts a render short and drops it.
 #pragma once
 
 #include <QDialog>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "audio/SpeechRenderer.h"
+#include "base/WorkerThread.h"
 #include "store/Labels.h"
 
 class QLabel;
@@ -26,7 +27,6 @@ class CDlgSpeech : public QDialog {
 public:
     // `tickedZones` reads the zone control page's ticks when the text is played.
     CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZones, QWidget* parent);
-    ~CDlgSpeech() override;
 
     QPlainTextEdit* TextEdit() const { return m_text; }
     QSlider* SpeedSlider() const { return m_speed; }
@@ -34,6 +34,7 @@ public:
     QPushButton* PlayButton() const { return m_play; }
     // Renders and copies the file to `path` (the "另存为" button asks for it).
     void SaveTo(const QString& path);
+    void done(int result) override;
 
 signals:
     // A render has finished (refused or not) and its result was used.
@@ -42,6 +43,8 @@ signals:
 private:
     // Renders the text on a thread, then calls `use` with the file on this thread.
     void Render(std::function<void(const std::string& file)> use);
+    void Finish(const SpeechResult& result, const std::function<void(const std::string& file)>& use);
+    void EnableButtons(bool enable);
     void OnPlay();
 
     CStation& m_station;
@@ -53,7 +56,7 @@ private:
     QPushButton* m_listen;
     QPushButton* m_play;
     QPushButton* m_save;
-    std::thread m_render;
+    CWorkerThread m_render;
 };
 
 // Where rendered texts are kept: the user's cache folder.

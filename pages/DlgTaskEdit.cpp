@@ -45,6 +45,7 @@ constexpr RepeatKind kRepeatButtons[] = {RepeatKind::kOnce, RepeatKind::kWeekly,
 
 const QString kMissingFileText = QStringLiteral("文件不存在");
 const QColor kMissingFileColour(255, 200, 200);
+const QString kUnreadLengthText = QStringLiteral("…");
 
 // The pickers hold whole seconds, as the stored texts do.
 QTime WholeSeconds(const QTime& time) {
@@ -59,8 +60,10 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
       m_db(db),
       m_modifying(edited.has_value()),
       m_taskId(edited ? edited->id : 0),
-      m_reader(std::move(reader)),
-      m_taskFiles(m_reader) {
+      m_reader(reader),
+      m_lengthReader(std::move(reader), [this](const std::string& path, FileLength length) {
+          QMetaObject::invokeMethod(this, [this, path, length] { OnLength(path, length); });
+      }) {
     BuildControls();
     setWindowTitle(m_modifying ? QStringLiteral("修改任务") : QStringLiteral("新增任务"));
     TaskDraft draft;
@@ -77,6 +80,7 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
     if (m_modifying) ApplyZoneFlags();
     for (const std::string& path : draft.files) m_taskFiles.AddStored(path);
     RefreshFileList();
+    m_lengthReader.Read(m_taskFiles.TakeUnread());
     ShowDraft(draft);
     ShowMode();
 }
@@ -280,17 +284,25 @@ std::vector<int> CDlgTaskEdit::CheckedChannels() const {
     return channels;
 }
 
+ColorListRow CDlgTaskEdit::FileRow(size_t index) const {
+    const QString path = QString::fromStdString(m_taskFiles.Paths()[index]);
+    const std::optional<FileLength> length = m_taskFiles.Length(index);
+    if (!length) return {{QString::number(index + 1), path, kUnreadLengthText}, QColor()};
+    if (!length->exists) return {{QString::number(index + 1), path, kMissingFileText}, kMissingFileColour};
+    return {{QString::number(index + 1), path, DurationText(length->seconds)}, QColor()};
+}
+
 void CDlgTaskEdit::RefreshFileList() {
     std::vector<ColorListRow> rows;
     rows.reserve(m_taskFiles.Count());
-    for (size_t i = 0; i < m_taskFiles.Count(); ++i) {
-        const QString path = QString::fromStdString(m_taskFiles.Paths()[i]);
-        const bool missing = !QFileInfo::exists(path);
-        rows.push_back({{QString::number(i + 1), path,
-                         missing ? kMissingFileText : DurationText(m_taskFiles.Seconds(i))},
-                        missing ? kMissingFileColour : QColor()});
-    }
+    for (size_t i = 0; i < m_taskFiles.Count(); ++i) rows.push_back(FileRow(i));
     m_files->SetRows(std::move(rows));
+}
+
+void CDlgTaskEdit::OnLength(const std::string& path, FileLength length) {
+    m_taskFiles.SetLength(path, length);
+    for (size_t i = 0; i < m_taskFiles.Count(); ++i)
+        if (m_taskFiles.Paths()[i] == path) m_files->SetRow(static_cast<int>(i), FileRow(i));
 }
 
 void CDlgTaskEdit::AddFiles(const QStringList& paths) {
@@ -298,6 +310,7 @@ void CDlgTaskEdit::AddFiles(const QStringList& paths) {
     for (const QString& path : paths)
         if (m_taskFiles.Add(path.toStdString()) == CTaskFiles::AddResult::kUnstorable) unstorable << path;
     RefreshFileList();
+    m_lengthReader.Read(m_taskFiles.TakeUnread());
     ReportUnstorable(unstorable);
 }
 

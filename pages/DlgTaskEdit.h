@@ -8,6 +8,7 @@
 
 #include "pages/TaskDraft.h"
 #include "pages/TaskFiles.h"
+#include "widgets/ColorListCtrl.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -22,7 +23,6 @@ namespace lumetra {
 
 class CCheckTree;
 class CDatabase;
-class CColorListCtrl;
 
 // A stored task opened for change.
 struct EditedTask {
@@ -42,7 +42,8 @@ public:
     // Checks the channels the stored task targets, and each zone all of whose channels it targets.
     void ApplyZoneFlags();
     void RefreshFileList();
-    // Appends the paths in order, each unless it is listed already.
+    // Appends the paths in order, each unless it is listed already; their lengths fill in as a
+    // worker reads them.
     void AddFiles(const QStringList& paths);
     // Appends every MP3 file of the folder and its subfolders; a scan that takes a while shows
     // progress and can be cancelled, keeping what it found.
@@ -70,6 +71,8 @@ protected:
 private:
     void BuildControls();
     void ShowDraft(const TaskDraft& draft);
+    ColorListRow FileRow(size_t index) const;
+    void OnLength(const std::string& path, FileLength length);
     TaskDraft DraftFromControls() const;
     std::vector<int> CheckedChannels() const;
     bool ConfirmIncomplete(const TaskDraft& draft);
@@ -89,8 +92,9 @@ private:
     const int m_taskId;
     std::vector<std::string> m_zoneFlags;  // the stored 目标区域 entries in modify mode
     bool m_zonesRead = false;              // the zone tree holds every stored zone and channel
-    DurationReader m_reader;
+    DurationReader m_reader;  // for folder scans
     CTaskFiles m_taskFiles;
+    CFileLengthReader m_lengthReader;
 
     QLineEdit* m_name;
     QDateEdit* m_date;

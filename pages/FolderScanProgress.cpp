@@ -24,10 +24,10 @@ void WaitForFolderScan(QWidget* parent, const QString& title, CFolderScan& scan,
         progress.setLabelText(QStringLiteral("正在查找音乐文件…已找到 %1 个").arg(found));
         QCoreApplication::processEvents();
         if (progress.wasCanceled()) {
-            // The file being read when the operator cancelled still counts as found.
+            // Returns at once, even when the scan is blocked in a file: what it finds from here on
+            // is dropped.
             scan.Cancel();
-            while (!scan.WaitDone(50)) {
-            }
+            break;
         }
     }
     takeFound();

@@ -1,6 +1,7 @@
 // Waits for a folder scan on the user-interface thread: when it takes longer than about half a
-// second, a progress box counts the files found and lets the operator cancel; what was found
-// until then is kept. Events keep flowing meanwhile, so scheduled playback and the clock go on.
+// second, a progress box counts the files found and lets the operator cancel, which returns at
+// once; what was found until then is kept. Events keep flowing meanwhile, so scheduled playback
+// and the clock go on.
 #pragma once
 
 #include <QString>

@@ -76,7 +76,10 @@ CSettingsPage::CSettingsPage(CStation& station, CAutoShutdown& shutdown, CDataba
         m_station.SelectPort(index);
         m_portDevice->ShowPort(index + 1);
     });
-    connect(m_connect, &QPushButton::clicked, this, [this] { m_station.ToggleConnection(); });
+    // The click means what the button read, whatever the port thread has done meanwhile.
+    connect(m_connect, &QPushButton::clicked, this, [this] {
+        m_station.ClickConnect(m_connect->text() == QString::fromUtf8(CPortSelection::kConnectText));
+    });
     m_shutdownGroup->ShowSetting();
     if (m_db.IsOpen()) m_retentionGroup->ShowSetting();
     m_zoneEditor->m_zonesChanged = false;

@@ -12,27 +12,39 @@ CTaskFiles::AddResult CTaskFiles::Check(const std::string& path) const {
 }
 
 CTaskFiles::AddResult CTaskFiles::Add(const std::string& path) {
-    if (Check(path) != AddResult::kAdded) return Check(path);
-    const auto known = m_seconds.find(path);
-    return Add(path, known != m_seconds.end() ? known->second : m_reader(path));
+    const AddResult result = Check(path);
+    if (result == AddResult::kAdded) Append(path);
+    return result;
 }
 
 CTaskFiles::AddResult CTaskFiles::Add(const std::string& path, int seconds) {
-    const AddResult result = Check(path);
-    if (result == AddResult::kAdded) Append(path, seconds);
+    const AddResult result = Add(path);
+    if (result == AddResult::kAdded) SetLength(path, {true, seconds});
     return result;
 }
 
 CTaskFiles::AddResult CTaskFiles::AddStored(const std::string& path) {
     if (!Contains(path)) return Add(path);
-    Append(path, m_seconds.at(path));
+    Append(path);
     return AddResult::kAdded;
 }
 
-void CTaskFiles::Append(const std::string& path, int seconds) {
-    m_seconds[path] = seconds;
+void CTaskFiles::Append(const std::string& path) {
+    if (m_lengths.try_emplace(path).second) m_unread.push_back(path);
     m_paths.push_back(path);
     ++m_listed[path];
+}
+
+std::optional<FileLength> CTaskFiles::Length(size_t index) const {
+    return m_lengths.at(m_paths.at(index));
+}
+
+std::vector<std::string> CTaskFiles::TakeUnread() {
+    std::vector<std::string> unread;
+    for (std::string& path : m_unread)
+        if (!m_lengths.at(path)) unread.push_back(std::move(path));
+    m_unread.clear();
+    return unread;
 }
 
 void CTaskFiles::Remove(size_t index) {

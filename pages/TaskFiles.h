@@ -1,14 +1,15 @@
-// The audio files of the task being edited, in list order, each with its playing time. A file's
-// playing time is read once per path and remembered, so rebuilding the list never reads a file
-// again.
+// The audio files of the task being edited, in list order, each with its playing time once it is
+// known. A path's length is remembered once read, so rebuilding the list never reads a file
+// again; what is saved is the paths alone, whether or not their lengths have arrived.
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "audio/FolderScan.h"
+#include "audio/FileLengthReader.h"
 
 namespace lumetra {
 
@@ -17,8 +18,6 @@ QString DurationText(int seconds);
 
 class CTaskFiles {
 public:
-    explicit CTaskFiles(DurationReader reader) : m_reader(std::move(reader)) {}
-
     enum class AddResult { kAdded, kListed, kUnstorable };
     // Appends a path unless it is listed already (compared byte for byte). A path holding "|"
     // cannot be stored, since "|" separates the stored paths.
@@ -30,20 +29,24 @@ public:
     AddResult AddStored(const std::string& path);
     void Remove(size_t index);
     void Clear();
+    void SetLength(const std::string& path, FileLength length) { m_lengths[path] = length; }
 
     const std::vector<std::string>& Paths() const { return m_paths; }
     size_t Count() const { return m_paths.size(); }
-    int Seconds(size_t index) const { return m_seconds.at(m_paths.at(index)); }
+    // Absent until the length has been read.
+    std::optional<FileLength> Length(size_t index) const;
+    // Listed paths whose length nobody has read yet, each once.
+    std::vector<std::string> TakeUnread();
     bool Contains(const std::string& path) const { return m_listed.count(path) > 0; }
 
 private:
     AddResult Check(const std::string& path) const;
-    void Append(const std::string& path, int seconds);
+    void Append(const std::string& path);
 
-    DurationReader m_reader;
     std::vector<std::string> m_paths;
-    std::unordered_map<std::string, int> m_listed;   // how often each path is listed
-    std::unordered_map<std::string, int> m_seconds;  // every path ever read, listed or not
+    std::unordered_map<std::string, int> m_listed;                       // how often each path is listed
+    std::unordered_map<std::string, std::optional<FileLength>> m_lengths;  // every path ever listed
+    std::vector<std::string> m_unread;                                   // listed, not yet asked for
 };
 
 }  // namespace lumetra

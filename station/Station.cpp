@@ -142,8 +142,8 @@ void CStation::SelectPort(int index) {
     m_portThread.Post([this, index] { m_ports.OnPortSelected(index); });
 }
 
-void CStation::ToggleConnection() {
-    m_portThread.Post([this] { m_ports.OnConnectClicked(); });
+void CStation::ClickConnect(bool connect) {
+    m_portThread.Post([this, connect] { m_ports.OnConnectClicked(connect); });
 }
 
 void CStation::SetOperator(const std::string& name) {

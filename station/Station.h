@@ -72,9 +72,10 @@ public:
     CPlayback& Playback() { return m_playback; }
     // Live and spoken announcements to chosen receivers.
     CAnnouncer& Announcer() { return m_announcer; }
-    // The port list's entry `index` (0 for COM1) was confirmed, and the connect button.
+    // The port list's entry `index` (0 for COM1) was confirmed, and the connect button, `connect`
+    // when it read "连  接".
     void SelectPort(int index);
-    void ToggleConnection();
+    void ClickConnect(bool connect);
     // Manual switching, through the switch board.
     void SwitchChannels(const ChannelFlags& flags, bool on);
     void SwitchAllChannels(bool on);

@@ -16,6 +16,12 @@ void CColorListModel::SetRows(std::vector<ColorListRow> rows) {
     endResetModel();
 }
 
+void CColorListModel::SetRow(int row, ColorListRow content) {
+    if (row < 0 || row >= rowCount()) return;
+    m_rows[static_cast<size_t>(row)] = std::move(content);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 void CColorListModel::RemoveRow(int row) {
     if (row < 0 || row >= rowCount()) return;
     beginRemoveRows({}, row, row);

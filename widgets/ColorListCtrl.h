@@ -24,6 +24,8 @@ public:
     // Replaces every row (and so every colour) in one reset.
     void SetRows(std::vector<ColorListRow> rows);
     const ColorListRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // Replaces one row in place, keeping the selection and the scroll position.
+    void SetRow(int row, ColorListRow content);
     void RemoveRow(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -47,6 +49,7 @@ public:
     CColorListCtrl(const std::vector<Column>& columns, QWidget* parent);
 
     void SetRows(std::vector<ColorListRow> rows) { m_model.SetRows(std::move(rows)); }
+    void SetRow(int row, ColorListRow content) { m_model.SetRow(row, std::move(content)); }
     // Deleting every row forgets every colour with it.
     void DeleteAllItems() { m_model.SetRows({}); }
     void DeleteItem(int row) { m_model.RemoveRow(row); }

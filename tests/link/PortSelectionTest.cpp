@@ -98,7 +98,6 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
         EXPECT_EQ(view.Take(), (c.connected ? Calls{kOff, "list on"} : Calls{})) << c.statement;
         selection.OnLinkStatus(true);
         EXPECT_EQ(view.Take(), (Calls{kOn, "list off"})) << c.statement;
-        EXPECT_EQ(selection.IsConnectOn(), c.connected) << "the toggle is the page's own";
         link.CloseLink(false);
         view.selection = nullptr;
     }
@@ -109,17 +108,21 @@ TEST_F(PortSelectionTest, ConnectToggleAndNewChoice) {
     selection.OnPortSelected(4);  // outside the list: the port stays
     selection.OnPortSelected(-1);
     EXPECT_EQ(selection.PortNumber(), 1);
-    selection.OnConnectClicked();
+    selection.OnConnectClicked(true);
     ASSERT_TRUE(link.IsRunning());
     view.Take();
-    selection.OnConnectClicked();  // disconnect
+    // The link is lost: the button reads "连  接", and a click on it connects again.
+    selection.OnLinkStatus(false);
+    selection.OnConnectClicked(true);
+    EXPECT_TRUE(link.IsRunning());
+    EXPECT_EQ(view.Take(), (Calls{kOff, "list on", kOn, "list off"}));
+    selection.OnConnectClicked(false);
     EXPECT_FALSE(link.IsRunning());
-    EXPECT_FALSE(selection.IsConnectOn());
     EXPECT_EQ(view.Take(), (Calls{kOff, "list on"}));
 
     selection.OnPortSelected(1);
     EXPECT_EQ(selection.PortName(), "com2");
-    selection.OnConnectClicked();
+    selection.OnConnectClicked(true);
     EXPECT_TRUE(link.IsRunning());
     EXPECT_EQ(view.Take(), (Calls{kOn, "list off"}));
     EXPECT_EQ(StoredPort(), "2");
