@@ -4,13 +4,15 @@
 // during it still runs the exit sequence; the alarm file chosen on the settings page. Announcements
 // from the zone control page, with a test tone as the microphone: "讲话" clicked (talks on until the
 // next click) or held (ends on release), refused without ticks or without a microphone; the spoken
-// text dialog refusing an empty text, saving a file and playing it to the ticked receivers.
+// text dialog refusing an empty text, saving a file, playing it to the ticked receivers, and
+// dropping a render when closed.
 #include <csignal>
 
 #include "AppTestKit.h"
 #include "app/EmergencyControl.h"
 #include "app/TerminationSignals.h"
 #include "audio/SirenTone.h"
+#include "base/WorkerThread.h"
 #include "pages/AlarmFileGroup.h"
 #include "pages/AnnouncementGroup.h"
 #include "pages/DlgSpeech.h"
@@ -170,6 +172,25 @@ private slots:
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 5", 5000));
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 5", 15000));
         QCOMPARE(rig.boxes.Texts().size(), 3);
+
+        // Closed mid-render, the dialog drops the render: its buttons work again at once, and the
+        // next text is the only one heard and the only one kept.
+        const QString longText = QStringLiteral("各位同学请注意，现在进行消防疏散演练。").repeated(20);
+        dialog.TextEdit()->setPlainText(longText);
+        dialog.SpeedSlider()->setValue(CSpeechRenderer::kSlowest);
+        done.clear();
+        Click(dialog.ListenButton());
+        QVERIFY(!dialog.ListenButton()->isEnabled());
+        dialog.close();
+        Click(group.SpeechButton());
+        dialog.TextEdit()->setPlainText("好");
+        Click(dialog.ListenButton());
+        QVERIFY(done.wait(5000));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(JoinLingeringThreads(std::chrono::seconds(5)), size_t(0));
+        const CSpeechRenderer cache(SpeechCacheFolder());
+        QVERIFY(QFileInfo::exists(ToQ(cache.CachePath("好", CSpeechRenderer::kSlowest))));
+        QVERIFY(!QFileInfo::exists(ToQ(cache.CachePath(longText.toStdString(), CSpeechRenderer::kSlowest))));
     }
 };
 

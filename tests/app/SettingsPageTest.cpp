@@ -182,6 +182,31 @@ private slots:
         QCOMPARE(ChosenAudioOutput(), std::string());
     }
 
+    // The transmitter hangs up and comes back answering nothing: the button reads "连  接", and the
+    // operator's click on it connects again, though the port thread had connected before.
+    void connectButtonAfterAHangUp() {
+        using namespace std::chrono_literals;
+        TempDir dir;
+        const std::string stable = dir.File("transmitter");
+        txsim::CSimulatorProcess transmitter(LUMETRA_TXSIM_PATH, {"--link", stable, "--down-for", "1"});
+        CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0),
+                     [&] { qputenv("LUMETRA_COM1", QByteArray::fromStdString(stable)); });
+        QPushButton* button = rig.main->SettingsPage()->ConnectButton();
+        const QString connectText = CPortSelection::kConnectText, disconnectText = CPortSelection::kDisconnectText;
+        QTRY_VERIFY_WITH_TIMEOUT(rig.link.IsLinkUp(), 10000);
+        QCOMPARE(button->text(), disconnectText);
+        transmitter.Command("silent");
+        transmitter.Command("hangup");
+        QTRY_COMPARE_WITH_TIMEOUT(button->text(), connectText, 5000);
+        QVERIFY(transmitter.WaitForLine("\"event\":\"back\"", 5s));
+        QCOMPARE(button->text(), connectText);  // silent: nothing has brought the link up since
+        Click(button);
+        transmitter.Command("normal");
+        QTRY_VERIFY_WITH_TIMEOUT(rig.link.IsLinkUp(), 10000);
+        QTRY_COMPARE(button->text(), disconnectText);
+        QVERIFY(!rig.main->SettingsPage()->PortList()->isEnabled());
+    }
+
     // Blanks, Chinese, the reserved characters and "%" in the program's path: quoted and escaped. In
     // the file a backslash is written twice: \\" stands for a quote, \\\\ for a backslash.
     void execValueQuotesEveryPath() {
