@@ -1,9 +1,16 @@
 #include "pages/FolderScanProgress.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProgressDialog>
+#include <QTimer>
 
 namespace lumetra {
+namespace {
+
+// How often the found files are taken over; the scan is never waited for on this thread.
+constexpr int kPollMs = 20;
+
+}  // namespace
 
 void WaitForFolderScan(QWidget* parent, const QString& title, CFolderScan& scan,
                        const std::function<void(const FoundFile&)>& take) {
@@ -19,17 +26,19 @@ void WaitForFolderScan(QWidget* parent, const QString& title, CFolderScan& scan,
             take(file);
         }
     };
-    while (!scan.WaitDone(50)) {
+    QEventLoop loop;
+    QTimer poll;
+    poll.callOnTimeout([&] {
+        const bool done = scan.WaitDone(0);
         takeFound();
         progress.setLabelText(QStringLiteral("正在查找音乐文件…已找到 %1 个").arg(found));
-        QCoreApplication::processEvents();
-        if (progress.wasCanceled()) {
-            // Returns at once, even when the scan is blocked in a file: what it finds from here on
-            // is dropped.
-            scan.Cancel();
-            break;
-        }
-    }
+        // Cancel returns at once, even when the scan is blocked in a file: what it finds from
+        // here on is dropped.
+        if (progress.wasCanceled()) scan.Cancel();
+        if (done || progress.wasCanceled()) loop.quit();
+    });
+    poll.start(kPollMs);
+    loop.exec();
     takeFound();
 }
 
