@@ -96,7 +96,8 @@ std::string CSpeechRenderer::CachePath(const std::string& text, int wordsPerMinu
     return m_folder + "/" + name;
 }
 
-SpeechResult CSpeechRenderer::Render(const std::string& text, int wordsPerMinute, std::stop_token stop) const {
+SpeechResult CSpeechRenderer::Render(const std::string& text, int wordsPerMinute,
+                                     std::stop_token stop) const {
     const std::string spoken = Trimmed(text);
     if (spoken.empty()) return Refused("请输入要朗读的文字。");
     if (spoken.size() > kMaxBytes) return Refused("文字太长，请分段朗读（每段最多约 500 字）。");

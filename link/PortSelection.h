@@ -1,9 +1,9 @@
 // The port choice of the system settings page, without widgets: which of COM1..COM4 is chosen,
 // the connect/disconnect button, the connection of the stored port at start, and storing the port
 // that connected. The button shows the link's state, and a click does what the button said when
-// the operator clicked it, never what an older state would have meant. The station owns it and calls it on a thread of its own, since opening and
-// closing a port may wait on the device; the page implements IPortSelectionView and sends its list
-// and button events through the station.
+// the operator clicked it, never what an older state would have meant. The station owns it and calls it on a
+// thread of its own, since opening and closing a port may wait on the device; the page implements
+// IPortSelectionView and sends its list and button events through the station.
 #pragma once
 
 #include <atomic>

@@ -92,7 +92,7 @@ private:
     const int m_taskId;
     std::vector<std::string> m_zoneFlags;  // the stored 目标区域 entries in modify mode
     bool m_zonesRead = false;              // the zone tree holds every stored zone and channel
-    DurationReader m_reader;  // for folder scans
+    DurationReader m_reader;               // for folder scans
     CTaskFiles m_taskFiles;
     CFileLengthReader m_lengthReader;
 

@@ -44,9 +44,9 @@ private:
     void Append(const std::string& path);
 
     std::vector<std::string> m_paths;
-    std::unordered_map<std::string, int> m_listed;                       // how often each path is listed
+    std::unordered_map<std::string, int> m_listed;                         // how often each path is listed
     std::unordered_map<std::string, std::optional<FileLength>> m_lengths;  // every path ever listed
-    std::vector<std::string> m_unread;                                   // listed, not yet asked for
+    std::vector<std::string> m_unread;                                     // listed, not yet asked for
 };
 
 }  // namespace lumetra

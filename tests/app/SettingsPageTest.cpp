@@ -192,7 +192,8 @@ private slots:
         CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0),
                      [&] { qputenv("LUMETRA_COM1", QByteArray::fromStdString(stable)); });
         QPushButton* button = rig.main->SettingsPage()->ConnectButton();
-        const QString connectText = CPortSelection::kConnectText, disconnectText = CPortSelection::kDisconnectText;
+        const QString connectText = CPortSelection::kConnectText,
+                      disconnectText = CPortSelection::kDisconnectText;
         QTRY_VERIFY_WITH_TIMEOUT(rig.link.IsLinkUp(), 10000);
         QCOMPARE(button->text(), disconnectText);
         transmitter.Command("silent");

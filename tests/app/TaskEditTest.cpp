@@ -3,8 +3,8 @@
 // folder scan over generated MP3 files.
 #include "AppTestKit.h"
 #include "audio/FolderScan.h"
-#include "base/WorkerThread.h"
 #include "base/NumberText.h"
+#include "base/WorkerThread.h"
 #include "pages/DlgTaskEdit.h"
 #include "store/TaskTable.h"
 #include "store/ZoneCatalog.h"
