@@ -17,18 +17,17 @@ CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Fill({});
     connect(this, &QComboBox::activated, this, &CAudioOutputBox::OnChosen);
-    m_probe = CWorkerThread("the sound output probe",
-                            [box = QPointer<CAudioOutputBox>(this)](std::stop_token stop) {
-                                QStringList outputs;
-                                for (const std::string& name : ListAudioOutputs())
-                                    outputs << QString::fromStdString(name);
-                                if (stop.stop_requested()) return;  // the box has gone
-                                // Queued to the user-interface thread, where the pointer is read; dropped
-                                // when the box has gone meanwhile.
-                                QMetaObject::invokeMethod(QCoreApplication::instance(), [box, outputs] {
-                                    if (box) box->Fill(outputs);
-                                });
-                            });
+    auto probe = [box = QPointer<CAudioOutputBox>(this)](std::stop_token stop) {
+        QStringList outputs;
+        for (const std::string& name : ListAudioOutputs()) outputs << QString::fromStdString(name);
+        if (stop.stop_requested()) return;  // the box has gone
+        // Queued to the user-interface thread, where the pointer is read; dropped when the box has
+        // gone meanwhile.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [box, outputs] {
+            if (box) box->Fill(outputs);
+        });
+    };
+    m_probe = CWorkerThread("the sound output probe", std::move(probe));
 }
 
 void CAudioOutputBox::Fill(const QStringList& outputs) {

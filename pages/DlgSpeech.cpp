@@ -99,20 +99,19 @@ void CDlgSpeech::SaveTo(const QString& path) {
 
 void CDlgSpeech::Render(std::function<void(const std::string& file)> use) {
     EnableButtons(false);
-    m_render = CWorkerThread("the speech render",
-                             [renderer = m_renderer, dialog = QPointer<CDlgSpeech>(this),
-                              text = m_text->toPlainText().toStdString(), speed = m_speed->value(),
-                              use = std::move(use)](std::stop_token stop) {
-                                 SpeechResult result = renderer.Render(text, speed, stop);
-                                 if (stop.stop_requested()) return;
-                                 // Queued to the user-interface thread, where the dialog and the stop are
-                                 // read: a dialog closed or gone meanwhile drops the result.
-                                 QMetaObject::invokeMethod(QCoreApplication::instance(),
-                                                           [dialog, stop, result = std::move(result), use] {
-                                                               if (dialog && !stop.stop_requested())
-                                                                   dialog->Finish(result, use);
-                                                           });
-                             });
+    auto render = [renderer = m_renderer, dialog = QPointer<CDlgSpeech>(this),
+                   text = m_text->toPlainText().toStdString(), speed = m_speed->value(),
+                   use = std::move(use)](std::stop_token stop) {
+        SpeechResult result = renderer.Render(text, speed, stop);
+        if (stop.stop_requested()) return;
+        // Queued to the user-interface thread, where the dialog and the stop are read: a dialog
+        // closed or gone meanwhile drops the result.
+        auto finish = [dialog, stop, result = std::move(result), use] {
+            if (dialog && !stop.stop_requested()) dialog->Finish(result, use);
+        };
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(finish));
+    };
+    m_render = CWorkerThread("the speech render", std::move(render));
 }
 
 void CDlgSpeech::Finish(const SpeechResult& result, const std::function<void(const std::string& file)>& use) {
