@@ -1,12 +1,10 @@
 // The longest stall of the user-interface thread's event loop while an action runs: a timer on
-// that thread fires every millisecond and notes how late each firing comes. Printed as
-// "<what>: median X ms, max Y ms (N runs; target T ms)".
+// that thread fires every millisecond and notes how late each firing comes.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 namespace lumetra::bench {
@@ -43,12 +41,5 @@ private:
     qint64 m_last = 0;
     double m_longest = 0;
 };
-
-inline void ReportStalls(const char* what, std::vector<double> runs, double targetMs) {
-    std::sort(runs.begin(), runs.end());
-    std::printf("%s: median %.1f ms, max %.1f ms (%zu runs; target %.0f ms)\n", what, runs[runs.size() / 2],
-                runs.back(), runs.size(), targetMs);
-    std::fflush(stdout);
-}
 
 }  // namespace lumetra::bench

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "BenchSink.h"
 #include "UiStallMeter.h"
 #include "base/WorkerThread.h"
 #include "pages/AnnouncementGroup.h"
@@ -21,7 +22,7 @@
 
 using namespace lumetra;
 using namespace lumetra::test;
-using bench::CUiStallMeter;
+using lumetra::bench::CUiStallMeter;
 
 namespace {
 
@@ -137,9 +138,9 @@ int main(int argc, char** argv) {
         speech.push_back(CloseSpeechMidRender(rig, run));
         editor.push_back(OpenEditorOnManyFiles(rig));
     }
-    bench::ReportStalls("stall while Cancel on a scan of a folder that blocks", scan, kTargetMs);
-    bench::ReportStalls("stall while closing the speech dialog mid-render", speech, kTargetMs);
-    bench::ReportStalls("stall while opening the editor on a task of 1,000 files", editor, kTargetMs);
+    ::bench::Print("stall while Cancel on a scan of a folder that blocks", scan, kTargetMs);
+    ::bench::Print("stall while closing the speech dialog mid-render", speech, kTargetMs);
+    ::bench::Print("stall while opening the editor on a task of 1,000 files", editor, kTargetMs);
     if (const size_t left = JoinLingeringThreads(std::chrono::seconds(5)))
         std::fprintf(stderr, "bench_ui_stalls: %zu threads still blocked\n", left);
     return 0;
