@@ -12,21 +12,20 @@
 #include "app/TerminationSignals.h"
 #include "base/Logger.h"
 #include "link/TransmitterLink.h"
-#include "pages/AudioOutputBox.h"
-#include "pages/PortDeviceBox.h"
 #include "schedule/SystemClock.h"
 #include "station/Station.h"
 #include "store/Database.h"
 #include "store/DatabaseLocation.h"
 #include "widgets/MessageBox.h"
+#include "widgets/UserSettings.h"
 
 namespace lumetra {
 
 namespace {
 
-// The station alone: no widget, the log on standard error, and a termination signal runs the exit
-// sequence before the process ends.
-int RunHeadless(int& argc, char** argv, const CommandLine& line) {
+// The station alone: no widget, the log on standard error, the automatic shutdown on the station's
+// own thread, and a termination signal runs the exit sequence before the process ends.
+int RunHeadless(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line) {
     Logger().EchoToStandardError();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Lumetra"));
@@ -41,11 +40,10 @@ int RunHeadless(int& argc, char** argv, const CommandLine& line) {
         Logger().Log("headless: %s", error.c_str());
     else if (!created.empty())
         Logger().Log("headless: %s", created.c_str());
-    LoadPortDeviceChoices();
-    LoadAudioOutputChoice();
+    LoadDeviceChoices();
     CSystemClock clock;
     {
-        CStation station(AppConnection(), TransmitterLink(), clock);
+        CStation station(AppConnection(), TransmitterLink(), clock, &shutdown);
         QObject::connect(&termination, &CTerminationSignals::TerminationRequested, &app, [&] {
             Logger().Log("headless: termination requested");
             station.Shutdown();
@@ -69,7 +67,7 @@ bool OpenAppDatabase(const std::string& path) {
 }
 
 int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line) {
-    if (line.headless) return RunHeadless(argc, argv, line);
+    if (line.headless) return RunHeadless(argc, argv, shutdown, line);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumetra"));
     InstallQtTranslations(QtTextLocale());
@@ -98,8 +96,7 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
     }
 
     // The user's own choices of serial adapters and sound output, before anything opens them.
-    LoadPortDeviceChoices();
-    LoadAudioOutputChoice();
+    LoadDeviceChoices();
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;

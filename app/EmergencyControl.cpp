@@ -3,10 +3,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "base/Logger.h"
-#include "pages/AlarmFileGroup.h"
 #include "station/Station.h"
 #include "widgets/MessageBox.h"
+#include "widgets/UserSettings.h"
 
 namespace lumetra {
 
@@ -44,9 +43,7 @@ void CEmergencyControl::OnButton() {
                     QStringLiteral("确定要开始紧急广播吗？\n所有接收机和电源将打开，并循环播放警报音。"),
                     MbButtons::kOkCancel, MbIcon::kWarning) != MbResult::kOk)
         return;
-    const QString alarm = EmergencyAlarmFile();
-    if (alarm.isEmpty()) Logger().Log("emergency: no alarm file; the receivers are switched on without it");
-    m_station.StartEmergency(alarm.toStdString());
+    m_station.StartEmergency(CUserSettings().AlarmFile());
 }
 
 void CEmergencyControl::Show() {

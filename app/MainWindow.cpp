@@ -31,7 +31,6 @@
 #include "pages/UserPage.h"
 #include "pages/ZoneControlPage.h"
 #include "pages/ZoneEditor.h"
-#include "schedule/AutoShutdown.h"
 #include "schedule/Clock.h"
 #include "station/Station.h"
 #include "store/Autostart.h"
@@ -90,7 +89,7 @@ CMainWindow::CMainWindow(const MainServices& services, QWidget* parent)
     qApp->installEventFilter(m_keySwallower);
     CKeySwallower::Mark(this);
 
-    SetUpShutdown();
+    m_shutdownNotice = std::make_unique<CShutdownNotice>(m_services.station, this);
     SetUpWindow();
     CreateControls();
     CreatePages();
@@ -100,22 +99,6 @@ CMainWindow::CMainWindow(const MainServices& services, QWidget* parent)
     LogOff();
     RefreshClock();
     SetUpTimers();
-}
-
-void CMainWindow::SetUpShutdown() {
-    m_services.shutdown.SetWindow(this);
-    m_shutdownNotice = std::make_unique<CShutdownNotice>(m_services.shutdown, this);
-    m_services.shutdown.SetNotice(m_shutdownNotice.get());
-    m_shutdownTimer.callOnTimeout(this, [this] {
-        // A refused power-off is tried again, but never in a loop without a pause.
-        if (m_shutdownTimer.interval() < 1000) m_shutdownTimer.setInterval(1000);
-        m_services.shutdown.OnTimer();
-    });
-    try {
-        m_services.shutdown.Arm();
-    } catch (const CDbError& error) {
-        if (m_services.database.IsOpen()) ReportDbError(this, error);
-    }
 }
 
 void CMainWindow::SetUpWindow() {
@@ -143,8 +126,6 @@ CMainWindow::~CMainWindow() {
     // The pages the station posts to go away now.
     m_services.station.SetObserver(nullptr);
     m_services.station.SetPortView(nullptr);
-    m_services.shutdown.SetWindow(nullptr);
-    m_services.shutdown.SetNotice(nullptr);
     qApp->removeEventFilter(m_keySwallower);
 }
 
@@ -204,7 +185,7 @@ void CMainWindow::CreatePages() {
     m_playPage = AddPage(kPlay, new CPlayPage(db, m_services.station.Playback(), this), true);
     m_receiverPage = AddPage(kReceiver, new CReceiverPage(m_services.station, this), true);
     m_ledPage = AddPage(kLED, new CLedPage(m_services.station, db, this));
-    m_settingsPage = AddPage(kSettings, new CSettingsPage(m_services.station, m_services.shutdown, db, this));
+    m_settingsPage = AddPage(kSettings, new CSettingsPage(m_services.station, db, this));
     m_userPage = AddPage(kUsers, new CUserPage(db, this));
     m_zoneControlPage = AddPage(kNoButton, new CZoneControlPage(m_services.station, db, this));
     m_historyPage = AddPage(kHistory, new CHistoryPage(db, m_services.clock, this));
@@ -236,13 +217,8 @@ void CMainWindow::ReloadPages() {
     m_userPage->LoadUserList();
     m_settingsPage->ZoneEditor()->LoadZoneTree();
     m_zoneControlPage->ReloadTree();
-    // The restored shutdown setting is armed as well as shown.
-    try {
-        m_services.shutdown.Arm();
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-    }
-    m_settingsPage->ShutdownGroup()->ShowSetting();
+    // The restored shutdown setting is armed, then shown when the station says so.
+    m_services.station.RearmShutdown();
 }
 
 template <typename Page>
@@ -381,6 +357,10 @@ bool CMainWindow::event(QEvent* event) {
         m_failureMark->show();
         return true;
     }
+    if (event->type() == CWindowEvent::TypeOf(WindowMessage::kShutdown)) {
+        OnShutdownChanged();
+        return true;
+    }
     return QWidget::event(event);
 }
 
@@ -416,6 +396,7 @@ void CMainWindow::Notify(WindowMessage message) {
         case WindowMessage::kLinkStatus:
         case WindowMessage::kEmergency:
         case WindowMessage::kHistoryFailure:
+        case WindowMessage::kShutdown:
             PostWindowMessage(this, message);
             break;
     }
@@ -425,12 +406,9 @@ void CMainWindow::ShowDatabaseError(const std::string& description) {
     QMetaObject::invokeMethod(this, [this, description] { ReportDbError(this, CDbError(description)); });
 }
 
-void CMainWindow::StartShutdownTimer(std::chrono::milliseconds period) {
-    m_shutdownTimer.start(period);
-}
-
-void CMainWindow::KillShutdownTimer() {
-    m_shutdownTimer.stop();
+void CMainWindow::OnShutdownChanged() {
+    m_shutdownNotice->Follow(m_services.station.AutoShutdownView());
+    m_settingsPage->ShutdownGroup()->ShowSetting();
 }
 
 void CMainWindow::CentreOnScreen() {

@@ -1,6 +1,6 @@
 // The main window: a frameless, skinned 1024 x 668 window that hosts the eight pages, switches them
-// with its image buttons, shows the page title, the link state and a clock, and runs the shutdown
-// timer. It shows the station (Station.h) and asks it for the exit sequence; it starts nothing.
+// with its image buttons, shows the page title, the link state, a clock and the automatic
+// shutdown's notice. It shows the station (Station.h) and asks it for the exit sequence; it starts nothing.
 // The station's threads reach it and its pages only through posted events.
 #pragma once
 
@@ -13,7 +13,6 @@
 #include <memory>
 #include <vector>
 
-#include "schedule/ShutdownTimerOwner.h"
 #include "station/StationObserver.h"
 
 class QMenu;
@@ -22,7 +21,6 @@ class QPushButton;
 
 namespace lumetra {
 
-class CAutoShutdown;
 class CButtonEx;
 class CDatabase;
 class CHistoryPage;
@@ -47,11 +45,10 @@ struct MainServices {
     IClock& clock;  // the window's clock line and the LED history's times
     CStation& station;
     CTransmitterLink& link;  // the receiver and LED pages send their frames on it
-    CAutoShutdown& shutdown;
     CDatabase& database;
 };
 
-class CMainWindow : public QWidget, public IStationObserver, public IShutdownTimerOwner {
+class CMainWindow : public QWidget, public IStationObserver {
     Q_OBJECT
 public:
     // Control numbers of the buttons.
@@ -78,9 +75,6 @@ public:
     // IStationObserver: called on the station's threads.
     void Notify(WindowMessage message) override;
     void ShowDatabaseError(const std::string& description) override;
-    // IShutdownTimerOwner
-    void StartShutdownTimer(std::chrono::milliseconds period) override;
-    void KillShutdownTimer() override;
 
     // Restores the window if minimised and brings it, or the window it shows on top, to the front.
     void BringToFront();
@@ -104,7 +98,6 @@ public:
     CStaticEx* Clock() const { return m_clock; }
     CEmergencyControl* Emergency() const { return m_emergency; }
     QMenu* SystemMenu() const { return m_systemMenu; }
-    const QTimer& ShutdownTimer() const { return m_shutdownTimer; }
     CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice.get(); }
 
     CTaskListPage* TaskListPage() const { return m_taskListPage; }
@@ -122,7 +115,8 @@ signals:
     void Exited();
 
 protected:
-    bool event(QEvent* event) override;  // WindowMessage::kLinkStatus, WindowMessage::kEmergency
+    // WindowMessage::kLinkStatus, kEmergency, kHistoryFailure and kShutdown
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -140,15 +134,14 @@ private:
         bool withZoneControl;  // the zone control page shows beside it
     };
 
-    void SetUpShutdown();
     void SetUpWindow();
     void SetUpTimers();
     void CreateControls();
     void OnButton(ButtonId id);
     void CreatePages();
     void ConnectZonePages();
-    // After a restore: every page that shows stored rows reads them again, and the automatic
-    // shutdown is armed from the restored setting.
+    // After a restore: every page that shows stored rows reads them again, and the station arms
+    // the automatic shutdown from the restored setting.
     void ReloadPages();
     void ShowZoneControl();
     template <typename Page>
@@ -161,6 +154,7 @@ private:
     void ShowAbout();
     void OnLinkStatus();
     void OnFailureMark();
+    void OnShutdownChanged();
     void RebuildBackground();
     void CentreOnScreen();
 
@@ -188,8 +182,7 @@ private:
     CDlgLogin* m_loginDialog;
     CHistoryPage* m_historyPage;
 
-    QTimer m_clockTimer;     // timer 5
-    QTimer m_shutdownTimer;  // timer 10
+    QTimer m_clockTimer;   // timer 5
     QTimer m_modalCloser;    // after a termination signal, closes what opens while the rest unwinds
     // A window of its own, not one the main window owns: it shows even while that is minimised.
     std::unique_ptr<CShutdownNotice> m_shutdownNotice;

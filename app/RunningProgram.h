@@ -14,7 +14,8 @@ class IClock;
 
 class CRunningProgram {
 public:
-    // Builds the station on `link` and `stationClock`, then the main window (whose clock line and
+    // Builds the station on `link` and `stationClock`, switching the machine off through `shutdown`,
+    // then the main window (whose clock line and
     // LED history read `windowClock`), shows the window and starts the station.
     CRunningProgram(CDatabase& db, CTransmitterLink& link, IClock& stationClock, IClock& windowClock,
                     CAutoShutdown& shutdown);

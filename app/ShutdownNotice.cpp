@@ -6,13 +6,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "schedule/AutoShutdown.h"
+#include "station/Station.h"
 
 namespace lumetra {
 
-CShutdownNotice::CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner)
+CShutdownNotice::CShutdownNotice(CStation& station, QWidget* owner)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
-      m_shutdown(shutdown),
+      m_station(station),
       m_owner(owner),
       m_message(new QLabel(this)),
       m_button(new QPushButton(this)) {
@@ -25,27 +25,27 @@ CShutdownNotice::CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner)
     connect(m_button, &QPushButton::clicked, this, &CShutdownNotice::OnButton);
 }
 
-void CShutdownNotice::ShowCountdown(long secondsLeft) {
-    m_pending = true;
-    Present(QStringLiteral("系统将在%1秒后自动关机。").arg(secondsLeft), QStringLiteral("取消"));
-}
-
-void CShutdownNotice::ShowWaitingForBroadcast() {
-    m_pending = true;
-    Present(QStringLiteral("自动关机时间已到，正在执行的广播任务结束、外设电源关闭后将自动关机。"),
-            QStringLiteral("取消"));
-}
-
-void CShutdownNotice::ShowPowerOffRefused(const std::string& reason) {
-    m_pending = false;
-    Present(
-        QStringLiteral("自动关机失败：%1\n明天同一时间将再次自动关机。").arg(QString::fromStdString(reason)),
-        QStringLiteral("关闭"));
-}
-
-void CShutdownNotice::HideNotice() {
-    m_pending = false;
-    hide();
+void CShutdownNotice::Follow(const ShutdownView& view) {
+    if (view.noticeSerial == m_shownSerial) return;
+    m_shownSerial = view.noticeSerial;
+    m_pending = view.notice == ShutdownView::Notice::kCountdown || view.notice == ShutdownView::Notice::kWaiting;
+    switch (view.notice) {
+        case ShutdownView::Notice::kCountdown:
+            Present(QStringLiteral("系统将在%1秒后自动关机。").arg(view.secondsLeft), QStringLiteral("取消"));
+            break;
+        case ShutdownView::Notice::kWaiting:
+            Present(QStringLiteral("自动关机时间已到，正在执行的广播任务结束、外设电源关闭后将自动关机。"),
+                    QStringLiteral("取消"));
+            break;
+        case ShutdownView::Notice::kRefused:
+            Present(QStringLiteral("自动关机失败：%1\n明天同一时间将再次自动关机。")
+                        .arg(QString::fromStdString(view.refusal)),
+                    QStringLiteral("关闭"));
+            break;
+        case ShutdownView::Notice::kHidden:
+            hide();
+            break;
+    }
 }
 
 void CShutdownNotice::Present(const QString& text, const QString& buttonText) {
@@ -62,11 +62,11 @@ void CShutdownNotice::Present(const QString& text, const QString& buttonText) {
 }
 
 void CShutdownNotice::OnButton() {
-    // Cancelling skips today's shutdown only; the stored setting stays as it is.
-    if (m_pending)
-        m_shutdown.CancelToday();
-    else
-        hide();
+    // Cancelling skips today's shutdown only; the stored setting stays as it is. The notice goes
+    // at once; the station confirms with a hidden notice.
+    if (m_pending) m_station.CancelShutdownToday();
+    m_pending = false;
+    hide();
 }
 
 }  // namespace lumetra

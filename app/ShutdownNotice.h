@@ -6,25 +6,23 @@
 
 #include <QWidget>
 
-#include "schedule/ShutdownNotice.h"
+#include "station/ShutdownThread.h"
 
 class QLabel;
 class QPushButton;
 
 namespace lumetra {
 
-class CAutoShutdown;
+class CStation;
 
-class CShutdownNotice : public QWidget, public IShutdownNotice {
+class CShutdownNotice : public QWidget {
     Q_OBJECT
 public:
     // A top-level window of its own, placed over `owner` when that is on screen.
-    CShutdownNotice(CAutoShutdown& shutdown, QWidget* owner);
+    CShutdownNotice(CStation& station, QWidget* owner);
 
-    void ShowCountdown(long secondsLeft) override;
-    void ShowWaitingForBroadcast() override;
-    void ShowPowerOffRefused(const std::string& reason) override;
-    void HideNotice() override;
+    // Shows the station's notice, each one once: a notice the operator closed stays closed.
+    void Follow(const ShutdownView& view);
 
     QLabel* Message() const { return m_message; }
     QPushButton* Button() const { return m_button; }
@@ -33,11 +31,12 @@ private:
     void Present(const QString& text, const QString& buttonText);
     void OnButton();
 
-    CAutoShutdown& m_shutdown;
+    CStation& m_station;
     QWidget* m_owner;
     QLabel* m_message;
     QPushButton* m_button;  // "取消" while the shutdown is pending, "关闭" after a refusal
     bool m_pending = false;
+    unsigned m_shownSerial = 0;  // the last notice followed
 };
 
 }  // namespace lumetra

@@ -13,7 +13,7 @@ constexpr size_t kLineCapacity = 1024;
 
 }  // namespace
 
-CLogger::CLogger() : m_debugChannel(std::getenv("LUMETRA_DEBUG") != nullptr) {}
+CLogger::CLogger() : m_debugChannel(std::getenv("LUMETRA_DEBUG") != nullptr), m_echo(m_debugChannel) {}
 
 void CLogger::SetSink(ILogSink* sink) {
     std::lock_guard lock(m_lock);
@@ -22,7 +22,7 @@ void CLogger::SetSink(ILogSink* sink) {
 
 void CLogger::EchoToStandardError() {
     std::lock_guard lock(m_lock);
-    m_debugChannel = true;
+    m_echo = true;
 }
 
 size_t CLogger::FormatLine(char* buffer, size_t size, const std::tm& local, int millisecond,
@@ -42,6 +42,23 @@ size_t CLogger::FormatLine(char* buffer, size_t size, const std::tm& local, int 
 }
 
 void CLogger::Log(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Write(LogLevel::kInfo, format, args);
+    va_end(args);
+}
+
+void CLogger::Debug(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Write(LogLevel::kDebug, format, args);
+    va_end(args);
+}
+
+void CLogger::Write(LogLevel level, const char* format, va_list args) {
+    std::lock_guard lock(m_lock);
+    const bool toStandardError = level == LogLevel::kDebug ? m_debugChannel : m_echo;
+    if (!m_sink && !toStandardError) return;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     std::tm local{};
@@ -49,15 +66,11 @@ void CLogger::Log(const char* format, ...) {
 
     // One extra byte for the newline that separates entries on the stream.
     char line[kLineCapacity + 1];
-    std::lock_guard lock(m_lock);
-    va_list args;
-    va_start(args, format);
     size_t length =
         FormatLine(line, kLineCapacity, local, static_cast<int>(now.tv_nsec / 1000000), format, args);
-    va_end(args);
     if (m_sink) {
-        m_sink->Write(line, length);
-    } else if (m_debugChannel) {
+        m_sink->Write(line, length, level);
+    } else {
         // A debug viewer shows every entry as its own line; on a stream the newline does that.
         line[length] = '\n';
         ssize_t ignored = ::write(STDERR_FILENO, line, length + 1);

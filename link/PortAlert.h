@@ -3,6 +3,7 @@
 // interface implements this with a modal box; without one the failures are only logged.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace lumetra {
@@ -19,10 +20,16 @@ public:
     virtual void LinkRestored() {}
 };
 
-// The default: writes the text to the log and returns at once.
+// The default, without a window: writes the text to the log and returns at once. Only the first
+// failure until the transmitter answers again is logged for the operator; the repeats of a line
+// that stays down go to the trace.
 class CLoggingPortAlert : public IPortAlert {
 public:
     void ShowPortError(const std::string& text, const std::string& caption) override;
+    void LinkRestored() override;
+
+private:
+    std::atomic<bool> m_told{false};
 };
 
 }  // namespace lumetra

@@ -107,7 +107,15 @@ std::string ResolvePortName(std::string_view portName) {
 }
 
 void CLoggingPortAlert::ShowPortError(const std::string& text, const std::string& caption) {
-    Logger().Log("%s: %s", caption.empty() ? "Lumetra" : caption.c_str(), text.c_str());
+    const char* title = caption.empty() ? "Lumetra" : caption.c_str();
+    if (m_told.exchange(true))
+        Logger().Debug("%s: %s", title, text.c_str());
+    else
+        Logger().Log("%s: %s", title, text.c_str());
+}
+
+void CLoggingPortAlert::LinkRestored() {
+    m_told = false;
 }
 
 CSerialPort::CSerialPort(IPortAlert* alert) : m_alert(alert ? alert : &g_loggingAlert) {}
@@ -144,7 +152,7 @@ bool CSerialPort::OpenLocked(const std::string& portName, std::string* denied) {
     const int fd = ::open(m_devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        Logger().Log("open port err is %d", error);
+        Logger().Debug("open port err is %d", error);
         if ((error == EACCES || error == EPERM) && m_deniedDevice != m_devicePath) {
             m_deniedDevice = m_devicePath;
             *denied = m_devicePath;
@@ -157,7 +165,7 @@ bool CSerialPort::OpenLocked(const std::string& portName, std::string* denied) {
     if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &tio) != 0) {
         const int error = errno;
         ::close(fd);
-        Logger().Log("open port err is %d", error);
+        Logger().Debug("open port err is %d", error);
         return false;
     }
     ::cfmakeraw(&tio);
@@ -167,13 +175,13 @@ bool CSerialPort::OpenLocked(const std::string& portName, std::string* denied) {
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
         const int error = errno;
         ::close(fd);
-        Logger().Log("open port err is %d", error);
+        Logger().Debug("open port err is %d", error);
         return false;
     }
     m_fd = fd;
     ++m_generation;
     m_deniedDevice.clear();
-    Logger().Log("open port success");
+    Logger().Debug("open port success");
     return true;
 }
 
@@ -252,7 +260,7 @@ bool CSerialPort::Write(const uint8_t* data, size_t length) {
     {
         std::lock_guard lock(m_lock);
         if (m_fd < 0) {
-            Logger().Log("com not connect,can not write");
+            Logger().Debug("com not connect,can not write");
             return false;
         }
         const auto deadline = Clock::now() + WriteLimit(length);
@@ -277,10 +285,10 @@ bool CSerialPort::Write(const uint8_t* data, size_t length) {
             }
         }
         if (written == length) {
-            Logger().Log("write byte success");
+            Logger().Debug("write byte success");
             return true;
         }
-        Logger().Log("write byte fail %d", error);
+        Logger().Debug("write byte fail %d", error);
     }
     // Told without the port lock, so the reader and a closing link never wait behind it.
     Alert("写端口失败 " + std::to_string(error), "");
@@ -291,7 +299,7 @@ bool CSerialPort::ReadByte(uint8_t& byte) {
     byte = 0;
     std::unique_lock lock(m_lock);
     if (m_fd < 0) {
-        Logger().Log("com not connect,can not read");
+        Logger().Debug("com not connect,can not read");
         return false;
     }
     const int fd = m_fd;
@@ -307,13 +315,13 @@ bool CSerialPort::ReadByte(uint8_t& byte) {
         const ssize_t n = ::read(fd, &value, 1);
         if (n == 1) {
             byte = value;
-            Logger().Log("read byte %x", value);
+            Logger().Debug("read byte %x", value);
             return true;
         }
         error = n < 0 ? errno : EIO;  // nothing to read although ready: the line hung up
     }
     // A plain time-out is no system error, as on the serial line.
-    Logger().Log("read byte fail %d", error == ETIMEDOUT ? 0 : error);
+    Logger().Debug("read byte fail %d", error == ETIMEDOUT ? 0 : error);
     lock.unlock();
     // A failed read takes its full time-out, so a dead line is polled at the pace of a silent one.
     std::this_thread::sleep_until(deadline);
@@ -330,7 +338,7 @@ void CSerialPort::CloseLocked() {
     ::ioctl(m_fd, TIOCNXCL);
     // The descriptor is gone after close() even when it reports an error, so it is never kept.
     if (::close(m_fd) == 0)
-        Logger().Log("close port success");
+        Logger().Debug("close port success");
     else
         Logger().Log("close port fail");
     m_fd = -1;

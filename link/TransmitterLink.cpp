@@ -48,24 +48,24 @@ bool CTransmitterLink::EnqueueFrame(const uint8_t* frame, size_t size, const cha
 }
 
 void CTransmitterLink::SendPower(const std::array<bool, 4>& outlets) {
-    Logger().Log("SendPower");
+    Logger().Debug("SendPower");
     const ShortFrame frame = PowerFrame(PowerMask(outlets));
     EnqueueFrame(frame.data(), frame.size(), "SendPower");
 }
 
 void CTransmitterLink::ClosePower() {
-    Logger().Log("ClosePower");
+    Logger().Debug("ClosePower");
     const ShortFrame frame = PowerFrame(kPowerOffMask);
     EnqueueFrame(frame.data(), frame.size(), "ClosePower");
 }
 
 void CTransmitterLink::SendSCOM() {
-    Logger().Log("SendSCOM");
+    Logger().Debug("SendSCOM");
     EnqueueFrame(m_heartbeat.data(), m_heartbeat.size(), kHeartbeatName);
 }
 
 bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::string* error) {
-    Logger().Log("LED send");
+    Logger().Debug("LED send");
     std::string reason;
     const auto gbk = Utf8ToGbk(text, &reason);
     if (!gbk) {
@@ -94,7 +94,7 @@ bool CTransmitterLink::SendLED(std::string_view text, int screenIndex, std::stri
 }
 
 void CTransmitterLink::SendAudioCom(AudioImage image) {
-    Logger().Log("SendAudioCom");
+    Logger().Debug("SendAudioCom");
     std::array<uint8_t, kAudioFrameSize> frame{};
     std::copy(image.begin(), image.end(), frame.begin());
     SealFrame(frame.data(), frame.size());
@@ -118,7 +118,7 @@ FrequencyFrame CTransmitterLink::FrequencyBuffer() const {
 }
 
 void CTransmitterLink::SendFMCom() {
-    Logger().Log("SendFMCom");
+    Logger().Debug("SendFMCom");
     FrequencyFrame frame = FrequencyBuffer();
     SealFrame(frame.data(), frame.size());
     Enqueue(LinkCommand{std::vector<uint8_t>(frame.begin(), frame.end()), "SendFMCom", kFrequencyPause});
@@ -314,25 +314,25 @@ void CTransmitterLink::WriteCom(std::stop_token stop) {
 
 void CTransmitterLink::Deliver(const LinkCommand& command, std::stop_token stop) {
     const char* name = command.name.c_str();
-    Logger().Log("%s cmd start write", name);
+    Logger().Debug("%s cmd start write", name);
     if (m_port.Write(command.data.data(), command.data.size())) {
-        Logger().Log("%s write cmd success", name);
+        Logger().Debug("%s write cmd success", name);
         return;
     }
-    // A link stopped meanwhile is left alone.
+    // A link stopped meanwhile is left alone. The failure itself reached the port alert.
     if (stop.stop_requested()) return;
-    Logger().Log("%s write cmd try again", name);
-    Logger().Log("WriteCom%s", kHashes);
+    Logger().Debug("%s write cmd try again", name);
+    Logger().Debug("WriteCom%s", kHashes);
     if (ReopenPort() && m_port.Write(command.data.data(), command.data.size()))
-        Logger().Log("%s write cmd success", name);
+        Logger().Debug("%s write cmd success", name);
     else
-        Logger().Log("%s write cmd fail", name);
+        Logger().Debug("%s write cmd fail", name);
 }
 
 void CTransmitterLink::ReadFromCom(std::stop_token stop) {
     int emptyReads = 0;
     while (!stop.stop_requested()) {
-        Logger().Log("ReadFromCom");
+        Logger().Debug("ReadFromCom");
         uint8_t byte = 0;
         if (m_port.ReadByte(byte)) {
             emptyReads = 0;
@@ -348,7 +348,10 @@ void CTransmitterLink::ReadFromCom(std::stop_token stop) {
 
 void CTransmitterLink::OnReply(CReplyAssembler::Result result) {
     if (result == CReplyAssembler::Result::kValid) {
-        if (!m_linkUp.exchange(true)) m_port.LinkRestored();
+        if (!m_linkUp.exchange(true)) {
+            Logger().Log("the transmitter answers");
+            m_port.LinkRestored();
+        }
         Notify();
     } else if (result == CReplyAssembler::Result::kCorrupt) {
         LinkLost();
@@ -356,9 +359,12 @@ void CTransmitterLink::OnReply(CReplyAssembler::Result result) {
 }
 
 void CTransmitterLink::LinkLost() {
-    m_linkUp = false;
+    // Told once for each loss; while the line stays down it is reopened every few seconds quietly.
+    if (m_linkUp.exchange(false))
+        Logger().Log("ReadFromCoomm%s", kHashes);
+    else
+        Logger().Debug("ReadFromCoomm%s", kHashes);
     Notify();
-    Logger().Log("ReadFromCoomm%s", kHashes);
     ReopenPort();
 }
 

@@ -6,23 +6,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
 
-#include "audio/SirenTone.h"
-#include "base/Logger.h"
-#include "pages/UserSettings.h"
 #include "widgets/MessageBox.h"
+#include "widgets/UserSettings.h"
 
 namespace lumetra {
 
 namespace {
 
-const QString kAlarmKey = QStringLiteral("emergency/alarmFile");
 const QString kSirenText = QStringLiteral("Lumetra 警笛（默认）");
-
-QString StoredChoice() {
-    return CUserSettings().value(kAlarmKey).toString();
-}
 
 }  // namespace
 
@@ -51,36 +43,18 @@ void CAlarmFileGroup::Choose(const QString& path) {
                     MbIcon::kWarning);
         return;
     }
-    CUserSettings().setValue(kAlarmKey, path);
+    CUserSettings().SetAlarmFile(path.toStdString());
     ShowChoice();
 }
 
 void CAlarmFileGroup::ChooseSiren() {
-    CUserSettings().remove(kAlarmKey);
+    CUserSettings().SetAlarmFile({});
     ShowChoice();
 }
 
 void CAlarmFileGroup::ShowChoice() {
-    const QString chosen = StoredChoice();
+    const QString chosen = QString::fromStdString(CUserSettings().AlarmFile());
     m_file->setText(chosen.isEmpty() ? kSirenText : QDir::toNativeSeparators(chosen));
-}
-
-QString EmergencyAlarmFile() {
-    const QString chosen = StoredChoice();
-    if (!chosen.isEmpty()) {
-        if (QFileInfo(chosen).isFile()) return chosen;
-        Logger().Log("emergency: the alarm %s is gone; the siren plays", chosen.toUtf8().constData());
-    }
-    // Beside the database of an installed Lumetra.
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/lumetra");
-    const QString siren = folder + QStringLiteral("/siren.wav");
-    if (QFileInfo(siren).isFile()) return siren;
-    if (!QDir().mkpath(folder) || !WriteSirenWav(siren.toStdString())) {
-        Logger().Log("emergency: the siren cannot be written to %s", siren.toUtf8().constData());
-        return {};
-    }
-    return siren;
 }
 
 }  // namespace lumetra

@@ -1,6 +1,6 @@
 // The "紧急广播警报音" group of the settings page: the file an emergency broadcast plays in a loop.
-// Without a choice, or when the chosen file is gone, it is the siren Lumetra makes itself
-// (audio/SirenTone.h). The choice is kept in the user's configuration.
+// Without a choice, or when the chosen file is gone, the station plays the siren Lumetra makes
+// itself (station/EmergencyAlarm.h). The choice is kept in the user's configuration.
 #pragma once
 
 #include <QGroupBox>
@@ -31,9 +31,5 @@ private:
     QPushButton* m_browse;
     QPushButton* m_siren;
 };
-
-// The file to play now: the stored choice when it exists, otherwise the siren, written into the
-// user's data folder the first time. Empty when even the siren cannot be written.
-QString EmergencyAlarmFile();
 
 }  // namespace lumetra

@@ -4,15 +4,9 @@
 #include <QPointer>
 
 #include "audio/AudioOutput.h"
-#include "pages/UserSettings.h"
+#include "widgets/UserSettings.h"
 
 namespace lumetra {
-namespace {
-
-const QString kSettingKey = QStringLiteral("audio/output");
-
-}  // namespace
-
 CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
     Fill({});
@@ -45,17 +39,9 @@ void CAudioOutputBox::Fill(const QStringList& outputs) {
 }
 
 void CAudioOutputBox::OnChosen(int index) {
-    const QString name = itemData(index).toString();
-    CUserSettings settings;
-    if (name.isEmpty())
-        settings.remove(kSettingKey);
-    else
-        settings.setValue(kSettingKey, name);
-    SetChosenAudioOutput(name.toStdString());
-}
-
-void LoadAudioOutputChoice() {
-    SetChosenAudioOutput(CUserSettings().value(kSettingKey).toString().toStdString());
+    const std::string name = itemData(index).toString().toStdString();
+    CUserSettings().SetAudioOutput(name);
+    SetChosenAudioOutput(name);
 }
 
 }  // namespace lumetra

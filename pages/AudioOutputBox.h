@@ -26,7 +26,4 @@ private:
     CWorkerThread m_probe;
 };
 
-// Hands the output stored in the user's configuration to playback; run once at start.
-void LoadAudioOutputChoice();
-
 }  // namespace lumetra

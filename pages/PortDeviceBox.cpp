@@ -1,17 +1,9 @@
 #include "pages/PortDeviceBox.h"
 
 #include "link/PortDevices.h"
-#include "pages/UserSettings.h"
+#include "widgets/UserSettings.h"
 
 namespace lumetra {
-namespace {
-
-QString SettingKey(int number) {
-    return QStringLiteral("serial/com%1").arg(number);
-}
-
-}  // namespace
-
 CPortDeviceBox::CPortDeviceBox(QWidget* parent, QString devRoot)
     : QComboBox(parent), m_devRoot(std::move(devRoot)) {
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -39,19 +31,9 @@ void CPortDeviceBox::Fill() {
 }
 
 void CPortDeviceBox::OnChosen(int index) {
-    const QString device = itemData(index).toString();
-    CUserSettings settings;
-    if (device.isEmpty())
-        settings.remove(SettingKey(m_number));
-    else
-        settings.setValue(SettingKey(m_number), device);
-    SetChosenPortDevice(m_number, device.toStdString());
-}
-
-void LoadPortDeviceChoices() {
-    const CUserSettings settings;
-    for (int number = 1; number <= 4; ++number)
-        SetChosenPortDevice(number, settings.value(SettingKey(number)).toString().toStdString());
+    const std::string device = itemData(index).toString().toStdString();
+    CUserSettings().SetPortDevice(m_number, device);
+    SetChosenPortDevice(m_number, device);
 }
 
 }  // namespace lumetra

@@ -26,8 +26,4 @@ private:
     int m_number = 1;
 };
 
-// Hands the devices stored in the user's configuration to the link; run once at start, before the
-// link opens a port.
-void LoadPortDeviceChoices();
-
 }  // namespace lumetra

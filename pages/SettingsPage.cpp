@@ -22,9 +22,9 @@
 
 namespace lumetra {
 
-CSettingsPage::CSettingsPage(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent)
+CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_station(station), m_db(db) {
-    m_shutdownGroup = new CShutdownGroup(shutdown, this);
+    m_shutdownGroup = new CShutdownGroup(station, this);
 
     auto* portGroup = new QGroupBox(QStringLiteral("通信端口设置"), this);
     m_portList = new QComboBox(portGroup);

@@ -17,7 +17,6 @@ namespace lumetra {
 
 class CAlarmFileGroup;
 class CAudioOutputBox;
-class CAutoShutdown;
 class CAutostartGroup;
 class CDatabaseGroup;
 class CRetentionGroup;
@@ -32,7 +31,7 @@ class CSettingsPage : public CPage, private IPortSelectionView {
 public:
     // Shows the stored settings with both boxes locked until their "设  置" button is pressed,
     // and shows the station's port choice from now on.
-    CSettingsPage(CStation& station, CAutoShutdown& shutdown, CDatabase& db, QWidget* parent);
+    CSettingsPage(CStation& station, CDatabase& db, QWidget* parent);
     ~CSettingsPage() override;
 
     const CPortSelection& PortSelection() const;

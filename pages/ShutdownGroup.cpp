@@ -4,16 +4,14 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 
-#include "pages/DbErrorReport.h"
-#include "schedule/AutoShutdown.h"
-#include "store/DbError.h"
+#include "station/Station.h"
 #include "widgets/TimeEdit.h"
 
 namespace lumetra {
 
-CShutdownGroup::CShutdownGroup(CAutoShutdown& shutdown, QWidget* parent)
+CShutdownGroup::CShutdownGroup(CStation& station, QWidget* parent)
     : QGroupBox(QStringLiteral("系统自动关机"), parent),
-      m_shutdown(shutdown),
+      m_station(station),
       m_enabled(new QCheckBox(QStringLiteral("启用自动关机"), this)),
       m_time(new CTimeEdit(this)),
       m_button(new QPushButton(QStringLiteral("设  置"), this)) {
@@ -26,9 +24,10 @@ CShutdownGroup::CShutdownGroup(CAutoShutdown& shutdown, QWidget* parent)
 }
 
 void CShutdownGroup::ShowSetting() {
-    m_enabled->setChecked(m_shutdown.IsEnabled());
-    m_time->setTime(QTime(m_shutdown.Hour(), m_shutdown.Minute(), m_shutdown.Second()));
-    SetEditing(false);
+    if (m_editing) return;
+    const ShutdownView view = m_station.AutoShutdownView();
+    m_enabled->setChecked(view.enabled);
+    m_time->setTime(QTime(view.hour, view.minute, view.second));
 }
 
 void CShutdownGroup::SetEditing(bool editing) {
@@ -46,13 +45,8 @@ void CShutdownGroup::OnButton() {
     SetEditing(false);
     m_button->setText(QStringLiteral("设置"));
     const QTime time = m_time->time();
-    try {
-        m_shutdown.Save(m_enabled->isChecked(), time.hour(), time.minute(), time.second());
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        // Nothing was stored: show what still holds.
-        ShowSetting();
-    }
+    // A refusal comes back as a database error; the group then shows what still holds.
+    m_station.SaveShutdown(m_enabled->isChecked(), time.hour(), time.minute(), time.second());
 }
 
 }  // namespace lumetra

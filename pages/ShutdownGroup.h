@@ -1,5 +1,5 @@
-// The "系统自动关机" group of the settings page: the stored setting is shown read-only until
-// "设  置" is pressed; "保存" then stores it and arms the shutdown.
+// The "系统自动关机" group of the settings page: the station's setting is shown read-only until
+// "设  置" is pressed; "保存" then has the station store it and arm the shutdown.
 #pragma once
 
 #include <QGroupBox>
@@ -10,15 +10,15 @@ class QTimeEdit;
 
 namespace lumetra {
 
-class CAutoShutdown;
+class CStation;
 
 class CShutdownGroup : public QGroupBox {
     Q_OBJECT
 public:
     // Box and picker start disabled and empty; the page shows the setting during its set-up.
-    CShutdownGroup(CAutoShutdown& shutdown, QWidget* parent);
+    CShutdownGroup(CStation& station, QWidget* parent);
 
-    // Shows the setting held by the shutdown object; box and picker stay disabled.
+    // Shows the station's setting, unless the operator is editing it; box and picker stay disabled.
     void ShowSetting();
 
     QCheckBox* EnableBox() const { return m_enabled; }
@@ -29,7 +29,7 @@ private:
     void OnButton();
     void SetEditing(bool editing);
 
-    CAutoShutdown& m_shutdown;
+    CStation& m_station;
     QCheckBox* m_enabled;
     QTimeEdit* m_time;
     QPushButton* m_button;

@@ -90,6 +90,10 @@ bool CAutoShutdown::PowerOff(std::string* reason) {
     return false;
 }
 
+void CAutoShutdown::CancelPowerOffCall() {
+    m_power.CancelCalls();
+}
+
 long CAutoShutdown::SecondsUntilShutdown(std::time_t now) const {
     std::tm local{};
     localtime_r(&now, &local);
@@ -108,7 +112,7 @@ void CAutoShutdown::ArmFrom(std::time_t from) {
 }
 
 void CAutoShutdown::Disarm() {
-    if (m_window) m_window->KillShutdownTimer();
+    if (m_timerOwner) m_timerOwner->KillShutdownTimer();
     if (m_countingDown && m_notice) m_notice->HideNotice();
     m_deadline = -1;
     m_countingDown = false;
@@ -126,7 +130,7 @@ bool CAutoShutdown::BroadcastHoldsShutdown(std::time_t now) {
 }
 
 void CAutoShutdown::StartTimer(std::chrono::milliseconds period) {
-    if (m_window) m_window->StartShutdownTimer(period);
+    if (m_timerOwner) m_timerOwner->StartShutdownTimer(period);
 }
 
 }  // namespace lumetra

@@ -1,8 +1,9 @@
 // Automatic shutdown: switches the machine off every day at the time of day stored in the
-// shut_down table. The main window arms it at start-up; the settings page saves new settings.
-// A minute ahead the operator is warned with a countdown and may cancel today's shutdown; a
-// broadcast task still on the air holds the power-off back until it has ended and its outlets
-// are off. Everything runs on the user-interface thread.
+// shut_down table. The station arms it at start-up; the settings page saves new settings through
+// the station. A minute ahead the operator is warned with a countdown and may cancel today's
+// shutdown; a broadcast task still on the air holds the power-off back until it has ended and its
+// outlets are off. Everything but CancelPowerOffCall runs on the station's shutdown thread
+// (station/ShutdownThread.h), which owns the timer.
 #pragma once
 
 #include <chrono>
@@ -30,8 +31,8 @@ public:
     CAutoShutdown(const CAutoShutdown&) = delete;
     CAutoShutdown& operator=(const CAutoShutdown&) = delete;
 
-    // The window that owns the shutdown timer; set before Arm.
-    void SetWindow(IShutdownTimerOwner* window) { m_window = window; }
+    // The thread that owns the shutdown timer; set before Arm.
+    void SetTimerOwner(IShutdownTimerOwner* owner) { m_timerOwner = owner; }
     // Where the countdown is shown; without one the shutdown happens unannounced.
     void SetNotice(IShutdownNotice* notice) { m_notice = notice; }
 
@@ -55,6 +56,8 @@ public:
     // Asks for the power-off and logs the answer. Returns true when the request was accepted,
     // otherwise false with the reason in *reason.
     bool PowerOff(std::string* reason = nullptr);
+    // From any thread: a power-off call under way gives up, and so does every later one.
+    void CancelPowerOffCall();
 
     // Whole seconds from `now` (local time) to the next occurrence of the shutdown time: 0 when
     // it is now, up to one second less than a day.
@@ -80,7 +83,7 @@ private:
     CTaskTable m_tasks;  // read with the calendar to see whether a broadcast holds the machine on
     IClock& m_clock;
     IPowerControl& m_power;
-    IShutdownTimerOwner* m_window = nullptr;
+    IShutdownTimerOwner* m_timerOwner = nullptr;
     IShutdownNotice* m_notice = nullptr;
     bool m_enabled = false;
     int m_hour = 0;

@@ -12,6 +12,9 @@ public:
     // Asks for the machine to power off now, closing every application. Returns true when the
     // request was accepted; otherwise false with the reason in *reason.
     virtual bool PowerOff(std::string* reason) = 0;
+    // From any thread: a PowerOff waiting for its answer gives up at once, and every later one
+    // fails; for the exit sequence, which must not wait for the operating system.
+    virtual void CancelCalls() {}
 };
 
 }  // namespace lumetra

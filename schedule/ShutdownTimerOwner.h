@@ -1,5 +1,5 @@
-// The window that owns the repeating shutdown timer. The main window implements it with a timer
-// of its own and calls CAutoShutdown::OnTimer each time that timer fires.
+// The thread that owns the repeating shutdown timer. The station's shutdown thread implements it
+// with a timer of its own and calls CAutoShutdown::OnTimer each time that timer fires.
 #pragma once
 
 #include <chrono>

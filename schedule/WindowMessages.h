@@ -14,6 +14,7 @@ enum class WindowMessage {
     kEmergency,        // main window: an emergency broadcast began or ended
     kAnnouncement,     // zone control page: an announcement began, ended or has a message
     kHistoryFailure,   // main window: a broadcast had a failure; show the mark
+    kShutdown,         // main window: the automatic shutdown's setting or notice changed
 };
 
 }  // namespace lumetra

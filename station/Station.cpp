@@ -8,6 +8,7 @@
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
 #include "schedule/TaskRecord.h"
+#include "station/EmergencyAlarm.h"
 #include "store/Database.h"
 #include "store/DbError.h"
 #include "store/TaskModeTable.h"
@@ -54,7 +55,7 @@ std::string LedSendTime(std::time_t moment) {
 
 }  // namespace
 
-CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
+CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock, CAutoShutdown* shutdown)
     : m_db(db),
       m_link(link),
       m_clock(clock),
@@ -79,6 +80,14 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock)
         [this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
             m_history.File(kind, taskId, detail, m_clock.Now());
         });
+    if (shutdown)
+        m_shutdownThread = std::make_unique<CShutdownThread>(
+            *shutdown, [this] { Notify(WindowMessage::kShutdown); },
+            [this](const std::string& text) {
+                // Without a database the operator was told so once at start.
+                std::lock_guard lock(m_observerLock);
+                if (m_observer && m_db.IsOpen()) m_observer->ShowDatabaseError(text);
+            });
 }
 
 CStation::~CStation() {
@@ -116,12 +125,14 @@ void CStation::Start() {
         m_scheduler.Start();
         m_heartbeat.StartTimer(kHeartbeatPeriod, [this] { m_link.SendSCOM(); });
     });
+    if (m_shutdownThread) m_shutdownThread->Start();
 }
 
 void CStation::Shutdown() {
     if (!m_started || m_shutDown) return;
     m_shutDown = true;
     Logger().Log("station: exit sequence");
+    if (m_shutdownThread) m_shutdownThread->Stop();
     m_portThread.Stop();  // a connection under way ends first, and starts no schedule any more
     m_heartbeat.Stop();
     m_announcer.Stop();
@@ -202,7 +213,9 @@ std::optional<LedRow> CStation::SendLedText(const std::string& text, int positio
     return row;
 }
 
-void CStation::StartEmergency(const std::string& alarmFile) {
+void CStation::StartEmergency(const std::string& chosenAlarm) {
+    const std::string alarmFile = EmergencyAlarmFile(chosenAlarm);
+    if (alarmFile.empty()) Logger().Log("emergency: no alarm file; the receivers are switched on without it");
     Logger().Log("station: emergency broadcast with %s", alarmFile.c_str());
     {
         std::lock_guard lock(m_emergencyLock);
@@ -228,6 +241,22 @@ void CStation::StopEmergency() {
     m_scheduler.Restore();
     m_history.Action(HistoryKind::kEmergencyStop, {}, m_clock.Now());
     Notify(WindowMessage::kEmergency);
+}
+
+void CStation::SaveShutdown(bool enable, int hour, int minute, int second) {
+    if (m_shutdownThread) m_shutdownThread->Save(enable, hour, minute, second);
+}
+
+void CStation::CancelShutdownToday() {
+    if (m_shutdownThread) m_shutdownThread->CancelToday();
+}
+
+void CStation::RearmShutdown() {
+    if (m_shutdownThread) m_shutdownThread->Rearm();
+}
+
+ShutdownView CStation::AutoShutdownView() const {
+    return m_shutdownThread ? m_shutdownThread->View() : ShutdownView{};
 }
 
 bool CStation::IsLinkUp() const {

@@ -1,8 +1,8 @@
 // The station: the one object that runs the broadcast while Lumetra runs, with or without a window.
 // It owns the run-time sequence: it connects the stored serial port at start and on every request,
 // keeps the link alive with its heartbeat, runs the schedule and the midnight reset, plays the
-// scheduled lists and the operator's, switches receivers and outlets by hand, and carries out the
-// exit sequence. Windows observe it through posted events (StationObserver.h) and call its
+// scheduled lists and the operator's, switches receivers and outlets by hand, switches the machine
+// off at the set time, and carries out the exit sequence. Windows observe it through posted events (StationObserver.h) and call its
 // commands, which all return at once; none of them starts anything itself.
 #pragma once
 
@@ -25,12 +25,14 @@
 #include "station/HistoryRecorder.h"
 #include "station/JobThread.h"
 #include "station/Playback.h"
+#include "station/ShutdownThread.h"
 #include "station/StationObserver.h"
 #include "store/Labels.h"
 #include "store/LedTable.h"
 
 namespace lumetra {
 
+class CAutoShutdown;
 class CDatabase;
 class CTransmitterLink;
 class IClock;
@@ -42,7 +44,8 @@ public:
     static constexpr std::chrono::milliseconds kMidnightCheckPeriod{3000};
     static constexpr std::chrono::milliseconds kExitWriterWait{1000};  // at most
 
-    CStation(CDatabase& db, CTransmitterLink& link, IClock& clock);
+    // Without `shutdown` the machine is never switched off.
+    CStation(CDatabase& db, CTransmitterLink& link, IClock& clock, CAutoShutdown* shutdown = nullptr);
     // Runs the exit sequence if it has not run.
     ~CStation();
     CStation(const CStation&) = delete;
@@ -57,14 +60,16 @@ public:
     //  1. executed tasks return to "未执行", and the task list is told;
     //  2. the link reports to the station;
     //  3. the playback and announcement threads start;
-    //  4. the stored port is connected, on the port thread;
+    //  4. the stored port is connected, on the port thread, and the automatic shutdown is armed on
+    //     its own thread;
     //  5. then the schedule starts: it ticks twice a second, and during the minute 00:00 the station
     //     resets executed tasks after a tick every three seconds; the heartbeat goes out every three
     //     seconds from a timer of its own, which neither the tick nor the database holds back.
     void Start();
-    // The exit sequence: the heartbeat, an announcement ended, the playback closed, the schedule stopped,
-    // running tasks marked "已执行", every receiver switched off with one last frame, which is given up to a
-    // second to leave, then the port closed. Runs once; later calls return at once.
+    // The exit sequence: the automatic shutdown stopped (a power-off call under way given up), the
+    // heartbeat, an announcement ended, the playback closed, the schedule stopped, running tasks marked
+    // "已执行", every receiver switched off with one last frame, which is given up to a second to leave,
+    // then the port closed. Runs once; later calls return at once.
     void Shutdown();
     bool IsStarted() const { return m_started; }
 
@@ -93,14 +98,22 @@ public:
     // names them with each of their actions.
     void SetOperator(const std::string& name);
 
-    // The emergency broadcast: every receiver and outlet on, `alarmFile` in a loop in place of
-    // whatever played. While it lasts the schedule keeps track of its tasks but switches nothing
+    // The emergency broadcast: every receiver and outlet on, `chosenAlarm` in a loop in place of
+    // whatever played, or the siren when none is chosen or the file is gone (EmergencyAlarm.h). While it lasts the schedule keeps track of its tasks but switches nothing
     // and starts no list. A second start only plays the new file.
-    void StartEmergency(const std::string& alarmFile);
+    void StartEmergency(const std::string& chosenAlarm);
     // Back to what the tasks powered up or on air need at this second (on the schedule's next
     // tick, half a second at most): the rest switched off, a task's list on air played again.
     void StopEmergency();
     bool InEmergency() const { return m_emergency; }
+
+    // The automatic shutdown's setting, stored and armed; a refusal reaches the observer as a
+    // database error and the setting stays. Then "取消" during the countdown, and arming again
+    // from the stored setting.
+    void SaveShutdown(bool enable, int hour, int minute, int second);
+    void CancelShutdownToday();
+    void RearmShutdown();
+    ShutdownView AutoShutdownView() const;
 
     // --- What the pages read when told. ---
     bool IsLinkUp() const;
@@ -161,6 +174,7 @@ private:
     CAnnouncer m_announcer;
     CJobThread m_portThread{"port"};
     CJobThread m_heartbeat{"heartbeat"};
+    std::unique_ptr<CShutdownThread> m_shutdownThread;  // none without an automatic shutdown
 };
 
 }  // namespace lumetra

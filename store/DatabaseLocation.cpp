@@ -18,12 +18,6 @@ std::string Variable(const char* name) {
     return value ? value : "";
 }
 
-// The XDG base directory rule: a relative XDG_DATA_HOME is ignored.
-std::string DataHome(const LocationInputs& inputs) {
-    if (!inputs.dataHome.empty() && inputs.dataHome.front() == '/') return inputs.dataHome;
-    return inputs.home + "/.local/share";
-}
-
 }  // namespace
 
 LocationInputs CurrentLocationInputs(const std::string& option) {
@@ -39,13 +33,19 @@ LocationInputs CurrentLocationInputs(const std::string& option) {
     return inputs;
 }
 
+std::string UserDataFolder(const LocationInputs& inputs) {
+    // The XDG base directory rule: a relative XDG_DATA_HOME is ignored.
+    if (!inputs.dataHome.empty() && inputs.dataHome.front() == '/') return inputs.dataHome + "/lumetra";
+    return inputs.home + "/.local/share/lumetra";
+}
+
 DatabaseLocation ChooseDatabaseLocation(const LocationInputs& inputs) {
     if (!inputs.option.empty()) return {inputs.option, DatabaseSource::kOption};
     if (!inputs.environment.empty()) return {inputs.environment, DatabaseSource::kEnvironment};
     const bool installed =
         !inputs.programDirWritable || inputs.installTree || inputs.programDir.starts_with("/usr/");
     if (!installed) return {inputs.programDir + kDatabaseFileName, DatabaseSource::kPortable};
-    return {DataHome(inputs) + "/lumetra/" + kDatabaseFileName, DatabaseSource::kInstalled};
+    return {UserDataFolder(inputs) + "/" + kDatabaseFileName, DatabaseSource::kInstalled};
 }
 
 bool PrepareDatabase(const DatabaseLocation& location, std::string* notice, std::string* error) {

@@ -29,6 +29,9 @@ struct LocationInputs {
 inline constexpr const char* kDesktopEntry = "share/applications/org.lumetra.Lumetra.desktop";
 
 LocationInputs CurrentLocationInputs(const std::string& option);
+// The folder of an installed program's database and its other data: $XDG_DATA_HOME/lumetra (when
+// that is absolute), otherwise ~/.local/share/lumetra.
+std::string UserDataFolder(const LocationInputs& inputs);
 DatabaseLocation ChooseDatabaseLocation(const LocationInputs& inputs);
 
 // Makes sure the chosen file can be opened. An installed program's missing database is created

@@ -1,5 +1,5 @@
 // The main window on the program's start path: pages and buttons, keys, the clock, the start reset, the
-// link state, the shutdown timer and the exit sequence.
+// link state, the shutdown notice and the exit sequence.
 #include "AppTestKit.h"
 #include "app/ShutdownNotice.h"
 #include "pages/DlgTaskEdit.h"
@@ -182,32 +182,30 @@ private slots:
     }
 
     // At start executed tasks wait again and the task list shows it, though it was loaded before
-    // the reset; the shutdown timer is armed. When it fires, a minute ahead, the countdown shows and
-    // goes on every second; "取消" skips today's shutdown and arms tomorrow's. Then the station's
-    // events reach their pages, and the exit asks first and runs the exit sequence.
+    // the reset; the station arms the shutdown. A minute ahead the countdown shows and goes on every
+    // second; "取消" skips today's shutdown and arms tomorrow's. Then the station's events reach
+    // their pages, and the exit asks first and runs the exit sequence.
     void startShutdownNoticeEventsAndExit() {
         CMainRig rig(LocalTime(2026, 3, 5, 21, 59, 0), [] {
             InsertTask(AppConnection(), "a", sql::kStateDone);
             InsertTask(AppConnection(), "b", sql::kStateRunning, "21:00:00", "23:00:00");  // on air
-            AppConnection().ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:1:0'");
+            AppConnection().ExecuteSql("update shut_down  set 启用关机= '1' ,关机时间='22:0:0'");
         });
         CMainWindow& main = *rig.main;
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
         QTRY_COMPARE(main.TaskListPage()->List()->GetItemText(0, kColState), QString(sql::kStateIdle));
-        QVERIFY(main.ShutdownTimer().isActive() && main.ShutdownTimer().interval() == 60000);
-        main.StartShutdownTimer(std::chrono::milliseconds(0));
         CShutdownNotice& notice = *main.ShutdownNotice();
         QTRY_VERIFY(notice.isVisible());
         // The main window runs as a window: a modal one would keep every click from the notice.
         QCOMPARE(main.windowModality(), Qt::NonModal);
         QVERIFY(!QApplication::activeModalWidget());
-        QVERIFY(notice.Message()->text().contains(QStringLiteral("120秒")));
-        QCOMPARE(main.ShutdownTimer().interval(), 1000);
-        rig.clock.SetTime(LocalTime(2026, 3, 5, 22, 0, 59));
+        QVERIFY(notice.Message()->text().contains(QStringLiteral("60秒")));
+        rig.clock.SetTime(LocalTime(2026, 3, 5, 21, 59, 59));
         QTRY_COMPARE(notice.Message()->text(), QStringLiteral("系统将在1秒后自动关机。"));
         Click(notice.Button());
         QVERIFY(!notice.isVisible());
-        QCOMPARE(main.ShutdownTimer().interval(), (86400 + 1 - 60) * 1000);
+        QTRY_COMPARE(rig.Station().AutoShutdownView().deadline, LocalTime(2026, 3, 6, 22, 0, 0));
+        QTRY_VERIFY(!notice.isVisible());
         QCOMPARE(rig.power.requests, 0);
 
         rig.Station().FlushPort();

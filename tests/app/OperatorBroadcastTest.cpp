@@ -14,6 +14,8 @@
 #include "audio/SirenTone.h"
 #include "base/WorkerThread.h"
 #include "pages/AlarmFileGroup.h"
+#include "station/EmergencyAlarm.h"
+#include "widgets/UserSettings.h"
 #include "pages/AnnouncementGroup.h"
 #include "pages/DlgSpeech.h"
 #include "widgets/CheckTree.h"
@@ -34,6 +36,8 @@ class OperatorBroadcastTest : public QObject {
     CPrivateHome m_home;  // the configuration and the siren go here
 
     QString SirenPath() const { return m_home.File("lumetra/siren.wav"); }
+    // What an emergency would play now.
+    static QString Alarm() { return ToQ(EmergencyAlarmFile(CUserSettings().AlarmFile())); }
 
 private slots:
     void init() { qputenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440"); }
@@ -46,20 +50,20 @@ private slots:
         CAlarmFileGroup& group = *rig.main->SettingsPage()->AlarmGroup();
         const QString chosen = QString::fromStdString(Fixture(kWav));
         group.Choose(chosen);
-        QCOMPARE(EmergencyAlarmFile(), chosen);
+        QCOMPARE(Alarm(), chosen);
         QVERIFY(group.FileLabel()->text().endsWith(QFileInfo(chosen).fileName()));
 
         group.Choose(m_home.File("没有.mp3"));
         QVERIFY(rig.boxes.Texts().back().contains(m_home.File("没有.mp3")));
-        QCOMPARE(EmergencyAlarmFile(), chosen);  // unchanged
+        QCOMPARE(Alarm(), chosen);  // unchanged
 
         QVERIFY(QFile::copy(chosen, m_home.File("gone.wav")));
         group.Choose(m_home.File("gone.wav"));
         QVERIFY(QFile::remove(m_home.File("gone.wav")));
-        QCOMPARE(EmergencyAlarmFile(), SirenPath());  // a file gone since falls back to the siren
+        QCOMPARE(Alarm(), SirenPath());  // a file gone since falls back to the siren
 
         group.ChooseSiren();
-        QCOMPARE(EmergencyAlarmFile(), SirenPath());
+        QCOMPARE(Alarm(), SirenPath());
         QVERIFY(group.FileLabel()->text().contains(QString("警笛")));
         rig.boxes.shown.clear();
 

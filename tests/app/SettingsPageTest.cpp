@@ -7,6 +7,7 @@
 #include "audio/AudioOutput.h"
 #include "link/PortDevices.h"
 #include "pages/AudioOutputBox.h"
+#include "widgets/UserSettings.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/PortDeviceBox.h"
@@ -61,8 +62,8 @@ private slots:
 
         AppConnection().ExecuteSql("delete from tb_memo");
         AppConnection().ExecuteSql("update shut_down set 启用关机= '0'");
-        rig.shutdown.Arm();
-        QVERIFY(!rig.main->ShutdownTimer().isActive());
+        rig.Station().RearmShutdown();
+        QTRY_COMPARE(rig.Station().AutoShutdownView().deadline, -1);
         tasks.LoadTasks();
         QCOMPARE(tasks.List()->GetItemCount(), 0);
         ChooseFile(copy);
@@ -70,8 +71,8 @@ private slots:
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QCOMPARE(Column("select * from tb_memo", "状态"), std::vector<std::string>{sql::kStateRunning});
         QCOMPARE(tasks.List()->GetItemCount(), 1);
-        QVERIFY(rig.main->SettingsPage()->ShutdownGroup()->EnableBox()->isChecked());
-        QVERIFY(rig.main->ShutdownTimer().isActive());
+        QTRY_VERIFY(rig.main->SettingsPage()->ShutdownGroup()->EnableBox()->isChecked());
+        QCOMPARE(rig.Station().AutoShutdownView().deadline, LocalTime(2026, 3, 5, 22, 0, 0));
 
         // A file of another program: refused, and the message says so.
         const std::string other = out.File("other.mdb");
@@ -82,26 +83,27 @@ private slots:
         QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
         QCOMPARE(tasks.List()->GetItemCount(), 1);
 
-        // The shutdown group stores what it is set to and arms the timer for it: from 08:05:00 to
-        // 07:05:00 the next morning, less the minute of warning.
+        // The shutdown group has the station store what it is set to and arm it: from 08:05:00 for
+        // 07:05:00 the next morning.
         CShutdownGroup& shutdown = *rig.main->SettingsPage()->ShutdownGroup();
         QCOMPARE(shutdown.TimePicker()->time(), QTime(22, 0, 0));
         Edit(shutdown, [&] { shutdown.EnableBox()->setChecked(false); });
-        QVERIFY(!rig.main->ShutdownTimer().isActive());
+        QTRY_COMPARE(rig.Station().AutoShutdownView().deadline, -1);
         Edit(shutdown, [&] {
             shutdown.EnableBox()->setChecked(true);
             shutdown.TimePicker()->setTime(QTime(7, 5, 0));
         });
+        QTRY_COMPARE(rig.Station().AutoShutdownView().deadline, LocalTime(2026, 3, 6, 7, 5, 0));
         QCOMPARE(Column("select 启用关机 || ' ' || 关机时间 as v from shut_down", "v"),
                  std::vector<std::string>{"1 7:5:0"});
-        QCOMPARE(rig.main->ShutdownTimer().interval(), (23 * 3600 - 60) * 1000);
         // A refused statement stores nothing and the group shows what still holds.
         rig.boxes.shown.clear();
         AppConnection().ExecuteSql("drop table shut_down");
         Edit(shutdown, [&] { shutdown.TimePicker()->setTime(QTime(8, 0, 0)); });
-        QCOMPARE(rig.boxes.shown.size(), size_t(1));
+        QTRY_COMPARE(rig.boxes.shown.size(), size_t(1));
         QCOMPARE(rig.boxes.shown[0].icon, MbIcon::kError);
-        QVERIFY(shutdown.EnableBox()->isChecked() && shutdown.TimePicker()->time() == QTime(7, 5, 0));
+        QTRY_VERIFY(shutdown.EnableBox()->isChecked() && shutdown.TimePicker()->time() == QTime(7, 5, 0));
+        QCOMPARE(rig.Station().AutoShutdownView().deadline, LocalTime(2026, 3, 6, 7, 5, 0));
 
         // The autostart entry is written, written again, removed; refusals are reported.
         rig.boxes.shown.clear();
@@ -155,7 +157,7 @@ private slots:
 
         // The next start hands the stored device to the link; unplugged, the box still shows it.
         SetChosenPortDevice(2, "");
-        LoadPortDeviceChoices();
+        LoadDeviceChoices();
         QCOMPARE(ChosenPortDevice(2), byId);
         std::filesystem::remove(byId);
         box.ShowPort(2);
@@ -175,10 +177,10 @@ private slots:
         output.addItem(QStringLiteral("USB 声卡"), QStringLiteral("USB 声卡"));
         emit output.activated(output.count() - 1);
         SetChosenAudioOutput("");
-        LoadAudioOutputChoice();
+        LoadDeviceChoices();
         QCOMPARE(ChosenAudioOutput(), std::string("USB 声卡"));
         emit output.activated(0);
-        LoadAudioOutputChoice();
+        LoadDeviceChoices();
         QCOMPARE(ChosenAudioOutput(), std::string());
     }
 

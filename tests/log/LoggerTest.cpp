@@ -32,7 +32,7 @@ TEST(LoggerLine, LongMessagesAreCutNotOverrun) {
 
 class RecordingSink : public ILogSink {
 public:
-    void Write(const char* line, size_t length) override {
+    void Write(const char* line, size_t length, LogLevel) override {
         // No lock here on purpose: the logger must serialise the calls itself.
         lines.emplace_back(line, length);
     }

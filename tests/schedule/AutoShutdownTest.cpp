@@ -28,7 +28,7 @@ std::time_t At(const char* time, int day = 5) {
     return LocalTime(2026, 3, day, time);
 }
 
-// Also the window, whose timer events record what it was told in order (a period for a start,
+// Also the timer's owner, whose timer events record what it was told in order (a period for a start,
 // -1 for a kill), the notice, whose last words are kept, and the power control, which refuses
 // unless told to accept.
 class AutoShutdownTest : public ::testing::Test,
@@ -37,7 +37,7 @@ class AutoShutdownTest : public ::testing::Test,
                          public IPowerControl {
 protected:
     void SetUp() override {
-        shutdown.SetWindow(this);
+        shutdown.SetTimerOwner(this);
         shutdown.SetNotice(this);
     }
     void ShowCountdown(long secondsLeft) override { notice = "countdown " + std::to_string(secondsLeft); }

@@ -49,7 +49,8 @@ protected:
 
 struct LogLine {
     Clock::time_point at;
-    std::string message;  // without the time and level: "open port success"
+    std::string message;  // without the time: "open port success"
+    LogLevel level;
 };
 
 // Every log line while it is installed.
@@ -57,11 +58,11 @@ class CLogRecorder : public ILogSink, public CRecord<LogLine> {
 public:
     CLogRecorder() { Logger().SetSink(this); }
     ~CLogRecorder() override { Logger().SetSink(nullptr); }
-    void Write(const char* line, size_t length) override {
+    void Write(const char* line, size_t length, LogLevel level) override {
         std::string text(line, length);
         if (const size_t marker = text.find(" - FM: "); marker != std::string::npos)
             text.erase(0, marker + 7);
-        Add({Clock::now(), std::move(text)});
+        Add({Clock::now(), std::move(text), level});
     }
     // Whether `count` lines beginning with `prefix` are logged within `limit`.
     bool WaitFor(const std::string& prefix, std::chrono::milliseconds limit, size_t count = 1) const {

@@ -13,7 +13,7 @@
 
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
-#include "pages/AlarmFileGroup.h"
+#include "widgets/UserSettings.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPreview.h"
 #include "pages/HistoryPage.h"
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
         emit main.LoginPage()->LoggedIn(QStringLiteral("admin"));
         main.Button(page->id)->click();
         if (page->id == CMainWindow::kHistory) main.HistoryPage()->ShowLatestFailure();
-        if (emergency) program.Station().StartEmergency(EmergencyAlarmFile().toStdString());
+        if (emergency) program.Station().StartEmergency(CUserSettings().AlarmFile());
         if (argc > 3) {
             QStringList files;
             for (int i = 3; i < argc; ++i) files << QString::fromLocal8Bit(argv[i]);
