@@ -170,5 +170,37 @@ TEST(SimulatorLinkTest, CorruptRepliesKeepTheLinkDownAndReopenThePortUntilRightO
     EXPECT_TRUE(notes.WaitFor(true, notes.Items().size(), 3s));
 }
 
+// The operator's log of an idle link stays empty: the per-byte trace is at the debug level. A loss
+// and the return are told once each, however often the line is reopened while it stays down.
+TEST(SimulatorLinkTest, AnIdleLinkLogsOnlyItsLossAndItsReturn) {
+    test::CLogRecorder log;
+    test::CNotifyRecorder notes;
+    CTransmitterLink link{&notes};
+    notes.Attach(&link);
+    txsim::CSimulatorProcess simulator(LUMETRA_TXSIM_PATH);
+    ASSERT_TRUE(link.OpenPort(simulator.DevicePath(), 9600, 8));
+    // Ten times the station's pace: twenty heartbeats stand for a minute.
+    const std::jthread heartbeat([&link](std::stop_token stop) {
+        for (; !stop.stop_requested(); std::this_thread::sleep_for(300ms)) link.SendSCOM();
+    });
+    ASSERT_TRUE(notes.WaitFor(true, 0, 3s));
+    log.Take();
+    const auto told = [&log] {
+        std::vector<std::string> lines;
+        for (const test::LogLine& line : log.Items())
+            if (line.level == LogLevel::kInfo) lines.push_back(line.message.substr(0, 20));
+        return lines;
+    };
+    ASSERT_TRUE(log.WaitFor("SendSCOM write cmd success", 10s, 20));
+    EXPECT_EQ(told(), std::vector<std::string>{}) << "an idle minute";
+
+    simulator.Command("silent");
+    ASSERT_TRUE(notes.WaitFor(false, notes.Items().size(), 5s));
+    ASSERT_TRUE(log.WaitFor("open port success", 10s, 2)) << "the line was not reopened while down";
+    simulator.Command("normal");
+    ASSERT_TRUE(notes.WaitFor(true, notes.Items().size(), 5s));
+    EXPECT_EQ(told(), (std::vector<std::string>{"ReadFromCoomm#######", "the transmitter answ"}));
+}
+
 }  // namespace
 }  // namespace lumetra

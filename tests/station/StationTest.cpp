@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "link/TransmitterLink.h"
+#include "schedule/AutoShutdown.h"
+#include "schedule/PowerControl.h"
 #include "schedule/SimulatedClock.h"
 #include "station/Playback.h"
 #include "station/Station.h"
@@ -127,14 +129,17 @@ protected:
 
     // Stores the task (with its own play mode, if any), then starts a station at `now` that
     // `observer` watches.
-    std::string StartStation(std::time_t now, const TaskRow& row, std::optional<PlayMode> mode = {}) {
+    // With `power`, the station switches the machine off through it.
+    std::string StartStation(std::time_t now, const TaskRow& row, std::optional<PlayMode> mode = {},
+                             IPowerControl* power = nullptr) {
         const std::string id = InsertTask(database.Db(), row);
         if (mode)
             CTaskModeTable(database.Db())
                 .SaveWithTask(FormatSql("update tb_memo set FM='1' where ID=%d", LeadingInt(id)),
                               LeadingInt(id), *mode);
         clock = std::make_unique<CPacedClock>(now, 20);
-        station = std::make_unique<CStation>(database.Db(), link, *clock);
+        if (power) shutdown = std::make_unique<CAutoShutdown>(database.Db(), *clock, *power);
+        station = std::make_unique<CStation>(database.Db(), link, *clock, shutdown.get());
         station->SetObserver(&observer);
         station->Start();
         return id;
@@ -191,6 +196,7 @@ protected:
     TestDatabase database;
     CTransmitterLink link;
     std::unique_ptr<CPacedClock> clock;
+    std::unique_ptr<CAutoShutdown> shutdown;
     std::unique_ptr<CStation> station;
     CCountingObserver observer;
     bool shortFrameBytes = false;
@@ -214,6 +220,35 @@ TEST_F(StationTest, ATaskPlaysInItsOwnModeUntilItsEnd) {
     EXPECT_TRUE(Eventually([&] { return StoredTaskState(database.Db(), id) == sql::kStateDone; }));
     EXPECT_TRUE(Eventually([&] { return playback.State().status == PlayStatus::kStopped; }));
     EXPECT_EQ(playback.State().mode, PlayMode::kRepeatOne);
+}
+
+// Without a window the station switches the machine off at the set time, once the broadcast on
+// the air has ended and its outlets are off (22:00:25), and logs each step. (The rules in full:
+// AutoShutdownTest.)
+TEST_F(StationTest, WithoutAWindowTheMachineIsSwitchedOffOnceTheBroadcastHasEnded) {
+    struct : IPowerControl {
+        bool PowerOff(std::string*) override {
+            ++requests;
+            return true;
+        }
+        std::atomic<int> requests{0};
+    } power;
+    CLogRecorder log;
+    database.Db().ExecuteSql("update shut_down set 启用关机='1', 关机时间='22:0:0'");
+    StartStation(Monday(21, 59, 50), Row("21:30:00-22:00:10 z1 p1000"), {}, &power);
+    ASSERT_TRUE(log.WaitFor("AutoShutdown: power-off requested", 15s));
+    EXPECT_GE(clock->Now(), Monday(22, 0, 26));
+    EXPECT_EQ(power.requests, 1);
+    std::vector<std::string> told;
+    for (const LogLine& line : log.Items())
+        if (line.message.starts_with("AutoShutdown:")) told.push_back(line.message.substr(0, 40));
+    EXPECT_EQ(told, (std::vector<std::string>{"AutoShutdown: the machine powers off in ",
+                                              "AutoShutdown: a broadcast on the air hol",
+                                              "AutoShutdown: power-off requested"}));
+    EXPECT_TRUE(Eventually([&] {
+        return station->AutoShutdownView().deadline == LocalTime(2026, 3, 3, 22, 0, 0);
+    })) << "tomorrow's";
+    station->Shutdown();  // before the power control goes
 }
 
 // An emergency during two tasks: everything on, the alarm in place of the task's list; the end of
