@@ -183,7 +183,7 @@ private:
     CHistoryPage* m_historyPage;
 
     QTimer m_clockTimer;   // timer 5
-    QTimer m_modalCloser;    // after a termination signal, closes what opens while the rest unwinds
+    QTimer m_modalCloser;  // after a termination signal, closes what opens while the rest unwinds
     // A window of its own, not one the main window owns: it shows even while that is minimised.
     std::unique_ptr<CShutdownNotice> m_shutdownNotice;
     bool m_started = false;  // the first show ran the rest of the start-up

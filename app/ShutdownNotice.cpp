@@ -28,7 +28,8 @@ CShutdownNotice::CShutdownNotice(CStation& station, QWidget* owner)
 void CShutdownNotice::Follow(const ShutdownView& view) {
     if (view.noticeSerial == m_shownSerial) return;
     m_shownSerial = view.noticeSerial;
-    m_pending = view.notice == ShutdownView::Notice::kCountdown || view.notice == ShutdownView::Notice::kWaiting;
+    m_pending =
+        view.notice == ShutdownView::Notice::kCountdown || view.notice == ShutdownView::Notice::kWaiting;
     switch (view.notice) {
         case ShutdownView::Notice::kCountdown:
             Present(QStringLiteral("系统将在%1秒后自动关机。").arg(view.secondsLeft), QStringLiteral("取消"));

@@ -57,7 +57,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + CLogindPowerControl::kCallLimit;
         while (!m_reply) {
             if (cancelled) return Fail(method, "cancelled: the program is ending", reason);
-            if (std::chrono::steady_clock::now() >= deadline) return Fail(method, "no answer in time", reason);
+            if (std::chrono::steady_clock::now() >= deadline)
+                return Fail(method, "no answer in time", reason);
             result = sd_bus_process(bus, nullptr);
             if (result < 0) return Fail(method, std::strerror(-result), reason);
             if (result == 0 && !m_reply) sd_bus_wait(bus, kWaitStepMicros);

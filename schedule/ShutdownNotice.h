@@ -1,7 +1,7 @@
 // What the operator sees of an automatic shutdown that is about to happen. The station's shutdown
-// thread keeps it for the main window, which shows it as a small window that never blocks: a countdown with a button that cancels today's
-// shutdown, a note while a broadcast holds the shutdown back, and the reason when the operating
-// system refused to power off.
+// thread keeps it for the main window, which shows it as a small window that never blocks: a countdown with a
+// button that cancels today's shutdown, a note while a broadcast holds the shutdown back, and the reason when
+// the operating system refused to power off.
 #pragma once
 
 #include <string>

@@ -28,9 +28,9 @@ struct ShutdownView {
     int second = 0;
     std::time_t deadline = -1;  // the armed shutdown; -1 when none is
     Notice notice = Notice::kHidden;
-    long secondsLeft = 0;         // with kCountdown
-    std::string refusal;          // with kRefused
-    unsigned noticeSerial = 0;    // counts the notices, so a viewer shows each once
+    long secondsLeft = 0;       // with kCountdown
+    std::string refusal;        // with kRefused
+    unsigned noticeSerial = 0;  // counts the notices, so a viewer shows each once
 };
 
 class CShutdownThread : private IShutdownTimerOwner, private IShutdownNotice {

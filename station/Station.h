@@ -2,8 +2,8 @@
 // It owns the run-time sequence: it connects the stored serial port at start and on every request,
 // keeps the link alive with its heartbeat, runs the schedule and the midnight reset, plays the
 // scheduled lists and the operator's, switches receivers and outlets by hand, switches the machine
-// off at the set time, and carries out the exit sequence. Windows observe it through posted events (StationObserver.h) and call its
-// commands, which all return at once; none of them starts anything itself.
+// off at the set time, and carries out the exit sequence. Windows observe it through posted events
+// (StationObserver.h) and call its commands, which all return at once; none of them starts anything itself.
 #pragma once
 
 #include <atomic>
@@ -99,8 +99,9 @@ public:
     void SetOperator(const std::string& name);
 
     // The emergency broadcast: every receiver and outlet on, `chosenAlarm` in a loop in place of
-    // whatever played, or the siren when none is chosen or the file is gone (EmergencyAlarm.h). While it lasts the schedule keeps track of its tasks but switches nothing
-    // and starts no list. A second start only plays the new file.
+    // whatever played, or the siren when none is chosen or the file is gone (EmergencyAlarm.h). While it
+    // lasts the schedule keeps track of its tasks but switches nothing and starts no list. A second start
+    // only plays the new file.
     void StartEmergency(const std::string& chosenAlarm);
     // Back to what the tasks powered up or on air need at this second (on the schedule's next
     // tick, half a second at most): the rest switched off, a task's list on air played again.

@@ -14,12 +14,12 @@
 #include "audio/SirenTone.h"
 #include "base/WorkerThread.h"
 #include "pages/AlarmFileGroup.h"
-#include "station/EmergencyAlarm.h"
-#include "widgets/UserSettings.h"
 #include "pages/AnnouncementGroup.h"
 #include "pages/DlgSpeech.h"
+#include "station/EmergencyAlarm.h"
 #include "widgets/CheckTree.h"
 #include "widgets/StaticEx.h"
+#include "widgets/UserSettings.h"
 
 using namespace lumetra;
 using namespace lumetra::test;

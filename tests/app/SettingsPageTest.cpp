@@ -7,7 +7,6 @@
 #include "audio/AudioOutput.h"
 #include "link/PortDevices.h"
 #include "pages/AudioOutputBox.h"
-#include "widgets/UserSettings.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/PortDeviceBox.h"
@@ -15,6 +14,7 @@
 #include "pages/TaskListPage.h"
 #include "store/Autostart.h"
 #include "widgets/ColorListCtrl.h"
+#include "widgets/UserSettings.h"
 
 using namespace lumetra;
 using namespace lumetra::test;

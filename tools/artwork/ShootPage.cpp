@@ -13,7 +13,6 @@
 
 #include "app/RunningProgram.h"
 #include "link/TransmitterLink.h"
-#include "widgets/UserSettings.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPreview.h"
 #include "pages/HistoryPage.h"
@@ -28,6 +27,7 @@
 #include "store/Statements.h"
 #include "store/TaskTable.h"
 #include "store/ZoneCatalog.h"
+#include "widgets/UserSettings.h"
 
 using namespace lumetra;
 
