@@ -1,5 +1,6 @@
 // Powers the machine off through systemd-logind on the system bus. Only the program links this
-// (library lumetra_power); no test binary can reach it.
+// (library lumetra_power), and the power-off benchmark with a private bus; no test binary can
+// reach it.
 #pragma once
 
 #include <atomic>

@@ -24,6 +24,7 @@ LUMETRA_TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev clang-format
   xvfb xauth
+  dbus-daemon
   lintian desktop-file-utils appstream
 )
 
