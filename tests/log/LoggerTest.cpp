@@ -1,6 +1,10 @@
-// The diagnostic log: long lines cut, and whole lines from concurrent threads.
+// The diagnostic log: long lines cut, whole lines from concurrent threads, and which level reaches
+// standard error.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <thread>
@@ -62,6 +66,32 @@ TEST(Logger, ConcurrentLinesStayWhole) {
         const int t = std::stoi(m[1]);
         EXPECT_EQ(std::stoi(m[2]), next[t]++) << "lines of one thread keep their order";
     }
+}
+
+// Without a window the log echoes to standard error what the operator's support reads, never the
+// per-byte trace; with LUMETRA_DEBUG set both.
+TEST(Logger, StandardErrorGetsTheTraceOnlyWithTheDebugSwitch) {
+    for (const bool debugSwitch : {false, true}) {
+        SCOPED_TRACE(debugSwitch ? "LUMETRA_DEBUG set" : "headless");
+        debugSwitch ? setenv("LUMETRA_DEBUG", "1", 1) : unsetenv("LUMETRA_DEBUG");
+        CLogger logger;
+        logger.EchoToStandardError();
+        std::fflush(stderr);
+        FILE* captured = std::tmpfile();
+        const int saved = dup(STDERR_FILENO);
+        dup2(fileno(captured), STDERR_FILENO);
+        logger.Debug("read byte fail %d", 0);
+        logger.Log("the transmitter answers");
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+        std::rewind(captured);
+        std::string text;
+        for (int c; (c = std::fgetc(captured)) != EOF;) text.push_back(static_cast<char>(c));
+        std::fclose(captured);
+        EXPECT_EQ(text.find("read byte fail 0\n") != std::string::npos, debugSwitch) << text;
+        EXPECT_NE(text.find("FM: the transmitter answers\n"), std::string::npos) << text;
+    }
+    unsetenv("LUMETRA_DEBUG");
 }
 
 }  // namespace
