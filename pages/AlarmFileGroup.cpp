@@ -4,10 +4,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "widgets/MessageBox.h"
+#include "widgets/PathLabel.h"
 #include "widgets/UserSettings.h"
 
 namespace lumetra {
@@ -19,14 +20,17 @@ const QString kSirenText = QStringLiteral("Lumetra 警笛（默认）");
 }  // namespace
 
 CAlarmFileGroup::CAlarmFileGroup(QWidget* parent) : QGroupBox(QStringLiteral("紧急广播警报音"), parent) {
-    m_file = new QLabel(this);
+    m_file = new CPathLabel(this);
     m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_browse = new QPushButton(QStringLiteral("选择文件..."), this);
     m_siren = new QPushButton(QStringLiteral("默认警笛"), this);
-    auto* row = new QHBoxLayout(this);
-    row->addWidget(m_file, 1);
-    row->addWidget(m_browse);
-    row->addWidget(m_siren);
+    auto* rows = new QVBoxLayout(this);
+    rows->addWidget(m_file);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_browse);
+    buttons->addWidget(m_siren);
+    buttons->addStretch();
+    rows->addLayout(buttons);
     connect(m_browse, &QPushButton::clicked, this, [this] {
         const QString path =
             QFileDialog::getOpenFileName(this, QStringLiteral("选择警报音"), {},
@@ -54,7 +58,7 @@ void CAlarmFileGroup::ChooseSiren() {
 
 void CAlarmFileGroup::ShowChoice() {
     const QString chosen = QString::fromStdString(CUserSettings().AlarmFile());
-    m_file->setText(chosen.isEmpty() ? kSirenText : QDir::toNativeSeparators(chosen));
+    m_file->SetPath(chosen.isEmpty() ? kSirenText : QDir::toNativeSeparators(chosen));
 }
 
 }  // namespace lumetra

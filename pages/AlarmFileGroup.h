@@ -6,10 +6,11 @@
 #include <QGroupBox>
 #include <QString>
 
-class QLabel;
 class QPushButton;
 
 namespace lumetra {
+
+class CPathLabel;
 
 class CAlarmFileGroup : public QGroupBox {
     Q_OBJECT
@@ -20,14 +21,14 @@ public:
     void Choose(const QString& path);
     void ChooseSiren();
 
-    QLabel* FileLabel() const { return m_file; }
+    CPathLabel* FileLabel() const { return m_file; }
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* SirenButton() const { return m_siren; }
 
 private:
     void ShowChoice();
 
-    QLabel* m_file;
+    CPathLabel* m_file;
     QPushButton* m_browse;
     QPushButton* m_siren;
 };

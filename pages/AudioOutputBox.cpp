@@ -8,7 +8,9 @@
 
 namespace lumetra {
 CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
-    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A fixed width: the page keeps its layout whatever names the machine reports.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(24);
     Fill({});
     connect(this, &QComboBox::activated, this, &CAudioOutputBox::OnChosen);
     auto probe = [box = QPointer<CAudioOutputBox>(this)](std::stop_token stop) {

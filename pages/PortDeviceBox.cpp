@@ -6,7 +6,9 @@
 namespace lumetra {
 CPortDeviceBox::CPortDeviceBox(QWidget* parent, QString devRoot)
     : QComboBox(parent), m_devRoot(std::move(devRoot)) {
-    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A fixed width: the page keeps its layout whatever names the machine reports.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(24);
     connect(this, &QComboBox::activated, this, &CPortDeviceBox::OnChosen);
     Fill();
 }

@@ -7,6 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 #include "pages/AlarmFileGroup.h"
 #include "pages/AudioOutputBox.h"
@@ -21,6 +24,26 @@
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
+namespace {
+
+// The titled sections one below the other, each at its natural height, in a column that scrolls
+// when they are taller than the page; the column is as wide as its widest section.
+QScrollArea* SectionColumn(std::initializer_list<QWidget*> sections) {
+    auto* column = new QWidget;
+    auto* stack = new QVBoxLayout(column);
+    for (QWidget* section : sections) stack->addWidget(section);
+    stack->addStretch();
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(column);
+    scroll->setFixedWidth(column->minimumSizeHint().width() +
+                          scroll->verticalScrollBar()->sizeHint().width());
+    return scroll;
+}
+
+}  // namespace
 
 CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_station(station), m_db(db) {
@@ -32,11 +55,12 @@ CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
         {QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4")});
     m_connect = new QPushButton(QStringLiteral("连  接"), portGroup);
     m_portDevice = new CPortDeviceBox(portGroup);
-    auto* portRow = new QHBoxLayout(portGroup);
-    portRow->addWidget(new QLabel(QStringLiteral("串口"), portGroup));
-    portRow->addWidget(m_portList);
-    portRow->addWidget(m_portDevice, 1);
-    portRow->addWidget(m_connect);
+    auto* portRows = new QGridLayout(portGroup);
+    portRows->addWidget(new QLabel(QStringLiteral("串口"), portGroup), 0, 0);
+    portRows->addWidget(m_portList, 0, 1);
+    portRows->addWidget(m_connect, 0, 2, Qt::AlignRight);
+    portRows->addWidget(new QLabel(QStringLiteral("设备"), portGroup), 1, 0);
+    portRows->addWidget(m_portDevice, 1, 1, 1, 2);
 
     auto* soundGroup = new QGroupBox(QStringLiteral("声音输出"), this);
     m_audioOutput = new CAudioOutputBox(soundGroup);
@@ -56,20 +80,12 @@ CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
     versionRow->addWidget(m_copyright);
     versionRow->addStretch();
 
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(m_shutdownGroup, 0, 0);
-    layout->addWidget(portGroup, 1, 0);
-    layout->addWidget(soundGroup, 2, 0);
-    layout->addWidget(m_alarmGroup, 3, 0);
-    layout->addWidget(m_autostartGroup, 4, 0);
-    layout->addWidget(m_databaseGroup, 5, 0);
     m_retentionGroup = new CRetentionGroup(db, this);
-    layout->addWidget(m_retentionGroup, 6, 0);
-    layout->addWidget(versionGroup, 7, 0);
-    layout->setRowStretch(8, 1);
     m_zoneEditor = new CZoneEditor(m_db, this);
-    layout->addWidget(m_zoneEditor, 0, 1, 9, 1);
-    layout->setColumnStretch(1, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(SectionColumn({m_shutdownGroup, portGroup, soundGroup, m_alarmGroup, m_autostartGroup,
+                                     m_databaseGroup, m_retentionGroup, versionGroup}));
+    layout->addWidget(m_zoneEditor, 1);
 
     m_station.SetPortView(this);
     connect(m_portList, &QComboBox::activated, this, [this](int index) {

@@ -18,6 +18,7 @@
 #include "pages/DlgSpeech.h"
 #include "station/EmergencyAlarm.h"
 #include "widgets/CheckTree.h"
+#include "widgets/PathLabel.h"
 #include "widgets/StaticEx.h"
 #include "widgets/UserSettings.h"
 
