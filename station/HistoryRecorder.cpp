@@ -132,19 +132,27 @@ void CHistoryRecorder::Queue(uint64_t key, Line line, HistoryEvent event) {
 void CHistoryRecorder::Store(uint64_t key, Line line, const HistoryEvent& event, bool last) {
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        CHistoryTable table(m_db);
-        if (m_lastRecord < 0) m_lastRecord = table.LastRecordId();
-        auto found = m_records.find(key);
-        bool newRecord = false;
-        if (found == m_records.end()) {
-            const std::optional<int64_t> unfinished =
-                line == Line::kResume ? table.UnfinishedBroadcast(event.taskId) : std::nullopt;
-            newRecord = !unfinished;
-            found = m_records.emplace(key, unfinished.value_or(m_lastRecord + 1)).first;
-            if (newRecord) ++m_lastRecord;
-        }
-        table.Write(found->second, newRecord, event);
-        if (last) m_records.erase(found);
+        m_db.OnOneFile([&](uint64_t file) {
+            if (file != m_file) {
+                // Another file (a restore): its lines and ids are not the ones remembered.
+                m_file = file;
+                m_lastRecord = -1;
+                m_records.clear();
+            }
+            CHistoryTable table(m_db);
+            if (m_lastRecord < 0) m_lastRecord = table.LastRecordId();
+            auto found = m_records.find(key);
+            bool newRecord = false;
+            if (found == m_records.end()) {
+                const std::optional<int64_t> unfinished =
+                    line == Line::kResume ? table.UnfinishedBroadcast(event.taskId) : std::nullopt;
+                newRecord = !unfinished;
+                found = m_records.emplace(key, unfinished.value_or(m_lastRecord + 1)).first;
+                if (newRecord) ++m_lastRecord;
+            }
+            table.Write(found->second, newRecord, event);
+            if (last) m_records.erase(found);
+        });
     } catch (const CDbError& error) {
         Report("an event was not stored", error);
     }
@@ -163,6 +171,11 @@ void CHistoryRecorder::PurgeOld(std::time_t now) {
             Report("old lines not removed", error);
         }
     });
+}
+
+void CHistoryRecorder::DatabaseReplaced(std::time_t now) {
+    m_thread.Post([this] { m_purgedDay = -1; });
+    PurgeOld(now);
 }
 
 void CHistoryRecorder::Report(const char* what, const std::exception& error) {

@@ -48,6 +48,9 @@ public:
     void EndAllOnAir(HistoryKind kind, std::time_t at);
     // Removes what is older than the retention period, once per day asked.
     void PurgeOld(std::time_t now);
+    // The database file was replaced: its retention period applies at once. The next record id
+    // and the lines still growing are read from the new file at the next event by themselves.
+    void DatabaseReplaced(std::time_t now);
 
     // Stores everything queued so far; for tests and benchmarks.
     void Flush();
@@ -81,7 +84,8 @@ private:
 
     // Only the history's thread touches these.
     std::map<uint64_t, int64_t> m_records;  // key -> record id, while its line may still grow
-    int64_t m_lastRecord = -1;              // read from the table at the first event
+    int64_t m_lastRecord = -1;              // read from the table at the first event of each file
+    uint64_t m_file = 0;                    // the database's file generation the two above belong to
     long m_purgedDay = -1;
 
     CJobThread m_thread{"history"};  // last: it stops before the rest goes

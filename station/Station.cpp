@@ -161,6 +161,16 @@ void CStation::SetOperator(const std::string& name) {
     m_history.ChangeOperator(name, m_clock.Now());
 }
 
+void CStation::DatabaseReplaced() {
+    Logger().Log("station: the database was replaced");
+    m_history.DatabaseReplaced(m_clock.Now());
+    // The schedule reads its tasks and the calendar afresh at every tick, and each hand-over its
+    // play mode: nothing of theirs is kept.
+    Notify(WindowMessage::kTasksChanged);
+    Notify(WindowMessage::kZoneRefresh);
+    Notify(WindowMessage::kPowerRefresh);
+}
+
 void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
     const std::string receivers = ChannelRangesText(flags);
     m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, receivers, m_clock.Now(),

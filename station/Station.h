@@ -94,6 +94,9 @@ public:
     // the text nothing is sent and `*refusal` says why. Throws CDbError when the row cannot be
     // stored; the frame and the history line are queued by then.
     std::optional<LedRow> SendLedText(const std::string& text, int position, std::string* refusal);
+    // The database file was replaced (a restore): what the station keeps from it is read again,
+    // and the pages that show the switches and the tasks are told.
+    void DatabaseReplaced();
     // Who is logged in (empty after logging off): the history notes the logoff and the login and
     // names them with each of their actions.
     void SetOperator(const std::string& name);

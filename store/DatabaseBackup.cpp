@@ -55,26 +55,44 @@ std::vector<Table> DeliveredTables() {
     return tables;
 }
 
-// SQLite's online backup of the main database of `from` into that of `to`, in one step.
-int CopyPages(sqlite3* from, sqlite3* to) {
+// Runs a statement of this file's own; false when it is refused.
+bool Exec(sqlite3* db, const char* statement) {
+    return sqlite3_exec(db, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// SQLite's online backup of the main database of `from` into that of `to`, a few hundred pages a
+// step. `from` holds a read transaction: the snapshot it reads is not changed by other
+// connections' writes, which would otherwise start the copy over at its next step.
+int CopyPages(sqlite3* from, sqlite3* to, const CopyControl& control) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
     if (!backup) return sqlite3_errcode(to);
-    const int step = sqlite3_backup_step(backup, -1);
+    int rc;
+    do {
+        rc = sqlite3_backup_step(backup, control.pagesPerStep);
+        const int total = sqlite3_backup_pagecount(backup);
+        if ((rc == SQLITE_OK || rc == SQLITE_DONE) && control.progress)
+            control.progress(total - sqlite3_backup_remaining(backup), total);
+        if (rc == SQLITE_OK && control.cancel && *control.cancel) rc = SQLITE_INTERRUPT;
+    } while (rc == SQLITE_OK);
     const int finish = sqlite3_backup_finish(backup);
-    return step == SQLITE_DONE ? finish : step;
+    return rc == SQLITE_DONE ? finish : rc;
 }
 
 // Writes the database of `from` to `target` through a temporary file, so a failure leaves any
-// earlier file there whole.
-bool WriteCopy(sqlite3* from, const std::string& target, std::string* error) {
+// earlier file there whole. The copy is a single file with a rollback journal, whatever the
+// journal of `from`.
+bool WriteCopy(sqlite3* from, const std::string& target, std::string* error, const CopyControl& control) {
     const std::string partial = target + ".part";
     std::remove(partial.c_str());
     int rc;
     {
         Connection copy;
         rc = sqlite3_open_v2(partial.c_str(), &copy.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-        if (rc == SQLITE_OK) rc = CopyPages(from, copy.db);
-        if (rc != SQLITE_OK)
+        if (rc == SQLITE_OK) rc = CopyPages(from, copy.db, control);
+        if (rc == SQLITE_OK && !Exec(copy.db, "pragma journal_mode=delete")) rc = sqlite3_errcode(copy.db);
+        if (rc == SQLITE_INTERRUPT)
+            *error = target + "：备份已取消。";
+        else if (rc != SQLITE_OK)
             *error = target + "：" + (copy.db ? sqlite3_errmsg(copy.db) : sqlite3_errstr(rc));
     }
     std::error_code ec;
@@ -85,6 +103,29 @@ bool WriteCopy(sqlite3* from, const std::string& target, std::string* error) {
         return false;
     }
     return true;
+}
+
+// With every connection to it closed: the live file becomes the kept copy and the prepared one
+// takes its place. On any failure the live file is where it was.
+bool SwapFiles(const std::string& live, const std::string& prepared, const std::string& kept,
+               std::string* error) {
+    std::error_code ec;
+    // A log left beside the file means a connection elsewhere still has it open: the file and the
+    // writes in its log must not be parted.
+    if (std::filesystem::exists(live + "-wal", ec)) {
+        *error = live + " 仍被其他程序打开。";
+        return false;
+    }
+    std::filesystem::rename(live, kept, ec);
+    if (ec) {
+        *error = kept + "：" + ec.message();
+        return false;
+    }
+    std::filesystem::rename(prepared, live, ec);
+    if (!ec) return true;
+    *error = live + "：" + ec.message();
+    std::filesystem::rename(kept, live, ec);
+    return false;
 }
 
 std::string DatedCopyName(const std::string& live, std::time_t now) {
@@ -103,19 +144,34 @@ std::string DatedCopyName(const std::string& live, std::time_t now) {
 
 }  // namespace
 
-bool BackupDatabase(CDatabase& db, const std::string& target, std::string* error) {
-    bool written = false;
+bool BackupDatabase(CDatabase& db, const std::string& target, std::string* error,
+                    const CopyControl& control) {
     try {
-        db.RunLocked([&](sqlite3* live) { written = WriteCopy(live, target, error); });
+        CDatabase::CSideConnection source(db);
+        // One read transaction for the whole copy: its snapshot.
+        if (!Exec(source.Handle(), "begin") || !Exec(source.Handle(), "select count(*) from sqlite_master")) {
+            *error = target + "：" + sqlite3_errmsg(source.Handle());
+            return false;
+        }
+        const bool written = WriteCopy(source.Handle(), target, error, control);
+        Exec(source.Handle(), "rollback");
+        return written;
     } catch (const CDbError& e) {
         *error = e.what();
     }
-    return written;
+    return false;
 }
 
-bool CheckRestorable(const std::string& candidate, std::string* reason) {
+bool CheckRestorable(const std::string& candidate, std::string* reason, const std::atomic<bool>* cancel) {
     Connection file;
     int rc = sqlite3_open_v2(candidate.c_str(), &file.db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK && cancel) {
+        // The check of a large file takes seconds: a cancel ends it.
+        const auto cancelled = [](void* flag) {
+            return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0;
+        };
+        sqlite3_progress_handler(file.db, 1000, cancelled, const_cast<std::atomic<bool>*>(cancel));
+    }
     std::vector<std::string> verdict;
     if (rc == SQLITE_OK) verdict = Column(file.db, "pragma integrity_check", 0, &rc);
     // A file too damaged for the check to finish counts as damaged, not as something else.
@@ -148,33 +204,43 @@ bool CheckRestorable(const std::string& candidate, std::string* reason) {
 }
 
 bool RestoreDatabase(CDatabase& db, const std::string& candidate, std::time_t now, std::string* keptCopy,
-                     std::string* error) {
-    if (!CheckRestorable(candidate, error)) return false;
-    bool restored = false;
-    try {
-        db.RunLocked([&](sqlite3* live) {
-            const std::string livePath = sqlite3_db_filename(live, "main");
-            std::error_code ec;
-            if (std::filesystem::equivalent(candidate, livePath, ec)) {
-                *error = candidate + " 就是正在使用的数据库。";
-                return;
-            }
-            *keptCopy = DatedCopyName(livePath, now);
-            if (!WriteCopy(live, *keptCopy, error)) return;
-            Connection file;
-            int rc = sqlite3_open_v2(candidate.c_str(), &file.db, SQLITE_OPEN_READONLY, nullptr);
-            // One step under one write transaction: a failure rolls the open database back whole.
-            if (rc == SQLITE_OK) rc = CopyPages(file.db, live);
-            if (rc != SQLITE_OK) {
-                *error = candidate + "：" + sqlite3_errstr(rc);
-                return;
-            }
-            restored = true;
-        });
-    } catch (const CDbError& e) {
-        *error = e.what();
+                     std::string* error, const CopyControl& control, std::chrono::milliseconds* paused) {
+    if (!CheckRestorable(candidate, error, control.cancel)) return false;
+    const std::string livePath = db.Path();
+    std::error_code ec;
+    if (livePath.empty()) {
+        *error = "没有打开的数据库。";
+        return false;
     }
-    return restored;
+    if (std::filesystem::equivalent(candidate, livePath, ec)) {
+        *error = candidate + " 就是正在使用的数据库。";
+        return false;
+    }
+    const std::string prepared = livePath + ".restoring";
+    {
+        Connection file;
+        const int rc = sqlite3_open_v2(candidate.c_str(), &file.db, SQLITE_OPEN_READONLY, nullptr);
+        if (rc != SQLITE_OK) *error = candidate + "：" + sqlite3_errstr(rc);
+        if (rc != SQLITE_OK || !WriteCopy(file.db, prepared, error, control)) return false;
+    }
+    // What the log still holds goes into the file now, so that closing the connections is quick.
+    try {
+        db.WithConnection([](sqlite3* live) {
+            sqlite3_wal_checkpoint_v2(live, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+        });
+    } catch (const CDbError&) {
+        // The swap below reports what is wrong.
+    }
+    const std::string kept = DatedCopyName(livePath, now);
+    const auto swap = [&](const std::string& live, std::string* why) {
+        return SwapFiles(live, prepared, kept, why);
+    };
+    if (!db.ReplaceFile(swap, kRestoreWait, error, paused)) {
+        std::remove(prepared.c_str());
+        return false;
+    }
+    *keptCopy = kept;
+    return true;
 }
 
 }  // namespace lumetra

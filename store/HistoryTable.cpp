@@ -132,7 +132,7 @@ std::vector<HistoryRecord> CHistoryTable::Records(std::time_t from, std::time_t 
     if (!Exists()) return {};
     // A hundred thousand lines must open at once: read typed columns straight from SQLite.
     std::vector<HistoryRecord> records;
-    m_db.RunLocked([&](sqlite3* db) {
+    m_db.WithConnection([&](sqlite3* db) {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(db, kSelectRecords, -1, &stmt, nullptr) != SQLITE_OK)
             throw CDbError(std::string(sqlite3_errmsg(db)) + " [" + kSelectRecords + "]");

@@ -38,7 +38,7 @@ bool OwnTableExists(CDatabase& db, const OwnTable& table) {
 bool WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::string>& statements,
                    bool firstMustChange) {
     bool written = false;
-    db.RunLocked([&](sqlite3* handle) {
+    db.WithConnection([&](sqlite3* handle) {
         Run(handle, "begin immediate");
         try {
             Run(handle, table.createStatement);
@@ -64,7 +64,7 @@ bool WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::
 
 int OwnSchemaVersion(CDatabase& db) {
     int version = 0;
-    db.RunLocked([&](sqlite3* handle) { version = ReadUserVersion(handle); });
+    db.WithConnection([&](sqlite3* handle) { version = ReadUserVersion(handle); });
     return version;
 }
 

@@ -3,10 +3,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "base/NumberText.h"
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
+#include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "tests/support/TestDatabase.h"
 
@@ -68,6 +71,52 @@ TEST(Recordset, ValuesComeBackAsTextAndEveryMisuseIsAnError) {
     EXPECT_TRUE(rows.IsEOF());
     EXPECT_THROW(t.Db().ExecuteSql("update nowhere set a=1"), CDbError);
     EXPECT_THROW(t.Db().ExecuteSql(""), CDbError);
+}
+
+// Each thread has a connection of its own: a transaction one thread keeps open holds no other
+// thread's reads, each insert's rowid is its own, and a closed database is closed for every thread.
+TEST(DatabaseThreads, EachThreadOwnsAConnection) {
+    TestDatabase t;
+    std::promise<void> began, done;
+    std::shared_future<void> finish = done.get_future().share();
+    std::jthread writer([&] {
+        t.Db().ExecuteSql("begin immediate");
+        t.Db().ExecuteSql("insert into user (用户名, 密码) values ('pending', '')");
+        began.set_value();
+        finish.wait();
+        t.Db().ExecuteSql("commit");
+    });
+    began.get_future().wait();
+    EXPECT_EQ(test::QueryRows(t.Db(), "select count(*) as n from user where 用户名='pending'", {"n"}),
+              std::vector<std::string>{"0"})
+        << "read at once, from before the other thread's transaction";
+    done.set_value();
+    writer.join();
+    EXPECT_EQ(test::QueryRows(t.Db(), "select count(*) as n from user where 用户名='pending'", {"n"}),
+              std::vector<std::string>{"1"});
+
+    std::vector<int64_t> ids(2);
+    std::vector<std::string> stored(2);
+    {
+        std::vector<std::jthread> inserters;
+        for (size_t i = 0; i < ids.size(); ++i)
+            inserters.emplace_back([&, i] {
+                for (int n = 0; n < 200; ++n) {
+                    ids[i] =
+                        t.Db().InsertRow(FormatSql("insert into LED (LedAddrID, LedContent, sendtime) "
+                                                   "values ('%d', '%d', '')",
+                                                   static_cast<int>(i), n));
+                    stored[i] = test::QueryRows(
+                                    t.Db(), "select LedAddrID from LED where rowid=" + std::to_string(ids[i]),
+                                    {"LedAddrID"})
+                                    .at(0);
+                    if (stored[i] != std::to_string(i)) return;
+                }
+            });
+    }
+    EXPECT_EQ(stored, (std::vector<std::string>{"0", "1"})) << "each rowid names the thread's own row";
+    t.Db().Close();
+    std::jthread([&] { EXPECT_THROW(t.Db().ExecuteSql(sql::kSelectUsers), CDbError); }).join();
 }
 
 TEST(LeadingInt, ReadsTheLeadingDecimalInteger) {
