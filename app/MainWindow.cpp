@@ -25,6 +25,7 @@
 #include "pages/LedPage.h"
 #include "pages/PlayPage.h"
 #include "pages/ReceiverPage.h"
+#include "pages/RetentionGroup.h"
 #include "pages/SettingsPage.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/TaskListPage.h"
@@ -126,6 +127,7 @@ CMainWindow::~CMainWindow() {
     // The pages the station posts to go away now.
     m_services.station.SetObserver(nullptr);
     m_services.station.SetPortView(nullptr);
+    DbErrorBox().Close();
     qApp->removeEventFilter(m_keySwallower);
 }
 
@@ -217,8 +219,10 @@ void CMainWindow::ReloadPages() {
     m_userPage->LoadUserList();
     m_settingsPage->ZoneEditor()->LoadZoneTree();
     m_zoneControlPage->ReloadTree();
-    // The restored shutdown setting is armed, then shown when the station says so.
-    m_services.station.RearmShutdown();
+    m_playPage->LoadMode();
+    m_ledPage->LoadHistory();
+    m_settingsPage->RetentionGroup()->ShowSetting();
+    if (m_historyPage->isVisible()) m_historyPage->Load();
 }
 
 template <typename Page>
@@ -403,7 +407,7 @@ void CMainWindow::Notify(WindowMessage message) {
 }
 
 void CMainWindow::ShowDatabaseError(const std::string& description) {
-    QMetaObject::invokeMethod(this, [this, description] { ReportDbError(this, CDbError(description)); });
+    DbErrorBox().Report(description);
 }
 
 void CMainWindow::OnShutdownChanged() {

@@ -140,8 +140,8 @@ private:
     void OnButton(ButtonId id);
     void CreatePages();
     void ConnectZonePages();
-    // After a restore: every page that shows stored rows reads them again, and the station arms
-    // the automatic shutdown from the restored setting.
+    // After a restore, once the station has been told (it arms the automatic shutdown from the
+    // restored setting): every page that shows stored rows or settings reads them again.
     void ReloadPages();
     void ShowZoneControl();
     template <typename Page>

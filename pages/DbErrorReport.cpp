@@ -1,5 +1,7 @@
 #include "pages/DbErrorReport.h"
 
+#include <QCoreApplication>
+
 #include "base/Logger.h"
 #include "store/DbError.h"
 #include "widgets/MessageBox.h"
@@ -9,6 +11,42 @@ namespace lumetra {
 void ReportDbError(QWidget* parent, const CDbError& error) {
     Logger().Log("database error: %s", error.what());
     ShowMessage(parent, QString::fromUtf8(error.what()), MbButtons::kOk, MbIcon::kError);
+}
+
+CDbErrorBox::CDbErrorBox() {
+    if (QCoreApplication* app = QCoreApplication::instance()) moveToThread(app->thread());
+}
+
+void CDbErrorBox::Report(const std::string& text) {
+    Logger().Log("database error: %s", text.c_str());
+    QMetaObject::invokeMethod(
+        this, [this, qText = QString::fromStdString(text)] { Show(qText); }, Qt::QueuedConnection);
+}
+
+void CDbErrorBox::Show(const QString& text) {
+    if (m_box) {
+        m_box->setText(m_first + QStringLiteral("（另有 %1 次）").arg(++m_repeats));
+        return;
+    }
+    m_first = text;
+    m_repeats = 0;
+    m_box = new QMessageBox(QMessageBox::Critical, QString::fromUtf8(kAppCaption), text, QMessageBox::Ok);
+    m_box->setAttribute(Qt::WA_DeleteOnClose);
+    m_box->setModal(false);
+    m_box->show();
+}
+
+void CDbErrorBox::Close() {
+    if (m_box) m_box->close();
+}
+
+QString CDbErrorBox::OpenText() const {
+    return m_box && m_box->isVisible() ? m_box->text() : QString();
+}
+
+CDbErrorBox& DbErrorBox() {
+    static CDbErrorBox box;
+    return box;
 }
 
 }  // namespace lumetra

@@ -31,12 +31,13 @@ public:
     QPushButton* ClearButton() const { return m_clear; }
     QPushButton* HistoryButton() const { return m_load; }
     QTableView* History() const { return m_history; }
+    // Shows the stored LED lines: the history button, and after a restore.
+    void LoadHistory();
 
 private:
     void OnTextChanged();
     void OnSend();
     void OnClear();
-    void LoadHistory();
 
     CStation& m_station;
     CLedTable m_table;

@@ -37,6 +37,8 @@ public:
     void DeleteSelected();
     void ClearList();
     void ChooseMode(PlayMode mode);
+    // Takes the stored play mode, stored first when there is none; at start and after a restore.
+    void LoadMode();
     int SelectedRow() const;
     PlayMode Mode() const { return m_mode; }
 
@@ -48,7 +50,6 @@ private:
     QWidget* BuildListGroup();
     QWidget* BuildControlGroup();
     CButtonEx* MakeButton(const char* image, const char* toolTip);
-    void LoadMode();
     void ShowMode();
     void ShowPlayback();
     void ShowPosition(int position, int length);

@@ -15,6 +15,7 @@
 #include "pages/AudioOutputBox.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
+#include "pages/DbErrorReport.h"
 #include "pages/PortDeviceBox.h"
 #include "pages/RetentionGroup.h"
 #include "pages/ShutdownGroup.h"
@@ -69,7 +70,7 @@ CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
 
     m_alarmGroup = new CAlarmFileGroup(this);
     m_autostartGroup = new CAutostartGroup(this);
-    m_databaseGroup = new CDatabaseGroup(db, this);
+    m_databaseGroup = new CDatabaseGroup(db, station, this);
 
     auto* versionGroup = new QGroupBox(QStringLiteral("版本信息"), this);
     auto* versionRow = new QHBoxLayout(versionGroup);
@@ -142,9 +143,7 @@ void CSettingsPage::ShowOpenFailed() {
 void CSettingsPage::ShowDatabaseError(const std::string& description) {
     // Without a database the operator was told so once at start.
     if (!m_db.IsOpen()) return;
-    OnPageThread([this, text = QString::fromStdString(description)] {
-        ShowMessage(this, text, MbButtons::kOk, MbIcon::kError);
-    });
+    DbErrorBox().Report(description);
 }
 
 void CSettingsPage::SetStartWithSystem(bool on) {

@@ -164,6 +164,7 @@ void CStation::SetOperator(const std::string& name) {
 void CStation::DatabaseReplaced() {
     Logger().Log("station: the database was replaced");
     m_history.DatabaseReplaced(m_clock.Now());
+    RearmShutdown();
     // The schedule reads its tasks and the calendar afresh at every tick, and each hand-over its
     // play mode: nothing of theirs is kept.
     Notify(WindowMessage::kTasksChanged);

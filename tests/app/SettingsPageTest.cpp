@@ -1,7 +1,9 @@
 // The settings page's left half in the main window: the automatic shutdown group on a real
 // database with a simulated clock (the power-off only records), and the start-with-the-system
 // group writing its entry under a private XDG_CONFIG_HOME.
+#include <climits>
 #include <filesystem>
+#include <thread>
 
 #include "AppTestKit.h"
 #include "audio/AudioOutput.h"
@@ -9,10 +11,13 @@
 #include "pages/AudioOutputBox.h"
 #include "pages/AutostartGroup.h"
 #include "pages/DatabaseGroup.h"
+#include "pages/DbErrorReport.h"
 #include "pages/PortDeviceBox.h"
 #include "pages/ShutdownGroup.h"
 #include "pages/TaskListPage.h"
 #include "store/Autostart.h"
+#include "store/DatabaseBackup.h"
+#include "store/HistoryTable.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/UserSettings.h"
 
@@ -57,6 +62,7 @@ private slots:
         const std::string copy = out.File("备份.mdb");
         ChooseFile(copy);
         Click(group.BackupButton());
+        QTRY_COMPARE(rig.boxes.shown.size(), size_t(1));  // from the worker, when the copy is whole
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QVERIFY(std::filesystem::exists(copy));
 
@@ -68,6 +74,7 @@ private slots:
         QCOMPARE(tasks.List()->GetItemCount(), 0);
         ChooseFile(copy);
         Click(group.RestoreButton());  // the question is answered with OK
+        QTRY_COMPARE(rig.boxes.shown.size(), size_t(3));
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QCOMPARE(Column("select * from tb_memo", "状态"), std::vector<std::string>{sql::kStateRunning});
         QCOMPARE(tasks.List()->GetItemCount(), 1);
@@ -79,6 +86,7 @@ private slots:
         std::ofstream(other) << "not a database";
         ChooseFile(other);
         Click(group.RestoreButton());
+        QTRY_COMPARE(rig.boxes.shown.size(), size_t(5));
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kError);
         QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
         QCOMPARE(tasks.List()->GetItemCount(), 1);
@@ -138,6 +146,72 @@ private slots:
             QCOMPARE(box.icon, MbIcon::kError);
             QVERIFY2(box.text.contains(ToQ(m_config.Path())), qPrintable(box.text));
         }
+    }
+
+    // The history writer remembers its next line's id. A restored file holding more lines than the
+    // live one: the broadcast that follows opens a line after the restored ones, none is refused,
+    // and the task list shows the restored task.
+    void restoreThenBroadcastWritesFreshLines() {
+        CMainRig rig(LocalTime(2026, 3, 5, 8, 0, 0));
+        rig.LogIn();
+        QTRY_COMPARE(CHistoryTable(AppConnection()).LastRecordId(), int64_t(1));  // the login
+        TempDir out;
+        const std::string copy = out.File("copy.mdb");
+        std::string error;
+        QVERIFY2(BackupDatabase(AppConnection(), copy, &error), error.c_str());
+        {
+            CDatabase restored;
+            QVERIFY2(restored.Open(copy, &error), error.c_str());
+            HistoryEvent line;
+            line.at = rig.stationClock.Now();  // within the retention period
+            for (int64_t id = 2; id <= 50; ++id) CHistoryTable(restored).Write(id, true, line);
+            const std::time_t start = line.at + 6;
+            std::tm local{};
+            localtime_r(&start, &local);
+            char startText[16];
+            std::strftime(startText, sizeof startText, "%H:%M:%S", &local);
+            InsertTask(restored, "恢复的任务", sql::kStateIdle, startText, "23:00:00", 3);
+        }
+        ChooseFile(copy);
+        Click(rig.main->SettingsPage()->DatabaseGroup()->RestoreButton());
+        QTRY_COMPARE(rig.boxes.shown.size(), size_t(2));
+        QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
+        QCOMPARE(rig.main->TaskListPage()->List()->GetItemCount(), 1);
+        QCOMPARE(rig.main->TaskListPage()->List()->GetItemText(0, 1), QStringLiteral("恢复的任务"));
+
+        const auto broadcast = [] {
+            for (const HistoryRecord& r : CHistoryTable(AppConnection()).Records(0, INT_MAX))
+                if (r.title == "恢复的任务") return r.id;
+            return int64_t(0);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(broadcast() != 0, 15000);
+        QCOMPARE(broadcast(), int64_t(51));
+        QVERIFY2(DbErrorBox().OpenText().isEmpty(), qPrintable(DbErrorBox().OpenText()));
+    }
+
+    // A failure that repeats on a station thread (a full disk) opens one box, which counts the
+    // rest, and asks nothing of the window's own thread but to show it.
+    void aRepeatedDatabaseErrorOpensOneBox() {
+        CMainRig rig(LocalTime(2026, 3, 5, 8, 0, 0));
+        std::thread station([&] {
+            for (int i = 0; i < 50; ++i) rig.main->ShowDatabaseError("database or disk is full");
+        });
+        station.join();
+        QTRY_COMPARE(DbErrorBox().OpenText(), QStringLiteral("database or disk is full（另有 49 次）"));
+        const auto boxes = [] {
+            int open = 0;
+            for (QWidget* window : QApplication::topLevelWidgets())
+                open += qobject_cast<QMessageBox*>(window) && window->isVisible() ? 1 : 0;
+            return open;
+        };
+        QCOMPARE(boxes(), 1);
+        QVERIFY2(rig.boxes.shown.empty(), "no modal box");
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(window)) window->close();
+        QTRY_VERIFY(DbErrorBox().OpenText().isEmpty());
+        rig.main->ShowDatabaseError("disk I/O error");
+        QTRY_COMPARE(DbErrorBox().OpenText(), QStringLiteral("disk I/O error"));
+        QCOMPARE(boxes(), 1);
     }
 
     void adapterAndSoundOutputChoicesAreStoredAndHandedOver() {
