@@ -5,7 +5,8 @@
 //    of the whole day);
 //  - on the wall clock, how long after its start second each of 20 tasks is handed over (median
 //    and maximum), with their power-ups in the seconds between the starts, in four runs that start
-//    at different phases of the half second (the ticks' phase decides when a late tick would fall).
+//    at different phases of the half second (the ticks' phase decides when a late tick would fall);
+//    the worst hand-over of each run is printed at the end, as the line the target is about.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -18,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SimulatedClock.h"
 #include "schedule/SystemClock.h"
@@ -128,6 +130,8 @@ void BM_SimulatedDay(benchmark::State& state) {
 }
 BENCHMARK(BM_SimulatedDay)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+std::vector<double> g_worstHandOvers;  // one per run of the wall-clock benchmark
+
 // 20 daily tasks starting one second apart from twelve seconds from now, so that their power-ups
 // fall in the seconds before the starts, run by the scheduler's own thread on the wall clock.
 void BM_HandOverDelayOnTheWallClock(benchmark::State& state) {
@@ -179,6 +183,7 @@ void BM_HandOverDelayOnTheWallClock(benchmark::State& state) {
         std::sort(sorted.begin(), sorted.end());
         state.counters["median_ms"] = (sorted[kStarts / 2 - 1] + sorted[kStarts / 2]) / 2;
         state.counters["max_ms"] = sorted.back();
+        g_worstHandOvers.push_back(sorted.back());
     }
 }
 BENCHMARK(BM_HandOverDelayOnTheWallClock)
@@ -191,4 +196,11 @@ BENCHMARK(BM_HandOverDelayOnTheWallClock)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    lumetra::bench::PrintMeasure("hand-over on the wall clock, the worst of each run", g_worstHandOvers,
+                                 "at most 20 ms in every run");
+    return 0;
+}
