@@ -24,6 +24,7 @@
 #include "store/DatabaseBackup.h"
 #include "store/HistoryTable.h"
 #include "tests/schedule/SchedulerRig.h"
+#include "tests/support/LocalTime.h"
 #include "tests/support/TestDatabase.h"
 #include "tools/txsim/SimulatorProcess.h"
 
@@ -34,14 +35,6 @@ using namespace std::chrono;
 
 constexpr int kLines = 50'000;  // of about 4 kB each
 constexpr int kStarts = 10;
-
-std::string TimeText(std::time_t moment) {
-    std::tm local{};
-    localtime_r(&moment, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
-}
 
 // The history of the last hours, 200 MB of it, in lines that the retention keeps.
 void FillHistory(CDatabase& db) {
@@ -94,14 +87,10 @@ private:
 std::vector<double> HandOvers(test::TestDatabase& database) {
     CBusyDatabase busy(database.Db(), database.Dir().Path(), true);
     const std::time_t first = std::time(nullptr) + 12;
-    std::tm local{};
-    localtime_r(&first, &local);
-    char today[16];
-    std::strftime(today, sizeof today, "%Y-%m-%d", &local);
     for (int k = 0; k < kStarts; ++k)
-        test::InsertTask(database.Db(), {.date = today,
-                                         .start = TimeText(first + k),
-                                         .end = TimeText(first + k + 1),
+        test::InsertTask(database.Db(), {.date = test::LocalText(first, "%Y-%m-%d"),
+                                         .start = test::LocalText(first + k, "%T"),
+                                         .end = test::LocalText(first + k + 1, "%T"),
                                          .playList = std::to_string(k)});
     CSystemClock clock;
     test::CRecorder recorder(

@@ -111,6 +111,7 @@ private slots:
         TestDatabase database;
         InsertTask(database.Db(), "无窗口", sql::kStateIdle, TimeOfDay(start), TimeOfDay(start + 60), 2,
                    "1000");
+        database.Db().Close();  // the task leaves the write-ahead log for the file, which is copied alone
         const QString dir = ToQ(database.Dir().Path()), bin = dir + "/bin";
         QVERIFY(QDir().mkpath(bin) && QFile::copy(ToQ(database.Path()), bin + "/dbinfo.mdb"));
         for (const char* program : {LUMETRA_PROGRAM_PATH, LUMETRA_TXSIM_PATH, LUMETRA_INITDB_PATH})

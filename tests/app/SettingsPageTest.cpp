@@ -165,12 +165,7 @@ private slots:
             HistoryEvent line;
             line.at = rig.stationClock.Now();  // within the retention period
             for (int64_t id = 2; id <= 50; ++id) CHistoryTable(restored).Write(id, true, line);
-            const std::time_t start = line.at + 6;
-            std::tm local{};
-            localtime_r(&start, &local);
-            char startText[16];
-            std::strftime(startText, sizeof startText, "%H:%M:%S", &local);
-            InsertTask(restored, "恢复的任务", sql::kStateIdle, startText, "23:00:00", 3);
+            InsertTask(restored, "恢复的任务", sql::kStateIdle, LocalText(line.at + 6, "%T"), "23:00:00", 3);
         }
         ChooseFile(copy);
         Click(rig.main->SettingsPage()->DatabaseGroup()->RestoreButton());
