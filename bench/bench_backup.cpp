@@ -54,9 +54,9 @@ public:
         m_history = std::jthread([&db](std::stop_token stop) {
             HistoryEvent event;
             event.detail = "history line written during the backup";
-            for (int64_t id = -1; !stop.stop_requested(); --id) {
+            while (!stop.stop_requested()) {
                 event.at = std::time(nullptr);
-                CHistoryTable(db).Write(id, true, event);
+                CHistoryTable(db).Write(g_nextLine--, true, event);
                 std::this_thread::sleep_for(200ms);
             }
         });
@@ -78,6 +78,7 @@ public:
     }
 
     static inline std::vector<double> g_backupMs;
+    static inline int64_t g_nextLine = -1;  // the writers follow each other
 
 private:
     std::jthread m_history;

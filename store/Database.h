@@ -23,7 +23,7 @@ inline constexpr const char* kDatabaseFileName = "dbinfo.mdb";
 
 class CDatabase {
 public:
-    // How long a statement waits for another connection's write to end.
+    // How long a statement waits for another connection's write to end, at least.
     static constexpr int kBusyTimeoutMs = 2000;
 
     CDatabase();
