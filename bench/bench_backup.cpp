@@ -7,6 +7,7 @@
 //     simulator receives from the running station;
 //   - restore pause: how long a restore holds the other threads' statements back, a history line
 //     being stored every 200 ms (a restore waits for no backup: the page runs one at a time).
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -16,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "BenchTiming.h"
+#include "BenchSink.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SystemClock.h"

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "BenchTiming.h"
+#include "BenchSink.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SimulatedClock.h"
 #include "schedule/SystemClock.h"
@@ -200,7 +200,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    lumetra::bench::PrintMeasure("hand-over on the wall clock, the worst of each run", g_worstHandOvers,
-                                 "at most 20 ms in every run");
+    ::bench::Print("hand-over on the wall clock, the worst of each run", g_worstHandOvers, 20);
     return 0;
 }
