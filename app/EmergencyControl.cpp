@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "station/Station.h"
 #include "widgets/MessageBox.h"
@@ -25,7 +26,10 @@ CEmergencyControl::CEmergencyControl(CStation& station, QWidget* window, QLabel*
     : QObject(window), m_station(station), m_window(window), m_pageTitle(pageTitle) {
     m_button = new QPushButton(window);
     m_button->setGeometry(590, 14, 170, 46);
-    m_button->setFocusPolicy(Qt::NoFocus);
+    m_button->setFocusPolicy(Qt::TabFocus);
+    auto* key = new QShortcut(QKeySequence(kKey), window);
+    key->setContext(Qt::ApplicationShortcut);
+    connect(key, &QShortcut::activated, m_button, &QPushButton::click);
     m_status = new QLabel(window);
     m_status->setGeometry(220, 636, 400, 26);
     m_status->setStyleSheet(QStringLiteral("color: #ff4040; font-weight: bold; font-size: 16px;"));
@@ -49,6 +53,8 @@ void CEmergencyControl::OnButton() {
 void CEmergencyControl::Show() {
     const bool onAir = m_station.InEmergency();
     m_button->setText(QString::fromUtf8(onAir ? kStopText : kStartText));
+    m_button->setToolTip(onAir ? QStringLiteral("停止紧急广播（快捷键 F12）")
+                               : QStringLiteral("开始紧急广播（快捷键 F12）"));
     m_button->setStyleSheet(onAir ? kOnAirStyle : kIdleStyle);
     m_status->setText(onAir ? QString::fromUtf8(kOnAirText) : QString());
     m_pageTitle->setText(onAir ? QStringLiteral("【%1】%2").arg(QString::fromUtf8(kOnAirText), m_title)

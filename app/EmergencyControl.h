@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <Qt>
 
 class QPushButton;
 class QLabel;
@@ -17,8 +18,10 @@ class CStation;
 class CEmergencyControl : public QObject {
     Q_OBJECT
 public:
-    static constexpr const char* kStartText = "紧急广播";
-    static constexpr const char* kStopText = "停止紧急广播";
+    // The key works from every page, logged in or not; the button and its tip show it.
+    static constexpr Qt::Key kKey = Qt::Key_F12;
+    static constexpr const char* kStartText = "紧急广播 F12";
+    static constexpr const char* kStopText = "停止紧急广播 F12";
     static constexpr const char* kOnAirText = "紧急广播中";
 
     // `window` is the main window, `pageTitle` its page title line.

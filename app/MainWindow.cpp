@@ -14,6 +14,7 @@
 #include "app/ClockText.h"
 #include "app/DlgAbout.h"
 #include "app/EmergencyControl.h"
+#include "app/ExitQuestion.h"
 #include "app/KeySwallower.h"
 #include "app/ShutdownNotice.h"
 #include "app/TerminationSignals.h"
@@ -318,7 +319,7 @@ void CMainWindow::RefreshClock() {
 
 bool CMainWindow::Exit() {
     if (m_exiting) return false;
-    if (ShowMessage(this, QStringLiteral("确定要退出吗？"), MbButtons::kOkCancel, MbIcon::kQuestion) !=
+    if (ShowMessage(this, ExitQuestion(m_services.station), MbButtons::kOkCancel, MbIcon::kQuestion) !=
         MbResult::kOk)
         return false;
     RunExitSequence();

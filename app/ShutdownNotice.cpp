@@ -39,7 +39,8 @@ void CShutdownNotice::Follow(const ShutdownView& view) {
                     QStringLiteral("取消"));
             break;
         case ShutdownView::Notice::kRefused:
-            Present(QStringLiteral("自动关机失败：%1\n明天同一时间将再次自动关机。")
+            Present(QStringLiteral("自动关机失败：系统拒绝了关机，或无法与系统联系。\n明天同一时间将再次自动"
+                                   "关机。\n\n详细信息：%1")
                         .arg(QString::fromStdString(view.refusal)),
                     QStringLiteral("关闭"));
             break;

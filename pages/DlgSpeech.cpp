@@ -31,6 +31,7 @@ CDlgSpeech::CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZo
       m_renderer(SpeechCacheFolder()) {
     setWindowTitle(QStringLiteral("文字广播"));
     m_text = new QPlainTextEdit(this);
+    m_text->setTabChangesFocus(true);
     m_text->setPlaceholderText(QStringLiteral("输入要广播的文字（中文或英文）"));
     m_speed = new QSlider(Qt::Horizontal, this);
     m_speed->setRange(CSpeechRenderer::kSlowest, CSpeechRenderer::kFastest);

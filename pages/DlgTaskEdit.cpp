@@ -83,6 +83,7 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
     m_lengthReader.Read(m_taskFiles.TakeUnread());
     ShowDraft(draft);
     ShowMode();
+    m_shown = {DraftFromControls(), m_mode->currentIndex()};
 }
 
 // A new task goes round its list until its end; a stored one shows its own mode, or, without one,
@@ -186,8 +187,7 @@ void CDlgTaskEdit::BuildControls() {
 
     auto* fileGroup = new QGroupBox(QStringLiteral("选择播放音乐"), this);
     m_files = new CColorListCtrl(
-        {{QStringLiteral("序号"), 50}, {QStringLiteral("音乐名"), 200}, {QStringLiteral("时长"), 120}},
-        fileGroup);
+        {{QStringLiteral("序号")}, {QStringLiteral("音乐名"), true}, {QStringLiteral("时长")}}, fileGroup);
     auto* fileButtons = new QHBoxLayout;
     fileButtons->addWidget(button(kAddFiles, "添加文件", [this] { OnAddFiles(); }));
     fileButtons->addWidget(button(kAddFolder, "添加文件夹", [this] { OnAddFolder(); }));
@@ -333,7 +333,7 @@ void CDlgTaskEdit::ReportUnstorable(const QStringList& paths) {
 
 void CDlgTaskEdit::OnAddFiles() {
     const QStringList paths = QFileDialog::getOpenFileNames(
-        this, QString(), QString(), QStringLiteral("Music Files (*.mp3 *.wav *.cda *.MP3 *.WAV *.CDA)"));
+        this, QString(), QString(), QStringLiteral("音频文件 (*.mp3 *.wav *.cda *.MP3 *.WAV *.CDA)"));
     if (!paths.isEmpty()) AddFiles(paths);
 }
 
@@ -449,6 +449,11 @@ void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {
     // and drop what was typed.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && !qobject_cast<QPushButton*>(focusWidget())) return event->accept();
+    // Escape throws the edits away: only when the operator says so.
+    if (event->key() == Qt::Key_Escape && std::pair(DraftFromControls(), m_mode->currentIndex()) != m_shown &&
+        ShowMessage(this, QStringLiteral("放弃修改？"), MbButtons::kOkCancel, MbIcon::kQuestion) !=
+            MbResult::kOk)
+        return event->accept();
     QDialog::keyPressEvent(event);
 }
 

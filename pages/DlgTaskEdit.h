@@ -107,6 +107,7 @@ private:
     QComboBox* m_mode;
     CColorListCtrl* m_files;
     std::array<QPushButton*, 8> m_buttons;
+    std::pair<TaskDraft, int> m_shown;  // the fields and the mode as the dialog opened
 };
 
 }  // namespace lumetra

@@ -70,9 +70,15 @@ void CHistoryPage::CreateControls() {
     m_view->setAlternatingRowColors(true);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[] = {150, 140, 130, 70, 70, 90, 70};
-    for (int column = 0; column < CHistoryModel::kColumnCount; ++column)
-        m_view->setColumnWidth(column, widths[column]);
+    // The times and short columns as wide as their text; the names and details share the rest,
+    // a long path shortened in the middle so the file name stays (the tooltip holds it whole).
+    m_view->setTextElideMode(Qt::ElideMiddle);
+    m_view->header()->setStretchLastSection(false);
+    for (int column = 0; column < CHistoryModel::kColumnCount; ++column) {
+        const bool fills = column == CHistoryModel::kTitle || column == CHistoryModel::kZones;
+        m_view->header()->setSectionResizeMode(column,
+                                               fills ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+    }
 
     auto* dates = new QHBoxLayout;
     dates->addWidget(new QLabel(QStringLiteral("从"), this));

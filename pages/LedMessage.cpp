@@ -68,7 +68,7 @@ std::string FirstCharacterWithoutGbk(std::string_view utf8) {
 
 std::string LedHintText(size_t bytesUsed) {
     const long left = static_cast<long>(kMaxLedTextBytes) - static_cast<long>(bytesUsed);
-    return "注：能够输入" + std::to_string(left < 0 ? 0 : left) + "个字符";
+    return "还可输入 " + std::to_string(left < 0 ? 0 : left) + " 字节（一个汉字占 2 字节）";
 }
 
 LedSendResult CLedSender::Send(const std::string& text, int position) {

@@ -20,7 +20,7 @@ size_t GbkByteCount(std::string_view utf8);
 std::string CutToGbkBytes(std::string_view utf8, size_t limit);
 // The first character GBK cannot encode, empty when there is none.
 std::string FirstCharacterWithoutGbk(std::string_view utf8);
-// "注：能够输入%d个字符" with the bytes still free.
+// "还可输入 %d 字节（一个汉字占 2 字节）" with the bytes still free.
 std::string LedHintText(size_t bytesUsed);
 
 struct LedSendResult {

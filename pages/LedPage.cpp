@@ -34,6 +34,7 @@ CLedPage::CLedPage(CStation& station, CDatabase& db, QWidget* parent)
         m_address->addItem(Qt8(LedAddressLabel(position)));
     m_address->setCurrentIndex(-1);
     m_text = new QPlainTextEdit(sendGroup);
+    m_text->setTabChangesFocus(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_text->setTabChangesFocus(true);  // Tab leaves the text; Enter starts a new line
     m_hint = new QLabel(Qt8(LedHintText(0)), sendGroup);
@@ -57,7 +58,7 @@ CLedPage::CLedPage(CStation& station, CDatabase& db, QWidget* parent)
     auto* helpGroup = new QGroupBox(QStringLiteral("设置说明"), this);
     auto* help = new QVBoxLayout(helpGroup);
     for (const char* line :
-         {"1.内容最大为128个字符，包括中英文、数字、字母、标点等", "2.可控制最多128个LED屏幕",
+         {"1.内容最多128字节（一个汉字占2字节，英文字母、数字、标点各占1字节）", "2.可控制最多128个LED屏幕",
           "3.点击“发送”会把内容显示到相应编号LED屏幕", "4.点击“关闭”会把相应编号LED屏幕关闭"}) {
         auto* label = new QLabel(QString::fromUtf8(line), helpGroup);
         label->setWordWrap(true);
@@ -74,14 +75,14 @@ CLedPage::CLedPage(CStation& station, CDatabase& db, QWidget* parent)
     m_history->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_history->setSelectionMode(QAbstractItemView::SingleSelection);
     m_history->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_history->setTabKeyNavigation(false);
     m_history->verticalHeader()->hide();
     // The columns share the list's width: the time is never cut off, the content takes the rest.
     QHeaderView* header = m_history->horizontalHeader();
     header->setSectionsMovable(true);
     header->setMinimumSectionSize(40);
-    m_history->setColumnWidth(CLedHistoryModel::kNumber, 44);
-    m_history->setColumnWidth(CLedHistoryModel::kAddress, 44);
-    header->setSectionResizeMode(CLedHistoryModel::kTime, QHeaderView::ResizeToContents);
+    for (int column : {CLedHistoryModel::kNumber, CLedHistoryModel::kAddress, CLedHistoryModel::kTime})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     header->setSectionResizeMode(CLedHistoryModel::kContent, QHeaderView::Stretch);
     m_load = new QPushButton(QStringLiteral("查看备注"), historyGroup);
     auto* historyColumn = new QVBoxLayout(historyGroup);
@@ -111,7 +112,7 @@ void CLedPage::OnTextChanged() {
     // Cut on a character boundary; putting the text back comes here again and sets the hint.
     m_text->setPlainText(Qt8(kept));
     m_text->moveCursor(QTextCursor::End);
-    ShowMessage(this, QStringLiteral("不能输入多于128个字符"));
+    ShowMessage(this, QStringLiteral("不能输入多于128字节（一个汉字占 2 字节）"));
 }
 
 void CLedPage::OnSend() {

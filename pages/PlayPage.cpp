@@ -85,7 +85,7 @@ QWidget* CPlayPage::BuildListGroup() {
     CButtonEx* mode = MakeButton("play_mode", "循环模式");
     connect(addFiles, &CButtonEx::clicked, this, [this] {
         AddFiles(QFileDialog::getOpenFileNames(this, QStringLiteral("添加单个文件"), QString(),
-                                               QStringLiteral("Music Files(*.mp3 *.wav *.cda)")));
+                                               QStringLiteral("音频文件 (*.mp3 *.wav *.cda)")));
     });
     connect(addFolder, &CButtonEx::clicked, this, [this] {
         const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择要添加的目录"));

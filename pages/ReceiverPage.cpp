@@ -54,7 +54,7 @@ CReceiverPage::CReceiverPage(CStation& station, QWidget* parent)
     m_sendVolume = new QPushButton(QStringLiteral("发送"), volumeGroup);
     auto* volumeGrid = new QGridLayout(volumeGroup);
     volumeGrid->addWidget(m_volume, 0, 1);
-    volumeGrid->addWidget(new QLabel(QStringLiteral("单位：dB"), volumeGroup), 0, 2);
+    volumeGrid->addWidget(new QLabel(QStringLiteral("单位：级"), volumeGroup), 0, 2);
     volumeGrid->addWidget(new QLabel(QStringLiteral("范围：0-15"), volumeGroup), 1, 2);
     volumeGrid->addWidget(m_sendVolume, 2, 1);
 

@@ -23,6 +23,8 @@ struct TaskDraft {
     std::array<bool, 4> power{};         // outlets 1 to 4
     std::vector<std::string> files;      // full paths as the operator sees them
     std::vector<std::string> zoneFlags;  // the stored 目标区域 entries; entry k is channel k+1
+
+    bool operator==(const TaskDraft&) const = default;
 };
 
 // The draft of a stored task. A path's first "$" stands for an apostrophe unless the path exists

@@ -23,14 +23,14 @@ namespace lumetra {
 
 CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 790, 470), parent), m_db(db) {
-    m_list = new CColorListCtrl({{QStringLiteral("序号"), 50},
-                                 {QStringLiteral("任务名称"), 120},
-                                 {QStringLiteral("日期"), 100},
-                                 {QStringLiteral("开始时间"), 100},
-                                 {QStringLiteral("结束时间"), 100},
-                                 {QStringLiteral("重复周期"), 220},
-                                 {QStringLiteral("状态"), 80},
-                                 {QStringLiteral("播放模式"), 90}},
+    m_list = new CColorListCtrl({{QStringLiteral("序号")},
+                                 {QStringLiteral("任务名称"), true},
+                                 {QStringLiteral("日期")},
+                                 {QStringLiteral("开始时间")},
+                                 {QStringLiteral("结束时间")},
+                                 {QStringLiteral("重复周期"), true},
+                                 {QStringLiteral("状态")},
+                                 {QStringLiteral("播放模式")}},
                                 this);
     m_add = new QPushButton(QStringLiteral("增加"), this);
     m_modify = new QPushButton(QStringLiteral("修改"), this);
@@ -109,8 +109,8 @@ void CTaskListPage::OnModify() {
 void CTaskListPage::OnDelete() {
     const std::optional<TaskKey> key = MarkedTask(QStringLiteral("请选择要删除的项目！"));
     if (!key) return;
-    if (ShowMessage(this, QStringLiteral("确定要删除吗？"), MbButtons::kOkCancel, MbIcon::kQuestion) !=
-        MbResult::kOk)
+    if (ShowMessage(this, QStringLiteral("确定要删除任务“%1”吗？").arg(QString::fromStdString(key->name)),
+                    MbButtons::kOkCancel, MbIcon::kQuestion) != MbResult::kOk)
         return;
     try {
         CTaskTable(m_db).DeleteByNameAndStart(key->name, key->startTime);

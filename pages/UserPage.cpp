@@ -40,6 +40,7 @@ CUserPage::CUserPage(CDatabase& db, QWidget* parent)
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setTabKeyNavigation(false);
     m_list->horizontalHeader()->setSectionsMovable(true);
     m_list->setColumnWidth(0, 50);
     m_list->setColumnWidth(1, 120);
@@ -138,8 +139,9 @@ void CUserPage::OnDelete() {
         return;
     }
     if (!DeleteAllowed(m_userNames[row])) return;
-    if (ShowMessage(this, QStringLiteral("确定要删除记录吗?"), MbButtons::kOkCancel, MbIcon::kQuestion,
-                    QStringLiteral("删除询问")) != MbResult::kOk)
+    if (ShowMessage(this,
+                    QStringLiteral("确定要删除用户“%1”吗？").arg(QString::fromStdString(m_userNames[row])),
+                    MbButtons::kOkCancel, MbIcon::kQuestion, QStringLiteral("删除询问")) != MbResult::kOk)
         return;
     try {
         m_table.Delete(m_userNames[row]);

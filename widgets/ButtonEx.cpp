@@ -10,7 +10,8 @@ CButtonEx::CButtonEx(const QString& imagePath, const QString& toolTip, QWidget* 
     setToolTip(toolTip);
     setAccessibleName(toolTip);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, never taken by a click: the page below keeps its field.
+    setFocusPolicy(Qt::TabFocus);
     // The grey picture keeps the alpha channel so the rounded corners stay transparent.
     m_disabledImage = m_image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < m_disabledImage.height(); ++y) {
@@ -27,17 +28,15 @@ void CButtonEx::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(rect(), isEnabled() ? m_image : m_disabledImage);
     if (!isEnabled()) return;
-    QColor veil;
-    if (isDown())
-        veil = QColor(0, 0, 0, 60);
-    else if (m_hovered)
-        veil = QColor(255, 255, 255, 45);
-    else
-        return;
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 9, 9);
-    p.fillPath(shape, veil);
+    if (isDown())
+        p.fillPath(shape, QColor(0, 0, 0, 60));
+    else if (m_hovered)
+        p.fillPath(shape, QColor(255, 255, 255, 45));
+    // Where Space would press after Tab.
+    if (hasFocus()) p.strokePath(shape, QPen(Qt::white, 2, Qt::DotLine));
 }
 
 void CButtonEx::enterEvent(QEnterEvent* event) {

@@ -69,6 +69,7 @@ CColorListCtrl::CColorListCtrl(const std::vector<Column>& columns, QWidget* pare
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);  // Tab leaves the list; the arrows move within it
     setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);
     verticalHeader()->hide();
@@ -77,7 +78,9 @@ CColorListCtrl::CColorListCtrl(const std::vector<Column>& columns, QWidget* pare
     horizontalHeader()->setSectionsMovable(true);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
-    for (int i = 0; i < static_cast<int>(columns.size()); ++i) setColumnWidth(i, columns[i].width);
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i)
+        horizontalHeader()->setSectionResizeMode(
+            i, columns[i].fills ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
     connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid()) emit RowDoubleClicked(index.row());
     });

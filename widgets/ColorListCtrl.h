@@ -41,9 +41,11 @@ private:
 class CColorListCtrl : public QTableView {
     Q_OBJECT
 public:
+    // Each column is as wide as its header and cells; the columns that fill share the room left,
+    // and a text longer than its room there is shortened in the middle (its tooltip is whole).
     struct Column {
         QString header;
-        int width;
+        bool fills = false;
     };
 
     CColorListCtrl(const std::vector<Column>& columns, QWidget* parent);

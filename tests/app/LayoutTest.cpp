@@ -1,9 +1,13 @@
 // Every page and dialog of the main window at its fixed 1024x668, through the program's own start
 // path: no visible control is smaller than its minimum size hint (squashed, or its text cut off),
-// and no wrapped text is shorter than its lines need.
+// no wrapped text is shorter than its lines need, and no list has a column cut off: every header
+// and cell fits, or a cell is shortened in the middle with its whole text in the tooltip.
 #include "AppTestKit.h"
 #include "pages/AnnouncementGroup.h"
+#include "pages/HistoryPage.h"
 #include "pages/ZoneEditor.h"
+#include "store/HistoryTable.h"
+#include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -36,6 +40,52 @@ bool IsPartOfControl(const QWidget* widget) {
            qobject_cast<const QComboBox*>(parent);
 }
 
+// The cells of `index`'s rows that the view shows and that do not fit, at any depth it shows.
+void CutCells(const QAbstractItemView& view, const QHeaderView& header, const QModelIndex& parent,
+              QStringList& found) {
+    auto* tree = qobject_cast<const QTreeView*>(&view);
+    for (int row = 0; row < std::min(view.model()->rowCount(parent), 100); ++row) {
+        for (int column = 0; column < header.count(); ++column) {
+            const QModelIndex index = view.model()->index(row, column, parent);
+            if (header.isSectionHidden(column) || index.data().toString().isEmpty()) continue;
+            int need = view.sizeHintForIndex(index).width();
+            if (tree && column == 0) need += tree->indentation() * (parent.isValid() ? 2 : 1);
+            const bool shortened = view.textElideMode() == Qt::ElideMiddle &&
+                                   index.data(Qt::ToolTipRole).toString() == index.data().toString();
+            if (header.sectionSize(column) < need && !shortened)
+                found << QStringLiteral("cell \"%1\": %2 wide, needs %3")
+                             .arg(index.data().toString())
+                             .arg(header.sectionSize(column))
+                             .arg(need);
+        }
+        if (tree && tree->isExpanded(view.model()->index(row, 0, parent)))
+            CutCells(view, header, view.model()->index(row, 0, parent), found);
+    }
+}
+
+// Each header of a list that is narrower than its title or out of the list's sight, and each cell
+// cut off.
+QStringList CutColumns(const QAbstractItemView& view) {
+    const QHeaderView* header = nullptr;
+    if (auto* table = qobject_cast<const QTableView*>(&view)) header = table->horizontalHeader();
+    if (auto* tree = qobject_cast<const QTreeView*>(&view)) header = tree->header();
+    if (!header || !view.model()) return {};
+    QStringList found;
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column)) continue;
+        const QString title = view.model()->headerData(column, Qt::Horizontal).toString();
+        if (header->sectionSize(column) < header->sectionSizeHint(column) ||
+            header->sectionPosition(column) + header->sectionSize(column) > header->viewport()->width())
+            found << QStringLiteral("column \"%1\" of %2: %3 wide from %4 in %5")
+                         .arg(title, view.window()->metaObject()->className())
+                         .arg(header->sectionSize(column))
+                         .arg(header->sectionPosition(column))
+                         .arg(header->viewport()->width());
+    }
+    CutCells(view, *header, {}, found);
+    return found;
+}
+
 // Each visible widget of `window` (not of the windows it opens) that has less room than it needs.
 QStringList Cramped(QWidget* window) {
     QStringList found;
@@ -46,6 +96,7 @@ QStringList Cramped(QWidget* window) {
             need.setHeight(std::max(need.height(), widget->heightForWidth(widget->width())));
         if (widget->width() < need.width() || widget->height() < need.height())
             found << Describe(widget, need);
+        if (auto* view = qobject_cast<const QAbstractItemView*>(widget)) found << CutColumns(*view);
     }
     return found;
 }
@@ -78,7 +129,18 @@ private slots:
     // Each page after its button is pressed, and each dialog its buttons open, at the window's size.
     void everyPageAndDialogHasRoomForEachControl() {
         CPrivateHome home;
-        CMainRig rig(std::time(nullptr));
+        // Long names and paths, and a history with a broadcast's file.
+        const std::string path =
+            "/srv/广播/audio/2026年春季学期/第一周/星期一早晨/校园广播-晨读与眼保健操音乐.mp3";
+        const std::time_t now = std::time(nullptr);
+        CMainRig rig(now, [&] {
+            InsertTask(AppConnection(), "春季学期第一周星期一早晨的校园广播与眼保健操", sql::kStateIdle,
+                       "07:45:00", "08:05:00", 3, "1000", path);
+            HistoryEvent event{.at = now - 60, .kind = HistoryKind::kStart, .taskId = "1", .title = "晨读"};
+            CHistoryTable(AppConnection()).Write(1, true, event);
+            event.kind = HistoryKind::kFileStart, event.detail = path;
+            CHistoryTable(AppConnection()).Write(1, false, event);
+        });
         rig.LogIn();
         QCOMPARE(rig.main->size(), QSize(1024, 668));
         QStringList cramped;
@@ -86,6 +148,7 @@ private slots:
              {CMainWindow::kTasks, CMainWindow::kPlay, CMainWindow::kReceiver, CMainWindow::kLED,
               CMainWindow::kUsers, CMainWindow::kSettings, CMainWindow::kHistory}) {
             Click(rig.main->Button(page));
+            rig.main->HistoryPage()->View()->expandAll();  // the history's lines open as a click opens them
             QApplication::processEvents();
             cramped << Cramped(rig.main);
         }
@@ -96,7 +159,11 @@ private slots:
             std::function<QAbstractButton*()> opener;
         } dialogs[] = {
             {CMainWindow::kTasks, [&] { return rig.main->TaskListPage()->AddButton(); }},
-            {CMainWindow::kTasks, [&] { return rig.main->TaskListPage()->PreviewButton(); }},
+            {CMainWindow::kTasks,
+             [&] {
+                 rig.main->TaskListPage()->List()->selectRow(0);
+                 return rig.main->TaskListPage()->ModifyButton();
+             }},
             {CMainWindow::kTasks, [&] { return rig.main->TaskListPage()->CalendarButton(); }},
             {CMainWindow::kSettings, [&] { return rig.main->SettingsPage()->ZoneEditor()->AddButton(); }},
             {CMainWindow::kPlay, [&] { return rig.main->ZoneControlPage()->Announcement()->SpeechButton(); }},

@@ -68,9 +68,9 @@ private slots:
             m_boxes->shown.clear();
             m_page->TextEdit()->setPlainText(c.typed);
             QCOMPARE(m_page->TextEdit()->toPlainText(), c.kept);
-            QCOMPARE(m_page->Hint()->text(), QStringLiteral("注：能够输入%1个字符").arg(c.left));
+            QCOMPARE(m_page->Hint()->text(), QStringLiteral("还可输入 %1 字节（一个汉字占 2 字节）").arg(c.left));
             QCOMPARE(m_boxes->Texts(),
-                     c.kept == c.typed ? QStringList() : QStringList{"不能输入多于128个字符"});
+                     c.kept == c.typed ? QStringList() : QStringList{"不能输入多于128字节（一个汉字占 2 字节）"});
         }
     }
 
@@ -126,7 +126,7 @@ private slots:
         QTest::keyClicks(m_page->TextEdit(), "c");
         qApp->removeEventFilter(&swallower);
         QCOMPARE(m_page->TextEdit()->toPlainText(), QStringLiteral("ab\nc"));
-        QCOMPARE(m_page->Hint()->text(), QStringLiteral("注：能够输入124个字符"));
+        QCOMPARE(m_page->Hint()->text(), QStringLiteral("还可输入 124 字节（一个汉字占 2 字节）"));
     }
 };
 

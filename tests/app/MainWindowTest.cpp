@@ -220,11 +220,11 @@ private slots:
         QTRY_VERIFY(playback.State().status == PlayStatus::kPlaying);
         QTRY_COMPARE(main.PlayPage()->List().Paths(), std::vector<std::string>{mp3});
 
-        // Exit: nothing happens unless confirmed.
+        // Exit: nothing happens unless confirmed; the question names what goes off the air.
         QSignalSpy exited(&main, &CMainWindow::Exited);
         rig.boxes.answer = MbResult::kCancel;
         QVERIFY(!main.Exit());
-        QCOMPARE(rig.boxes.Texts(), QStringList{"确定要退出吗？"});
+        QCOMPARE(rig.boxes.Texts(), QStringList{"定时任务播放“silence.mp3”正在进行，退出后将停止。\n确定要退出吗？"});
         QVERIFY(main.isVisible() && playback.State().status == PlayStatus::kPlaying && exited.isEmpty());
         QVERIFY(main.Exit());
         QVERIFY(playback.State().status != PlayStatus::kPlaying && !main.isVisible());

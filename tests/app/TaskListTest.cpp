@@ -73,7 +73,7 @@ private slots:
         page.List()->SelectRow(1);
         page.List()->setFocus();
         QTest::keyClick(page.List(), Qt::Key_Delete);
-        QCOMPARE(boxes.shown.back().text, QString("确定要删除吗？"));
+        QCOMPARE(boxes.shown.back().text, QString("确定要删除任务“早操”吗？"));
         QCOMPARE(Column("select * from tb_memo", "任务名称"), std::vector<std::string>{"午休"});
         QCOMPARE(page.List()->GetItemCount(), 1);
     }
