@@ -168,7 +168,7 @@ private slots:
         } attempts[] = {{0, "admin", MbResult::kOk, "不能删除当前登录的用户“admin”", all},
                         {1, "admin", MbResult::kCancel, "确定要删除用户“bob”吗？", all},
                         {1, "admin", MbResult::kOk, "确定要删除用户“bob”吗？", {"admin", "张三"}},
-                        {1, "", MbResult::kOk, "确定要删除用户“bob”吗？", {"admin"}},
+                        {1, "", MbResult::kOk, "确定要删除用户“张三”吗？", {"admin"}},
                         {0, "", MbResult::kOk, "不能删除最后一个用户“admin”，否则没有人能再登录", {"admin"}}};
         for (const auto& attempt : attempts) {
             page.SetLoggedInUser(attempt.loggedIn);
