@@ -68,9 +68,11 @@ private slots:
             m_boxes->shown.clear();
             m_page->TextEdit()->setPlainText(c.typed);
             QCOMPARE(m_page->TextEdit()->toPlainText(), c.kept);
-            QCOMPARE(m_page->Hint()->text(), QStringLiteral("还可输入 %1 字节（一个汉字占 2 字节）").arg(c.left));
-            QCOMPARE(m_boxes->Texts(),
-                     c.kept == c.typed ? QStringList() : QStringList{"不能输入多于128字节（一个汉字占 2 字节）"});
+            QCOMPARE(m_page->Hint()->text(),
+                     QStringLiteral("还可输入 %1 字节（一个汉字占 2 字节）").arg(c.left));
+            QCOMPARE(m_boxes->Texts(), c.kept == c.typed
+                                           ? QStringList()
+                                           : QStringList{"不能输入多于128字节（一个汉字占 2 字节）"});
         }
     }
 

@@ -224,7 +224,8 @@ private slots:
         QSignalSpy exited(&main, &CMainWindow::Exited);
         rig.boxes.answer = MbResult::kCancel;
         QVERIFY(!main.Exit());
-        QCOMPARE(rig.boxes.Texts(), QStringList{"定时任务播放“silence.mp3”正在进行，退出后将停止。\n确定要退出吗？"});
+        QCOMPARE(rig.boxes.Texts(),
+                 QStringList{"定时任务播放“silence.mp3”正在进行，退出后将停止。\n确定要退出吗？"});
         QVERIFY(main.isVisible() && playback.State().status == PlayStatus::kPlaying && exited.isEmpty());
         QVERIFY(main.Exit());
         QVERIFY(playback.State().status != PlayStatus::kPlaying && !main.isVisible());
