@@ -15,13 +15,14 @@
 #include "schedule/SystemClock.h"
 #include "station/Station.h"
 #include "store/Database.h"
-#include "store/DatabaseLocation.h"
 #include "widgets/MessageBox.h"
 #include "widgets/UserSettings.h"
 
 namespace lumetra {
 
 namespace {
+
+constexpr int kNoDatabaseExit = 1;
 
 // The station alone: no widget, the log on standard error, the automatic shutdown on the station's
 // own thread, and a termination signal runs the exit sequence before the process ends.
@@ -32,14 +33,9 @@ int RunHeadless(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLi
     CSingleInstance instance;
     if (!instance.FindRunningInstance()) return 0;
     CTerminationSignals termination;
-    const DatabaseLocation location = ChooseDatabaseLocation(CurrentLocationInputs(line.database));
-    std::string created, error;
-    if (!PrepareDatabase(location, &created, &error))
-        Logger().Log("headless: %s", error.c_str());
-    else if (!AppConnection().Open(location.path, &error))
-        Logger().Log("headless: %s", error.c_str());
-    else if (!created.empty())
-        Logger().Log("headless: %s", created.c_str());
+    std::string created, failure;
+    if (!OpenStartDatabase(line.database, &created, &failure)) return kNoDatabaseExit;
+    if (!created.empty()) Logger().Log("headless: %s", created.c_str());
     LoadDeviceChoices();
     CSystemClock clock;
     {
@@ -59,13 +55,6 @@ int RunHeadless(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLi
 
 }  // namespace
 
-bool OpenAppDatabase(const std::string& path) {
-    std::string error;
-    if (AppConnection().Open(path, &error)) return true;
-    ShowMessage(nullptr, QString::fromStdString(error));
-    return false;
-}
-
 int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLine& line) {
     if (line.headless) return RunHeadless(argc, argv, shutdown, line);
     QApplication app(argc, argv);
@@ -78,22 +67,21 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
     // Watched from the start: a signal during the database's box ends the program there.
     CTerminationSignals termination;
     CMainWindow* mainWindow = nullptr;
-    bool terminated = false;
     QObject::connect(&termination, &CTerminationSignals::TerminationRequested, [&] {
-        terminated = true;
         if (mainWindow)
             mainWindow->Terminate();
         else
             CloseModalWindows(nullptr);
     });
 
-    // Without a database the window still comes up.
-    std::unique_ptr<QWidget> firstStartNotice;
-    OpenStartDatabase(line.database, &firstStartNotice);
-    if (terminated) {
-        AppConnection().Close();
-        return 0;
+    // Without a usable database the program ends: one box says why, which a signal closes.
+    std::string created, failure;
+    if (!OpenStartDatabase(line.database, &created, &failure)) {
+        ShowMessage(nullptr, QString::fromStdString(failure), MbButtons::kOk, MbIcon::kError);
+        return kNoDatabaseExit;
     }
+    std::unique_ptr<QWidget> firstStartNotice;
+    if (!created.empty()) firstStartNotice = ShowFirstStartNotice(created);
 
     // The user's own choices of serial adapters and sound output, before anything opens them.
     LoadDeviceChoices();

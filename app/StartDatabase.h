@@ -1,6 +1,6 @@
 // The database of this start: chosen by the data-location rules, made on an installed program's
-// first start, then opened as the application connection. Every failure is shown once and the
-// program goes on without a database.
+// first start, checked, then opened as the application connection. A file that cannot be used ends
+// the start before anything runs on it: no schedule, no frame, no login.
 #pragma once
 
 #include <memory>
@@ -10,9 +10,14 @@ class QWidget;
 
 namespace lumetra {
 
-// `option` is the --database PATH of the command line, or empty. When the database was just made,
-// *notice becomes a box that tells the operator so, with the delivered login. It does not wait for
-// an answer, so the schedule and the link start meanwhile; the caller keeps it while Qt runs.
-bool OpenStartDatabase(const std::string& option, std::unique_ptr<QWidget>* notice);
+// `option` is the --database PATH of the command line, or empty. A file that is missing, not a
+// database, empty, unreadable or without a table the program needs is refused: false, with
+// *failure saying which file, what is wrong and what to do, also written to standard error. When
+// the database was just made, *created tells the operator so, with the delivered login.
+bool OpenStartDatabase(const std::string& option, std::string* created, std::string* failure);
+
+// The first start's notice as a box that does not wait for an answer, so the schedule and the
+// link start meanwhile; the caller keeps it while Qt runs.
+std::unique_ptr<QWidget> ShowFirstStartNotice(const std::string& text);
 
 }  // namespace lumetra

@@ -1,9 +1,12 @@
-// Start-up of the program: one instance per user, the database opened once with one message when
-// it cannot be, and port errors from the link threads.
+// Start-up of the program: one instance per user, a database that cannot be used ending the start
+// with one message, and port errors from the link threads.
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QRandomGenerator>
 #include <condition_variable>
 #include <optional>
 #include <thread>
@@ -66,23 +69,10 @@ private slots:
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("取消"));
     }
 
-    // Started on a database that cannot be opened: one message, and the window still comes up and
-    // runs its timers quietly, at midnight too. A crashed instance leaves its socket file behind,
-    // nobody listening on it: the next start is the first all the same, and every later start ends
-    // and brings the window forward.
-    void missingDatabaseIsReportedOnceAndLaterStartsRestoreTheWindow() {
-        CMainRig rig(LocalTime(2026, 3, 6, 0, 0, 10), [&] {
-            AppConnection().Close();
-            QVERIFY(!OpenAppDatabase("/nonexistent/dbinfo.mdb"));
-        });
-        QVERIFY(!AppConnection().IsOpen());
-        QCOMPARE(rig.boxes.shown.size(), size_t(1));
-        QVERIFY(rig.boxes.shown.at(0).text.contains("dbinfo.mdb"));  // says which file
-        rig.Station().FlushPort();
-        rig.main->RefreshClock();
-        QTRY_VERIFY(rig.link.IsLinkUp());  // the heartbeat is answered
-        QCOMPARE(rig.boxes.shown.size(), size_t(1));
-
+    // A crashed instance leaves its socket file behind, nobody listening on it: the next start is the
+    // first all the same, and every later start ends and brings the window forward.
+    void laterStartsRestoreTheWindowOfTheFirst() {
+        CMainRig rig(LocalTime(2026, 3, 6, 0, 0, 10));
         const QString name = UniqueName();
         const QByteArray socketFile = QFile::encodeName(QDir::tempPath() + "/" + name);
         sockaddr_un address{};
@@ -104,6 +94,74 @@ private slots:
             QTRY_COMPARE(raised.count(), start);
             QTRY_VERIFY(!rig.main->isMinimized());
             QVERIFY(rig.main->isVisible());
+        }
+    }
+
+    // A database file that is random bytes, empty, unreadable or without a table the program needs,
+    // with and without a window: one message on standard error names the file, what is wrong and
+    // what to do, and the program ends with a non-zero status; the window's box closes on a
+    // termination signal, and the program ends within 3 s of it.
+    void anUnusableDatabaseEndsTheStart() {
+        TempDir dir;
+        {
+            TestDatabase delivered;
+            delivered.Db().ExecuteSql("drop table shut_down");
+            delivered.Db().Close();
+            QVERIFY(QFile::copy(ToQ(delivered.Path()), ToQ(dir.File("without-table.mdb"))));
+        }
+        QFile random(ToQ(dir.File("random.mdb")));
+        QVERIFY(random.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 4096; ++i) random.putChar(char(QRandomGenerator::global()->bounded(256)));
+        random.close();
+        QVERIFY(QFile(ToQ(dir.File("empty.mdb"))).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::copy(ToQ(dir.File("without-table.mdb")), ToQ(dir.File("unreadable.mdb"))));
+        QVERIFY(QFile::setPermissions(ToQ(dir.File("unreadable.mdb")), {}));
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"})
+            environment.insert(name, ToQ(dir.Path()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("LUMETRA_COM1", ToQ(dir.File("no-transmitter")));
+        const std::pair<const char*, const char*> rows[] = {{"random.mdb", "不是可用的数据库"},
+                                                            {"empty.mdb", "是空文件"},
+                                                            {"unreadable.mdb", "无法读写"},
+                                                            {"without-table.mdb", "缺少表 shut_down"}};
+        for (const auto& [file, wrong] : rows) {
+            for (const bool headless : {false, true}) {
+                const QString path = ToQ(dir.File(file));
+                const QString context = QString("%1%2").arg(file, headless ? " --headless" : "");
+                QProcess lumetra;
+                lumetra.setProcessEnvironment(environment);
+                // Even as root the unreadable file stays unreadable to the program.
+                lumetra.setChildProcessModifier([] {
+                    ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+                    ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+                });
+                QStringList arguments{"--database", path};
+                if (headless) arguments << "--headless";
+                lumetra.start(LUMETRA_PROGRAM_PATH, arguments);
+                QVERIFY2(lumetra.waitForStarted(5000), qPrintable(context));
+                QString message;
+                const auto read = [&] {
+                    return message += QString::fromUtf8(lumetra.readAllStandardError());
+                };
+                QElapsedTimer signalled;
+                if (!headless) {
+                    QTRY_VERIFY2_WITH_TIMEOUT(read().contains("现在退出"), qPrintable(context), 10000);
+                    QVERIFY2(lumetra.state() == QProcess::Running, qPrintable(context));  // the box is open
+                    signalled.start();
+                    ::kill(static_cast<pid_t>(lumetra.processId()), SIGTERM);
+                }
+                QVERIFY2(lumetra.waitForFinished(10000), qPrintable(context));
+                if (!headless) QVERIFY2(signalled.elapsed() < 3000, qPrintable(context));
+                read();
+                QCOMPARE(lumetra.exitStatus(), QProcess::NormalExit);
+                QVERIFY2(lumetra.exitCode() != 0, qPrintable(context));
+                QVERIFY2(message.count("数据库无法使用") == 1, qPrintable(context + ": " + message));
+                for (const QString& part :
+                     {path, QString(wrong), QString("lumetra-initdb " + path), QString("--database")})
+                    QVERIFY2(message.contains(part), qPrintable(context + ": " + message));
+            }
         }
     }
 
