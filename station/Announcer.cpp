@@ -5,6 +5,7 @@
 #include "base/Logger.h"
 #include "schedule/Scheduler.h"
 #include "schedule/SwitchBoard.h"
+#include "schedule/SwitchLedger.h"
 #include "station/Playback.h"
 
 namespace lumetra {
@@ -45,14 +46,24 @@ void CAnnouncer::Stop() {
 
 void CAnnouncer::StartPaging(const ChannelFlags& zones) {
     m_stopAsked = false;
+    m_talkWaiting = true;
     m_thread.Post([this, zones] {
-        if (m_on) return;
+        m_talkWaiting = false;
+        const bool speaking = m_on && m_spoken;  // a spoken file cut short for this talk
+        if (m_on && !speaking) return;
+        // Ended by the operator before it began: nothing is switched on for it.
+        if (m_stopAsked) {
+            if (speaking) End();
+            return;
+        }
         const std::string microphone = MicrophoneSource();
         if (microphone.empty()) {
             Logger().Log("announce: no microphone");
+            if (speaking) End();
             Say(kNoMicrophoneText);
             return;
         }
+        if (speaking) End(zones);
         Begin(zones, false);
         if (!PlayChime()) return End();
         if (const std::string error = m_live.Start(microphone); !error.empty()) {
@@ -79,6 +90,8 @@ void CAnnouncer::Speak(const ChannelFlags& zones, const std::string& file) {
         if (m_on) return;
         Begin(zones, true);
         if (PlayChime()) PlayThrough({}, file);
+        // A talk asked for meanwhile takes over from here, so what played stays paused.
+        if (m_talkWaiting && !m_stopAsked) return;
         End();
     });
 }
@@ -94,13 +107,19 @@ void CAnnouncer::Begin(const ChannelFlags& zones, bool spoken) {
     if (m_changed) m_changed();
 }
 
-void CAnnouncer::End() {
+void CAnnouncer::End(std::optional<ChannelFlags> next) {
     m_microphoneOn = false;
     m_live.Stop();
-    m_scheduler.ReleaseChannels(m_zones);
-    m_playback.Interrupt(false);
-    m_on = false;
-    Logger().Log("announce: ended");
+    if (next) {
+        // The next announcement follows at once: its receivers stay on and what played stays paused.
+        m_scheduler.ReleaseChannels(ChannelsNotIn(m_zones, *next));
+        Logger().Log("announce: the spoken text gives way to the microphone");
+    } else {
+        m_scheduler.ReleaseChannels(m_zones);
+        m_playback.Interrupt(false);
+        m_on = false;
+        Logger().Log("announce: ended");
+    }
     if (m_recorded) m_recorded(m_spoken ? HistoryKind::kSpeechEnd : HistoryKind::kTalkEnd, m_zones);
     if (m_changed) m_changed();
 }
@@ -124,7 +143,7 @@ bool CAnnouncer::PlayThrough(const std::string& source, const std::string& file)
     }
     std::string error;
     while (!m_live.WaitForEnd(kStopCheck, &error))
-        if (m_stopAsked) return false;
+        if (m_stopAsked || (m_spoken && m_talkWaiting)) return false;
     if (!error.empty()) Say("无法播放（" + error + "）。");
     return error.empty() && !m_stopAsked;
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ public:
     void Stop();
 
     // The microphone to `zones` until StopPaging. Without a microphone nothing is switched and the
-    // operator is told.
+    // operator is told. A spoken file on air gives way to it: it ends at once, and the talk follows
+    // with what played still paused.
     void StartPaging(const ChannelFlags& zones);
     // Ends the live announcement, or a spoken file before its end.
     void StopPaging();
@@ -60,7 +62,8 @@ public:
 
 private:
     void Begin(const ChannelFlags& zones, bool spoken);
-    void End();
+    // `next`: the receivers of the announcement that takes over at once.
+    void End(std::optional<ChannelFlags> next = {});
     bool PlayChime();
     // Plays a source that ends (a launch description, or else `file`) to its end; false when cut
     // short or when it would not play.
@@ -77,6 +80,7 @@ private:
     bool m_spoken = false;  // what is on air is a spoken file, not the microphone
     std::atomic<bool> m_on{false};
     std::atomic<bool> m_stopAsked{false};
+    std::atomic<bool> m_talkWaiting{false};  // a talk is asked for: a spoken file gives way
     std::atomic<bool> m_microphoneOn{false};
     std::atomic<int64_t> m_chimeBuffers{0};
     std::mutex m_lock;
