@@ -19,9 +19,12 @@
 #include "app/ShutdownNotice.h"
 #include "app/TerminationSignals.h"
 #include "base/Logger.h"
+#include "pages/AnnouncementGroup.h"
+#include "pages/AudioOutputBox.h"
 #include "pages/DatabaseGroup.h"
 #include "pages/DbErrorReport.h"
 #include "pages/DlgLogin.h"
+#include "pages/DlgSpeech.h"
 #include "pages/HistoryPage.h"
 #include "pages/LedPage.h"
 #include "pages/PlayPage.h"
@@ -213,6 +216,10 @@ void CMainWindow::ConnectZonePages() {
                 editor->RememberMoveZones(target, former);
                 editor->LoadZoneTree();
             });
+    connect(m_settingsPage->MonitorOutput(), &CAudioOutputBox::Chosen, this, [this] {
+        if (CDlgSpeech* speech = m_zoneControlPage->Announcement()->SpeechDialog())
+            speech->ShowMonitorChoice();
+    });
 }
 
 void CMainWindow::ReloadPages() {
@@ -356,6 +363,9 @@ bool CMainWindow::event(QEvent* event) {
     }
     if (event->type() == CWindowEvent::TypeOf(WindowMessage::kEmergency)) {
         m_emergency->Show();
+        // Its start stops 试听 too.
+        CDlgSpeech* speech = m_zoneControlPage->Announcement()->SpeechDialog();
+        if (speech && m_services.station.InEmergency()) speech->StopListening();
         return true;
     }
     if (event->type() == CWindowEvent::TypeOf(WindowMessage::kHistoryFailure)) {

@@ -10,8 +10,9 @@ namespace {
 
 constexpr const char* kDeviceClass = "Audio/Sink";
 
-std::mutex g_lock;  // guards g_chosen: set on the user-interface thread, read where media open
+std::mutex g_lock;  // guards both choices: set on the user-interface thread, read where media open
 std::string g_chosen;
+std::string g_monitor;
 
 // Calls `visit` with each audio output and its display name until it returns true.
 template <typename Visit>
@@ -75,6 +76,32 @@ GstElement* MakeAudioSink(std::string* error) {
     }
     GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr);
     if (!sink) *error = "The audio output \"autoaudiosink\" is not available.";
+    return sink;
+}
+
+void SetChosenMonitorOutput(const std::string& name) {
+    std::lock_guard lock(g_lock);
+    g_monitor = name;
+}
+
+std::string ChosenMonitorOutput() {
+    std::lock_guard lock(g_lock);
+    return g_monitor;
+}
+
+bool HasMonitorOutput() {
+    std::lock_guard lock(g_lock);
+    return !g_monitor.empty() && g_monitor != g_chosen;
+}
+
+GstElement* MakeMonitorSink(std::string* error) {
+    const std::string monitor = ChosenMonitorOutput();
+    if (!HasMonitorOutput()) {
+        *error = "没有选择监听输出。";
+        return nullptr;
+    }
+    GstElement* sink = ChosenDeviceSink(monitor);
+    if (!sink) *error = "监听输出“" + monitor + "”未连接。";
     return sink;
 }
 

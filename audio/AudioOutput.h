@@ -3,6 +3,8 @@
 // and on every change. With no choice, or when the chosen device has gone, playback goes to the
 // default output and the log says so. The environment variable LUMETRA_AUDIO_SINK names an element
 // that takes the audio instead of both (for example "fakesink" for tests and machines without sound).
+// A second output, the monitor, lets the operator hear a text before it goes on air ("试听"): it is
+// one of the outputs other than the broadcast one, and there is no default in its place.
 #pragma once
 
 #include <gst/gst.h>
@@ -22,6 +24,15 @@ std::string ChosenAudioOutput();
 
 // A new (floating) sink element for the output in force, or nullptr with *error set.
 GstElement* MakeAudioSink(std::string* error);
+
+// The monitor output; empty when none is chosen.
+void SetChosenMonitorOutput(const std::string& name);
+std::string ChosenMonitorOutput();
+// A monitor is chosen, and it is not the output chosen for the broadcast.
+bool HasMonitorOutput();
+// A new (floating) sink element for the monitor, or nullptr with *error (for the operator) set when
+// none is chosen or it is not connected: never the broadcast output in its place.
+GstElement* MakeMonitorSink(std::string* error);
 
 // A new element of `factory` that renders in real time: a silent sink left unsynchronised would
 // race to the end.

@@ -66,7 +66,8 @@ std::string CLiveAudio::Run(GstElement* input, bool linkNow) {
     m_peak = 0;
     m_arrivalNs = -1;
     std::string sinkError;
-    GstElement* sink = MakeAudioSink(&sinkError);
+    GstElement* sink =
+        m_route == AudioRoute::kMonitor ? MakeMonitorSink(&sinkError) : MakeAudioSink(&sinkError);
     if (!sink) {
         gst_object_unref(gst_object_ref_sink(input));
         return sinkError;

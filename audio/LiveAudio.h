@@ -1,6 +1,7 @@
 // Live sound to the output that feeds the transmitter: the PC's microphone (or another source)
-// through a GStreamer pipeline with small buffers, for the operator's spoken announcements. What
-// reaches the output is watched at the output's input: how many buffers, how loud, how late.
+// through a GStreamer pipeline with small buffers, for the operator's spoken announcements; or a
+// file to the monitor output, which only the operator hears. What reaches the output is watched at
+// the output's input: how many buffers, how loud, how late.
 #pragma once
 
 #include <gst/gst.h>
@@ -12,18 +13,21 @@
 
 namespace lumetra {
 
+enum class AudioRoute { kBroadcast, kMonitor };
+
 class CLiveAudio {
 public:
     static constexpr gint64 kSourceBufferUs = 20000;  // what the source holds before it hands on
     static constexpr gint64 kSourcePeriodUs = 10000;  // the size of one captured buffer
 
-    CLiveAudio() = default;
+    explicit CLiveAudio(AudioRoute route = AudioRoute::kBroadcast) : m_route(route) {}
     ~CLiveAudio();
     CLiveAudio(const CLiveAudio&) = delete;
     CLiveAudio& operator=(const CLiveAudio&) = delete;
 
     // Builds `source` (a launch description such as "autoaudiosrc") -> convert -> resample -> the
-    // output in force, and starts it. Returns an error text, empty on success.
+    // output in force (the broadcast's or the monitor), and starts it. Returns an error text, empty on
+    // success.
     std::string Start(const std::string& source);
     // The same with the decoded audio file at `path` as the source.
     std::string StartFile(const std::string& path);
@@ -44,6 +48,7 @@ private:
     std::string Run(GstElement* input, bool linkNow);
     static GstPadProbeReturn OnBuffer(GstPad* pad, GstPadProbeInfo* info, gpointer self);
 
+    const AudioRoute m_route;
     GstElement* m_pipeline = nullptr;
     std::atomic<int64_t> m_buffers{0};
     std::atomic<int> m_peak{0};

@@ -7,11 +7,12 @@
 #include "widgets/UserSettings.h"
 
 namespace lumetra {
-CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
+
+CAudioOutputBox::CAudioOutputBox(OutputRole role, QWidget* parent) : QComboBox(parent), m_role(role) {
     // A fixed width: the page keeps its layout whatever names the machine reports.
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(24);
-    Fill({});
+    Refill();
     connect(this, &QComboBox::activated, this, &CAudioOutputBox::OnChosen);
     auto probe = [box = QPointer<CAudioOutputBox>(this)](std::stop_token stop) {
         QStringList outputs;
@@ -20,30 +21,46 @@ CAudioOutputBox::CAudioOutputBox(QWidget* parent) : QComboBox(parent) {
         // Queued to the user-interface thread, where the pointer is read; dropped when the box has
         // gone meanwhile.
         QMetaObject::invokeMethod(QCoreApplication::instance(), [box, outputs] {
-            if (box) box->Fill(outputs);
+            if (!box) return;
+            box->m_outputs = outputs;
+            box->Refill();
+            emit box->Listed();
         });
     };
     m_probe = CWorkerThread("the sound output probe", std::move(probe));
 }
 
-void CAudioOutputBox::Fill(const QStringList& outputs) {
+void CAudioOutputBox::Refill() {
+    const bool monitor = m_role == OutputRole::kMonitor;
+    const QString broadcast = QString::fromStdString(ChosenAudioOutput());
+    // One output cannot be both: the broadcast keeps it.
+    if (monitor && !broadcast.isEmpty() && ChosenMonitorOutput() == broadcast.toStdString()) Choose({});
     clear();
-    addItem(QStringLiteral("默认输出"), QString());
-    for (const QString& name : outputs) addItem(name, name);
-    const QString chosen = QString::fromStdString(ChosenAudioOutput());
+    addItem(monitor ? QStringLiteral("不监听") : QStringLiteral("默认输出"), QString());
+    for (const QString& name : m_outputs)
+        if (!monitor || name != broadcast) addItem(name, name);
+    const QString chosen = QString::fromStdString(monitor ? ChosenMonitorOutput() : ChosenAudioOutput());
     int index = findData(chosen);
-    if (index < 0) {  // not there now: playback uses the default output until it returns
+    if (index < 0) {  // not there now: the broadcast uses the default output until it returns
         addItem(QStringLiteral("%1（未连接）").arg(chosen), chosen);
         index = count() - 1;
     }
     setCurrentIndex(index);
-    emit Listed();
 }
 
 void CAudioOutputBox::OnChosen(int index) {
-    const std::string name = itemData(index).toString().toStdString();
-    CUserSettings().SetAudioOutput(name);
-    SetChosenAudioOutput(name);
+    Choose(itemData(index).toString().toStdString());
+    emit Chosen();
+}
+
+void CAudioOutputBox::Choose(const std::string& name) {
+    if (m_role == OutputRole::kMonitor) {
+        CUserSettings().SetMonitorOutput(name);
+        SetChosenMonitorOutput(name);
+    } else {
+        CUserSettings().SetAudioOutput(name);
+        SetChosenAudioOutput(name);
+    }
 }
 
 }  // namespace lumetra

@@ -14,10 +14,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "audio/AudioOutput.h"
+#include "audio/LiveAudio.h"
 #include "station/Station.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
+namespace {
+
+constexpr std::chrono::milliseconds kStopCheck{20};
+
+}  // namespace
 
 std::string SpeechCacheFolder() {
     return (QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/lumetra/speech")
@@ -43,6 +50,8 @@ CDlgSpeech::CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZo
     showSpeed(m_speed->value());
     connect(m_speed, &QSlider::valueChanged, this, showSpeed);
     m_listen = new QPushButton(QStringLiteral("试听"), this);
+    m_stopListening = new QPushButton(QStringLiteral("停止试听"), this);
+    m_stopListening->setEnabled(false);
     m_play = new QPushButton(QStringLiteral("立即广播"), this);
     m_save = new QPushButton(QStringLiteral("另存为..."), this);
     auto* close = new QPushButton(QStringLiteral("关闭"), this);
@@ -52,15 +61,15 @@ CDlgSpeech::CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZo
     speedRow->addWidget(m_speed, 1);
     speedRow->addWidget(m_speedText);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {m_listen, m_play, m_save, close}) buttons->addWidget(button);
+    for (QPushButton* button : {m_listen, m_stopListening, m_play, m_save, close}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text, 1);
     layout->addLayout(speedRow);
     layout->addLayout(buttons);
     resize(460, 300);
 
-    connect(m_listen, &QPushButton::clicked, this,
-            [this] { Render([this](const std::string& file) { m_station.Announcer().Speak({}, file); }); });
+    connect(m_listen, &QPushButton::clicked, this, &CDlgSpeech::OnListen);
+    connect(m_stopListening, &QPushButton::clicked, this, &CDlgSpeech::StopListening);
     connect(m_play, &QPushButton::clicked, this, &CDlgSpeech::OnPlay);
     connect(m_save, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存朗读的声音"), {},
@@ -68,17 +77,67 @@ CDlgSpeech::CDlgSpeech(CStation& station, std::function<ChannelFlags()> tickedZo
         if (!path.isEmpty()) SaveTo(path);
     });
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    ShowMonitorChoice();
 }
 
 void CDlgSpeech::done(int result) {
     // Closed mid-render: the render is cut short and its result dropped.
     m_render.Release();
     EnableButtons(true);
+    StopListening();
     QDialog::done(result);
 }
 
 void CDlgSpeech::EnableButtons(bool enable) {
-    for (QPushButton* button : {m_listen, m_play, m_save}) button->setEnabled(enable);
+    m_rendering = !enable;
+    for (QPushButton* button : {m_play, m_save}) button->setEnabled(enable);
+    ShowMonitorChoice();
+}
+
+void CDlgSpeech::ShowMonitorChoice() {
+    const bool monitor = HasMonitorOutput();
+    m_listen->setEnabled(monitor && !m_rendering);
+    m_listen->setToolTip(monitor ? QString() : QString::fromUtf8(kNoMonitorText));
+}
+
+void CDlgSpeech::OnListen() {
+    if (m_station.InEmergency()) {
+        ShowMessage(this, QString::fromUtf8(kInEmergencyText), MbButtons::kOk, MbIcon::kWarning);
+        return;
+    }
+    Render([this](const std::string& file) { Listen(file); });
+}
+
+void CDlgSpeech::Listen(const std::string& file) {
+    if (m_station.InEmergency()) {  // it began during the render
+        ShowMessage(this, QString::fromUtf8(kInEmergencyText), MbButtons::kOk, MbIcon::kWarning);
+        return;
+    }
+    m_stopListening->setEnabled(true);
+    auto play = [dialog = QPointer<CDlgSpeech>(this), file](std::stop_token stop) {
+        CLiveAudio monitor(AudioRoute::kMonitor);
+        std::string error = monitor.StartFile(file);
+        while (error.empty() && !stop.stop_requested() && !monitor.WaitForEnd(kStopCheck, &error)) {
+        }
+        monitor.Stop();
+        if (stop.stop_requested()) return;
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [dialog, stop, error] {
+            if (dialog && !stop.stop_requested()) dialog->OnListened(error);
+        });
+    };
+    m_listening = CWorkerThread("the monitor playback", std::move(play));
+}
+
+void CDlgSpeech::OnListened(const std::string& error) {
+    m_stopListening->setEnabled(false);
+    if (!error.empty())
+        ShowMessage(this, QStringLiteral("无法试听：%1").arg(QString::fromStdString(error)), MbButtons::kOk,
+                    MbIcon::kWarning);
+}
+
+void CDlgSpeech::StopListening() {
+    m_listening.Release();
+    m_stopListening->setEnabled(false);
 }
 
 void CDlgSpeech::OnPlay() {

@@ -64,9 +64,17 @@ CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
     portRows->addWidget(m_portDevice, 1, 1, 1, 2);
 
     auto* soundGroup = new QGroupBox(QStringLiteral("声音输出"), this);
-    m_audioOutput = new CAudioOutputBox(soundGroup);
-    auto* soundRow = new QHBoxLayout(soundGroup);
-    soundRow->addWidget(m_audioOutput, 1);
+    m_audioOutput = new CAudioOutputBox(OutputRole::kBroadcast, soundGroup);
+    m_monitorOutput = new CAudioOutputBox(OutputRole::kMonitor, soundGroup);
+    auto* soundRows = new QGridLayout(soundGroup);
+    soundRows->addWidget(new QLabel(QStringLiteral("广播输出"), soundGroup), 0, 0);
+    soundRows->addWidget(m_audioOutput, 0, 1);
+    soundRows->addWidget(new QLabel(QStringLiteral("监听输出"), soundGroup), 1, 0);
+    soundRows->addWidget(m_monitorOutput, 1, 1);
+    soundRows->setColumnStretch(1, 1);
+    connect(m_audioOutput, &CAudioOutputBox::Chosen, m_monitorOutput, &CAudioOutputBox::Refill);
+    // A monitor dropped for the broadcast's sake is a change of the monitor too.
+    connect(m_audioOutput, &CAudioOutputBox::Chosen, m_monitorOutput, &CAudioOutputBox::Chosen);
 
     m_alarmGroup = new CAlarmFileGroup(this);
     m_autostartGroup = new CAutostartGroup(this);

@@ -1,8 +1,8 @@
 // The system settings page. Its left half: the automatic shutdown group, the serial-port group,
 // whose list and button the station's port choice follows and drives, and which shows the device
-// of the chosen port, the sound output, the start-with-the-system group, whose box the main window
-// ticks at start, the database's backup and restore, and the version. Its right half: the zone
-// editor.
+// of the chosen port, the sound outputs of the broadcast and of the monitor, the start-with-the-system group,
+// whose box the main window ticks at start, the database's backup and restore, and the version. Its right
+// half: the zone editor.
 #pragma once
 
 #include "link/PortSelection.h"
@@ -44,6 +44,8 @@ public:
     QPushButton* ConnectButton() const { return m_connect; }
     CPortDeviceBox* PortDevice() const { return m_portDevice; }
     CAudioOutputBox* AudioOutput() const { return m_audioOutput; }
+    // Where "试听" plays; its Chosen() says the choice may have changed.
+    CAudioOutputBox* MonitorOutput() const { return m_monitorOutput; }
     QCheckBox* StartWithSystemBox() const;
     CShutdownGroup* ShutdownGroup() const { return m_shutdownGroup; }
     CAutostartGroup* AutostartGroup() const { return m_autostartGroup; }
@@ -67,6 +69,7 @@ private:
     QPushButton* m_connect;
     CPortDeviceBox* m_portDevice;
     CAudioOutputBox* m_audioOutput;
+    CAudioOutputBox* m_monitorOutput;
     CAutostartGroup* m_autostartGroup;
     CAlarmFileGroup* m_alarmGroup;
     CDatabaseGroup* m_databaseGroup;

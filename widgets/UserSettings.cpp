@@ -7,6 +7,7 @@ namespace lumetra {
 namespace {
 
 const QString kAudioOutputKey = QStringLiteral("audio/output");
+const QString kMonitorOutputKey = QStringLiteral("audio/monitor");
 const QString kAlarmKey = QStringLiteral("emergency/alarmFile");
 
 QString PortKey(int number) {
@@ -33,6 +34,14 @@ void CUserSettings::SetAudioOutput(const std::string& output) {
     SetText(kAudioOutputKey, output);
 }
 
+std::string CUserSettings::MonitorOutput() const {
+    return Text(kMonitorOutputKey);
+}
+
+void CUserSettings::SetMonitorOutput(const std::string& output) {
+    SetText(kMonitorOutputKey, output);
+}
+
 std::string CUserSettings::AlarmFile() const {
     return Text(kAlarmKey);
 }
@@ -56,6 +65,7 @@ void LoadDeviceChoices() {
     const CUserSettings settings;
     for (int number = 1; number <= 4; ++number) SetChosenPortDevice(number, settings.PortDevice(number));
     SetChosenAudioOutput(settings.AudioOutput());
+    SetChosenMonitorOutput(settings.MonitorOutput());
 }
 
 }  // namespace lumetra

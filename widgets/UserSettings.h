@@ -1,7 +1,7 @@
 // The user's own choices, kept apart from the shared database: the serial device of each port, the
-// sound output and the emergency's alarm file, in $XDG_CONFIG_HOME/lumetra/lumetra.conf (by
-// default ~/.config/lumetra/). Read by the settings page and by the program's start, with or
-// without a window; an empty choice means the default and is not stored.
+// sound output, the monitor output and the emergency's alarm file, in $XDG_CONFIG_HOME/lumetra/lumetra.conf
+// (by default ~/.config/lumetra/). Read by the settings page and by the program's start, with or without a
+// window; an empty choice means the default and is not stored.
 #pragma once
 
 #include <QSettings>
@@ -18,6 +18,9 @@ public:
     void SetPortDevice(int number, const std::string& device);
     std::string AudioOutput() const;
     void SetAudioOutput(const std::string& output);
+    // Where "试听" plays; empty for none.
+    std::string MonitorOutput() const;
+    void SetMonitorOutput(const std::string& output);
     // The file the emergency plays; empty for the siren.
     std::string AlarmFile() const;
     void SetAlarmFile(const std::string& path);
@@ -29,7 +32,7 @@ private:
     QSettings m_settings;
 };
 
-// Hands the stored serial devices to the link and the sound output to playback; run once at
+// Hands the stored serial devices to the link and the sound outputs to playback; run once at
 // start, before the link opens a port.
 void LoadDeviceChoices();
 

@@ -6,17 +6,22 @@
 // next click) or held (ends on release), refused without ticks or without a microphone; the spoken
 // text dialog refusing an empty text, saving a file, playing it to the ticked receivers, and
 // dropping a render when closed.
+#include <climits>
 #include <csignal>
 
 #include "AppTestKit.h"
 #include "app/EmergencyControl.h"
 #include "app/TerminationSignals.h"
+#include "audio/AudioOutput.h"
 #include "audio/SirenTone.h"
 #include "base/WorkerThread.h"
 #include "pages/AlarmFileGroup.h"
 #include "pages/AnnouncementGroup.h"
+#include "pages/AudioOutputBox.h"
 #include "pages/DlgSpeech.h"
 #include "station/EmergencyAlarm.h"
+#include "store/HistoryTable.h"
+#include "tests/support/TestSoundCard.h"
 #include "widgets/CheckTree.h"
 #include "widgets/PathLabel.h"
 #include "widgets/StaticEx.h"
@@ -40,7 +45,19 @@ class OperatorBroadcastTest : public QObject {
     // What an emergency would play now.
     static QString Alarm() { return ToQ(EmergencyAlarmFile(CUserSettings().AlarmFile())); }
 
+    // Lines of the history other than the link's.
+    static size_t NonLinkLines() {
+        std::vector<HistoryRecord> lines = CHistoryTable(AppConnection()).Records(0, INT_MAX);
+        return std::count_if(lines.begin(), lines.end(),
+                             [](const HistoryRecord& line) { return line.kind != RecordKind::kLink; });
+    }
+
 private slots:
+    // "试听" plays on the tests' own sound card.
+    void initTestCase() {
+        QVERIFY(RegisterTestSoundCard());
+        SetChosenMonitorOutput(kTestCardName);
+    }
     void init() { qputenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440"); }
 
     // The frames of an emergency's start and stop: HistoryTest.SendsAnnouncementsEmergencies...
@@ -196,6 +213,117 @@ private slots:
         const CSpeechRenderer cache(SpeechCacheFolder());
         QVERIFY(QFileInfo::exists(ToQ(cache.CachePath("好", CSpeechRenderer::kSlowest))));
         QVERIFY(!QFileInfo::exists(ToQ(cache.CachePath(longText.toStdString(), CSpeechRenderer::kSlowest))));
+    }
+
+    // "试听" plays on the monitor output chosen on the settings page, and only there: the operator's
+    // list plays on, no receiver is switched, no history line is written. Without a monitor it is
+    // disabled and says where to choose one; its stop button and closing the dialog stop it; an
+    // emergency stops it and refuses it.
+    void listeningPlaysOnTheMonitorOnly() {
+        SetChosenMonitorOutput("");
+        CMainRig rig(kMondayMorning);
+        rig.LogIn();
+        Click(rig.main->Button(CMainWindow::kPlay));
+        CAnnouncementGroup& group = *rig.main->ZoneControlPage()->Announcement();
+        Click(group.SpeechButton());
+        CDlgSpeech& dialog = *group.SpeechDialog();
+        QPushButton* listen = dialog.ListenButton();
+        QVERIFY(!listen->isEnabled());
+        QVERIFY(listen->toolTip().contains("监听输出"));
+
+        CAudioOutputBox& monitor = *rig.main->SettingsPage()->MonitorOutput();
+        const QString card = QString::fromUtf8(kTestCardName);
+        QTRY_VERIFY_WITH_TIMEOUT(monitor.findData(card) > 0, 5000);
+        monitor.setCurrentIndex(monitor.findData(card));
+        emit monitor.activated(monitor.currentIndex());
+        QVERIFY(listen->isEnabled());
+        QCOMPARE(CUserSettings().MonitorOutput(), std::string(kTestCardName));
+
+        CPlayback& playback = rig.Station().Playback();
+        playback.SetOperatorList({Fixture(kWav)});
+        playback.Play(-1);
+        QTRY_COMPARE(playback.State().status, PlayStatus::kPlaying);
+        const size_t lines = NonLinkLines();
+        QSignalSpy done(&dialog, &CDlgSpeech::Done);
+        dialog.TextEdit()->setPlainText(QStringLiteral("请注意，这是试听。").repeated(4));
+        const int64_t heard = TestCardBuffers();
+        Click(listen);
+        QVERIFY(done.wait(10000));
+        QTRY_VERIFY(TestCardBuffers() > heard);
+        QCOMPARE(playback.State().status, PlayStatus::kPlaying);
+        QVERIFY(dialog.StopListeningButton()->isEnabled());
+        Click(dialog.StopListeningButton());
+        QTRY_COMPARE(TestCardSinks(), 0);
+        QVERIFY(!dialog.StopListeningButton()->isEnabled());
+
+        Click(listen);
+        QVERIFY(done.wait(5000));
+        QTRY_COMPARE(TestCardSinks(), 1);
+        dialog.close();
+        QTRY_COMPARE(TestCardSinks(), 0);
+        // The history has no new line; a frame sent now arrives with no receiver switched on before it.
+        QCOMPARE(NonLinkLines(), lines);
+        rig.Station().ToggleOutlet(4);
+        std::vector<std::string> before;
+        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 4", 5000, nullptr, &before));
+        for (const std::string& frame : before)
+            QVERIFY2(frame.find("channels on") == std::string::npos, frame.c_str());
+
+        Click(group.SpeechButton());
+        Click(listen);
+        QVERIFY(done.wait(5000));
+        QTRY_COMPARE(TestCardSinks(), 1);
+        rig.Station().StartEmergency("");
+        QTRY_COMPARE(TestCardSinks(), 0);
+        Click(listen);
+        QCOMPARE(rig.boxes.Texts().back(), QString(CDlgSpeech::kInEmergencyText));
+        rig.Station().StopEmergency();
+    }
+
+    // "讲话" while a spoken text plays to 005CH: the text ends at once, the talk's receivers come on
+    // without any going off between, the microphone goes on air, and the history keeps the text's
+    // start and end before the talk's.
+    void aTalkTakesOverFromASpokenText() {
+        CMainRig rig(kMondayMorning);
+        rig.LogIn();
+        Click(rig.main->Button(CMainWindow::kPlay));
+        CCheckTree::SetCheck(Item(rig.main->ZoneControlPage()->Tree(), "005CH"), true);
+        CAnnouncementGroup& group = *rig.main->ZoneControlPage()->Announcement();
+        CAnnouncer& announcer = rig.Station().Announcer();
+        Click(group.SpeechButton());
+        CDlgSpeech& dialog = *group.SpeechDialog();
+        QSignalSpy done(&dialog, &CDlgSpeech::Done);
+        dialog.TextEdit()->setPlainText(
+            QStringLiteral("请各位老师同学注意，下午三点在礼堂开会。").repeated(3));
+        dialog.SpeedSlider()->setValue(CSpeechRenderer::kSlowest);
+        Click(dialog.PlayButton());
+        QVERIFY(done.wait(10000));
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 5", 5000));
+        QTRY_VERIFY(announcer.IsOn());
+
+        CCheckTree::SetCheck(Item(rig.main->ZoneControlPage()->Tree(), "006CH"), true);
+        Click(group.TalkButton());
+        std::vector<std::string> between;
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels on: 5-6", 5000, nullptr, &between));
+        for (const std::string& frame : between)
+            QVERIFY2(frame.find("channels off") == std::string::npos, frame.c_str());
+        QTRY_VERIFY_WITH_TIMEOUT(announcer.IsLive(), 5000);
+        QCOMPARE(group.TalkButton()->text(), QString(CAnnouncementGroup::kEndTalkText));
+        Click(group.TalkButton());
+        QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: 5-6", 5000));
+        QTRY_VERIFY(!announcer.IsOn());
+
+        auto kinds = [] {
+            CHistoryTable history(AppConnection());
+            std::vector<HistoryKind> found;
+            for (const HistoryRecord& line : history.Records(0, INT_MAX))
+                for (const HistoryEventRow& event : history.Events(line.id))
+                    if (event.kind >= HistoryKind::kTalkStart && event.kind <= HistoryKind::kSpeechEnd)
+                        found.push_back(event.kind);
+            return found;
+        };
+        using enum HistoryKind;
+        QTRY_COMPARE(kinds(), (std::vector<HistoryKind>{kSpeechStart, kSpeechEnd, kTalkStart, kTalkEnd}));
     }
 };
 

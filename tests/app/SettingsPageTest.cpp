@@ -18,6 +18,7 @@
 #include "store/Autostart.h"
 #include "store/DatabaseBackup.h"
 #include "store/HistoryTable.h"
+#include "tests/support/TestSoundCard.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/UserSettings.h"
 
@@ -238,7 +239,7 @@ private slots:
         SetChosenPortDevice(2, "");
 
         // The sound output: listed off the page's thread, the default first; the choice is kept.
-        CAudioOutputBox output(nullptr);
+        CAudioOutputBox output(OutputRole::kBroadcast, nullptr);
         QSignalSpy listed(&output, &CAudioOutputBox::Listed);
         QVERIFY(listed.wait(5000));
         QCOMPARE(output.itemText(0), QStringLiteral("默认输出"));
@@ -250,6 +251,23 @@ private slots:
         emit output.activated(0);
         LoadDeviceChoices();
         QCOMPARE(ChosenAudioOutput(), std::string());
+
+        // The monitor lists every output but the broadcast's, and gives up one the broadcast takes.
+        QVERIFY(RegisterTestSoundCard());
+        const QString card = QString::fromUtf8(kTestCardName);
+        CAudioOutputBox broadcast(OutputRole::kBroadcast, nullptr), monitor(OutputRole::kMonitor, nullptr);
+        QObject::connect(&broadcast, &CAudioOutputBox::Chosen, &monitor, &CAudioOutputBox::Refill);
+        QTRY_VERIFY(broadcast.findData(card) > 0 && monitor.findData(card) > 0);
+        QCOMPARE(monitor.itemText(0), QStringLiteral("不监听"));
+        emit monitor.activated(monitor.findData(card));
+        QVERIFY(HasMonitorOutput());
+        emit broadcast.activated(broadcast.findData(card));
+        QVERIFY(!HasMonitorOutput());
+        QCOMPARE(monitor.findData(card), -1);
+        QCOMPARE(monitor.currentIndex(), 0);
+        LoadDeviceChoices();
+        QCOMPARE(ChosenMonitorOutput(), std::string());
+        emit broadcast.activated(0);
     }
 
     // The transmitter hangs up and comes back answering nothing: the button reads "连  接", and the

@@ -6,48 +6,9 @@
 #include <cstdlib>
 
 #include "audio/AudioOutput.h"
+#include "tests/support/TestSoundCard.h"
 
 namespace {
-
-constexpr const char* kCardName = "测试声卡 USB Audio";
-
-struct TestCard {
-    GstDevice parent;
-};
-struct TestCardClass {
-    GstDeviceClass parent_class;
-};
-G_DEFINE_TYPE(TestCard, test_card, GST_TYPE_DEVICE)
-
-GstElement* CreateCardSink(GstDevice*, const gchar*) {
-    return gst_element_factory_make("fakesink", "test-card-sink");
-}
-void test_card_class_init(TestCardClass* type) {
-    GST_DEVICE_CLASS(type)->create_element = CreateCardSink;
-}
-void test_card_init(TestCard*) {}
-
-struct TestCards {
-    GstDeviceProvider parent;
-};
-struct TestCardsClass {
-    GstDeviceProviderClass parent_class;
-};
-G_DEFINE_TYPE(TestCards, test_cards, GST_TYPE_DEVICE_PROVIDER)
-
-GList* ProbeCards(GstDeviceProvider*) {
-    GstCaps* caps = gst_caps_new_any();
-    gpointer card = g_object_new(test_card_get_type(), "display-name", kCardName, "device-class",
-                                 "Audio/Sink", "caps", caps, nullptr);
-    gst_caps_unref(caps);
-    return g_list_append(nullptr, card);
-}
-void test_cards_class_init(TestCardsClass* type) {
-    gst_device_provider_class_set_static_metadata(GST_DEVICE_PROVIDER_CLASS(type), "Test sound cards",
-                                                  "Sink/Audio", "One sound card for the tests", "Lumetra");
-    GST_DEVICE_PROVIDER_CLASS(type)->probe = ProbeCards;
-}
-void test_cards_init(TestCards*) {}
 
 // The element's factory and name, then releases it.
 std::string Describe(GstElement* sink) {
@@ -59,9 +20,8 @@ std::string Describe(GstElement* sink) {
 }
 
 TEST(AudioOutput, ChosenCardElseDefaultAndTheVariableOverBoth) {
-    gst_init(nullptr, nullptr);
-    ASSERT_TRUE(
-        gst_device_provider_register(nullptr, "lumetratestcards", GST_RANK_PRIMARY, test_cards_get_type()));
+    ASSERT_TRUE(lumetra::test::RegisterTestSoundCard());
+    const char* kCardName = lumetra::test::kTestCardName;
     const std::vector<std::string> outputs = lumetra::ListAudioOutputs();
     EXPECT_NE(std::find(outputs.begin(), outputs.end(), kCardName), outputs.end());
 
