@@ -45,6 +45,15 @@ class OperatorBroadcastTest : public QObject {
     // What an emergency would play now.
     static QString Alarm() { return ToQ(EmergencyAlarmFile(CUserSettings().AlarmFile())); }
 
+    // Outlet 4 switched on now reaches the transmitter with no receiver switched on before it.
+    static void ExpectNoReceiverSwitchedOn(CMainRig& rig) {
+        rig.Station().ToggleOutlet(4);
+        std::vector<std::string> before;
+        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 4", 5000, nullptr, &before));
+        for (const std::string& frame : before)
+            QVERIFY2(frame.find("channels on") == std::string::npos, frame.c_str());
+    }
+
     // Lines of the history other than the link's.
     static size_t NonLinkLines() {
         std::vector<HistoryRecord> lines = CHistoryTable(AppConnection()).Records(0, INT_MAX);
@@ -172,12 +181,7 @@ private slots:
         QTRY_COMPARE(rig.boxes.Texts().size(), 2);
         QCOMPARE(rig.boxes.Texts().back(), QString(CAnnouncer::kNoMicrophoneText));
         QCOMPARE(talk->text(), QString(CAnnouncementGroup::kTalkText));
-        // A frame sent after both refusals arrives with no receiver switched on before it.
-        rig.Station().ToggleOutlet(4);
-        std::vector<std::string> before;
-        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 4", 5000, nullptr, &before));
-        for (const std::string& frame : before)
-            QVERIFY2(frame.find("channels on") == std::string::npos, frame.c_str());
+        ExpectNoReceiverSwitchedOn(rig);  // after both refusals
 
         Click(group.SpeechButton());
         CDlgSpeech& dialog = *group.SpeechDialog();
@@ -261,13 +265,8 @@ private slots:
         QTRY_COMPARE(TestCardSinks(), 1);
         dialog.close();
         QTRY_COMPARE(TestCardSinks(), 0);
-        // The history has no new line; a frame sent now arrives with no receiver switched on before it.
         QCOMPARE(NonLinkLines(), lines);
-        rig.Station().ToggleOutlet(4);
-        std::vector<std::string> before;
-        QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: 4", 5000, nullptr, &before));
-        for (const std::string& frame : before)
-            QVERIFY2(frame.find("channels on") == std::string::npos, frame.c_str());
+        ExpectNoReceiverSwitchedOn(rig);
 
         Click(group.SpeechButton());
         Click(listen);
