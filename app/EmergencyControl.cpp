@@ -45,7 +45,7 @@ void CEmergencyControl::OnButton() {
     }
     if (ShowMessage(m_window,
                     QStringLiteral("确定要开始紧急广播吗？\n所有接收机和电源将打开，并循环播放警报音。"),
-                    MbButtons::kOkCancel, MbIcon::kWarning) != MbResult::kOk)
+                    MbButtons::kOkCancelSafe, MbIcon::kWarning) != MbResult::kOk)
         return;
     m_station.StartEmergency(CUserSettings().AlarmFile());
 }

@@ -9,23 +9,26 @@ void CChannelSwitch::RefreshFlags(const Ticks& ticks) {
         if (channel >= 1 && channel <= kChannelCount) m_flags[channel - 1] = ticked ? 1 : 0;
 }
 
-void CChannelSwitch::OpenSelected() {
-    m_station.SwitchChannels(m_flags, true);
+bool CChannelSwitch::OpenSelected() {
+    return m_station.SwitchChannels(m_flags, true);
 }
 
-void CChannelSwitch::OpenAll() {
-    m_station.SwitchAllChannels(true);
+bool CChannelSwitch::OpenAll() {
+    if (!m_station.SwitchAllChannels(true)) return false;
     m_flags.fill(1);
+    return true;
 }
 
-void CChannelSwitch::CloseSelected() {
-    m_station.SwitchChannels(m_flags, false);
+bool CChannelSwitch::CloseSelected() {
+    if (!m_station.SwitchChannels(m_flags, false)) return false;
     m_flags.fill(0);
+    return true;
 }
 
-void CChannelSwitch::CloseAll() {
-    m_station.SwitchAllChannels(false);
+bool CChannelSwitch::CloseAll() {
+    if (!m_station.SwitchAllChannels(false)) return false;
     m_flags.fill(0);
+    return true;
 }
 
 bool CChannelSwitch::TogglePower(int outlet) {

@@ -24,15 +24,16 @@ public:
     // skipped; flags of channels not shown keep their values.
     void RefreshFlags(const Ticks& ticks);
 
+    // Each returns false, changing nothing, when the station refuses it (the emergency).
     // The flagged receivers on; flags unchanged.
-    void OpenSelected();
+    bool OpenSelected();
     // Every receiver on; every flag set.
-    void OpenAll();
+    bool OpenAll();
     // The flagged receivers off; every flag cleared.
-    void CloseSelected();
+    bool CloseSelected();
     // Every receiver off; every flag cleared.
-    void CloseAll();
-    // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
+    bool CloseAll();
+    // Inverts outlet 1..4 and sends all four.
     bool TogglePower(int outlet);
 
 private:

@@ -16,6 +16,7 @@
 
 #include "audio/AudioOutput.h"
 #include "audio/LiveAudio.h"
+#include "pages/EmergencyRefusalBox.h"
 #include "station/Station.h"
 #include "widgets/MessageBox.h"
 
@@ -101,18 +102,12 @@ void CDlgSpeech::ShowMonitorChoice() {
 }
 
 void CDlgSpeech::OnListen() {
-    if (m_station.InEmergency()) {
-        ShowMessage(this, QString::fromUtf8(kInEmergencyText), MbButtons::kOk, MbIcon::kWarning);
-        return;
-    }
+    if (!AcceptedOrTold(this, !m_station.InEmergency())) return;
     Render([this](const std::string& file) { Listen(file); });
 }
 
 void CDlgSpeech::Listen(const std::string& file) {
-    if (m_station.InEmergency()) {  // it began during the render
-        ShowMessage(this, QString::fromUtf8(kInEmergencyText), MbButtons::kOk, MbIcon::kWarning);
-        return;
-    }
+    if (!AcceptedOrTold(this, !m_station.InEmergency())) return;  // it began during the render
     m_stopListening->setEnabled(true);
     auto play = [dialog = QPointer<CDlgSpeech>(this), file](std::stop_token stop) {
         CLiveAudio monitor(AudioRoute::kMonitor);
@@ -141,6 +136,7 @@ void CDlgSpeech::StopListening() {
 }
 
 void CDlgSpeech::OnPlay() {
+    if (!AcceptedOrTold(this, !m_station.InEmergency())) return;
     const ChannelFlags zones = m_tickedZones();
     if (std::none_of(zones.begin(), zones.end(), [](uint8_t flag) { return flag != 0; })) {
         ShowMessage(this, QStringLiteral("请先在左侧勾选要广播的区域。"), MbButtons::kOk, MbIcon::kWarning);

@@ -26,7 +26,6 @@ class CStation;
 class CDlgSpeech : public QDialog {
     Q_OBJECT
 public:
-    static constexpr const char* kInEmergencyText = "紧急广播中，请先停止紧急广播。";
     static constexpr const char* kNoMonitorText = "请先在“系统设置”页的“监听输出”中选择试听用的声音输出。";
 
     // `tickedZones` reads the zone control page's ticks when the text is played.

@@ -434,14 +434,18 @@ bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
     const std::vector<TaskConflict> conflicts =
         FindConflicts(planner, rows.size() - 1, CivilDayNumber(today.year(), today.month(), today.day()));
     if (conflicts.empty()) return true;
-    QStringList lines;
-    for (const TaskConflict& c : conflicts) lines << ConflictText(rows[c.task].name, c);
-    return ShowMessage(
-               this,
-               QStringLiteral(
-                   "以下任务与此任务使用相同的接收机或外设，时间重叠或间隔不足30秒：\n\n%1\n\n仍然保存吗？")
-                   .arg(lines.join(QStringLiteral("\n"))),
-               MbButtons::kSaveAnywayOrReturn, MbIcon::kWarning) == MbResult::kOk;
+    QStringList together, close;
+    for (const TaskConflict& c : conflicts)
+        (c.onAirTogether ? together : close) << ConflictText(rows[c.task].name, c);
+    QString text;
+    if (!together.isEmpty())
+        text +=
+            QStringLiteral("同一时间只能播放一个节目：\n\n%1\n\n").arg(together.join(QStringLiteral("\n")));
+    if (!close.isEmpty())
+        text += QStringLiteral("以下任务与此任务使用相同的接收机或外设，间隔不足30秒：\n\n%1\n\n")
+                    .arg(close.join(QStringLiteral("\n")));
+    return ShowMessage(this, text + QStringLiteral("仍然保存吗？"), MbButtons::kSaveAnywayOrReturn,
+                       MbIcon::kWarning) == MbResult::kOk;
 }
 
 void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "pages/DbErrorReport.h"
+#include "pages/EmergencyRefusalBox.h"
 #include "pages/FolderScanProgress.h"
 #include "station/Playback.h"
 #include "store/Database.h"
@@ -76,7 +77,7 @@ QWidget* CPlayPage::BuildListGroup() {
     // Enter or a double click plays the entry; the Delete key removes it.
     m_listView->installEventFilter(this);
     connect(m_listView, &QListView::activated, this,
-            [this](const QModelIndex& index) { m_playback.Play(index.row()); });
+            [this](const QModelIndex& index) { AcceptedOrTold(this, m_playback.Play(index.row())); });
 
     CButtonEx* addFiles = MakeButton("play_add_file", "添加单个文件");
     CButtonEx* addFolder = MakeButton("play_add_folder", "添加文件目录");
@@ -135,11 +136,12 @@ QWidget* CPlayPage::BuildControlGroup() {
     CButtonEx* pause = MakeButton("play_pause", "暂停/继续");
     CButtonEx* stop = MakeButton("play_stop", "停止");
     CButtonEx* next = MakeButton("play_next", "下一首");
-    connect(previous, &CButtonEx::clicked, this, [this] { m_playback.Previous(); });
-    connect(play, &CButtonEx::clicked, this, [this] { m_playback.Play(SelectedRow()); });
-    connect(pause, &CButtonEx::clicked, this, [this] { m_playback.PauseResume(); });
-    connect(stop, &CButtonEx::clicked, this, [this] { m_playback.StopPlaying(); });
-    connect(next, &CButtonEx::clicked, this, [this] { m_playback.Next(); });
+    connect(previous, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.Previous()); });
+    connect(play, &CButtonEx::clicked, this,
+            [this] { AcceptedOrTold(this, m_playback.Play(SelectedRow())); });
+    connect(pause, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.PauseResume()); });
+    connect(stop, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.StopPlaying()); });
+    connect(next, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.Next()); });
 
     auto* sliderRow = new QHBoxLayout;
     sliderRow->addWidget(m_slider, 1);
@@ -197,6 +199,7 @@ bool CPlayPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CPlayPage::AddFiles(const QStringList& paths) {
+    if (!AcceptedOrTold(this, !m_playback.AlarmOn())) return;
     std::vector<std::string> files;
     files.reserve(static_cast<size_t>(paths.size()));
     for (const QString& path : paths) files.push_back(path.toStdString());
@@ -204,6 +207,7 @@ void CPlayPage::AddFiles(const QStringList& paths) {
 }
 
 void CPlayPage::AddFolder(const QString& folder) {
+    if (!AcceptedOrTold(this, !m_playback.AlarmOn())) return;
     if (!QFileInfo(folder).isDir() || !QFileInfo(folder).isReadable()) {
         ShowMessage(this, QStringLiteral("不能得到所选的文件夹！"), MbButtons::kOk, MbIcon::kError);
         return;
@@ -220,6 +224,7 @@ void CPlayPage::AddFolder(const QString& folder) {
 }
 
 void CPlayPage::DeleteSelected() {
+    if (!AcceptedOrTold(this, !m_playback.AlarmOn())) return;
     const int row = SelectedRow();
     if (row < 0) {
         ShowMessage(this, QStringLiteral("请选择歌曲！"));
@@ -229,6 +234,7 @@ void CPlayPage::DeleteSelected() {
 }
 
 void CPlayPage::ClearList() {
+    if (!AcceptedOrTold(this, !m_playback.AlarmOn())) return;
     m_list.Clear();
 }
 
@@ -284,7 +290,7 @@ void CPlayPage::ShowPosition(int position, int length) {
 }
 
 void CPlayPage::SeekToSlider() {
-    m_playback.Seek(m_slider->sliderPosition());
+    AcceptedOrTold(this, m_playback.Seek(m_slider->sliderPosition()));
 }
 
 }  // namespace lumetra

@@ -9,6 +9,7 @@
 
 #include "pages/AnnouncementGroup.h"
 #include "pages/DbErrorReport.h"
+#include "pages/EmergencyRefusalBox.h"
 #include "pages/ZoneArtwork.h"
 #include "pages/ZoneTree.h"
 #include "station/Station.h"
@@ -140,28 +141,25 @@ void CZoneControlPage::ReloadZones() {
 
 void CZoneControlPage::OnOpenSelected() {
     RefreshFlags();
-    m_switch.OpenSelected();
+    AcceptedOrTold(this, m_switch.OpenSelected());
 }
 
 void CZoneControlPage::OnOpenAll() {
-    m_switch.OpenAll();
-    MarkOn();
+    if (AcceptedOrTold(this, m_switch.OpenAll())) MarkOn();
 }
 
 void CZoneControlPage::OnCloseSelected() {
     RefreshFlags();
-    m_switch.CloseSelected();
-    m_tree->SetAll(false);
+    if (AcceptedOrTold(this, m_switch.CloseSelected())) m_tree->SetAll(false);
 }
 
 void CZoneControlPage::OnCloseAll() {
-    m_switch.CloseAll();
-    m_tree->SetAll(false);
+    if (AcceptedOrTold(this, m_switch.CloseAll())) m_tree->SetAll(false);
 }
 
 void CZoneControlPage::OnPower(int outlet) {
-    m_switch.TogglePower(outlet);
-    ShowPowerSwitches();
+    AcceptedOrTold(this, m_switch.TogglePower(outlet));
+    ShowPowerSwitches();  // a refused toggle unchecks the button the click checked
 }
 
 void CZoneControlPage::ShowPowerSwitches() {

@@ -191,21 +191,17 @@ void CScheduler::PowerUp(TaskFields& task, std::time_t second) {
         return;
     }
     // The amplifiers get half a second of power before the receivers go on.
-    Defer([this, task] {
-        Post(WindowMessage::kZoneRefresh);
-        OpenTaskChannels(task);
-    });
+    DeferChannelsOn(task);
 }
 
 void CScheduler::BeginBroadcast(TaskFields& task, std::time_t second) {
     Record(HistoryKind::kStart, task.id, &task, second);
-    if (!m_ledger.Find(task.id)) {
-        // Lumetra came up inside the lead: nobody switched this task's receivers on.
+    if (const SwitchedTask* switched = m_ledger.Find(task.id);
+        !switched || switched->phase == BroadcastPhase::kTail) {
+        // Nobody switched this task on for this broadcast: Lumetra came up inside the lead, the clock
+        // skipped the power-up, or a stale close of the same row still waits for its power-down.
         PowerOn(task);
-        Defer([this, task] {
-            Post(WindowMessage::kZoneRefresh);
-            OpenTaskChannels(task);
-        });
+        DeferChannelsOn(task);
     }
     Remember(task, BroadcastPhase::kOnAir);
     HandOver(task);
@@ -224,6 +220,7 @@ void CScheduler::LateStart(TaskFields& task, std::time_t second) {
     PowerOn(task);
     SetState(task, TaskState::kRunning);
     Defer([this, task] {
+        if (!StillSwitchedOn(task.id)) return;
         Post(WindowMessage::kZoneRefresh);
         OpenTaskChannels(task);
         HandOver(task);
@@ -374,6 +371,20 @@ void CScheduler::PowerOn(const TaskFields& task) {
     Post(WindowMessage::kPowerRefresh);
     // A "0" of this task never switches off an outlet that another task on air needs.
     m_board.PowerUp(task.power, m_ledger.OutletsNeededBesides(task.id));
+}
+
+void CScheduler::DeferChannelsOn(const TaskFields& task) {
+    Defer([this, task] {
+        if (!StillSwitchedOn(task.id)) return;
+        Post(WindowMessage::kZoneRefresh);
+        OpenTaskChannels(task);
+    });
+}
+
+bool CScheduler::StillSwitchedOn(const std::string& id) {
+    // A catch-up after a stall may have ended the task in the same pass that powered it up.
+    const SwitchedTask* switched = m_ledger.Find(id);
+    return switched && switched->phase != BroadcastPhase::kTail;
 }
 
 void CScheduler::OpenTaskChannels(const TaskFields& task) {

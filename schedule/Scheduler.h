@@ -101,6 +101,9 @@ private:
     SwitchedTask& Remember(const TaskFields& task, BroadcastPhase phase);
     void PowerOn(const TaskFields& task);
     void OpenTaskChannels(const TaskFields& task);
+    // The task's receivers on at the next tick, half a second later, if it still needs them then.
+    void DeferChannelsOn(const TaskFields& task);
+    bool StillSwitchedOn(const std::string& id);
     // Off: the channels, or the outlets, that no task but `id` needs.
     void SwitchOffChannels(const std::string& id, const ChannelFlags& channels);
     void SwitchOffOutlets(const std::string& id);

@@ -50,6 +50,30 @@ void CSwitchBoard::SendChannels(const ChannelFlags& flags, bool on, SwitchSource
 void CSwitchBoard::SendOutlets(SwitchSource source) {
     Logger().Log("switch board: outlets for %s", SourceName(source));
     m_link.SendPower(m_outlets);
+    OutletsChanged();
+}
+
+void CSwitchBoard::SendOutletsOrClose(SwitchSource source, const OutletSet& staying) {
+    if (std::any_of(staying.begin(), staying.end(), [](bool on) { return on; })) return SendOutlets(source);
+    Logger().Log("switch board: every outlet off for %s", SourceName(source));
+    m_link.ClosePower();
+    OutletsChanged();
+}
+
+void CSwitchBoard::OutletsChanged() {
+    for (size_t i = 0; i < m_byHand.size(); ++i) m_byHand[i] = m_byHand[i] && m_outlets[i];
+    if (m_outletsListener) m_outletsListener(m_outlets, m_byHand);
+}
+
+void CSwitchBoard::SetOutletsListener(OutletsListener listener) {
+    std::lock_guard lock(m_lock);
+    m_outletsListener = std::move(listener);
+}
+
+void CSwitchBoard::StartFrom(const OutletSet& on, const OutletSet& byHand) {
+    std::lock_guard lock(m_lock);
+    m_outlets = on;
+    for (size_t i = 0; i < m_byHand.size(); ++i) m_byHand[i] = byHand[i] && on[i];
 }
 
 void CSwitchBoard::SwitchChannels(const ChannelFlags& flags, bool on, SwitchSource source) {
@@ -71,10 +95,11 @@ void CSwitchBoard::SwitchAllChannels(bool on, SwitchSource source) {
 bool CSwitchBoard::ToggleOutlet(int outlet) {
     if (!ValidOutlet(outlet)) return false;
     std::lock_guard lock(m_lock);
-    bool& on = m_outlets[static_cast<size_t>(outlet - 1)];
-    on = !on;
+    const auto index = static_cast<size_t>(outlet - 1);
+    m_outlets[index] = !m_outlets[index];
+    m_byHand[index] = m_outlets[index];
     SendOutlets(SwitchSource::kOperator);
-    return on;
+    return m_outlets[index];
 }
 
 void CSwitchBoard::PowerUp(const std::string& power, const OutletSet& keep) {
@@ -89,12 +114,7 @@ void CSwitchBoard::PowerDown(const OutletSet& keep) {
     std::lock_guard lock(m_lock);
     if (!Passes(SwitchSource::kTask, true)) return;
     for (size_t i = 0; i < m_outlets.size(); ++i) m_outlets[i] = m_outlets[i] && keep[i];
-    if (std::none_of(keep.begin(), keep.end(), [](bool on) { return on; })) {
-        Logger().Log("switch board: every outlet off for %s", SourceName(SwitchSource::kTask));
-        m_link.ClosePower();
-    } else {
-        SendOutlets(SwitchSource::kTask);
-    }
+    SendOutletsOrClose(SwitchSource::kTask, keep);
 }
 
 void CSwitchBoard::ChangeOutlets(const OutletSet& on, const OutletSet& off) {
@@ -102,6 +122,13 @@ void CSwitchBoard::ChangeOutlets(const OutletSet& on, const OutletSet& off) {
     if (!Passes(SwitchSource::kTask, true)) return;
     for (size_t i = 0; i < m_outlets.size(); ++i) m_outlets[i] = on[i] || (m_outlets[i] && !off[i]);
     SendOutlets(SwitchSource::kTask);
+}
+
+void CSwitchBoard::PowerDownForExit() {
+    std::lock_guard lock(m_lock);
+    if (m_outlets == m_byHand) return;
+    m_outlets = m_byHand;
+    SendOutletsOrClose(SwitchSource::kExit, m_outlets);
 }
 
 void CSwitchBoard::Hold() {
@@ -112,6 +139,7 @@ void CSwitchBoard::Hold() {
     m_link.SendAudioCom(AllChannelsImage(1));
     m_outlets.fill(true);
     m_link.SendPower(m_outlets);
+    OutletsChanged();
 }
 
 void CSwitchBoard::EndHold() {
@@ -129,6 +157,8 @@ void CSwitchBoard::Restore(const ChannelFlags& channels, const OutletSet& outlet
     if (m_held) return;  // held again meanwhile: its own end restores
     Logger().Log("switch board: back to what the tasks need");
     if (AnyChannel(channels)) {
+        // On again too: the transmitter may have missed a frame while everything was held on.
+        SendChannels(channels, true, SwitchSource::kTask);
         ChannelFlags all{};
         all.fill(1);
         SendChannels(ChannelsNotIn(all, channels), false, SwitchSource::kTask);
@@ -137,10 +167,7 @@ void CSwitchBoard::Restore(const ChannelFlags& channels, const OutletSet& outlet
         CloseAllChannels(m_link);
     }
     m_outlets = outlets;
-    if (std::none_of(outlets.begin(), outlets.end(), [](bool on) { return on; }))
-        m_link.ClosePower();
-    else
-        m_link.SendPower(m_outlets);
+    SendOutletsOrClose(SwitchSource::kTask, m_outlets);
 }
 
 bool CSwitchBoard::Outlet(int number) const {
@@ -151,6 +178,11 @@ bool CSwitchBoard::Outlet(int number) const {
 OutletSet CSwitchBoard::Outlets() const {
     std::lock_guard lock(m_lock);
     return m_outlets;
+}
+
+OutletSet CSwitchBoard::OutletsByHand() const {
+    std::lock_guard lock(m_lock);
+    return m_byHand;
 }
 
 ChannelFlags CSwitchBoard::ChannelsOn() const {

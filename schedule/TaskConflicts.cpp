@@ -33,10 +33,10 @@ bool WindowsMayMeet(const TaskFields& a, const TaskFields& b, long slack) {
     return false;
 }
 
-bool Collide(const PlannedBroadcast& a, const PlannedBroadcast& b) {
+bool Collide(const PlannedBroadcast& a, const PlannedBroadcast& b, long gap) {
     // A broadcast still on air where the plan ends has no end yet: it runs on past the other.
     const std::time_t aEnd = a.end ? a.end : LLONG_MAX / 2, bEnd = b.end ? b.end : LLONG_MAX / 2;
-    return a.start < bEnd + kTaskGap && b.start < aEnd + kTaskGap;
+    return a.start < bEnd + gap && b.start < aEnd + gap;
 }
 
 }  // namespace
@@ -67,16 +67,19 @@ std::vector<TaskConflict> FindConflicts(CBroadcastPlanner& planner, size_t edite
         for (size_t k = 0; k < 4; ++k)
             shared |= conflict.sharedOutlets[k] =
                 k < me.power.size() && k < them.power.size() && me.power[k] == '1' && them.power[k] == '1';
-        if (!shared || !WindowsMayMeet(me, them, slack)) continue;
+        if (!WindowsMayMeet(me, them, slack)) continue;
+        // Only tasks that switch the same receivers or outlets need the gap between them.
+        const long gap = shared ? kTaskGap : 0;
         for (const PlannedBroadcast& b : mine) {
             const long day = LocalMoment(b.start).dayNumber;
             theirs.clear();
             planner.Plan(other, day - 1, day + 1, theirs);
             const auto hit = std::find_if(theirs.begin(), theirs.end(),
-                                          [&](const PlannedBroadcast& t) { return Collide(b, t); });
+                                          [&](const PlannedBroadcast& t) { return Collide(b, t, gap); });
             if (hit == theirs.end()) continue;
             conflict.mine = b;
             conflict.theirs = *hit;
+            conflict.onAirTogether = Collide(b, *hit, 0);
             conflicts.push_back(conflict);
             break;
         }

@@ -1,7 +1,8 @@
-// Which tasks collide with one being saved: they share receivers or outlets with it, and one of
-// their broadcasts overlaps one of its own or starts less than 30 seconds after it ends (or it
-// after theirs). Both sides' broadcasts come from the broadcast planner, so holidays, make-up
-// days, week days and once dates count exactly as the scheduler will carry them out.
+// Which tasks collide with one being saved: one of their broadcasts is on air while one of its own
+// is, whatever they switch, because one sound output serves them both; or they share receivers or
+// outlets with it and one of their broadcasts starts less than 30 seconds after one of its own
+// ends (or it after theirs). Both sides' broadcasts come from the broadcast planner, so holidays,
+// make-up days, week days and once dates count exactly as the scheduler will carry them out.
 #pragma once
 
 #include <array>
@@ -19,6 +20,7 @@ struct TaskConflict {
     PlannedBroadcast mine, theirs;  // the first pair that collides
     ChannelFlags sharedZones{};
     std::array<bool, 4> sharedOutlets{};
+    bool onAirTogether = false;  // the pair is on air at the same time, not only too close
 };
 
 // The conflicts of task `edited` (an index into the planner's tasks) over `days` days from

@@ -88,6 +88,10 @@ void CAnnouncer::Speak(const ChannelFlags& zones, const std::string& file) {
     m_stopAsked = false;
     m_thread.Post([this, zones, file] {
         if (m_on) return;
+        if (m_speechHeld) {
+            Logger().Log("announce: a spoken text is refused during the emergency");
+            return;
+        }
         Begin(zones, true);
         if (PlayChime()) PlayThrough({}, file);
         // A talk asked for meanwhile takes over from here, so what played stays paused.
@@ -143,9 +147,9 @@ bool CAnnouncer::PlayThrough(const std::string& source, const std::string& file)
     }
     std::string error;
     while (!m_live.WaitForEnd(kStopCheck, &error))
-        if (m_stopAsked || (m_spoken && m_talkWaiting)) return false;
+        if (CutShort()) return false;
     if (!error.empty()) Say("无法播放（" + error + "）。");
-    return error.empty() && !m_stopAsked;
+    return error.empty() && !CutShort();
 }
 
 std::vector<std::string> CAnnouncer::TakeMessages() {

@@ -49,8 +49,10 @@ public:
     void StartPaging(const ChannelFlags& zones);
     // Ends the live announcement, or a spoken file before its end.
     void StopPaging();
-    // `file` (a rendered text) to `zones`, once, after the chime.
+    // `file` (a rendered text) to `zones`, once, after the chime; dropped while speech is held.
     void Speak(const ChannelFlags& zones, const std::string& file);
+    // While held (the emergency), no spoken text starts and the one on air stops; paging goes on.
+    void HoldSpeech(bool held) { m_speechHeld = held; }
 
     bool IsOn() const { return m_on; }
     // The microphone is on air (the chime has sounded).
@@ -69,6 +71,8 @@ private:
     // short or when it would not play.
     bool PlayThrough(const std::string& source, const std::string& file = {});
     void Say(std::string text);
+    // A stop was asked for, or the spoken file on air gives way to a talk or is held.
+    bool CutShort() const { return m_stopAsked || (m_spoken && (m_talkWaiting || m_speechHeld)); }
 
     CSwitchBoard& m_board;
     CPlayback& m_playback;
@@ -81,6 +85,7 @@ private:
     std::atomic<bool> m_on{false};
     std::atomic<bool> m_stopAsked{false};
     std::atomic<bool> m_talkWaiting{false};  // a talk is asked for: a spoken file gives way
+    std::atomic<bool> m_speechHeld{false};
     std::atomic<bool> m_microphoneOn{false};
     std::atomic<int64_t> m_chimeBuffers{0};
     std::mutex m_lock;

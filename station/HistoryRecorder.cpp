@@ -22,6 +22,11 @@ bool OpensBroadcast(HistoryKind kind) {
     return kind == HistoryKind::kPowerUp || kind == HistoryKind::kStart || kind == HistoryKind::kLateStart;
 }
 
+// What cut a file or a broadcast off: "被“课间操”打断".
+std::string InterruptedText(const std::string& byName) {
+    return "被“" + byName + "”打断";
+}
+
 HistoryEvent Event(HistoryKind kind, std::time_t at, const std::string& taskId) {
     HistoryEvent event;
     event.kind = kind;
@@ -66,31 +71,40 @@ void CHistoryRecorder::Step(HistoryKind kind, const std::string& taskId, const s
         ((found->second.ended || found->second.poweredDown) && OpensBroadcast(kind))) {
         // A new broadcast, or a step of one that a killed Lumetra left unfinished.
         line = OpensBroadcast(kind) ? Line::kNew : Line::kResume;
-        found = m_onAir.insert_or_assign(taskId, OnAir{m_nextKey++, false}).first;
+        found = m_onAir.insert_or_assign(taskId, OnAir{.key = m_nextKey++}).first;
     }
     OnAir& onAir = found->second;
     onAir.lastStep = kind;
     onAir.lastAt = at;
+    if (onAir.name.empty()) onAir.name = name;
     if (EndsBroadcast(kind)) onAir.ended = true;
     if (kind == HistoryKind::kPowerDown) onAir.poweredDown = onAir.ended = true;
     const uint64_t key = onAir.key;
-    HistoryEvent event = Event(kind, at, taskId);
+    const bool interrupted = kind == HistoryKind::kEnd && !onAir.interruptedBy.empty();
+    HistoryEvent event = Event(interrupted ? HistoryKind::kEndInterrupted : kind, at, taskId);
+    if (interrupted) event.detail = InterruptedText(onAir.interruptedBy);
     event.title = name;
     event.zones = zones;
     Queue(key, line, std::move(event));
 }
 
 void CHistoryRecorder::File(HistoryKind kind, const std::string& taskId, const std::string& detail,
-                            std::time_t at) {
+                            std::time_t at, const std::string& byTask) {
     std::lock_guard lock(m_lock);
+    std::string byName;
+    if (const auto by = m_onAir.find(byTask); by != m_onAir.end()) byName = by->second.name;
     auto found = m_onAir.find(taskId);
     Line line = Line::kKnown;
     if (found == m_onAir.end() || found->second.poweredDown) {
         line = Line::kResume;
-        found = m_onAir.insert_or_assign(taskId, OnAir{m_nextKey++, false}).first;
+        found = m_onAir.insert_or_assign(taskId, OnAir{.key = m_nextKey++}).first;
     }
     HistoryEvent event = Event(kind, at, taskId);
     event.detail = detail;
+    if (kind == HistoryKind::kFileInterrupted) {
+        found->second.interruptedBy = byName;
+        event.detail += "（" + InterruptedText(byName) + "）";
+    }
     event.failed = kind == HistoryKind::kFileFailed;
     Queue(found->second.key, line, std::move(event));
 }
@@ -156,6 +170,18 @@ void CHistoryRecorder::Store(uint64_t key, Line line, const HistoryEvent& event,
     } catch (const CDbError& error) {
         Report("an event was not stored", error);
     }
+}
+
+void CHistoryRecorder::CloseUnfinishedEmergency(std::time_t at) {
+    m_thread.Post([this, at] {
+        if (!m_db.IsOpen()) return;
+        try {
+            if (CHistoryTable(m_db).EmergencyLeftOpen())
+                Action(HistoryKind::kEmergencyStop, "程序意外结束", at);
+        } catch (const CDbError& error) {
+            Report("the end of an emergency left open not stored", error);
+        }
+    });
 }
 
 void CHistoryRecorder::PurgeOld(std::time_t now) {

@@ -39,11 +39,15 @@ public:
     // A step of the task's broadcast; `name` and `zones` matter when it opens one.
     void Step(HistoryKind kind, const std::string& taskId, const std::string& name, const std::string& zones,
               std::time_t at);
-    // A file of the task's list: started, ended or failed with the reason in `detail`.
-    void File(HistoryKind kind, const std::string& taskId, const std::string& detail, std::time_t at);
+    // A file of the task's list: started, ended, failed with the reason in `detail`, or cut off by
+    // task `byTask`'s list; the broadcast cut off then ends as interrupted by that task.
+    void File(HistoryKind kind, const std::string& taskId, const std::string& detail, std::time_t at,
+              const std::string& byTask = {});
     // An operator's action or a change of the link: a line of its own, filed under the receivers
     // in `zones` ("1-2, 5") when it switched some.
     void Action(HistoryKind kind, const std::string& detail, std::time_t at, const std::string& zones = {});
+    // An emergency that a killed Lumetra left without its end gets its end line, stamped `at`.
+    void CloseUnfinishedEmergency(std::time_t at);
     // Every broadcast still on air gets `kind` (the exit).
     void EndAllOnAir(HistoryKind kind, std::time_t at);
     // Removes what is older than the retention period, once per day asked.
@@ -64,6 +68,8 @@ private:
         HistoryKind lastStep{};  // the schedule takes a step on both ticks of its second: once is news
         std::time_t lastAt = 0;
         bool poweredDown = false;
+        std::string name{};           // the task's, from the step that opened it
+        std::string interruptedBy{};  // the name of the task whose list cut this one's off
     };
 
     // Caller holds m_lock.

@@ -68,7 +68,8 @@ void CPlayback::Flush() {
     m_thread.Run([] {});
 }
 
-void CPlayback::SetOperatorList(std::vector<std::string> files) {
+bool CPlayback::SetOperatorList(std::vector<std::string> files) {
+    if (RefusedForAlarm("a list edit")) return false;
     m_thread.Post([this, files = std::move(files)]() mutable {
         {
             std::lock_guard lock(m_lock);
@@ -79,29 +80,38 @@ void CPlayback::SetOperatorList(std::vector<std::string> files) {
         m_alarm = false;
         RestoreOperatorMode();
     });
+    return true;
 }
 
-void CPlayback::Play(int selected) {
+bool CPlayback::Play(int selected) {
+    if (RefusedForAlarm("play")) return false;
     m_thread.Post([this, selected] {
-        // The operator chose what plays: the end of a task no longer stops it.
+        // The operator chose what plays: the end of a task no longer stops it, nor resumes another.
         Change([](PlaybackState& s) { s.task.clear(); });
+        m_cut.clear();
         m_alarm = false;
         PlayEntry(selected < 0 ? 0 : selected);
     });
+    return true;
 }
 
-void CPlayback::Next() {
+bool CPlayback::Next() {
+    if (RefusedForAlarm("next")) return false;
     m_thread.Post([this] { GoNext(); });
+    return true;
 }
 
-void CPlayback::Previous() {
+bool CPlayback::Previous() {
+    if (RefusedForAlarm("previous")) return false;
     m_thread.Post([this] {
         const int count = static_cast<int>(List().size());
         PlayEntry(PreviousEntry(m_state.mode, m_state.current, count, m_random).value_or(0));
     });
+    return true;
 }
 
-void CPlayback::PauseResume() {
+bool CPlayback::PauseResume() {
+    if (RefusedForAlarm("pause")) return false;
     m_thread.Post([this] {
         if (!m_engine.IsOpen() || m_state.status == PlayStatus::kStopped) return;
         const bool pause = m_state.status == PlayStatus::kPlaying;
@@ -110,17 +120,21 @@ void CPlayback::PauseResume() {
         Change([pause](PlaybackState& s) { s.status = pause ? PlayStatus::kPaused : PlayStatus::kPlaying; });
         Publish();
     });
+    return true;
 }
 
-void CPlayback::StopPlaying() {
+bool CPlayback::StopPlaying() {
+    if (RefusedForAlarm("stop")) return false;
     m_thread.Post([this] {
         ++m_serial;
         Halt();
         Publish();
     });
+    return true;
 }
 
-void CPlayback::Seek(int seconds) {
+bool CPlayback::Seek(int seconds) {
+    if (RefusedForAlarm("seek")) return false;
     m_thread.Post([this, seconds] {
         if (!m_engine.IsOpen()) return;
         const int to = std::clamp(seconds, 0, m_state.length);
@@ -133,6 +147,7 @@ void CPlayback::Seek(int seconds) {
         m_thread.StartTimer(kBeat, [this] { OnBeat(); });
         Publish();
     });
+    return true;
 }
 
 void CPlayback::SetMode(PlayMode mode) {
@@ -149,10 +164,12 @@ void CPlayback::PlayTask(const std::string& taskId, const std::string& playList,
 
 void CPlayback::StopTask(const std::string& taskId) {
     m_thread.Post([this, taskId] {
+        std::erase_if(m_cut, [&taskId](const CutList& cut) { return cut.task == taskId; });
         if (m_state.task != taskId) return;  // another broadcast, or the operator's, plays now
         ++m_serial;
         Halt();
         RestoreOperatorMode();
+        if (!m_cut.empty()) ResumeCut();
         Publish();
     });
 }
@@ -176,6 +193,7 @@ void CPlayback::Interrupt(bool interrupt) {
 }
 
 void CPlayback::PlayAlarm(const std::string& path) {
+    m_alarmOn = true;
     m_thread.Post([this, path] {
         {
             std::lock_guard lock(m_lock);
@@ -187,11 +205,13 @@ void CPlayback::PlayAlarm(const std::string& path) {
         m_alarm = true;
         RestoreOperatorMode();
         m_lastTask.clear();  // a task handed over after the alarm starts afresh
+        m_cut.clear();       // the emergency's end hands every task on air over again
         PlayEntry(0);
     });
 }
 
 void CPlayback::StopAlarm() {
+    m_alarmOn = false;
     m_thread.Post([this] {
         if (!m_alarm) return;  // the operator has played something else since
         m_alarm = false;
@@ -231,6 +251,9 @@ void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& pl
     }
     m_lastTask = taskId;
     m_lastTaskAt = now;
+    if (m_taskList && !m_state.task.empty() && m_state.task != taskId &&
+        m_state.status != PlayStatus::kStopped)
+        CutOff(taskId);
     std::vector<std::string> files;
     SplitString(playList, files, '|');
     // The task row keeps a path's first apostrophe as "$"; open the file the operator chose.
@@ -257,6 +280,32 @@ void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& pl
         return;
     }
     PlayEntry(0);
+}
+
+void CPlayback::CutOff(const std::string& byTask) {
+    Logger().Log("play: the list of task %s is cut off by task %s", m_state.task.c_str(), byTask.c_str());
+    if (!m_taskFile.empty())
+        TellFile(HistoryKind::kFileInterrupted, m_taskFileTask, std::exchange(m_taskFile, {}), byTask);
+    m_cut.push_back({m_state.task, List(), m_state.mode, m_taskMode, m_state.current});
+}
+
+void CPlayback::ResumeCut() {
+    CutList cut = std::move(m_cut.back());
+    m_cut.pop_back();
+    Logger().Log("play: the list of task %s resumes", cut.task.c_str());
+    {
+        std::lock_guard lock(m_lock);
+        m_list = std::move(cut.list);
+        ++m_state.listSerial;
+        m_state.task = cut.task;
+        m_state.mode = cut.mode;
+    }
+    m_taskMode = cut.taskMode;
+    m_taskList = true;
+    m_skipsLeft = static_cast<int>(List().size());
+    m_lastTask = cut.task;
+    m_lastTaskAt = std::chrono::steady_clock::now();
+    PlayEntry(cut.current);
 }
 
 bool CPlayback::PlayEntry(int row) {
@@ -376,13 +425,20 @@ void CPlayback::Say(std::string text) {
     m_messages.push_back(std::move(text));
 }
 
-void CPlayback::TellFile(HistoryKind kind, const std::string& taskId, const std::string& detail) {
-    if (m_fileListener && !taskId.empty()) m_fileListener(kind, taskId, detail);
+void CPlayback::TellFile(HistoryKind kind, const std::string& taskId, const std::string& detail,
+                         const std::string& byTask) {
+    if (m_fileListener && !taskId.empty()) m_fileListener(kind, taskId, detail, byTask);
 }
 
 void CPlayback::EndTaskFile() {
     if (m_taskFile.empty()) return;
     TellFile(HistoryKind::kFileEnd, m_taskFileTask, std::exchange(m_taskFile, {}));
+}
+
+bool CPlayback::RefusedForAlarm(const char* what) const {
+    if (!m_alarmOn) return false;
+    Logger().Log("play: the operator's %s is refused while the alarm plays", what);
+    return true;
 }
 
 void CPlayback::Publish() {

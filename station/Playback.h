@@ -5,6 +5,7 @@
 // caller. Whoever shows the playback is told through `changed` and reads State() and List().
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -44,30 +45,35 @@ public:
     explicit CPlayback(std::function<void()> changed);
     ~CPlayback();
 
-    // Told on the playback thread when a file of a task's list starts, ends or fails to open
-    // (kFileStart, kFileEnd, kFileFailed), with the path or the failure's text; it must only post.
-    using FileListener =
-        std::function<void(HistoryKind kind, const std::string& taskId, const std::string& detail)>;
+    // Told on the playback thread when a file of a task's list starts, ends, fails to open or is
+    // cut off by another task's list (kFileStart, kFileEnd, kFileFailed, kFileInterrupted), with the
+    // path or the failure's text, and the ID of the task that cut it off; it must only post.
+    using FileListener = std::function<void(HistoryKind kind, const std::string& taskId,
+                                            const std::string& detail, const std::string& byTask)>;
     void SetFileListener(FileListener listener) { m_fileListener = std::move(listener); }  // before Start
 
     void Start();
     // Closes the media and ends the thread; commands after it are dropped.
     void Stop();
 
-    // The operator's commands. The list is the instant-play page's, sent after every edit.
-    void SetOperatorList(std::vector<std::string> files);
-    void Play(int selected);  // -1 plays the first entry
-    void Next();
-    void Previous();
-    void PauseResume();
-    void StopPlaying();
-    void Seek(int seconds);
+    // The operator's commands. The list is the instant-play page's, sent after every edit. While
+    // the alarm plays each is refused: false, and nothing changes.
+    bool SetOperatorList(std::vector<std::string> files);
+    bool Play(int selected);  // -1 plays the first entry
+    bool Next();
+    bool Previous();
+    bool PauseResume();
+    bool StopPlaying();
+    bool Seek(int seconds);
     void SetMode(PlayMode mode);
 
     // The schedule's: `playList` is the task's 节目内容, played in the task's own mode when it has
-    // one, else in the operator's. The operator's mode returns when the task's list stops.
+    // one, else in the operator's. The operator's mode returns when the task's list stops. Another
+    // task's list that played is cut off, and resumes (from the start of the file that was cut)
+    // when this one stops before it.
     void PlayTask(const std::string& taskId, const std::string& playList, std::optional<PlayMode> mode = {});
-    // Stops the playback if it is this task's.
+    // Stops the playback if it is this task's, and resumes the list it cut off; a cut-off list of
+    // this task no longer resumes.
     void StopTask(const std::string& taskId);
 
     // An announcement's: what plays is paused while it lasts (true) and resumes after it (false).
@@ -75,6 +81,8 @@ public:
     // The emergency's: `path` plays in a loop, in place of whatever played, until StopAlarm.
     void PlayAlarm(const std::string& path);
     void StopAlarm();
+    // From PlayAlarm to StopAlarm.
+    bool AlarmOn() const { return m_alarmOn; }
 
     PlaybackState State() const;
     std::vector<std::string> List() const;
@@ -89,6 +97,16 @@ private:
     void ReplaceWithTask(const std::string& taskId, const std::string& playList,
                          std::optional<PlayMode> mode);
     void RestoreOperatorMode();
+    // A task's list cut off by another's, to resume.
+    struct CutList {
+        std::string task;
+        std::vector<std::string> list;
+        PlayMode mode;
+        bool taskMode;
+        int current;
+    };
+    void CutOff(const std::string& byTask);
+    void ResumeCut();
     bool PlayEntry(int row);
     void SkipFrom(int failedRow);
     void GoNext();
@@ -97,14 +115,18 @@ private:
     void AtEndOfFile();
     void Close();
     void Say(std::string text);
-    void TellFile(HistoryKind kind, const std::string& taskId, const std::string& detail);
+    void TellFile(HistoryKind kind, const std::string& taskId, const std::string& detail,
+                  const std::string& byTask = {});
     void EndTaskFile();
     void Publish();
+    // Whether the alarm refuses the operator's `what` (logged).
+    bool RefusedForAlarm(const char* what) const;
     template <typename F>
     void Change(F&& change);
 
     std::function<void()> m_changed;
     FileListener m_fileListener;
+    std::atomic<bool> m_alarmOn{false};
     std::string m_taskFileTask, m_taskFile;  // the task's file that plays, until its end is told
     CMediaEngine m_engine;
     std::mt19937 m_random{std::random_device{}()};
@@ -114,8 +136,9 @@ private:
     bool m_interrupted = false;  // paused by an announcement, to resume after it
     PlayMode m_operatorMode = PlayMode::kRepeatOne;  // the instant-play page's
     bool m_taskMode = false;                         // a task's own mode is in force
-    int m_skipsLeft = 0;     // entries a task's list may still pass over before it gives up
-    std::string m_lastTask;  // the task handed over last, and when
+    int m_skipsLeft = 0;         // entries a task's list may still pass over before it gives up
+    std::vector<CutList> m_cut;  // the latest last
+    std::string m_lastTask;      // the task handed over last, and when
     std::chrono::steady_clock::time_point m_lastTaskAt;
 
     mutable std::mutex m_lock;  // guards the three below, read by other threads

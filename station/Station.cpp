@@ -11,6 +11,7 @@
 #include "station/EmergencyAlarm.h"
 #include "store/Database.h"
 #include "store/DbError.h"
+#include "store/OutletTable.h"
 #include "store/TaskModeTable.h"
 #include "store/TaskStates.h"
 #include "store/TaskTable.h"
@@ -29,6 +30,9 @@ std::optional<PlayMode> TaskPlayMode(CDatabase& db, const std::string& id) {
     }
     return std::nullopt;
 }
+
+// The end line of an emergency that the exit sequence ended.
+const char* const kEndedByExitText = "程序退出";
 
 // During the minute 00:00 of the local day executed tasks return to "未执行".
 bool IsMidnightMinute(std::time_t now) {
@@ -76,10 +80,12 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock, CAutoSh
               const std::string receivers = ChannelRangesText(zones);
               m_history.Action(kind, receivers, m_clock.Now(), receivers);
           }) {
+    m_board.SetOutletsListener([this](const OutletSet& on, const OutletSet& byHand) {
+        m_outletKeeper.Post([this, on, byHand] { KeepOutlets(on, byHand); });
+    });
     m_playback.SetFileListener(
-        [this](HistoryKind kind, const std::string& taskId, const std::string& detail) {
-            m_history.File(kind, taskId, detail, m_clock.Now());
-        });
+        [this](HistoryKind kind, const std::string& taskId, const std::string& detail,
+               const std::string& byTask) { m_history.File(kind, taskId, detail, m_clock.Now(), byTask); });
     if (shutdown)
         m_shutdownThread = std::make_unique<CShutdownThread>(
             *shutdown, [this] { Notify(WindowMessage::kShutdown); },
@@ -110,7 +116,10 @@ void CStation::Start() {
     Logger().Log("station: starting");
     if (ChangeTaskStates(TaskState::kIdle, TaskState::kDone)) Notify(WindowMessage::kTasksChanged);
     m_history.Start();
+    m_history.CloseUnfinishedEmergency(m_clock.Now());
     m_history.PurgeOld(m_clock.Now());
+    ReadOutlets();
+    m_outletKeeper.Start();
     m_link.SetNotifier(this);
     m_playback.Start();
     m_announcer.Start();
@@ -139,13 +148,16 @@ void CStation::Shutdown() {
     m_playback.Stop();
     m_scheduler.Stop();
     m_history.EndAllOnAir(HistoryKind::kEndExit, m_clock.Now());
+    if (m_emergency) m_history.Action(HistoryKind::kEmergencyStop, kEndedByExitText, m_clock.Now());
     if (ChangeTaskStates(TaskState::kDone, TaskState::kRunning)) Notify(WindowMessage::kTasksChanged);
     m_board.SwitchAllChannels(false, SwitchSource::kExit);
+    m_board.PowerDownForExit();
     // The writer thread sends at most one frame every 100 ms: the last one must have left.
-    if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the all-off frame did not leave in time");
+    if (!m_link.WaitUntilSent(kExitWriterWait)) Logger().Log("exit: the last frames did not leave in time");
     m_link.CloseLink(false);
     m_link.SetNotifier(nullptr);
     m_scheduler.SetOwner(nullptr);
+    m_outletKeeper.Stop();
     m_history.Stop();
 }
 
@@ -170,29 +182,44 @@ void CStation::DatabaseReplaced() {
     Notify(WindowMessage::kTasksChanged);
     Notify(WindowMessage::kZoneRefresh);
     Notify(WindowMessage::kPowerRefresh);
+    // The transmitter's outlets did not change: the new database learns what they are.
+    const OutletSet on = m_board.Outlets(), byHand = m_board.OutletsByHand();
+    m_outletKeeper.Post([this, on, byHand] { KeepOutlets(on, byHand); });
 }
 
-void CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
+bool CStation::RefusedInEmergency(const char* what) const {
+    if (!m_emergency) return false;
+    Logger().Log("station: %s refused during the emergency", what);
+    return true;
+}
+
+bool CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
+    if (RefusedInEmergency("switching receivers")) return false;
     const std::string receivers = ChannelRangesText(flags);
     m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, receivers, m_clock.Now(),
                      receivers);
     m_board.SwitchChannels(flags, on, SwitchSource::kOperator);
+    return true;
 }
 
-void CStation::SwitchAllChannels(bool on) {
+bool CStation::SwitchAllChannels(bool on) {
+    if (RefusedInEmergency("switching every receiver")) return false;
     m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, "全部", m_clock.Now(),
                      "全部");
     m_board.SwitchAllChannels(on, SwitchSource::kOperator);
+    return true;
 }
 
 bool CStation::ToggleOutlet(int outlet) {
+    if (RefusedInEmergency("an outlet's toggle")) return false;
     const bool on = m_board.ToggleOutlet(outlet);
     m_history.Action(on ? HistoryKind::kOutletOn : HistoryKind::kOutletOff, "电源" + std::to_string(outlet),
                      m_clock.Now());
-    return on;
+    return true;
 }
 
 bool CStation::SendFrequencies(const ChannelFlags& flags, float frequency2, float frequency3) {
+    if (RefusedInEmergency("a frequency send")) return false;
     if (!m_link.SetFrequencies(flags, frequency2, frequency3)) return false;
     const std::string receivers = ChannelRangesText(flags);
     m_history.Action(HistoryKind::kFrequencies,
@@ -202,11 +229,13 @@ bool CStation::SendFrequencies(const ChannelFlags& flags, float frequency2, floa
     return true;
 }
 
-void CStation::SendVolume(const ChannelFlags& flags, uint8_t volume) {
+bool CStation::SendVolume(const ChannelFlags& flags, uint8_t volume) {
+    if (RefusedInEmergency("a volume send")) return false;
     const std::string receivers = ChannelRangesText(flags);
     m_history.Action(HistoryKind::kVolume, "音量" + std::to_string(volume) + "：" + receivers, m_clock.Now(),
                      receivers);
     m_link.SendAudioCom(VolumeImage(flags, volume));
+    return true;
 }
 
 std::optional<LedRow> CStation::SendLedText(const std::string& text, int position, std::string* refusal) {
@@ -227,12 +256,17 @@ std::optional<LedRow> CStation::SendLedText(const std::string& text, int positio
 void CStation::StartEmergency(const std::string& chosenAlarm) {
     const std::string alarmFile = EmergencyAlarmFile(chosenAlarm);
     if (alarmFile.empty()) Logger().Log("emergency: no alarm file; the receivers are switched on without it");
-    Logger().Log("station: emergency broadcast with %s", alarmFile.c_str());
     {
         std::lock_guard lock(m_emergencyLock);
+        if (!m_emergency && m_clock.SteadyMillis() - m_emergencyStoppedAt < kRestartGuard.count()) {
+            Logger().Log("station: an emergency start right after its stop is ignored");
+            return;
+        }
+        Logger().Log("station: emergency broadcast with %s", alarmFile.c_str());
         m_emergency = true;
         m_playback.PlayAlarm(alarmFile);
     }
+    m_announcer.HoldSpeech(true);
     m_board.Hold();
     Notify(WindowMessage::kZoneRefresh);
     Notify(WindowMessage::kPowerRefresh);
@@ -245,9 +279,11 @@ void CStation::StopEmergency() {
         std::lock_guard lock(m_emergencyLock);
         if (!m_emergency) return;
         m_emergency = false;
+        m_emergencyStoppedAt = m_clock.SteadyMillis();
         m_playback.StopAlarm();
     }
     Logger().Log("station: emergency broadcast ended");
+    m_announcer.HoldSpeech(false);
     m_board.EndHold();
     m_scheduler.Restore();
     m_history.Action(HistoryKind::kEmergencyStop, {}, m_clock.Now());
@@ -336,11 +372,35 @@ bool CStation::ChangeTaskStates(TaskState to, TaskState from) {
         CTaskTable(m_db).ChangeStates(to, from);
         return true;
     } catch (const CDbError& error) {
-        Logger().Log("station: task states not reset: %s", error.what());
-        std::lock_guard lock(m_observerLock);
-        if (m_observer) m_observer->ShowDatabaseError(error.what());
+        ReportDatabaseError("task states not reset", error);
         return false;
     }
+}
+
+void CStation::ReadOutlets() {
+    if (!m_db.IsOpen()) return;
+    try {
+        const StoredOutlets stored = COutletTable(m_db).Read();
+        m_board.StartFrom(stored.on, stored.byHand);
+        Notify(WindowMessage::kPowerRefresh);
+    } catch (const CDbError& error) {
+        ReportDatabaseError("the outlets' last state is unreadable", error);
+    }
+}
+
+void CStation::KeepOutlets(const OutletSet& on, const OutletSet& byHand) {
+    if (!m_db.IsOpen()) return;
+    try {
+        COutletTable(m_db).Write({on, byHand});
+    } catch (const CDbError& error) {
+        ReportDatabaseError("the outlets' state is not kept", error);
+    }
+}
+
+void CStation::ReportDatabaseError(const char* what, const std::exception& error) {
+    Logger().Log("station: %s: %s", what, error.what());
+    std::lock_guard lock(m_observerLock);
+    if (m_observer) m_observer->ShowDatabaseError(error.what());
 }
 
 template <typename F>

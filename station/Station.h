@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <ctime>
 #include <functional>
@@ -43,6 +44,8 @@ public:
     // How often the tick looks whether executed tasks go back to "未执行" at midnight.
     static constexpr std::chrono::milliseconds kMidnightCheckPeriod{3000};
     static constexpr std::chrono::milliseconds kExitWriterWait{1000};  // at most
+    // An emergency start this soon after a stop is the second click of a double click.
+    static constexpr std::chrono::milliseconds kRestartGuard{1000};
 
     // Without `shutdown` the machine is never switched off.
     CStation(CDatabase& db, CTransmitterLink& link, IClock& clock, CAutoShutdown* shutdown = nullptr);
@@ -68,8 +71,9 @@ public:
     void Start();
     // The exit sequence: the automatic shutdown stopped (a power-off call under way given up), the
     // heartbeat, an announcement ended, the playback closed, the schedule stopped, running tasks marked
-    // "已执行", every receiver switched off with one last frame, which is given up to a second to leave,
-    // then the port closed. Runs once; later calls return at once.
+    // "已执行" (and an emergency ended in the history), every receiver switched off, then every outlet
+    // that the operator did not switch on by hand; the frames are given up to a second to leave, then
+    // the port closed. Runs once; later calls return at once.
     void Shutdown();
     bool IsStarted() const { return m_started; }
 
@@ -81,15 +85,15 @@ public:
     // when it read "连  接".
     void SelectPort(int index);
     void ClickConnect(bool connect);
-    // Manual switching, through the switch board.
-    void SwitchChannels(const ChannelFlags& flags, bool on);
-    void SwitchAllChannels(bool on);
-    // Inverts outlet 1..4 and sends all four; returns the outlet's new state.
+    // Manual switching, through the switch board, and the receiver page's sends. While the
+    // emergency lasts each is refused (EmergencyRefusal.h): false, and nothing is sent.
+    bool SwitchChannels(const ChannelFlags& flags, bool on);
+    bool SwitchAllChannels(bool on);
+    // Inverts outlet 1..4 and sends all four.
     bool ToggleOutlet(int outlet);
-    // The receiver page's sends to the receivers of `flags`. False when a frequency does not fit
-    // the frame's five digits: nothing is sent then.
+    // To the receivers of `flags`; also false when a frequency does not fit the frame's five digits.
     bool SendFrequencies(const ChannelFlags& flags, float frequency2, float frequency3);
-    void SendVolume(const ChannelFlags& flags, uint8_t volume);
+    bool SendVolume(const ChannelFlags& flags, uint8_t volume);
     // `text` to LED screen `position` (0..127), and its row in the LED table. When the link refuses
     // the text nothing is sent and `*refusal` says why. Throws CDbError when the row cannot be
     // stored; the frame and the history line are queued by then.
@@ -102,12 +106,15 @@ public:
     void SetOperator(const std::string& name);
 
     // The emergency broadcast: every receiver and outlet on, `chosenAlarm` in a loop in place of
-    // whatever played, or the siren when none is chosen or the file is gone (EmergencyAlarm.h). While it
-    // lasts the schedule keeps track of its tasks but switches nothing and starts no list. A second start
-    // only plays the new file.
+    // whatever played, or the siren when none is chosen or the file is gone (EmergencyAlarm.h), and a
+    // spoken text on air stopped. While it lasts the schedule keeps track of its tasks but switches
+    // nothing and starts no list; manual commands and spoken texts are refused; live paging still
+    // pauses the alarm. A second start only plays the new file; a start within kRestartGuard of a stop
+    // is ignored.
     void StartEmergency(const std::string& chosenAlarm);
     // Back to what the tasks powered up or on air need at this second (on the schedule's next
-    // tick, half a second at most): the rest switched off, a task's list on air played again.
+    // tick, half a second at most): their receivers and outlets on, the rest off, a task's list on
+    // air played again.
     void StopEmergency();
     bool InEmergency() const { return m_emergency; }
 
@@ -151,6 +158,12 @@ private:
     bool ChangeTaskStates(TaskState to, TaskState from);
     template <typename F>
     void WithPortView(F&& call);
+    // The outlets where the last run left them, for the board and the pages.
+    void ReadOutlets();
+    void KeepOutlets(const OutletSet& on, const OutletSet& byHand);
+    void ReportDatabaseError(const char* what, const std::exception& error);
+    // Whether the emergency refuses the operator's `what` (logged).
+    bool RefusedInEmergency(const char* what) const;
 
     CDatabase& m_db;
     CTransmitterLink& m_link;
@@ -163,9 +176,11 @@ private:
     IPortSelectionView* m_portView = nullptr;
 
     // Guards m_emergency with the alarm's start or stop and a task's hand-over, so a list handed
-    // over at that moment never replaces the alarm. Never held across a database statement.
+    // over at that moment never replaces the alarm, and m_emergencyStoppedAt. Never held across a
+    // database statement.
     std::mutex m_emergencyLock;
     std::atomic<bool> m_emergency{false};
+    int64_t m_emergencyStoppedAt = INT64_MIN / 2;  // the steady clock at the last stop
 
     std::atomic<int> m_recordedLink{-1};  // the link state the history has, -1 until it was first up
     int64_t m_lastMidnightCheck = -1;     // the schedule thread's steady clock then
@@ -176,6 +191,7 @@ private:
     CPlayback m_playback;
     CScheduler m_scheduler;
     CAnnouncer m_announcer;
+    CJobThread m_outletKeeper{"outlets"};  // stores the outlets' state after every power frame
     CJobThread m_portThread{"port"};
     CJobThread m_heartbeat{"heartbeat"};
     std::unique_ptr<CShutdownThread> m_shutdownThread;  // none without an automatic shutdown

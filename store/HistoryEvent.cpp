@@ -22,6 +22,8 @@ const char* HistoryKindText(HistoryKind kind) {
             return "程序退出";
         case HistoryKind::kEndClockJump:
             return "时钟跳过开始";
+        case HistoryKind::kEndInterrupted:
+            return "被打断";
         case HistoryKind::kPowerDown:
             return "关机";
         case HistoryKind::kFileStart:
@@ -30,6 +32,8 @@ const char* HistoryKindText(HistoryKind kind) {
             return "文件播完";
         case HistoryKind::kFileFailed:
             return "文件失败";
+        case HistoryKind::kFileInterrupted:
+            return "文件被打断";
         case HistoryKind::kChannelsOn:
             return "打开接收机";
         case HistoryKind::kChannelsOff:
@@ -75,7 +79,8 @@ bool IsBroadcastStep(HistoryKind kind) {
 bool EndsBroadcast(HistoryKind kind) {
     return kind == HistoryKind::kEnd || kind == HistoryKind::kStaleClose ||
            kind == HistoryKind::kEndDeleted || kind == HistoryKind::kEndRetimed ||
-           kind == HistoryKind::kEndExit || kind == HistoryKind::kEndClockJump;
+           kind == HistoryKind::kEndExit || kind == HistoryKind::kEndClockJump ||
+           kind == HistoryKind::kEndInterrupted;
 }
 
 RecordKind RecordKindOf(HistoryKind kind) {

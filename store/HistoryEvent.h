@@ -19,11 +19,13 @@ enum class HistoryKind : int {
     kEndRetimed = 7,  // its row was saved again with times that no longer cover the present
     kEndExit = 8,     // Lumetra's exit sequence ended it
     kPowerDown = 9,
-    kEndClockJump = 10,  // the clock jumped over its start while it was in its lead
+    kEndClockJump = 10,    // the clock jumped over its start while it was in its lead
+    kEndInterrupted = 11,  // ended after another task's list cut its own off; the detail names that task
     // Its files.
     kFileStart = 20,
     kFileEnd = 21,
     kFileFailed = 22,
+    kFileInterrupted = 23,  // another task's list cut it off; the detail names that task
     // What operators did, and the link.
     kChannelsOn = 40,
     kChannelsOff = 41,

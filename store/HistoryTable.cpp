@@ -101,6 +101,15 @@ std::optional<int64_t> CHistoryTable::UnfinishedBroadcast(const std::string& tas
     return id ? std::optional<int64_t>(id) : std::nullopt;
 }
 
+bool CHistoryTable::EmergencyLeftOpen() {
+    if (!Exists()) return false;
+    CRecordset rows(m_db);
+    rows.Open(FormatSql(
+        "select kind from lumetra_history_event where kind in (%d, %d) order by id desc limit 1",
+        static_cast<int>(HistoryKind::kEmergencyStart), static_cast<int>(HistoryKind::kEmergencyStop)));
+    return !rows.IsEOF() && rows.GetFieldInt("kind") == static_cast<int>(HistoryKind::kEmergencyStart);
+}
+
 void CHistoryTable::Write(int64_t record, bool newRecord, const HistoryEvent& event) {
     std::vector<std::string> statements;
     if (newRecord)

@@ -45,6 +45,8 @@ public:
     int64_t LastRecordId();
     // The latest broadcast of this task that no step took off the air (Lumetra was killed).
     std::optional<int64_t> UnfinishedBroadcast(const std::string& taskId);
+    // Whether the latest emergency line is a start that no stop followed (Lumetra was killed).
+    bool EmergencyLeftOpen();
     // Stores the event, and first its record when `newRecord`, in one transaction.
     void Write(int64_t record, bool newRecord, const HistoryEvent& event);
     // Removes lines whose last event came before `before`; returns how many.

@@ -16,8 +16,9 @@ public:
         if (buttons == MbButtons::kSaveAnywayOrReturn) {
             box.button(QMessageBox::Ok)->setText(QStringLiteral("仍然保存"));
             box.button(QMessageBox::Cancel)->setText(QStringLiteral("返回修改"));
-            box.setDefaultButton(QMessageBox::Cancel);
         }
+        if (buttons == MbButtons::kSaveAnywayOrReturn || buttons == MbButtons::kOkCancelSafe)
+            box.setDefaultButton(QMessageBox::Cancel);
         return box.exec() == QMessageBox::Ok ? MbResult::kOk : MbResult::kCancel;
     }
 

@@ -10,8 +10,9 @@ namespace lumetra {
 
 inline constexpr const char* kAppCaption = "Lumetra";
 
-// SaveAnywayOrReturn: "仍然保存" answers Ok, "返回修改" Cancel.
-enum class MbButtons { kOk, kOkCancel, kSaveAnywayOrReturn };
+// SaveAnywayOrReturn: "仍然保存" answers Ok, "返回修改" Cancel. OkCancelSafe: Cancel is the default, for a
+// question whose Ok starts something drastic.
+enum class MbButtons { kOk, kOkCancel, kOkCancelSafe, kSaveAnywayOrReturn };
 enum class MbIcon { kNone, kInformation, kQuestion, kWarning, kError };
 enum class MbResult { kOk, kCancel };
 

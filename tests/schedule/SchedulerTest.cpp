@@ -160,9 +160,11 @@ TEST_F(SchedulerTest, LatePassesCatchUpInOrder) {
 // still needs; tasks apart switch everything off as always. A task whose row goes in its tail
 // still has its outlets go off (deleted on air: StationTest.PagingPausesTheTaskAndHandsThe...).
 // A row saved again on air has its switches follow the new row, and a row re-timed away from the
-// present ends, as does one whose start the clock skipped. Outlets a task leaves as "x" keep the setting they
-// had. Each case: its daily tasks, where the clock starts, and at moments of the day what is on, the
-// hand-overs and stops of the last task so far, its state, or what is done then ("#" is the last task's ID).
+// present ends, as does one whose start the clock skipped. After a stall, what the catch-up leaves on is
+// what the tasks need then; a start whose power-up was skipped powers up itself. Outlets a task leaves as "x"
+// keep the setting they had. Each case: its daily tasks, where the clock starts, and at moments of the day
+// what is on, the hand-overs and stops of the last task so far, its state, or what is done then ("#" is the
+// last task's ID).
 TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFollow) {
     const char* cases[][4] = {
         {"apart: all off after each", "08:00:00-08:10:00 z1 p1000; 09:00:00-09:10:00 z2 p0100", "07:59:40",
@@ -205,6 +207,14 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
          "09:59:02 clock 11:00:00; 11:00:05 on | outlets 0000; 11:00:05 played 0, stopped 0"},
         {"powered up, then the clock set past its whole broadcast", "z1,2,5 p1010", "07:59:49",
          "07:59:52 on 1 2 5 | outlets 1010; 07:59:52 clock 09:00:00; 09:00:16 on | outlets 0000"},
+        {"a stall through a whole broadcast leaves no receiver on", "08:00:00-08:00:20 z1,2,5 p1010",
+         "07:59:40",
+         "07:59:45 stall 08:00:25; 08:00:26 on | outlets 1010; 08:00:26 played 1, stopped 1; "
+         "08:00:36 on | outlets 0000"},
+        {"a stall through the lead switches on at its end", "08:00:00-08:00:20 z1 p1000", "07:59:40",
+         "07:59:45 stall 08:00:05; 08:00:06 on 1 | outlets 1000; 08:00:36 on | outlets 0000"},
+        {"a start whose power-up the clock skipped after a stale close", "08:00:00-08:30:00 running z1 p1000",
+         "07:59:49", "07:59:50 clock 07:59:53; 08:00:01 on 1 | outlets 1000; 08:00:10 on 1 | outlets 1000"},
     };
     for (const auto& [name, tasks, from, steps] : cases) {
         SCOPED_TRACE(name);
@@ -225,6 +235,8 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
                     if (what[8 + outlet] == '1') board->ToggleOutlet(outlet);
             } else if (what.starts_with("clock "))
                 clock.SetTime(Monday(what.substr(6)));
+            else if (what.starts_with("stall "))  // no tick, as in a stopped process
+                clock.SleepFor(std::chrono::seconds(Monday(what.substr(6)) - clock.Now()));
             else if (what.starts_with("update ") || what.starts_with("delete "))
                 database.Db().ExecuteSql(what + (what.starts_with("update ") ? " where ID=" + id : ""));
             else

@@ -39,7 +39,8 @@ SwitchSource Source(const std::string& word) {
 }
 
 // One request as "task on 1 2", "operator off all", "up 1x0x keep 0100", "down keep 0010",
-// "toggle 3", "change on 0011 off 1000", "hold", "end", "restore 2 4 | 0100".
+// "toggle 3", "change on 0011 off 1000", "hold", "end", "restore 2 4 | 0100", "quit" (the exit's
+// outlet power-down).
 void Ask(CSwitchBoard& board, const std::string& request) {
     std::istringstream in(request);
     std::string verb, word, digits;
@@ -56,6 +57,8 @@ void Ask(CSwitchBoard& board, const std::string& request) {
     } else if (verb == "change") {
         in >> word >> digits >> word >> word;
         board.ChangeOutlets(Outlets(digits), Outlets(word));
+    } else if (verb == "quit") {
+        board.PowerDownForExit();
     } else if (verb == "hold") {
         board.Hold();
     } else if (verb == "end") {
@@ -121,10 +124,17 @@ TEST(SwitchBoardTest, OwnersTogglesAndTheEmergencyHoldFollowTheirRules) {
          "announcement off 3 => on all | outlets 1111; restore 2 | 0100 => on all | outlets 1111; "
          "announcement on 3 => on all | outlets 1111; operator off 5 => on 1-4 6-128 | outlets 1111; "
          "toggle 1 => on 1-4 6-128 | outlets 0111; end => on 1-4 6-128 | outlets 0111; "
-         "restore 2 4 5 | 0100 => on 2 4 | outlets 0100; restore | 0000 => on | outlets 0000; "
+         "restore 2 4 5 | 0100 => on 2 4 5 | outlets 0100; restore | 0000 => on | outlets 0000; "
          "announcement on 7 => on 7 | outlets 0000; announcement off 7 => on | outlets 0000"},
         {"the exit and the operator switch every receiver",
          "operator on all => on all | outlets 0000; exit off all => on | outlets 0000"},
+        {"the exit switches off the outlets that tasks and the emergency switched on, not the operator's",
+         "up 1100 keep 0000 => on | outlets 1100; toggle 3 => on | outlets 1110; toggle 2 => on | outlets "
+         "1010; "
+         "toggle 2 => on | outlets 1110; quit => on | outlets 0110; hold => on all | outlets 1111; "
+         "end => on all | outlets 1111; quit => on all | outlets 0110; toggle 2 => on all | outlets 0010; "
+         "down keep 0000 => on all | outlets 0000; toggle 1 => on all | outlets 1000; "
+         "up 1000 keep 0000 => on all | outlets 1000; quit => on all | outlets 1000"},
     };
     for (const auto& [name, steps] : cases) {
         SCOPED_TRACE(name);

@@ -99,7 +99,7 @@ inline std::string Clock(std::time_t at) {
 // playback's own pace), their detail instead. Whether the link was up is checked where the test
 // brings it down.
 inline std::string Line(const HistoryEventRow& event) {
-    const bool file = event.kind >= HistoryKind::kFileStart && event.kind <= HistoryKind::kFileFailed;
+    const bool file = event.kind >= HistoryKind::kFileStart && event.kind <= HistoryKind::kFileInterrupted;
     return (file ? std::string(HistoryKindText(event.kind)) + " " + event.detail
                  : Clock(event.at) + " " + HistoryKindText(event.kind)) +
            (event.failed ? " [失败]" : "");
@@ -252,8 +252,8 @@ TEST_F(StationTest, WithoutAWindowTheMachineIsSwitchedOffOnceTheBroadcastHasEnde
 }
 
 // An emergency during two tasks: everything on, the alarm in place of the task's list; the end of
-// one task and its power-down pass without a frame; the stop switches off all but what the task
-// still on air needs and plays its list again.
+// one task and its power-down pass without a frame; the stop switches on what the task still on
+// air needs, off all the rest, and plays its list again; a start at once after it is ignored.
 TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAirNeeds) {
     const TaskRow longList{.playList = Fixture(kLongMp3)};
     const std::string shortTask =
@@ -289,12 +289,74 @@ TEST_F(StationTest, AnEmergencyHoldsEverythingOnAndItsEndRestoresWhatTheTaskOnAi
 
     station->StopEmergency();
     EXPECT_FALSE(station->InEmergency());
+    station->StartEmergency(alarm);
+    EXPECT_FALSE(station->InEmergency()) << "the second click of a double click on stop";
     EXPECT_EQ(
         FramesUntil("SendPower: outlets on: 2"),
-        (std::vector<std::string>{"SendAudioCom: channels off: 1-2, 4-128", "SendPower: outlets on: 2"}));
+        (std::vector<std::string>{"SendAudioCom: channels on: 3", "SendAudioCom: channels off: 1-2, 4-128",
+                                  "SendPower: outlets on: 2"}));
     EXPECT_TRUE(Eventually([&] {
         return playback.State().task == longTask && playback.State().status == PlayStatus::kPlaying;
     }));
+}
+
+// The exit with a task on air and an outlet the operator switched on by hand: every receiver off,
+// then the task's outlets, and the operator's stays on; a new start shows that one on.
+TEST_F(StationTest, TheExitPowersDownWhatTheTaskSwitchedOnAndTheNextStartShowsWhatIsLeftOn) {
+    StartStation(Monday(8, 0, 1), Row("08:00:00-08:10:00 z1 p0110", {.playList = Fixture(kLongMp3)}));
+    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 1").empty());
+    EXPECT_TRUE(station->ToggleOutlet(4));
+    EXPECT_EQ(FramesUntil("SendPower: outlets on: 2-4"),
+              std::vector<std::string>{"SendPower: outlets on: 2-4"});
+    const auto before = std::chrono::steady_clock::now();
+    station->Shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 3s);
+    EXPECT_EQ(FramesUntil("SendPower: outlets on: 4"),
+              (std::vector<std::string>{"SendAudioCom: channels off: all", "SendPower: outlets on: 4"}));
+
+    database.Db().ExecuteSql("delete from tb_memo");  // nothing switches after the new start
+    station = std::make_unique<CStation>(database.Db(), link, *clock);
+    station->Start();
+    std::string outlets;
+    for (int outlet = 1; outlet <= 4; ++outlet) outlets += station->Outlet(outlet) ? '1' : '0';
+    EXPECT_EQ(outlets, "0001");
+}
+
+// Two tasks overlap on the one output: the later one's list cuts the earlier one's off, and when it
+// ends the earlier one's list resumes from the start of the file that was cut. The history names the
+// task that cut it off, in the file's event and in the earlier broadcast's outcome.
+TEST_F(StationTest, AnOverlappingTaskCutsTheEarlierListOffWhichResumesAfterIt) {
+    const std::string early =
+        StartStation(Monday(7, 59, 58),
+                     Row("08:00:00-08:01:00 z9,10 p0000", {.name = "升旗", .playList = Fixture(kLongMp3)}));
+    const std::string late = InsertTask(
+        database.Db(),
+        Row("08:00:10-08:00:30 z11,12 p0000", {.name = "课间操", .playList = Fixture(kV1RockMp3)}));
+    CPlayback& playback = station->Playback();
+    const auto playing = [&](const std::string& task) {
+        const PlaybackState state = playback.State();
+        return state.task == task && state.status == PlayStatus::kPlaying;
+    };
+    ASSERT_TRUE(Eventually([&] { return playing(early); }));
+    ASSERT_TRUE(Eventually([&] { return playing(late); }));
+    ASSERT_TRUE(Eventually([&] { return playing(early); })) << "after the later task's end";
+    EXPECT_GE(clock->Now(), Monday(8, 0, 30));
+    EXPECT_EQ(playback.List(), std::vector<std::string>{Fixture(kLongMp3)});
+    ASSERT_TRUE(Eventually([&] { return StoredTaskState(database.Db(), early) == sql::kStateDone; }));
+    ASSERT_TRUE(Eventually([&] { return playback.State().status == PlayStatus::kStopped; }));
+    station->Shutdown();
+
+    const HistoryRecord broadcast = Records().at(0);
+    ASSERT_EQ(broadcast.taskId, early);
+    EXPECT_EQ(broadcast.ending, static_cast<int>(HistoryKind::kEndInterrupted));
+    std::vector<std::string> events = Events(broadcast.id);
+    ASSERT_GE(events.size(), 6u);
+    events.resize(6);
+    const std::string file = Fixture(kLongMp3);
+    EXPECT_EQ(events, (std::vector<std::string>{"08:00:00 开始", "播放文件 " + file,
+                                                "文件被打断 " + file + "（被“课间操”打断）",
+                                                "播放文件 " + file, "08:01:00 被打断", "文件播完 " + file}));
+    EXPECT_EQ(CHistoryTable(database.Db()).Events(broadcast.id).at(4).detail, "被“课间操”打断");
 }
 
 // A live announcement over a task on air, with a test tone as the microphone: the ticked
@@ -394,7 +456,8 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
 }
 
 // At the start executed tasks wait again, and at midnight once more, when the history's lines past
-// the retention period go and the others stay; the exit ends what is on air. The heartbeat:
+// the retention period go and the others stay; an emergency a killed Lumetra left open gets its end
+// line at the start; the exit ends what is on air. The heartbeat:
 // SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator waits for it.
 TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsTheBroadcast) {
     CHistoryTable table(database.Db());
@@ -405,6 +468,9 @@ TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsThe
     table.Write(1, true, action);
     action.at = Monday(12, 0, 0) - 29 * 24 * 3600;
     table.Write(2, true, action);
+    action.kind = HistoryKind::kEmergencyStart;  // Lumetra was killed during it
+    action.at = Monday(12, 0, 0) - 24 * 3600;
+    table.Write(3, true, action);
     const std::string done = InsertTask(database.Db(), {.state = sql::kStateDone});
     StartStation(Monday(23, 59, 50), {.start = "00:00:10", .playList = "", .power = "1000"});
     EXPECT_EQ(StoredTaskState(database.Db(), done), sql::kStateIdle);
@@ -415,15 +481,19 @@ TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsThe
     EXPECT_GE(clock->Now(), LocalTime(2026, 3, 3, 0, 0, 0)) << "not before midnight";
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kStart); }));
     std::vector<HistoryRecord> records = Records();
-    ASSERT_EQ(records.size(), 2u) << "the line 30 days and 5 seconds old went at midnight";
+    ASSERT_EQ(records.size(), 4u) << "the line 30 days and 5 seconds old went at midnight";
     EXPECT_EQ(records[0].id, 2);
+    EXPECT_EQ(records[2].title + " " + Events(records[2].id).at(0) + " " +
+                  CHistoryTable(database.Db()).Events(records[2].id).at(0).detail,
+              "紧急广播结束 23:59:50 紧急广播结束 程序意外结束")
+        << "the emergency the killed Lumetra left open ends at the next start";
     station->Shutdown();
     records = Records();
-    const std::vector<std::string> events = Events(records.at(1).id);
+    const std::vector<std::string> events = Events(records.at(3).id);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0] + events[1], "00:00:00 开机00:00:10 开始");
     EXPECT_EQ(events[2].substr(8), " 程序退出");
-    EXPECT_EQ(records[1].ending, static_cast<int>(HistoryKind::kEndExit));
+    EXPECT_EQ(records[3].ending, static_cast<int>(HistoryKind::kEndExit));
     EXPECT_EQ(observer.databaseErrors.load(), 0);
 }
 
@@ -431,8 +501,10 @@ TEST_F(HistoryTest, StartAndMidnightResetTasksAndRemoveOldLinesAndTheExitEndsThe
 // the frames reach the transmitter as sent (a short one byte for byte), each with a line naming
 // who sent what where. A spoken file switches only its receivers, on and then off after it played
 // out; paging without a microphone tells the operator and switches nothing; an emergency switches
-// everything on (again at the next tick) and at its stop everything off. The exit sequence during
-// an emergency (what a termination signal runs) switches every receiver off and closes the port.
+// everything on (again at the next tick), stops a spoken text on air and refuses the operator's
+// commands, and at its stop switches everything off. The exit sequence during an emergency (what a
+// termination signal runs) switches every receiver and outlet off, ends the emergency's line and
+// closes the port.
 TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
     shortFrameBytes = true;
     StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
@@ -441,6 +513,7 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
     ASSERT_TRUE(Eventually([&] { return Records().size() == 1u; }));
     CAnnouncer& announcer = station->Announcer();
     const std::vector<std::string> allOn{kAllOn[0], kAllOn[1] + " [81 40 01 07 AC 0F E5]"};
+    const char* const kCloseAll = "ClosePower: all outlets off [81 40 01 07 AC 80 6A]";
     std::string refusal;
     const struct {
         std::function<void()> send;
@@ -478,15 +551,28 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
          },
          {},
          {}},
-        {[&] { station->StartEmergency(Fixture(kWav)); },
-         allOn,
-         {"紧急广播开始|王老师|全部|" + Fixture(kWav)}},
+        {[&] {
+             announcer.Speak(Channels({4}), Fixture(kLongMp3));
+             ASSERT_TRUE(Eventually([&] { return announcer.Voice().Buffers() > 0; }));
+             station->StartEmergency(Fixture(kWav));
+             EXPECT_TRUE(Eventually([&] { return !announcer.IsOn(); })) << "the spoken text stopped";
+             EXPECT_FALSE(station->SwitchAllChannels(false));
+             EXPECT_FALSE(station->SwitchChannels(Channels({2}), false));
+             EXPECT_FALSE(station->ToggleOutlet(1));
+             EXPECT_FALSE(station->SendVolume(Channels({1}), 3));
+             EXPECT_FALSE(station->SendFrequencies(Channels({1}), 98.5f, 88.0f));
+             EXPECT_FALSE(station->Playback().StopPlaying());
+             announcer.Speak(Channels({5}),
+                             Fixture(kWav));  // refused: its frame would come before the stop's
+         },
+         {"SendAudioCom: channels on: 4", allOn[0], allOn[1]},
+         {"文字广播开始|王老师|4|4", "紧急广播开始|王老师|全部|" + Fixture(kWav), "文字广播结束|王老师|4|4"}},
         {[&] {
              station->StopEmergency();
              EXPECT_TRUE(
                  Eventually([&] { return station->Playback().State().status != PlayStatus::kPlaying; }));
          },
-         {"SendAudioCom: channels off: all", "ClosePower: all outlets off [81 40 01 07 AC 80 6A]"},
+         {"SendAudioCom: channels off: all", kCloseAll},
          {"紧急广播结束|王老师||"}},
         {[&] { station->SetOperator("李老师"); }, {}, {"注销|王老师||王老师", "登录|李老师||李老师"}},
         {[&] { station->SetOperator({}); }, {}, {"注销|李老师||李老师"}},
@@ -514,8 +600,12 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
     ASSERT_EQ(FramesUntil(allOn.back()), allOn)
         << "nothing the refusals or the paging without a microphone switched";
     station->Shutdown();
-    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: all").empty());
+    EXPECT_EQ(FramesUntil(kCloseAll),
+              (std::vector<std::string>{"SendAudioCom: channels off: all", std::string(kCloseAll)}));
     EXPECT_FALSE(link.IsRunning());
+    const HistoryRecord ended = Records().back();
+    EXPECT_EQ(ended.title + "|" + CHistoryTable(database.Db()).Events(ended.id).at(0).detail,
+              "紧急广播结束|程序退出");
     EXPECT_FALSE(station->SendLedText("abc", 0, &refusal)) << "a text the closed port dropped is not sent";
     EXPECT_EQ(refusal, CTransmitterLink::kPortClosedText);
     EXPECT_EQ(led(), std::vector<std::string>{"1,abc"}) << "nor stored";
