@@ -19,7 +19,9 @@
 #include "pages/AnnouncementGroup.h"
 #include "pages/AudioOutputBox.h"
 #include "pages/DlgSpeech.h"
+#include "pages/ZoneControlPage.h"
 #include "station/EmergencyAlarm.h"
+#include "station/EmergencyRefusal.h"
 #include "store/HistoryTable.h"
 #include "tests/support/TestSoundCard.h"
 #include "widgets/CheckTree.h"
@@ -71,7 +73,9 @@ private slots:
 
     // The frames of an emergency's start and stop: HistoryTest.SendsAnnouncementsEmergencies...
     // The alarm file chosen on the settings page: a missing one refused, one gone since falls back
-    // to the siren, which the emergency then plays.
+    // to the siren, which the emergency then plays. While it lasts the zone control page's switches
+    // are refused; its start asks with 取消 as the default, and a start right after the stop is
+    // ignored.
     void emergencyIsConfirmedOnceLoggedOutShownAndStopped() {
         CMainRig rig(kMondayMorning);
         CAlarmFileGroup& group = *rig.main->SettingsPage()->AlarmGroup();
@@ -112,20 +116,31 @@ private slots:
         QVERIFY(main.LoginPage()->isVisible());  // nobody is logged in
         rig.boxes.answer = MbResult::kCancel;
         Click(button);
-        QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::kOkCancel);
+        QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::kOkCancelSafe);
         QCOMPARE(seen(), off);
         Click(button);
         QTRY_COMPARE(seen(),
                      QString("1|%1|%2|1|1").arg(CEmergencyControl::kStopText, CEmergencyControl::kOnAirText));
         QCOMPARE(playback.List(), std::vector<std::string>{SirenPath().toStdString()});
         QCOMPARE(QFileInfo(SirenPath()).size(), qint64{44 + 2 * kSirenRate * kSirenSeconds});
+        // Manual switching is refused while it lasts: the page says why and everything stays on.
+        CZoneControlPage& zones = *main.ZoneControlPage();
+        QTRY_VERIFY(zones.PowerButton(1)->isChecked());
+        Click(zones.CloseAllButton());
+        Click(zones.PowerButton(1));
+        QCOMPARE(rig.boxes.Texts().mid(2), QStringList(2, QString::fromUtf8(kEmergencyRefusal)));
+        QVERIFY(zones.PowerButton(1)->isChecked() && rig.Station().Outlet(1));
         Click(button);  // the stop asks nothing
-        QCOMPARE(rig.boxes.shown.size(), size_t{2});
+        QCOMPARE(rig.boxes.shown.size(), size_t{4});
         QTRY_COMPARE(seen(), off);
+        Click(button);  // the second click of a double click, answered as Enter would
+        QCOMPARE(rig.boxes.shown.size(), size_t{5});
+        QCOMPARE(seen(), off);
     }
 
     // A termination signal during an emergency, while a box waits for an operator who is not there:
-    // the exit sequence runs at once, the box goes, the window ends, the all-off frame goes out.
+    // the exit sequence runs at once, the box goes, the window ends, the all-off frames for the
+    // receivers and the outlets go out.
     void aTerminationSignalDuringAnEmergencyRunsTheExitSequence() {
         CMainRig rig(kMondayMorning);
         CTerminationSignals termination;
@@ -145,6 +160,7 @@ private slots:
         QTRY_COMPARE(exited.count(), 1);
         QVERIFY2(elapsed.elapsed() < 3000, qPrintable(QString("%1 ms").arg(elapsed.elapsed())));
         QVERIFY(rig.simulator.WaitForFrame("SendAudioCom", "channels off: all", 3000));
+        QVERIFY(rig.simulator.WaitForFrame("ClosePower", "all outlets off", 3000));
         QVERIFY(!rig.link.IsRunning() && !rig.main->isVisible());
     }
 
@@ -275,7 +291,7 @@ private slots:
         rig.Station().StartEmergency("");
         QTRY_COMPARE(TestCardSinks(), 0);
         Click(listen);
-        QCOMPARE(rig.boxes.Texts().back(), QString(CDlgSpeech::kInEmergencyText));
+        QCOMPARE(rig.boxes.Texts().back(), QString::fromUtf8(kEmergencyRefusal));
         rig.Station().StopEmergency();
     }
 

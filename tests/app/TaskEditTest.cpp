@@ -114,7 +114,7 @@ private slots:
         // Zone 001FH(楼) holds channels 1 to 3; the others stay in the default zone.
         CZoneCatalog(AppConnection()).AddZone(1, "楼");
         AppConnection().ExecuteSql("update Room set AreaID='1' where RoomID<=3");
-        InsertTask(AppConnection(), "其他", sql::kStateDone);  // must stay as it is
+        InsertTask(AppConnection(), "其他", sql::kStateDone, "09:00:00", "09:10:00");  // must stay as it is
         const std::string other = CTaskTable::InsertStatement(TaskNamed("其他"));
         const QStringList files = {ToQ(m_dir.File("a.mp3")), ToQ(m_dir.File("b.mp3"))};
         {
@@ -359,6 +359,32 @@ private slots:
             QVERIFY(editor.OnSave());
             QCOMPARE(CTaskTable(AppConnection()).ReadAll().size(), size_t(1));
         }
+    }
+
+    // A task on air while another is, whatever receivers each reaches, is warned of on save:
+    // "返回修改" keeps the dialog open with nothing stored, "仍然保存" stores it.
+    void aTaskOnAirWithAnotherIsWarnedOf() {
+        CAppDatabase db;
+        CScriptedMessageBoxes boxes;
+        InsertTask(AppConnection(), "眼保健操", sql::kStateIdle, "08:00:00", "08:10:00", 2, "1000");
+        CDlgTaskEdit editor(AppConnection(), nullptr);
+        editor.show();
+        editor.NameEdit()->setText("早操");
+        editor.StartEdit()->setTime({8, 9, 0});
+        editor.EndEdit()->setTime({8, 20, 0});
+        editor.AddFiles({ToQ(m_dir.File("a.mp3"))});
+        editor.ZoneTree()->Toggle(Channel(editor, 0, 5));
+        editor.PowerBox(2)->setChecked(true);
+        boxes.answer = MbResult::kCancel;
+        QVERIFY(!editor.OnSave());
+        QCOMPARE(boxes.shown.size(), size_t(1));
+        QVERIFY2(boxes.Texts()[0].startsWith("同一时间只能播放一个节目：\n\n“眼保健操”"),
+                 qPrintable(boxes.Texts()[0]));
+        QVERIFY(!boxes.Texts()[0].contains("间隔不足"));
+        QCOMPARE(boxes.shown[0].buttons, MbButtons::kSaveAnywayOrReturn);
+        QCOMPARE(CTaskTable(AppConnection()).ReadAll().size(), size_t(1));
+        QVERIFY(editor.OnSave());
+        QCOMPARE(CTaskTable(AppConnection()).ReadAll().size(), size_t(2));
     }
 
 private:

@@ -553,6 +553,8 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
          {}},
         {[&] {
              announcer.Speak(Channels({4}), Fixture(kLongMp3));
+             EXPECT_EQ(FramesUntil("SendAudioCom: channels on: 4"),
+                       std::vector<std::string>{"SendAudioCom: channels on: 4"});
              ASSERT_TRUE(Eventually([&] { return announcer.Voice().Buffers() > 0; }));
              station->StartEmergency(Fixture(kWav));
              EXPECT_TRUE(Eventually([&] { return !announcer.IsOn(); })) << "the spoken text stopped";
@@ -565,7 +567,7 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
              announcer.Speak(Channels({5}),
                              Fixture(kWav));  // refused: its frame would come before the stop's
          },
-         {"SendAudioCom: channels on: 4", allOn[0], allOn[1]},
+         allOn,
          {"文字广播开始|王老师|4|4", "紧急广播开始|王老师|全部|" + Fixture(kWav), "文字广播结束|王老师|4|4"}},
         {[&] {
              station->StopEmergency();
