@@ -80,15 +80,13 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
         ShowMessage(nullptr, QString::fromStdString(failure), MbButtons::kOk, MbIcon::kError);
         return kNoDatabaseExit;
     }
-    std::unique_ptr<QWidget> firstStartNotice;
-    if (!created.empty()) firstStartNotice = ShowFirstStartNotice(created);
 
     // The user's own choices of serial adapters and sound output, before anything opens them.
     LoadDeviceChoices();
     TransmitterLink().SetPortAlert(&PortAlertBox());
     {
         CSystemClock clock;
-        CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown);
+        CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown, created);
         mainWindow = &program.Window();
         QObject::connect(&instance, &CSingleInstance::RaiseRequested, mainWindow, &CMainWindow::BringToFront);
         QObject::connect(mainWindow, &CMainWindow::Exited, &app, &QCoreApplication::quit,

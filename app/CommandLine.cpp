@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/Version.h"
+
 namespace lumetra {
 namespace {
 
@@ -36,7 +38,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--version") return Finish(0, "lumetra " LUMETRA_VERSION "\n");
+        if (argument == "--version") return Finish(0, std::string("lumetra ") + ProgramVersion() + "\n");
         if (argument == "--help" || argument == "-h") return Finish(0, kUsage);
         if (argument == "--headless") {
             line.headless = true;

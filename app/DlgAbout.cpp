@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/KeySwallower.h"
+#include "base/Version.h"
 
 namespace lumetra {
 
@@ -14,8 +15,9 @@ CDlgAbout::CDlgAbout(QWidget* parent) : QDialog(parent) {
     CKeySwallower::Mark(this);
     auto* icon = new QLabel(this);
     icon->setPixmap(QPixmap(QStringLiteral(":/images/icon.png")));
-    auto* text = new QLabel(QStringLiteral("<b>Lumetra 1.4</b><br>无线调频广播控制系统<br><br>"
-                                           "定时广播、即时播放、分区控制、LED信息发布"),
+    auto* text = new QLabel(QStringLiteral("<b>Lumetra %1</b><br>无线调频广播控制系统<br><br>"
+                                           "定时广播、即时播放、分区控制、LED信息发布")
+                                .arg(QString::fromUtf8(ProgramVersion())),
                             this);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -286,6 +287,9 @@ void CMainWindow::HidePagesBut(const QWidget* keep) {
 void CMainWindow::LogOff() {
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(false);
     HidePagesBut(nullptr);
+    // A password half typed on any page goes with the operator who typed it.
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (edit->echoMode() != QLineEdit::Normal) edit->clear();
     m_userPage->SetLoggedInUser({});
     m_services.station.SetOperator({});
 }

@@ -15,10 +15,11 @@ class IClock;
 class CRunningProgram {
 public:
     // Builds the station on `link` and `stationClock`, switching the machine off through `shutdown`,
-    // then the main window (whose clock line and
-    // LED history read `windowClock`), shows the window and starts the station.
+    // then the main window (whose clock line and LED history read `windowClock`), shows the window
+    // and starts the station. A `firstStartNotice` opens over the window without waiting for an
+    // answer, so the schedule and the link start meanwhile.
     CRunningProgram(CDatabase& db, CTransmitterLink& link, IClock& stationClock, IClock& windowClock,
-                    CAutoShutdown& shutdown);
+                    CAutoShutdown& shutdown, const std::string& firstStartNotice = {});
     // The exit sequence, if the window has not run it, before the window goes.
     ~CRunningProgram();
 

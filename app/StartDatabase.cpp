@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QMessageBox>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -47,14 +46,6 @@ bool OpenStartDatabase(const std::string& option, std::string* created, std::str
     *failure = "数据库无法使用：" + problem + WhatToDo(location.path);
     std::fprintf(stderr, "lumetra: %s\n", failure->c_str());
     return false;
-}
-
-std::unique_ptr<QWidget> ShowFirstStartNotice(const std::string& text) {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QString::fromUtf8(kAppCaption),
-                                             QString::fromStdString(text), QMessageBox::Ok);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
-    return box;
 }
 
 }  // namespace lumetra

@@ -3,21 +3,15 @@
 // the start before anything runs on it: no schedule, no frame, no login.
 #pragma once
 
-#include <memory>
 #include <string>
-
-class QWidget;
 
 namespace lumetra {
 
 // `option` is the --database PATH of the command line, or empty. A file that is missing, not a
 // database, empty, unreadable or without a table the program needs is refused: false, with
 // *failure saying which file, what is wrong and what to do, also written to standard error. When
-// the database was just made, *created tells the operator so, with the delivered login.
+// the database was just made, *created tells the operator so, with the delivered login; the main
+// window shows it once it is there (CRunningProgram).
 bool OpenStartDatabase(const std::string& option, std::string* created, std::string* failure);
-
-// The first start's notice as a box that does not wait for an answer, so the schedule and the
-// link start meanwhile; the caller keeps it while Qt runs.
-std::unique_ptr<QWidget> ShowFirstStartNotice(const std::string& text);
 
 }  // namespace lumetra

@@ -17,7 +17,7 @@ const QString kInfoCaption = QStringLiteral("信息提示");
 CAutostartGroup::CAutostartGroup(QWidget* parent)
     : QGroupBox(QStringLiteral("程序自启动"), parent),
       m_box(new QCheckBox(QStringLiteral("开机自启动"), this)),
-      m_button(new QPushButton(QStringLiteral("设  置"), this)) {
+      m_button(new QPushButton(QStringLiteral("设置"), this)) {
     m_box->setEnabled(false);
     auto* row = new QHBoxLayout(this);
     row->addWidget(m_box);

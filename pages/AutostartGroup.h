@@ -1,4 +1,4 @@
-// The "程序自启动" group of the settings page: the box is changed only after "设  置" is pressed;
+// The "程序自启动" group of the settings page: the box is changed only after "设置" is pressed;
 // "保存" then writes or removes the autostart entry and says how that went.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "pages/BroadcastText.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "schedule/TaskConflicts.h"
 
@@ -32,6 +33,27 @@ QString ReceiverText(const ChannelFlags& channels) {
     for (size_t i = 0; i < channels.size(); ++i)
         if (channels[i]) numbers << QString::number(i + 1);
     return numbers.join(QStringLiteral("、"));
+}
+
+QString ZoneText(const ChannelFlags& channels, const std::vector<ZoneNode>& zones) {
+    const auto switched = [&](int channel) {
+        return channel >= 1 && channel <= kChannelCount && channels[static_cast<size_t>(channel - 1)];
+    };
+    QStringList names;
+    ChannelFlags rest = channels;
+    for (const ZoneNode& zone : zones) {
+        const std::string name = LabelName(zone.label);
+        if (zone.areaId == 0 || name.empty() || zone.channels.empty() ||
+            !std::ranges::all_of(zone.channels,
+                                 [&](const std::string& c) { return switched(LabelNumber(c)); }))
+            continue;
+        names << QString::fromStdString(name);
+        for (const std::string& channel : zone.channels)
+            rest[static_cast<size_t>(LabelNumber(channel) - 1)] = 0;
+    }
+    const QString numbers = ReceiverText(rest);
+    if (!numbers.isEmpty()) names << numbers;
+    return names.join(QStringLiteral("、"));
 }
 
 QString OutletText(const std::array<bool, 4>& outlets) {

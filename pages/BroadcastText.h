@@ -4,8 +4,10 @@
 #include <QString>
 #include <array>
 #include <ctime>
+#include <vector>
 
 #include "store/Labels.h"
+#include "store/ZoneCatalog.h"
 
 namespace lumetra {
 
@@ -16,6 +18,9 @@ QString ClockText(std::time_t moment);
 QString DateText(std::time_t moment);
 // "1、3、10": the receivers switched.
 QString ReceiverText(const ChannelFlags& channels);
+// "教学楼、5、7": the zones all of whose receivers are switched, by name, then the other receivers
+// switched, by number. A zone without a name counts as one without receivers.
+QString ZoneText(const ChannelFlags& channels, const std::vector<ZoneNode>& zones);
 // "1号、3号": the outlets named.
 QString OutletText(const std::array<bool, 4>& outlets);
 // One line of the conflict warning: the other task, the first day, both times, what they share.

@@ -104,16 +104,36 @@ bool CDlgCalendar::OnAdd() {
         ShowMessage(this, QStringLiteral("调休只能是单独的一天：请把开始日期和结束日期设为同一天。"));
         return false;
     }
+    const CalendarRow added{0, first.toString(QString::fromUtf8(kDateFormat)).toStdString(),
+                            last.toString(QString::fromUtf8(kDateFormat)).toStdString(), weekDay,
+                            name.toStdString()};
     try {
-        CCalendarTable(m_db).Add({0, first.toString(QString::fromUtf8(kDateFormat)).toStdString(),
-                                  last.toString(QString::fromUtf8(kDateFormat)).toStdString(), weekDay,
-                                  name.toStdString()});
+        CCalendarTable table(m_db);
+        if (!ConfirmOverlap(added, table.ReadAll())) return false;
+        table.Add(added);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return false;
     }
     m_name->clear();
     LoadEntries();
+    return true;
+}
+
+bool CDlgCalendar::ConfirmOverlap(const CalendarRow& added, const std::vector<CalendarRow>& stored) {
+    for (const CalendarRow& row : stored) {
+        // Only a holiday and a make-up day contradict each other; the dates are "yyyy-MM-dd" texts.
+        if ((row.weekDay == 0) == (added.weekDay == 0)) continue;
+        if (row.lastDay < added.firstDay || added.lastDay < row.firstDay) continue;
+        const CalendarRow& holiday = row.weekDay == 0 ? row : added;
+        const CalendarRow& makeUp = row.weekDay == 0 ? added : row;
+        const QString text =
+            QStringLiteral(
+                "%1 既在节假日“%2”之内，又是调休“%3”。同一天两者都有时按调休播放（%4）。\n\n仍然添加吗？")
+                .arg(QString::fromStdString(makeUp.firstDay), QString::fromStdString(holiday.name),
+                     QString::fromStdString(makeUp.name), MakeUpText(makeUp.weekDay));
+        return ShowMessage(this, text, MbButtons::kOkCancel, MbIcon::kQuestion) == MbResult::kOk;
+    }
     return true;
 }
 

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <QDialog>
+#include <vector>
+
+#include "store/CalendarTable.h"
 
 class QComboBox;
 class QDateEdit;
@@ -21,7 +24,8 @@ public:
 
     // Reads the stored entries afresh.
     void LoadEntries();
-    // Checks the form and stores one entry; true when it is stored.
+    // Checks the form and stores one entry; true when it is stored. A holiday and a make-up day on
+    // the same date are stored only when the operator confirms it.
     bool OnAdd();
     void OnRemove();
 
@@ -33,6 +37,9 @@ public:
     QComboBox* KindBox() const { return m_kind; }
 
 private:
+    // Asks before `added` puts a holiday and a make-up day on one date; true to go on.
+    bool ConfirmOverlap(const CalendarRow& added, const std::vector<CalendarRow>& stored);
+
     CDatabase& m_db;
     QTreeWidget* m_entries;
     QLineEdit* m_name;

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "pages/BroadcastText.h"
 #include "pages/DbErrorReport.h"
@@ -16,6 +17,7 @@
 #include "store/Database.h"
 #include "store/SplitString.h"
 #include "store/TaskTable.h"
+#include "store/ZoneCatalog.h"
 
 namespace lumetra {
 namespace {
@@ -35,15 +37,18 @@ QString Files(const std::string& playList) {
     return names.join(QStringLiteral("、"));
 }
 
-// The device actions in order with their seconds; the receivers go on with the outlets (half a
-// second later for tasks other than weekly ones) and off at the end.
-QString Actions(const PlannedBroadcast& b) {
-    QString text =
-        QStringLiteral("%1 外设上电、开接收机 · %2 播放").arg(ClockText(b.powerUp), ClockText(b.start));
+// The device actions in order with their seconds, one step a line; the receivers go on with the
+// outlets (half a second later for tasks other than weekly ones) and off at the end. The outlet
+// steps of a task without outlets still go out, switching none.
+QString Actions(const PlannedBroadcast& b, bool outlets) {
+    const QString none = QStringLiteral("外设电源（无）");
+    QStringList steps = {ClockText(b.powerUp) + QLatin1Char(' ') +
+                             (outlets ? QStringLiteral("外设上电") : none) + QStringLiteral("、开接收机"),
+                         ClockText(b.start) + QStringLiteral(" 播放")};
     if (b.end)
-        text += QStringLiteral(" · %1 关接收机、停止播放 · %2 外设断电")
-                    .arg(ClockText(b.end), ClockText(b.powerDown));
-    return text;
+        steps << ClockText(b.end) + QStringLiteral(" 关接收机、停止播放")
+              << ClockText(b.powerDown) + QLatin1Char(' ') + (outlets ? QStringLiteral("外设断电") : none);
+    return steps.join(QLatin1Char('\n'));
 }
 
 QString DayTitle(const LocalMoment& noon, const CalendarDay& day) {
@@ -77,7 +82,7 @@ CDlgPreview::CDlgPreview(CDatabase& db, QWidget* parent) : QDialog(parent), m_db
 
     m_days = new QTreeWidget(this);
     m_days->setHeaderLabels({QStringLiteral("日期 / 任务名称"), QStringLiteral("开始"),
-                             QStringLiteral("结束"), QStringLiteral("接收机"), QStringLiteral("外设"),
+                             QStringLiteral("结束"), QStringLiteral("分区 / 接收机"), QStringLiteral("外设"),
                              QStringLiteral("播放列表"), QStringLiteral("设备动作")});
     m_days->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     auto* layout = new QVBoxLayout(this);
@@ -93,8 +98,10 @@ void CDlgPreview::Refresh() {
     const long first = DayNumber(m_first->date());
     const long last = std::min(DayNumber(m_last->date()), first + kMaxDays - 1);
     StoredSchedule stored;
+    std::vector<ZoneNode> zones;
     try {
         stored = ReadStoredSchedule(m_db);
+        zones = CZoneCatalog(m_db).ReadTree();
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
@@ -110,10 +117,13 @@ void CDlgPreview::Refresh() {
         dayItem->setFirstColumnSpanned(true);
         for (; next != plan.end() && LocalMoment(next->start).dayNumber == day; ++next) {
             const TaskFields& task = planner.Tasks()[next->task];
-            new QTreeWidgetItem(
+            const std::array<bool, 4> outlets = PowerSwitches(rows[next->task]);
+            auto* item = new QTreeWidgetItem(
                 dayItem, {QString::fromStdString(rows[next->task].name), ClockText(next->start),
-                          next->end ? ClockText(next->end) : QStringLiteral("—"), ReceiverText(task.Zones()),
-                          OutletText(PowerSwitches(rows[next->task])), Files(task.playList), Actions(*next)});
+                          next->end ? ClockText(next->end) : QStringLiteral("—"),
+                          ZoneText(task.Zones(), zones), OutletText(outlets), Files(task.playList),
+                          Actions(*next, std::ranges::any_of(outlets, std::identity()))});
+            item->setToolTip(kColZones, QStringLiteral("接收机 ") + ReceiverText(task.Zones()));
         }
         if (dayItem->childCount() == 0) new QTreeWidgetItem(dayItem, {QStringLiteral("（无广播）")});
     }

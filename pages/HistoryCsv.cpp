@@ -8,7 +8,15 @@ namespace lumetra {
 
 namespace {
 
+// A spreadsheet reads a cell that begins with one of these as a formula, even when quoted.
+bool CouldStartFormula(const QString& text) {
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && kFormulaStarts.contains(text.front());
+}
+
 QString Field(QString text) {
+    // The apostrophe makes the spreadsheet show the text as it is instead of computing it.
+    if (CouldStartFormula(text)) text.prepend(QLatin1Char('\''));
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;

@@ -1,6 +1,7 @@
 // The history as a CSV file for a spreadsheet: UTF-8 with a byte-order mark (so the Chinese reads
 // right when the file is opened by a double click), one row per event with its line's columns,
-// fields quoted where needed, CRLF line ends.
+// fields quoted where needed, CRLF line ends. A field that a spreadsheet would take for a formula
+// (one beginning with "=", "+", "-", "@", a tab or a carriage return) starts with an apostrophe.
 #pragma once
 
 #include <QByteArray>

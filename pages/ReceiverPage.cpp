@@ -58,10 +58,14 @@ CReceiverPage::CReceiverPage(CStation& station, QWidget* parent)
     volumeGrid->addWidget(new QLabel(QStringLiteral("范围：0-15"), volumeGroup), 1, 2);
     volumeGrid->addWidget(m_sendVolume, 2, 1);
 
+    m_status = new QLabel(frame);
+    m_status->setWordWrap(true);
+
     auto* inner = new QVBoxLayout(frame);
     inner->addWidget(frequencyGroup);
     inner->addWidget(volumeGroup);
     inner->addStretch();
+    inner->addWidget(m_status);
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(frame);
 
@@ -82,9 +86,11 @@ void CReceiverPage::OnSendVolume() {
     Report(m_commands.SendVolume(Flags(), Shown<int>(m_volume)));
 }
 
-void CReceiverPage::Report(const std::string& message) {
-    if (!message.empty())
-        ShowMessage(this, QString::fromStdString(message), MbButtons::kOk, MbIcon::kWarning);
+void CReceiverPage::Report(const CReceiverCommands::Outcome& outcome) {
+    const QString text = QString::fromStdString(outcome.text);
+    if (outcome.sent) return m_status->setText(text);
+    m_status->clear();
+    ShowMessage(this, text, MbButtons::kOk, MbIcon::kWarning);
 }
 
 }  // namespace lumetra

@@ -7,6 +7,7 @@
 #include "pages/Page.h"
 #include "pages/ReceiverCommands.h"
 
+class QLabel;
 class QPushButton;
 
 namespace lumetra {
@@ -28,12 +29,15 @@ public:
     CNumberEdit* Volume() const { return m_volume; }
     QPushButton* SendFrequencyButton() const { return m_sendFrequency; }
     QPushButton* SendVolumeButton() const { return m_sendVolume; }
+    // The page's status line: what the last send sent, and to which receivers.
+    QLabel* StatusLine() const { return m_status; }
 
 private:
     void OnSendFrequencies();
     void OnSendVolume();
     const ChannelFlags& Flags() const;
-    void Report(const std::string& message);
+    // A refusal in a message box; what was sent, and to which receivers, in the status line.
+    void Report(const CReceiverCommands::Outcome& outcome);
 
     CReceiverCommands m_commands;
     FlagSource m_flagSource;
@@ -42,6 +46,7 @@ private:
     CNumberEdit* m_volume;
     QPushButton* m_sendFrequency;
     QPushButton* m_sendVolume;
+    QLabel* m_status;
 };
 
 }  // namespace lumetra

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "base/Version.h"
 #include "pages/AlarmFileGroup.h"
 #include "pages/AudioOutputBox.h"
 #include "pages/AutostartGroup.h"
@@ -83,7 +84,7 @@ CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
     auto* versionGroup = new QGroupBox(QStringLiteral("版本信息"), this);
     auto* versionRow = new QHBoxLayout(versionGroup);
     versionRow->addWidget(new QLabel(QStringLiteral("版本号："), versionGroup));
-    versionRow->addWidget(new QLabel(QStringLiteral("1.4"), versionGroup));
+    versionRow->addWidget(new QLabel(QString::fromUtf8(ProgramVersion()), versionGroup));
     m_copyright = new QLabel(versionGroup);
     m_copyright->hide();
     versionRow->addWidget(m_copyright);
@@ -108,7 +109,7 @@ CSettingsPage::CSettingsPage(CStation& station, CDatabase& db, QWidget* parent)
     m_shutdownGroup->ShowSetting();
     if (m_db.IsOpen()) m_retentionGroup->ShowSetting();
     m_zoneEditor->m_zonesChanged = false;
-    // Both groups keep their boxes disabled until their "设  置" button is pressed.
+    // Both groups keep their boxes disabled until their "设置" button is pressed.
     m_copyright->setText(QStringLiteral("版权所有 (C) 2026 Lumetra"));
 }
 

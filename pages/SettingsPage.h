@@ -29,7 +29,7 @@ class CZoneEditor;
 class CSettingsPage : public CPage, private IPortSelectionView {
     Q_OBJECT
 public:
-    // Shows the stored settings with both boxes locked until their "设  置" button is pressed,
+    // Shows the stored settings with both boxes locked until their "设置" button is pressed,
     // and shows the station's port choice from now on.
     CSettingsPage(CStation& station, CDatabase& db, QWidget* parent);
     ~CSettingsPage() override;

@@ -14,7 +14,7 @@ CShutdownGroup::CShutdownGroup(CStation& station, QWidget* parent)
       m_station(station),
       m_enabled(new QCheckBox(QStringLiteral("启用自动关机"), this)),
       m_time(new CTimeEdit(this)),
-      m_button(new QPushButton(QStringLiteral("设  置"), this)) {
+      m_button(new QPushButton(QStringLiteral("设置"), this)) {
     auto* row = new QHBoxLayout(this);
     row->addWidget(m_enabled);
     row->addWidget(m_time);

@@ -1,5 +1,5 @@
 // The "系统自动关机" group of the settings page: the station's setting is shown read-only until
-// "设  置" is pressed; "保存" then has the station store it and arm the shutdown.
+// "设置" is pressed; "保存" then has the station store it and arm the shutdown.
 #pragma once
 
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 namespace lumetra {
 
 QString DurationText(int seconds) {
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60);
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 CTaskFiles::AddResult CTaskFiles::Check(const std::string& path) const {

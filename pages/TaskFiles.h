@@ -13,7 +13,7 @@
 
 namespace lumetra {
 
-// "%d:%d", minutes and seconds unpadded: 185 -> "3:5".
+// Minutes, then seconds in two digits: 185 -> "3:05", 60 -> "1:00".
 QString DurationText(int seconds);
 
 class CTaskFiles {

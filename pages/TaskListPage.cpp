@@ -13,6 +13,7 @@
 #include "pages/DlgTaskEdit.h"
 #include "pages/TaskListRows.h"
 #include "store/Database.h"
+#include "store/HistoryTable.h"
 #include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
 #include "widgets/ColorListCtrl.h"
@@ -30,7 +31,8 @@ CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
                                  {QStringLiteral("结束时间")},
                                  {QStringLiteral("重复周期"), true},
                                  {QStringLiteral("状态")},
-                                 {QStringLiteral("播放模式")}},
+                                 {QStringLiteral("播放模式")},
+                                 {QStringLiteral("上次播放")}},
                                 this);
     m_add = new QPushButton(QStringLiteral("增加"), this);
     m_modify = new QPushButton(QStringLiteral("修改"), this);
@@ -65,7 +67,8 @@ void CTaskListPage::LoadTasks() {
     m_list->DeleteAllItems();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        m_list->SetRows(TaskListRows(CTaskTable(m_db).ReadAll(), CTaskModeTable(m_db).ReadAll()));
+        m_list->SetRows(TaskListRows(CTaskTable(m_db).ReadAll(), CTaskModeTable(m_db).ReadAll(),
+                                     CHistoryTable(m_db).LastStarts()));
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }

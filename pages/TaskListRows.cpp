@@ -1,5 +1,7 @@
 #include "pages/TaskListRows.h"
 
+#include <QDateTime>
+
 #include "base/NumberText.h"
 #include "store/PlayMode.h"
 #include "store/TaskStates.h"
@@ -45,16 +47,25 @@ QString ModeText(const TaskRecord& task, const std::map<int, PlayMode>& modes) {
     return {};
 }
 
+// "03-05 08:00": the month and day with the time, or a dash for a task that never played.
+QString LastPlayedText(const TaskRecord& task, const std::map<std::string, std::time_t>& lastStarts) {
+    const auto found = lastStarts.find(task.id);
+    if (found == lastStarts.end()) return QStringLiteral("—");
+    return QDateTime::fromSecsSinceEpoch(found->second).toString(QStringLiteral("MM-dd HH:mm"));
+}
+
 std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
-                                       const std::map<int, PlayMode>& modes) {
+                                       const std::map<int, PlayMode>& modes,
+                                       const std::map<std::string, std::time_t>& lastStarts) {
     std::vector<ColorListRow> rows;
     rows.reserve(tasks.size());
     for (const TaskRecord& task : tasks) {
-        rows.push_back({{QString::number(rows.size() + 1), QString::fromStdString(task.name),
-                         QString::fromStdString(task.date), QString::fromStdString(task.startTime),
-                         QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
-                         QString::fromStdString(task.state), ModeText(task, modes)},
-                        StateColour(TaskStateOf(task.state))});
+        rows.push_back(
+            {{QString::number(rows.size() + 1), QString::fromStdString(task.name),
+              QString::fromStdString(task.date), QString::fromStdString(task.startTime),
+              QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
+              QString::fromStdString(task.state), ModeText(task, modes), LastPlayedText(task, lastStarts)},
+             StateColour(TaskStateOf(task.state))});
     }
     return rows;
 }

@@ -1,7 +1,8 @@
-// What the task list shows for each stored task: the seven columns and the row colour of its state.
+// What the task list shows for each stored task: its columns and the row colour of its state.
 #pragma once
 
 #include <QString>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,11 +19,23 @@ QString RepeatText(const std::string& repeatText, const std::string& weekDays);
 // Grey for "未执行", near white for "已执行", green for "正在执行", the list's own otherwise.
 QColor StateColour(const std::string& state);
 // Rows in the given order, numbered from 1, with each task's own play mode from `modes` (by task
-// ID); a task without one plays in the instant-play page's mode.
+// ID); a task without one plays in the instant-play page's mode. 上次播放 is when the task's last
+// broadcast began, from `lastStarts` (by task ID, as the history keeps it).
 std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
-                                       const std::map<int, PlayMode>& modes);
+                                       const std::map<int, PlayMode>& modes,
+                                       const std::map<std::string, std::time_t>& lastStarts);
 
 // Columns of the list, by position.
-enum TaskListColumn { kColNumber, kColName, kColDate, kColStart, kColEnd, kColRepeat, kColState, kColMode };
+enum TaskListColumn {
+    kColNumber,
+    kColName,
+    kColDate,
+    kColStart,
+    kColEnd,
+    kColRepeat,
+    kColState,
+    kColMode,
+    kColLastPlayed
+};
 
 }  // namespace lumetra

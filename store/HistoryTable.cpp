@@ -190,6 +190,17 @@ std::vector<HistoryEventRow> CHistoryTable::Events(int64_t record) {
     return events;
 }
 
+std::map<std::string, std::time_t> CHistoryTable::LastStarts() {
+    if (!Exists()) return {};
+    CRecordset rows(m_db);
+    rows.Open(
+        "select task_id, max(start_at) as last from lumetra_history_record where kind=0 and start_at is "
+        "not null group by task_id");
+    std::map<std::string, std::time_t> starts;
+    for (; !rows.IsEOF(); rows.MoveNext()) starts[rows.GetFieldText("task_id")] = Int64Field(rows, "last");
+    return starts;
+}
+
 int CHistoryTable::RetentionDays() {
     if (!OwnTableExists(m_db, kSettings)) return kDefaultRetentionDays;
     CRecordset rows(m_db);

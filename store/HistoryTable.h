@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,6 +56,8 @@ public:
     // Lines whose first event lies in [from, to), oldest first.
     std::vector<HistoryRecord> Records(std::time_t from, std::time_t to);
     std::vector<HistoryEventRow> Events(int64_t record);
+    // When each task's broadcasts last began playing, by task ID; tasks never played are absent.
+    std::map<std::string, std::time_t> LastStarts();
 
     int RetentionDays();
     void SetRetentionDays(int days);

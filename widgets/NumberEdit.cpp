@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -43,6 +44,9 @@ void CNumberEdit::SetValue(double value) {
 
 std::optional<double> CNumberEdit::Value() const {
     const QString text = m_edit->text().trimmed();
+    // Plain decimals only: "1e2", "inf" or "0x10" are not what an operator means by a number.
+    static const QRegularExpression kPlainDecimal(QStringLiteral("^[+-]?([0-9]+[.]?[0-9]*|[.][0-9]+)$"));
+    if (!kPlainDecimal.match(text).hasMatch()) return std::nullopt;
     bool ok = false;
     const double value = m_decimals == 0 ? text.toInt(&ok) : text.toDouble(&ok);
     return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;

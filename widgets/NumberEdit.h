@@ -17,7 +17,8 @@ public:
     CNumberEdit(double minimum, double maximum, double step, int decimals, QWidget* parent);
 
     void SetValue(double value);
-    // The text as a number; none when it is empty or not one (with no decimals: not a whole number).
+    // The text as a plain decimal number ("98.5", "-3"); none when it is empty or anything else,
+    // an exponent included (with no decimals: not a whole number).
     std::optional<double> Value() const;
     // One step up (positive) or down from the number shown, kept within the range. Does nothing
     // while the text is not a number.

@@ -21,6 +21,20 @@ QTime WithSection(const QTime& time, QDateTimeEdit::Section section, int value) 
     }
 }
 
+bool IsModifierKey(int key) {
+    switch (key) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+        case Qt::Key_CapsLock:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 CTimeEdit::CTimeEdit(QWidget* parent) : QTimeEdit(parent) {
@@ -28,6 +42,9 @@ CTimeEdit::CTimeEdit(QWidget* parent) : QTimeEdit(parent) {
 }
 
 void CTimeEdit::keyPressEvent(QKeyEvent* event) {
+    // Shift (for ":") and the other modifier keys arrive as presses of their own: they must not
+    // throw away the digits typed so far.
+    if (IsModifierKey(event->key())) return QTimeEdit::keyPressEvent(event);
     const QString text = event->text();
     const bool digit = text.size() == 1 && text[0] >= u'0' && text[0] <= u'9';
     if (!digit && text != QStringLiteral(":")) {

@@ -194,15 +194,18 @@ private:
 };
 
 // The program's own start path on a fresh database: the station on the wall clock moved to `now`,
-// with a link to the simulator (COM1, connected at start), the main window shown, and automatic
-// shutdown with a power control that only records. The window's clock is simulated and stands at
+// with a link to the simulator (COM1, connected at start), the main window shown (with the
+// first-start notice, when there is one), and automatic shutdown with a power control that only
+// records. The window's clock is simulated and stands at
 // `now` until a test moves it. `prepare` runs before anything reads the tables.
 struct CMainRig {
-    explicit CMainRig(std::time_t now, const std::function<void()>& prepare = {})
+    explicit CMainRig(std::time_t now, const std::function<void()>& prepare = {},
+                      const std::string& firstStartNotice = {})
         : clock(now), stationClock(now), shutdown(AppConnection(), clock, power) {
         qputenv("LUMETRA_COM1", simulator.Device().toLocal8Bit());
         if (prepare) prepare();
-        program = std::make_unique<CRunningProgram>(AppConnection(), link, stationClock, clock, shutdown);
+        program = std::make_unique<CRunningProgram>(AppConnection(), link, stationClock, clock, shutdown,
+                                                    firstStartNotice);
         main = &program->Window();
     }
     ~CMainRig() { program.reset(); }

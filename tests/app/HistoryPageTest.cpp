@@ -27,6 +27,18 @@ QStringList ShownTitles(const CHistoryPage& page) {
     return titles;
 }
 
+// The rows of a CSV file as Python's csv module reads them; empty when it cannot.
+QJsonArray ReadCsv(const QString& path) {
+    QProcess python;
+    python.start("python3", {"-c",
+                             "import csv, json, sys\n"
+                             "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                             "    print(json.dumps(list(csv.reader(f))))",
+                             path});
+    if (!python.waitForFinished(10000) || python.exitCode() != 0) return {};
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+
 }  // namespace
 
 class HistoryPageTest : public QObject {
@@ -90,15 +102,7 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(3), QByteArray("\xEF\xBB\xBF"));
-        QProcess python;
-        python.start("python3", {"-c",
-                                 "import csv, json, sys\n"
-                                 "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
-                                 "    print(json.dumps(list(csv.reader(f))))",
-                                 path});
-        QVERIFY(python.waitForFinished(10000));
-        QCOMPARE(python.exitCode(), 0);
-        const QJsonArray rows = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        const QJsonArray rows = ReadCsv(path);
         QVERIFY(rows.size() >= 3);
         QCOMPARE(rows[0].toArray()[1].toString(), QStringLiteral("任务/操作"));
         QCOMPARE(rows[2].toArray()[1].toString(), QStringLiteral("早间广播"));
@@ -138,6 +142,36 @@ private slots:
         page.FromDate()->setDate(QDate(2026, 2, 28));
         QVERIFY(page.Load());
         QCOMPARE(ShownTitles(page), (QStringList{"前晚", "早操", "打开接收机", "通讯中断", "午间"}));
+    }
+
+    // Names a spreadsheet would compute come back from the exported file with an apostrophe in
+    // front, the others as they were.
+    void exportedNamesAreNeverFormulas() {
+        const std::pair<const char*, const char*> titles[] = {
+            {"=1+2", "'=1+2"},        {"@SUM(1,2)", "'@SUM(1,2)"}, {"+86 广播", "'+86 广播"},
+            {"-3 课间", "'-3 课间"},  {"\t早操", "'\t早操"},       {"\r午间", "'\r午间"},
+            {"a=b 放学", "a=b 放学"}, {"'引号", "'引号"}};
+        CMainRig rig(kMondayMorning, [&] {
+            int64_t id = 0;
+            for (const auto& [title, exported] : titles) {
+                HistoryEvent event;
+                event.at = kMondayMorning - 3600 + ++id, event.kind = HistoryKind::kChannelsOn,
+                event.title = title;
+                CHistoryTable(AppConnection()).Write(id, true, event);
+            }
+        });
+        rig.LogIn();
+        CHistoryPage& page = *rig.main->HistoryPage();
+        QVERIFY(page.Load());
+        TempDir dir;
+        const QString path = QString::fromStdString(dir.File("记录.csv"));
+        QVERIFY(page.ExportCsv(path));
+        QStringList expected, read;
+        for (const auto& [title, exported] : titles) expected << QString::fromUtf8(exported);
+        for (const QJsonValue& row : ReadCsv(path))  // the lines written above, not the link's
+            if (row.toArray()[6].toString() == QStringLiteral("打开接收机"))
+                read << row.toArray()[1].toString();
+        QCOMPARE(read, expected);
     }
 };
 

@@ -137,10 +137,13 @@ private slots:
         QCOMPARE(rig.boxes.Texts(), QStringList{"不能删除当前登录的用户“admin”"});
         rig.boxes.shown.clear();
 
-        // Logging off hides every page and its title and opens the way back in.
+        // Logging off hides every page and its title, forgets the password half typed on the user
+        // page, and opens the way back in.
+        QTest::keyClicks(main.UserPage()->PasswordEdit(), "secret");
         Click(main.Button(CMainWindow::kLogoff));
         QCOMPARE(Seen(main), QString("login 0"));
         QVERIFY(main.PageTitle()->text().isEmpty() && rig.boxes.shown.empty());
+        QCOMPARE(main.UserPage()->PasswordEdit()->text(), QString());
         Click(main.Button(CMainWindow::kMinimise));
         QVERIFY(main.isMinimized());  // restored by a later start, in the shell test
     }
@@ -151,11 +154,19 @@ private slots:
     // heartbeat draws a reply; the status bar and the settings page show the link's state, each
     // state in a colour of its own that reads well on the status bar.
     void startShowsTheAutostartEntryTheClockAndTheLinkState() {
-        CMainRig rig(kThursdayAfternoon, [this] {
-            QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
-            QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
-        });
+        CMainRig rig(
+            kThursdayAfternoon,
+            [this] {
+                QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
+                QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
+            },
+            "已新建数据库");
         CMainWindow& main = *rig.main;
+        // The first-start notice is the window's own, so it stays above it without a window manager.
+        auto* notice = main.findChild<QMessageBox*>();
+        QVERIFY(notice && notice->isVisible() && notice->parentWidget() == &main);
+        QCOMPARE(notice->text(), QString("已新建数据库"));
+        notice->accept();
         const QColor down = main.LinkStatus()->TextColour();  // before the first reply
         QVERIFY(main.SettingsPage()->StartWithSystemBox()->isChecked());
         QCOMPARE(main.Clock()->text(), QString("2026年03月05日 星期四 14:07:09"));

@@ -7,6 +7,7 @@
 #include "pages/DlgTaskEdit.h"
 #include "pages/TaskListPage.h"
 #include "pages/TaskListRows.h"
+#include "store/ZoneCatalog.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/CheckTree.h"
 #include "widgets/ColorListCtrl.h"
@@ -23,6 +24,10 @@ private slots:
         WriteSilentMp3(mp3, 2);
         CMainRig rig(std::time(nullptr), [&] {
             InsertTask(AppConnection(), "早操", sql::kStateIdle, "08:00:00", "08:30:00", 3, "1000", mp3);
+            InsertTask(AppConnection(), "眼操", sql::kStateIdle, "10:00:00", "10:05:00", 2, "0000", mp3);
+            CZoneCatalog zones(AppConnection());
+            zones.AddZone(1, "一楼");
+            for (int channel : {1, 2}) zones.MoveChannelToZone(channel, "001FH(一楼)");
         });
         rig.LogIn();
         CTaskListPage& page = *rig.main->TaskListPage();
@@ -45,11 +50,22 @@ private slots:
             QVERIFY(!dialog.OnAdd());              // a make-up day is one day
             dialog.LastEdit()->setDate(sunday);
             QVERIFY(dialog.OnAdd());
+            // A holiday over the make-up day is a contradiction: asked first, and "取消" keeps it out.
+            dialog.NameEdit()->setText("运动会");
+            dialog.FirstEdit()->setDate(sunday.addDays(-1));
+            dialog.KindBox()->setCurrentIndex(0);
+            rig.boxes.answer = MbResult::kCancel;
+            QVERIFY(!dialog.OnAdd());
+            QCOMPARE(dialog.Entries()->topLevelItemCount(), 2);
         });
         Click(page.CalendarButton());
-        QCOMPARE(rig.boxes.Texts(),
+        QCOMPARE(rig.boxes.Texts().mid(0, 2),
                  QStringList({"结束日期不能早于开始日期",
                               "调休只能是单独的一天：请把开始日期和结束日期设为同一天。"}));
+        QVERIFY2(rig.boxes.Texts().size() == 3 && rig.boxes.shown.back().buttons == MbButtons::kOkCancel &&
+                     rig.boxes.shown.back().text.contains("节假日“运动会”") &&
+                     rig.boxes.shown.back().text.contains("调休“调休”"),
+                 qPrintable(rig.boxes.Texts().join('|')));
 
         Answer<CDlgPreview>([&](CDlgPreview& dialog) {
             dialog.FirstEdit()->setDate(sunday);
@@ -64,14 +80,36 @@ private slots:
                          qPrintable(QString::number(day)));
                 QCOMPARE(days->topLevelItem(day)->child(0)->text(0), QString("（无广播）"));
             }
-            QTreeWidgetItem* thursday = days->topLevelItem(4)->child(0);
-            QCOMPARE(
-                QStringList({thursday->text(CDlgPreview::kColZones), thursday->text(CDlgPreview::kColOutlets),
-                             thursday->text(CDlgPreview::kColFiles),
-                             thursday->text(CDlgPreview::kColActions)}),
-                QStringList({"1、2、3", "1号", "bell.mp3",
-                             "07:59:50 外设上电、开接收机 · 08:00:00 播放 · 08:30:00 关接收机、停止播放 · "
-                             "08:30:15 外设断电"}));
+            // Zones by name where all their receivers play, the numbers in the tooltip; a task
+            // without outlets switches none.
+            const struct {
+                QStringList shown;
+                QString receivers;
+            } thursday[] = {
+                {{"一楼、3", "1号", "bell.mp3",
+                  "07:59:50 外设上电、开接收机\n08:00:00 播放\n08:30:00 关接收机、停止播放\n"
+                  "08:30:15 外设断电"},
+                 "接收机 1、2、3"},
+                {{"一楼", "", "bell.mp3",
+                  "09:59:50 外设电源（无）、开接收机\n10:00:00 播放\n10:05:00 关接收机、停止播放\n"
+                  "10:05:15 外设电源（无）"},
+                 "接收机 1、2"}};
+            for (int row = 0; row < 2; ++row) {
+                const QTreeWidgetItem* item = days->topLevelItem(4)->child(row);
+                QCOMPARE(
+                    QStringList({item->text(CDlgPreview::kColZones), item->text(CDlgPreview::kColOutlets),
+                                 item->text(CDlgPreview::kColFiles), item->text(CDlgPreview::kColActions)}),
+                    thursday[row].shown);
+                QCOMPARE(item->toolTip(CDlgPreview::kColZones), thursday[row].receivers);
+            }
+            // At the dialog's own size every column, the device actions last, is seen whole.
+            const QHeaderView* header = days->header();
+            QVERIFY(dialog.isVisible());
+            QVERIFY2(header->sectionViewportPosition(CDlgPreview::kColActions) +
+                             header->sectionSize(CDlgPreview::kColActions) <=
+                         days->viewport()->width(),
+                     qPrintable(QString::number(header->length()) + " > " +
+                                QString::number(days->viewport()->width())));
         });
         Click(page.PreviewButton());
 
@@ -84,7 +122,7 @@ private slots:
                 editor.EndEdit()->setTime({8, 40, 0});
                 editor.RepeatButton(2)->setChecked(true);
                 editor.PowerBox(1)->setChecked(true);
-                editor.ZoneTree()->Toggle(editor.ZoneTree()->topLevelItem(0)->child(2));  // channel 3
+                editor.ZoneTree()->Toggle(Item(editor.ZoneTree(), "003CH"));
                 editor.AddFiles({QString::fromStdString(mp3)});
                 editor.ModeBox()->setCurrentIndex(editor.ModeBox()->findText("顺序播放"));
                 rig.boxes.answer = MbResult::kCancel;  // "返回修改"
@@ -100,7 +138,7 @@ private slots:
                      warning.text.contains("本任务 08:30:20–08:40:00") &&
                      warning.text.contains("共用接收机 3"),
                  qPrintable(warning.text));
-        QCOMPARE(rig.boxes.shown.size(), size_t{4});  // one warning for each save
+        QCOMPARE(rig.boxes.shown.size(), size_t{5});  // one warning for each save
 
         page.LoadTasks();
         QCOMPARE(page.List()->GetItemText(0, kColMode) + "|" + page.List()->GetItemText(1, kColMode),

@@ -31,12 +31,15 @@ class SettingsPageTest : public QObject {
     CPrivateHome m_home;  // the autostart entry goes here, never into the developer's own
     const TempDir& m_config = m_home.dir;
 
-    // Presses "设置", lets `change` alter the group, presses "保存".
+    // Presses "设置", lets `change` alter the group, presses "保存"; the button reads "设置" again.
     template <typename Group, typename Change>
     static void Edit(Group& group, Change change) {
+        QCOMPARE(group.SetButton()->text(), QString("设置"));
         Click(group.SetButton());
+        QCOMPARE(group.SetButton()->text(), QString("保存"));
         change();
         Click(group.SetButton());
+        QCOMPARE(group.SetButton()->text(), QString("设置"));
     }
 
     // Answers the next file dialog with `path`.
@@ -57,6 +60,14 @@ private slots:
             InsertTask(AppConnection(), "早操", sql::kStateRunning, "08:00:00", "08:30:00", 3);
             AppConnection().ExecuteSql("update shut_down set 启用关机= '1' ,关机时间='22:0:0'");
         });
+        // The page shows the version the program prints for --version.
+        QProcess program;
+        program.start(LUMETRA_PROGRAM_PATH, {"--version"});
+        QVERIFY(program.waitForFinished(10000));
+        const QString version = QString::fromUtf8(program.readAllStandardOutput()).trimmed().section(' ', 1);
+        QVERIFY(std::ranges::any_of(rig.main->SettingsPage()->findChildren<QLabel*>(),
+                                    [&](const QLabel* label) { return label->text() == version; }));
+
         CDatabaseGroup& group = *rig.main->SettingsPage()->DatabaseGroup();
         CTaskListPage& tasks = *rig.main->TaskListPage();
         TempDir out;

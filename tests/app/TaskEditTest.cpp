@@ -132,7 +132,7 @@ private slots:
             for (auto [zone, index] : {std::pair{0, 0}, {0, 2}, {1, 124}})  // channels 1, 3 and 128
                 editor.ZoneTree()->Toggle(Channel(editor, zone, index));
             editor.AddFiles(files);
-            QTRY_COMPARE(FileColumn(editor, 2), QStringList({"0:3", "1:5"}));
+            QTRY_COMPARE(FileColumn(editor, 2), QStringList({"0:03", "1:05"}));
             Click(editor.Button(CDlgTaskEdit::kSave));
         }
         const TaskRecord stored = TaskNamed("早操");
@@ -207,7 +207,7 @@ private slots:
         CDlgTaskEdit editor(AppConnection(), nullptr, {}, blocked.Reader());
         for (int scan = 0; scan < 2; ++scan) editor.AddFolder(ToQ(root.Path()));
         QCOMPARE(FileColumn(editor, 1), QStringList({ToQ(root.File("a.mp3")), ToQ(root.File("sub/b.mp3"))}));
-        QCOMPARE(FileColumn(editor, 2), QStringList({"0:2", "0:1"}));
+        QCOMPARE(FileColumn(editor, 2), QStringList({"0:02", "0:01"}));
         const int readsBefore = blocked.Reads();
         editor.FileList()->SelectRow(1);
         Click(editor.Button(CDlgTaskEdit::kDeleteFile));
@@ -245,7 +245,7 @@ private slots:
             AppConnection(), nullptr, EditedTask{LeadingInt(stored.id), DraftFromRecord(stored, {})},
             blocked.Reader());
         editor->show();
-        QTRY_COMPARE(FileColumn(*editor, 2), (QStringList{"0:3", "文件不存在", "…", "0:3"}));
+        QTRY_COMPARE(FileColumn(*editor, 2), (QStringList{"0:03", "文件不存在", "…", "0:03"}));
         QTRY_VERIFY(blocked.IsBlocked());
         QCOMPARE(editor->FileList()->GetItemColor(1), QColor(255, 200, 200));
         QVERIFY(editor->OnSave());
@@ -260,14 +260,16 @@ private slots:
         QCOMPARE(JoinLingeringThreads(std::chrono::seconds(5)), size_t(0));
     }
 
-    // Typed over the whole text, or into one section after a click, a time is taken as typed.
+    // Typed over the whole text, or into one section after a click, a time is taken as typed; ":"
+    // is typed with Shift held, as on a real keyboard.
     void typedTimesAreTakenAsTyped() {
         const struct {
             int section;  // clicked into; -1: the whole text selected with Ctrl+A
             const char* keys;
             QTime taken;
-        } cases[] = {{-1, "07:45:00", {7, 45, 0}}, {-1, "7:5:3", {7, 5, 3}}, {0, "9", {9, 10, 20}},
-                     {0, "1:", {1, 10, 20}},       {1, "07", {6, 7, 20}},    {2, "5", {6, 10, 5}}};
+        } cases[] = {{-1, "07:45:00", {7, 45, 0}}, {-1, "7:5:3", {7, 5, 3}}, {-1, "8:5:30", {8, 5, 30}},
+                     {0, "9", {9, 10, 20}},        {0, "1:", {1, 10, 20}},   {1, "07", {6, 7, 20}},
+                     {2, "5", {6, 10, 5}}};
         for (const auto& c : cases) {
             CTimeEdit edit(nullptr);
             edit.setTime({6, 10, 20});
@@ -281,7 +283,15 @@ private slots:
                 const int x = field->fontMetrics().horizontalAdvance(field->text().left(3 * c.section));
                 QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(x + 4, field->height() / 2));
             }
-            QTest::keyClicks(&edit, c.keys);
+            for (const char* key = c.keys; *key; ++key) {
+                if (*key != ':') {
+                    QTest::keyClick(&edit, *key);
+                    continue;
+                }
+                QTest::keyPress(&edit, Qt::Key_Shift);
+                QTest::keyClick(&edit, Qt::Key_Colon, Qt::ShiftModifier);
+                QTest::keyRelease(&edit, Qt::Key_Shift, Qt::ShiftModifier);
+            }
             QCOMPARE(edit.time(), c.taken);
         }
     }
@@ -322,7 +332,7 @@ private slots:
 
         AppConnection().ExecuteSql("alter table Room_away rename to Room");
         editor = Reopen(stored);
-        QTRY_COMPARE(FileColumn(*editor, 2), (QStringList{"0:3", "0:3", "文件不存在"}));
+        QTRY_COMPARE(FileColumn(*editor, 2), (QStringList{"0:03", "0:03", "文件不存在"}));
         QVERIFY(editor->OnSave());
         const TaskRecord saved = TaskNamed("早操");
         QCOMPARE(saved.playList, stored.playList);

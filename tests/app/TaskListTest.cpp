@@ -2,6 +2,7 @@
 #include "AppTestKit.h"
 #include "pages/DlgTaskEdit.h"
 #include "pages/TaskListRows.h"
+#include "store/HistoryTable.h"
 #include "widgets/ColorListCtrl.h"
 
 using namespace lumetra;
@@ -53,6 +54,27 @@ private slots:
             QCOMPARE(cells.join(' '), rows[row].first);
             QCOMPARE(shown.page.List()->GetItemColor(row), rows[row].second);
         }
+    }
+
+    // After a restart the tasks that ran wait again ("未执行"), and 上次播放 still says when each one
+    // last went out, from the history; a task that never played shows a dash.
+    void lastPlayedComesFromTheHistoryAfterARestart() {
+        CMainRig rig(LocalTime(2026, 3, 5, 9, 0, 0), [] {
+            InsertTask(AppConnection(), "早操", sql::kStateDone, "08:00:00", "08:10:00");
+            InsertTask(AppConnection(), "午休", sql::kStateIdle, "12:00:00", "12:30:00");
+            const std::string id = Column("select ID from tb_memo where 任务名称='早操'", "ID").at(0);
+            int64_t record = 0;
+            for (const std::time_t at : {LocalTime(2026, 3, 4, 8, 0, 0), LocalTime(2026, 3, 5, 8, 0, 1)}) {
+                HistoryEvent event;
+                event.at = at, event.kind = HistoryKind::kStart, event.taskId = id, event.title = "早操";
+                CHistoryTable(AppConnection()).Write(++record, true, event);
+            }
+        });
+        rig.LogIn();
+        const CColorListCtrl& list = *rig.main->TaskListPage()->List();
+        QTRY_COMPARE(list.GetItemText(0, kColState), QString(sql::kStateIdle));
+        QCOMPARE((QStringList{list.GetItemText(0, kColLastPlayed), list.GetItemText(1, kColLastPlayed)}),
+                 (QStringList{"03-05 08:00", "—"}));
     }
 
     // Deleting asks first, and takes every task that shares the row's name and start time. (A task

@@ -251,6 +251,7 @@ private slots:
         link.Clear();
         Click(receiver.SendFrequencyButton());
         QCOMPARE(link.Commands().at(0).data, SpelledFrame("73 A6 6=88 68=04 70=98 71=50"));
+        QCOMPARE(receiver.StatusLine()->text(), QString("已发送 频率2 98.5 MHz、频率3 88.0 MHz → 接收机 3"));
 
         for (int channel = 1; channel <= 8; ++channel)
             CCheckTree::SetCheck(Item(tree, QString("%1CH").arg(channel, 3, 10, QChar('0'))), true);
@@ -258,6 +259,7 @@ private slots:
         link.Clear();
         Click(receiver.SendVolumeButton());
         QCOMPARE(link.Commands().at(0).data, SpelledFrame("71 A5 68=FF 69=0F"));
+        QCOMPARE(receiver.StatusLine()->text(), QString("已发送 音量 15 → 接收机 1-8"));
 
         // What was typed reaches the check as typed: empty, unreadable or out-of-range text stops
         // the send with a message naming the field and its range.
@@ -267,6 +269,7 @@ private slots:
             {receiver.Frequency2(), "67.9", receiver.SendFrequencyButton(), badFrequency2},
             {receiver.Frequency2(), "108.1", receiver.SendFrequencyButton(), badFrequency2},
             {receiver.Frequency2(), "", receiver.SendFrequencyButton(), badFrequency2},
+            {receiver.Frequency2(), "1e2", receiver.SendFrequencyButton(), badFrequency2},
             {receiver.Frequency3(), "9x", receiver.SendFrequencyButton(),
              "频率3无法识别或超出范围，请输入68.0-108.0之间的数值！"},
             {receiver.Volume(), "16", receiver.SendVolumeButton(), badVolume},
@@ -327,15 +330,29 @@ private slots:
         QCOMPARE(StoredArea(5), std::string("1"));
         QVERIFY(CCheckTree::IsChecked(Item(zones.Tree(), "005CH")));
         QCOMPARE(Shown(editor.Tree()).front(), std::string("003FH(楼): 005CH"));
+        // With nothing ticked, both sends are refused and nothing goes out; a send to a ticked
+        // receiver is on the history, with who sent it, and the page says what went where.
         CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), false);
         Click(main.Button(CMainWindow::kReceiver));
-        Click(main.ReceiverPage()->SendVolumeButton());
+        CReceiverPage& receiver = *main.ReceiverPage();
+        Click(receiver.SendVolumeButton());
+        Click(receiver.SendFrequencyButton());
         QCOMPARE(zones.Flags()[4], uint8_t(0));
-        QVERIFY(rig.boxes.shown.empty());
-        // The send is on the history, with who sent it.
-        QTRY_VERIFY(std::ranges::any_of(CHistoryTable(AppConnection()).Records(0, INT_MAX), [](auto& r) {
-            return r.title + " " + r.operatorName + " " + r.zones == "修改接收机音量 admin 无";
-        }));
+        QCOMPARE(rig.boxes.Texts(), QStringList({"请先勾选接收机", "请先勾选接收机"}));
+        QCOMPARE(receiver.StatusLine()->text(), QString());
+        CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), true);
+        Click(receiver.SendVolumeButton());
+        QCOMPARE(receiver.StatusLine()->text(), QString("已发送 音量 13 → 接收机 5"));
+        const auto sentLines = [] {
+            QStringList lines;
+            for (const auto& r : CHistoryTable(AppConnection()).Records(0, INT_MAX))
+                if (r.title.starts_with("修改接收机"))
+                    lines << QString::fromStdString(r.title + " " + r.operatorName + " " + r.zones);
+            return lines;
+        };
+        QTRY_COMPARE(sentLines(), QStringList{"修改接收机音量 admin 5"});
+        CCheckTree::SetCheck(Item(zones.Tree(), "005CH"), false);
+        rig.boxes.shown.clear();
 
         // On the settings page's own tree: over a channel, or back over its own zone, nothing is
         // highlighted and nothing moves; over another zone the channel moves there. The context

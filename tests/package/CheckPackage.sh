@@ -38,6 +38,12 @@ done
 
 entry=$root/usr/share/applications/org.lumetra.Lumetra.desktop
 desktop-file-validate "$entry" || fail "desktop entry"
+# Menus file an entry under each main category it names: one, or it shows up twice.
+main_categories=$(sed -n 's/^Categories=//p' "$entry" | tr ';' '\n' |
+  grep -cxE 'AudioVideo|Audio|Video|Development|Education|Game|Graphics|Network|Office|Science|Settings|System|Utility' || true)
+[ "$main_categories" = 1 ] || fail "the desktop entry names $main_categories main categories"
+zcat "$root/usr/share/man/man1/lumetra.1.gz" | groff -man -Tutf8 -P-cbou 2> /dev/null |
+  grep -qF 'LUMETRA_COM<N>' || fail "the manual page does not name LUMETRA_COM<N>"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.lumetra.Lumetra.metainfo.xml" || fail "metainfo"
 icon=$(sed -n 's/^Icon=//p' "$entry")
 icons=$root/usr/share/icons/hicolor
@@ -55,6 +61,7 @@ for needed in libqt6widgets6 libgstreamer1.0-0 libtag1v5 libsqlite3-0 gstreamer1
   gstreamer1.0-plugins-good qt6-qpa-plugins libqt6svg6 fonts-wqy-microhei qt6-translations-l10n; do
   [[ "$depends" == *"$needed"* ]] || fail "Depends lacks $needed: $depends"
 done
+[[ "$(dpkg-deb -f "$deb" Recommends)" == *gstreamer1.0-alsa* ]] || fail "Recommends lacks gstreamer1.0-alsa"
 if command -v lintian > /dev/null; then
   lintian --fail-on error "$deb" || fail "lintian reports errors"
 fi

@@ -1,0 +1,9 @@
+#include "base/Version.h"
+
+namespace lumetra {
+
+const char* ProgramVersion() {
+    return LUMETRA_VERSION;
+}
+
+}  // namespace lumetra
