@@ -124,12 +124,14 @@ void CZoneControlPage::MarkOn() {
         if (channel >= 1 && channel <= kChannelCount && flags[static_cast<size_t>(channel - 1)])
             CCheckTree::SetState(receiver, CheckState::kChecked);
     });
-    // A zone without receivers has nothing switched on.
+    // A zone without receivers has nothing switched on; one with some of them on is partly ticked.
     for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* zone = m_tree->topLevelItem(i);
-        bool allOn = zone->childCount() > 0;
-        for (int j = 0; allOn && j < zone->childCount(); ++j) allOn = CCheckTree::IsChecked(zone->child(j));
-        if (allOn) CCheckTree::SetState(zone, CheckState::kChecked);
+        int on = 0;
+        for (int j = 0; j < zone->childCount(); ++j) on += CCheckTree::IsChecked(zone->child(j)) ? 1 : 0;
+        if (on > 0)
+            CCheckTree::SetState(zone,
+                                 on == zone->childCount() ? CheckState::kChecked : CheckState::kPartial);
     }
 }
 
@@ -168,6 +170,8 @@ void CZoneControlPage::ShowPowerSwitches() {
 
 bool CZoneControlPage::event(QEvent* event) {
     if (event->type() == CWindowEvent::TypeOf(WindowMessage::kZoneRefresh)) {
+        // The operator's ticks are not switched yet; a broadcast going on air must not undo them.
+        RefreshFlags();
         m_tree->SetAll(false);
         MarkOn();
         return true;

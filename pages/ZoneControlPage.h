@@ -32,9 +32,10 @@ public:
     // Empties the tree and fills it again from the database.
     void ReloadTree();
     // Receivers whose flag is set show as switched on, and so does every zone all of whose
-    // receivers are.
+    // receivers are; a zone with only some of them on shows as partly ticked.
     void MarkOn();
-    // After the zones changed elsewhere: the ticks survive the reload as switched-on marks.
+    // After the zones changed elsewhere: the ticks survive the reload as switched-on marks. The
+    // scheduler's refresh (WindowMessage::kZoneRefresh) keeps them the same way.
     void ReloadZones();
 
     const ChannelFlags& Flags() const { return m_switch.Flags(); }

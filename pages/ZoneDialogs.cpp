@@ -46,12 +46,24 @@ void CSmallDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+namespace {
+
+// 1 when every number is taken: the dialog then refuses whatever is chosen.
+int LowestFreeNumber(const std::set<int>& taken) {
+    for (int number = 1; number <= CDlgZone::kMaxZoneNumber; ++number)
+        if (!taken.count(number)) return number;
+    return 1;
+}
+
+}  // namespace
+
 QString ZoneCodeTakenText(int number) {
     return QStringLiteral("分区编码%1已被其他分区使用，请选择其他编码！")
         .arg(QString::fromStdString(ZoneCode(number)));
 }
 
-CDlgZone::CDlgZone(const std::set<int>& taken, QWidget* owner) : CDlgZone(QString(), 1, taken, owner) {
+CDlgZone::CDlgZone(const std::set<int>& taken, QWidget* owner)
+    : CDlgZone(QString(), LowestFreeNumber(taken), taken, owner) {
     setWindowTitle(QStringLiteral("增加分区"));
 }
 

@@ -31,7 +31,7 @@ class CDlgZone : public CSmallDialog {
 public:
     static constexpr int kMaxZoneNumber = 48;
 
-    // Add mode offers number 1; edit mode shows the zone's name and number.
+    // Add mode offers the lowest number no zone holds; edit mode shows the zone's name and number.
     CDlgZone(const std::set<int>& taken, QWidget* owner);
     CDlgZone(const QString& name, int number, const std::set<int>& taken, QWidget* owner);
 

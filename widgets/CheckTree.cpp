@@ -138,10 +138,19 @@ void CCheckTree::keyPressEvent(QKeyEvent* event) {
 }
 
 void CCheckTree::PaintStateImage(QPainter& painter, const QRect& box, CheckState state) const {
+    if (state == CheckState::kPartial) {
+        // As any tree view draws a partly checked item: a grey tick would read as ticked.
+        QStyleOptionViewItem option;
+        option.initFrom(this);
+        option.rect = box;
+        option.state |= QStyle::State_NoChange;
+        style()->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &option, &painter, this);
+        return;
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(QColor(90, 90, 90), 1));
-    painter.setBrush(state == CheckState::kPartial ? QColor(192, 192, 192) : QColor(Qt::white));
+    painter.setBrush(QColor(Qt::white));
     painter.drawRect(frame);
     if (state == CheckState::kUnchecked) return;
     // The tick, laid out on the 13-pixel grid and scaled with the box.
@@ -149,8 +158,7 @@ void CCheckTree::PaintStateImage(QPainter& painter, const QRect& box, CheckState
     QPainterPath tick(QPointF(box.left() + 3 * unit, box.top() + 6.5 * unit));
     tick.lineTo(box.left() + 5.5 * unit, box.top() + 9 * unit);
     tick.lineTo(box.left() + 10 * unit, box.top() + 4 * unit);
-    painter.setPen(QPen(state == CheckState::kPartial ? QColor(80, 80, 80) : QColor(Qt::black), 1.7 * unit,
-                        Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(QColor(Qt::black), 1.7 * unit, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(tick);
 }

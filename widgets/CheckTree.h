@@ -11,8 +11,9 @@ class QPainter;
 
 namespace lumetra {
 
-// The numbers are the state images: 1 an empty box, 2 a grey box with a tick, 3 a white box with
-// a tick. A page may give image 3 a meaning of its own (a receiver that is switched on).
+// The numbers are the state images: 1 an empty box, 2 the style's partly checked box (as any tree
+// view shows Qt::PartiallyChecked), 3 a white box with a tick. A page may give image 3 a meaning of
+// its own (a receiver that is switched on).
 enum class CheckState { kUnchecked = 1, kPartial = 2, kChecked = 3 };
 
 class CCheckTree : public QTreeWidget {

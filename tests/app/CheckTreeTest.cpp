@@ -69,6 +69,32 @@ private slots:
         QCOMPARE(shown, states);
         QCOMPARE(toggled.count(), toggles);
     }
+
+    // A partly checked item shows the box any tree view shows for a partly checked item, which
+    // reads differently from a tick.
+    void partlyCheckedLooksAsInAnyTreeView() {
+        CCheckTree tree;
+        const QRect box(0, 0, CCheckTree::kImageSize, CCheckTree::kImageSize);
+        const auto drawn = [&](const std::function<void(QPainter&)>& paint) {
+            QImage image(box.size(), QImage::Format_ARGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            paint(painter);
+            painter.end();
+            return image;
+        };
+        const auto state = [&](CheckState s) {
+            return drawn([&](QPainter& p) { tree.PaintStateImage(p, box, s); });
+        };
+        QStyleOptionViewItem partly;
+        partly.initFrom(&tree);
+        partly.rect = box;
+        partly.state |= QStyle::State_NoChange;
+        QCOMPARE(state(CheckState::kPartial), drawn([&](QPainter& p) {
+                     tree.style()->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &partly, &p, &tree);
+                 }));
+        QVERIFY(state(CheckState::kPartial) != state(CheckState::kChecked));
+    }
 };
 
 QTEST_MAIN(CheckTreeTest)

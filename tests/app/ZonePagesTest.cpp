@@ -100,11 +100,12 @@ private slots:
             int number;
             QString message;
             Lines zones;
+            int offered = 1;  // the number a new zone is offered: the lowest free one
         } changes[] = {
             // clang-format off
             {nullptr, add, "教学楼", 3, "", {"1 003FH(教学楼)"}},
             {nullptr, add, "", 1, "", two},
-            {nullptr, add, "x", 3, taken.arg("003"), two},
+            {nullptr, add, "x", 3, taken.arg("003"), two, 2},
             {"003FH(教学楼)", edit, "it's", 3, "", renamed},
             {"003FH(it's)", edit, "y", 1, taken.arg("001"), renamed},
             {"003FH(it's)", edit, "y", 9, "", last},
@@ -122,7 +123,7 @@ private slots:
             m_boxes->shown.clear();
             editor.m_zonesChanged = false;
             tree->setCurrentItem(change.select ? Item(tree, change.select) : nullptr);
-            const int shown = change.select ? LabelNumber(change.select) : 1;
+            const int shown = change.select ? LabelNumber(change.select) : change.offered;
             const bool refused = !change.message.isEmpty();
             if (change.name)
                 Answer<CDlgZone>(
@@ -230,7 +231,8 @@ private slots:
             QVERIFY2(ticked() == step.ticked, step.name);
         }
 
-        // The scheduler's refresh: ticks cleared, the receivers switched on here marked.
+        // The scheduler's refresh (a broadcast going on air): the receivers switched on here and
+        // the operator's other ticks stay; a zone with some of its receivers ticked is partly ticked.
         click("003CH");
         Click(page.OpenSelectedButton());
         click("005CH");
@@ -238,7 +240,9 @@ private slots:
         PostWindowMessage(&page, WindowMessage::kZoneRefresh);
         PostWindowMessage(&page, WindowMessage::kPowerRefresh);
         QCoreApplication::processEvents();
-        QCOMPARE(ticked(), QStringList{"003CH"});
+        QCOMPARE(ticked(), (QStringList{"001FH(一楼)", "003CH", "002FH", "005CH"}));
+        QCOMPARE(CCheckTree::State(Item(tree, "002FH")), CheckState::kPartial);
+        click("005CH");  // the receiver page below sends to 003CH alone
         for (int outlet = 1; outlet <= 4; ++outlet)
             QCOMPARE(page.PowerButton(outlet)->isChecked(), outlet % 2 == 1);
 
