@@ -1,7 +1,6 @@
 #include "app/Application.h"
 
 #include <QApplication>
-#include <memory>
 
 #include "app/CommandLine.h"
 #include "app/PortAlertBox.h"
