@@ -8,7 +8,8 @@
 
 namespace lumetra {
 
-CSchoolCalendar::CSchoolCalendar(std::vector<CalendarEntry> entries) : m_entries(std::move(entries)) {
+CSchoolCalendar::CSchoolCalendar(std::vector<CalendarEntry> entries, CTimetables timetables)
+    : m_entries(std::move(entries)), m_timetables(std::move(timetables)) {
     std::sort(m_entries.begin(), m_entries.end(),
               [](const CalendarEntry& a, const CalendarEntry& b) { return a.firstDay < b.firstDay; });
 }
@@ -52,7 +53,7 @@ CSchoolCalendar ReadSchoolCalendar(CDatabase& db) {
         entry.name = row.name;
         entries.push_back(std::move(entry));
     }
-    return CSchoolCalendar(std::move(entries));
+    return CSchoolCalendar(std::move(entries), ReadTimetables(db));
 }
 
 }  // namespace lumetra

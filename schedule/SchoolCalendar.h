@@ -1,11 +1,14 @@
 // The school's calendar: holidays, on which no weekly or daily task runs, and make-up days, on
 // which a day runs the timetable of another week day (a Sunday that is worked as a Monday). Once
-// tasks keep their date whatever the calendar says. Every question of whether a task is due on a
-// day goes through DueCountToday (TaskRecord.h), which asks this calendar what the day runs.
+// tasks keep their date whatever the calendar says. The calendar also carries the timetables
+// (Timetables.h): a task in one runs only inside its ranges. Every question of whether a task is
+// due on a day goes through DueCountToday (TaskRecord.h), which asks this calendar what the day runs.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "schedule/Timetables.h"
 
 namespace lumetra {
 
@@ -30,17 +33,21 @@ struct CalendarDay {
 class CSchoolCalendar {
 public:
     CSchoolCalendar() = default;
-    explicit CSchoolCalendar(std::vector<CalendarEntry> entries);
+    explicit CSchoolCalendar(std::vector<CalendarEntry> entries, CTimetables timetables = {});
 
     // A make-up day wins over a holiday range that holds it: it is the more particular entry.
     CalendarDay Day(const LocalMoment& day) const;
     const std::vector<CalendarEntry>& Entries() const { return m_entries; }
+    const CTimetables& Timetables() const { return m_timetables; }
+    CTimetables& Timetables() { return m_timetables; }
 
 private:
     std::vector<CalendarEntry> m_entries;  // by first day
+    CTimetables m_timetables;
 };
 
-// The stored calendar; rows whose dates do not read as "%Y-%m-%d" are left out. Throws CDbError.
+// The stored calendar with the timetables; rows whose dates do not read as "%Y-%m-%d" are left out. Throws
+// CDbError.
 CSchoolCalendar ReadSchoolCalendar(CDatabase& db);
 // The day number of a "%Y-%m-%d" date, or false when it does not read as one.
 bool ParseCalendarDate(const std::string& text, long& dayNumber);

@@ -162,6 +162,8 @@ TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now) {
 int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar) {
     const long dayOffset = now.dayNumber - task.FirstDay();
     if (dayOffset < 0) return 0;
+    if (!calendar.Timetables().InSeason(task.id, MonthDayOf(now.local.tm_mon + 1, now.local.tm_mday)))
+        return 0;
     if (task.kind == RepeatKind::kOnce) return dayOffset == 0 ? 1 : 0;
     const CalendarDay day = calendar.Day(now);
     if (day.holiday) return 0;

@@ -66,8 +66,9 @@ struct TaskTimesResult {
 TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now);
 
 // How many times the rules are evaluated for this task on the day of `now`: 0 when not due; a
-// weekly task counts each occurrence of the week-day digit the calendar gives the day. On a
-// holiday only once tasks are due.
+// weekly task counts each occurrence of the week-day digit the calendar gives the day. A task in a
+// timetable is due only inside its ranges, whatever its kind; there, on a holiday only once tasks
+// are due.
 int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
 bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
 

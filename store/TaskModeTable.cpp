@@ -31,15 +31,25 @@ std::map<int, PlayMode> CTaskModeTable::ReadAll() {
     return modes;
 }
 
-bool CTaskModeTable::SaveWithTask(const std::string& taskStatement, int taskId, PlayMode mode) {
+bool CTaskModeTable::SaveWithTask(const std::string& taskStatement, int taskId, PlayMode mode,
+                                  const std::vector<std::string>& alsoRun) {
+    // The statements in alsoRun key their rows by the task's ID, so last_insert_rowid() still
+    // names the inserted task after them.
     const std::string row = taskId < 0 ? std::string("last_insert_rowid()") : std::to_string(taskId);
-    return WriteOwnTable(
-        m_db, kTaskMode,
-        {taskStatement,
-         FormatSql("insert or replace into lumetra_task_mode (task_id, mode) values (%s, %d)", row,
-                   PlayModeNumber(mode)),
-         "delete from lumetra_task_mode where task_id not in (select ID from tb_memo)"},
-        true);
+    std::vector<std::string> statements{taskStatement};
+    statements.insert(statements.end(), alsoRun.begin(), alsoRun.end());
+    statements.push_back(FormatSql("insert or replace into lumetra_task_mode (task_id, mode) values (%s, %d)",
+                                   row, PlayModeNumber(mode)));
+    statements.push_back("delete from lumetra_task_mode where task_id not in (select ID from tb_memo)");
+    return WriteOwnTable(m_db, kTaskMode, statements, true);
+}
+
+std::vector<std::string> CTaskModeTable::CopyStatements(int fromTaskId) {
+    if (!OwnTableExists(m_db, kTaskMode)) return {};
+    return {
+        FormatSql("insert into lumetra_task_mode (task_id, mode) select last_insert_rowid(), mode from "
+                  "lumetra_task_mode where task_id=%d",
+                  fromTaskId)};
 }
 
 }  // namespace lumetra

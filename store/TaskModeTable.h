@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "store/PlayMode.h"
 
@@ -27,8 +28,13 @@ public:
     // Runs the task's own statement (its insert or update) and stores its mode in one transaction:
     // both are kept or neither. `taskId` < 0 names the row the insert adds. Modes of tasks
     // deleted since are dropped, so an ID used again never inherits one.
+    // `alsoRun` runs right after the task statement in the same transaction (the task's timetable).
     // False, with nothing stored, when the task statement changed no row.
-    bool SaveWithTask(const std::string& taskStatement, int taskId, PlayMode mode);
+    bool SaveWithTask(const std::string& taskStatement, int taskId, PlayMode mode,
+                      const std::vector<std::string>& alsoRun = {});
+    // Gives the row just inserted (last_insert_rowid()) the mode of task `fromTaskId`, if it has
+    // one; none while the table was never written.
+    std::vector<std::string> CopyStatements(int fromTaskId);
 
 private:
     CDatabase& m_db;

@@ -10,6 +10,8 @@
 #include "schedule/TaskRecord.h"
 #include "store/CalendarTable.h"
 #include "store/OwnTables.h"
+#include "store/TaskModeTable.h"
+#include "store/TimetableTable.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/TestDatabase.h"
 
@@ -86,6 +88,80 @@ TEST(DueCountToday, RepeatKindsHolidaysAndMakeUpDays) {
     EXPECT_EQ(dayNumber, CivilDayNumber(2028, 2, 29));
     for (const char* bad : {"2026-02-29", "2026-13-01", "2026-10-01x", "", "10-01", "2026-00-10"})
         EXPECT_FALSE(ParseCalendarDate(bad, dayNumber)) << bad;
+}
+
+// Timetables stored and read back, tasks saved into them the way the editor saves: each task is
+// due only inside its timetable's ranges, one over the new year included; a range to 02-29 ends
+// on 02-28 outside leap years and one from 02-29 starts on 03-01. The holiday and make-up rules
+// apply inside the range: the summer-to-winter changeover falls on a make-up Saturday that runs
+// Friday's tasks, the winter-to-summer one inside a holiday, where only once tasks run. Deleting a
+// timetable moves its tasks to all year or deletes them with it.
+TEST(DueCountToday, TimetablesOverTheNewYearLeapDaysAndChangeovers) {
+    CZone tz("Asia/Shanghai");
+    test::TestDatabase db;
+    CCalendarTable calendarTable(db.Db());
+    calendarTable.Add({0, "2026-10-01", "2026-10-07", 0, "国庆节"});
+    calendarTable.Add({0, "2026-10-10", "2026-10-10", 6, "调休"});
+    calendarTable.Add({0, "2027-05-01", "2027-05-05", 0, "劳动节"});
+    CTimetableTable timetables(db.Db());
+    EXPECT_TRUE(timetables.TaskStatements("1", 0).empty()) << "nothing is created for a task in none";
+    timetables.Add("冬季作息", {{0, "10-10", "04-30"}});  // 1
+    timetables.Add("夏季作息", {{0, "05-01", "10-09"}});  // 2
+    timetables.Add("二月末", {{0, "02-25", "02-29"}});    // 3
+    timetables.Add("闰日起", {{0, "02-29", "03-02"}});    // 4
+    EXPECT_EQ(OwnSchemaVersion(db.Db()), 1 | 16);
+
+    // The timetable (0: none), the repeat code, the week days ("-": none), the date, the first day
+    // and a character per day from there.
+    const char* cases[] = {
+        "2 2 - 2026-09-01 2026-10-08 11...",    "1 2 - 2026-09-01 2026-10-08 ..111",
+        "2 1 6 2026-09-01 2026-10-08 .1...",    "1 1 6 2026-09-01 2026-10-08 ..1..",
+        "0 1 6 2026-09-01 2026-10-08 .11..",    "2 2 - 2026-09-01 2027-04-29 .......1",
+        "1 2 - 2026-09-01 2027-04-29 11......", "1 0 - 2027-05-06 2027-04-29 ........",
+        "2 0 - 2027-05-01 2027-04-29 ..1.....", "1 2 - 2026-09-01 2027-12-30 1111",
+        "2 2 - 2026-09-01 2027-12-30 ....",     "3 2 - 2026-09-01 2028-02-27 111.",
+        "3 2 - 2026-09-01 2027-02-27 11.",      "4 2 - 2026-09-01 2027-02-27 ..11.",
+        "4 2 - 2026-09-01 2028-02-27 ..111",
+    };
+    struct Case {
+        int timetable = 0, year = 0, month = 0, day = 0;
+        std::string code, weekDays, date, expected;
+    };
+    std::vector<Case> parsed;
+    CTaskModeTable modes(db.Db());
+    for (const char* text : cases) {
+        std::istringstream row(text);
+        Case c;
+        char dash = 0;
+        row >> c.timetable >> c.code >> c.weekDays >> c.date >> c.year >> dash >> c.month >> dash >> c.day >>
+            c.expected;
+        TaskRecord task = Task(c.code.c_str(), c.date.c_str(), c.weekDays == "-" ? "" : c.weekDays.c_str());
+        task.startTime = "08:" + std::to_string(10 + parsed.size()) + ":00";  // keeps the cases in order
+        ASSERT_TRUE(modes.SaveWithTask(CTaskTable::InsertStatement(task), -1, PlayMode::kLoop,
+                                       timetables.TaskStatements("last_insert_rowid()", c.timetable)));
+        parsed.push_back(c);
+    }
+    auto dueDays = [&](const Case& c, const TaskRecord& task, const CSchoolCalendar& calendar) {
+        std::string due;
+        for (size_t k = 0; k < c.expected.size(); ++k)
+            due +=
+                IsDueToday(task, LocalTime(c.year, c.month, c.day + static_cast<int>(k), 12, 0, 0), calendar)
+                    ? '1'
+                    : '.';
+        return due;
+    };
+    std::vector<TaskRecord> stored = CTaskTable(db.Db()).ReadAll();
+    ASSERT_EQ(stored.size(), parsed.size());
+    const CSchoolCalendar calendar = ReadSchoolCalendar(db.Db());
+    for (size_t i = 0; i < parsed.size(); ++i)
+        EXPECT_EQ(dueDays(parsed[i], stored[i], calendar), parsed[i].expected) << cases[i];
+
+    timetables.Remove(3, true);
+    timetables.Remove(4, false);
+    stored = CTaskTable(db.Db()).ReadAll();
+    ASSERT_EQ(stored.size(), parsed.size() - 2) << "the task of 二月末 went with it";
+    EXPECT_EQ(dueDays(parsed.back(), stored.back(), ReadSchoolCalendar(db.Db())), "11111") << "now all year";
+    EXPECT_EQ(timetables.ReadAll().size(), 2u);
 }
 
 // Texts the editor never writes are read by their leading digits, without a crash. On the days the
