@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchFigures.h"
 #include "tests/support/AudioFixtures.h"
 
 namespace bench {
@@ -74,16 +75,6 @@ inline void UseBenchSink() {
     lumetra::test::KeepGstRegistryInBuildTree();
     gst_init(nullptr, nullptr);
     gst_element_register(nullptr, "lumetrabenchsink", GST_RANK_NONE, bench_sink_get_type());
-}
-
-inline void Print(const char* what, std::vector<double> ms, double target) {
-    if (ms.empty()) {
-        std::printf("%s: no runs\n", what);
-        return;
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%s: median %.1f ms, max %.1f ms (%zu runs; target under %.0f ms)\n", what, ms[ms.size() / 2],
-                ms.back(), ms.size(), target);
 }
 
 }  // namespace bench

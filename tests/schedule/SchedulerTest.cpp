@@ -15,6 +15,7 @@
 #include "schedule/SimulatedClock.h"
 #include "store/CalendarTable.h"
 #include "store/TaskTable.h"
+#include "store/TimetableTable.h"
 #include "tests/schedule/SchedulerRig.h"
 #include "tests/support/OnAir.h"
 #include "tests/support/TestDatabase.h"
@@ -251,6 +252,9 @@ TEST_F(SchedulerTest, OverlappingTasksNeverCutEachOtherOffAndChangedRowsEndOrFol
 // and on week ends, each with its own receiver and outlet; and over a Berlin week that ends with the autumn
 // change, with a holiday that only a once task runs on and a make-up Saturday that runs Friday's timetable:
 // the power-ups, hand-overs, stops and power-downs the scheduler carries out are exactly the planned ones,
+// and over a Shanghai week across the change from the winter to the summer timetable, inside a holiday
+// that only a once task runs on, with a make-up Tuesday that runs Friday's timetable of the summer:
+// the power-ups, hand-overs, stops and power-downs the scheduler carries out are exactly the planned ones,
 // and each task goes on air once per due day at its time of day (an hour later only when the clock skipped
 // that hour), powered up 10 s before its start and down 15 s after its end.
 TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
@@ -260,6 +264,9 @@ TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
     const char* term =
         "02:30:00-02:40:00; 08:00:00-08:05:00 w6; 2026-10-21 12:00:00-12:01:00 once; "
         "23:59:50-23:59:55";
+    const char* seasons =
+        "08:00:00-08:05:00 t1; 08:10:00-08:15:00 t2; 09:00:00-09:05:00 w6 t2; 09:10:00-09:15:00 w6 t1; "
+        "10:00:00-10:05:00; 2027-05-01 11:00:00-11:01:00 once t2";
     const struct {
         const char* zone;
         int year, month, day;  // the first of seven days
@@ -270,7 +277,8 @@ TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
                  {"America/Havana", 2026, 3, 5, rules, {2, 7, 7, 7, 7}},
                  {"America/Havana", 2026, 10, 29, rules, {2, 7, 7, 7, 7}},
                  {"Asia/Shanghai", 2026, 12, 28, rules, {2, 7, 7, 7, 7}},
-                 {"Europe/Berlin", 2026, 10, 19, term, {6, 2, 1, 6}}};
+                 {"Europe/Berlin", 2026, 10, 19, term, {6, 2, 1, 6}},
+                 {"Asia/Shanghai", 2027, 4, 28, seasons, {3, 1, 1, 1, 4, 1}}};
     const auto offset = [](std::time_t moment) {
         std::tm local{};
         return localtime_r(&moment, &local)->tm_gmtoff;
@@ -282,6 +290,13 @@ TEST_F(SchedulerTest, ThePreviewIsWhatTheSchedulerDoesAcrossClockChanges) {
             CCalendarTable calendar(database.Db());
             calendar.Add({0, "2026-10-21", "2026-10-21", 0, "秋假"});
             calendar.Add({0, "2026-10-24", "2026-10-24", 6, "调休"});
+        }
+        if (w.tasks == seasons) {
+            CCalendarTable(database.Db()).Add({0, "2027-05-01", "2027-05-03", 0, "劳动节"});
+            CCalendarTable(database.Db()).Add({0, "2027-05-04", "2027-05-04", 6, "调休"});
+            CTimetableTable timetables(database.Db());
+            timetables.Add("冬季作息", {{0, "10-01", "04-30"}});  // 1
+            timetables.Add("夏季作息", {{0, "05-01", "09-30"}});  // 2
         }
         Only(Rows(w.tasks, {.date = "2026-01-01"}), "00:00:00");
         const std::vector<TaskRecord> stored = CTaskTable(database.Db()).ReadAll();  // in start order

@@ -1,6 +1,7 @@
 // The conflict check on save: which other tasks collide with the edited one over the year ahead,
 // and on which day first, as the scheduler would carry both out: any two on air together, and
-// those that share a receiver or an outlet also when less than 30 s apart.
+// those that share a receiver or an outlet also when less than 30 s apart; tasks whose timetables
+// share no day never collide.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,13 +41,26 @@ TEST(TaskConflicts, OverlapsAndGapsOverTheYearAhead) {
         {"once on a make-up Sunday", "w2", "#2 once 2026-10-11", "2@10-11="},
         {"a daily task meets a Monday first on the make-up Sunday", "w2", "#2 2026-10-06", "2@10-11="},
         {"same name and start twice", "#1", "#2 08:10:00; #3 08:10:00; #4 08:40:00", "2@10-05=,3@10-05="},
+        {"the winter and summer versions of one bell", "t1", "#2 t2", ""},
+        {"a winter task against one all year", "t1", "#2", "2@10-05="},
+        {"a summer task meets one all year in May", "t2", "#2 w27", "2@05-01="},
+        {"two timetables that share days", "t1", "#2 t3", "2@04-20="},
     };
+    // 1 winter, 2 summer, 3 the last days of April and the first of May.
+    const std::vector<Timetable> timetables = {
+        {1, "冬季作息", {{1001, 430}}}, {2, "夏季作息", {{501, 930}}}, {3, "春末", {{420, 510}}}};
     for (const auto& [what, edited, others, conflicts] : cases) {
+        std::vector<test::TaskRow> rows = test::Rows(others, base);
+        rows.push_back(test::Row(edited, base));
         std::vector<TaskFields> tasks;
-        for (const test::TaskRow& row : test::Rows(others, base)) tasks.emplace_back(test::Record(row));
-        const size_t mine = tasks.size();
-        tasks.emplace_back(test::Record(test::Row(edited, base)));
-        CBroadcastPlanner planner(std::move(tasks), calendar);
+        std::unordered_map<std::string, int> members;
+        for (const test::TaskRow& row : rows) {
+            tasks.emplace_back(test::Record(row));
+            if (row.timetable) members[row.id] = row.timetable;
+        }
+        const CSchoolCalendar school(calendar.Entries(), CTimetables(timetables, members));
+        CBroadcastPlanner planner(std::move(tasks), school);
+        const size_t mine = rows.size() - 1;
         std::string found;
         for (const TaskConflict& conflict : FindConflicts(planner, mine, CivilDayNumber(2026, 10, 5))) {
             found += (found.empty() ? "" : ",") + planner.Tasks()[conflict.task].id + "@" +

@@ -12,6 +12,7 @@
 #include "schedule/TaskRecord.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
+#include "store/TimetableTable.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra::test {
@@ -35,12 +36,13 @@ struct TaskRow {
     std::string playList = "/music/晨曲.mp3|/music/it's news.wav";
     std::string zones = ZoneText({1, 3, 10});
     std::string power = "1010";
-    std::string id{};  // for rows that are never stored
+    std::string id{};   // for rows that are never stored
+    int timetable = 0;  // the timetable's ID; 0: none
 };
 
 // `base` (a daily row) changed by words: "08:00:00-08:10:00" its times ("08:10:00" its start), "2026-10-01"
 // its date, "z1,2" its channels, "p1000" its outlets, "w27" weekly on those days, "once", "running", "#7",
-// "/a.mp3" its play list.
+// "/a.mp3" its play list, "t2" its timetable.
 inline TaskRow Row(const std::string& words, TaskRow row = {}) {
     std::istringstream in(words);
     for (std::string w; in >> w;) {
@@ -60,6 +62,8 @@ inline TaskRow Row(const std::string& words, TaskRow row = {}) {
         } else if (w[0] == 'p' || w[0] == 'w' || w[0] == '#') {
             (w[0] == 'p' ? row.power : w[0] == 'w' ? row.weekDays : row.id) = w.substr(1);
             if (w[0] == 'w') row.code = kRepeatWeekly;
+        } else if (w[0] == 't') {
+            row.timetable = LeadingInt(w.substr(1));
         } else if (w == "once" || w == "running") {
             (w == "once" ? row.code : row.state) = w == "once" ? kRepeatOnce : sql::kStateRunning;
         } else {
@@ -89,7 +93,11 @@ inline std::string InsertTask(CDatabase& db, const TaskRow& row) {
     const char* repeatText = row.code == kRepeatOnce ? "次" : row.code == kRepeatWeekly ? "周" : "天";
     db.ExecuteSql(FormatSql(sql::kInsertTask, row.name, row.date, row.start, row.end, repeatText, "1",
                             row.playList, row.zones, row.code, row.weekDays, row.state, "1", row.power));
-    return QueryRows(db, "select max(ID) as ID from tb_memo", {"ID"}).at(0);
+    const std::string id = QueryRows(db, "select max(ID) as ID from tb_memo", {"ID"}).at(0);
+    if (row.timetable != 0)
+        for (const std::string& statement : CTimetableTable(db).TaskStatements(id, row.timetable))
+            db.ExecuteSql(statement);
+    return id;
 }
 
 inline std::string StoredTaskState(CDatabase& db, const std::string& id) {
