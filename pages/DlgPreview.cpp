@@ -51,12 +51,27 @@ QString Actions(const PlannedBroadcast& b, bool outlets) {
     return steps.join(QLatin1Char('\n'));
 }
 
+// The timetables in force on a day, "全年" alone when none is.
+QString InForceText(const CTimetables& timetables, const LocalMoment& noon) {
+    QStringList names;
+    for (const Timetable* timetable :
+         timetables.InForce(MonthDayOf(noon.local.tm_mon + 1, noon.local.tm_mday)))
+        names << QString::fromStdString(timetable->name);
+    return names.isEmpty() ? QStringLiteral("全年") : names.join(QStringLiteral("、"));
+}
+
 QString DayTitle(const LocalMoment& noon, const CalendarDay& day) {
     QString title = DateText(noon.time);
     const QString name = day.name ? QString::fromStdString(*day.name) : QString();
     if (day.holiday) title += QStringLiteral("　节假日：%1（每天、每周任务不播）").arg(name);
     if (day.madeUp) title += QStringLiteral("　调休：%1，%2").arg(name, MakeUpText(day.weekDay));
     return title;
+}
+
+// "　作息表：夏季作息", and on a changeover day what ran the day before.
+QString TimetableTitle(const QString& inForce, const QString& dayBefore) {
+    if (inForce == dayBefore) return QStringLiteral("　作息表：%1").arg(inForce);
+    return QStringLiteral("　作息表：%1（从今天起更替，前一天：%2）").arg(inForce, dayBefore);
 }
 
 }  // namespace
@@ -85,8 +100,11 @@ CDlgPreview::CDlgPreview(CDatabase& db, QWidget* parent) : QDialog(parent), m_db
                              QStringLiteral("结束"), QStringLiteral("分区 / 接收机"), QStringLiteral("外设"),
                              QStringLiteral("播放列表"), QStringLiteral("设备动作")});
     m_days->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_changeovers = new QLabel(this);
+    m_changeovers->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(range);
+    layout->addWidget(m_changeovers);
     layout->addWidget(m_days);
     resize(980, 560);
     Refresh();
@@ -94,6 +112,7 @@ CDlgPreview::CDlgPreview(CDatabase& db, QWidget* parent) : QDialog(parent), m_db
 
 void CDlgPreview::Refresh() {
     m_days->clear();
+    m_changeovers->hide();
     if (!m_db.IsOpen()) return;
     const long first = DayNumber(m_first->date());
     const long last = std::min(DayNumber(m_last->date()), first + kMaxDays - 1);
@@ -111,9 +130,21 @@ void CDlgPreview::Refresh() {
     CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), calendar);
     const std::vector<PlannedBroadcast> plan = planner.PlanAll(first, last);
     auto next = plan.begin();
+    const bool timetables = !calendar.Timetables().All().empty();
+    QString dayBefore = InForceText(calendar.Timetables(), planner.Noon(first - 1));
+    QStringList changeovers;
     for (long day = first; day <= last; ++day) {
         const LocalMoment& noon = planner.Noon(day);
-        auto* dayItem = new QTreeWidgetItem(m_days, {DayTitle(noon, calendar.Day(noon))});
+        QString title = DayTitle(noon, calendar.Day(noon));
+        if (timetables) {
+            const QString inForce = InForceText(calendar.Timetables(), noon);
+            title += TimetableTitle(inForce, dayBefore);
+            if (inForce != dayBefore)
+                changeovers
+                    << QStringLiteral("%1 起：%2（此前：%3）").arg(DateText(noon.time), inForce, dayBefore);
+            dayBefore = inForce;
+        }
+        auto* dayItem = new QTreeWidgetItem(m_days, {title});
         dayItem->setFirstColumnSpanned(true);
         for (; next != plan.end() && LocalMoment(next->start).dayNumber == day; ++next) {
             const TaskFields& task = planner.Tasks()[next->task];
@@ -128,6 +159,10 @@ void CDlgPreview::Refresh() {
         if (dayItem->childCount() == 0) new QTreeWidgetItem(dayItem, {QStringLiteral("（无广播）")});
     }
     m_days->expandAll();
+    m_changeovers->setVisible(timetables);
+    m_changeovers->setText(changeovers.isEmpty()
+                               ? QStringLiteral("所选日期内作息表没有更替。")
+                               : QStringLiteral("作息表更替：") + changeovers.join(QStringLiteral("；")));
 }
 
 }  // namespace lumetra

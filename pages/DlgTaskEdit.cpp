@@ -31,6 +31,7 @@
 #include "store/RoomTable.h"
 #include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
+#include "store/TimetableTable.h"
 #include "widgets/CheckTree.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/MessageBox.h"
@@ -83,7 +84,24 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
     m_lengthReader.Read(m_taskFiles.TakeUnread());
     ShowDraft(draft);
     ShowMode();
-    m_shown = {DraftFromControls(), m_mode->currentIndex()};
+    ShowTimetables();
+    m_shown = {DraftFromControls(), m_mode->currentIndex(), m_timetable->currentIndex()};
+}
+
+void CDlgTaskEdit::ShowTimetables() {
+    m_timetable->addItem(QStringLiteral("全年"), 0);
+    try {
+        CTimetableTable table(m_db);
+        for (const TimetableRow& row : table.ReadAll())
+            m_timetable->addItem(QString::fromStdString(row.name), row.id);
+        if (!m_modifying) return;
+        const std::map<int, int> members = table.ReadTaskTimetables();
+        const auto found = members.find(m_taskId);
+        if (found != members.end())
+            m_timetable->setCurrentIndex(std::max(m_timetable->findData(found->second), 0));
+    } catch (const CDbError&) {
+        // Unreadable: "全年" shows; saving reports the database's trouble.
+    }
 }
 
 // A new task goes round its list until its end; a stored one shows its own mode, or, without one,
@@ -118,6 +136,9 @@ void CDlgTaskEdit::BuildControls() {
         m_mode->addItem(QString::fromUtf8(info.text), PlayModeNumber(info.mode));
     form->addWidget(new QLabel(QStringLiteral("播放模式："), this), 5, 0);
     form->addWidget(m_mode, 5, 1);
+    m_timetable = new QComboBox(this);
+    form->addWidget(new QLabel(QStringLiteral("作息表："), this), 6, 0);
+    form->addWidget(m_timetable, 6, 1);
     for (int row = 0; row < 4; ++row) {
         auto* label = new QLabel(QString::fromUtf8(fields[row].first), this);
         label->setBuddy(fields[row].second);
@@ -390,8 +411,10 @@ bool CDlgTaskEdit::OnSave() {
     try {
         const std::string statement =
             m_modifying ? CTaskTable::UpdateStatement(task, m_taskId) : CTaskTable::InsertStatement(task);
-        if (!CTaskModeTable(m_db).SaveWithTask(statement, m_modifying ? m_taskId : -1,
-                                               PlayModeFromNumber(m_mode->currentData().toInt()))) {
+        const std::string row = m_modifying ? std::to_string(m_taskId) : std::string("last_insert_rowid()");
+        if (!CTaskModeTable(m_db).SaveWithTask(
+                statement, m_modifying ? m_taskId : -1, PlayModeFromNumber(m_mode->currentData().toInt()),
+                CTimetableTable(m_db).TaskStatements(row, m_timetable->currentData().toInt()))) {
             ShowMessage(this, QStringLiteral("要修改的任务已不存在，可能已被删除；修改没有保存。"));
             return false;
         }
@@ -429,6 +452,7 @@ bool CDlgTaskEdit::ConfirmConflicts(const TaskRecord& task) {
     TaskRecord mine = task;
     mine.id = m_modifying ? std::to_string(m_taskId) : std::string();
     rows.push_back(mine);
+    stored.calendar.Timetables().Assign(mine.id, m_timetable->currentData().toInt());
     CBroadcastPlanner planner(std::vector<TaskFields>(rows.begin(), rows.end()), stored.calendar);
     const QDate today = QDate::currentDate();
     const std::vector<TaskConflict> conflicts =
@@ -454,7 +478,8 @@ void CDlgTaskEdit::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && !qobject_cast<QPushButton*>(focusWidget())) return event->accept();
     // Escape throws the edits away: only when the operator says so.
-    if (event->key() == Qt::Key_Escape && std::pair(DraftFromControls(), m_mode->currentIndex()) != m_shown &&
+    if (event->key() == Qt::Key_Escape &&
+        std::tuple(DraftFromControls(), m_mode->currentIndex(), m_timetable->currentIndex()) != m_shown &&
         ShowMessage(this, QStringLiteral("放弃修改？"), MbButtons::kOkCancel, MbIcon::kQuestion) !=
             MbResult::kOk)
         return event->accept();

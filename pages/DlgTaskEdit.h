@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <array>
 #include <optional>
+#include <tuple>
 
 #include "pages/TaskDraft.h"
 #include "pages/TaskFiles.h"
@@ -61,6 +62,8 @@ public:
     CCheckTree* ZoneTree() const { return m_zones; }
     // The task's own play mode, in the order of kPlayModes.
     QComboBox* ModeBox() const { return m_mode; }
+    // "全年" (0), then each timetable, with its ID as the item's data.
+    QComboBox* TimetableBox() const { return m_timetable; }
     CColorListCtrl* FileList() const { return m_files; }
     enum ButtonId { kAllOn, kAllOff, kAddFiles, kAddFolder, kDeleteFile, kDeleteAll, kSave, kCancel };
     QPushButton* Button(ButtonId id) const { return m_buttons[id]; }
@@ -79,6 +82,7 @@ private:
     // Lists the tasks that would collide with this one and asks whether to save anyway.
     bool ConfirmConflicts(const TaskRecord& task);
     void ShowMode();
+    void ShowTimetables();
     void EnableWeekDays(bool enable);
     void OnAddFiles();
     void OnAddFolder();
@@ -105,9 +109,10 @@ private:
     std::array<QCheckBox*, 4> m_power;
     CCheckTree* m_zones;
     QComboBox* m_mode;
+    QComboBox* m_timetable;
     CColorListCtrl* m_files;
     std::array<QPushButton*, 8> m_buttons;
-    std::pair<TaskDraft, int> m_shown;  // the fields and the mode as the dialog opened
+    std::tuple<TaskDraft, int, int> m_shown;  // the fields, the mode and the timetable as the dialog opened
 };
 
 }  // namespace lumetra

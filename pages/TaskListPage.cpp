@@ -1,5 +1,6 @@
 #include "pages/TaskListPage.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -11,11 +12,13 @@
 #include "pages/DlgCalendar.h"
 #include "pages/DlgPreview.h"
 #include "pages/DlgTaskEdit.h"
+#include "pages/DlgTimetables.h"
 #include "pages/TaskListRows.h"
 #include "store/Database.h"
 #include "store/HistoryTable.h"
 #include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
+#include "store/TimetableTable.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"
@@ -32,13 +35,22 @@ CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
                                  {QStringLiteral("重复周期"), true},
                                  {QStringLiteral("状态")},
                                  {QStringLiteral("播放模式")},
-                                 {QStringLiteral("上次播放")}},
+                                 {QStringLiteral("上次播放")},
+                                 {QStringLiteral("作息表")}},
                                 this);
     m_add = new QPushButton(QStringLiteral("增加"), this);
     m_modify = new QPushButton(QStringLiteral("修改"), this);
     m_delete = new QPushButton(QStringLiteral("删除"), this);
     m_preview = new QPushButton(QStringLiteral("播放预览"), this);
     m_calendar = new QPushButton(QStringLiteral("节假日与调休"), this);
+    m_timetables = new QPushButton(QStringLiteral("作息表"), this);
+    m_filter = new QComboBox(this);
+    m_filter->addItem(QStringLiteral("全部作息表"), -1);
+    connect(m_filter, &QComboBox::activated, this, &CTaskListPage::LoadTasks);
+    connect(m_timetables, &QPushButton::clicked, this, [this] {
+        CDlgTimetables(m_db, this).exec();
+        LoadTasks();
+    });
     connect(m_preview, &QPushButton::clicked, this, [this] { CDlgPreview(m_db, this).exec(); });
     connect(m_calendar, &QPushButton::clicked, this, [this] { CDlgCalendar(m_db, this).exec(); });
     connect(m_add, &QPushButton::clicked, this, &CTaskListPage::OnAdd);
@@ -56,6 +68,8 @@ CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_preview);
     buttons->addWidget(m_calendar);
+    buttons->addWidget(m_timetables);
+    buttons->addWidget(m_filter);
     buttons->addStretch();
     for (QPushButton* button : {m_add, m_modify, m_delete}) buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
@@ -65,13 +79,42 @@ CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
 
 void CTaskListPage::LoadTasks() {
     m_list->DeleteAllItems();
+    m_rowTimetables.clear();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        m_list->SetRows(TaskListRows(CTaskTable(m_db).ReadAll(), CTaskModeTable(m_db).ReadAll(),
-                                     CHistoryTable(m_db).LastStarts()));
+        CTimetableTable timetables(m_db);
+        std::vector<std::pair<int, QString>> names;
+        for (const TimetableRow& row : timetables.ReadAll())
+            names.emplace_back(row.id, QString::fromStdString(row.name));
+        m_timetablesStored = !names.empty();
+        FillFilter(names);
+        std::map<int, QString> taskNames;
+        const std::map<int, int> members = timetables.ReadTaskTimetables();
+        for (const auto& [task, timetable] : members)
+            for (const auto& [id, name] : names)
+                if (id == timetable) taskNames[task] = name;
+        const int shown = m_filter->currentData().toInt();
+        std::vector<TaskRecord> tasks;
+        for (TaskRecord& task : CTaskTable(m_db).ReadAll()) {
+            const auto found = taskNames.find(LeadingInt(task.id));
+            const int timetable = found == taskNames.end() ? 0 : members.at(found->first);
+            if (shown >= 0 && shown != timetable) continue;
+            m_rowTimetables.push_back(timetable);
+            tasks.push_back(std::move(task));
+        }
+        m_list->SetRows(
+            TaskListRows(tasks, CTaskModeTable(m_db).ReadAll(), CHistoryTable(m_db).LastStarts(), taskNames));
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }
+}
+
+void CTaskListPage::FillFilter(const std::vector<std::pair<int, QString>>& timetables) {
+    const int chosen = m_filter->currentData().toInt();
+    while (m_filter->count() > 1) m_filter->removeItem(1);
+    m_filter->addItem(QStringLiteral("全年"), 0);
+    for (const auto& [id, name] : timetables) m_filter->addItem(name, id);
+    m_filter->setCurrentIndex(std::max(m_filter->findData(chosen), 0));
 }
 
 void CTaskListPage::OnAdd() {
@@ -86,7 +129,8 @@ std::optional<CTaskListPage::TaskKey> CTaskListPage::MarkedTask(const QString& n
         return std::nullopt;
     }
     return TaskKey{m_list->GetItemText(row, kColName).toStdString(),
-                   m_list->GetItemText(row, kColStart).toStdString()};
+                   m_list->GetItemText(row, kColStart).toStdString(),
+                   m_rowTimetables.at(static_cast<size_t>(row))};
 }
 
 void CTaskListPage::OnModify() {
@@ -94,7 +138,17 @@ void CTaskListPage::OnModify() {
     if (!key) return;
     std::optional<TaskRecord> task;
     try {
-        task = CTaskTable(m_db).FindByNameAndStart(key->name, key->startTime);
+        // The first with the row's name and start time, in the row's timetable if one is.
+        const std::vector<TaskRecord> found = CTaskTable(m_db).FindByNameAndStart(key->name, key->startTime);
+        const std::map<int, int> members = CTimetableTable(m_db).ReadTaskTimetables();
+        for (const TaskRecord& candidate : found) {
+            const auto member = members.find(LeadingInt(candidate.id));
+            if ((member == members.end() ? 0 : member->second) == key->timetable) {
+                task = candidate;
+                break;
+            }
+        }
+        if (!task && !found.empty()) task = found.front();
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
@@ -116,7 +170,10 @@ void CTaskListPage::OnDelete() {
                     MbButtons::kOkCancel, MbIcon::kQuestion) != MbResult::kOk)
         return;
     try {
-        CTaskTable(m_db).DeleteByNameAndStart(key->name, key->startTime);
+        if (m_timetablesStored)
+            CTimetableTable(m_db).DeleteTasks(key->name, key->startTime, key->timetable);
+        else
+            CTaskTable(m_db).DeleteByNameAndStart(key->name, key->startTime);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }

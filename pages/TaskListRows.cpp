@@ -54,18 +54,24 @@ QString LastPlayedText(const TaskRecord& task, const std::map<std::string, std::
     return QDateTime::fromSecsSinceEpoch(found->second).toString(QStringLiteral("MM-dd HH:mm"));
 }
 
+QString TimetableText(const TaskRecord& task, const std::map<int, QString>& timetables) {
+    const auto found = timetables.find(LeadingInt(task.id));
+    return found == timetables.end() ? QStringLiteral("全年") : found->second;
+}
+
 std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
                                        const std::map<int, PlayMode>& modes,
-                                       const std::map<std::string, std::time_t>& lastStarts) {
+                                       const std::map<std::string, std::time_t>& lastStarts,
+                                       const std::map<int, QString>& timetables) {
     std::vector<ColorListRow> rows;
     rows.reserve(tasks.size());
     for (const TaskRecord& task : tasks) {
-        rows.push_back(
-            {{QString::number(rows.size() + 1), QString::fromStdString(task.name),
-              QString::fromStdString(task.date), QString::fromStdString(task.startTime),
-              QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
-              QString::fromStdString(task.state), ModeText(task, modes), LastPlayedText(task, lastStarts)},
-             StateColour(TaskStateOf(task.state))});
+        rows.push_back({{QString::number(rows.size() + 1), QString::fromStdString(task.name),
+                         QString::fromStdString(task.date), QString::fromStdString(task.startTime),
+                         QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
+                         QString::fromStdString(task.state), ModeText(task, modes),
+                         LastPlayedText(task, lastStarts), TimetableText(task, timetables)},
+                        StateColour(TaskStateOf(task.state))});
     }
     return rows;
 }

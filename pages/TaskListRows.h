@@ -20,10 +20,12 @@ QString RepeatText(const std::string& repeatText, const std::string& weekDays);
 QColor StateColour(const std::string& state);
 // Rows in the given order, numbered from 1, with each task's own play mode from `modes` (by task
 // ID); a task without one plays in the instant-play page's mode. 上次播放 is when the task's last
-// broadcast began, from `lastStarts` (by task ID, as the history keeps it).
+// broadcast began, from `lastStarts` (by task ID, as the history keeps it). `timetables` names the
+// timetable of each task in one (by task ID); the others show "全年".
 std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
                                        const std::map<int, PlayMode>& modes,
-                                       const std::map<std::string, std::time_t>& lastStarts);
+                                       const std::map<std::string, std::time_t>& lastStarts,
+                                       const std::map<int, QString>& timetables = {});
 
 // Columns of the list, by position.
 enum TaskListColumn {
@@ -35,7 +37,8 @@ enum TaskListColumn {
     kColRepeat,
     kColState,
     kColMode,
-    kColLastPlayed
+    kColLastPlayed,
+    kColTimetable
 };
 
 }  // namespace lumetra

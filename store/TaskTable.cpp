@@ -87,12 +87,13 @@ void CTaskTable::ChangeStates(TaskState to, TaskState from) {
     m_db.ExecuteSql(FormatSql(sql::kSetStateWhereState, TaskStateWord(to), TaskStateWord(from)));
 }
 
-std::optional<TaskRecord> CTaskTable::FindByNameAndStart(const std::string& name,
-                                                         const std::string& startTime) {
+std::vector<TaskRecord> CTaskTable::FindByNameAndStart(const std::string& name,
+                                                       const std::string& startTime) {
     CRecordset rows(m_db);
     rows.Open(FormatSql(sql::kSelectTaskByNameAndStart, name, startTime));
-    if (rows.IsEOF()) return std::nullopt;
-    return TaskRecord::FromRow(rows);
+    std::vector<TaskRecord> tasks;
+    for (; !rows.IsEOF(); rows.MoveNext()) tasks.push_back(TaskRecord::FromRow(rows));
+    return tasks;
 }
 
 void CTaskTable::DeleteByNameAndStart(const std::string& name, const std::string& startTime) {

@@ -64,9 +64,9 @@ public:
     // Every row in state `from` gets state `to`.
     void ChangeStates(TaskState to, TaskState from);
 
-    // The first task with this name and start time, as the task list finds a task; none when no
-    // row matches any more (deleted or changed since the list was read).
-    std::optional<TaskRecord> FindByNameAndStart(const std::string& name, const std::string& startTime);
+    // Every task with this name and start time in the database's order, as the task list finds a
+    // task; none when no row matches any more (deleted or changed since the list was read).
+    std::vector<TaskRecord> FindByNameAndStart(const std::string& name, const std::string& startTime);
     // Every task with this name and start time.
     void DeleteByNameAndStart(const std::string& name, const std::string& startTime);
     // A new row from every field but `id`; 提醒次数 is `repeatCode`.

@@ -108,6 +108,15 @@ void CTimetableTable::AddCopy(const std::string& name, const std::vector<Timetab
     Write(statements);
 }
 
+void CTimetableTable::DeleteTasks(const std::string& name, const std::string& startTime, int timetableId) {
+    const std::string members =
+        timetableId == 0
+            ? std::string("not in (select task_id from lumetra_task_timetable)")
+            : FormatSql("in (select task_id from lumetra_task_timetable where timetable_id=%d)", timetableId);
+    Write({FormatSql("delete from tb_memo where 任务名称='%s' and 开始时间='%s' and ID ", name, startTime) +
+           members});
+}
+
 std::vector<std::string> CTimetableTable::TaskStatements(const std::string& taskRow, int timetableId) {
     if (timetableId == 0 && !OwnTableExists(m_db, kTimetables)) return {};
     std::vector<std::string> statements{

@@ -60,6 +60,10 @@ public:
     void AddCopy(const std::string& name, const std::vector<TimetableRangeRow>& ranges,
                  const std::vector<CopiedTask>& tasks);
 
+    // Deletes the tasks with this name and start time that are in the timetable (0: in none), where
+    // the task list would delete every task with them.
+    void DeleteTasks(const std::string& name, const std::string& startTime, int timetableId);
+
     // The statements that put a task into a timetable (0: into none), run in the transaction that
     // saves the task; `taskRow` is its ID, or "last_insert_rowid()" for the row just inserted. None
     // while the tables were never written and the task goes into none.
