@@ -15,6 +15,7 @@
 #include "link/TransmitterLink.h"
 #include "pages/DlgLogin.h"
 #include "pages/DlgPreview.h"
+#include "pages/DlgTimetables.h"
 #include "pages/HistoryPage.h"
 #include "pages/PlayPage.h"
 #include "schedule/AutoShutdown.h"
@@ -26,6 +27,7 @@
 #include "store/HistoryTable.h"
 #include "store/Statements.h"
 #include "store/TaskTable.h"
+#include "store/TimetableTable.h"
 #include "store/ZoneCatalog.h"
 #include "widgets/UserSettings.h"
 
@@ -38,10 +40,11 @@ struct PageButton {
     CMainWindow::ButtonId id;
 };
 
-constexpr PageButton kPages[] = {
-    {"tasks", CMainWindow::kTasks},   {"play", CMainWindow::kPlay},      {"receiver", CMainWindow::kReceiver},
-    {"led", CMainWindow::kLED},       {"users", CMainWindow::kUsers},    {"settings", CMainWindow::kSettings},
-    {"preview", CMainWindow::kTasks}, {"emergency", CMainWindow::kPlay}, {"history", CMainWindow::kHistory}};
+constexpr PageButton kPages[] = {{"tasks", CMainWindow::kTasks},       {"play", CMainWindow::kPlay},
+                                 {"receiver", CMainWindow::kReceiver}, {"led", CMainWindow::kLED},
+                                 {"users", CMainWindow::kUsers},       {"settings", CMainWindow::kSettings},
+                                 {"preview", CMainWindow::kTasks},     {"emergency", CMainWindow::kPlay},
+                                 {"history", CMainWindow::kHistory},   {"timetables", CMainWindow::kTasks}};
 
 class CNeverPowerOff : public IPowerControl {
 public:
@@ -142,6 +145,19 @@ void AddSampleZones(CDatabase& db) {
     catalog.SetSpeakerName(4, "主席台");
 }
 
+// A summer and a winter timetable: the winter one holds 眼保健操, the summer one its copy half an
+// hour later.
+void AddSampleTimetables(CDatabase& db) {
+    CTimetableTable timetables(db);
+    const TaskRecord winter = CTaskTable(db).FindByNameAndStart("眼保健操", "10:00:00").at(0);
+    TaskRecord summer = winter;
+    summer.startTime = "10:30:00";
+    summer.endTime = "10:35:00";
+    timetables.AddCopy("夏季作息", {{0, "05-01", "09-30"}}, {{CTaskTable::InsertStatement(summer), {}}});
+    timetables.Add("冬季作息", {{0, "10-01", "04-30"}});
+    for (const std::string& statement : timetables.TaskStatements(winter.id, 2)) db.ExecuteSql(statement);
+}
+
 // A holiday on the third and fourth day from today and a make-up Sunday in the week after, so the
 // preview shows both.
 void AddSampleCalendar(CDatabase& db) {
@@ -162,10 +178,11 @@ int main(int argc, char** argv) {
     for (const PageButton& candidate : kPages)
         if (argc >= 3 && std::strcmp(argv[1], candidate.name) == 0) page = &candidate;
     if (!page || (argc > 3 && page->id != CMainWindow::kPlay)) {
-        std::fprintf(stderr,
-                     "usage: lumetra-pageshot "
-                     "tasks|play|receiver|led|users|settings|preview|emergency|history OUTPUT.png\n"
-                     "       lumetra-pageshot play OUTPUT.png FILE...\n");
+        std::fprintf(
+            stderr,
+            "usage: lumetra-pageshot "
+            "tasks|play|receiver|led|users|settings|preview|emergency|history|timetables OUTPUT.png\n"
+            "       lumetra-pageshot play OUTPUT.png FILE...\n");
         return 2;
     }
     std::string error;
@@ -174,7 +191,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool preview = std::strcmp(page->name, "preview") == 0;
-    if (std::strcmp(page->name, "tasks") == 0 || preview) AddSampleTasks(AppConnection());
+    const bool timetables = std::strcmp(page->name, "timetables") == 0;
+    if (std::strcmp(page->name, "tasks") == 0 || preview || timetables) {
+        AddSampleTasks(AppConnection());
+        AddSampleTimetables(AppConnection());
+    }
     if (std::strcmp(page->name, "history") == 0) AddSampleHistory(AppConnection(), std::time(nullptr));
     if (preview) AddSampleCalendar(AppConnection());
     const bool emergency = std::strcmp(page->name, "emergency") == 0;
@@ -199,10 +220,14 @@ int main(int argc, char** argv) {
             main.PlayPage()->Playback().Play(0);
         }
         CDlgPreview previewDialog(AppConnection(), &main);
+        CDlgTimetables timetablesDialog(AppConnection(), &main);
         if (preview) previewDialog.show();
+        if (timetables) timetablesDialog.show();
         // The link comes up with the first heartbeat, three seconds after start.
         QTimer::singleShot(4000, &main, [&] {
-            QWidget& shown = preview ? static_cast<QWidget&>(previewDialog) : main;
+            QWidget& shown = preview      ? static_cast<QWidget&>(previewDialog)
+                             : timetables ? static_cast<QWidget&>(timetablesDialog)
+                                          : main;
             saved = shown.grab().save(QString::fromLocal8Bit(argv[2]));
             main.RunExitSequence();
         });
