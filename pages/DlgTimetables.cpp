@@ -169,6 +169,18 @@ void CDlgTimetables::LoadTimetables() {
     m_tree->expandAll();
 }
 
+bool CDlgTimetables::Store(const std::function<void(CTimetableTable&)>& write) {
+    try {
+        CTimetableTable table(m_db);
+        write(table);
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return false;
+    }
+    LoadTimetables();
+    return true;
+}
+
 int CDlgTimetables::SelectedTimetable() const {
     const QTreeWidgetItem* item = m_tree->currentItem();
     if (item && item->parent()) item = item->parent();
@@ -187,14 +199,7 @@ bool CDlgTimetables::OnAdd() {
     }
     const YearlyRange range = RangeOf(m_first, m_last);
     if (!ConfirmSharedDays(this, m_db, 0, name, {range})) return false;
-    try {
-        CTimetableTable(m_db).Add(name.toStdString(), {StoredRange(range)});
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        return false;
-    }
-    LoadTimetables();
-    return true;
+    return Store([&](CTimetableTable& table) { table.Add(name.toStdString(), {StoredRange(range)}); });
 }
 
 bool CDlgTimetables::OnRename() {
@@ -213,14 +218,7 @@ bool CDlgTimetables::OnRename() {
             ShowMessage(this, QStringLiteral("已有名为「%1」的作息表。").arg(name));
             return false;
         }
-    try {
-        CTimetableTable(m_db).Rename(id, name.toStdString());
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        return false;
-    }
-    LoadTimetables();
-    return true;
+    return Store([&](CTimetableTable& table) { table.Rename(id, name.toStdString()); });
 }
 
 bool CDlgTimetables::OnAddRange() {
@@ -244,14 +242,7 @@ bool CDlgTimetables::OnAddRange() {
     }
     ranges.push_back(range);
     if (!ConfirmSharedDays(this, m_db, id, name, ranges)) return false;
-    try {
-        CTimetableTable(m_db).AddRange(id, StoredRange(range));
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        return false;
-    }
-    LoadTimetables();
-    return true;
+    return Store([&](CTimetableTable& table) { table.AddRange(id, StoredRange(range)); });
 }
 
 bool CDlgTimetables::OnRemoveRange() {
@@ -265,14 +256,7 @@ bool CDlgTimetables::OnRemoveRange() {
         ShowMessage(this, QStringLiteral("作息表至少要有一个日期段；不再需要它时请删除作息表。"));
         return false;
     }
-    try {
-        CTimetableTable(m_db).RemoveRange(item->data(0, Qt::UserRole).toInt());
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        return false;
-    }
-    LoadTimetables();
-    return true;
+    return Store([&](CTimetableTable& table) { table.RemoveRange(item->data(0, Qt::UserRole).toInt()); });
 }
 
 bool CDlgTimetables::OnRemove() {
@@ -313,14 +297,7 @@ bool CDlgTimetables::OnRemove() {
             return false;
         withTasks = true;
     }
-    try {
-        CTimetableTable(m_db).Remove(id, withTasks);
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        return false;
-    }
-    LoadTimetables();
-    return true;
+    return Store([&](CTimetableTable& table) { table.Remove(id, withTasks); });
 }
 
 void CDlgTimetables::OnCopy() {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "schedule/Timetables.h"
@@ -18,6 +19,7 @@ class QTreeWidget;
 namespace lumetra {
 
 class CDatabase;
+class CTimetableTable;
 
 class CDlgTimetables : public QDialog {
     Q_OBJECT
@@ -45,6 +47,8 @@ public:
 private:
     // The timetable of the selected item (or of the selected range); 0 when none is.
     int SelectedTimetable() const;
+    // Runs the write, reports a database error, and lists the timetables again; true when written.
+    bool Store(const std::function<void(CTimetableTable&)>& write);
 
     CDatabase& m_db;
     QTreeWidget* m_tree;
