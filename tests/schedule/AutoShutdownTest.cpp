@@ -165,20 +165,29 @@ TEST_F(AutoShutdownTest, ABroadcastHoldsThePowerOffUntilItsOutletsAreOff) {
 
 // A task 08:00:00 to 08:30:00, daily unless said, holds the machine from its power-up; a running
 // one always does; a weekly one on its days only (w2: Mondays); on a holiday only once tasks run,
-// on their date. Each case: the task, a time on Thursday 03-05, whether the machine is held.
+// on their date; a task in a timetable only inside its ranges. Each case: the task, a time on
+// Thursday 03-05, whether the machine is held.
 TEST(BroadcastActivity, TasksHoldTheMachineFromPowerUpToPowerDown) {
     const long march5 = CivilDayNumber(2026, 3, 5);
     const CSchoolCalendar holiday({{march5, march5, 0, "校庆"}});
+    const CSchoolCalendar seasons(
+        {}, CTimetables({{1, "三月", {{301, 331}}}, {2, "四月至二月", {{401, 228}}}}, {{"5", 1}, {"6", 2}}));
     const char* cases[][3] = {
-        {"", "07:59:49", "no"},           {"", "07:59:50", "holds"},
-        {"running", "12:00:00", "holds"}, {"w2", "08:10:00", "no"},
-        {"", "08:10:00 holiday", "no"},   {"once 2026-03-05", "08:10:00 holiday", "holds"},
+        {"", "07:59:49", "no"},
+        {"", "07:59:50", "holds"},
+        {"running", "12:00:00", "holds"},
+        {"w2", "08:10:00", "no"},
+        {"", "08:10:00 holiday", "no"},
+        {"once 2026-03-05", "08:10:00 holiday", "holds"},
+        {"#5 t1", "08:10:00 seasons", "holds"},
+        {"#6 t2", "08:10:00 seasons", "no"},
     };
     for (const auto& [task, time, holds] : cases) {
-        const bool onHoliday = std::strstr(time, "holiday");
-        EXPECT_EQ(
-            HoldsMachineOn(test::Record(test::Row(task)), At(time), onHoliday ? holiday : CSchoolCalendar()),
-            std::string(holds) == "holds")
+        const CSchoolCalendar& calendar = std::strstr(time, "holiday")   ? holiday
+                                          : std::strstr(time, "seasons") ? seasons
+                                                                         : CSchoolCalendar();
+        EXPECT_EQ(HoldsMachineOn(test::Record(test::Row(task)), At(time), calendar),
+                  std::string(holds) == "holds")
             << task << " at " << time;
     }
 }
