@@ -156,12 +156,12 @@ bool CDlgTimetableCopy::OnSave() {
             for (const CopyConflict& c : conflicts)
                 lines << QStringLiteral("「%1」的副本：").arg(QString::fromStdString(copies[c.copy].name)) +
                              ConflictText(c.otherName, c.conflict);
-            if (ShowMessage(
-                    this,
-                    QStringLiteral("以下复制的任务与其他任务使用相同的接收机或外设，时间重叠或间隔不足30秒："
-                                   "\n\n%1\n\n仍然保存吗？")
-                        .arg(lines.join(QStringLiteral("\n"))),
-                    MbButtons::kSaveAnywayOrReturn, MbIcon::kWarning) != MbResult::kOk)
+            if (ShowMessage(this,
+                            QStringLiteral(
+                                "以下复制的任务与其他任务同时播放，或使用相同的接收机或外设且间隔不足30秒："
+                                "\n\n%1\n\n仍然保存吗？")
+                                .arg(lines.join(QStringLiteral("\n"))),
+                            MbButtons::kSaveAnywayOrReturn, MbIcon::kWarning) != MbResult::kOk)
                 return false;
         }
         CTaskModeTable modes(m_db);
