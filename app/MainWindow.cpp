@@ -42,6 +42,8 @@
 #include "store/Autostart.h"
 #include "store/Database.h"
 #include "store/DbError.h"
+#include "store/LoggedIn.h"
+#include "widgets/AdministratorOnly.h"
 #include "widgets/ButtonEx.h"
 #include "widgets/MessageBox.h"
 #include "widgets/StaticEx.h"
@@ -92,6 +94,8 @@ constexpr CMainWindow::ButtonId kLockedButtons[] = {
 CMainWindow::CMainWindow(const MainServices& services, QWidget* parent)
     : QWidget(parent), m_services(services), m_keySwallower(new CKeySwallower(this)) {
     InitLumetraResources();
+    // From here on users and settings change only while an administrator is logged in.
+    StartLoginGuard();
     qApp->installEventFilter(m_keySwallower);
     CKeySwallower::Mark(this);
 
@@ -134,6 +138,7 @@ CMainWindow::~CMainWindow() {
     m_services.station.SetPortView(nullptr);
     DbErrorBox().Close();
     qApp->removeEventFilter(m_keySwallower);
+    EndLoginGuard();
 }
 
 void CMainWindow::CreateControls() {
@@ -200,9 +205,7 @@ void CMainWindow::CreatePages() {
     connect(m_settingsPage->DatabaseGroup(), &CDatabaseGroup::Restored, this, &CMainWindow::ReloadPages);
     m_loginDialog = new CDlgLogin(db, this);
     connect(m_loginDialog, &CDlgLogin::LoggedIn, this, &CMainWindow::OnLoggedIn);
-    connect(m_loginDialog, &CDlgLogin::LoggedIn, m_userPage, &CUserPage::SetLoggedInUser);
-    connect(m_loginDialog, &CDlgLogin::LoggedIn, this,
-            [this](const QString& name) { m_services.station.SetOperator(name.toStdString()); });
+    connect(m_userPage, &CUserPage::OwnRoleChanged, this, &CMainWindow::ApplyRole);
     m_taskListPage->LoadTasks();
     HidePagesBut(m_taskListPage);
     m_loginDialog->hide();
@@ -258,6 +261,7 @@ void CMainWindow::ShowPage(ButtonId id) {
     const auto slot =
         std::find_if(m_pages.begin(), m_pages.end(), [id](const PageSlot& s) { return s.button == id; });
     if (id == kNoButton || slot == m_pages.end()) return;
+    if (id == kSettings && !MayAdminister()) return;
     // The chosen page is never hidden on the way, so it sees no hide and show it did not need.
     HidePagesBut(slot->page);
     if (id == kSettings) m_settingsPage->ZoneEditor()->LoadZoneTree();
@@ -290,13 +294,23 @@ void CMainWindow::LogOff() {
     // A password half typed on any page goes with the operator who typed it.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         if (edit->echoMode() != QLineEdit::Normal) edit->clear();
-    m_userPage->SetLoggedInUser({});
-    m_services.station.SetOperator({});
+    m_services.station.SetOperator({}, UserRole::kOperator);
 }
 
-void CMainWindow::OnLoggedIn() {
+void CMainWindow::OnLoggedIn(const QString& name, UserRole role) {
+    m_services.station.SetOperator(name.toStdString(), role);
     for (ButtonId id : kLockedButtons) m_buttons.at(id)->setEnabled(true);
+    ApplyRole();
     ShowPage(kTasks);
+}
+
+void CMainWindow::ApplyRole() {
+    // An operator runs the broadcast; settings, the calendar and other users are the administrators'.
+    const bool administrator = MayAdminister();
+    AllowAdministratorsOnly(m_buttons.at(kSettings), administrator);
+    AllowAdministratorsOnly(m_taskListPage->CalendarButton(), administrator);
+    m_userPage->LoadUserList();
+    if (!administrator && m_settingsPage->isVisible()) ShowPage(kTasks);
 }
 
 void CMainWindow::RunLogin() {

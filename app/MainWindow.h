@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "station/StationObserver.h"
+#include "store/LoggedIn.h"
 
 class QMenu;
 class QAbstractButton;
@@ -149,7 +150,9 @@ private:
     void ShowPage(ButtonId id);
     void HidePagesBut(const QWidget* keep);
     void LogOff();
-    void OnLoggedIn();
+    void OnLoggedIn(const QString& name, UserRole role);
+    // Enables what the logged-in user's role allows.
+    void ApplyRole();
     void RunLogin();
     void ShowAbout();
     void OnLinkStatus();

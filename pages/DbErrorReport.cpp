@@ -9,8 +9,11 @@
 namespace lumetra {
 
 void ReportDbError(QWidget* parent, const CDbError& error) {
-    Logger().Log("database error: %s", error.what());
-    ShowMessage(parent, QString::fromUtf8(error.what()), MbButtons::kOk, MbIcon::kError);
+    // A refusal of the store's rules is a message for the operator, not a fault.
+    const bool refused = dynamic_cast<const CRefused*>(&error) != nullptr;
+    Logger().Log(refused ? "refused: %s" : "database error: %s", error.what());
+    ShowMessage(parent, QString::fromUtf8(error.what()), MbButtons::kOk,
+                refused ? MbIcon::kWarning : MbIcon::kError);
 }
 
 CDbErrorBox::CDbErrorBox() {

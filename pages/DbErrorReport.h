@@ -1,4 +1,5 @@
-// Database failures reach the operator in one way: a message box with the database's own text.
+// Database failures reach the operator in one way: a message box with the database's own text, or
+// the store's refusal with a warning.
 #pragma once
 
 #include <QMessageBox>

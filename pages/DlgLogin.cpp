@@ -91,14 +91,21 @@ void CDlgLogin::OnLogin() {
         // A row from before passwords were hashed: it is hashed now. Failing that, the login
         // still stands and the row keeps working as it did.
         try {
-            m_users.SetPassword(userName.toStdString(), password);
+            m_users.RehashAsTyped(userName.toStdString(), password);
         } catch (const CDbError& error) {
             ReportDbError(this, error);
         }
     }
+    UserRole role;
+    try {
+        role = m_users.Find(userName.toStdString()).role;
+    } catch (const CDbError& error) {
+        ReportDbError(this, error);
+        return;
+    }
     m_user->clear();
     m_password->clear();
-    emit LoggedIn(userName);
+    emit LoggedIn(userName, role);
     accept();
 }
 

@@ -1,5 +1,6 @@
 // The login window "用户登录": an owned pop-up of the main window. A user name and password that
-// match a row of `user` exactly unlock the main window's page buttons; nothing else does.
+// match a row of `user` exactly unlock the main window's page buttons, as far as the user's role
+// allows; nothing else does.
 #pragma once
 
 #include <QDialog>
@@ -25,7 +26,7 @@ public:
     void ShowCentred();
 
 signals:
-    void LoggedIn(const QString& userName);
+    void LoggedIn(const QString& userName, lumetra::UserRole role);
 
 protected:
     // Enter logs in through the default button; Escape does not close the window.

@@ -1,5 +1,6 @@
 #include "pages/UserPage.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,9 +11,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "base/Gbk.h"
 #include "pages/DbErrorReport.h"
 #include "store/Database.h"
+#include "store/DbError.h"
+#include "widgets/AdministratorOnly.h"
 #include "widgets/MessageBox.h"
 
 namespace lumetra {
@@ -28,13 +30,23 @@ QTableWidgetItem* CentredItem(const QString& text) {
 // The password column says only that a password is set: its length would tell too much.
 const QString kPasswordMask = QStringLiteral("******");
 
+QString RoleText(UserRole role) {
+    return QString::fromUtf8(UserRoleText(role));
+}
+
+QLineEdit* PasswordField(QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setEchoMode(QLineEdit::Password);
+    return field;
+}
+
 }  // namespace
 
 CUserPage::CUserPage(CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 770, 470), parent), m_table(db), m_db(db) {
-    m_list = new QTableWidget(0, 3, this);
+    m_list = new QTableWidget(0, 4, this);
     m_list->setHorizontalHeaderLabels(
-        {QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("密码")});
+        {QStringLiteral("序号"), QStringLiteral("用户名"), QStringLiteral("角色"), QStringLiteral("密码")});
     m_list->verticalHeader()->hide();
     m_list->setShowGrid(true);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -44,11 +56,16 @@ CUserPage::CUserPage(CDatabase& db, QWidget* parent)
     m_list->horizontalHeader()->setSectionsMovable(true);
     m_list->setColumnWidth(0, 50);
     m_list->setColumnWidth(1, 120);
-    m_list->setColumnWidth(2, 120);
+    m_list->setColumnWidth(2, 80);
+    m_list->setColumnWidth(3, 120);
 
     m_user = new QLineEdit(this);
-    m_password = new QLineEdit(this);
-    m_password->setEchoMode(QLineEdit::Password);
+    m_role = new QComboBox(this);
+    m_role->addItem(RoleText(UserRole::kOperator), static_cast<int>(UserRole::kOperator));
+    m_role->addItem(RoleText(UserRole::kAdministrator), static_cast<int>(UserRole::kAdministrator));
+    m_oldPassword = PasswordField(this);
+    m_password = PasswordField(this);
+    m_confirm = PasswordField(this);
     m_add = new QPushButton(QStringLiteral("添加(&A)"), this);
     m_modify = new QPushButton(QStringLiteral("修改(&C)"), this);
     m_delete = new QPushButton(QStringLiteral("删除(&D)"), this);
@@ -56,14 +73,20 @@ CUserPage::CUserPage(CDatabase& db, QWidget* parent)
 
     auto* fields = new QGroupBox(QStringLiteral("用户信息"), this);
     auto* grid = new QGridLayout(fields);
-    grid->addWidget(new QLabel(QStringLiteral("用户名："), fields), 0, 0);
-    grid->addWidget(m_user, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("密  码："), fields), 1, 0);
-    grid->addWidget(m_password, 1, 1);
+    const std::pair<const char*, QWidget*> rows[] = {{"用户名：", m_user},
+                                                     {"角  色：", m_role},
+                                                     {"原密码：", m_oldPassword},
+                                                     {"新密码：", m_password},
+                                                     {"确认密码：", m_confirm}};
+    int row = 0;
+    for (const auto& [label, field] : rows) {
+        grid->addWidget(new QLabel(QString::fromUtf8(label), fields), row, 0);
+        grid->addWidget(field, row++, 1);
+    }
     auto* buttons = new QHBoxLayout;
     for (QPushButton* button : {m_add, m_modify, m_delete, m_save}) buttons->addWidget(button);
-    grid->addLayout(buttons, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addLayout(buttons, row, 0, 1, 2);
+    grid->setRowStretch(row + 1, 1);
 
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(m_list, 3);
@@ -74,30 +97,52 @@ CUserPage::CUserPage(CDatabase& db, QWidget* parent)
     connect(m_delete, &QPushButton::clicked, this, &CUserPage::OnDelete);
     connect(m_save, &QPushButton::clicked, this, &CUserPage::OnSave);
 
-    SetEditing(false, false);
     LoadUserList();
 }
 
-void CUserPage::SetEditing(bool userName, bool password) {
-    m_user->setEnabled(userName);
-    m_password->setEnabled(password);
-    m_save->setEnabled(userName || password);
+UserRole CUserPage::ChosenRole() const {
+    return static_cast<UserRole>(m_role->currentData().toInt());
+}
+
+void CUserPage::SetEditing(bool adding, bool modifying, bool ownRow) {
+    m_user->setEnabled(adding);
+    m_role->setEnabled((adding || modifying) && MayAdminister());
+    m_oldPassword->setEnabled(modifying && ownRow);
+    m_password->setEnabled(adding || modifying);
+    m_confirm->setEnabled(adding || modifying);
+    m_save->setEnabled(adding || modifying);
+    for (QLineEdit* field : {m_user, m_oldPassword, m_password, m_confirm}) {
+        field->clear();
+        field->setModified(false);
+        field->setPlaceholderText({});
+    }
 }
 
 void CUserPage::LoadUserList() {
     m_list->setRowCount(0);
-    m_userNames.clear();
+    m_users.clear();
+    m_modifying = false;
+    const bool administering = MayAdminister();
+    AllowAdministratorsOnly(m_add, administering);
+    AllowAdministratorsOnly(m_delete, administering);
+    SetEditing(false, false, false);
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
-        m_userNames = m_table.Names(kMaxUsers);
+        m_users = m_table.Users(kMaxUsers);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
     }
-    m_list->setRowCount(static_cast<int>(m_userNames.size()));
-    for (int i = 0; i < static_cast<int>(m_userNames.size()); ++i) {
+    // An operator sees only their own row: the others' names and roles are not theirs to manage.
+    if (!administering) {
+        const std::optional<LoggedInUser> user = LoggedIn();
+        std::erase_if(m_users, [&](const UserRow& row) { return !user || row.name != user->name; });
+    }
+    m_list->setRowCount(static_cast<int>(m_users.size()));
+    for (int i = 0; i < static_cast<int>(m_users.size()); ++i) {
         m_list->setItem(i, 0, CentredItem(QString::number(i + 1)));
-        m_list->setItem(i, 1, CentredItem(QString::fromStdString(m_userNames[i])));
-        m_list->setItem(i, 2, CentredItem(kPasswordMask));
+        m_list->setItem(i, 1, CentredItem(QString::fromStdString(m_users[i].name)));
+        m_list->setItem(i, 2, CentredItem(RoleText(m_users[i].role)));
+        m_list->setItem(i, 3, CentredItem(kPasswordMask));
     }
 }
 
@@ -109,10 +154,8 @@ int CUserPage::SelectedRow() const {
 void CUserPage::OnAdd() {
     // Adding ends a change begun before: the next save inserts.
     m_modifying = false;
-    m_user->clear();
-    m_password->clear();
-    m_password->setPlaceholderText({});
-    SetEditing(true, true);
+    SetEditing(true, false, false);
+    m_role->setCurrentIndex(m_role->findData(static_cast<int>(UserRole::kOperator)));
     m_user->setFocus();
 }
 
@@ -123,13 +166,16 @@ void CUserPage::OnModify() {
         return;
     }
     m_modifying = true;
-    m_user->setText(QString::fromStdString(m_userNames[row]));
-    // Left untouched, the field keeps the stored password.
-    m_password->clear();
-    m_password->setModified(false);
-    m_password->setPlaceholderText(QStringLiteral("不修改则保持原密码"));
-    SetEditing(false, true);
-    m_password->setFocus();
+    m_changing = m_users[row];
+    const std::optional<LoggedInUser> user = LoggedIn();
+    const bool own = user && user->name == m_changing.name;
+    SetEditing(false, true, own);
+    m_user->setText(QString::fromStdString(m_changing.name));
+    m_role->setCurrentIndex(m_role->findData(static_cast<int>(m_changing.role)));
+    // Left empty, the fields keep the stored password.
+    for (QLineEdit* field : {m_password, m_confirm})
+        field->setPlaceholderText(QStringLiteral("不修改则保持原密码"));
+    (own ? m_oldPassword : m_password)->setFocus();
 }
 
 void CUserPage::OnDelete() {
@@ -138,89 +184,73 @@ void CUserPage::OnDelete() {
         ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
         return;
     }
-    if (!DeleteAllowed(m_userNames[row])) return;
-    if (ShowMessage(this,
-                    QStringLiteral("确定要删除用户“%1”吗？").arg(QString::fromStdString(m_userNames[row])),
-                    MbButtons::kOkCancel, MbIcon::kQuestion, QStringLiteral("删除询问")) != MbResult::kOk)
-        return;
+    const UserRow user = m_users[row];
     try {
-        m_table.Delete(m_userNames[row]);
+        if (const std::optional<std::string> refusal = m_table.DeleteRefusal(user.name)) {
+            ShowMessage(this, QString::fromStdString(*refusal), MbButtons::kOk, MbIcon::kWarning);
+            return;
+        }
+        if (ShowMessage(this,
+                        QString::fromStdString("确定要删除用户“" + user.name + "”（" +
+                                               UserRoleText(user.role) + "）吗？"),
+                        MbButtons::kOkCancel, MbIcon::kQuestion, QStringLiteral("删除询问")) != MbResult::kOk)
+            return;
+        m_table.Delete(user.name);
     } catch (const CDbError& error) {
         ReportDbError(this, error);
         return;
     }
     // Every row of that name went; the other rows keep their numbers until the next reload.
-    const std::string name = m_userNames[row];
-    for (int i = static_cast<int>(m_userNames.size()) - 1; i >= 0; --i) {
-        if (m_userNames[i] != name) continue;
+    for (int i = static_cast<int>(m_users.size()) - 1; i >= 0; --i) {
+        if (m_users[i].name != user.name) continue;
         m_list->removeRow(i);
-        m_userNames.erase(m_userNames.begin() + i);
+        m_users.erase(m_users.begin() + i);
     }
 }
 
-// Somebody must be able to log in afterwards: neither the operator at the keyboard nor the last
-// one goes. Rows deleted by name take every row of that name with them.
-bool CUserPage::DeleteAllowed(const std::string& userName) {
-    const QString name = QString::fromStdString(userName);
-    if (userName == m_loggedInUser) {
-        ShowMessage(this, QStringLiteral("不能删除当前登录的用户“%1”").arg(name));
+bool CUserPage::SaveAdded() {
+    if (m_password->text() != m_confirm->text()) {
+        ShowMessage(this, QStringLiteral("两次输入的密码不一致，请重新输入"));
         return false;
     }
-    try {
-        if (m_table.OthersThan(userName)) return true;
-    } catch (const CDbError& error) {
-        ReportDbError(this, error);
-        return false;
-    }
-    ShowMessage(this, QStringLiteral("不能删除最后一个用户“%1”，否则没有人能再登录").arg(name));
-    return false;
+    m_table.Insert(m_user->text().toStdString(), m_password->text().toStdString(), ChosenRole());
+    return true;
 }
 
-bool CUserPage::InsertAllowed(const QString& userName) {
-    if (m_table.Exists(userName.toStdString())) {
-        ShowMessage(this, QStringLiteral("用户名“%1”已存在，请换一个用户名").arg(userName));
-        return false;
+bool CUserPage::SaveChanged() {
+    UserChange change;
+    const bool own = m_oldPassword->isEnabled();
+    const bool newPassword = !m_password->text().isEmpty() || !m_confirm->text().isEmpty() ||
+                             (own && !m_oldPassword->text().isEmpty());
+    if (newPassword) {
+        if (m_password->text().isEmpty()) {
+            ShowMessage(this, QStringLiteral("请输入密码"));
+            return false;
+        }
+        if (m_password->text() != m_confirm->text()) {
+            ShowMessage(this, QStringLiteral("两次输入的密码不一致，请重新输入"));
+            return false;
+        }
+        change.password = m_password->text().toStdString();
+        if (own) change.oldPassword = m_oldPassword->text().toStdString();
     }
-    if (m_table.Count() < kMaxUsers) return true;
-    ShowMessage(this, QStringLiteral("最多只能有%1个用户，请先删除不用的用户").arg(kMaxUsers));
-    return false;
+    if (m_role->isEnabled() && ChosenRole() != m_changing.role) change.role = ChosenRole();
+    m_table.Change(m_changing.name, change);
+    if (change.role && own) emit OwnRoleChanged();
+    if (change.password)
+        ShowMessage(this, QStringLiteral("密码已修改"), MbButtons::kOk, MbIcon::kInformation);
+    return true;
 }
 
 void CUserPage::OnSave() {
-    const QString userName = m_user->text();
-    const QString password = m_password->text();
-    if (userName.isEmpty()) {
-        ShowMessage(this, QStringLiteral("请输入用户名"));
-        return;
-    }
-    // A changed operator whose password field was never touched keeps the stored password.
-    const bool keepPassword = m_modifying && !m_password->isModified();
-    if (password.isEmpty() && !keepPassword) {
-        ShowMessage(this, QStringLiteral("请输入密码"));
-        return;
-    }
-    // Names and passwords are kept to what GBK can hold, like every other text of the system.
-    if (!Utf8ToGbk(userName.toStdString()) || !Utf8ToGbk(password.toStdString())) {
-        ShowMessage(this, QStringLiteral("用户名和密码只能使用中文、字母、数字和常用符号"));
-        return;
-    }
     try {
-        if (m_modifying) {
-            if (!keepPassword) m_table.SetPassword(userName.toStdString(), password.toStdString());
-            m_modifying = false;
-        } else {
-            if (!InsertAllowed(userName)) return;
-            m_table.Insert(userName.toStdString(), password.toStdString());
-        }
+        if (!(m_modifying ? SaveChanged() : SaveAdded())) return;
     } catch (const CDbError& error) {
         // Nothing was stored: the fields stay as typed so the operator can try again.
         ReportDbError(this, error);
         return;
     }
     LoadUserList();
-    m_user->clear();
-    m_password->clear();
-    SetEditing(false, false);
 }
 
 }  // namespace lumetra

@@ -9,6 +9,7 @@
 #include "schedule/Clock.h"
 #include "schedule/TaskRecord.h"
 #include "station/EmergencyAlarm.h"
+#include "store/ChangeJournal.h"
 #include "store/Database.h"
 #include "store/DbError.h"
 #include "store/OutletTable.h"
@@ -86,6 +87,10 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock, CAutoSh
     m_playback.SetFileListener(
         [this](HistoryKind kind, const std::string& taskId, const std::string& detail,
                const std::string& byTask) { m_history.File(kind, taskId, detail, m_clock.Now(), byTask); });
+    // Changes of users and settings reach the history with who made them.
+    SetChangeJournal([this](HistoryKind kind, const std::string& detail) {
+        m_history.Action(kind, detail, m_clock.Now());
+    });
     if (shutdown)
         m_shutdownThread = std::make_unique<CShutdownThread>(
             *shutdown, [this] { Notify(WindowMessage::kShutdown); },
@@ -97,6 +102,7 @@ CStation::CStation(CDatabase& db, CTransmitterLink& link, IClock& clock, CAutoSh
 }
 
 CStation::~CStation() {
+    SetChangeJournal({});
     Shutdown();
 }
 
@@ -161,15 +167,26 @@ void CStation::Shutdown() {
     m_history.Stop();
 }
 
-void CStation::SelectPort(int index) {
+bool CStation::SelectPort(int index) {
+    if (!MayAdminister()) {
+        Logger().Log("station: port choice refused, no administrator logged in");
+        return false;
+    }
     m_portThread.Post([this, index] { m_ports.OnPortSelected(index); });
+    return true;
 }
 
-void CStation::ClickConnect(bool connect) {
+bool CStation::ClickConnect(bool connect) {
+    if (!MayAdminister()) {
+        Logger().Log("station: connect button refused, no administrator logged in");
+        return false;
+    }
     m_portThread.Post([this, connect] { m_ports.OnConnectClicked(connect); });
+    return true;
 }
 
-void CStation::SetOperator(const std::string& name) {
+void CStation::SetOperator(const std::string& name, UserRole role) {
+    SetLoggedIn(name.empty() ? std::nullopt : std::optional<LoggedInUser>({name, role}));
     m_history.ChangeOperator(name, m_clock.Now());
 }
 

@@ -30,6 +30,7 @@
 #include "station/StationObserver.h"
 #include "store/Labels.h"
 #include "store/LedTable.h"
+#include "store/LoggedIn.h"
 
 namespace lumetra {
 
@@ -82,9 +83,9 @@ public:
     // Live and spoken announcements to chosen receivers.
     CAnnouncer& Announcer() { return m_announcer; }
     // The port list's entry `index` (0 for COM1) was confirmed, and the connect button, `connect`
-    // when it read "连  接".
-    void SelectPort(int index);
-    void ClickConnect(bool connect);
+    // when it read "连  接". Settings: refused (false) unless an administrator may change them.
+    bool SelectPort(int index);
+    bool ClickConnect(bool connect);
     // Manual switching, through the switch board, and the receiver page's sends. While the
     // emergency lasts each is refused (EmergencyRefusal.h): false, and nothing is sent.
     bool SwitchChannels(const ChannelFlags& flags, bool on);
@@ -101,9 +102,10 @@ public:
     // The database file was replaced (a restore): what the station keeps from it is read again,
     // and the pages that show the switches and the tasks are told.
     void DatabaseReplaced();
-    // Who is logged in (empty after logging off): the history notes the logoff and the login and
-    // names them with each of their actions.
-    void SetOperator(const std::string& name);
+    // Who is logged in (empty after logging off) and in which role: the history notes the logoff
+    // and the login and names them with each of their actions, and the stores let only an
+    // administrator change users and settings (store/LoggedIn.h).
+    void SetOperator(const std::string& name, UserRole role);
 
     // The emergency broadcast: every receiver and outlet on, `chosenAlarm` in a loop in place of
     // whatever played, or the siren when none is chosen or the file is gone (EmergencyAlarm.h), and a

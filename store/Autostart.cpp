@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "store/ChangeJournal.h"
+#include "store/LoggedIn.h"
+
 namespace lumetra {
 namespace fs = std::filesystem;
 
@@ -49,6 +52,10 @@ std::string DesktopExecValue(const std::string& path) {
 }
 
 bool WriteAutostartEntry(const std::string& programPath, std::string* error) {
+    if (!MayAdminister()) {
+        *error = "只有管理员可以修改程序自启动设置。";
+        return false;
+    }
     if (programPath.empty() || programPath.find_first_of("\n\r") != std::string::npos) {
         *error = "程序路径无法写入自启动项：" + programPath;
         return false;
@@ -73,20 +80,29 @@ bool WriteAutostartEntry(const std::string& programPath, std::string* error) {
         fs::remove(partial, ec);
         return false;
     }
+    const bool before = AutostartEntryExists();
     fs::rename(partial, entry, ec);
     if (ec) {
         *error = "无法写入 " + entry.string() + "：" + ec.message();
         fs::remove(partial, ec);
         return false;
     }
+    JournalSettingChange("开机自启动", before ? "开" : "关", "开");
     return true;
 }
 
 EntryRemoval RemoveAutostartEntry(std::string* error) {
+    if (!MayAdminister()) {
+        *error = "只有管理员可以修改程序自启动设置。";
+        return EntryRemoval::kRefused;
+    }
     const fs::path entry = AutostartEntryPath();
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(entry, ec))) return EntryRemoval::kAbsent;
-    if (fs::remove(entry, ec) && !ec) return EntryRemoval::kRemoved;
+    if (fs::remove(entry, ec) && !ec) {
+        JournalSettingChange("开机自启动", "开", "关");
+        return EntryRemoval::kRemoved;
+    }
     *error = "无法删除 " + entry.string() + "：" + ec.message();
     return EntryRemoval::kRefused;
 }

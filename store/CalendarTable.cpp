@@ -1,6 +1,7 @@
 #include "store/CalendarTable.h"
 
 #include "store/Database.h"
+#include "store/LoggedIn.h"
 #include "store/OwnTables.h"
 #include "store/SqlFormat.h"
 
@@ -28,6 +29,7 @@ std::vector<CalendarRow> CCalendarTable::ReadAll() {
 }
 
 void CCalendarTable::Add(const CalendarRow& row) {
+    RequireAdministrator("修改校历");
     WriteOwnTable(m_db, kCalendar,
                   {FormatSql("insert into lumetra_calendar (first_day, last_day, week_day, name) values "
                              "('%s', '%s', %d, '%s')",
@@ -35,6 +37,7 @@ void CCalendarTable::Add(const CalendarRow& row) {
 }
 
 void CCalendarTable::Remove(int id) {
+    RequireAdministrator("修改校历");
     if (!OwnTableExists(m_db, kCalendar)) return;
     m_db.ExecuteSql(FormatSql("delete from lumetra_calendar where id=%d", id));
 }

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "store/Database.h"
+#include "store/LoggedIn.h"
+#include "store/PrivateFiles.h"
 #include "store/SchemaText.h"
 
 namespace lumetra {
@@ -84,6 +86,11 @@ int CopyPages(sqlite3* from, sqlite3* to, const CopyControl& control) {
 bool WriteCopy(sqlite3* from, const std::string& target, std::string* error, const CopyControl& control) {
     const std::string partial = target + ".part";
     std::remove(partial.c_str());
+    std::error_code made;
+    if (!CreatePrivateFile(partial, made)) {
+        *error = target + "：" + made.message();
+        return false;
+    }
     int rc;
     {
         Connection copy;
@@ -146,6 +153,10 @@ std::string DatedCopyName(const std::string& live, std::time_t now) {
 
 bool BackupDatabase(CDatabase& db, const std::string& target, std::string* error,
                     const CopyControl& control) {
+    if (!MayAdminister()) {
+        *error = "只有管理员可以备份数据库。";
+        return false;
+    }
     try {
         CDatabase::CSideConnection source(db);
         // One read transaction for the whole copy: its snapshot.
@@ -205,6 +216,10 @@ bool CheckRestorable(const std::string& candidate, std::string* reason, const st
 
 bool RestoreDatabase(CDatabase& db, const std::string& candidate, std::time_t now, std::string* keptCopy,
                      std::string* error, const CopyControl& control, std::chrono::milliseconds* paused) {
+    if (!MayAdminister()) {
+        *error = "只有管理员可以恢复数据库。";
+        return false;
+    }
     if (!CheckRestorable(candidate, error, control.cancel)) return false;
     const std::string livePath = db.Path();
     std::error_code ec;

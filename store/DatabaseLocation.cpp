@@ -8,6 +8,7 @@
 
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
+#include "store/PrivateFiles.h"
 #include "store/ProgramDir.h"
 
 namespace lumetra {
@@ -50,16 +51,18 @@ DatabaseLocation ChooseDatabaseLocation(const LocationInputs& inputs) {
 
 bool PrepareDatabase(const DatabaseLocation& location, std::string* notice, std::string* error) {
     std::error_code ec;
-    if (std::filesystem::exists(location.path, ec)) return true;
+    if (std::filesystem::exists(location.path, ec)) {
+        WithdrawFromOthers(location.path);
+        return true;
+    }
     if (location.source != DatabaseSource::kInstalled) {
         *error = "找不到数据库文件 " + location.path + "。\n可用命令 lumetra-initdb " + location.path +
                  " 创建一个新的数据库。";
         return false;
     }
     const std::filesystem::path folder = std::filesystem::path(location.path).parent_path();
-    std::filesystem::create_directories(folder, ec);
     std::string failure;
-    if (ec || !MakeDeliveredDatabase(location.path, &failure)) {
+    if (!CreatePrivateFolders(folder, ec) || !MakeDeliveredDatabase(location.path, &failure)) {
         *error = "无法创建数据库 " + location.path + "：" + (ec ? ec.message() : failure);
         return false;
     }

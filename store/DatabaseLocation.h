@@ -37,7 +37,7 @@ DatabaseLocation ChooseDatabaseLocation(const LocationInputs& inputs);
 // Makes sure the chosen file can be opened. An installed program's missing database is created
 // from the delivered schema, with its folder, and *notice tells the operator so. Any other
 // missing file is left missing: returns false with *error naming the file and the command that
-// makes one. An existing file is never touched.
+// makes one. An existing file keeps its contents, and its mode unless other users may read it.
 bool PrepareDatabase(const DatabaseLocation& location, std::string* notice, std::string* error);
 
 }  // namespace lumetra

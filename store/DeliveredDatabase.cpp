@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "store/PrivateFiles.h"
 #include "store/SchemaText.h"
 
 namespace lumetra {
@@ -20,6 +21,11 @@ bool MakeDeliveredDatabase(const std::string& path, std::string* error) {
     // Build under a temporary name and rename at the end: a failure never leaves half a database.
     const std::string temporary = path + ".new";
     std::remove(temporary.c_str());
+    std::error_code ec;
+    if (!CreatePrivateFile(temporary, ec)) {
+        *error = "cannot create " + temporary + ": " + ec.message();
+        return false;
+    }
     int rc = sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     char* message = nullptr;
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, &message);

@@ -68,6 +68,18 @@ const char* HistoryKindText(HistoryKind kind) {
             return "通讯中断";
         case HistoryKind::kLinkUp:
             return "通讯恢复";
+        case HistoryKind::kUserAdded:
+            return "添加用户";
+        case HistoryKind::kUserDeleted:
+            return "删除用户";
+        case HistoryKind::kUserPromoted:
+            return "设为管理员";
+        case HistoryKind::kUserDemoted:
+            return "设为操作员";
+        case HistoryKind::kPasswordChanged:
+            return "修改密码";
+        case HistoryKind::kSettingChanged:
+            return "修改设置";
     }
     return "?";
 }
@@ -86,7 +98,7 @@ bool EndsBroadcast(HistoryKind kind) {
 RecordKind RecordKindOf(HistoryKind kind) {
     const int number = static_cast<int>(kind);
     if (number < 40) return RecordKind::kBroadcast;
-    return number < 60 ? RecordKind::kOperator : RecordKind::kLink;
+    return number >= 60 && number < 70 ? RecordKind::kLink : RecordKind::kOperator;
 }
 
 }  // namespace lumetra

@@ -44,6 +44,14 @@ enum class HistoryKind : int {
     kSpeechEnd = 54,
     kLinkDown = 60,
     kLinkUp = 61,
+    // Changes of users and settings; the detail names the user, or the setting with its old and
+    // new value.
+    kUserAdded = 70,
+    kUserDeleted = 71,
+    kUserPromoted = 72,  // made an administrator
+    kUserDemoted = 73,   // made an operator
+    kPasswordChanged = 74,
+    kSettingChanged = 75,
 };
 
 // The kind of a history line: a broadcast with its events, or one action.

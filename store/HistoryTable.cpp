@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include "store/ChangeJournal.h"
 #include "store/Database.h"
+#include "store/LoggedIn.h"
 #include "store/OwnTables.h"
 #include "store/Recordset.h"
 #include "store/SqlFormat.h"
@@ -209,11 +211,14 @@ int CHistoryTable::RetentionDays() {
 }
 
 void CHistoryTable::SetRetentionDays(int days) {
+    RequireAdministrator("修改播放记录的保留期限");
+    const int before = RetentionDays();
     WriteOwnTable(
         m_db, kSettings,
         {FormatSql(
             "insert or replace into lumetra_setting (name,value) values ('history_retention_days','%d')",
             days)});
+    JournalSettingChange("播放记录保留天数", std::to_string(before), std::to_string(days));
 }
 
 }  // namespace lumetra

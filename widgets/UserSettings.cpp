@@ -1,7 +1,10 @@
 #include "widgets/UserSettings.h"
 
 #include "audio/AudioOutput.h"
+#include "base/Logger.h"
 #include "link/PortDevices.h"
+#include "store/ChangeJournal.h"
+#include "store/LoggedIn.h"
 
 namespace lumetra {
 namespace {
@@ -23,7 +26,7 @@ std::string CUserSettings::PortDevice(int number) const {
 }
 
 void CUserSettings::SetPortDevice(int number, const std::string& device) {
-    SetText(PortKey(number), device);
+    SetText(PortKey(number), "COM" + std::to_string(number) + " 的设备", device);
 }
 
 std::string CUserSettings::AudioOutput() const {
@@ -31,7 +34,7 @@ std::string CUserSettings::AudioOutput() const {
 }
 
 void CUserSettings::SetAudioOutput(const std::string& output) {
-    SetText(kAudioOutputKey, output);
+    SetText(kAudioOutputKey, "声音输出", output);
 }
 
 std::string CUserSettings::MonitorOutput() const {
@@ -47,18 +50,25 @@ std::string CUserSettings::AlarmFile() const {
 }
 
 void CUserSettings::SetAlarmFile(const std::string& path) {
-    SetText(kAlarmKey, path);
+    SetText(kAlarmKey, "报警文件", path);
 }
 
 std::string CUserSettings::Text(const QString& key) const {
     return m_settings.value(key).toString().toStdString();
 }
 
-void CUserSettings::SetText(const QString& key, const std::string& value) {
+void CUserSettings::SetText(const QString& key, const std::string& setting, const std::string& value) {
+    if (!MayAdminister()) {
+        Logger().Log("settings: %s not changed, no administrator logged in", setting.c_str());
+        return;
+    }
+    auto text = [](const std::string& stored) { return stored.empty() ? std::string("（默认）") : stored; };
+    const std::string before = Text(key);
     if (value.empty())
         m_settings.remove(key);
     else
         m_settings.setValue(key, QString::fromStdString(value));
+    JournalSettingChange(setting, text(before), text(value));
 }
 
 void LoadDeviceChoices() {

@@ -27,7 +27,8 @@ public:
 
 private:
     std::string Text(const QString& key) const;
-    void SetText(const QString& key, const std::string& value);
+    // Only while an administrator may change settings; the change goes to the history.
+    void SetText(const QString& key, const std::string& setting, const std::string& value);
 
     QSettings m_settings;
 };

@@ -210,10 +210,10 @@ struct CMainRig {
     }
     ~CMainRig() { program.reset(); }
     CStation& Station() { return program->Station(); }
-    // Logs in on the login page as the operator does.
-    void LogIn() {
-        main->LoginPage()->UserEdit()->setText("admin");
-        main->LoginPage()->PasswordEdit()->setText("admin");
+    // Logs in on the login page as a person does; by default as the delivered administrator.
+    void LogIn(const QString& name = "admin", const QString& password = "admin") {
+        main->LoginPage()->UserEdit()->setText(name);
+        main->LoginPage()->PasswordEdit()->setText(password);
         Click(main->LoginPage()->LoginButton());
     }
     CScriptedMessageBoxes boxes;

@@ -78,6 +78,7 @@ private slots:
     // ignored.
     void emergencyIsConfirmedOnceLoggedOutShownAndStopped() {
         CMainRig rig(kMondayMorning);
+        rig.LogIn();  // the alarm file is an administrator's setting
         CAlarmFileGroup& group = *rig.main->SettingsPage()->AlarmGroup();
         const QString chosen = QString::fromStdString(Fixture(kWav));
         group.Choose(chosen);
@@ -96,6 +97,7 @@ private slots:
         group.ChooseSiren();
         QCOMPARE(Alarm(), SirenPath());
         QVERIFY(group.FileLabel()->text().contains(QString("警笛")));
+        Click(rig.main->Button(CMainWindow::kLogoff));
         rig.boxes.shown.clear();
 
         CMainWindow& main = *rig.main;

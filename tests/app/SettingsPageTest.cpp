@@ -68,6 +68,7 @@ private slots:
         QVERIFY(std::ranges::any_of(rig.main->SettingsPage()->findChildren<QLabel*>(),
                                     [&](const QLabel* label) { return label->text() == version; }));
 
+        rig.LogIn();
         CDatabaseGroup& group = *rig.main->SettingsPage()->DatabaseGroup();
         CTaskListPage& tasks = *rig.main->TaskListPage();
         TempDir out;
@@ -290,6 +291,7 @@ private slots:
         txsim::CSimulatorProcess transmitter(LUMETRA_TXSIM_PATH, {"--link", stable, "--down-for", "1"});
         CMainRig rig(LocalTime(2026, 3, 5, 8, 5, 0),
                      [&] { qputenv("LUMETRA_COM1", QByteArray::fromStdString(stable)); });
+        rig.LogIn();
         QPushButton* button = rig.main->SettingsPage()->ConnectButton();
         const QString connectText = CPortSelection::kConnectText,
                       disconnectText = CPortSelection::kDisconnectText;

@@ -419,7 +419,7 @@ TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
                                      .zones = ZoneText({1, 2}),
                                      .power = "1000"});
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kFileStart); }));
-    station->SetOperator("张老师");
+    station->SetOperator("张老师", UserRole::kOperator);
     station->SwitchChannels(Channels({3}), true);
     simulator.Command("hangup");
     ASSERT_TRUE(Eventually([&] { return HasEvent(HistoryKind::kPowerDown); }));
@@ -509,7 +509,7 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
     shortFrameBytes = true;
     StartStation(Monday(9, 0, 0), {.start = "20:00:00", .end = "20:10:00"});
     ASSERT_TRUE(simulator.WaitForLine("SendSCOM", 5s).has_value()) << "connected";
-    station->SetOperator("王老师");
+    station->SetOperator("王老师", UserRole::kOperator);
     ASSERT_TRUE(Eventually([&] { return Records().size() == 1u; }));
     CAnnouncer& announcer = station->Announcer();
     const std::vector<std::string> allOn{kAllOn[0], kAllOn[1] + " [81 40 01 07 AC 0F E5]"};
@@ -576,8 +576,10 @@ TEST_F(HistoryTest, SendsAnnouncementsEmergenciesAndLogoffsNameTheOperator) {
          },
          {"SendAudioCom: channels off: all", kCloseAll},
          {"紧急广播结束|王老师||"}},
-        {[&] { station->SetOperator("李老师"); }, {}, {"注销|王老师||王老师", "登录|李老师||李老师"}},
-        {[&] { station->SetOperator({}); }, {}, {"注销|李老师||李老师"}},
+        {[&] { station->SetOperator("李老师", UserRole::kOperator); },
+         {},
+         {"注销|王老师||王老师", "登录|李老师||李老师"}},
+        {[&] { station->SetOperator({}, UserRole::kOperator); }, {}, {"注销|李老师||李老师"}},
     };
     size_t seen = Records().size();
     for (const auto& c : cases) {

@@ -1,11 +1,14 @@
 // Where the database lives, and what a start does when it is missing, on real files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "store/Database.h"
+#include "store/DatabaseBackup.h"
 #include "store/DatabaseLocation.h"
+#include "tests/support/LogRecorder.h"
 #include "tests/support/TestDatabase.h"
 
 namespace lumetra {
@@ -74,6 +77,49 @@ TEST(DatabaseLocation, MissingNamedOrPortableFileIsNeverMadeAndExistingOnesAreNe
         std::getline(std::ifstream(existing), text);
         EXPECT_EQ(text, "not even a database");
     }
+}
+
+unsigned ModeOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 07777;
+}
+
+// The database holds password hashes: what Lumetra makes of it is its owner's only, whatever the
+// umask lets through; an existing file keeps its mode unless every user may read it, which the log
+// tells once.
+TEST(DatabaseLocation, DatabaseFilesAreTheirOwnersOnly) {
+    const mode_t umaskBefore = ::umask(022);
+    TempDir dir;
+    const std::string path = dir.File("data/lumetra/dbinfo.mdb");
+    std::string notice, error, kept;
+    ASSERT_TRUE(PrepareDatabase({path, DatabaseSource::kInstalled}, &notice, &error)) << error;
+    CDatabase db;
+    ASSERT_TRUE(db.Open(path, &error)) << error;
+    ASSERT_TRUE(BackupDatabase(db, dir.File("backup.mdb"), &error)) << error;
+    ASSERT_TRUE(RestoreDatabase(db, dir.File("backup.mdb"), 0, &kept, &error)) << error;
+    const std::pair<std::string, unsigned> made[] = {{dir.File("data"), 0700u},
+                                                     {dir.File("data/lumetra"), 0700u},
+                                                     {path, 0600u},
+                                                     {dir.File("backup.mdb"), 0600u},
+                                                     {kept, 0600u}};
+    for (const auto& [file, mode] : made) EXPECT_EQ(ModeOf(file), mode) << file;
+
+    test::CLogRecorder log;
+    const std::pair<unsigned, unsigned> existing[] = {{0644u, 0640u}, {0660u, 0660u}, {0606u, 0600u}};
+    for (const auto& [before, after] : existing) {
+        const std::string file = dir.File("existing.mdb");
+        std::ofstream(file) << "rows";
+        ::chmod(file.c_str(), before);
+        for (int start = 0; start < 2; ++start)
+            EXPECT_TRUE(PrepareDatabase({file, DatabaseSource::kOption}, &notice, &error));
+        EXPECT_EQ(ModeOf(file), after);
+        const auto told = std::ranges::count_if(
+            log.Take(), [](const test::LogLine& line) { return line.message.starts_with("database: "); });
+        EXPECT_EQ(told, before == after ? 0 : 1) << std::oct << before;
+        std::filesystem::remove(file);
+    }
+    ::umask(umaskBefore);
 }
 
 }  // namespace
