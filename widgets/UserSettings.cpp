@@ -42,7 +42,7 @@ std::string CUserSettings::MonitorOutput() const {
 }
 
 void CUserSettings::SetMonitorOutput(const std::string& output) {
-    SetText(kMonitorOutputKey, output);
+    SetText(kMonitorOutputKey, "监听输出", output);
 }
 
 std::string CUserSettings::AlarmFile() const {
