@@ -1,8 +1,10 @@
 #include "link/PortSelection.h"
 
+#include <cstring>
 #include <optional>
 
 #include "base/Logger.h"
+#include "link/PortOpenFailure.h"
 #include "link/TransmitterLink.h"
 #include "store/DbError.h"
 
@@ -46,39 +48,41 @@ void CPortSelection::OnPortSelected(int index) {
 }
 
 void CPortSelection::OnConnectClicked(bool connect) {
-    std::string boxText;
+    std::string openFailure, dbError;
     {
         std::lock_guard lock(m_lock);
-        boxText = connect ? ConnectLocked() : DisconnectLocked();
+        connect ? ConnectLocked(&openFailure, &dbError) : DisconnectLocked();
     }
     // A box may wait for the operator, so it opens only after the lock is released: the worker
     // thread must never wait behind a box on the user-interface thread.
-    if (boxText == kOpenFailedText)
-        m_view.ShowOpenFailed();
-    else if (!boxText.empty())
-        m_view.ShowDatabaseError(boxText);
+    if (!openFailure.empty()) m_view.ShowOpenFailed(openFailure);
+    if (!dbError.empty()) m_view.ShowDatabaseError(dbError);
 }
 
-std::string CPortSelection::DisconnectLocked() {
+void CPortSelection::DisconnectLocked() {
     m_view.SetConnectButtonText(kConnectText);
     Logger().Log("CSettingsPage::ClosePort%s", kHashes);
     m_link.CloseLink(true);
     m_view.EnablePortList(true);
-    return {};
 }
 
 // Opens the port again even when the link still runs: after a loss the button reads "连  接", and
 // the operator's click asks for a fresh connection.
-std::string CPortSelection::ConnectLocked() {
+void CPortSelection::ConnectLocked(std::string* openFailure, std::string* dbError) {
     m_view.SetConnectButtonText(kDisconnectText);
     if (!m_link.OpenPort("com" + std::to_string(m_portNumber), m_baudRate, m_dataBits)) {
         m_view.SetConnectButtonText(kConnectText);
         m_connectFailed = true;
-        return kOpenFailedText;
+        const std::string device = m_link.DevicePath();
+        const int error = m_link.OpenError();
+        Logger().Log("Cannot open Communication Port. %s: %s", device.c_str(),
+                     error ? std::strerror(error) : "line settings refused");
+        *openFailure = PortOpenFailureText(device, error);
+        return;
     }
     m_connectFailed = false;  // the button follows the link again
     m_view.EnablePortList(false);
-    return StorePort(m_portNumber);
+    *dbError = StorePort(m_portNumber);
 }
 
 std::string CPortSelection::StorePort(int number) {

@@ -26,8 +26,8 @@ public:
     virtual void SelectPortEntry(int index) = 0;  // 0 for "COM1" .. 3 for "COM4"
     virtual void SetConnectButtonText(const std::string& text) = 0;
     virtual void EnablePortList(bool enable) = 0;
-    // "Cannot open Communication Port.", caption "Error", error icon.
-    virtual void ShowOpenFailed() = 0;
+    // The port did not open: `text` names the device, the reason and the fix.
+    virtual void ShowOpenFailed(const std::string& text) = 0;
     // A database error with the database's own description.
     virtual void ShowDatabaseError(const std::string& description) = 0;
 };
@@ -37,7 +37,6 @@ public:
     static constexpr int kPortCount = 4;
     static constexpr const char* kConnectText = "连  接";
     static constexpr const char* kDisconnectText = "断  开";
-    static constexpr const char* kOpenFailedText = "Cannot open Communication Port.";
 
     CPortSelection(CTransmitterLink& link, CDatabase& db, IPortSelectionView& view);
     CPortSelection(const CPortSelection&) = delete;
@@ -61,10 +60,11 @@ public:
 
 private:
     int ReadStoredPort();
-    // Each returns the text of the box to show once the lock is released, or nothing.
+    // Returns the text of the box to show once the lock is released, or nothing.
     std::string StorePort(int number);
-    std::string ConnectLocked();
-    std::string DisconnectLocked();
+    // Sets the texts of the boxes to show once the lock is released.
+    void ConnectLocked(std::string* openFailure, std::string* dbError);
+    void DisconnectLocked();
 
     CTransmitterLink& m_link;
     CComTable m_table;

@@ -26,10 +26,6 @@ constexpr milliseconds kDefaultWriteLimit{2000};
 
 CLoggingPortAlert g_loggingAlert;
 
-constexpr const char* kNoPermissionText = "没有权限打开串口设备 ";
-constexpr const char* kDialoutHint =
-    "。\n请把当前用户加入 dialout 组（sudo usermod -aG dialout 用户名），然后注销并重新登录。";
-
 std::optional<speed_t> SpeedOf(uint32_t baudRate) {
     switch (baudRate) {
         case 1200:
@@ -137,35 +133,23 @@ void CSerialPort::Alert(const std::string& text, const char* caption) {
 }
 
 bool CSerialPort::Open(const std::string& portName) {
-    std::string denied;
-    const bool opened = OpenLocked(portName, &denied);
-    // Told once for each device, not at every reopen while the line is down.
-    if (!denied.empty()) Alert(kNoPermissionText + denied + kDialoutHint, "Error");
-    return opened;
-}
-
-bool CSerialPort::OpenLocked(const std::string& portName, std::string* denied) {
     std::lock_guard lock(m_lock);
     // A second open would leak the descriptor the threads are still using.
     CloseLocked();
     m_devicePath = ResolvePortName(portName);
     const int fd = ::open(m_devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        const int error = errno;
-        Logger().Debug("open port err is %d", error);
-        if ((error == EACCES || error == EPERM) && m_deniedDevice != m_devicePath) {
-            m_deniedDevice = m_devicePath;
-            *denied = m_devicePath;
-        }
+        m_openError = errno;
+        Logger().Debug("open port err is %d", m_openError);
         return false;
     }
     // Exclusive like a serial device, and raw from the start: a terminal's default echo and line
     // editing would corrupt frames before the line settings arrive.
     termios tio{};
     if (::ioctl(fd, TIOCEXCL) != 0 || ::tcgetattr(fd, &tio) != 0) {
-        const int error = errno;
+        m_openError = errno;
         ::close(fd);
-        Logger().Debug("open port err is %d", error);
+        Logger().Debug("open port err is %d", m_openError);
         return false;
     }
     ::cfmakeraw(&tio);
@@ -173,14 +157,14 @@ bool CSerialPort::OpenLocked(const std::string& portName, std::string* denied) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-        const int error = errno;
+        m_openError = errno;
         ::close(fd);
-        Logger().Debug("open port err is %d", error);
+        Logger().Debug("open port err is %d", m_openError);
         return false;
     }
     m_fd = fd;
     ++m_generation;
-    m_deniedDevice.clear();
+    m_openError = 0;
     Logger().Debug("open port success");
     return true;
 }
@@ -348,6 +332,11 @@ void CSerialPort::CloseLocked() {
 std::string CSerialPort::DevicePath() const {
     std::lock_guard lock(m_lock);
     return m_devicePath;
+}
+
+int CSerialPort::OpenError() const {
+    std::lock_guard lock(m_lock);
+    return m_openError;
 }
 
 }  // namespace lumetra

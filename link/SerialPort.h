@@ -65,14 +65,15 @@ public:
 
     // The device path of the last Open, resolved from the port name.
     std::string DevicePath() const;
+    // The errno of the last Open when it failed, else 0.
+    int OpenError() const;
 
 private:
     void Alert(const std::string& text, const char* caption);
     std::chrono::milliseconds ReadTimeout() const;              // caller holds m_lock
     std::chrono::milliseconds WriteLimit(size_t length) const;  // caller holds m_lock
     void CloseLocked();
-    // *denied becomes the device when it refused for permissions and was not reported yet.
-    bool OpenLocked(const std::string& portName, std::string* denied);
+    bool OpenLocked(const std::string& portName);
 
     std::atomic<IPortAlert*> m_alert;
     mutable std::mutex m_lock;  // guards every field below and every call on the device
@@ -80,7 +81,7 @@ private:
     uint64_t m_generation = 0;  // changes at every open and close, so a read that waited unlocked
                                 // notices that its descriptor went away meanwhile
     std::string m_devicePath;
-    std::string m_deniedDevice;  // reported as refused for permissions since the last good open
+    int m_openError = 0;
     uint32_t m_readTotalMultiplier = 0;
     uint32_t m_readTotalConstant = 0;
     uint32_t m_writeTotalMultiplier = 0;

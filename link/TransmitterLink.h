@@ -80,6 +80,10 @@ public:
     // Opens the port, applies read time-out and line settings, starts both threads. A running link
     // is stopped first (with notification). False when the port cannot be opened or set up.
     bool OpenPort(const std::string& portName, uint32_t baudRate, uint8_t byteSize);
+    // After OpenPort failed: the device it tried and the errno of the open (0 when the device
+    // opened but refused the line settings).
+    std::string DevicePath() const { return m_port.DevicePath(); }
+    int OpenError() const { return m_port.OpenError(); }
     void StartThreads();
     // Stops both threads (waiting up to 500 ms for each), closes the port, drops what is queued,
     // sets the link down and, if asked, notifies.

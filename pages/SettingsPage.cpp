@@ -142,10 +142,9 @@ void CSettingsPage::EnablePortList(bool enable) {
     OnPageThread([this, enable] { m_portList->setEnabled(enable); });
 }
 
-void CSettingsPage::ShowOpenFailed() {
-    OnPageThread([this] {
-        ShowMessage(this, QString::fromUtf8(CPortSelection::kOpenFailedText), MbButtons::kOk, MbIcon::kError,
-                    QStringLiteral("Error"));
+void CSettingsPage::ShowOpenFailed(const std::string& text) {
+    OnPageThread([this, text = QString::fromStdString(text)] {
+        ShowMessage(this, text, MbButtons::kOk, MbIcon::kError);
     });
 }
 

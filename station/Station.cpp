@@ -438,9 +438,8 @@ void CStation::EnablePortList(bool enable) {
     WithPortView([enable](IPortSelectionView& view) { view.EnablePortList(enable); });
 }
 
-void CStation::ShowOpenFailed() {
-    Logger().Log("station: %s", CPortSelection::kOpenFailedText);
-    WithPortView([](IPortSelectionView& view) { view.ShowOpenFailed(); });
+void CStation::ShowOpenFailed(const std::string& text) {
+    WithPortView([&text](IPortSelectionView& view) { view.ShowOpenFailed(text); });
 }
 
 void CStation::ShowDatabaseError(const std::string& description) {

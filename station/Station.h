@@ -152,7 +152,7 @@ private:
     void SelectPortEntry(int index) override;
     void SetConnectButtonText(const std::string& text) override;
     void EnablePortList(bool enable) override;
-    void ShowOpenFailed() override;
+    void ShowOpenFailed(const std::string& text) override;
     void ShowDatabaseError(const std::string& description) override;
 
     void Notify(WindowMessage message);

@@ -26,7 +26,7 @@ public:
     void SelectPortEntry(int index) override { Add("select " + std::to_string(index)); }
     void SetConnectButtonText(const std::string& text) override { Add("button " + text); }
     void EnablePortList(bool enable) override { Add(enable ? "list on" : "list off"); }
-    void ShowOpenFailed() override { Add(Box("open failed")); }
+    void ShowOpenFailed(const std::string& text) override { Add(Box("open failed: " + text)); }
     void ShowDatabaseError(const std::string& description) override {
         Add(Box(description.empty() ? "db error without a description" : "db error"));
     }
@@ -79,7 +79,12 @@ TEST_F(PortSelectionTest, StartChoosesTheStoredPortAndConnectsByItself) {
         {"update com set com='1'", first, "1", true},
         {"update com set com='5'", first, "1", true},  // outside 1..4
         {"update com set com='abc'", first, "1", true},
-        {"update com set com='3'", {"select 2", kOn, kOff, "open failed"}, "3", false},  // no such device
+        {"update com set com='3'",
+         {"select 2", kOn, kOff,
+          "open failed: 无法打开串口设备 /nonexistent/transmitter：设备不存在。\n请检查发射机的串口线或 USB "
+          "转串口适配器是否插好，或在“设备”中选择它，再点“连  接”。"},
+         "3",
+         false},  // no such device
         {"delete from com", first, "", true},
         // Reading the stored port and storing it fail: both shown, and the link still connects.
         {"drop table com", {"db error", "select 0", kOn, "list off", "db error"}, "no table", true},
