@@ -44,9 +44,9 @@
 #include "store/DbError.h"
 #include "store/LoggedIn.h"
 #include "widgets/AdministratorOnly.h"
-#include "widgets/ButtonEx.h"
+#include "widgets/ImageButton.h"
 #include "widgets/MessageBox.h"
-#include "widgets/StaticEx.h"
+#include "widgets/TransparentLabel.h"
 #include "widgets/WindowEvent.h"
 
 static void InitLumetraResources() {
@@ -143,15 +143,16 @@ CMainWindow::~CMainWindow() {
 
 void CMainWindow::CreateControls() {
     for (const ButtonLayout& layout : kButtonLayout) {
-        auto* button = new CButtonEx(QString::fromUtf8(layout.image), QString::fromUtf8(layout.title), this);
+        auto* button =
+            new CImageButton(QString::fromUtf8(layout.image), QString::fromUtf8(layout.title), this);
         button->setGeometry(layout.place);
         m_buttons[layout.id] = button;
         connect(button, &QAbstractButton::clicked, this, [this, id = layout.id] { OnButton(id); });
     }
-    m_pageTitle = new CStaticEx(QColor(0, 0, 255), 20, this);
+    m_pageTitle = new CTransparentLabel(QColor(0, 0, 255), 20, this);
     m_pageTitle->setGeometry(211, 98, 400, 32);
     m_pageTitle->setText(QStringLiteral("任务列表"));
-    m_linkStatus = new CStaticEx(kLinkDownColour, 14, this);
+    m_linkStatus = new CTransparentLabel(kLinkDownColour, 14, this);
     m_linkStatus->setGeometry(20, 639, 180, 20);
     m_linkStatus->setText(kLinkDownText);
     m_failureMark = new QPushButton(QStringLiteral("● 有播放失败"), this);
@@ -163,7 +164,7 @@ void CMainWindow::CreateControls() {
         QStringLiteral("QPushButton { color: rgb(255, 90, 90); font-weight: bold; border: none; }"));
     m_failureMark->hide();
     connect(m_failureMark, &QPushButton::clicked, this, &CMainWindow::OnFailureMark);
-    m_clock = new CStaticEx(kClockColour, 14, this);
+    m_clock = new CTransparentLabel(kClockColour, 14, this);
     m_clock->setGeometry(750, 639, 250, 20);
     m_emergency = new CEmergencyControl(m_services.station, this, m_pageTitle);
 }

@@ -22,7 +22,7 @@ class QPushButton;
 
 namespace lumetra {
 
-class CButtonEx;
+class CImageButton;
 class CDatabase;
 class CHistoryPage;
 class CLedPage;
@@ -36,7 +36,7 @@ class CUserPage;
 class CZoneControlPage;
 class CKeySwallower;
 class CShutdownNotice;
-class CStaticEx;
+class CTransparentLabel;
 class CStation;
 class CTransmitterLink;
 class IClock;
@@ -92,11 +92,11 @@ public:
     void Terminate();
 
     QAbstractButton* Button(ButtonId id) const;
-    CStaticEx* PageTitle() const { return m_pageTitle; }
-    CStaticEx* LinkStatus() const { return m_linkStatus; }
+    CTransparentLabel* PageTitle() const { return m_pageTitle; }
+    CTransparentLabel* LinkStatus() const { return m_linkStatus; }
     // Shown when a broadcast failed since the history was last looked at; a click opens it there.
     QPushButton* FailureMark() const { return m_failureMark; }
-    CStaticEx* Clock() const { return m_clock; }
+    CTransparentLabel* Clock() const { return m_clock; }
     CEmergencyControl* Emergency() const { return m_emergency; }
     QMenu* SystemMenu() const { return m_systemMenu; }
     CShutdownNotice* ShutdownNotice() const { return m_shutdownNotice.get(); }
@@ -108,7 +108,7 @@ public:
     CSettingsPage* SettingsPage() const { return m_settingsPage; }
     CUserPage* UserPage() const { return m_userPage; }
     CZoneControlPage* ZoneControlPage() const { return m_zoneControlPage; }
-    CDlgLogin* LoginPage() const { return m_loginDialog; }
+    CDlgLogin* LoginDialog() const { return m_loginDialog; }
     CHistoryPage* HistoryPage() const { return m_historyPage; }
 
 signals:
@@ -165,11 +165,11 @@ private:
     CKeySwallower* m_keySwallower;
     QImage m_backgroundImage;
     QPixmap m_background;  // the image stretched over the client area
-    std::map<int, CButtonEx*> m_buttons;
-    CStaticEx* m_pageTitle;
-    CStaticEx* m_linkStatus;
+    std::map<int, CImageButton*> m_buttons;
+    CTransparentLabel* m_pageTitle;
+    CTransparentLabel* m_linkStatus;
     QPushButton* m_failureMark;
-    CStaticEx* m_clock;
+    CTransparentLabel* m_clock;
     CEmergencyControl* m_emergency;
     QMenu* m_systemMenu;
 

@@ -47,7 +47,7 @@ void BM_OpenQueryWalk(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         rows.Open(sql::kSelectTasks);
-        for (; !rows.IsEOF(); rows.MoveNext())
+        for (; !rows.AtEnd(); rows.MoveNext())
             for (const char* column : kColumns) bytes += rows.GetFieldText(column).size();
         rows.Close();
     }

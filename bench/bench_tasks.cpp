@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 5; ++run) {
         CDlgTaskEdit editor(AppConnection(), nullptr);
         adds.push_back(Milliseconds([&] { editor.AddFolder(QString::fromStdString(folder)); }));
-        if (editor.FileList()->GetItemCount() != 1000) {
-            std::fprintf(stderr, "the folder gave %d files\n", editor.FileList()->GetItemCount());
+        if (editor.FileList()->RowCount() != 1000) {
+            std::fprintf(stderr, "the folder gave %d files\n", editor.FileList()->RowCount());
             return 1;
         }
         editor.FileList()->SelectRow(500);

@@ -59,7 +59,7 @@ double CancelBlockedScan(CMainRig& rig, const TempDir& folder) {
     QTest::qWait(kTailMs);
     const double stall = meter.Stop();
     if (!cancelled) std::fprintf(stderr, "bench_ui_stalls: the scan ended before its progress showed\n");
-    if (editor.FileList()->GetItemCount() != 1)
+    if (editor.FileList()->RowCount() != 1)
         std::fprintf(stderr, "bench_ui_stalls: the scan found more than a.mp3\n");
     return stall;
 }
@@ -92,9 +92,9 @@ double OpenEditorOnManyFiles(CMainRig& rig) {
     close.callOnTimeout([&] {
         auto* editor = qobject_cast<CDlgTaskEdit*>(QApplication::activeModalWidget());
         if (!editor) return;
-        for (int row = 0; row < editor->FileList()->GetItemCount(); ++row)
+        for (int row = 0; row < editor->FileList()->RowCount(); ++row)
             if (editor->FileList()->GetItemText(row, 2) == QStringLiteral("…")) return;
-        allRead = editor->FileList()->GetItemCount() == kFiles;
+        allRead = editor->FileList()->RowCount() == kFiles;
         editor->reject();
     });
     close.start(50);

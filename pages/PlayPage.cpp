@@ -20,7 +20,7 @@
 #include "store/Database.h"
 #include "store/DbError.h"
 #include "store/DictTable.h"
-#include "widgets/ButtonEx.h"
+#include "widgets/ImageButton.h"
 #include "widgets/JumpSlider.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"
@@ -79,21 +79,21 @@ QWidget* CPlayPage::BuildListGroup() {
     connect(m_listView, &QListView::activated, this,
             [this](const QModelIndex& index) { AcceptedOrTold(this, m_playback.Play(index.row())); });
 
-    CButtonEx* addFiles = MakeButton("play_add_file", "添加单个文件");
-    CButtonEx* addFolder = MakeButton("play_add_folder", "添加文件目录");
-    CButtonEx* remove = MakeButton("play_delete", "删除单个文件");
-    CButtonEx* clear = MakeButton("play_clear", "清空列表");
-    CButtonEx* mode = MakeButton("play_mode", "循环模式");
-    connect(addFiles, &CButtonEx::clicked, this, [this] {
+    CImageButton* addFiles = MakeButton("play_add_file", "添加单个文件");
+    CImageButton* addFolder = MakeButton("play_add_folder", "添加文件目录");
+    CImageButton* remove = MakeButton("play_delete", "删除单个文件");
+    CImageButton* clear = MakeButton("play_clear", "清空列表");
+    CImageButton* mode = MakeButton("play_mode", "循环模式");
+    connect(addFiles, &CImageButton::clicked, this, [this] {
         AddFiles(QFileDialog::getOpenFileNames(this, QStringLiteral("添加单个文件"), QString(),
                                                QStringLiteral("音频文件 (*.mp3 *.wav *.cda)")));
     });
-    connect(addFolder, &CButtonEx::clicked, this, [this] {
+    connect(addFolder, &CImageButton::clicked, this, [this] {
         const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择要添加的目录"));
         if (!folder.isEmpty()) AddFolder(folder);
     });
-    connect(remove, &CButtonEx::clicked, this, &CPlayPage::DeleteSelected);
-    connect(clear, &CButtonEx::clicked, this, &CPlayPage::ClearList);
+    connect(remove, &CImageButton::clicked, this, &CPlayPage::DeleteSelected);
+    connect(clear, &CImageButton::clicked, this, &CPlayPage::ClearList);
 
     m_modeMenu = new QMenu(QStringLiteral("弹出式菜单"), this);
     m_modeActions = new QActionGroup(this);
@@ -104,7 +104,7 @@ QWidget* CPlayPage::BuildListGroup() {
         m_modeActions->addAction(action);
         connect(action, &QAction::triggered, this, [this, m = info.mode] { ChooseMode(m); });
     }
-    connect(mode, &CButtonEx::clicked, this,
+    connect(mode, &CImageButton::clicked, this,
             [this, mode] { m_modeMenu->popup(mode->mapToGlobal(QPoint(0, mode->height()))); });
 
     auto* layout = new QVBoxLayout(group);
@@ -131,17 +131,17 @@ QWidget* CPlayPage::BuildControlGroup() {
         m_time->setText(MinutesAndSeconds(position) + " / " + MinutesAndSeconds(m_slider->maximum()));
     });
 
-    CButtonEx* previous = MakeButton("play_previous", "上一首");
-    CButtonEx* play = MakeButton("play_play", "播放");
-    CButtonEx* pause = MakeButton("play_pause", "暂停/继续");
-    CButtonEx* stop = MakeButton("play_stop", "停止");
-    CButtonEx* next = MakeButton("play_next", "下一首");
-    connect(previous, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.Previous()); });
-    connect(play, &CButtonEx::clicked, this,
+    CImageButton* previous = MakeButton("play_previous", "上一首");
+    CImageButton* play = MakeButton("play_play", "播放");
+    CImageButton* pause = MakeButton("play_pause", "暂停/继续");
+    CImageButton* stop = MakeButton("play_stop", "停止");
+    CImageButton* next = MakeButton("play_next", "下一首");
+    connect(previous, &CImageButton::clicked, this, [this] { AcceptedOrTold(this, m_playback.Previous()); });
+    connect(play, &CImageButton::clicked, this,
             [this] { AcceptedOrTold(this, m_playback.Play(SelectedRow())); });
-    connect(pause, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.PauseResume()); });
-    connect(stop, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.StopPlaying()); });
-    connect(next, &CButtonEx::clicked, this, [this] { AcceptedOrTold(this, m_playback.Next()); });
+    connect(pause, &CImageButton::clicked, this, [this] { AcceptedOrTold(this, m_playback.PauseResume()); });
+    connect(stop, &CImageButton::clicked, this, [this] { AcceptedOrTold(this, m_playback.StopPlaying()); });
+    connect(next, &CImageButton::clicked, this, [this] { AcceptedOrTold(this, m_playback.Next()); });
 
     auto* sliderRow = new QHBoxLayout;
     sliderRow->addWidget(m_slider, 1);
@@ -152,9 +152,9 @@ QWidget* CPlayPage::BuildControlGroup() {
     return group;
 }
 
-CButtonEx* CPlayPage::MakeButton(const char* image, const char* toolTip) {
-    auto* button = new CButtonEx(QStringLiteral(":/images/%1.svg").arg(QLatin1String(image)),
-                                 QString::fromUtf8(toolTip), this);
+CImageButton* CPlayPage::MakeButton(const char* image, const char* toolTip) {
+    auto* button = new CImageButton(QStringLiteral(":/images/%1.svg").arg(QLatin1String(image)),
+                                    QString::fromUtf8(toolTip), this);
     button->setObjectName(QLatin1String(image));
     button->setFixedSize(kButtonSize);
     return button;

@@ -17,7 +17,7 @@ class QSlider;
 
 namespace lumetra {
 
-class CButtonEx;
+class CImageButton;
 class CDatabase;
 class CPlayback;
 
@@ -49,7 +49,7 @@ protected:
 private:
     QWidget* BuildListGroup();
     QWidget* BuildControlGroup();
-    CButtonEx* MakeButton(const char* image, const char* toolTip);
+    CImageButton* MakeButton(const char* image, const char* toolTip);
     void ShowMode();
     void ShowPlayback();
     void ShowPosition(int position, int length);

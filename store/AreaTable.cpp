@@ -10,7 +10,7 @@ std::vector<AreaRow> CAreaTable::All() {
     CRecordset rows(m_db);
     rows.Open(sql::kSelectAreas);
     std::vector<AreaRow> areas;
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         areas.push_back({rows.GetFieldText("AreaID"), rows.GetFieldText("AreaName")});
     return areas;
 }
@@ -18,7 +18,7 @@ std::vector<AreaRow> CAreaTable::All() {
 std::optional<std::string> CAreaTable::AreaIdOfName(const std::string& label) {
     CRecordset rows(m_db);
     rows.Open(FormatSql(sql::kSelectAreaByName, label));
-    if (rows.IsEOF()) return std::nullopt;
+    if (rows.AtEnd()) return std::nullopt;
     return rows.GetFieldText("AreaID");
 }
 

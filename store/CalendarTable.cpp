@@ -21,7 +21,7 @@ std::vector<CalendarRow> CCalendarTable::ReadAll() {
     if (!OwnTableExists(m_db, kCalendar)) return result;
     CRecordset rows(m_db);
     rows.Open("select * from lumetra_calendar order by first_day, id");
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         result.push_back({rows.GetFieldInt("id"), rows.GetFieldText("first_day"),
                           rows.GetFieldText("last_day"), rows.GetFieldInt("week_day"),
                           rows.GetFieldText("name")});

@@ -12,7 +12,7 @@ namespace lumetra {
 std::optional<int> CComTable::Read() const {
     CRecordset rows(m_db);
     rows.Open(sql::kSelectCom);
-    if (rows.IsEOF()) return std::nullopt;
+    if (rows.AtEnd()) return std::nullopt;
     return rows.GetFieldInt("com");
 }
 

@@ -15,7 +15,7 @@ constexpr const char* kPlayCircle = "PlayCircle";
 std::optional<PlayMode> CDictTable::ReadPlayCircle() const {
     CRecordset rows(m_db);
     rows.Open(sql::kSelectPlayCircle);
-    if (rows.IsEOF()) return std::nullopt;
+    if (rows.AtEnd()) return std::nullopt;
     return PlayModeFromNumber(rows.GetFieldInt("DictValue"));
 }
 

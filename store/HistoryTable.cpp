@@ -109,7 +109,7 @@ bool CHistoryTable::EmergencyLeftOpen() {
     rows.Open(FormatSql(
         "select kind from lumetra_history_event where kind in (%d, %d) order by id desc limit 1",
         static_cast<int>(HistoryKind::kEmergencyStart), static_cast<int>(HistoryKind::kEmergencyStop)));
-    return !rows.IsEOF() && rows.GetFieldInt("kind") == static_cast<int>(HistoryKind::kEmergencyStart);
+    return !rows.AtEnd() && rows.GetFieldInt("kind") == static_cast<int>(HistoryKind::kEmergencyStart);
 }
 
 void CHistoryTable::Write(int64_t record, bool newRecord, const HistoryEvent& event) {
@@ -185,7 +185,7 @@ std::vector<HistoryEventRow> CHistoryTable::Events(int64_t record) {
     CRecordset rows(m_db);
     rows.Open("select * from lumetra_history_event where record=" + Num(record) + " order by id");
     std::vector<HistoryEventRow> events;
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         events.push_back({Int64Field(rows, "at"), static_cast<HistoryKind>(rows.GetFieldInt("kind")),
                           rows.GetFieldText("detail"), rows.GetFieldInt("link_up") != 0,
                           rows.GetFieldInt("failed") != 0});
@@ -199,7 +199,7 @@ std::map<std::string, std::time_t> CHistoryTable::LastStarts() {
         "select task_id, max(start_at) as last from lumetra_history_record where kind=0 and start_at is "
         "not null group by task_id");
     std::map<std::string, std::time_t> starts;
-    for (; !rows.IsEOF(); rows.MoveNext()) starts[rows.GetFieldText("task_id")] = Int64Field(rows, "last");
+    for (; !rows.AtEnd(); rows.MoveNext()) starts[rows.GetFieldText("task_id")] = Int64Field(rows, "last");
     return starts;
 }
 
@@ -207,7 +207,7 @@ int CHistoryTable::RetentionDays() {
     if (!OwnTableExists(m_db, kSettings)) return kDefaultRetentionDays;
     CRecordset rows(m_db);
     rows.Open("select value from lumetra_setting where name='history_retention_days'");
-    return rows.IsEOF() ? kDefaultRetentionDays : rows.GetFieldInt("value");
+    return rows.AtEnd() ? kDefaultRetentionDays : rows.GetFieldInt("value");
 }
 
 void CHistoryTable::SetRetentionDays(int days) {

@@ -15,7 +15,7 @@ std::vector<LedRow> CLedTable::History() {
     rows.Open(sql::kSelectLedHistory);
     std::vector<LedRow> history;
     history.reserve(static_cast<size_t>(rows.GetRecordCount()));
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         history.push_back({rows.GetFieldText("LedAddrID"), rows.GetFieldText("LedContent"),
                            rows.GetFieldText("LedRemark"), rows.GetFieldText("sendtime")});
     return history;

@@ -21,7 +21,7 @@ StoredOutlets COutletTable::Read() {
     if (!OwnTableExists(m_db, kOutlets)) return outlets;
     CRecordset rows(m_db);
     rows.Open("select outlet, on_now, by_hand from lumetra_outlet where outlet between 1 and 4");
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.AtEnd(); rows.MoveNext()) {
         const auto index = static_cast<size_t>(rows.GetFieldInt("outlet") - 1);
         outlets.on[index] = rows.GetFieldInt("on_now") != 0;
         outlets.byHand[index] = outlets.on[index] && rows.GetFieldInt("by_hand") != 0;

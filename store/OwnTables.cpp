@@ -32,7 +32,7 @@ int ReadUserVersion(sqlite3* db) {
 bool OwnTableExists(CDatabase& db, const OwnTable& table) {
     CRecordset rows(db);
     rows.Open(FormatSql("select name from sqlite_master where type='table' and name='%s'", table.name));
-    return !rows.IsEOF();
+    return !rows.AtEnd();
 }
 
 bool WriteOwnTable(CDatabase& db, const OwnTable& table, const std::vector<std::string>& statements,

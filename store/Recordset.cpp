@@ -35,7 +35,7 @@ long CRecordset::GetRecordCount() const {
 }
 
 void CRecordset::MoveNext() {
-    if (IsEOF()) throw CDbError("MoveNext past the last row");
+    if (AtEnd()) throw CDbError("MoveNext past the last row");
     ++m_row;
 }
 
@@ -67,7 +67,7 @@ size_t CRecordset::FindColumn(std::string_view name) const {
 std::string_view CRecordset::FieldView(std::string_view name) const {
     if (!m_open) throw CDbError("the record set is closed");
     const size_t column = FindColumn(name);
-    if (IsEOF()) throw CDbError("reading field " + std::string(name) + " at the end of the record set");
+    if (AtEnd()) throw CDbError("reading field " + std::string(name) + " at the end of the record set");
     const size_t index = m_row * m_rows.columns.size() + column;
     if (m_rows.offsets[index] == kNull) throw CDbError("field " + std::string(name) + " is null");
     return std::string_view(m_rows.text).substr(m_rows.offsets[index], m_rows.lengths[index]);

@@ -26,21 +26,19 @@ public:
 
     explicit CRecordset(CDatabase& db) : m_db(&db) {}
 
-    // Runs the query; afterwards the current row is the first one, or the set is at EOF.
-    // The counted form exists for callers that need the row count; here it is always known.
+    // Runs the query; afterwards the current row is the first one, or the set is at its end.
     void Open(const std::string& statement);
-    void OpenCounted(const std::string& statement) { Open(statement); }
     bool IsOpen() const { return m_open; }
     void Close();
 
-    bool IsEOF() const { return !m_open || static_cast<long>(m_row) >= RowCount(); }
+    bool AtEnd() const { return !m_open || static_cast<long>(m_row) >= RowCount(); }
     void MoveNext();
     void MoveFirst();
     // Number of rows, or -1 when no query is open.
     long GetRecordCount() const;
 
     // The named field (letter case ignored) of the current row as text. Throws CDbError for an
-    // unknown field, a read at EOF or a null value.
+    // unknown field, a read at the end or a null value.
     std::string GetFieldText(std::string_view name) const;
     // The field's text read as a decimal integer: blanks, an optional sign, leading digits.
     int GetFieldInt(std::string_view name) const;

@@ -10,7 +10,7 @@ std::vector<RoomRow> CRoomTable::RoomsOfArea(int areaId) {
     CRecordset rows(m_db);
     rows.Open(FormatSql(sql::kSelectRoomsOfArea, areaId));
     std::vector<RoomRow> rooms;
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         rooms.push_back({rows.GetFieldText("RoomID"), rows.GetFieldText("SpeakerName")});
     return rooms;
 }

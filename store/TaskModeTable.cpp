@@ -17,7 +17,7 @@ std::optional<PlayMode> CTaskModeTable::Find(int taskId) {
     if (!OwnTableExists(m_db, kTaskMode)) return std::nullopt;
     CRecordset rows(m_db);
     rows.Open(FormatSql("select mode from lumetra_task_mode where task_id=%d", taskId));
-    if (rows.IsEOF()) return std::nullopt;
+    if (rows.AtEnd()) return std::nullopt;
     return PlayModeFromNumber(rows.GetFieldInt("mode"));
 }
 
@@ -26,7 +26,7 @@ std::map<int, PlayMode> CTaskModeTable::ReadAll() {
     if (!OwnTableExists(m_db, kTaskMode)) return modes;
     CRecordset rows(m_db);
     rows.Open("select task_id, mode from lumetra_task_mode");
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         modes[rows.GetFieldInt("task_id")] = PlayModeFromNumber(rows.GetFieldInt("mode"));
     return modes;
 }

@@ -43,7 +43,7 @@ std::vector<TaskRecord> CTaskTable::ReadAll() {
     CRecordset rows(m_db);
     rows.Open(sql::kSelectTasks);
     std::vector<TaskRecord> tasks;
-    for (; !rows.IsEOF(); rows.MoveNext()) tasks.push_back(TaskRecord::FromRow(rows));
+    for (; !rows.AtEnd(); rows.MoveNext()) tasks.push_back(TaskRecord::FromRow(rows));
     return tasks;
 }
 
@@ -54,7 +54,7 @@ void CTaskTable::ForEach(const std::function<bool(const TaskRecord&)>& visit) {
         ~CloseAtEnd() { rows.Close(); }
     } closeAtEnd{m_rows};
     m_rows.Open(sql::kSelectTasksForTick);
-    for (; !m_rows.IsEOF(); m_rows.MoveNext())
+    for (; !m_rows.AtEnd(); m_rows.MoveNext())
         if (!visit(TaskRecord::FromRow(m_rows))) return;
 }
 
@@ -92,7 +92,7 @@ std::vector<TaskRecord> CTaskTable::FindByNameAndStart(const std::string& name,
     CRecordset rows(m_db);
     rows.Open(FormatSql(sql::kSelectTaskByNameAndStart, name, startTime));
     std::vector<TaskRecord> tasks;
-    for (; !rows.IsEOF(); rows.MoveNext()) tasks.push_back(TaskRecord::FromRow(rows));
+    for (; !rows.AtEnd(); rows.MoveNext()) tasks.push_back(TaskRecord::FromRow(rows));
     return tasks;
 }
 

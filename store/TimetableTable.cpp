@@ -34,13 +34,13 @@ std::vector<TimetableRow> CTimetableTable::ReadAll() {
     CRecordset rows(m_db);
     rows.Open("select id, name from lumetra_timetable order by id");
     std::map<int, size_t> index;
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.AtEnd(); rows.MoveNext()) {
         index[rows.GetFieldInt("id")] = result.size();
         result.push_back({rows.GetFieldInt("id"), rows.GetFieldText("name"), {}});
     }
     rows.Open(
         "select id, timetable_id, first_day, last_day from lumetra_timetable_range order by first_day, id");
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.AtEnd(); rows.MoveNext()) {
         const auto found = index.find(rows.GetFieldInt("timetable_id"));
         if (found != index.end())
             result[found->second].ranges.push_back(
@@ -54,7 +54,7 @@ std::map<int, int> CTimetableTable::ReadTaskTimetables() {
     if (!OwnTableExists(m_db, kTimetables)) return result;
     CRecordset rows(m_db);
     rows.Open("select task_id, timetable_id from lumetra_task_timetable");
-    for (; !rows.IsEOF(); rows.MoveNext())
+    for (; !rows.AtEnd(); rows.MoveNext())
         result[rows.GetFieldInt("task_id")] = rows.GetFieldInt("timetable_id");
     return result;
 }

@@ -85,7 +85,7 @@ std::vector<UserRow> CUserTable::AllUsers() const {
     CRecordset rows(m_db);
     const bool roles = OwnTableExists(m_db, kRoles);
     rows.Open(roles ? kSelectUserRoles : sql::kSelectUsers);
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.AtEnd(); rows.MoveNext()) {
         const bool administrator = roles && rows.GetFieldInt("administrator") != 0;
         users.push_back({rows.GetFieldText(roles ? "name" : "用户名"),
                          administrator ? UserRole::kAdministrator : UserRole::kOperator});
@@ -122,7 +122,7 @@ bool CUserTable::IsLastAdministrator(const std::string& name) const {
 LoginCheck CUserTable::CheckLogin(const std::string& name, const std::string& password) const {
     CRecordset rows(m_db);
     rows.Open(sql::kSelectUsers);
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.AtEnd(); rows.MoveNext()) {
         if (rows.GetFieldText("用户名") != name) continue;
         const std::string stored = rows.GetFieldText("密码");
         if (!PasswordMatches(stored, password)) return LoginCheck::kWrongPassword;

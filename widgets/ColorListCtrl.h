@@ -55,7 +55,7 @@ public:
     // Deleting every row forgets every colour with it.
     void DeleteAllItems() { m_model.SetRows({}); }
     void DeleteItem(int row) { m_model.RemoveRow(row); }
-    int GetItemCount() const { return m_model.rowCount(); }
+    int RowCount() const { return m_model.rowCount(); }
     QString GetItemText(int row, int column) const;
     QColor GetItemColor(int row) const { return m_model.Row(row).background; }
 

@@ -212,9 +212,9 @@ struct CMainRig {
     CStation& Station() { return program->Station(); }
     // Logs in on the login page as a person does; by default as the delivered administrator.
     void LogIn(const QString& name = "admin", const QString& password = "admin") {
-        main->LoginPage()->UserEdit()->setText(name);
-        main->LoginPage()->PasswordEdit()->setText(password);
-        Click(main->LoginPage()->LoginButton());
+        main->LoginDialog()->UserEdit()->setText(name);
+        main->LoginDialog()->PasswordEdit()->setText(password);
+        Click(main->LoginDialog()->LoginButton());
     }
     CScriptedMessageBoxes boxes;
     CSimulator simulator;

@@ -7,7 +7,7 @@
 #include "station/Playback.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/ColorListCtrl.h"
-#include "widgets/StaticEx.h"
+#include "widgets/TransparentLabel.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -23,7 +23,7 @@ QString Seen(const CMainWindow& main) {
     int enabled = 0;
     for (CMainWindow::ButtonId id : {kTasks, kPlay, kReceiver, kLED, kUsers, kSettings, kLogoff})
         enabled += main.Button(id)->isEnabled();
-    QStringList seen{main.LoginPage()->isVisible() ? "login" : "-", QString::number(enabled)};
+    QStringList seen{main.LoginDialog()->isVisible() ? "login" : "-", QString::number(enabled)};
     const std::pair<QWidget*, const char*> pages[] = {
         {main.TaskListPage(), "tasks"},    {main.PlayPage(), "play"},
         {main.ReceiverPage(), "receiver"}, {main.LEDPage(), "led"},
@@ -71,7 +71,7 @@ private slots:
         CMainWindow& main = *rig.main;
         main.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&main));
-        CDlgLogin& login = *main.LoginPage();
+        CDlgLogin& login = *main.LoginDialog();
         QCOMPARE(Seen(main), QString("login 0"));
         QVERIFY(!main.SettingsPage()->StartWithSystemBox()->isChecked());
 
@@ -222,7 +222,7 @@ private slots:
         rig.Station().FlushPort();
         InsertTask(AppConnection(), "c", sql::kStateIdle);
         main.Notify(WindowMessage::kTasksChanged);
-        QTRY_COMPARE(main.TaskListPage()->List()->GetItemCount(), 3);
+        QTRY_COMPARE(main.TaskListPage()->List()->RowCount(), 3);
         // A task's list reaches the play page. (Which task's end stops it: PlayPage.TaskLists...)
         CPlayback& playback = rig.Station().Playback();
         const std::string mp3 = rig.db.Dir().File("silence.mp3");

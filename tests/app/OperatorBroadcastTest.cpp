@@ -26,7 +26,7 @@
 #include "tests/support/TestSoundCard.h"
 #include "widgets/CheckTree.h"
 #include "widgets/PathLabel.h"
-#include "widgets/StaticEx.h"
+#include "widgets/TransparentLabel.h"
 #include "widgets/UserSettings.h"
 
 using namespace lumetra;
@@ -115,7 +115,7 @@ private slots:
                 .arg(playback.State().status == PlayStatus::kPlaying);
         };
         const QString off = QString("0|%1||0|0").arg(CEmergencyControl::kStartText);
-        QVERIFY(main.LoginPage()->isVisible());  // nobody is logged in
+        QVERIFY(main.LoginDialog()->isVisible());  // nobody is logged in
         rig.boxes.answer = MbResult::kCancel;
         Click(button);
         QCOMPARE(rig.boxes.shown.back().buttons, MbButtons::kOkCancelSafe);

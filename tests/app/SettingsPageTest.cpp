@@ -84,13 +84,13 @@ private slots:
         rig.Station().RearmShutdown();
         QTRY_COMPARE(rig.Station().AutoShutdownView().deadline, -1);
         tasks.LoadTasks();
-        QCOMPARE(tasks.List()->GetItemCount(), 0);
+        QCOMPARE(tasks.List()->RowCount(), 0);
         ChooseFile(copy);
         Click(group.RestoreButton());  // the question is answered with OK
         QTRY_COMPARE(rig.boxes.shown.size(), size_t(3));
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QCOMPARE(Column("select * from tb_memo", "状态"), std::vector<std::string>{sql::kStateRunning});
-        QCOMPARE(tasks.List()->GetItemCount(), 1);
+        QCOMPARE(tasks.List()->RowCount(), 1);
         QTRY_VERIFY(rig.main->SettingsPage()->ShutdownGroup()->EnableBox()->isChecked());
         QCOMPARE(rig.Station().AutoShutdownView().deadline, LocalTime(2026, 3, 5, 22, 0, 0));
 
@@ -102,7 +102,7 @@ private slots:
         QTRY_COMPARE(rig.boxes.shown.size(), size_t(5));
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kError);
         QVERIFY(rig.boxes.shown.back().text.contains("当前的数据库没有改动"));
-        QCOMPARE(tasks.List()->GetItemCount(), 1);
+        QCOMPARE(tasks.List()->RowCount(), 1);
 
         // The shutdown group has the station store what it is set to and arm it: from 08:05:00 for
         // 07:05:00 the next morning.
@@ -183,7 +183,7 @@ private slots:
         Click(rig.main->SettingsPage()->DatabaseGroup()->RestoreButton());
         QTRY_COMPARE(rig.boxes.shown.size(), size_t(2));
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
-        QCOMPARE(rig.main->TaskListPage()->List()->GetItemCount(), 1);
+        QCOMPARE(rig.main->TaskListPage()->List()->RowCount(), 1);
         QCOMPARE(rig.main->TaskListPage()->List()->GetItemText(0, 1), QStringLiteral("恢复的任务"));
 
         const auto broadcast = [] {

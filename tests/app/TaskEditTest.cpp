@@ -30,7 +30,7 @@ TaskRecord TaskNamed(const std::string& name) {
 
 QStringList FileColumn(CDlgTaskEdit& editor, int column) {
     QStringList cells;
-    for (int row = 0; row < editor.FileList()->GetItemCount(); ++row)
+    for (int row = 0; row < editor.FileList()->RowCount(); ++row)
         cells << editor.FileList()->GetItemText(row, column);
     return cells;
 }
@@ -211,7 +211,7 @@ private slots:
         const int readsBefore = blocked.Reads();
         editor.FileList()->SelectRow(1);
         Click(editor.Button(CDlgTaskEdit::kDeleteFile));
-        QCOMPARE(editor.FileList()->GetItemCount(), 1);
+        QCOMPARE(editor.FileList()->RowCount(), 1);
         QCOMPARE(blocked.Reads(), readsBefore);
 
         blocked.BlockFrom(readsBefore + 5);
@@ -223,10 +223,10 @@ private slots:
         poll.start(20);
         editor.AddFolder(ToQ(many.Path()));
         QVERIFY2(blocked.IsBlocked(), "the editor waited for the blocked read");
-        QCOMPARE(editor.FileList()->GetItemCount() - 1, 4);
+        QCOMPARE(editor.FileList()->RowCount() - 1, 4);
         blocked.Release();
         QCOMPARE(JoinLingeringThreads(std::chrono::seconds(5)), size_t(0));
-        QCOMPARE(editor.FileList()->GetItemCount() - 1, 4);
+        QCOMPARE(editor.FileList()->RowCount() - 1, 4);
     }
 
     // A stored task opens before its files' lengths are read: the rows show "…" until their length

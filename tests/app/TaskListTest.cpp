@@ -47,7 +47,7 @@ private slots:
             {"3 c 2025-12-31 12:00:00 23:59:59 每天 正在执行", {0, 245, 0}},
             {"4 d 2026-02-02 13:00:00 23:59:59 仅一次 暂停", {}},
             {"5 e 2026-02-02 14:00:00 23:59:59  未执行", {160, 160, 160}}};
-        QCOMPARE(shown.page.List()->GetItemCount(), 5);
+        QCOMPARE(shown.page.List()->RowCount(), 5);
         for (int row = 0; row < 5; ++row) {
             QStringList cells;
             for (int column = 0; column < 7; ++column) cells << shown.page.List()->GetItemText(row, column);
@@ -91,13 +91,13 @@ private slots:
         page.List()->SelectRow(1);
         boxes.answer = MbResult::kCancel;
         Click(page.DeleteButton());
-        QCOMPARE(page.List()->GetItemCount(), 3);
+        QCOMPARE(page.List()->RowCount(), 3);
         page.List()->SelectRow(1);
         page.List()->setFocus();
         QTest::keyClick(page.List(), Qt::Key_Delete);
         QCOMPARE(boxes.shown.back().text, QString("确定要删除任务“早操”吗？"));
         QCOMPARE(Column("select * from tb_memo", "任务名称"), std::vector<std::string>{"午休"});
-        QCOMPARE(page.List()->GetItemCount(), 1);
+        QCOMPARE(page.List()->RowCount(), 1);
     }
 
     // Modify opens the row selected last; a double click on empty space opens nothing; a row
@@ -129,7 +129,7 @@ private slots:
         AppConnection().ExecuteSql("delete from tb_memo where 任务名称='b'");
         Click(page.ModifyButton());
         QCOMPARE(boxes.Texts(), QStringList({"该任务已被删除或修改，任务列表将重新载入。"}));
-        QCOMPARE(page.List()->GetItemCount(), 2);
+        QCOMPARE(page.List()->RowCount(), 2);
         QCOMPARE(opened, QStringList{"c"});
     }
 };

@@ -57,7 +57,7 @@ private slots:
             Click(page.ModifyButton());
         }
         QStringList shown;
-        for (int row = 0; row < page.List()->GetItemCount(); ++row)
+        for (int row = 0; row < page.List()->RowCount(); ++row)
             shown << page.List()->GetItemText(row, kColName) + ":" +
                          page.List()->GetItemText(row, kColTimetable);
         QCOMPARE(shown, QStringList({"早操:冬季作息", "午休:冬季作息", "眼保健操:全年"}));
@@ -88,7 +88,7 @@ private slots:
         // Filtered to the summer timetable; deleting its 早操 leaves the winter one.
         page.TimetableFilter()->setCurrentIndex(page.TimetableFilter()->findText("夏季作息"));
         page.LoadTasks();
-        QCOMPARE(page.List()->GetItemCount(), 2);
+        QCOMPARE(page.List()->RowCount(), 2);
         QCOMPARE(page.List()->GetItemText(1, kColStart) + " " + page.List()->GetItemText(1, kColTimetable),
                  QString("13:30:00 夏季作息"));
         page.List()->SelectRow(0);

@@ -57,7 +57,7 @@ protected:
     std::string StoredPort() try {
         CRecordset rows(db.Db());
         rows.Open("select * from com");
-        return rows.IsEOF() ? "" : rows.GetFieldText("com");
+        return rows.AtEnd() ? "" : rows.GetFieldText("com");
     } catch (const std::exception&) {
         return "no table";
     }

@@ -44,7 +44,7 @@ public:
         return true;
     }
     void PostMessage(WindowMessage message) override {
-        const char* names[] = {"WM_ZONE_REFRESH", "WM_TASKS_CHANGED", "WM_POWER_REFRESH"};  // in enum order
+        const char* names[] = {"ZoneRefresh", "TasksChanged", "PowerRefresh"};  // in enum order
         const auto n = static_cast<size_t>(message);
         Add(n < std::size(names) ? std::string(names[n]) : "message " + std::to_string(n));
     }

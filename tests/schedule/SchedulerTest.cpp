@@ -78,28 +78,28 @@ TEST_F(SchedulerTest, StepsOfEachRuleInOrder) {
         std::string steps;
     } cases[] = {
         {"power-up", "w", "07:59:50", 1, sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 WM_ZONE_REFRESH I, "
-         "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I, 0.5 SendAudioCom on I, 0.5 WM_ZONE_REFRESH I"},
+         "0 PowerRefresh I, 0 SendPower 05 I, 0 SendAudioCom on I, 0 ZoneRefresh I, "
+         "0.5 PowerRefresh I, 0.5 SendPower 05 I, 0.5 SendAudioCom on I, 0.5 ZoneRefresh I"},
         {"a day", "do", "07:59:50", 1826, sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0.5 WM_ZONE_REFRESH I, 0.5 SendAudioCom on I, "
-         "0.5 WM_POWER_REFRESH I, 0.5 SendPower 05 I, 1 WM_ZONE_REFRESH I, 1 SendAudioCom on I, "
-         "10 PlayTask # a.mp3 I, 10 WM_TASKS_CHANGED R, 10.5 PlayTask # a.mp3 R, 10.5 WM_TASKS_CHANGED R, "
-         "1810 SendAudioCom off R, 1810 StopTask # R, 1810 WM_TASKS_CHANGED D, 1810.5 SendAudioCom off D, "
-         "1810.5 StopTask # D, 1810.5 WM_TASKS_CHANGED D, 1825 ClosePower D, 1825 WM_POWER_REFRESH D, "
-         "1825.5 ClosePower D, 1825.5 WM_POWER_REFRESH D"},
+         "0 PowerRefresh I, 0 SendPower 05 I, 0.5 ZoneRefresh I, 0.5 SendAudioCom on I, "
+         "0.5 PowerRefresh I, 0.5 SendPower 05 I, 1 ZoneRefresh I, 1 SendAudioCom on I, "
+         "10 PlayTask # a.mp3 I, 10 TasksChanged R, 10.5 PlayTask # a.mp3 R, 10.5 TasksChanged R, "
+         "1810 SendAudioCom off R, 1810 StopTask # R, 1810 TasksChanged D, 1810.5 SendAudioCom off D, "
+         "1810.5 StopTask # D, 1810.5 TasksChanged D, 1825 ClosePower D, 1825 PowerRefresh D, "
+         "1825.5 ClosePower D, 1825.5 PowerRefresh D"},
         {"start without the power-up seen", "wdo", "08:00:00", 1, sql::kStateIdle,
-         "0 WM_POWER_REFRESH I, 0 SendPower 05 I, 0 PlayTask # a.mp3 I, 0 WM_TASKS_CHANGED R, "
-         "0.5 WM_ZONE_REFRESH R, 0.5 SendAudioCom on R, 0.5 PlayTask # a.mp3 R, 0.5 WM_TASKS_CHANGED R"},
+         "0 PowerRefresh I, 0 SendPower 05 I, 0 PlayTask # a.mp3 I, 0 TasksChanged R, "
+         "0.5 ZoneRefresh R, 0.5 SendAudioCom on R, 0.5 PlayTask # a.mp3 R, 0.5 TasksChanged R"},
         {"late start", "wdo", "08:10:00", 1, sql::kStateDone,
-         "0 WM_POWER_REFRESH D, 0 SendPower 05 D, 0.5 WM_ZONE_REFRESH R, 0.5 SendAudioCom on R, "
-         "0.5 PlayTask # a.mp3 R, 0.5 WM_TASKS_CHANGED R"},
+         "0 PowerRefresh D, 0 SendPower 05 D, 0.5 ZoneRefresh R, 0.5 SendAudioCom on R, "
+         "0.5 PlayTask # a.mp3 R, 0.5 TasksChanged R"},
         {"no late start while running", "wdo", "08:10:00", 1, sql::kStateRunning, ""},
         {"stale close", "wdo", "08:45:00", 16, sql::kStateRunning,
-         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 15 ClosePower D, 15 WM_POWER_REFRESH "
+         "0 SendAudioCom off R, 0 StopTask # R, 0 TasksChanged D, 15 ClosePower D, 15 PowerRefresh "
          "D"},
         {"stale close instead of power-down", "d", "08:30:15", 1, sql::kStateRunning,
-         "0 SendAudioCom off R, 0 StopTask # R, 0 WM_TASKS_CHANGED D, 0.5 ClosePower D, "
-         "0.5 WM_POWER_REFRESH D"},
+         "0 SendAudioCom off R, 0 StopTask # R, 0 TasksChanged D, 0.5 ClosePower D, "
+         "0.5 PowerRefresh D"},
     };
     std::string id;
     const std::map<std::string, std::string> letters = {

@@ -50,8 +50,8 @@ TEST(Recordset, ValuesComeBackAsTextAndEveryMisuseIsAnError) {
     EXPECT_THROW(rows.GetFieldText("z"), CDbError) << "a null value has no text form";
     EXPECT_THROW(rows.GetFieldText("missing"), CDbError);
     rows.MoveNext();
-    EXPECT_TRUE(rows.IsEOF());
-    EXPECT_THROW(rows.GetFieldText("n"), CDbError) << "reading at EOF";
+    EXPECT_TRUE(rows.AtEnd());
+    EXPECT_THROW(rows.GetFieldText("n"), CDbError) << "reading at the end";
     EXPECT_THROW(rows.MoveNext(), CDbError);
     rows.MoveFirst();
     EXPECT_EQ(rows.GetFieldInt("n"), 12);
@@ -59,7 +59,7 @@ TEST(Recordset, ValuesComeBackAsTextAndEveryMisuseIsAnError) {
     EXPECT_EQ(rows.GetRecordCount(), 1);
     EXPECT_THROW(rows.GetFieldText("n"), CDbError);
     rows.Close();
-    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_TRUE(rows.AtEnd());
     EXPECT_EQ(rows.GetRecordCount(), -1);
 
     try {
@@ -68,7 +68,7 @@ TEST(Recordset, ValuesComeBackAsTextAndEveryMisuseIsAnError) {
     } catch (const CDbError& e) {
         EXPECT_NE(std::string(e.what()).find("no such table: no_such_table"), std::string::npos);
     }
-    EXPECT_TRUE(rows.IsEOF());
+    EXPECT_TRUE(rows.AtEnd());
     EXPECT_THROW(t.Db().ExecuteSql("update nowhere set a=1"), CDbError);
     EXPECT_THROW(t.Db().ExecuteSql(""), CDbError);
 }

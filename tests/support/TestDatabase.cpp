@@ -36,7 +36,7 @@ std::vector<std::string> QueryRows(CDatabase& db, const std::string& query,
     CRecordset rows(db);
     rows.Open(query);
     std::vector<std::string> out;
-    for (; !rows.IsEOF(); rows.MoveNext()) {
+    for (; !rows.AtEnd(); rows.MoveNext()) {
         std::string line;
         for (size_t i = 0; i < columns.size(); ++i) line += (i ? "," : "") + rows.GetFieldText(columns[i]);
         out.push_back(line);

@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
         CRunningProgram program(AppConnection(), TransmitterLink(), clock, clock, shutdown);
         CMainWindow& main = program.Window();
         QObject::connect(&main, &CMainWindow::Exited, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-        emit main.LoginPage()->LoggedIn(QStringLiteral("admin"), UserRole::kAdministrator);
+        emit main.LoginDialog()->LoggedIn(QStringLiteral("admin"), UserRole::kAdministrator);
         main.Button(page->id)->click();
         if (page->id == CMainWindow::kHistory) main.HistoryPage()->ShowLatestFailure();
         if (emergency) program.Station().StartEmergency(CUserSettings().AlarmFile());

@@ -1,11 +1,11 @@
-#include "widgets/ButtonEx.h"
+#include "widgets/ImageButton.h"
 
 #include <QPainter>
 #include <QPainterPath>
 
 namespace lumetra {
 
-CButtonEx::CButtonEx(const QString& imagePath, const QString& toolTip, QWidget* parent)
+CImageButton::CImageButton(const QString& imagePath, const QString& toolTip, QWidget* parent)
     : QAbstractButton(parent), m_image(imagePath) {
     setToolTip(toolTip);
     setAccessibleName(toolTip);
@@ -23,7 +23,7 @@ CButtonEx::CButtonEx(const QString& imagePath, const QString& toolTip, QWidget* 
     }
 }
 
-void CButtonEx::paintEvent(QPaintEvent*) {
+void CImageButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.drawImage(rect(), isEnabled() ? m_image : m_disabledImage);
@@ -39,13 +39,13 @@ void CButtonEx::paintEvent(QPaintEvent*) {
     if (hasFocus()) p.strokePath(shape, QPen(Qt::white, 2, Qt::DotLine));
 }
 
-void CButtonEx::enterEvent(QEnterEvent* event) {
+void CImageButton::enterEvent(QEnterEvent* event) {
     m_hovered = true;
     update();
     QAbstractButton::enterEvent(event);
 }
 
-void CButtonEx::leaveEvent(QEvent* event) {
+void CImageButton::leaveEvent(QEvent* event) {
     m_hovered = false;
     update();
     QAbstractButton::leaveEvent(event);

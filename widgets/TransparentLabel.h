@@ -1,4 +1,4 @@
-// A transparent static: text in its own font and colour, drawn straight over whatever the parent
+// A transparent label: text in its own font and colour, drawn straight over whatever the parent
 // paints beneath it (the main window's background), so it needs no background of its own.
 #pragma once
 
@@ -6,10 +6,10 @@
 
 namespace lumetra {
 
-class CStaticEx : public QLabel {
+class CTransparentLabel : public QLabel {
     Q_OBJECT
 public:
-    CStaticEx(const QColor& textColour, int pixelHeight, QWidget* parent);
+    CTransparentLabel(const QColor& textColour, int pixelHeight, QWidget* parent);
 
     void SetTextColour(const QColor& textColour);
     QColor TextColour() const;

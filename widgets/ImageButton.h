@@ -7,10 +7,10 @@
 
 namespace lumetra {
 
-class CButtonEx : public QAbstractButton {
+class CImageButton : public QAbstractButton {
     Q_OBJECT
 public:
-    CButtonEx(const QString& imagePath, const QString& toolTip, QWidget* parent);
+    CImageButton(const QString& imagePath, const QString& toolTip, QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,8 +1,9 @@
-#include "widgets/StaticEx.h"
+#include "widgets/TransparentLabel.h"
 
 namespace lumetra {
 
-CStaticEx::CStaticEx(const QColor& textColour, int pixelHeight, QWidget* parent) : QLabel(parent) {
+CTransparentLabel::CTransparentLabel(const QColor& textColour, int pixelHeight, QWidget* parent)
+    : QLabel(parent) {
     // 宋体 where it exists; the CJK sans font of the system everywhere else.
     QFont font(QStringLiteral("SimSun"));
     font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
@@ -15,13 +16,13 @@ CStaticEx::CStaticEx(const QColor& textColour, int pixelHeight, QWidget* parent)
     setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
 }
 
-void CStaticEx::SetTextColour(const QColor& textColour) {
+void CTransparentLabel::SetTextColour(const QColor& textColour) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, textColour);
     setPalette(palette);
 }
 
-QColor CStaticEx::TextColour() const {
+QColor CTransparentLabel::TextColour() const {
     return palette().color(QPalette::WindowText);
 }
 
