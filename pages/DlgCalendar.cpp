@@ -14,6 +14,7 @@
 #include "store/CalendarTable.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"
+#include "widgets/TreeRefill.h"
 
 namespace lumetra {
 namespace {
@@ -72,7 +73,7 @@ CDlgCalendar::CDlgCalendar(CDatabase& db, QWidget* parent) : QDialog(parent), m_
 }
 
 void CDlgCalendar::LoadEntries() {
-    m_entries->clear();
+    ClearForRefill(m_entries);
     if (!m_db.IsOpen()) return;
     try {
         for (const CalendarRow& row : CCalendarTable(m_db).ReadAll()) {

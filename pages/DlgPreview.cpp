@@ -18,6 +18,7 @@
 #include "store/SplitString.h"
 #include "store/TaskTable.h"
 #include "store/ZoneCatalog.h"
+#include "widgets/TreeRefill.h"
 
 namespace lumetra {
 namespace {
@@ -111,7 +112,7 @@ CDlgPreview::CDlgPreview(CDatabase& db, QWidget* parent) : QDialog(parent), m_db
 }
 
 void CDlgPreview::Refresh() {
-    m_days->clear();
+    ClearForRefill(m_days);
     m_changeovers->hide();
     if (!m_db.IsOpen()) return;
     const long first = DayNumber(m_first->date());

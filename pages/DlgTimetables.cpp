@@ -17,6 +17,7 @@
 #include "store/DbError.h"
 #include "store/TimetableTable.h"
 #include "widgets/MessageBox.h"
+#include "widgets/TreeRefill.h"
 
 namespace lumetra {
 namespace {
@@ -145,7 +146,7 @@ CDlgTimetables::CDlgTimetables(CDatabase& db, QWidget* parent) : QDialog(parent)
 }
 
 void CDlgTimetables::LoadTimetables() {
-    m_tree->clear();
+    ClearForRefill(m_tree);
     if (!m_db.IsOpen()) return;
     try {
         CTimetableTable table(m_db);

@@ -15,6 +15,19 @@
 using namespace lumetra;
 using namespace lumetra::test;
 
+// Counts the paint events a widget receives.
+class CPaintCounter : public QObject {
+public:
+    explicit CPaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 class SchoolCalendarPagesTest : public QObject {
     Q_OBJECT
 private slots:
@@ -143,6 +156,39 @@ private slots:
         page.LoadTasks();
         QCOMPARE(page.List()->GetItemText(0, kColMode) + "|" + page.List()->GetItemText(1, kColMode),
                  QString("跟随即时播放|顺序播放"));
+    }
+
+    // After 添加 and 删除 the screen shows the stored entries: a deleted row does not stay, an added
+    // one is not missing. The window's image on the screen, once the list has painted and nothing is
+    // left to do, is compared with a fresh drawing.
+    void listOnScreenAfterAddAndDelete() {
+        CMainRig rig(std::time(nullptr));
+        rig.LogIn();
+        Answer<CDlgCalendar>([&](CDlgCalendar& dialog) {
+            QTreeWidget* list = dialog.Entries();
+            CPaintCounter painted(list->viewport());
+            const auto press = [&](const char* text) {
+                painted.count = 0;
+                for (QPushButton* button : dialog.findChildren<QPushButton*>())
+                    if (button->text() == QString::fromUtf8(text)) Click(button);
+                QTRY_VERIFY(painted.count > 0);
+                for (int round = 0; round < 3; ++round) QCoreApplication::processEvents();
+                const QRect area(list->viewport()->mapTo(&dialog, QPoint()), list->viewport()->size());
+                const QImage shown = dialog.screen()->grabWindow(dialog.winId()).toImage().copy(area);
+                QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                         list->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+            };
+            for (const char* name : {"元旦", "春节", "清明", "劳动节"}) {
+                dialog.NameEdit()->setText(QString::fromUtf8(name));  // typed through an input method
+                press("添加");
+            }
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(1)).center());
+            QCOMPARE(list->currentItem()->text(0), QString("春节"));
+            press("删除");
+            QCOMPARE(list->topLevelItemCount(), 3);
+        });
+        Click(rig.main->TaskListPage()->CalendarButton());
     }
 };
 
