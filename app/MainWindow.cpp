@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/ClockText.h"
+#include "app/ClockLineText.h"
 #include "app/DlgAbout.h"
 #include "app/EmergencyControl.h"
 #include "app/ExitQuestion.h"
@@ -340,7 +340,7 @@ void CMainWindow::RefreshClock() {
     const std::time_t now = m_services.clock.Now();
     std::tm local{};
     localtime_r(&now, &local);
-    m_clock->setText(QString::fromStdString(ClockText(local)));
+    m_clock->setText(QString::fromStdString(ClockLineText(local)));
 }
 
 bool CMainWindow::Exit() {

@@ -16,7 +16,7 @@ std::tm Local(std::time_t moment) {
 
 }  // namespace
 
-QString ClockText(std::time_t moment) {
+QString TimeOfDayText(std::time_t moment) {
     const std::tm local = Local(moment);
     return QString::asprintf("%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
 }
@@ -65,7 +65,8 @@ QString OutletText(const std::array<bool, 4>& outlets) {
 
 QString ConflictText(const std::string& otherName, const TaskConflict& conflict) {
     auto span = [](const PlannedBroadcast& b) {
-        return ClockText(b.start) + QStringLiteral("–") + (b.end ? ClockText(b.end) : QStringLiteral("…"));
+        return TimeOfDayText(b.start) + QStringLiteral("–") +
+               (b.end ? TimeOfDayText(b.end) : QStringLiteral("…"));
     };
     QString text = QStringLiteral("“%1” %2 %3（本任务 %4）")
                        .arg(QString::fromStdString(otherName), DateText(conflict.theirs.start),

@@ -14,7 +14,7 @@ namespace lumetra {
 struct TaskConflict;
 
 // "08:00:00" and "2026-10-05 星期一" of a moment, local time.
-QString ClockText(std::time_t moment);
+QString TimeOfDayText(std::time_t moment);
 QString DateText(std::time_t moment);
 // "1、3、10": the receivers switched.
 QString ReceiverText(const ChannelFlags& channels);

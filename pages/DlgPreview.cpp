@@ -43,12 +43,13 @@ QString Files(const std::string& playList) {
 // steps of a task without outlets still go out, switching none.
 QString Actions(const PlannedBroadcast& b, bool outlets) {
     const QString none = QStringLiteral("外设电源（无）");
-    QStringList steps = {ClockText(b.powerUp) + QLatin1Char(' ') +
+    QStringList steps = {TimeOfDayText(b.powerUp) + QLatin1Char(' ') +
                              (outlets ? QStringLiteral("外设上电") : none) + QStringLiteral("、开接收机"),
-                         ClockText(b.start) + QStringLiteral(" 播放")};
+                         TimeOfDayText(b.start) + QStringLiteral(" 播放")};
     if (b.end)
-        steps << ClockText(b.end) + QStringLiteral(" 关接收机、停止播放")
-              << ClockText(b.powerDown) + QLatin1Char(' ') + (outlets ? QStringLiteral("外设断电") : none);
+        steps << TimeOfDayText(b.end) + QStringLiteral(" 关接收机、停止播放")
+              << TimeOfDayText(b.powerDown) + QLatin1Char(' ') +
+                     (outlets ? QStringLiteral("外设断电") : none);
     return steps.join(QLatin1Char('\n'));
 }
 
@@ -151,8 +152,8 @@ void CDlgPreview::Refresh() {
             const TaskFields& task = planner.Tasks()[next->task];
             const std::array<bool, 4> outlets = PowerSwitches(rows[next->task]);
             auto* item = new QTreeWidgetItem(
-                dayItem, {QString::fromStdString(rows[next->task].name), ClockText(next->start),
-                          next->end ? ClockText(next->end) : QStringLiteral("—"),
+                dayItem, {QString::fromStdString(rows[next->task].name), TimeOfDayText(next->start),
+                          next->end ? TimeOfDayText(next->end) : QStringLiteral("—"),
                           ZoneText(task.Zones(), zones), OutletText(outlets), Files(task.playList),
                           Actions(*next, std::ranges::any_of(outlets, std::identity()))});
             item->setToolTip(kColZones, QStringLiteral("接收机 ") + ReceiverText(task.Zones()));

@@ -10,8 +10,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "link/Frames.h"
 #include "pages/DbErrorReport.h"
 #include "pages/LedHistoryModel.h"
+#include "pages/LedText.h"
 #include "station/Station.h"
 #include "store/DbError.h"
 #include "store/Labels.h"

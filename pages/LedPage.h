@@ -2,7 +2,7 @@
 // stores every text sent in the LED table, and lists that history on request.
 #pragma once
 
-#include "pages/LedMessage.h"
+#include "pages/LedSender.h"
 #include "pages/Page.h"
 #include "store/LedTable.h"
 

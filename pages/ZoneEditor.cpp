@@ -6,8 +6,9 @@
 #include <QVBoxLayout>
 
 #include "pages/DbErrorReport.h"
+#include "pages/DlgRemark.h"
+#include "pages/DlgZone.h"
 #include "pages/ZoneArtwork.h"
-#include "pages/ZoneDialogs.h"
 #include "pages/ZoneTree.h"
 #include "store/Database.h"
 #include "store/Labels.h"

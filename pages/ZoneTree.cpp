@@ -4,7 +4,7 @@
 #include <QTreeWidget>
 
 #include "pages/DbErrorReport.h"
-#include "pages/ZoneDialogs.h"
+#include "pages/DlgMoveToZone.h"
 #include "store/Database.h"
 #include "store/Labels.h"
 

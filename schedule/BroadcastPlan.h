@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "schedule/SchoolCalendar.h"
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 #include "schedule/TaskRules.h"
 
 namespace lumetra {

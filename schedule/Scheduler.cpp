@@ -170,8 +170,8 @@ void CScheduler::Act(TaskFields& task, const DueRules& rules, std::time_t second
             if (rules.start == Rule::kLateStart) LateStart(task, second);
         }
         if (i < rules.endTimes) {
-            if (rules.end == Rule::kEnd) EndBroadcast(task, second);
-            if (rules.end == Rule::kStaleClose) StaleClose(task, second);
+            if (rules.end == Rule::kEnd) CloseBroadcast(task, second, HistoryKind::kEnd);
+            if (rules.end == Rule::kStaleClose) CloseBroadcast(task, second, HistoryKind::kStaleClose);
             if (rules.end == Rule::kPowerDown) PowerDown(task.id, second);
         }
     }
@@ -228,26 +228,17 @@ void CScheduler::LateStart(TaskFields& task, std::time_t second) {
     });
 }
 
-void CScheduler::EndBroadcast(TaskFields& task, std::time_t second) {
-    Record(HistoryKind::kEnd, task.id, &task, second);
+void CScheduler::CloseBroadcast(TaskFields& task, std::time_t second, HistoryKind kind) {
+    // A stale close finds receivers that may still be on from a broadcast whose end nobody saw:
+    // they go off now like at an end, the outlets after the same delay.
+    Record(kind, task.id, &task, second);
     SwitchOffChannels(task.id, task.Zones());
     if (m_owner) m_owner->StopTask(task.id);
     Mark(task, TaskState::kDone);
     SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
     switched.powerDownAt = second + kPowerDownDelay;
-    switched.orphan = false;  // its row brings the power-down
-}
-
-void CScheduler::StaleClose(TaskFields& task, std::time_t second) {
-    // Its receivers may still be on from a broadcast whose end nobody saw: off now, the outlets
-    // after the same delay as after an end.
-    Record(HistoryKind::kStaleClose, task.id, &task, second);
-    SwitchOffChannels(task.id, task.Zones());
-    if (m_owner) m_owner->StopTask(task.id);
-    Mark(task, TaskState::kDone);
-    SwitchedTask& switched = Remember(task, BroadcastPhase::kTail);
-    switched.powerDownAt = second + kPowerDownDelay;
-    switched.orphan = true;
+    // After an end its row brings the power-down; after a stale close the ledger does.
+    switched.orphan = kind == HistoryKind::kStaleClose;
 }
 
 void CScheduler::PowerDown(const std::string& id, std::time_t second) {

@@ -21,7 +21,7 @@
 #include "schedule/SchoolCalendar.h"
 #include "schedule/SwitchBoard.h"
 #include "schedule/SwitchLedger.h"
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 #include "schedule/TaskRules.h"
 #include "schedule/WindowMessages.h"
 #include "store/HistoryEvent.h"
@@ -85,8 +85,8 @@ private:
     void PowerUp(TaskFields& task, std::time_t second);
     void BeginBroadcast(TaskFields& task, std::time_t second);
     void LateStart(TaskFields& task, std::time_t second);
-    void EndBroadcast(TaskFields& task, std::time_t second);
-    void StaleClose(TaskFields& task, std::time_t second);
+    // At its end (kEnd) or as stale (kStaleClose).
+    void CloseBroadcast(TaskFields& task, std::time_t second, HistoryKind kind);
     void PowerDown(const std::string& id, std::time_t second);
 
     // Tasks the ledger holds whose rows are gone or changed, and orphans' power-downs.

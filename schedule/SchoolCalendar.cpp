@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "schedule/TaskRecord.h"
+#include "schedule/LocalMoment.h"
 #include "store/CalendarTable.h"
 
 namespace lumetra {

@@ -2,7 +2,7 @@
 // which a day runs the timetable of another week day (a Sunday that is worked as a Monday). Once
 // tasks keep their date whatever the calendar says. The calendar also carries the timetables
 // (Timetables.h): a task in one runs only inside its ranges. Every question of whether a task is
-// due on a day goes through DueCountToday (TaskRecord.h), which asks this calendar what the day runs.
+// due on a day goes through DueCountToday (TaskFields.h), which asks this calendar what the day runs.
 #pragma once
 
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "base/Logger.h"
 #include "link/TransmitterLink.h"
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 
 namespace lumetra {
 

@@ -10,7 +10,7 @@
 // task at 00:00:05 is powered up at 23:59:55 of the day before.
 #pragma once
 
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 
 namespace lumetra {
 

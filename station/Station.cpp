@@ -7,7 +7,7 @@
 #include "base/NumberText.h"
 #include "link/TransmitterLink.h"
 #include "schedule/Clock.h"
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 #include "station/EmergencyAlarm.h"
 #include "store/ChangeJournal.h"
 #include "store/Database.h"

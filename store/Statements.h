@@ -24,6 +24,7 @@ inline constexpr const char* kUpdateTaskKeepWeekDays =
 inline constexpr const char* kUpdateTask =
     "update tb_memo  set 日期= '%s' ,开始时间='%s', 结束时间='%s',重复周期='%s',音源='%s',节目内容='%s',目标区域='%s',"
     "一周时间='%s',FM='%s' ,状态='%s' ,外设='%s',提醒次数='%d', 任务名称='%s'where ID=%d";
+// The task list's read and the scheduler's walk: two texts, the walk's one blank longer.
 inline constexpr const char* kSelectTasks = "select * from tb_memo order by \"开始时间\"";
 inline constexpr const char* kSelectTasksForTick = "select * from tb_memo order by \"开始时间\" ";
 inline constexpr const char* kSelectTaskByNameAndStart = "select * from tb_memo where 任务名称='%s' and 开始时间='%s' ";

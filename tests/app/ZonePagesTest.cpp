@@ -3,7 +3,9 @@
 #include <climits>
 
 #include "AppTestKit.h"
-#include "pages/ZoneDialogs.h"
+#include "pages/DlgMoveToZone.h"
+#include "pages/DlgRemark.h"
+#include "pages/DlgZone.h"
 #include "pages/ZoneEditor.h"
 #include "pages/ZoneTree.h"
 #include "station/Station.h"

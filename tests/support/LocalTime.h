@@ -8,18 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "schedule/LocalMoment.h"
+
 namespace lumetra::test {
 
 // The calendar fields of a date and time of day, as std::tm holds them.
 inline std::tm CalendarTm(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    return tm;
+    return CalendarFields(year, month, day, hour, minute, second);
 }
 
 // A moment as local text in a strftime format ("%T", "%m-%d").
@@ -31,11 +26,9 @@ inline std::string LocalText(std::time_t moment, const char* format) {
     return text;
 }
 
-// The local time of a calendar date and time of day, with that date's own daylight-saving rule.
+// The local time of a calendar date and time of day, settled as the task times are.
 inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm = CalendarTm(year, month, day, hour, minute, second);
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    return LocalTimeOf(year, month, day, hour, minute, second);
 }
 
 // The same with the time of day written "08:00:00"; "24:00:05" is five seconds into the next day.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/NumberText.h"
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 #include "store/SqlFormat.h"
 #include "store/Statements.h"
 #include "store/TimetableTable.h"

@@ -1,10 +1,10 @@
-#include "app/ClockText.h"
+#include "app/ClockLineText.h"
 
 #include <array>
 
 namespace lumetra {
 
-std::string ClockText(const std::tm& local) {
+std::string ClockLineText(const std::tm& local) {
     static constexpr std::array<const char*, 7> kWeekDays = {"日", "一", "二", "三", "四", "五", "六"};
     char date[64];
     char time[16];

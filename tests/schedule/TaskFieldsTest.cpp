@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "schedule/SchoolCalendar.h"
-#include "schedule/TaskRecord.h"
+#include "schedule/TaskFields.h"
 #include "store/CalendarTable.h"
 #include "store/OwnTables.h"
 #include "store/TaskModeTable.h"

@@ -6,6 +6,6 @@
 
 namespace lumetra {
 
-std::string ClockText(const std::tm& local);
+std::string ClockLineText(const std::tm& local);
 
 }  // namespace lumetra

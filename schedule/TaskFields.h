@@ -10,20 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "schedule/LocalMoment.h"
 #include "schedule/SchoolCalendar.h"
 #include "schedule/TimeOfDay.h"
 #include "store/Labels.h"
 #include "store/TaskTable.h"
 
 namespace lumetra {
-
-// A moment with its local calendar day, read once and shared by every task evaluated at it.
-struct LocalMoment {
-    LocalMoment(std::time_t moment);  // implicit: a plain time reads as its local moment
-    std::time_t time;
-    std::tm local;
-    long dayNumber;  // days since 1970-01-01 of the local date
-};
 
 // The typed fields of a task, read from its text once.
 struct TaskFields {
@@ -71,13 +64,6 @@ TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now);
 // are due.
 int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
 bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
-
-// Days since 1970-01-01 of a calendar date (any year), and the local noon of such a day.
-long CivilDayNumber(long year, long month, long day);
-LocalMoment NoonOf(long dayNumber);
-// A time of day on the local date of `day`; a time that a clock change skips or repeats is settled
-// as the task times are.
-std::time_t LocalTimeOf(const LocalMoment& day, int hour, int minute, int second);
 
 // Channel i+1 is a target when entry i of 目标区域 reads as a non-zero number.
 ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);
