@@ -165,6 +165,7 @@ private slots:
                  return rig.main->TaskListPage()->ModifyButton();
              }},
             {CMainWindow::kTasks, [&] { return rig.main->TaskListPage()->CalendarButton(); }},
+            {CMainWindow::kTasks, [&] { return rig.main->TaskListPage()->PreviewButton(); }},
             {CMainWindow::kTasks, [&] { return rig.main->TaskListPage()->TimetablesButton(); }},
             {CMainWindow::kSettings, [&] { return rig.main->SettingsPage()->ZoneEditor()->AddButton(); }},
             {CMainWindow::kPlay, [&] { return rig.main->ZoneControlPage()->Announcement()->SpeechButton(); }},
