@@ -13,6 +13,7 @@
 #include "link/TransmitterLink.h"
 #include "schedule/SystemClock.h"
 #include "station/Station.h"
+#include "store/Autostart.h"
 #include "store/Database.h"
 #include "widgets/MessageBox.h"
 #include "widgets/UserSettings.h"
@@ -62,6 +63,7 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
 
     CSingleInstance instance;
     if (!instance.FindRunningInstance()) return 0;
+    MoveFormerAutostartEntry();
 
     // Watched from the start: a signal during the database's box ends the program there.
     CTerminationSignals termination;
@@ -93,7 +95,8 @@ int RunLumetra(int& argc, char** argv, CAutoShutdown& shutdown, const CommandLin
         app.exec();
         mainWindow = nullptr;
     }
-    // A link thread still waiting for a box is let go; no box opens from now on.
+    // The port's boxes still open close, and none opens from now on: a link thread that reports
+    // a failure after this only logs it.
     PortAlertBox().Close();
     TransmitterLink().SetPortAlert(nullptr);
     AppConnection().Close();

@@ -123,7 +123,7 @@ void CMainWindow::SetUpWindow() {
     m_systemMenu = new QMenu(this);
     m_systemMenu->addAction(QStringLiteral("最小化(&N)"), this, &QWidget::showMinimized);
     m_systemMenu->addSeparator();
-    m_systemMenu->addAction(QStringLiteral("关于 Corvala(&A)..."), this, &CMainWindow::ShowAbout);
+    m_systemMenu->addAction(QStringLiteral("关于 Lumetra(&A)..."), this, &CMainWindow::ShowAbout);
 }
 
 // The clock is set up here and started once the window is first shown.

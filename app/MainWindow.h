@@ -38,34 +38,32 @@ class CKeySwallower;
 class CShutdownNotice;
 class CTransparentLabel;
 class CStation;
-class CTransmitterLink;
 class IClock;
 
 // What the main window shows and drives; the program passes its own objects, tests theirs.
 struct MainServices {
     IClock& clock;  // the window's clock line and the LED history's times
     CStation& station;
-    CTransmitterLink& link;  // the receiver and LED pages send their frames on it
     CDatabase& database;
 };
 
 class CMainWindow : public QWidget, public IStationObserver {
     Q_OBJECT
 public:
-    // Control numbers of the buttons.
+    // The window's image buttons: each shows a page or does one thing.
     enum ButtonId {
-        kNoButton = 0,  // a page shown only beside another one
-        kTasks = 1000,
-        kPlay = 1001,
-        kReceiver = 1002,
-        kLED = 1003,
-        kUsers = 1004,
-        kSettings = 1005,
-        kLogin = 1006,
-        kLogoff = 1007,
-        kExit = 1008,
-        kMinimise = 1039,
-        kHistory = 1040,
+        kNoButton,  // a page shown only beside another one
+        kTasks,
+        kPlay,
+        kReceiver,
+        kLED,
+        kUsers,
+        kSettings,
+        kLogin,
+        kLogoff,
+        kExit,
+        kMinimise,
+        kHistory,
     };
     static constexpr auto kClockPeriod = std::chrono::milliseconds(1000);
 
@@ -185,7 +183,7 @@ private:
     CDlgLogin* m_loginDialog;
     CHistoryPage* m_historyPage;
 
-    QTimer m_clockTimer;   // timer 5
+    QTimer m_clockTimer;   // refreshes the clock line every kClockPeriod
     QTimer m_modalCloser;  // after a termination signal, closes what opens while the rest unwinds
     // A window of its own, not one the main window owns: it shows even while that is minimised.
     std::unique_ptr<CShutdownNotice> m_shutdownNotice;

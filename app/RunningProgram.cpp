@@ -9,7 +9,7 @@ namespace lumetra {
 CRunningProgram::CRunningProgram(CDatabase& db, CTransmitterLink& link, IClock& stationClock,
                                  IClock& windowClock, CAutoShutdown& shutdown,
                                  const std::string& firstStartNotice)
-    : m_station(db, link, stationClock, &shutdown), m_window(MainServices{windowClock, m_station, link, db}) {
+    : m_station(db, link, stationClock, &shutdown), m_window(MainServices{windowClock, m_station, db}) {
     m_window.show();
     if (!firstStartNotice.empty()) {
         // A child of the window, so that it stays above it even without a window manager.

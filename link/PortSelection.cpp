@@ -33,15 +33,13 @@ void CPortSelection::Initialise() {
     {
         std::lock_guard lock(m_lock);
         m_portNumber = number;
-        m_baudRate = 9600;
-        m_dataBits = 8;
         m_view.SelectPortEntry(number - 1);
     }
     OnConnectClicked(true);
 }
 
 void CPortSelection::OnPortSelected(int index) {
-    Logger().Log("OnSelendokComboComselect%s", kHashes);
+    Logger().Log("port list: another port chosen%s", kHashes);
     m_link.CloseLink(true);
     std::lock_guard lock(m_lock);
     if (index >= 0 && index < kPortCount) m_portNumber = index + 1;
@@ -61,7 +59,7 @@ void CPortSelection::OnConnectClicked(bool connect) {
 
 void CPortSelection::DisconnectLocked() {
     m_view.SetConnectButtonText(kConnectText);
-    Logger().Log("CSettingsPage::ClosePort%s", kHashes);
+    Logger().Log("port closed by the operator%s", kHashes);
     m_link.CloseLink(true);
     m_view.EnablePortList(true);
 }
@@ -70,7 +68,7 @@ void CPortSelection::DisconnectLocked() {
 // the operator's click asks for a fresh connection.
 void CPortSelection::ConnectLocked(std::string* openFailure, std::string* dbError) {
     m_view.SetConnectButtonText(kDisconnectText);
-    if (!m_link.OpenPort("com" + std::to_string(m_portNumber), m_baudRate, m_dataBits)) {
+    if (!m_link.OpenPort("com" + std::to_string(m_portNumber), kBaudRate, kDataBits)) {
         m_view.SetConnectButtonText(kConnectText);
         m_connectFailed = true;
         const std::string device = m_link.DevicePath();

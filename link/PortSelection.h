@@ -35,6 +35,9 @@ public:
 class CPortSelection {
 public:
     static constexpr int kPortCount = 4;
+    // The transmitter's line: fixed, never chosen.
+    static constexpr uint32_t kBaudRate = 9600;
+    static constexpr uint8_t kDataBits = 8;
     static constexpr const char* kConnectText = "连  接";
     static constexpr const char* kDisconnectText = "断  开";
 
@@ -54,8 +57,6 @@ public:
 
     int PortNumber() const;
     std::string PortName() const;  // "com3"
-    uint32_t BaudRate() const { return m_baudRate; }
-    uint8_t DataBits() const { return m_dataBits; }
     bool ConnectFailed() const { return m_connectFailed; }
 
 private:
@@ -74,8 +75,6 @@ private:
                                 // worker's connect and the operator's clicks never interleave,
                                 // but never while a box is open
     int m_portNumber = 1;
-    uint32_t m_baudRate = 9600;
-    uint8_t m_dataBits = 8;
 
     std::atomic<bool> m_connectFailed{false};  // from a failed connect to the next that succeeds
 };

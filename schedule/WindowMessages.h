@@ -16,5 +16,7 @@ enum class WindowMessage {
     kHistoryFailure,   // main window: a broadcast had a failure; show the mark
     kShutdown,         // main window: the automatic shutdown's setting or notice changed
 };
+// How many messages there are; kShutdown is the last, so a message added after it moves this on.
+constexpr int kWindowMessageCount = static_cast<int>(WindowMessage::kShutdown) + 1;
 
 }  // namespace lumetra

@@ -76,7 +76,6 @@ public:
     // that the operator did not switch on by hand; the frames are given up to a second to leave, then
     // the port closed. Runs once; later calls return at once.
     void Shutdown();
-    bool IsStarted() const { return m_started; }
 
     // --- Commands. Each returns at once. ---
     CPlayback& Playback() { return m_playback; }

@@ -6,13 +6,19 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/Logger.h"
 #include "store/ChangeJournal.h"
+#include "store/DesktopId.h"
 #include "store/LoggedIn.h"
 
 namespace lumetra {
 namespace fs = std::filesystem;
+namespace {
 
-std::string AutostartEntryPath() {
+// The name the entry had before it took the desktop id.
+constexpr const char* kFormerEntryName = "Corvala.desktop";
+
+std::string AutostartFolder() {
     std::string base;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
         base = config;
@@ -21,7 +27,32 @@ std::string AutostartEntryPath() {
     } else {
         base = ".config";
     }
-    return base + "/autostart/Corvala.desktop";
+    return base + "/autostart/";
+}
+
+}  // namespace
+
+std::string AutostartEntryPath() {
+    return AutostartFolder() + kDesktopFileName;
+}
+
+void MoveFormerAutostartEntry() {
+    const fs::path former = AutostartFolder() + kFormerEntryName;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(former, ec))) return;
+    const fs::path entry = AutostartEntryPath();
+    const bool both = fs::exists(fs::symlink_status(entry, ec));
+    std::error_code refused;
+    if (both)
+        fs::remove(former, refused);
+    else
+        fs::rename(former, entry, refused);
+    if (refused)
+        Logger().Log("autostart: cannot move %s to %s: %s", former.c_str(), entry.c_str(),
+                     refused.message().c_str());
+    else
+        Logger().Log("autostart: %s %s, %s is the entry", former.c_str(), both ? "removed" : "renamed",
+                     entry.c_str());
 }
 
 bool AutostartEntryExists() {

@@ -8,6 +8,7 @@
 
 #include "store/Database.h"
 #include "store/DeliveredDatabase.h"
+#include "store/DesktopId.h"
 #include "store/PrivateFiles.h"
 #include "store/ProgramDir.h"
 
@@ -27,8 +28,9 @@ LocationInputs CurrentLocationInputs(const std::string& option) {
     inputs.environment = Variable("LUMETRA_DATABASE");
     inputs.programDir = ProgramDirectory();
     inputs.programDirWritable = ::access(inputs.programDir.c_str(), W_OK) == 0;
-    inputs.installTree = inputs.programDir.ends_with("/bin/") &&
-                         ::access((inputs.programDir + "../" + kDesktopEntry).c_str(), F_OK) == 0;
+    inputs.installTree =
+        inputs.programDir.ends_with("/bin/") &&
+        ::access((inputs.programDir + "../share/applications/" + kDesktopFileName).c_str(), F_OK) == 0;
     inputs.dataHome = Variable("XDG_DATA_HOME");
     inputs.home = Variable("HOME");
     return inputs;

@@ -26,8 +26,6 @@ struct LocationInputs {
     std::string home;          // HOME
 };
 
-inline constexpr const char* kDesktopEntry = "share/applications/org.lumetra.Lumetra.desktop";
-
 LocationInputs CurrentLocationInputs(const std::string& option);
 // The folder of an installed program's database and its other data: $XDG_DATA_HOME/lumetra (when
 // that is absolute), otherwise ~/.local/share/lumetra.

@@ -14,9 +14,9 @@ public:
     explicit CWindowEvent(WindowMessage message) : QEvent(TypeOf(message)), m_message(message) {}
     WindowMessage Message() const { return m_message; }
 
-    static QEvent::Type TypeOf(WindowMessage message) {
-        return static_cast<QEvent::Type>(QEvent::User + static_cast<int>(message));
-    }
+    // Each message's event type, registered with Qt on first use, so no other code's user event
+    // can take the same number.
+    static QEvent::Type TypeOf(WindowMessage message);
 
 private:
     WindowMessage m_message;

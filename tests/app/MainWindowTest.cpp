@@ -1,5 +1,7 @@
 // The main window on the program's start path: pages and buttons, keys, the clock, the start reset, the
 // link state, the shutdown notice and the exit sequence.
+#include <set>
+
 #include "AppTestKit.h"
 #include "app/ShutdownNotice.h"
 #include "pages/DlgTaskEdit.h"
@@ -8,6 +10,7 @@
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/ColorListCtrl.h"
 #include "widgets/TransparentLabel.h"
+#include "widgets/WindowEvent.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -158,7 +161,8 @@ private slots:
             kThursdayAfternoon,
             [this] {
                 QVERIFY(QDir().mkpath(m_home.File(".config/autostart")));
-                QFile(m_home.File(".config/autostart/Corvala.desktop")).open(QIODevice::WriteOnly);
+                QFile(m_home.File(".config/autostart/org.lumetra.Lumetra.desktop"))
+                    .open(QIODevice::WriteOnly);
             },
             "已新建数据库");
         CMainWindow& main = *rig.main;
@@ -223,6 +227,13 @@ private slots:
         InsertTask(AppConnection(), "c", sql::kStateIdle);
         main.Notify(WindowMessage::kTasksChanged);
         QTRY_COMPARE(main.TaskListPage()->List()->RowCount(), 3);
+        // Each message's event type is its own and taken from Qt: asked for again, Qt gives another.
+        std::set<int> types;
+        for (int message = 0; message < kWindowMessageCount; ++message) {
+            const QEvent::Type type = CWindowEvent::TypeOf(static_cast<WindowMessage>(message));
+            QVERIFY(types.insert(type).second);
+            QVERIFY(QEvent::registerEventType(type) != type);
+        }
         // A task's list reaches the play page. (Which task's end stops it: PlayPage.TaskLists...)
         CPlayback& playback = rig.Station().Playback();
         const std::string mp3 = rig.db.Dir().File("silence.mp3");

@@ -130,7 +130,7 @@ private slots:
         CAutostartGroup& autostart = *rig.main->SettingsPage()->AutostartGroup();
         const QString written = QStringLiteral("设置程序为系统启动自运行程序操作成功");
         const QString removed = QStringLiteral("设置程序不启动自运行操作成功");
-        const std::string entry = m_config.File("autostart/Corvala.desktop");
+        const std::string entry = m_config.File("autostart/org.lumetra.Lumetra.desktop");
         const std::string exec =
             "Exec=" + DesktopExecValue(std::filesystem::canonical("/proc/self/exe")) + "\n";
 

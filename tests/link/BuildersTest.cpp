@@ -1,5 +1,5 @@
 // What each builder of the link queues, byte for byte and in order, recorded without a port. The
-// short frames are the worked values of the transmitter's documentation, written out in full.
+// short frames are written out in full, checksum included, so any byte a builder changes fails.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -73,7 +73,7 @@ TEST(BuildersTest, BuildersQueueTheirFrames) {
     l.SendFMCom();
 
     // The second SendLED leaves nothing of the longer text; "LED" is the full screen; 70=A3 and 70=A2
-    // are the documentation's worked checksums.
+    // are the checksums of the two frames with every channel set, which differ only in byte 69.
     std::vector<std::string> expected, queued;
     std::istringstream frames(
         "SendSCOM 81 40 01 07 AA 00 EC; SendPower 81 40 01 07 AC 00 EA; "
