@@ -46,15 +46,26 @@ void CPortSelection::OnPortSelected(int index) {
 }
 
 void CPortSelection::OnConnectClicked(bool connect) {
-    std::string openFailure, dbError;
+    ConnectResult result;
     {
         std::lock_guard lock(m_lock);
-        connect ? ConnectLocked(&openFailure, &dbError) : DisconnectLocked();
+        if (connect)
+            result = ConnectLocked();
+        else
+            DisconnectLocked();
     }
     // A box may wait for the operator, so it opens only after the lock is released: the worker
     // thread must never wait behind a box on the user-interface thread.
-    if (!openFailure.empty()) m_view.ShowOpenFailed(openFailure);
-    if (!dbError.empty()) m_view.ShowDatabaseError(dbError);
+    switch (result.outcome) {
+        case ConnectOutcome::kOpenFailed:
+            m_view.ShowOpenFailed(result.text);
+            break;
+        case ConnectOutcome::kPortNotStored:
+            m_view.ShowDatabaseError(result.text);
+            break;
+        case ConnectOutcome::kConnected:
+            break;
+    }
 }
 
 void CPortSelection::DisconnectLocked() {
@@ -66,7 +77,7 @@ void CPortSelection::DisconnectLocked() {
 
 // Opens the port again even when the link still runs: after a loss the button reads "连  接", and
 // the operator's click asks for a fresh connection.
-void CPortSelection::ConnectLocked(std::string* openFailure, std::string* dbError) {
+CPortSelection::ConnectResult CPortSelection::ConnectLocked() {
     m_view.SetConnectButtonText(kDisconnectText);
     if (!m_link.OpenPort("com" + std::to_string(m_portNumber), kBaudRate, kDataBits)) {
         m_view.SetConnectButtonText(kConnectText);
@@ -75,21 +86,20 @@ void CPortSelection::ConnectLocked(std::string* openFailure, std::string* dbErro
         const int error = m_link.OpenError();
         Logger().Log("Cannot open Communication Port. %s: %s", device.c_str(),
                      error ? std::strerror(error) : "line settings refused");
-        *openFailure = PortOpenFailureText(device, error);
-        return;
+        return {ConnectOutcome::kOpenFailed, PortOpenFailureText(device, error)};
     }
     m_connectFailed = false;  // the button follows the link again
     m_view.EnablePortList(false);
-    *dbError = StorePort(m_portNumber);
+    return StorePort(m_portNumber);
 }
 
-std::string CPortSelection::StorePort(int number) {
+CPortSelection::ConnectResult CPortSelection::StorePort(int number) {
     try {
         m_table.Write(number);
         return {};
     } catch (const CDbError& e) {
         // The connection stands; only remembering the port for the next start failed.
-        return e.what();
+        return {ConnectOutcome::kPortNotStored, e.what()};
     }
 }
 

@@ -61,10 +61,14 @@ public:
 
 private:
     int ReadStoredPort();
-    // Returns the text of the box to show once the lock is released, or nothing.
-    std::string StorePort(int number);
-    // Sets the texts of the boxes to show once the lock is released.
-    void ConnectLocked(std::string* openFailure, std::string* dbError);
+    // What a connect leaves for the operator: the box to show once the lock is released, and its text.
+    enum class ConnectOutcome { kConnected, kOpenFailed, kPortNotStored };
+    struct ConnectResult {
+        ConnectOutcome outcome = ConnectOutcome::kConnected;
+        std::string text;
+    };
+    ConnectResult StorePort(int number);
+    ConnectResult ConnectLocked();
     void DisconnectLocked();
 
     CTransmitterLink& m_link;

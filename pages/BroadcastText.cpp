@@ -56,7 +56,7 @@ QString ZoneText(const ChannelFlags& channels, const std::vector<ZoneNode>& zone
     return names.join(QStringLiteral("、"));
 }
 
-QString OutletText(const std::array<bool, 4>& outlets) {
+QString OutletText(const OutletSet& outlets) {
     QStringList named;
     for (size_t k = 0; k < outlets.size(); ++k)
         if (outlets[k]) named << QStringLiteral("%1号").arg(k + 1);

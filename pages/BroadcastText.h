@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/Labels.h"
+#include "store/OutletSwitches.h"
 #include "store/ZoneCatalog.h"
 
 namespace lumetra {
@@ -22,7 +23,7 @@ QString ReceiverText(const ChannelFlags& channels);
 // switched, by number. A zone without a name counts as one without receivers.
 QString ZoneText(const ChannelFlags& channels, const std::vector<ZoneNode>& zones);
 // "1号、3号": the outlets named.
-QString OutletText(const std::array<bool, 4>& outlets);
+QString OutletText(const OutletSet& outlets);
 // One line of the conflict warning: the other task, the first day, both times, what they share.
 QString ConflictText(const std::string& otherName, const TaskConflict& conflict);
 

@@ -15,7 +15,7 @@
 #include "pages/DlgCalendar.h"
 #include "schedule/BroadcastPlan.h"
 #include "store/Database.h"
-#include "store/SplitString.h"
+#include "store/PlayList.h"
 #include "store/TaskTable.h"
 #include "store/ZoneCatalog.h"
 #include "widgets/TreeRefill.h"
@@ -29,12 +29,11 @@ long DayNumber(const QDate& date) {
     return CivilDayNumber(date.year(), date.month(), date.day());
 }
 
+// The file names as the operator chose them, without looking at the disk.
 QString Files(const std::string& playList) {
-    std::vector<std::string> paths;
-    SplitString(playList, paths, '|');
     QStringList names;
-    for (const std::string& path : paths)
-        if (!path.empty()) names << QFileInfo(QString::fromStdString(path)).fileName();
+    for (const std::string& path : PlayListOf(playList, {}))
+        names << QFileInfo(QString::fromStdString(path)).fileName();
     return names.join(QStringLiteral("、"));
 }
 
@@ -150,7 +149,7 @@ void CDlgPreview::Refresh() {
         dayItem->setFirstColumnSpanned(true);
         for (; next != plan.end() && LocalMoment(next->start).dayNumber == day; ++next) {
             const TaskFields& task = planner.Tasks()[next->task];
-            const std::array<bool, 4> outlets = PowerSwitches(rows[next->task]);
+            const OutletSet& outlets = task.power.on;
             auto* item = new QTreeWidgetItem(
                 dayItem, {QString::fromStdString(rows[next->task].name), TimeOfDayText(next->start),
                           next->end ? TimeOfDayText(next->end) : QStringLiteral("—"),

@@ -77,7 +77,7 @@ CDlgTaskEdit::CDlgTaskEdit(CDatabase& db, QWidget* parent, std::optional<EditedT
         draft.repeat = RepeatKind::kOnce;
     }
     FillZoneTree();
-    m_zoneFlags = draft.zoneFlags;
+    m_storedZones = draft.zones;
     if (m_modifying) ApplyZoneFlags();
     for (const std::string& path : draft.files) m_taskFiles.AddStored(path);
     RefreshFileList();
@@ -287,8 +287,7 @@ void CDlgTaskEdit::ApplyZoneFlags() {
         QTreeWidgetItem* zone = m_zones->topLevelItem(z);
         for (int c = 0; c < zone->childCount(); ++c) {
             const int channel = LabelNumber(zone->child(c)->text(0).toStdString());
-            if (channel >= 1 && static_cast<size_t>(channel) <= m_zoneFlags.size() &&
-                m_zoneFlags[channel - 1] == "1")
+            if (channel >= 1 && channel <= kChannelCount && m_storedZones[static_cast<size_t>(channel - 1)])
                 CCheckTree::SetCheck(zone->child(c), true);
         }
     }

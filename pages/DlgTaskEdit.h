@@ -94,9 +94,9 @@ private:
     CDatabase& m_db;
     const bool m_modifying;
     const int m_taskId;
-    std::vector<std::string> m_zoneFlags;  // the stored 目标区域 entries in modify mode
-    bool m_zonesRead = false;              // the zone tree holds every stored zone and channel
-    DurationReader m_reader;               // for folder scans
+    ChannelFlags m_storedZones{};  // the stored 目标区域 in modify mode
+    bool m_zonesRead = false;      // the zone tree holds every stored zone and channel
+    DurationReader m_reader;       // for folder scans
     CTaskFiles m_taskFiles;
     CFileLengthReader m_lengthReader;
 

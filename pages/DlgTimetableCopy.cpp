@@ -98,7 +98,7 @@ void CDlgTimetableCopy::LoadSource() {
             if (member == members.end() || member->second != m_sourceId) continue;
             auto* item = new QTreeWidgetItem(
                 m_tasks, {QString::fromStdString(task.name), QString::fromStdString(task.startTime),
-                          QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays)});
+                          QString::fromStdString(task.endTime), RepeatText(task)});
             item->setCheckState(0, Qt::Unchecked);
             m_source.push_back(std::move(task));
         }

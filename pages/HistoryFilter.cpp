@@ -2,13 +2,14 @@
 
 #include "base/NumberText.h"
 #include "pages/HistoryModel.h"
+#include "store/Labels.h"
 
 namespace lumetra {
 
 namespace {
 
 bool Touches(const std::string& zones, const std::set<int>& channels) {
-    if (zones == "全部") return true;
+    if (zones == kAllChannelsText) return true;
     for (int channel : ParseNumberRanges(zones))
         if (channels.count(channel)) return true;
     return false;

@@ -2,9 +2,12 @@
 
 #include "base/NumberText.h"
 #include "store/Labels.h"
-#include "store/SplitString.h"
+#include "store/OutletSwitches.h"
+#include "store/PlayList.h"
+#include "store/TargetChannels.h"
 #include "store/TaskStates.h"
 #include "store/TaskTable.h"
+#include "store/WeekDays.h"
 
 namespace lumetra {
 namespace {
@@ -38,16 +41,11 @@ TaskDraft DraftFromRecord(const TaskRecord& task, const FileExists& exists) {
     draft.end = TimeOf(task.endTime);
     const int code = LeadingInt(task.repeatCode);
     draft.repeat = code >= 0 && code <= 2 ? RepeatKindOf(std::to_string(code)) : RepeatKind::kNone;
-    draft.weekly = task.repeatText == "周";
-    if (draft.weekly)
-        for (char c : task.weekDays)
-            if (c >= '1' && c <= '7') draft.weekDays[c - '1'] = true;
-    for (size_t i = 0; i < draft.power.size() && i < task.power.size(); ++i)
-        draft.power[i] = task.power[i] == '1';
-    std::vector<std::string> stored;
-    if (!task.playList.empty()) SplitString(task.playList, stored, '|');
-    for (const std::string& path : stored) draft.files.push_back(PathFromStored(path, exists));
-    SplitString(task.zones, draft.zoneFlags, '|');
+    draft.weekly = RepeatKindOfWord(task.repeatText) == RepeatKind::kWeekly;
+    if (draft.weekly) draft.weekDays = WeekDaysOf(task.weekDays).Named();
+    draft.power = OutletSwitchesOf(task.power).on;
+    draft.files = PlayListOf(task.playList, exists);
+    draft.zones = TargetChannelsOf(task.zones);
     return draft;
 }
 
@@ -64,36 +62,23 @@ TaskRecord RecordFromDraft(const TaskDraft& draft, const std::string& zones) {
     task.date = draft.date.toString(QStringLiteral("yyyy-MM-dd")).toStdString();
     task.startTime = draft.start.toString(QStringLiteral("HH:mm:ss")).toStdString();
     task.endTime = draft.end.toString(QStringLiteral("HH:mm:ss")).toStdString();
-    task.repeatText = draft.repeat == RepeatKind::kOnce     ? "次"
-                      : draft.repeat == RepeatKind::kWeekly ? "周"
-                                                            : "天";
+    task.repeatText = RepeatWord(draft.repeat);
     task.source = "1";
-    for (const std::string& path : draft.files) {
-        if (!task.playList.empty()) task.playList += '|';
-        task.playList += StoredPath(path);
-    }
+    task.playList = PlayListText(draft.files);
     task.zones = zones;
     task.repeatCode = RepeatCode(draft.repeat);
-    if (draft.repeat == RepeatKind::kWeekly)
-        for (int day = 0; day < 7; ++day)
-            if (draft.weekDays[day]) task.weekDays += static_cast<char>('1' + day);
+    if (draft.repeat == RepeatKind::kWeekly) task.weekDays = WeekDaysText(WeekDays::Checked(draft.weekDays));
     task.state = TaskStateWord(TaskState::kIdle);
     task.fm = "1";
-    for (bool on : draft.power) task.power += on ? '1' : '0';
+    task.power = OutletSwitchesText(draft.power);
     return task;
 }
 
 std::string ZoneEntries(const std::vector<int>& checkedChannels) {
-    std::array<bool, kChannelCount> on{};
+    ChannelFlags on{};
     for (int channel : checkedChannels)
-        if (channel >= 1 && channel <= kChannelCount) on[channel - 1] = true;
-    std::string entries;
-    entries.reserve(2 * kChannelCount);
-    for (int i = 0; i < kChannelCount; ++i) {
-        if (i) entries += '|';
-        entries += on[i] ? '1' : '0';
-    }
-    return entries;
+        if (channel >= 1 && channel <= kChannelCount) on[static_cast<size_t>(channel - 1)] = 1;
+    return TargetChannelsText(on);
 }
 
 }  // namespace lumetra

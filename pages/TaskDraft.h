@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "store/Labels.h"
+#include "store/OutletSwitches.h"
 #include "store/StoredPath.h"
 #include "store/TaskTable.h"
 
@@ -18,11 +20,11 @@ struct TaskDraft {
     QDate date;
     QTime start, end;
     RepeatKind repeat = RepeatKind::kNone;
-    bool weekly = false;                 // the stored 重复周期 is "周"
-    std::array<bool, 7> weekDays{};      // Sunday first
-    std::array<bool, 4> power{};         // outlets 1 to 4
-    std::vector<std::string> files;      // full paths as the operator sees them
-    std::vector<std::string> zoneFlags;  // the stored 目标区域 entries; entry k is channel k+1
+    bool weekly = false;             // the stored 重复周期 is "周"
+    std::array<bool, 7> weekDays{};  // Sunday first
+    OutletSet power{};
+    std::vector<std::string> files;  // full paths as the operator sees them
+    ChannelFlags zones{};            // the stored 目标区域
 
     bool operator==(const TaskDraft&) const = default;
 };

@@ -6,22 +6,26 @@
 #include "store/PlayMode.h"
 #include "store/TaskStates.h"
 #include "store/TaskTable.h"
+#include "store/WeekDays.h"
 
 namespace lumetra {
 
-QString RepeatText(const std::string& repeatText, const std::string& weekDays) {
-    if (repeatText == "天") return QStringLiteral("每天");
-    if (repeatText == "次") return QStringLiteral("仅一次");
-    if (repeatText != "周") return {};
-    // Digit 1 is Sunday; every position but the last gets its separator, even one naming no day.
-    static const QString kDays = QStringLiteral("日一二三四五六");
-    QString text = QStringLiteral("周");
-    for (size_t i = 0; i < weekDays.size(); ++i) {
-        const char c = weekDays[i];
-        if (c >= '1' && c <= '7') text += kDays[c - '1'];
-        if (i + 1 < weekDays.size()) text += QStringLiteral("、");
+QString RepeatText(const TaskRecord& task) {
+    switch (RepeatKindOfWord(task.repeatText)) {
+        case RepeatKind::kDaily:
+            return QStringLiteral("每天");
+        case RepeatKind::kOnce:
+            return QStringLiteral("仅一次");
+        case RepeatKind::kWeekly:
+            break;
+        case RepeatKind::kNone:
+            return {};
     }
-    return text;
+    // Every entry but the last gets its separator, even one naming no day.
+    static const QString kDays = QStringLiteral("日一二三四五六");
+    QStringList days;
+    for (int day : WeekDaysOf(task.weekDays).entries) days << (day ? QString(kDays[day - 1]) : QString());
+    return QStringLiteral("周") + days.join(QStringLiteral("、"));
 }
 
 QColor StateColour(TaskState state) {
@@ -66,12 +70,12 @@ std::vector<ColorListRow> TaskListRows(const std::vector<TaskRecord>& tasks,
     std::vector<ColorListRow> rows;
     rows.reserve(tasks.size());
     for (const TaskRecord& task : tasks) {
-        rows.push_back({{QString::number(rows.size() + 1), QString::fromStdString(task.name),
-                         QString::fromStdString(task.date), QString::fromStdString(task.startTime),
-                         QString::fromStdString(task.endTime), RepeatText(task.repeatText, task.weekDays),
-                         QString::fromStdString(task.state), ModeText(task, modes),
-                         LastPlayedText(task, lastStarts), TimetableText(task, timetables)},
-                        StateColour(TaskStateOf(task.state))});
+        rows.push_back(
+            {{QString::number(rows.size() + 1), QString::fromStdString(task.name),
+              QString::fromStdString(task.date), QString::fromStdString(task.startTime),
+              QString::fromStdString(task.endTime), RepeatText(task), QString::fromStdString(task.state),
+              ModeText(task, modes), LastPlayedText(task, lastStarts), TimetableText(task, timetables)},
+             StateColour(TaskStateOf(task.state))});
     }
     return rows;
 }

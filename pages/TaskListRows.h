@@ -15,7 +15,7 @@ namespace lumetra {
 struct TaskRecord;
 
 // 重复周期 and 一周时间 as the operator reads them: "周一、三、五", "每天", "仅一次".
-QString RepeatText(const std::string& repeatText, const std::string& weekDays);
+QString RepeatText(const TaskRecord& task);
 // Grey for "未执行", near white for "已执行", green for "正在执行", the list's own otherwise.
 QColor StateColour(const std::string& state);
 // Rows in the given order, numbered from 1, with each task's own play mode from `modes` (by task

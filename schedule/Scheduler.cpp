@@ -111,7 +111,7 @@ void CScheduler::RestoreSwitches() {
     // A task in its tail keeps its outlets until its power-down, as it would have without the hold.
     OutletSet outlets{};
     for (const auto& [id, switched] : m_ledger.Tasks())
-        for (size_t i = 0; i < outlets.size(); ++i) outlets[i] = outlets[i] || switched.outlets[i];
+        for (size_t i = 0; i < outlets.size(); ++i) outlets[i] = outlets[i] || switched.power.on[i];
     m_board.Restore(m_ledger.ChannelsNeededBesides({}), outlets);
     for (const auto& [id, switched] : m_ledger.Tasks())
         if (const TaskFields* row = FindRow(id); row && switched.phase == BroadcastPhase::kOnAir)
@@ -295,10 +295,9 @@ void CScheduler::Resynchronise(const TaskFields& task, SwitchedTask& switched) {
     const ChannelFlags channels = task.Zones();
     const ChannelFlags added = ChannelsNotIn(channels, switched.channels);
     const ChannelFlags dropped = ChannelsNotIn(switched.channels, channels);
-    const OutletSet outlets = OutletsSwitchedOn(task.power);
-    const OutletSet before = switched.outlets;
+    const OutletSet outlets = task.power.on;
+    const OutletSet before = switched.power.on;
     switched.channels = channels;
-    switched.outlets = outlets;
     switched.power = task.power;
     if (Held()) return;  // the ledger follows the row; the restore switches
     if (AnyChannel(added)) m_board.SwitchChannels(added, true, SwitchSource::kTask);
@@ -350,7 +349,6 @@ void CScheduler::PowerDownsDue(std::time_t second) {
 SwitchedTask& CScheduler::Remember(const TaskFields& task, BroadcastPhase phase) {
     SwitchedTask& switched = m_ledger.Enter(task.id);
     switched.channels = task.Zones();
-    switched.outlets = OutletsSwitchedOn(task.power);
     switched.power = task.power;
     switched.timing = task.timing;
     switched.phase = phase;

@@ -102,10 +102,10 @@ bool CSwitchBoard::ToggleOutlet(int outlet) {
     return m_outlets[index];
 }
 
-void CSwitchBoard::PowerUp(const std::string& power, const OutletSet& keep) {
+void CSwitchBoard::PowerUp(const OutletSwitches& power, const OutletSet& keep) {
     std::lock_guard lock(m_lock);
     if (!Passes(SwitchSource::kTask, true)) return;
-    ApplyPowerSwitches(power, m_outlets);
+    m_outlets = power.AppliedTo(m_outlets);
     for (size_t i = 0; i < m_outlets.size(); ++i) m_outlets[i] = m_outlets[i] || keep[i];
     SendOutlets(SwitchSource::kTask);
 }

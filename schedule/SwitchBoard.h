@@ -40,7 +40,7 @@ public:
     bool ToggleOutlet(int outlet);
     // A task's power-up: its 外设 applied to the outlets ("1" on, "0" off, anything else kept),
     // and every outlet in `keep` on, then all four sent.
-    void PowerUp(const std::string& power, const OutletSet& keep);
+    void PowerUp(const OutletSwitches& power, const OutletSet& keep);
     // Every outlet outside `keep` off: ClosePower when none stays on, else all four sent.
     void PowerDown(const OutletSet& keep);
     // The outlets of `on` on and those of `off` off, then all four sent.

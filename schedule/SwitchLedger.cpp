@@ -29,7 +29,7 @@ OutletSet CSwitchLedger::OutletsNeededBesides(const std::string& id) const {
     OutletSet needed{};
     for (const auto& [other, task] : m_tasks)
         if (other != id && Needs(task))
-            for (size_t i = 0; i < needed.size(); ++i) needed[i] = needed[i] || task.outlets[i];
+            for (size_t i = 0; i < needed.size(); ++i) needed[i] = needed[i] || task.power.on[i];
     return needed;
 }
 
@@ -41,12 +41,6 @@ ChannelFlags ChannelsNotIn(const ChannelFlags& wanted, const ChannelFlags& neede
 
 bool AnyChannel(const ChannelFlags& flags) {
     return std::any_of(flags.begin(), flags.end(), [](auto flag) { return flag != 0; });
-}
-
-OutletSet OutletsSwitchedOn(const std::string& power) {
-    OutletSet outlets{};
-    for (size_t i = 0; i < outlets.size() && i < power.size(); ++i) outlets[i] = power[i] == '1';
-    return outlets;
 }
 
 }  // namespace lumetra

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "store/Labels.h"
+#include "store/OutletSwitches.h"
 
 namespace lumetra {
 
@@ -19,13 +20,10 @@ enum class BroadcastPhase {
     kTail,   // ended, its outlets go off at powerDownAt
 };
 
-using OutletSet = std::array<bool, 4>;
-
 struct SwitchedTask {
     ChannelFlags channels{};
-    OutletSet outlets{};  // the outlets its row switches on
-    std::string power;    // the row's 外设 when its switches were last set
-    std::string timing;   // the row's calendar fields then (TaskFields::timing)
+    OutletSwitches power;  // the row's 外设 when its switches were last set: power.on are its outlets
+    std::string timing;    // the row's calendar fields then (TaskFields::timing)
     BroadcastPhase phase = BroadcastPhase::kLead;
     std::time_t powerDownAt = 0;  // in the tail
     // Its row will not bring the power-down (deleted, changed, or closed as stale): the ledger does.
@@ -50,7 +48,5 @@ private:
 // The flags of `wanted` that `needed` does not hold.
 ChannelFlags ChannelsNotIn(const ChannelFlags& wanted, const ChannelFlags& needed);
 bool AnyChannel(const ChannelFlags& flags);
-// The outlets a task's 外设 switches on: the "1"s among its four characters.
-OutletSet OutletsSwitchedOn(const std::string& power);
 
 }  // namespace lumetra

@@ -64,9 +64,8 @@ std::vector<TaskConflict> FindConflicts(CBroadcastPlanner& planner, size_t edite
         bool shared = false;
         for (size_t c = 0; c < conflict.sharedZones.size(); ++c)
             shared |= conflict.sharedZones[c] = me.Zones()[c] && them.Zones()[c];
-        for (size_t k = 0; k < 4; ++k)
-            shared |= conflict.sharedOutlets[k] =
-                k < me.power.size() && k < them.power.size() && me.power[k] == '1' && them.power[k] == '1';
+        for (size_t k = 0; k < conflict.sharedOutlets.size(); ++k)
+            shared |= conflict.sharedOutlets[k] = me.power.on[k] && them.power.on[k];
         if (!WindowsMayMeet(me, them, slack)) continue;
         // Only tasks that switch the same receivers or outlets need the gap between them.
         const long gap = shared ? kTaskGap : 0;

@@ -19,7 +19,7 @@ struct TaskConflict {
     size_t task = 0;                // index into the planner's tasks
     PlannedBroadcast mine, theirs;  // the first pair that collides
     ChannelFlags sharedZones{};
-    std::array<bool, 4> sharedOutlets{};
+    OutletSet sharedOutlets{};
     bool onAirTogether = false;  // the pair is on air at the same time, not only too close
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/NumberText.h"
-#include "store/SplitString.h"
+#include "store/TargetChannels.h"
 
 namespace lumetra {
 namespace {
@@ -31,8 +31,8 @@ TaskFields::TaskFields(const TaskRecord& record)
     : kind(RepeatKindOf(record.repeatCode)),
       start(ParseTimeOfDay(record.startTime)),
       end(ParseTimeOfDay(record.endTime)),
-      weekDays(record.weekDays),
-      power(record.power),
+      weekDays(WeekDaysOf(record.weekDays)),
+      power(OutletSwitchesOf(record.power)),
       id(record.id),
       name(record.name),
       state(TaskStateOf(record.state)),
@@ -48,11 +48,7 @@ long TaskFields::FirstDay() const {
 }
 
 const ChannelFlags& TaskFields::Zones() const {
-    if (!m_zones) {
-        std::vector<std::string> entries;
-        SplitString(m_zoneText, entries, '|');
-        m_zones = ZoneFlagsFromList(entries);
-    }
+    if (!m_zones) m_zones = TargetChannelsOf(m_zoneText);
     return *m_zones;
 }
 
@@ -94,12 +90,8 @@ int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolC
     switch (task.kind) {
         case RepeatKind::kDaily:
             return 1;
-        case RepeatKind::kWeekly: {
-            int count = 0;
-            for (char c : task.weekDays)
-                if (c - '0' == day.weekDay) ++count;
-            return count;
-        }
+        case RepeatKind::kWeekly:
+            return task.weekDays.TimesNamed(day.weekDay);
         case RepeatKind::kOnce:
         case RepeatKind::kNone:
             break;
@@ -109,25 +101,6 @@ int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolC
 
 bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar) {
     return DueCountToday(task, now, calendar) > 0;
-}
-
-ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries) {
-    ChannelFlags flags{};
-    for (size_t i = 0; i < entries.size() && i < flags.size(); ++i) flags[i] = LeadingInt(entries[i]) != 0;
-    return flags;
-}
-
-void ApplyPowerSwitches(const std::string& power, std::array<bool, 4>& switches) {
-    for (size_t k = 0; k < switches.size() && k < power.size(); ++k) {
-        if (power[k] == '1') switches[k] = true;
-        if (power[k] == '0') switches[k] = false;
-    }
-}
-
-std::array<bool, 4> PowerSwitches(const TaskRecord& task) {
-    std::array<bool, 4> switches{};
-    ApplyPowerSwitches(task.power, switches);
-    return switches;
 }
 
 }  // namespace lumetra

@@ -14,7 +14,9 @@
 #include "schedule/SchoolCalendar.h"
 #include "schedule/TimeOfDay.h"
 #include "store/Labels.h"
+#include "store/OutletSwitches.h"
 #include "store/TaskTable.h"
+#include "store/WeekDays.h"
 
 namespace lumetra {
 
@@ -24,12 +26,12 @@ struct TaskFields {
 
     RepeatKind kind;
     HourMinuteSecond start, end;
-    std::string weekDays;
-    std::string power;
+    WeekDays weekDays;
+    OutletSwitches power;
     std::string id, name;
     TaskState state;
-    std::string playList;
-    std::string timing;  // 日期, times, repeat kind and week days as stored: a changed one is re-timed
+    std::string playList;  // 节目内容 as stored, read where it is played (PlayList.h)
+    std::string timing;    // 日期, times, repeat kind and week days as stored: a changed one is re-timed
 
     // Read the first time a rule needs them: most rows of a pass are far from their rules and never do.
     long FirstDay() const;              // day number of 日期
@@ -64,12 +66,5 @@ TaskTimesResult TaskTimes(const TaskFields& task, const LocalMoment& now);
 // are due.
 int DueCountToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
 bool IsDueToday(const TaskFields& task, const LocalMoment& now, const CSchoolCalendar& calendar);
-
-// Channel i+1 is a target when entry i of 目标区域 reads as a non-zero number.
-ChannelFlags ZoneFlagsFromList(const std::vector<std::string>& entries);
-
-// Applies 外设 to four switches: "1" sets a switch on, "0" off, anything else leaves it.
-void ApplyPowerSwitches(const std::string& power, std::array<bool, 4>& switches);
-std::array<bool, 4> PowerSwitches(const TaskRecord& task);
 
 }  // namespace lumetra

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "base/Logger.h"
-#include "store/SplitString.h"
+#include "store/PlayList.h"
 #include "store/StoredPath.h"
 
 namespace lumetra {
@@ -254,11 +254,9 @@ void CPlayback::ReplaceWithTask(const std::string& taskId, const std::string& pl
     if (m_taskList && !m_state.task.empty() && m_state.task != taskId &&
         m_state.status != PlayStatus::kStopped)
         CutOff(taskId);
-    std::vector<std::string> files;
-    SplitString(playList, files, '|');
     // The task row keeps a path's first apostrophe as "$"; open the file the operator chose.
     const auto exists = [](const std::string& path) { return std::filesystem::exists(path); };
-    for (std::string& path : files) path = PathFromStored(path, exists);
+    std::vector<std::string> files = PlayListOf(playList, exists);
     const bool empty = files.empty();
     {
         std::lock_guard lock(m_lock);

@@ -221,8 +221,8 @@ bool CStation::SwitchChannels(const ChannelFlags& flags, bool on) {
 
 bool CStation::SwitchAllChannels(bool on) {
     if (RefusedInEmergency("switching every receiver")) return false;
-    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, "全部", m_clock.Now(),
-                     "全部");
+    m_history.Action(on ? HistoryKind::kChannelsOn : HistoryKind::kChannelsOff, kAllChannelsText,
+                     m_clock.Now(), kAllChannelsText);
     m_board.SwitchAllChannels(on, SwitchSource::kOperator);
     return true;
 }
@@ -287,7 +287,7 @@ void CStation::StartEmergency(const std::string& chosenAlarm) {
     m_board.Hold();
     Notify(WindowMessage::kZoneRefresh);
     Notify(WindowMessage::kPowerRefresh);
-    m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now(), "全部");
+    m_history.Action(HistoryKind::kEmergencyStart, alarmFile, m_clock.Now(), kAllChannelsText);
     Notify(WindowMessage::kEmergency);
 }
 

@@ -36,7 +36,7 @@ std::string ChannelRangesText(const ChannelFlags& flags) {
     for (int i = 0; i < kChannelCount; ++i)
         if (flags[static_cast<size_t>(i)]) channels.push_back(i + 1);
     if (channels.empty()) return "无";
-    return static_cast<int>(channels.size()) == kChannelCount ? "全部" : NumberRanges(channels);
+    return static_cast<int>(channels.size()) == kChannelCount ? kAllChannelsText : NumberRanges(channels);
 }
 
 std::string ChannelLabel(int channel, std::string_view speakerName) {

@@ -25,7 +25,9 @@ std::string ZoneLabel(int zone, std::string_view name);
 std::string ChannelLabel(int channel, std::string_view speakerName = {});
 // An LED screen's label by its position in the list: 0 -> "001CH", 127 -> "128CH".
 std::string LedAddressLabel(int position);
-// The receivers switched by a map: "1-2, 5", "全部" or "无".
+// What the history's zones column holds for every receiver.
+inline constexpr const char* kAllChannelsText = "全部";
+// The receivers switched by a map: "1-2, 5", kAllChannelsText or "无".
 std::string ChannelRangesText(const ChannelFlags& flags);
 // An item is a channel when characters 3 and 4 of its label are "CH".
 bool IsChannelLabel(std::string_view label);

@@ -58,25 +58,47 @@ void CTaskTable::ForEach(const std::function<bool(const TaskRecord&)>& visit) {
         if (!visit(TaskRecord::FromRow(m_rows))) return;
 }
 
-RepeatKind RepeatKindOf(const std::string& code) {
-    if (code == kRepeatOnce) return RepeatKind::kOnce;
-    if (code == kRepeatWeekly) return RepeatKind::kWeekly;
-    if (code == kRepeatDaily) return RepeatKind::kDaily;
+namespace {
+
+struct RepeatTexts {
+    RepeatKind kind;
+    const char* code;  // 提醒次数
+    const char* word;  // 重复周期
+};
+constexpr RepeatTexts kRepeatTexts[] = {
+    {RepeatKind::kOnce, kRepeatOnce, "次"},
+    {RepeatKind::kWeekly, kRepeatWeekly, "周"},
+    {RepeatKind::kDaily, kRepeatDaily, "天"},
+};
+
+RepeatKind KindWhere(const std::string& text, const char* RepeatTexts::*field) {
+    for (const RepeatTexts& texts : kRepeatTexts)
+        if (text == texts.*field) return texts.kind;
     return RepeatKind::kNone;
 }
 
-const char* RepeatCode(RepeatKind kind) {
-    switch (kind) {
-        case RepeatKind::kOnce:
-            return kRepeatOnce;
-        case RepeatKind::kWeekly:
-            return kRepeatWeekly;
-        case RepeatKind::kDaily:
-            return kRepeatDaily;
-        case RepeatKind::kNone:
-            break;
-    }
+const char* TextOf(RepeatKind kind, const char* RepeatTexts::*field) {
+    for (const RepeatTexts& texts : kRepeatTexts)
+        if (texts.kind == kind) return texts.*field;
     return "";
+}
+
+}  // namespace
+
+RepeatKind RepeatKindOf(const std::string& code) {
+    return KindWhere(code, &RepeatTexts::code);
+}
+
+const char* RepeatCode(RepeatKind kind) {
+    return TextOf(kind, &RepeatTexts::code);
+}
+
+RepeatKind RepeatKindOfWord(const std::string& word) {
+    return KindWhere(word, &RepeatTexts::word);
+}
+
+const char* RepeatWord(RepeatKind kind) {
+    return TextOf(kind, &RepeatTexts::word);
 }
 
 void CTaskTable::SetState(const std::string& idText, TaskState state) {

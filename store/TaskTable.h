@@ -45,6 +45,9 @@ enum class RepeatKind { kNone, kOnce, kWeekly, kDaily };
 RepeatKind RepeatKindOf(const std::string& code);
 // The stored code; "" for kNone.
 const char* RepeatCode(RepeatKind kind);
+// The same for 重复周期, the kind as the list shows it: "次", "周" or "天".
+RepeatKind RepeatKindOfWord(const std::string& word);
+const char* RepeatWord(RepeatKind kind);
 
 // Every method throws CDbError when the database refuses or is not connected.
 class CTaskTable {

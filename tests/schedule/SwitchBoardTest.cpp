@@ -47,7 +47,7 @@ void Ask(CSwitchBoard& board, const std::string& request) {
     in >> verb;
     if (verb == "up") {
         in >> digits >> word >> word;
-        board.PowerUp(digits, Outlets(word));
+        board.PowerUp(OutletSwitchesOf(digits), Outlets(word));
     } else if (verb == "down") {
         in >> word >> digits;
         board.PowerDown(Outlets(digits));
