@@ -68,7 +68,7 @@ public:
     const std::string& DevicePath() const { return m_pty.DevicePath(); }
     int Fd() const { return m_pty.Fd(); }
     // Every frame so far (cut by its length byte, whether valid or not), after waiting until there are
-    // `count` of them or the limit passes.
+    // `count` of them or the limit passes. Arrivals() holds when each was read whole.
     std::vector<std::vector<uint8_t>> ReadFrames(size_t count, std::chrono::milliseconds limit) {
         for (const auto deadline = Clock::now() + limit;
              m_frames.size() < count && Clock::now() < deadline;) {
@@ -80,11 +80,14 @@ public:
                 ::usleep(5000);  // the link has the port closed for a moment (a reopen)
                 continue;
             }
-            for (txsim::DecodedFrame& frame : m_decoder.Push(buffer, static_cast<size_t>(n)))
+            for (txsim::DecodedFrame& frame : m_decoder.Push(buffer, static_cast<size_t>(n))) {
                 m_frames.push_back(std::move(frame.bytes));
+                m_arrivals.push_back(Clock::now());
+            }
         }
         return m_frames;
     }
+    const std::vector<Clock::time_point>& Arrivals() const { return m_arrivals; }
     void Send(const std::vector<uint8_t>& bytes) {
         if (::write(m_pty.Fd(), bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
             throw std::runtime_error("the peer could not write");
@@ -95,6 +98,7 @@ private:
     txsim::CPseudoTerminal m_pty;
     txsim::CFrameDecoder m_decoder;
     std::vector<std::vector<uint8_t>> m_frames;
+    std::vector<Clock::time_point> m_arrivals;
 };
 
 }  // namespace lumetra::test

@@ -1,6 +1,6 @@
 // The store's small helpers: statement templates filled (quotes doubled in text, numbers as they
-// are, mismatches refused), salted password hashes, SplitString, the zone and channel labels. The
-// program directory: EndToEndTest runs a copy of the program beside its database.
+// are, mismatches refused), password hashes and the plain ones older databases hold, SplitString, the zone
+// and channel labels. The program directory: EndToEndTest runs a copy of the program beside its database.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -71,20 +71,44 @@ TEST(FormatSql, FillsTextAndNumbersAndRefusesArgumentsThatDoNotMatch) {
     EXPECT_THROW(FormatSql("select %x from t", 1), std::logic_error);            // unsupported
 }
 
-TEST(PasswordHash, SaltedHashMatchesOnlyTheRightPassword) {
+struct PasswordCase {
+    std::string stored, typed;
+    bool matches;
+};
+
+// What this program writes: a salted Argon2id hash, which matches the password it was made from
+// and nothing else, not even itself.
+TEST(PasswordHash, AHashMatchesOnlyItsOwnPassword) {
     const std::string first = HashPassword("密码1"), second = HashPassword("密码1");
     EXPECT_NE(first, second);  // salted: equal passwords do not show in the table
-    EXPECT_TRUE(IsPasswordHash(first));
     EXPECT_EQ(first.find("密码1"), std::string::npos);
-    const struct {
-        std::string stored, typed;
-        bool matches;
-    } cases[] = {{first, "密码1", true},    {second, "密码1", true}, {first, "密码", false},
-                 {first, "", false},        {first, first, false},   {"admin", "admin", true},
-                 {"admin", "Admin", false}, {"", "", true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(PasswordMatches(c.stored, c.typed), c.matches) << c.stored << " " << c.typed;
-    EXPECT_FALSE(IsPasswordHash("admin"));
+    const PasswordCase cases[] = {{first, "密码1", true},
+                                  {second, "密码1", true},
+                                  {first, "密码", false},
+                                  {first, "", false},
+                                  {first, first, false}};
+    for (const auto& c : cases) {
+        EXPECT_TRUE(IsPasswordHash(c.stored));
+        EXPECT_EQ(PasswordMatches(c.stored, c.typed), c.matches) << c.typed;
+    }
+}
+
+// A stored password that is not a hash was kept as typed: older databases hold every password so,
+// and its first login rehashes it. It matches exactly, letter case and all, as the older login
+// compared it. An empty one is such a row too (the user page never writes it, but an older
+// database may hold it): the older login let an empty password in, so it still does rather than
+// lock its user out, and rehashes it at that login like any other.
+TEST(PasswordHash, PlainTextOfOlderDatabasesMatchesExactlyEmptyIncluded) {
+    const PasswordCase cases[] = {{"admin", "admin", true},
+                                  {"admin", "Admin", false},
+                                  {"admin", "", false},
+                                  {"", "", true},
+                                  {"", "admin", false}};
+    for (const auto& c : cases) {
+        EXPECT_FALSE(IsPasswordHash(c.stored)) << c.stored;
+        EXPECT_EQ(PasswordMatches(c.stored, c.typed), c.matches)
+            << '"' << c.stored << "\" \"" << c.typed << '"';
+    }
 }
 
 }  // namespace
