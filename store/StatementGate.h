@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
+#include <thread>
 
 namespace lumetra {
 
@@ -20,12 +22,13 @@ public:
     void Open();
 
 private:
-    int& Depth();  // how often the calling thread is inside
-
-    std::mutex m_lock;  // guards the two below
+    // Kept by the gate, not by each thread: a database closed at exit, after the threads' own
+    // storage is gone, still finds it.
+    std::mutex m_lock;  // guards the three below
     std::condition_variable m_changed;
-    int m_inside = 0;       // threads inside
-    bool m_closed = false;  // closed, or closing
+    std::map<std::thread::id, int> m_depths;  // how often each thread inside is inside
+    int m_inside = 0;                         // threads inside
+    bool m_closed = false;                    // closed, or closing
 };
 
 // Inside the gate for a scope.

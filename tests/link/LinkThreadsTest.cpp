@@ -115,7 +115,7 @@ TEST_F(LinkThreadsTest, ACorruptReplyTakesTheLinkDownAndSetsThePortUpAgain) {
 // frame, which its caller queues without waiting: so they reach the transmitter, give or take the
 // few milliseconds the peer may take to read a frame.
 TEST_F(LinkThreadsTest, EachWriteStartsAtLeast100msAfterTheLastEndedAndTheFrequencyFrame200ms) {
-    constexpr auto kReadLate = 10ms;
+    constexpr auto kReadLate = 5ms;
     link.SendSCOM(), link.SendPower({true, false, false, false}), link.SendFMCom(), CloseAllChannels(link);
     ASSERT_EQ(peer.ReadFrames(4, 2s).size(), 4u);
     const std::vector<Clock::time_point>& arrivals = peer.Arrivals();
@@ -194,7 +194,7 @@ TEST(SimulatorLinkTest, AnIdleLinkLogsOnlyItsLossAndItsReturn) {
     ASSERT_TRUE(notes.WaitFor(false, answered, 5s));
     ASSERT_TRUE(notes.WaitUntil(10s, [&](const std::vector<bool>& states) {
         return std::count(states.begin() + static_cast<long>(answered), states.end(), false) >= 2;
-    })) << "the line was not reopened while down";
+    })) << "the loss was not found again while the line stayed down";
     EXPECT_EQ(told(), 1) << "the loss";
     simulator.Command("normal");
     ASSERT_TRUE(notes.WaitFor(true, notes.Items().size(), 5s));

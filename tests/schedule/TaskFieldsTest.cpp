@@ -202,7 +202,7 @@ TEST(ZoneFlags, EntriesReadAsNumbersSelectChannels) {
 }
 
 // A file written by other tools may lack columns or hold nulls. (Every column read back as stored:
-// TaskEditTest's eachRepeatKindIsStoredOpenedAndChanged.)
+// TaskPagesTest's eachRepeatKindIsStoredOpenedAndChanged.)
 TEST(TaskRecordFromRow, ToleratesMissingColumnsAndNulls) {
     test::TestDatabase db;
     test::InsertTask(db.Db(), test::TaskRow{});
