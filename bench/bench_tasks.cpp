@@ -23,7 +23,7 @@
 #include "store/Statements.h"
 #include "tests/support/Mp3Fixture.h"
 #include "tests/support/TestDatabase.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 using namespace lumetra;
 using bench::Milliseconds;

@@ -18,7 +18,7 @@
 #include "pages/DlgTaskEdit.h"
 #include "tests/app/AppTestKit.h"
 #include "tests/support/Mp3Fixture.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -93,7 +93,7 @@ double OpenEditorOnManyFiles(CMainRig& rig) {
         auto* editor = qobject_cast<CDlgTaskEdit*>(QApplication::activeModalWidget());
         if (!editor) return;
         for (int row = 0; row < editor->FileList()->RowCount(); ++row)
-            if (editor->FileList()->GetItemText(row, 2) == QStringLiteral("…")) return;
+            if (editor->FileList()->CellText(row, 2) == QStringLiteral("…")) return;
         allRead = editor->FileList()->RowCount() == kFiles;
         editor->reject();
     });

@@ -33,7 +33,7 @@
 #include "store/TaskTable.h"
 #include "store/TimetableTable.h"
 #include "widgets/CheckTree.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 #include "widgets/MessageBox.h"
 #include "widgets/TimeEdit.h"
 
@@ -207,7 +207,7 @@ void CDlgTaskEdit::BuildControls() {
     top->addWidget(zoneGroup, 1);
 
     auto* fileGroup = new QGroupBox(QStringLiteral("选择播放音乐"), this);
-    m_files = new CColorListCtrl(
+    m_files = new CColorList(
         {{QStringLiteral("序号")}, {QStringLiteral("音乐名"), true}, {QStringLiteral("时长")}}, fileGroup);
     auto* fileButtons = new QHBoxLayout;
     fileButtons->addWidget(button(kAddFiles, "添加文件", [this] { OnAddFiles(); }));
@@ -368,7 +368,7 @@ void CDlgTaskEdit::OnAddFolder() {
 }
 
 void CDlgTaskEdit::OnDeleteFile() {
-    const int row = m_files->GetSelectionMark();
+    const int row = m_files->LastSelectedRow();
     if (row < 0) {
         ShowMessage(this, QStringLiteral("请选择要删除的项目！"));
         return;

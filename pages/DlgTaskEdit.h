@@ -9,7 +9,7 @@
 
 #include "pages/TaskDraft.h"
 #include "pages/TaskFiles.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -64,7 +64,7 @@ public:
     QComboBox* ModeBox() const { return m_mode; }
     // "全年" (0), then each timetable, with its ID as the item's data.
     QComboBox* TimetableBox() const { return m_timetable; }
-    CColorListCtrl* FileList() const { return m_files; }
+    CColorList* FileList() const { return m_files; }
     enum ButtonId { kAllOn, kAllOff, kAddFiles, kAddFolder, kDeleteFile, kDeleteAll, kSave, kCancel };
     QPushButton* Button(ButtonId id) const { return m_buttons[id]; }
 
@@ -110,7 +110,7 @@ private:
     CCheckTree* m_zones;
     QComboBox* m_mode;
     QComboBox* m_timetable;
-    CColorListCtrl* m_files;
+    CColorList* m_files;
     std::array<QPushButton*, 8> m_buttons;
     std::tuple<TaskDraft, int, int> m_shown;  // the fields, the mode and the timetable as the dialog opened
 };

@@ -19,7 +19,7 @@
 #include "store/TaskModeTable.h"
 #include "store/TaskTable.h"
 #include "store/TimetableTable.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowEvent.h"
 
@@ -27,17 +27,17 @@ namespace lumetra {
 
 CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
     : CPage(QRect(197, 140, 790, 470), parent), m_db(db) {
-    m_list = new CColorListCtrl({{QStringLiteral("序号")},
-                                 {QStringLiteral("任务名称"), true},
-                                 {QStringLiteral("日期")},
-                                 {QStringLiteral("开始时间")},
-                                 {QStringLiteral("结束时间")},
-                                 {QStringLiteral("重复周期"), true},
-                                 {QStringLiteral("状态")},
-                                 {QStringLiteral("播放模式")},
-                                 {QStringLiteral("上次播放")},
-                                 {QStringLiteral("作息表")}},
-                                this);
+    m_list = new CColorList({{QStringLiteral("序号")},
+                             {QStringLiteral("任务名称"), true},
+                             {QStringLiteral("日期")},
+                             {QStringLiteral("开始时间")},
+                             {QStringLiteral("结束时间")},
+                             {QStringLiteral("重复周期"), true},
+                             {QStringLiteral("状态")},
+                             {QStringLiteral("播放模式")},
+                             {QStringLiteral("上次播放")},
+                             {QStringLiteral("作息表")}},
+                            this);
     m_add = new QPushButton(QStringLiteral("增加"), this);
     m_modify = new QPushButton(QStringLiteral("修改"), this);
     m_delete = new QPushButton(QStringLiteral("删除"), this);
@@ -56,7 +56,7 @@ CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
     connect(m_add, &QPushButton::clicked, this, &CTaskListPage::OnAdd);
     connect(m_modify, &QPushButton::clicked, this, &CTaskListPage::OnModify);
     connect(m_delete, &QPushButton::clicked, this, &CTaskListPage::OnDelete);
-    connect(m_list, &CColorListCtrl::RowDoubleClicked, this, &CTaskListPage::OnModify);
+    connect(m_list, &CColorList::RowDoubleClicked, this, &CTaskListPage::OnModify);
     // On the list, Delete deletes and Enter modifies, as the buttons do.
     for (auto [key, slot] : {std::pair{QKeySequence(Qt::Key_Delete), &CTaskListPage::OnDelete},
                              std::pair{QKeySequence(Qt::Key_Return), &CTaskListPage::OnModify},
@@ -78,7 +78,7 @@ CTaskListPage::CTaskListPage(CDatabase& db, QWidget* parent)
 }
 
 void CTaskListPage::LoadTasks() {
-    m_list->DeleteAllItems();
+    m_list->Clear();
     m_rowTimetables.clear();
     if (!m_db.IsOpen()) return;  // the operator was told at start that there is no database
     try {
@@ -123,13 +123,13 @@ void CTaskListPage::OnAdd() {
 }
 
 std::optional<CTaskListPage::TaskKey> CTaskListPage::MarkedTask(const QString& nothingSelected) {
-    const int row = m_list->GetSelectionMark();
+    const int row = m_list->LastSelectedRow();
     if (row < 0) {
         ShowMessage(this, nothingSelected);
         return std::nullopt;
     }
-    return TaskKey{m_list->GetItemText(row, kColName).toStdString(),
-                   m_list->GetItemText(row, kColStart).toStdString(),
+    return TaskKey{m_list->CellText(row, kColName).toStdString(),
+                   m_list->CellText(row, kColStart).toStdString(),
                    m_rowTimetables.at(static_cast<size_t>(row))};
 }
 

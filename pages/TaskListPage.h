@@ -15,7 +15,7 @@ class QPushButton;
 
 namespace lumetra {
 
-class CColorListCtrl;
+class CColorList;
 class CDatabase;
 
 class CTaskListPage : public CPage {
@@ -30,7 +30,7 @@ public:
     void OnModify();
     void OnDelete();
 
-    CColorListCtrl* List() const { return m_list; }
+    CColorList* List() const { return m_list; }
     QPushButton* AddButton() const { return m_add; }
     QPushButton* ModifyButton() const { return m_modify; }
     QPushButton* DeleteButton() const { return m_delete; }
@@ -54,7 +54,7 @@ private:
     // The task of the row selected last; none, after telling the operator `nothingSelected`.
     std::optional<TaskKey> MarkedTask(const QString& nothingSelected);
 
-    CColorListCtrl* m_list;
+    CColorList* m_list;
     QPushButton* m_add;
     QPushButton* m_modify;
     QPushButton* m_delete;

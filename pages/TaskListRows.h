@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "store/PlayMode.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 namespace lumetra {
 

@@ -7,7 +7,7 @@
 #include "pages/HistoryPage.h"
 #include "pages/ZoneEditor.h"
 #include "store/HistoryTable.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 using namespace lumetra;
 using namespace lumetra::test;

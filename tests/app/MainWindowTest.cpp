@@ -13,7 +13,7 @@
 #include "station/Playback.h"
 #include "store/HistoryTable.h"
 #include "tests/support/Mp3Fixture.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 #include "widgets/TransparentLabel.h"
 #include "widgets/WindowEvent.h"
 
@@ -125,7 +125,7 @@ private slots:
         SendMouse(main.TaskListPage(), QEvent::MouseButtonPress, QPoint(5, 5));
         SendMouse(&main, QEvent::MouseMove, QPoint(300, 300));
         QCOMPARE(main.pos(), start + QPoint(50, 30));
-        auto* tasks = main.TaskListPage()->findChild<CColorListCtrl*>();
+        auto* tasks = main.TaskListPage()->findChild<CColorList*>();
         tasks->SelectRow(0);
         tasks->setFocus();
         QString opened;
@@ -228,7 +228,7 @@ private slots:
         });
         CMainWindow& main = *rig.main;
         QCOMPARE(States(), (std::vector<std::string>{sql::kStateIdle, sql::kStateRunning}));
-        QTRY_COMPARE(main.TaskListPage()->List()->GetItemText(0, kColState), QString(sql::kStateIdle));
+        QTRY_COMPARE(main.TaskListPage()->List()->CellText(0, kColState), QString(sql::kStateIdle));
         CShutdownNotice& notice = *main.ShutdownNotice();
         QTRY_VERIFY(notice.isVisible());
         // The main window runs as a window: a modal one would keep every click from the notice.

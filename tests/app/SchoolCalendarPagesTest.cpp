@@ -12,7 +12,7 @@
 #include "store/ZoneCatalog.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/CheckTree.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 using namespace lumetra;
 using namespace lumetra::test;
@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(rig.boxes.shown.size(), size_t{5});  // one warning for each save
 
         page.LoadTasks();
-        QCOMPARE(page.List()->GetItemText(0, kColMode) + "|" + page.List()->GetItemText(1, kColMode),
+        QCOMPARE(page.List()->CellText(0, kColMode) + "|" + page.List()->CellText(1, kColMode),
                  QString("跟随即时播放|顺序播放"));
     }
 
@@ -238,8 +238,7 @@ private slots:
         }
         QStringList shown;
         for (int row = 0; row < page.List()->RowCount(); ++row)
-            shown << page.List()->GetItemText(row, kColName) + ":" +
-                         page.List()->GetItemText(row, kColTimetable);
+            shown << page.List()->CellText(row, kColName) + ":" + page.List()->CellText(row, kColTimetable);
         QCOMPARE(shown, QStringList({"早操:冬季作息", "午休:冬季作息", "眼保健操:全年"}));
 
         // The copy's 午休 at 13:30 meets 眼保健操, which runs all year on the same receivers.
@@ -269,7 +268,7 @@ private slots:
         page.TimetableFilter()->setCurrentIndex(page.TimetableFilter()->findText("夏季作息"));
         page.LoadTasks();
         QCOMPARE(page.List()->RowCount(), 2);
-        QCOMPARE(page.List()->GetItemText(1, kColStart) + " " + page.List()->GetItemText(1, kColTimetable),
+        QCOMPARE(page.List()->CellText(1, kColStart) + " " + page.List()->CellText(1, kColTimetable),
                  QString("13:30:00 夏季作息"));
         page.List()->SelectRow(0);
         Click(page.DeleteButton());
@@ -309,7 +308,7 @@ private slots:
         });
         Click(page.TimetablesButton());
         QCOMPARE(names(), std::vector<std::string>({"眼保健操", "午休"}));
-        QCOMPARE(page.List()->GetItemText(1, kColTimetable), QString("全年"));
+        QCOMPARE(page.List()->CellText(1, kColTimetable), QString("全年"));
     }
 };
 

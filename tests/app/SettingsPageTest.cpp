@@ -19,7 +19,7 @@
 #include "store/DatabaseBackup.h"
 #include "store/HistoryTable.h"
 #include "tests/support/TestSoundCard.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 #include "widgets/UserSettings.h"
 
 using namespace lumetra;
@@ -184,7 +184,7 @@ private slots:
         QTRY_COMPARE(rig.boxes.shown.size(), size_t(2));
         QCOMPARE(rig.boxes.shown.back().icon, MbIcon::kInformation);
         QCOMPARE(rig.main->TaskListPage()->List()->RowCount(), 1);
-        QCOMPARE(rig.main->TaskListPage()->List()->GetItemText(0, 1), QStringLiteral("恢复的任务"));
+        QCOMPARE(rig.main->TaskListPage()->List()->CellText(0, 1), QStringLiteral("恢复的任务"));
 
         const auto broadcast = [] {
             for (const HistoryRecord& r : CHistoryTable(AppConnection()).Records(0, INT_MAX))

@@ -12,7 +12,7 @@
 #include "store/ZoneCatalog.h"
 #include "tests/support/Mp3Fixture.h"
 #include "widgets/CheckTree.h"
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 #include "widgets/TimeEdit.h"
 
 using namespace lumetra;
@@ -33,7 +33,7 @@ TaskRecord TaskNamed(const std::string& name) {
 QStringList FileColumn(CDlgTaskEdit& editor, int column) {
     QStringList cells;
     for (int row = 0; row < editor.FileList()->RowCount(); ++row)
-        cells << editor.FileList()->GetItemText(row, column);
+        cells << editor.FileList()->CellText(row, column);
     return cells;
 }
 
@@ -266,7 +266,7 @@ private slots:
         editor->show();
         QTRY_COMPARE(FileColumn(*editor, 2), (QStringList{"0:03", "文件不存在", "…", "0:03"}));
         QTRY_VERIFY(blocked.IsBlocked());
-        QCOMPARE(editor->FileList()->GetItemColor(1), QColor(255, 200, 200));
+        QCOMPARE(editor->FileList()->RowBackground(1), QColor(255, 200, 200));
         QVERIFY(editor->OnSave());
         QCOMPARE(TaskNamed("早操").playList, stored.playList);
 
@@ -419,9 +419,9 @@ private slots:
         QCOMPARE(shown.page.List()->RowCount(), 5);
         for (int row = 0; row < 5; ++row) {
             QStringList cells;
-            for (int column = 0; column < 7; ++column) cells << shown.page.List()->GetItemText(row, column);
+            for (int column = 0; column < 7; ++column) cells << shown.page.List()->CellText(row, column);
             QCOMPARE(cells.join(' '), rows[row].first);
-            QCOMPARE(shown.page.List()->GetItemColor(row), rows[row].second);
+            QCOMPARE(shown.page.List()->RowBackground(row), rows[row].second);
         }
     }
 
@@ -440,9 +440,9 @@ private slots:
             }
         });
         rig.LogIn();
-        const CColorListCtrl& list = *rig.main->TaskListPage()->List();
-        QTRY_COMPARE(list.GetItemText(0, kColState), QString(sql::kStateIdle));
-        QCOMPARE((QStringList{list.GetItemText(0, kColLastPlayed), list.GetItemText(1, kColLastPlayed)}),
+        const CColorList& list = *rig.main->TaskListPage()->List();
+        QTRY_COMPARE(list.CellText(0, kColState), QString(sql::kStateIdle));
+        QCOMPARE((QStringList{list.CellText(0, kColLastPlayed), list.CellText(1, kColLastPlayed)}),
                  (QStringList{"03-05 08:00", "—"}));
     }
 

@@ -26,7 +26,6 @@ public:
     const ColorListRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
     // Replaces one row in place, keeping the selection and the scroll position.
     void SetRow(int row, ColorListRow content);
-    void RemoveRow(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,7 +37,7 @@ private:
     std::vector<ColorListRow> m_rows;
 };
 
-class CColorListCtrl : public QTableView {
+class CColorList : public QTableView {
     Q_OBJECT
 public:
     // Each column is as wide as its header and cells; the columns that fill share the room left,
@@ -48,19 +47,18 @@ public:
         bool fills = false;
     };
 
-    CColorListCtrl(const std::vector<Column>& columns, QWidget* parent);
+    CColorList(const std::vector<Column>& columns, QWidget* parent);
 
     void SetRows(std::vector<ColorListRow> rows) { m_model.SetRows(std::move(rows)); }
     void SetRow(int row, ColorListRow content) { m_model.SetRow(row, std::move(content)); }
-    // Deleting every row forgets every colour with it.
-    void DeleteAllItems() { m_model.SetRows({}); }
-    void DeleteItem(int row) { m_model.RemoveRow(row); }
+    // Removing every row forgets every colour with it.
+    void Clear() { m_model.SetRows({}); }
     int RowCount() const { return m_model.rowCount(); }
-    QString GetItemText(int row, int column) const;
-    QColor GetItemColor(int row) const { return m_model.Row(row).background; }
+    QString CellText(int row, int column) const;
+    QColor RowBackground(int row) const { return m_model.Row(row).background; }
 
     // The row selected last while any row is selected, otherwise -1.
-    int GetSelectionMark() const;
+    int LastSelectedRow() const;
     void SelectRow(int row, bool add = false);
 
 signals:

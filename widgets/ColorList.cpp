@@ -1,4 +1,4 @@
-#include "widgets/ColorListCtrl.h"
+#include "widgets/ColorList.h"
 
 #include <QHeaderView>
 
@@ -20,13 +20,6 @@ void CColorListModel::SetRow(int row, ColorListRow content) {
     if (row < 0 || row >= rowCount()) return;
     m_rows[static_cast<size_t>(row)] = std::move(content);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
-}
-
-void CColorListModel::RemoveRow(int row) {
-    if (row < 0 || row >= rowCount()) return;
-    beginRemoveRows({}, row, row);
-    m_rows.erase(m_rows.begin() + row);
-    endRemoveRows();
 }
 
 int CColorListModel::rowCount(const QModelIndex& parent) const {
@@ -60,7 +53,7 @@ QVariant CColorListModel::headerData(int section, Qt::Orientation orientation, i
     return {};
 }
 
-CColorListCtrl::CColorListCtrl(const std::vector<Column>& columns, QWidget* parent) : QTableView(parent) {
+CColorList::CColorList(const std::vector<Column>& columns, QWidget* parent) : QTableView(parent) {
     QStringList headers;
     for (const Column& column : columns) headers << column.header;
     m_model.SetHeaders(headers);
@@ -86,12 +79,12 @@ CColorListCtrl::CColorListCtrl(const std::vector<Column>& columns, QWidget* pare
     });
 }
 
-QString CColorListCtrl::GetItemText(int row, int column) const {
+QString CColorList::CellText(int row, int column) const {
     const QStringList& cells = m_model.Row(row).cells;
     return column < cells.size() ? cells[column] : QString();
 }
 
-int CColorListCtrl::GetSelectionMark() const {
+int CColorList::LastSelectedRow() const {
     const QItemSelectionModel* selection = selectionModel();
     if (!selection->hasSelection()) return -1;
     const QModelIndex current = currentIndex();
@@ -99,7 +92,7 @@ int CColorListCtrl::GetSelectionMark() const {
     return selection->selectedRows().constLast().row();
 }
 
-void CColorListCtrl::SelectRow(int row, bool add) {
+void CColorList::SelectRow(int row, bool add) {
     const QModelIndex index = m_model.index(row, 0);
     selectionModel()->setCurrentIndex(
         index, (add ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect) |
