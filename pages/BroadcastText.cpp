@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "schedule/TaskConflicts.h"
+#include "store/WeekDays.h"
 
 namespace lumetra {
 namespace {
@@ -22,10 +23,9 @@ QString TimeOfDayText(std::time_t moment) {
 }
 
 QString DateText(std::time_t moment) {
-    static const char* const kWeekDays[] = {"日", "一", "二", "三", "四", "五", "六"};
     const std::tm local = Local(moment);
     return QString::asprintf("%04d-%02d-%02d ", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) +
-           QStringLiteral("星期") + QString::fromUtf8(kWeekDays[local.tm_wday]);
+           QStringLiteral("星期") + QString::fromUtf8(DayName(local.tm_wday + 1));
 }
 
 QString ReceiverText(const ChannelFlags& channels) {

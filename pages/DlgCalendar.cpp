@@ -13,20 +13,20 @@
 #include "pages/DbErrorReport.h"
 #include "store/CalendarTable.h"
 #include "store/Database.h"
+#include "store/WeekDays.h"
 #include "widgets/MessageBox.h"
 #include "widgets/TreeRefill.h"
 
 namespace lumetra {
 namespace {
 
-constexpr const char* kWeekDayNames[] = {"日", "一", "二", "三", "四", "五", "六"};
 constexpr const char* kDateFormat = "yyyy-MM-dd";
 
 }  // namespace
 
 QString MakeUpText(int weekDay) {
     if (weekDay < 1 || weekDay > 7) return {};
-    return QStringLiteral("按星期%1的安排").arg(QString::fromUtf8(kWeekDayNames[weekDay - 1]));
+    return QStringLiteral("按星期%1的安排").arg(QString::fromUtf8(DayName(weekDay)));
 }
 
 CDlgCalendar::CDlgCalendar(CDatabase& db, QWidget* parent) : QDialog(parent), m_db(db) {

@@ -22,9 +22,8 @@ QString RepeatText(const TaskRecord& task) {
             return {};
     }
     // Every entry but the last gets its separator, even one naming no day.
-    static const QString kDays = QStringLiteral("日一二三四五六");
     QStringList days;
-    for (int day : WeekDaysOf(task.weekDays).entries) days << (day ? QString(kDays[day - 1]) : QString());
+    for (int day : WeekDaysOf(task.weekDays).entries) days << QString::fromUtf8(DayName(day));
     return QStringLiteral("周") + days.join(QStringLiteral("、"));
 }
 

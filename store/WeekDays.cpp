@@ -24,6 +24,11 @@ WeekDays WeekDays::Checked(const std::array<bool, 7>& days) {
     return checked;
 }
 
+std::string_view DayName(int weekDay) {
+    static constexpr std::string_view kNames[] = {"日", "一", "二", "三", "四", "五", "六"};
+    return weekDay >= 1 && weekDay <= 7 ? kNames[weekDay - 1] : std::string_view();
+}
+
 WeekDays WeekDaysOf(std::string_view text) {
     WeekDays days;
     for (char c : text) days.entries.push_back(c >= '1' && c <= '7' ? c - '0' : 0);

@@ -21,6 +21,10 @@ struct WeekDays {
     static WeekDays Checked(const std::array<bool, 7>& days);
 };
 
+// A day's one-character name, "日" for 1 (Sunday) to "六" for 7 (Saturday), as in "星期日" and "周一";
+// empty for a number naming no day.
+std::string_view DayName(int weekDay);
+
 WeekDays WeekDaysOf(std::string_view text);
 // One digit per entry; an entry naming no day is written "0".
 std::string WeekDaysText(const WeekDays& days);
