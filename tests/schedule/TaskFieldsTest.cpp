@@ -187,20 +187,6 @@ TEST(TaskTimes, OddTextsAndClockChangeDays) {
               4 * 3600);
 }
 
-// An entry selects its channel when it reads as a non-zero number; missing entries count as "0",
-// entries past the 128th are ignored.
-TEST(ZoneFlags, EntriesReadAsNumbersSelectChannels) {
-    const struct {
-        std::string zones;
-        std::vector<int> channels;
-    } cases[] = {{"0|2|x|01|0|1", {2, 4, 6}}, {"", {}}, {test::ZoneText({128}) + "|1|1", {128}}};
-    for (const auto& c : cases) {
-        TaskRecord task;
-        task.zones = c.zones;
-        EXPECT_EQ(TaskFields(task).Zones(), test::Channels(c.channels)) << c.zones;
-    }
-}
-
 // A file written by other tools may lack columns or hold nulls. (Every column read back as stored:
 // TaskPagesTest's eachRepeatKindIsStoredOpenedAndChanged.)
 TEST(TaskRecordFromRow, ToleratesMissingColumnsAndNulls) {
