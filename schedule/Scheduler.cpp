@@ -89,17 +89,23 @@ void CScheduler::ReleaseChannels(const ChannelFlags& channels) {
     for (size_t i = 0; i < channels.size(); ++i) m_released[i] |= channels[i];
 }
 
+void CScheduler::KeepChannels(const ChannelFlags& channels) {
+    std::lock_guard lock(m_releaseLock);
+    m_released = ChannelsNotIn(m_released, channels);
+}
+
 void CScheduler::SwitchOffReleased() {
-    ChannelFlags released{};
     {
+        // Held until the frame is queued: an announcement that keeps these channels either comes
+        // first, or switches them on again after this switch-off.
         std::lock_guard lock(m_releaseLock);
-        released = std::exchange(m_released, {});
+        const ChannelFlags released = std::exchange(m_released, {});
+        // During a hold every receiver stays on (the board sends nothing); its end restores them all.
+        if (!AnyChannel(released) || Held()) return;
+        const ChannelFlags off = ChannelsNotIn(released, m_ledger.ChannelsNeededBesides({}));
+        if (!AnyChannel(off)) return;
+        m_board.SwitchChannels(off, false, SwitchSource::kAnnouncement);
     }
-    // During a hold every receiver stays on (the board sends nothing); its end restores them all.
-    if (!AnyChannel(released) || Held()) return;
-    const ChannelFlags off = ChannelsNotIn(released, m_ledger.ChannelsNeededBesides({}));
-    if (!AnyChannel(off)) return;
-    m_board.SwitchChannels(off, false, SwitchSource::kAnnouncement);
     Post(WindowMessage::kZoneRefresh);
 }
 

@@ -68,6 +68,9 @@ public:
     // After an announcement to `channels`: the next tick switches off those that no task powered up
     // or on air needs. Callable from any thread.
     void ReleaseChannels(const ChannelFlags& channels);
+    // Before an announcement switches `channels` on: a release still waiting for the next tick no
+    // longer covers them, so that tick cannot cut the new announcement off. Callable from any thread.
+    void KeepChannels(const ChannelFlags& channels);
     // Stores `state` for the row whose ID is `idText`.
     void UpdateTaskState(const std::string& idText, TaskState state);
 
@@ -123,7 +126,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_restore{false};
     std::mutex m_releaseLock;
-    ChannelFlags m_released{};  // guarded by m_releaseLock
+    ChannelFlags m_released{};  // guarded by m_releaseLock, held until their switch-off is queued
 
     // Only the thread that ticks touches the fields below.
     CTaskTable m_table;  // the tick's own view of the tasks, apart from the pages'

@@ -107,6 +107,7 @@ void CAnnouncer::Begin(const ChannelFlags& zones, bool spoken) {
     if (m_recorded) m_recorded(spoken ? HistoryKind::kSpeechStart : HistoryKind::kTalkStart, zones);
     m_chimeBuffers = 0;
     m_playback.Interrupt(true);
+    m_scheduler.KeepChannels(zones);  // the last announcement's release must not cut this one off
     m_board.SwitchChannels(zones, true, SwitchSource::kAnnouncement);
     if (m_changed) m_changed();
 }

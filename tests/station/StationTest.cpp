@@ -409,6 +409,30 @@ TEST_F(StationTest, PagingPausesTheTaskAndHandsTheReceiversBackThenTheTaskIsDele
     EXPECT_EQ(events[4].substr(8), " 关机");
 }
 
+// A talk right after another on the same receiver keeps it: the first talk's release, switched off
+// at the next tick, must not cut the second one off.
+TEST_F(StationTest, ATalkRightAfterAnotherKeepsItsReceiver) {
+    setenv("LUMETRA_PAGING_SOURCE", "audiotestsrc is-live=true wave=sine freq=440 volume=0.4", 1);
+    StartStation(Monday(8, 0, 0), Row("09:00:00-09:10:00 z1 p0000"));
+    ASSERT_TRUE(Eventually([&] { return link.IsLinkUp(); }));
+    CAnnouncer& announcer = station->Announcer();
+    announcer.StartPaging(Channels({3}));
+    ASSERT_FALSE(FramesUntil("SendAudioCom: channels on: 3").empty());
+    ASSERT_TRUE(Eventually([&] { return announcer.IsLive(); }));
+    announcer.StopPaging();
+    announcer.StartPaging(Channels({3}));
+    ASSERT_TRUE(Eventually([&] { return !announcer.IsLive(); }));
+    ASSERT_TRUE(Eventually([&] { return announcer.IsLive(); })) << "the second talk, after its chime";
+    const std::time_t ticksLater = clock->Now() + 3;
+    std::vector<std::string> frames = ReadFrames([&](const auto&) { return clock->Now() >= ticksLater; });
+    std::erase_if(frames,
+                  [](const std::string& frame) { return frame.find("channels") == std::string::npos; });
+    EXPECT_TRUE(frames.empty() || frames.back() == "SendAudioCom: channels on: 3")
+        << testing::PrintToString(frames);
+    announcer.StopPaging();
+    EXPECT_FALSE(FramesUntil("SendAudioCom: channels off: 3").empty());
+}
+
 // A missing file, then one that plays; an operator switches a receiver on; the transmitter hangs
 // up before the end, so the end and the power-down are queued with the link down.
 TEST_F(HistoryTest, ABroadcastWithAMissingFileAManualSwitchAndAHangUp) {
