@@ -148,6 +148,8 @@ private slots:
         CTerminationSignals termination;
         connect(&termination, &CTerminationSignals::TerminationRequested, rig.main, &CMainWindow::Terminate);
         QSignalSpy exited(rig.main, &CMainWindow::Exited);
+        // Frames are refused until the port is open, which a loaded machine may take a while to do.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.link.IsLinkUp(), 10000);
         Click(rig.main->Emergency()->Button());
         QVERIFY(rig.simulator.WaitForFrame("SendPower", "outlets on: all", 5000));
         QMessageBox box(QMessageBox::Question, "Lumetra", "确定要退出吗？",
